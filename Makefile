@@ -1,0 +1,36 @@
+# The two commands of the README, and the rest of the developer's tools.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD?= build-bench
+JOBS       ?= $(shell nproc)
+CMAKE_GUI  ?= ON
+
+.PHONY: all deps build run test test-asan bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DVARNEL_GUI=$(CMAKE_GUI) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: build test-asan
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@echo "ASan/UBSan build:"
+	@cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The tests that need no window, once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DVARNEL_GUI=OFF -DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) -DVARNEL_BENCH=ON -DVARNEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,111 @@
+#include "core/numberread.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace varnel {
+namespace {
+
+struct Accepted {
+  const char* text;
+  Real value;
+};
+
+// Written with "." as the separator; the comma table is derived from it.
+const Accepted AcceptedTexts[] = {
+    {"0", 0},
+    {"1", 1},
+    {"+1", 1},
+    {"-1", -1},
+    {"42.5", 42.5L},
+    {".5", 0.5L},
+    {"-.5", -0.5L},
+    {"5.", 5},
+    {".", 0},
+    {"+.", 0},
+    {"  7", 7},
+    {"7   ", 7},
+    {"  -7.25  ", -7.25L},
+    {"1e3", 1000},
+    {"1E3", 1000},
+    {"1e+3", 1000},
+    {"2.5e-3", 0.0025L},
+    {"-2.5E-3", -0.0025L},
+    {".5e1", 5},
+    {"007", 7},
+    {"0.000", 0},
+    {"-0", 0},
+    {"1e-5000", 0},
+    {"1e4900", 1e4900L},
+    {"123456789012345678", 123456789012345678.0L},
+    {"0.1", 0.1L},
+    {"3.14159265358979323846", 3.14159265358979323846L},
+    {"0.30000000000000000000000000001", 0.3L},
+    {"100000000000000000000000000000", 1e29L},
+    {"1e-30", 1e-30L},
+    {"18446744073709551615", 18446744073709551615.0L},
+};
+
+const char* const RefusedTexts[] = {
+    "",       " ",      "+",        "-",     "e5",     "E",      "1e",     "1e+",    "1.2.3",
+    "1,000.5", "abc",   "12a",      "a12",   "\t1",    "1\t",    "1 2",    "- 1",    "+-1",
+    "1e5.5",  "0x10",   "inf",      "nan",   "1e5000", "-1e5000", "1..",   "..1",    "1 e5",
+};
+
+std::string WithComma(std::string s) {
+  for (char& c : s)
+    if (c == '.') c = ',';
+  return s;
+}
+
+TEST(ReadNumber, AcceptsTheGrammarWithEitherSeparator) {
+  for (const Accepted& a : AcceptedTexts) {
+    Real v = -99;
+    ASSERT_TRUE(ReadNumber(a.text, '.', v)) << a.text;
+    EXPECT_EQ(v, a.value) << a.text;
+    const std::string comma = WithComma(a.text);
+    Real w = -99;
+    ASSERT_TRUE(ReadNumber(comma, ',', w)) << comma;
+    EXPECT_EQ(w, a.value) << comma;
+  }
+}
+
+TEST(ReadNumber, RefusesEverythingElse) {
+  for (const char* text : RefusedTexts) {
+    EXPECT_FALSE(ReadNumber(text, '.').has_value()) << "'" << text << "'";
+    EXPECT_FALSE(ReadNumber(WithComma(text), ',').has_value()) << "'" << WithComma(text) << "'";
+  }
+}
+
+TEST(ReadNumber, TheOtherSeparatorIsNotANumber) {
+  EXPECT_FALSE(ReadNumber("1.5", ',').has_value());
+  EXPECT_FALSE(ReadNumber("1,5", '.').has_value());
+  EXPECT_EQ(ReadNumber("1,5", ',').value(), 1.5L);
+}
+
+TEST(ReadNumber, GivesTheNearestExtendedReal) {
+  // Values that are not exact in binary must come out as the nearest 80-bit
+  // value, which is what the compiler makes of the same literal.
+  EXPECT_EQ(ReadNumber("0.1", '.').value(), 0.1L);
+  EXPECT_NE(ReadNumber("0.1", '.').value(), static_cast<Real>(0.1)) << "not rounded through double";
+  EXPECT_EQ(ReadNumber("2.2250738585072014e-308", '.').value(), 2.2250738585072014e-308L);
+  EXPECT_EQ(ReadNumber("9.999999999999999999e27", '.').value(), 9.999999999999999999e27L);
+  EXPECT_EQ(ReadNumber("1.18973149535723176502e+4932", '.').value(), 1.18973149535723176502e+4932L);
+  EXPECT_EQ(ReadNumber("12345678901234567890123", '.').value(), 12345678901234567890123.0L);
+  EXPECT_EQ(ReadNumber("  -6.02214076E23 ", '.').value(), -6.02214076E23L);
+}
+
+TEST(ReadNumber, LongTextsAndHugeExponentsDoNotMisbehave) {
+  const std::string zeros(100000, '0');
+  EXPECT_EQ(ReadNumber(zeros + "1", '.').value(), 1);
+  EXPECT_EQ(ReadNumber("0." + zeros + "1e100001", '.').value(), 1);
+  EXPECT_FALSE(ReadNumber("1" + zeros, '.').has_value()) << "10^100000 is out of range";
+  EXPECT_EQ(ReadNumber("1e-99999999999999999999", '.').value(), 0);
+  EXPECT_FALSE(ReadNumber("1e99999999999999999999", '.').has_value());
+  EXPECT_FALSE(ReadNumber(zeros + "x", '.').has_value());
+}
+
+}  // namespace
+}  // namespace varnel
