@@ -243,7 +243,9 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
       int nm = 0;
       for (l = k; l >= 1; --l) {
         nm = l - 1;
-        if (std::fabs(rv1[l]) + anorm == anorm) {
+        // rv1[1] is always 0, so l = 1 always splits; an undefined anorm
+        // must not carry the search below the first element.
+        if (l == 1 || std::fabs(rv1[l]) + anorm == anorm) {
           flag = false;
           break;
         }
