@@ -1,0 +1,68 @@
+// Every message box, question and file dialog of the program goes through a
+// Prompter, so that commands can be driven and checked without windows.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <optional>
+
+#include "core/messages.h"
+
+class QWidget;
+
+namespace varnel {
+
+enum class Button : unsigned { None = 0, Ok = 1, Cancel = 2, Yes = 4, No = 8, Ignore = 16 };
+using Buttons = unsigned;
+constexpr Buttons operator|(Button a, Button b) { return static_cast<unsigned>(a) | static_cast<unsigned>(b); }
+constexpr Buttons operator|(Buttons a, Button b) { return a | static_cast<unsigned>(b); }
+constexpr Buttons Only(Button b) { return static_cast<unsigned>(b); }
+
+struct FileDialogSpec {
+  QString title;
+  // Filters in the "Description|pattern;pattern|Description|pattern" form.
+  QString filter;
+  int filterIndex = 1;  // 1-based, which filter is preselected
+  QString initialPath;
+  QString defaultSuffix;
+  bool mustExist = false;
+  bool confirmOverwrite = false;
+};
+
+class Prompter : public MessageSink {
+ public:
+  // Shows a modal box and returns the button that closed it. Texts may hold
+  // the LF CR line break of the program's messages.
+  virtual Button Message(BoxKind kind, const QString& text, Buttons buttons) = 0;
+  virtual std::optional<QString> OpenFileName(const FileDialogSpec& spec) = 0;
+  virtual std::optional<QString> SaveFileName(const FileDialogSpec& spec) = 0;
+  virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
+  // Shows the system's reason for a failed file operation.
+  virtual void FileError(const QString& text) { Message(BoxKind::Error, text, Only(Button::Ok)); }
+
+  void ShowMessage(BoxKind kind, const std::string& text) override {
+    Message(kind, QString::fromStdString(text), Only(Button::Ok));
+  }
+};
+
+// The real one: QMessageBox, QFileDialog and QFontDialog over a parent window.
+class QtPrompter final : public Prompter {
+ public:
+  explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+  void SetParent(QWidget* parent) { parent_ = parent; }
+  Button Message(BoxKind kind, const QString& text, Buttons buttons) override;
+  std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
+  std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
+  std::optional<QFont> ChooseFont(const QFont& initial) override;
+
+ private:
+  QWidget* parent_;
+};
+
+// The program's message line break (LF CR) as a plain line break.
+QString DisplayText(const QString& text);
+
+// "Text data files (*.vnp)|*.vnp|All files (*.*)|*.*" as Qt name filters.
+QStringList NameFilters(const QString& filter);
+
+}  // namespace varnel

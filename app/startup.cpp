@@ -1,0 +1,50 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSplashScreen>
+
+#include "app/prompter.h"
+#include "app/textprinting.h"
+#include "app/version.h"
+#include "datasheet/datasheetwindow.h"
+#include "datasheet/graphlink.h"
+#include "datasheet/icons.h"
+
+namespace varnel {
+
+Windows::Windows() = default;
+Windows::~Windows() = default;
+
+int Startup(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Varnel"));
+  InitVersionString();
+
+  QSplashScreen splash(SplashPicture(VersionString()), Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+  splash.show();
+  app.processEvents();
+
+  Windows w;
+  w.prompter = std::make_unique<QtPrompter>();
+  w.graphs = std::make_unique<GraphLink>();
+  w.wizard = std::make_unique<WizardLink>();
+  w.printing = std::make_unique<TextPrinter>();
+  w.wsheet = std::make_unique<TVN_Wsheet>(*w.prompter, *w.graphs, *w.wizard);
+  w.prompter->SetParent(w.wsheet.get());
+
+  w.wsheet->show();
+  w.wsheet->raise();
+  w.wsheet->activateWindow();
+  app.processEvents();
+
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1 && QFileInfo(args.at(1)).isFile()) {
+    // Loading the file named on the command line comes with the data files.
+  }
+
+  splash.finish(w.wsheet.get());
+  return app.exec();
+}
+
+}  // namespace varnel

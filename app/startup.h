@@ -1,0 +1,31 @@
+// From launch to the event loop: the splash, the windows in their fixed
+// order, the file named on the command line.
+#pragma once
+
+#include <memory>
+
+class QSplashScreen;
+
+namespace varnel {
+
+class GraphLink;
+class QtPrompter;
+class TextPrinter;
+class TVN_Wsheet;
+class WizardLink;
+
+// Every window of the program, one of each, created at start-up.
+struct Windows {
+  Windows();
+  ~Windows();
+  std::unique_ptr<QtPrompter> prompter;
+  std::unique_ptr<GraphLink> graphs;
+  std::unique_ptr<WizardLink> wizard;
+  std::unique_ptr<TextPrinter> printing;
+  std::unique_ptr<TVN_Wsheet> wsheet;
+};
+
+// Runs the start-up sequence and then the event loop; returns the exit code.
+int Startup(int argc, char** argv);
+
+}  // namespace varnel

@@ -1,0 +1,130 @@
+// The DataSheet window (TVN_Wsheet): the program's main window, its menus,
+// tool bar, grid, context menu and status bar.
+#pragma once
+
+#include <QFont>
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+
+#include "datasheet/commandstate.h"
+#include "datasheet/sheet.h"
+
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+
+namespace varnel {
+
+class SheetModel;
+class SheetTable;
+
+class TVN_Wsheet : public QMainWindow, public SheetView {
+  Q_OBJECT
+ public:
+  TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard, QWidget* parent = nullptr);
+  ~TVN_Wsheet() override;
+
+  Sheet& Data() { return sheet_; }
+  SheetModel& Model() { return *model_; }
+  SheetTable* Grid() { return grid_; }
+  QAction* Action(const QString& name) const { return actions_.value(name); }
+  QMenu* PopupMenu() const { return popup_; }
+  QToolBar* ToolBar() const { return toolbar_; }
+  QString StatusPanel(int panel) const;
+  bool Editing() const { return editing_; }
+  CommandContext Context() const;
+  const QFont& GridFont() const { return gridFont_; }
+  void SetGridFont(const QFont& font);
+  QColor CellTint() const { return cellTint_; }
+
+  // Hooks to windows that come later in the start-up order.
+  std::function<void()> ShowTextPad;
+  // Asks about a modified TextPad at exit; false refuses the close.
+  std::function<bool()> AskTextPadAtExit;
+  std::function<void()> SavePreferencesAtExit;
+  std::function<void(const QString&)> OnHint;
+
+  // The context menu as it would open now (visibility and enabled states).
+  void PreparePopup();
+  // Shows the hint of the control under the mouse: "short|long" hints show
+  // their long part.
+  void RouteHint(const QString& hint);
+
+  // Cell editing mode.
+  void BeginCellEdit(bool showEditor);
+  void EndCellEdit() override;
+
+  // SheetView
+  void UpdateCommands() override;
+  void UpdateStatusBar() override;
+  void CaptionsChanged() override;
+  void SizeInclusionColumn(bool measureFont) override;
+  void SelectionChanged() override;
+  void SetBusy(bool on) override;
+  void ProcessEvents() override;
+  bool SaveSheet() override;
+  void BeginChange(Change change, int first, int count) override;
+  void EndChange() override;
+  void CellsChanged(int left, int top, int right, int bottom) override;
+
+ public slots:
+  void New1Click();
+  void Exit1Click();
+  void SelectAllCells1Click();
+  void HideToolbar1Click();
+  void WSTButtonTxtPadClick();
+  void About1Click();
+  void WebSite1Click();
+  void InOutOfPlot1Click();
+  void IncludeAll1Click();
+  void ExcludeAll1Click();
+  void Toggleallrows1Click();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  struct Command {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+    const char* hint;
+    void (TVN_Wsheet::*handler)();
+  };
+  QAction* MakeAction(const Command& c);
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildPopup();
+  void BuildStatusBar();
+  void WireGrid();
+  bool IsActive() const;
+  void ToggleSelectedRows(bool include, bool toggle);
+  void OnHeaderPressed(int col, int row, Qt::KeyboardModifiers modifiers);
+  void OnHeaderDoubleClicked(int col, int row);
+  void OnViewSelectionChanged();
+  void OnCurrentChanged();
+  void ExtendRows(int delta);
+  void ExtendColumns(int delta);
+  bool MayStartEditing() const;
+
+  Sheet sheet_;
+  SheetModel* model_ = nullptr;
+  SheetTable* grid_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  QMenu* popup_ = nullptr;
+  QLabel* panels_[4] = {};
+  QHash<QString, QAction*> actions_;
+  QHash<QString, QKeySequence> editKeys_;
+  QFont gridFont_;
+  QColor cellTint_;
+  bool editing_ = false;
+  bool committing_ = false;
+  bool syncing_ = false;
+  int busy_ = 0;
+};
+
+}  // namespace varnel

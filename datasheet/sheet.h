@@ -1,0 +1,157 @@
+// The DataSheet's data and state: the grid of text cells, the inclusion marks
+// and their mirror, the flags, the selection and the operations on them that
+// need no window.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/prompter.h"
+#include "datasheet/celltext.h"
+#include "datasheet/graphlink.h"
+#include "datasheet/preferences.h"
+
+namespace varnel {
+
+inline constexpr int MirroredCases = 5000;
+
+struct Selection {
+  int Left = 1, Top = 1, Right = 1, Bottom = 1;
+  bool operator==(const Selection&) const = default;
+};
+
+// How the window follows the sheet. Every hook has a harmless default, so a
+// sheet can live without a window in tests and batch commands.
+class SheetView {
+ public:
+  virtual ~SheetView() = default;
+  virtual void UpdateCommands() {}
+  virtual void UpdateStatusBar() {}
+  virtual void CaptionsChanged() {}
+  virtual void SizeInclusionColumn(bool /*measureFont*/) {}
+  virtual void EndCellEdit() {}
+  virtual void SelectionChanged() {}
+  virtual void SetBusy(bool) {}
+  virtual void ProcessEvents() {}
+  // Runs the Save command; false when it was cancelled or failed.
+  virtual bool SaveSheet() { return false; }
+
+  // Structure: a reset, or rows / columns inserted or removed at a position
+  // (grid indices). Begin comes before the change, End after it.
+  enum class Change { Reset, InsertRows, RemoveRows, InsertColumns, RemoveColumns };
+  virtual void BeginChange(Change, int /*first*/, int /*count*/) {}
+  virtual void EndChange() {}
+  virtual void CellsChanged(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
+};
+
+class Sheet {
+ public:
+  Sheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard);
+
+  void SetView(SheetView* view) { view_ = view ? view : &nullView_; }
+  SheetView& View() { return *view_; }
+  Prompter& Prompt() { return prompter_; }
+  GraphLink& Graph() { return graph_; }
+  WizardLink& Wizard() { return wizard_; }
+
+  // The grid: (column, row), both 0-based; row 0 holds the names, column 0
+  // the inclusion marks.
+  int ColCount() const { return static_cast<int>(columns_.size()); }
+  int RowCount() const { return rowCount_; }
+  int CaseCount() const { return rowCount_ - 1; }
+  int VariableCount() const { return ColCount() - 1; }
+  std::string_view Cell(int col, int row) const { return columns_[col][row].View(); }
+  void SetCell(int col, int row, std::string_view text) { columns_[col][row].Assign(text); }
+  std::string_view Name(int col) const { return Cell(col, 0); }
+  static bool IsTaggedName(std::string_view name) { return name.find('#') != std::string_view::npos; }
+  bool IsTagged(int col) const { return IsTaggedName(Name(col)); }
+
+  // Resizing keeps the cells that stay and empties the new ones.
+  void SetSize(int colCount, int rowCount);
+  void InsertRows(int at, int count);
+  void RemoveRows(int at, int count);
+  void InsertColumns(int at, int count);
+  void RemoveColumns(int at, int count);
+  std::size_t MemoryBytes() const;
+
+  // Inclusion: the mark in column 0 is the truth; the mirror covers the first
+  // 5000 cases. Cases beyond it count by their own mark.
+  bool Included(int row) const { return row <= MirroredCases ? included_[row] : Cell(0, row) == "Y"; }
+  int IncludedCount() const { return includedCount_; }
+  void RecountIncluded();
+  void SetAllInclusion(bool include);
+
+  void ClearAllCells();
+  // Yes, No or Cancel; No without asking when nothing is unsaved.
+  Button AskSaveChanges();
+  // Makes a blank sheet; false when the user cancelled.
+  bool New1Click();
+
+  QString SheetCaption() const;  // "name - VarnelData"
+  QString AppTitle() const;      // "name - Varnel"
+  void SetFileName(const QString& path);
+  // The texts of the status panels 0..2.
+  std::array<QString, 3> StatusTexts() const;
+
+  // Graph upkeep; both do nothing unless connected.
+  void RenameGraphVariable(int col, const std::string& name);
+  void RefreshGraphSelectors();
+
+  // Mouse selection on grid cells; (-1, -1) is outside the cells.
+  void MouseDown(int col, int row, bool shift);
+  void MouseDrag(int col, int row);
+  void MouseUp(int col, int row, bool dragged);
+  // The grid moved its current cell by keyboard or a click on a data cell.
+  void CellSelected(int col, int row);
+  void SelectAll();
+  void SelectCell(int col, int row);
+
+  // A committed cell edit: text is what the editor holds at commit.
+  void CommitCellEdit(int col, int row, std::string_view text);
+
+  // State, named as the design names it.
+  QString FileName = QStringLiteral("Untitled");
+  QString HeaderLine;
+  bool Blank = true;
+  bool Saved = true;
+  bool Connected = false;
+  bool WizardOpen = false;
+  bool FirstNew = true;
+  bool ColumnsMode = false;
+  bool RowsMode = false;
+  int AnchorRow = 0;
+  int AnchorCol = 0;
+  bool ShiftHeld = false;
+  std::string EditStartText;
+  std::string EditLastText;
+  bool SelectorRefresh = false;
+  bool PrintAbort = false;
+  Selection Sel;
+  Preferences Prefs;
+  QString BackupExt = QStringLiteral(".BAK");
+
+ private:
+  Prompter& prompter_;
+  GraphLink& graph_;
+  WizardLink& wizard_;
+  SheetView nullView_;
+  SheetView* view_ = &nullView_;
+
+  std::vector<std::vector<CellText>> columns_;
+  int rowCount_ = 0;
+  std::array<bool, MirroredCases + 1> included_{};
+  int includedCount_ = 0;
+};
+
+// The width rule of the inclusion column: a string of this many eights.
+int InclusionDigits(int caseCount);
+// Its measured width w adjusted by the grid font's point size.
+int AdjustInclusionWidth(int w, int pointSize);
+// The tint of highlighted cells from the button-face colour (r, g, b); a
+// palette display keeps the button-face colour itself.
+std::array<int, 3> CellTintFor(int r, int g, int b, bool paletteDisplay);
+
+}  // namespace varnel

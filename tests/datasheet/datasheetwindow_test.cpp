@@ -1,0 +1,260 @@
+#include "datasheet/datasheetwindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QTest>
+
+#include "datasheet/sheetmodel.h"
+#include "datasheet/sheettable.h"
+#include "tests/datasheet/recordinggraph.h"
+#include "tests/support/scriptedprompter.h"
+
+namespace varnel {
+namespace {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() {
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QApplication::setActiveWindow(&w);
+    w.Grid()->setFocus();
+  }
+  ~WindowTest() override { w.Data().Saved = true; }
+
+  Sheet& S() { return w.Data(); }
+  QHeaderView* Cases() { return w.Grid()->CaseHeader(); }
+  QHeaderView* Names() { return w.Grid()->NameHeader(); }
+  QPoint RowHeaderPoint(int row) {
+    return {4, Cases()->sectionViewportPosition(row - 1) + Cases()->sectionSize(row - 1) / 2};
+  }
+  QPoint NameCellPoint(int col) {
+    return {Names()->sectionViewportPosition(col - 1) + Names()->sectionSize(col - 1) / 2, Names()->height() / 2};
+  }
+  void Mouse(QWidget* target, QEvent::Type type, QPoint pos, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, pos, target->mapToGlobal(pos), Qt::LeftButton, held, mods);
+    QApplication::sendEvent(target, &e);
+  }
+  void Click(QWidget* target, QPoint pos, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    Mouse(target, QEvent::MouseButtonPress, pos, mods);
+    Mouse(target, QEvent::MouseButtonRelease, pos, mods);
+  }
+  bool Enabled(const char* name) { return w.Action(QString::fromLatin1(name))->isEnabled(); }
+  QWidget* Editor() { return w.Grid()->indexWidget(w.Grid()->currentIndex()); }
+
+  test::ScriptedPrompter prompter;
+  test::RecordingGraph graph;
+  WizardLink wizard;
+  TVN_Wsheet w{prompter, graph, wizard};
+};
+
+TEST_F(WindowTest, ClickingARowHeaderSelectsTheWholeCase) {
+  Click(Cases()->viewport(), RowHeaderPoint(3));
+  EXPECT_TRUE(S().RowsMode);
+  EXPECT_EQ(S().Sel, (Selection{0, 3, 10, 3}));
+  EXPECT_TRUE(Enabled("IncludeInPlot1"));
+  EXPECT_TRUE(Enabled("AddRows1"));
+  EXPECT_FALSE(Enabled("AddColumns1"));
+  const QModelIndexList selected = w.Grid()->selectionModel()->selectedIndexes();
+  EXPECT_EQ(selected.size(), 10) << "every variable of the case";
+
+  Click(Cases()->viewport(), RowHeaderPoint(6), Qt::ShiftModifier);
+  EXPECT_EQ(S().Sel, (Selection{0, 3, 10, 6}));
+  EXPECT_EQ(w.Grid()->selectionModel()->selectedIndexes().size(), 40);
+}
+
+TEST_F(WindowTest, ClickingANameCellSelectsTheWholeVariable) {
+  Click(Names()->viewport(), NameCellPoint(2));
+  EXPECT_TRUE(S().ColumnsMode);
+  EXPECT_EQ(S().Sel, (Selection{2, 0, 2, 20}));
+  EXPECT_TRUE(Enabled("AddColumns1"));
+  EXPECT_TRUE(Enabled("RenameCol1"));
+  EXPECT_TRUE(Enabled("Tag1"));
+  EXPECT_FALSE(Enabled("IncludeInPlot1"));
+  Click(Names()->viewport(), NameCellPoint(4), Qt::ShiftModifier);
+  EXPECT_EQ(S().Sel, (Selection{2, 0, 4, 20}));
+  EXPECT_FALSE(Enabled("RenameCol1"));
+  // A click on an ordinary cell ends the mode.
+  const QModelIndex cell = w.Model().index(4, 4);
+  Click(w.Grid()->viewport(), w.Grid()->visualRect(cell).center());
+  EXPECT_FALSE(S().ColumnsMode);
+  EXPECT_EQ(S().Sel, (Selection{5, 5, 5, 5}));
+}
+
+TEST_F(WindowTest, DraggingARowHeaderPastTheFirstCaseStopsAtIt) {
+  Mouse(Cases()->viewport(), QEvent::MouseButtonPress, RowHeaderPoint(5));
+  Mouse(Cases()->viewport(), QEvent::MouseMove, RowHeaderPoint(2));
+  EXPECT_EQ(S().Sel, (Selection{0, 2, 10, 5}));
+  // Up over the name row, which counts as case 1.
+  Mouse(Cases()->viewport(), QEvent::MouseMove, QPoint(4, -3));
+  EXPECT_EQ(S().Sel, (Selection{0, 1, 10, 5}));
+  Mouse(Cases()->viewport(), QEvent::MouseButtonRelease, QPoint(4, -3));
+  EXPECT_EQ(S().Sel, (Selection{0, 1, 10, 5}));
+  EXPECT_TRUE(S().RowsMode);
+
+  // Released far outside the cells: down to the last case.
+  Mouse(Cases()->viewport(), QEvent::MouseButtonPress, RowHeaderPoint(4));
+  Mouse(Cases()->viewport(), QEvent::MouseMove, QPoint(4, -500));
+  Mouse(Cases()->viewport(), QEvent::MouseButtonRelease, QPoint(4, -500));
+  EXPECT_EQ(S().Sel, (Selection{0, 4, 10, 20}));
+}
+
+TEST_F(WindowTest, DraggingBelowTheGridScrollsOneCasePerMove) {
+  S().Prefs.DefaultRowCount = 500;
+  S().New1Click();
+  QScrollBar* bar = w.Grid()->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  Mouse(Cases()->viewport(), QEvent::MouseButtonPress, RowHeaderPoint(1));
+  const int below = Cases()->viewport()->height() + 10;
+  for (int k = 0; k < 5; ++k) Mouse(Cases()->viewport(), QEvent::MouseMove, QPoint(4, below));
+  EXPECT_EQ(bar->value(), 5);
+  Mouse(Cases()->viewport(), QEvent::MouseButtonRelease, QPoint(4, below));
+}
+
+TEST_F(WindowTest, DoubleClicksToggleInclusion) {
+  Click(Cases()->viewport(), RowHeaderPoint(2));
+  Click(Cases()->viewport(), RowHeaderPoint(4), Qt::ShiftModifier);
+  S().SetCell(0, 3, "n");  // a lower-case n counts as excluded
+  Mouse(Cases()->viewport(), QEvent::MouseButtonDblClick, RowHeaderPoint(4));
+  EXPECT_EQ(S().Cell(0, 2), "Y");
+  EXPECT_EQ(S().Cell(0, 3), "Y");
+  EXPECT_EQ(S().Cell(0, 4), "Y");
+  EXPECT_EQ(S().Cell(0, 5), "N");
+  EXPECT_EQ(S().IncludedCount(), 3);
+  EXPECT_EQ(w.StatusPanel(1), QStringLiteral("3"));
+  EXPECT_TRUE(S().Saved) << "inclusion is no change of data";
+
+  QWidget* corner = w.Grid()->CornerButton();
+  ASSERT_NE(corner, nullptr);
+  Mouse(corner, QEvent::MouseButtonDblClick, QPoint(2, 2));
+  EXPECT_EQ(S().IncludedCount(), 17);
+  EXPECT_EQ(S().Cell(0, 2), "N");
+}
+
+TEST_F(WindowTest, CornerClickSelectsEverything) {
+  QWidget* corner = w.Grid()->CornerButton();
+  Click(corner, QPoint(2, 2));
+  EXPECT_EQ(S().Sel, (Selection{1, 0, 10, 20}));
+  EXPECT_TRUE(S().ColumnsMode);
+  EXPECT_EQ(w.Grid()->selectionModel()->selectedIndexes().size(), 200);
+}
+
+TEST_F(WindowTest, TypingEditsACellAndEnterCommitsIt) {
+  w.Grid()->setCurrentIndex(w.Model().index(1, 2));
+  QTest::keyClick(w.Grid(), Qt::Key_5);
+  ASSERT_TRUE(w.Editing());
+  EXPECT_FALSE(Enabled("Copy1"));
+  EXPECT_TRUE(w.Action(QStringLiteral("Copy1"))->shortcut().isEmpty()) << "Ctrl+C belongs to the editor";
+  ASSERT_NE(Editor(), nullptr);
+  QTest::keyClicks(Editor(), QStringLiteral("1.2"));
+  QTest::keyClick(Editor(), Qt::Key_Return);
+  QApplication::processEvents();  // the delegate commits on the next turn of the event loop
+  EXPECT_FALSE(w.Editing());
+  EXPECT_EQ(S().Cell(3, 2), "51.2");
+  EXPECT_FALSE(S().Saved);
+  EXPECT_FALSE(S().Blank);
+  EXPECT_EQ(w.Action(QStringLiteral("Copy1"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+  EXPECT_TRUE(Enabled("Save1"));
+}
+
+TEST_F(WindowTest, EscapeRestoresTheCellAndLeavesSavedAlone) {
+  S().SetCell(2, 2, "Opx");
+  w.Grid()->setCurrentIndex(w.Model().index(1, 1));
+  QTest::keyClick(w.Grid(), Qt::Key_Return);
+  ASSERT_TRUE(w.Editing());
+  auto* editor = qobject_cast<QLineEdit*>(Editor());
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->text(), QStringLiteral("Opx"));
+  QTest::keyClicks(editor, QStringLiteral("-2"));
+  QTest::keyClick(editor, Qt::Key_Escape);
+  EXPECT_FALSE(w.Editing());
+  EXPECT_EQ(S().Cell(2, 2), "Opx");
+  EXPECT_TRUE(S().Saved);
+}
+
+TEST_F(WindowTest, TypingWhileWholeCasesAreSelectedDoesNotEdit) {
+  Click(Cases()->viewport(), RowHeaderPoint(2));
+  QTest::keyClick(w.Grid(), Qt::Key_7);
+  EXPECT_FALSE(w.Editing());
+  Click(Names()->viewport(), NameCellPoint(2));
+  QTest::keyClick(w.Grid(), Qt::Key_Return);
+  EXPECT_FALSE(w.Editing());
+  S().WizardOpen = true;
+  w.Grid()->setCurrentIndex(w.Model().index(0, 0));
+  S().ColumnsMode = false;
+  QTest::keyClick(w.Grid(), Qt::Key_7);
+  EXPECT_FALSE(w.Editing()) << "refused while the wizard is open";
+  S().WizardOpen = false;
+}
+
+TEST_F(WindowTest, ExitAsksAboutTheDataSheetAndThenTheTextPad) {
+  std::vector<std::string> order;
+  w.AskTextPadAtExit = [&order] {
+    order.push_back("textpad");
+    return true;
+  };
+  bool saved = false;
+  w.SavePreferencesAtExit = [&saved] { saved = true; };
+  S().Saved = false;
+  prompter.Expect(BoxKind::Confirmation, QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
+                  Button::Yes | Button::No | Button::Cancel, Button::Cancel);
+  QCloseEvent refuse;
+  QApplication::sendEvent(&w, &refuse);
+  EXPECT_FALSE(refuse.isAccepted());
+  EXPECT_EQ(order, std::vector<std::string>{"textpad"}) << "asked even after Cancel";
+  EXPECT_FALSE(saved);
+
+  prompter.Expect(BoxKind::Confirmation, QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
+                  Button::Yes | Button::No | Button::Cancel, Button::No);
+  QCloseEvent allow;
+  QApplication::sendEvent(&w, &allow);
+  EXPECT_TRUE(allow.isAccepted());
+  EXPECT_TRUE(saved) << "settings are written once the close is allowed";
+}
+
+TEST_F(WindowTest, ContextMenuShowsTheItemsOfTheSelectionMode) {
+  Click(Names()->viewport(), NameCellPoint(3));
+  w.PreparePopup();
+  auto item = [this](const char* name) { return w.Action(QString::fromLatin1(name)); };
+  EXPECT_TRUE(item("PMTag")->isVisible());
+  EXPECT_TRUE(item("PMColAdd1")->isVisible());
+  EXPECT_FALSE(item("PMInclude")->isVisible());
+  EXPECT_FALSE(item("PMPlotIn1")->isVisible()) << "not connected";
+  EXPECT_FALSE(item("PMCut")->isEnabled()) << "blank sheet";
+  Click(Cases()->viewport(), RowHeaderPoint(3));
+  w.PreparePopup();
+  EXPECT_FALSE(item("PMTag")->isVisible());
+  EXPECT_TRUE(item("PMInclude")->isVisible());
+  EXPECT_TRUE(item("PMRowInsert1")->isVisible());
+}
+
+TEST_F(WindowTest, HintsShowTheirLongPartInTheLastPanel) {
+  w.RouteHint(QStringLiteral("Save|Save current DataSheet contents to disk."));
+  EXPECT_EQ(w.StatusPanel(3), QStringLiteral("Save current DataSheet contents to disk."));
+  EXPECT_EQ(w.Action(QStringLiteral("WSTButtonSave"))->toolTip(), QStringLiteral("Save"));
+  EXPECT_EQ(w.StatusPanel(0), QStringLiteral("Discon."));
+  EXPECT_EQ(w.StatusPanel(2), QStringLiteral("20"));
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("Untitled - VarnelData"));
+}
+
+TEST_F(WindowTest, HideToolbarTogglesTheToolBar) {
+  QAction* hide = w.Action(QStringLiteral("HideToolbar1"));
+  hide->trigger();
+  EXPECT_TRUE(hide->isChecked());
+  EXPECT_FALSE(w.ToolBar()->isVisible());
+  hide->trigger();
+  EXPECT_TRUE(w.ToolBar()->isVisible());
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,304 @@
+#include "datasheet/sheet.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/datasheet/recordinggraph.h"
+#include "tests/support/scriptedprompter.h"
+
+namespace varnel {
+namespace {
+
+const QString SaveQuestion = QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?");
+
+struct SheetFixture : ::testing::Test {
+  test::ScriptedPrompter prompter;
+  test::RecordingGraph graph;
+  WizardLink wizard;
+  Sheet sheet{prompter, graph, wizard};
+  SheetFixture() { EXPECT_TRUE(sheet.New1Click()); }
+};
+
+using SheetTest = SheetFixture;
+
+TEST_F(SheetTest, ANewSheetHasTenTaggedVariablesAndTwentyExcludedCases) {
+  EXPECT_EQ(sheet.ColCount(), 11);
+  EXPECT_EQ(sheet.RowCount(), 21);
+  EXPECT_EQ(sheet.Name(1), "Var_1#");
+  EXPECT_EQ(sheet.Name(10), "Var_10#");
+  EXPECT_EQ(sheet.Cell(0, 0), "");
+  for (int r = 1; r <= 20; ++r) EXPECT_EQ(sheet.Cell(0, r), "N");
+  EXPECT_EQ(sheet.IncludedCount(), 0);
+  EXPECT_EQ(sheet.StatusTexts(), (std::array<QString, 3>{QStringLiteral("Discon."), QStringLiteral("0"),
+                                                          QStringLiteral("20")}));
+  EXPECT_TRUE(sheet.Blank);
+  EXPECT_TRUE(sheet.Saved);
+  EXPECT_FALSE(sheet.FirstNew);
+  EXPECT_EQ(sheet.FileName, QStringLiteral("Untitled"));
+  EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("Untitled - VarnelData"));
+  EXPECT_EQ(sheet.AppTitle(), QStringLiteral("Untitled - Varnel"));
+  EXPECT_EQ(sheet.Sel, (Selection{1, 1, 1, 1}));
+}
+
+TEST_F(SheetTest, NewFollowsThePreferredSize) {
+  sheet.Prefs.DefaultColCount = 3;
+  sheet.Prefs.DefaultRowCount = 5;
+  ASSERT_TRUE(sheet.New1Click());
+  EXPECT_EQ(sheet.ColCount(), 4);
+  EXPECT_EQ(sheet.RowCount(), 6);
+  EXPECT_EQ(sheet.Name(3), "Var_3#");
+}
+
+TEST_F(SheetTest, TagsAreAHashAnywhereInTheName) {
+  EXPECT_TRUE(Sheet::IsTaggedName("Si#O2"));
+  EXPECT_TRUE(Sheet::IsTaggedName("Label#"));
+  EXPECT_FALSE(Sheet::IsTaggedName("SiO2"));
+  EXPECT_FALSE(Sheet::IsTaggedName(""));
+}
+
+TEST_F(SheetTest, OnlyTheExactTextYIncludes) {
+  sheet.SetCell(0, 1, "Y");
+  sheet.SetCell(0, 2, "y");
+  sheet.SetCell(0, 3, " Y");
+  sheet.SetCell(0, 4, "Y ");
+  sheet.SetCell(0, 5, "Y");
+  sheet.RecountIncluded();
+  EXPECT_EQ(sheet.IncludedCount(), 2);
+  EXPECT_TRUE(sheet.Included(1));
+  EXPECT_FALSE(sheet.Included(2));
+  EXPECT_FALSE(sheet.Included(3));
+  EXPECT_FALSE(sheet.Included(4));
+  EXPECT_TRUE(sheet.Included(5));
+  EXPECT_EQ(sheet.StatusTexts()[1], QStringLiteral("2"));
+}
+
+TEST_F(SheetTest, TheMirrorCountsOnlyTheFirst5000Cases) {
+  sheet.SetSize(3, 6001);
+  sheet.SetAllInclusion(true);
+  EXPECT_EQ(sheet.IncludedCount(), 5000);
+  EXPECT_TRUE(sheet.Included(5000));
+  EXPECT_TRUE(sheet.Included(6000)) << "beyond the mirror a case counts by its own mark";
+  sheet.SetCell(0, 6000, "N");
+  EXPECT_FALSE(sheet.Included(6000));
+  EXPECT_EQ(sheet.Cell(0, 5999), "Y") << "every mark is kept";
+  EXPECT_EQ(sheet.StatusTexts()[2], QStringLiteral("6000"));
+  sheet.SetSize(3, 11);
+  sheet.RecountIncluded();
+  EXPECT_EQ(sheet.IncludedCount(), 10);
+  EXPECT_FALSE(sheet.Included(11)) << "rows that went away are not mirrored";
+}
+
+TEST_F(SheetTest, InclusionColumnWidthFollowsTheDigitsOfTheCaseCount) {
+  EXPECT_EQ(InclusionDigits(0), 12);
+  EXPECT_EQ(InclusionDigits(1), 3);
+  EXPECT_EQ(InclusionDigits(9), 3);
+  EXPECT_EQ(InclusionDigits(12), 4);
+  EXPECT_EQ(InclusionDigits(99), 4);
+  EXPECT_EQ(InclusionDigits(100), 5);
+  EXPECT_EQ(InclusionDigits(9999), 6);
+  EXPECT_EQ(InclusionDigits(10000), 7);
+  EXPECT_EQ(InclusionDigits(100000), 8);
+  EXPECT_EQ(InclusionDigits(999999999), 11);
+  EXPECT_EQ(InclusionDigits(1000000000), 12);
+  EXPECT_EQ(AdjustInclusionWidth(30, 7), 38);
+  EXPECT_EQ(AdjustInclusionWidth(30, 8), 35);
+  EXPECT_EQ(AdjustInclusionWidth(30, 11), 35);
+  EXPECT_EQ(AdjustInclusionWidth(30, 12), 30);
+  EXPECT_EQ(AdjustInclusionWidth(30, 16), 26);
+  EXPECT_EQ(AdjustInclusionWidth(30, 19), 22);
+}
+
+TEST_F(SheetTest, CellTintLightensTheButtonFace) {
+  EXPECT_EQ(CellTintFor(240, 240, 240, false), (std::array<int, 3>{246, 246, 246}));
+  EXPECT_EQ(CellTintFor(0, 100, 255, false), (std::array<int, 3>{102, 162, 255}));
+  EXPECT_EQ(CellTintFor(212, 208, 200, true), (std::array<int, 3>{212, 208, 200}));
+}
+
+TEST_F(SheetTest, AskSaveChangesOnlyAsksAboutUnsavedData) {
+  EXPECT_EQ(sheet.AskSaveChanges(), Button::No);
+  EXPECT_TRUE(prompter.shown.empty());
+  sheet.Saved = false;
+  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel, Button::Cancel);
+  EXPECT_EQ(sheet.AskSaveChanges(), Button::Cancel);
+}
+
+TEST_F(SheetTest, NewAsksFirstAndKeepsTheDataUnlessAllowed) {
+  sheet.SetCell(1, 1, "47.3");
+  sheet.Saved = false;
+  sheet.Blank = false;
+  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel, Button::Cancel);
+  EXPECT_FALSE(sheet.New1Click());
+  EXPECT_EQ(sheet.Cell(1, 1), "47.3");
+
+  // Yes with a save that does not happen (no window here to save) keeps the
+  // data too: nothing is thrown away unsaved.
+  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel, Button::Yes);
+  EXPECT_FALSE(sheet.New1Click());
+  EXPECT_EQ(sheet.Cell(1, 1), "47.3");
+
+  sheet.Connected = true;
+  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel, Button::No);
+  EXPECT_TRUE(sheet.New1Click());
+  EXPECT_EQ(sheet.Cell(1, 1), "");
+  EXPECT_TRUE(sheet.Blank);
+  EXPECT_TRUE(sheet.Saved);
+  EXPECT_NE(std::find(graph.log.begin(), graph.log.end(), "disconnect"), graph.log.end());
+}
+
+TEST_F(SheetTest, ClickingHeadersSelectsWholeCasesAndVariables) {
+  sheet.MouseDown(0, 3, false);
+  EXPECT_EQ(sheet.Sel, (Selection{0, 3, 10, 3}));
+  EXPECT_TRUE(sheet.RowsMode);
+  EXPECT_FALSE(sheet.ColumnsMode);
+  sheet.MouseDown(0, 7, true);
+  EXPECT_EQ(sheet.Sel, (Selection{0, 3, 10, 7})) << "Shift extends from the anchor";
+  sheet.MouseDown(0, 1, true);
+  EXPECT_EQ(sheet.Sel, (Selection{0, 1, 10, 3})) << "also upwards";
+
+  sheet.MouseDown(4, 0, false);
+  EXPECT_EQ(sheet.Sel, (Selection{4, 0, 4, 20}));
+  EXPECT_TRUE(sheet.ColumnsMode);
+  EXPECT_FALSE(sheet.RowsMode);
+  sheet.MouseDown(2, 0, true);
+  EXPECT_EQ(sheet.Sel, (Selection{2, 0, 4, 20}));
+
+  sheet.MouseDown(0, 5, true);  // Shift on a row header while whole variables are selected
+  EXPECT_TRUE(sheet.ColumnsMode) << "nothing changes";
+  sheet.MouseDown(3, 3, true);  // Shift on an ordinary cell
+  EXPECT_FALSE(sheet.ColumnsMode);
+  EXPECT_FALSE(sheet.RowsMode);
+}
+
+TEST_F(SheetTest, DraggingFromAHeaderSelectsWholeRowsOrColumns) {
+  sheet.MouseDown(0, 5, false);
+  sheet.MouseDrag(3, 8);
+  EXPECT_EQ(sheet.Sel, (Selection{0, 5, 10, 8}));
+  sheet.MouseDrag(0, 0);  // over the name row: counts as case 1
+  EXPECT_EQ(sheet.Sel, (Selection{0, 1, 10, 5}));
+  sheet.MouseUp(-1, -1, true);  // released outside the cells: to the last case
+  EXPECT_EQ(sheet.Sel, (Selection{0, 5, 10, 20}));
+  EXPECT_TRUE(sheet.RowsMode);
+
+  sheet.MouseDown(6, 0, false);
+  sheet.MouseDrag(0, 4);  // over the inclusion column: counts as variable 1
+  EXPECT_EQ(sheet.Sel, (Selection{1, 0, 6, 20}));
+  sheet.MouseUp(-1, 2, true);
+  EXPECT_EQ(sheet.Sel, (Selection{6, 0, 10, 20}));
+}
+
+TEST_F(SheetTest, ReleasingOnTheCornerSelectsAll) {
+  sheet.MouseDown(0, 0, false);
+  sheet.MouseUp(0, 0, false);
+  EXPECT_EQ(sheet.Sel, (Selection{1, 0, 10, 20}));
+  EXPECT_TRUE(sheet.ColumnsMode);
+  sheet.MouseDown(2, 2, false);
+  sheet.CellSelected(2, 2);
+  sheet.MouseDown(0, 0, false);
+  sheet.MouseUp(3, 3, true);  // released elsewhere: nothing
+  EXPECT_FALSE(sheet.ColumnsMode);
+}
+
+TEST_F(SheetTest, MovingTheCurrentCellEndsTheModesUnlessShiftKeepsThem) {
+  sheet.MouseDown(0, 4, false);
+  sheet.ShiftHeld = true;
+  sheet.CellSelected(10, 5);  // last column with Shift: the case selection goes on
+  EXPECT_TRUE(sheet.RowsMode);
+  EXPECT_FALSE(sheet.ShiftHeld);
+  sheet.CellSelected(3, 5);
+  EXPECT_FALSE(sheet.RowsMode);
+  EXPECT_EQ(sheet.Sel.Left, 1);
+
+  sheet.MouseDown(2, 0, false);
+  sheet.ShiftHeld = true;
+  sheet.CellSelected(2, 20);
+  EXPECT_TRUE(sheet.ColumnsMode);
+  sheet.CellSelected(2, 7);
+  EXPECT_FALSE(sheet.ColumnsMode);
+  EXPECT_EQ(sheet.Sel.Top, 1);
+}
+
+TEST_F(SheetTest, ACommittedEditMarksTheSheetOnlyWhenTheTextChanged) {
+  sheet.EditStartText = "";
+  sheet.CommitCellEdit(2, 2, "");
+  EXPECT_TRUE(sheet.Saved);
+  EXPECT_TRUE(sheet.Blank);
+
+  sheet.CommitCellEdit(2, 2, "51.2");
+  EXPECT_EQ(sheet.Cell(2, 2), "51.2");
+  EXPECT_FALSE(sheet.Saved);
+  EXPECT_FALSE(sheet.Blank);
+}
+
+TEST(SheetEditing, EmptyingACellDoesNotMakeTheSheetNonBlank) {
+  test::ScriptedPrompter prompter;
+  test::RecordingGraph graph;
+  WizardLink wizard;
+  Sheet sheet(prompter, graph, wizard);
+  sheet.New1Click();
+  sheet.SetCell(1, 1, "x");
+  sheet.EditStartText = "x";
+  sheet.CommitCellEdit(1, 1, "");
+  EXPECT_FALSE(sheet.Saved);
+  EXPECT_TRUE(sheet.Blank);
+}
+
+TEST_F(SheetTest, AnEditInAPlottedColumnRereadsItsSelectorsOnce) {
+  sheet.Connected = true;
+  graph.chosen[static_cast<int>(GraphSelector::B)] = 3;
+  graph.chosen[static_cast<int>(GraphSelector::Label)] = 3;
+  graph.chosen[static_cast<int>(GraphSelector::A)] = 2;
+  graph.selectorRefresh = &sheet.SelectorRefresh;
+  graph.log.clear();
+  sheet.EditStartText = "";
+  sheet.CommitCellEdit(3, 5, "12.5");
+  EXPECT_EQ(graph.log, (std::vector<std::string>{"apex B", "special Label", "recompute"}));
+  EXPECT_TRUE(graph.sawSelectorRefresh);
+  EXPECT_FALSE(sheet.SelectorRefresh);
+}
+
+TEST_F(SheetTest, GraphUpkeepHappensOnlyWhileConnected) {
+  graph.chosen[static_cast<int>(GraphSelector::C)] = 4;
+  graph.chosen[static_cast<int>(GraphSelector::TieLine)] = 1;
+  graph.log.clear();
+  sheet.RenameGraphVariable(4, "MgO");
+  sheet.RefreshGraphSelectors();
+  EXPECT_TRUE(graph.log.empty());
+
+  sheet.Connected = true;
+  sheet.RenameGraphVariable(4, "MgO");
+  sheet.RefreshGraphSelectors();
+  EXPECT_EQ(graph.log, (std::vector<std::string>{"rename 4 MgO", "updating on", "apex C", "special Tie",
+                                                 "updating off", "recompute"}))
+      << "no repaint per step while updating";
+}
+
+TEST_F(SheetTest, StructureChangesKeepCellsInPlace) {
+  sheet.SetCell(1, 1, "a");
+  sheet.SetCell(1, 2, "b");
+  sheet.SetCell(2, 2, "c");
+  sheet.InsertRows(2, 2);
+  EXPECT_EQ(sheet.RowCount(), 23);
+  EXPECT_EQ(sheet.Cell(1, 1), "a");
+  EXPECT_EQ(sheet.Cell(1, 2), "");
+  EXPECT_EQ(sheet.Cell(1, 4), "b");
+  sheet.RemoveRows(2, 2);
+  EXPECT_EQ(sheet.Cell(1, 2), "b");
+  sheet.InsertColumns(2, 1);
+  EXPECT_EQ(sheet.Cell(3, 2), "c");
+  EXPECT_EQ(sheet.Name(3), "Var_2#");
+  sheet.RemoveColumns(1, 2);
+  EXPECT_EQ(sheet.Cell(1, 2), "c");
+  EXPECT_EQ(sheet.ColCount(), 10);
+}
+
+TEST_F(SheetTest, CellsAreStoredCompactly) {
+  sheet.SetSize(21, 100001);
+  for (int c = 1; c <= 20; ++c)
+    for (int r = 1; r <= 100000; ++r) sheet.SetCell(c, r, "12.345");
+  // Short cells live inline: 16 bytes each for 6 characters and a tab.
+  EXPECT_LT(sheet.MemoryBytes(), 4u * 100000u * 20u * 7u);
+  sheet.SetCell(5, 5, "a cell text that is much longer than sixteen bytes");
+  EXPECT_EQ(sheet.Cell(5, 5), "a cell text that is much longer than sixteen bytes");
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,102 @@
+// A Prompter for tests: answers from a script and records every box. A box
+// nobody expected fails the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <vector>
+
+#include "app/prompter.h"
+
+namespace varnel::test {
+
+class ScriptedPrompter : public Prompter {
+ public:
+  struct Box {
+    BoxKind kind;
+    QString text;
+    Buttons buttons;
+  };
+
+  ~ScriptedPrompter() override {
+    EXPECT_TRUE(script_.empty()) << script_.size() << " expected box(es) never shown, first: "
+                                 << (script_.empty() ? std::string() : script_.front().text.toStdString());
+  }
+
+  // The next box must be exactly this one; it is answered with answer.
+  void Expect(BoxKind kind, const QString& text, Buttons buttons, Button answer) {
+    script_.push_back({kind, text, buttons, answer, true});
+  }
+  // The next box, whatever it says, is answered with answer.
+  void AnswerNext(Button answer) { script_.push_back({BoxKind::Error, {}, 0, answer, false}); }
+  // A dialog answered with std::nullopt is cancelled.
+  void AnswerOpen(const std::optional<QString>& path) { opens_.push_back(path ? *path : QString()); }
+  void AnswerSave(const std::optional<QString>& path) { saves_.push_back(path ? *path : QString()); }
+  void AnswerFont(std::optional<QFont> font) { fonts_.push_back(std::move(font)); }
+
+  Button Message(BoxKind kind, const QString& text, Buttons buttons) override {
+    shown.push_back({kind, text, buttons});
+    if (script_.empty()) {
+      ADD_FAILURE() << "unexpected box: " << text.toStdString();
+      return (buttons & static_cast<unsigned>(Button::Cancel)) ? Button::Cancel : Button::Ok;
+    }
+    const Step step = script_.front();
+    script_.pop_front();
+    if (step.exact) {
+      EXPECT_EQ(static_cast<int>(kind), static_cast<int>(step.kind)) << text.toStdString();
+      EXPECT_EQ(text.toStdString(), step.text.toStdString());
+      EXPECT_EQ(buttons, step.buttons) << text.toStdString();
+    }
+    return step.answer;
+  }
+  std::optional<QString> OpenFileName(const FileDialogSpec& spec) override {
+    dialogs.push_back(spec);
+    if (opens_.empty()) {
+      ADD_FAILURE() << "unexpected open dialog: " << spec.title.toStdString();
+      return std::nullopt;
+    }
+    const QString a = opens_.front();
+    opens_.pop_front();
+    if (a.isNull()) return std::nullopt;
+    return a;
+  }
+  std::optional<QString> SaveFileName(const FileDialogSpec& spec) override {
+    dialogs.push_back(spec);
+    if (saves_.empty()) {
+      ADD_FAILURE() << "unexpected save dialog: " << spec.title.toStdString();
+      return std::nullopt;
+    }
+    const QString a = saves_.front();
+    saves_.pop_front();
+    if (a.isNull()) return std::nullopt;
+    return a;
+  }
+  std::optional<QFont> ChooseFont(const QFont&) override {
+    if (fonts_.empty()) {
+      ADD_FAILURE() << "unexpected font dialog";
+      return std::nullopt;
+    }
+    auto a = fonts_.front();
+    fonts_.pop_front();
+    return a;
+  }
+
+  std::vector<Box> shown;
+  std::vector<FileDialogSpec> dialogs;
+
+ private:
+  struct Step {
+    BoxKind kind;
+    QString text;
+    Buttons buttons;
+    Button answer;
+    bool exact;
+  };
+  std::deque<Step> script_;
+  std::deque<QString> opens_;  // a null text is a cancelled dialog
+  std::deque<QString> saves_;
+  std::deque<std::optional<QFont>> fonts_;
+};
+
+}  // namespace varnel::test
