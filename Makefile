@@ -30,7 +30,7 @@ test-asan: deps
 bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -DVARNEL_BENCH=ON -DVARNEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
-	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true; done
+	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f $$b ] && [ -x $$b ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

@@ -4,6 +4,9 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace varnel {
@@ -101,6 +104,20 @@ std::optional<QFont> QtPrompter::ChooseFont(const QFont& initial) {
   const QFont f = QFontDialog::getFont(&ok, initial, parent_);
   if (!ok) return std::nullopt;
   return f;
+}
+
+std::optional<Prompter::PrintRange> QtPrompter::PrintDialog(QPrinter& printer, bool selectionAvailable) {
+  QPrintDialog dialog(&printer, parent_);
+  QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintToFile;
+  if (selectionAvailable) options |= QAbstractPrintDialog::PrintSelection;
+  dialog.setOptions(options);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.printRange() == QAbstractPrintDialog::Selection ? PrintRange::Selection : PrintRange::All;
+}
+
+bool QtPrompter::PrinterSetup(QPrinter& printer) {
+  QPageSetupDialog dialog(&printer, parent_);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace varnel

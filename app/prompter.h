@@ -8,6 +8,7 @@
 
 #include "core/messages.h"
 
+class QPrinter;
 class QWidget;
 
 namespace varnel {
@@ -37,6 +38,12 @@ class Prompter : public MessageSink {
   virtual std::optional<QString> OpenFileName(const FileDialogSpec& spec) = 0;
   virtual std::optional<QString> SaveFileName(const FileDialogSpec& spec) = 0;
   virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
+  enum class PrintRange { All, Selection };
+  // The print dialog: nothing when cancelled, else what to print. Page
+  // ranges are not offered.
+  virtual std::optional<PrintRange> PrintDialog(QPrinter& printer, bool selectionAvailable) = 0;
+  // The printer set-up dialog; false when cancelled.
+  virtual bool PrinterSetup(QPrinter& printer) = 0;
   // Shows the system's reason for a failed file operation.
   virtual void FileError(const QString& text) { Message(BoxKind::Error, text, Only(Button::Ok)); }
 
@@ -54,6 +61,8 @@ class QtPrompter final : public Prompter {
   std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
   std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
   std::optional<QFont> ChooseFont(const QFont& initial) override;
+  std::optional<PrintRange> PrintDialog(QPrinter& printer, bool selectionAvailable) override;
+  bool PrinterSetup(QPrinter& printer) override;
 
  private:
   QWidget* parent_;

@@ -5,11 +5,12 @@
 #include <QSplashScreen>
 
 #include "app/prompter.h"
+#include "app/textpad.h"
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/graphlink.h"
-#include "datasheet/icons.h"
+#include "app/icons.h"
 
 namespace varnel {
 
@@ -32,6 +33,17 @@ int Startup(int argc, char** argv) {
   w.printing = std::make_unique<TextPrinter>();
   w.wsheet = std::make_unique<TVN_Wsheet>(*w.prompter, *w.graphs, *w.wizard);
   w.prompter->SetParent(w.wsheet.get());
+  TVN_Wsheet* sheet = w.wsheet.get();
+
+  TVN_Txt::Environment env;
+  env.BackupWanted = [sheet] { return sheet->Data().Prefs.BackupWanted; };
+  env.DataFileName = [sheet] { return sheet->Data().FileName; };
+  env.CenterOver = sheet;
+  w.txt = std::make_unique<TVN_Txt>(*w.prompter, *w.printing, env);
+  w.txt->LoadPlacement(sheet->GridFont());
+  TVN_Txt* txt = w.txt.get();
+  sheet->ShowTextPad = [txt] { txt->ShowTextPad(); };
+  sheet->AskTextPadAtExit = [txt] { return txt->AskAtExit(); };
 
   w.wsheet->show();
   w.wsheet->raise();

@@ -11,6 +11,7 @@ namespace varnel {
 class GraphLink;
 class QtPrompter;
 class TextPrinter;
+class TVN_Txt;
 class TVN_Wsheet;
 class WizardLink;
 
@@ -23,6 +24,7 @@ struct Windows {
   std::unique_ptr<WizardLink> wizard;
   std::unique_ptr<TextPrinter> printing;
   std::unique_ptr<TVN_Wsheet> wsheet;
+  std::unique_ptr<TVN_Txt> txt;
 };
 
 // Runs the start-up sequence and then the event loop; returns the exit code.

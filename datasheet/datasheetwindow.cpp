@@ -24,7 +24,7 @@
 #include <QVBoxLayout>
 
 #include "app/version.h"
-#include "datasheet/icons.h"
+#include "app/icons.h"
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
 

@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "datasheet/icons.h"
+#include "app/icons.h"
 #include "datasheet/sheet.h"
 
 namespace varnel {

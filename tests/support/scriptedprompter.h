@@ -82,6 +82,20 @@ class ScriptedPrompter : public Prompter {
     return a;
   }
 
+  std::optional<PrintRange> PrintDialog(QPrinter&, bool selectionAvailable) override {
+    printDialogs.push_back(selectionAvailable);
+    if (printAnswers_.empty()) {
+      ADD_FAILURE() << "unexpected print dialog";
+      return std::nullopt;
+    }
+    const auto a = printAnswers_.front();
+    printAnswers_.pop_front();
+    return a;
+  }
+  bool PrinterSetup(QPrinter&) override { return false; }
+  void AnswerPrint(std::optional<PrintRange> range) { printAnswers_.push_back(range); }
+
+  std::vector<bool> printDialogs;
   std::vector<Box> shown;
   std::vector<FileDialogSpec> dialogs;
 
@@ -97,6 +111,7 @@ class ScriptedPrompter : public Prompter {
   std::deque<QString> opens_;  // a null text is a cancelled dialog
   std::deque<QString> saves_;
   std::deque<std::optional<QFont>> fonts_;
+  std::deque<std::optional<PrintRange>> printAnswers_;
 };
 
 }  // namespace varnel::test

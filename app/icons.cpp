@@ -1,4 +1,4 @@
-#include "datasheet/icons.h"
+#include "app/icons.h"
 
 #include <QApplication>
 #include <QLinearGradient>
@@ -166,6 +166,15 @@ QIcon ToolBarIcon(ToolIcon which) {
         p.setPen(QColor(60, 60, 60));
         p.setBrush(Qt::white);
         p.drawRect(QRectF(8.5, 7.5, 9, 11));
+      });
+    case ToolIcon::Undo:
+      return Glyph([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 80, 150), 2, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(5, 5, 11, 10), 90 * 16, -200 * 16);
+        p.setBrush(QColor(40, 80, 150));
+        p.setPen(Qt::NoPen);
+        p.drawPolygon(QPolygonF({QPointF(2, 6), QPointF(9, 2), QPointF(9, 10)}));
       });
     case ToolIcon::TextPad: return TextGlyph(QStringLiteral("T"), QColor(70, 110, 170));
     case ToolIcon::PlotIn:

@@ -1,0 +1,136 @@
+// The DataSheet with 100,000 cases: memory of the cells, and the time of the
+// things a user does in the window (scroll, select a variable, select all,
+// type into a cell), each measured up to the repainted grid.
+#include <QScrollBar>
+#include <random>
+
+#include "bench/bench_gui_main.h"
+#include "datasheet/datasheetwindow.h"
+#include "datasheet/sheettable.h"
+#include "tests/support/scriptedprompter.h"
+
+namespace varnel {
+namespace {
+
+// Fills variables 1..cols of cases 1..rows with short numbers such as an
+// oxide analysis holds; returns the bytes those cells take in a data file.
+std::size_t FillShortNumbers(Sheet& sheet, int cols, int rows) {
+  std::mt19937 gen(3);
+  std::uniform_real_distribution<double> d(0.0, 100.0);
+  std::size_t text = 0;
+  char buf[32];
+  for (int c = 1; c <= cols; ++c) sheet.SetCell(c, 0, "Ox" + std::to_string(c));
+  for (int r = 1; r <= rows; ++r) {
+    sheet.SetCell(0, r, "Y");
+    for (int c = 1; c <= cols; ++c) {
+      const int n = std::snprintf(buf, sizeof buf, "%.*f", 1 + (r + c) % 3, d(gen));
+      sheet.SetCell(c, r, std::string_view(buf, static_cast<size_t>(n)));
+      text += static_cast<size_t>(n) + 1;  // the cell and its tab (or line break)
+    }
+    text += 1;
+  }
+  return text;
+}
+
+void BM_CellMemory100kx20(benchmark::State& state) {
+  test::ScriptedPrompter prompter;
+  GraphLink graph;
+  WizardLink wizard;
+  std::size_t text = 0, held = 0;
+  long grown = 0;
+  for (auto _ : state) {
+    const long before = bench::ResidentBytes();
+    Sheet sheet(prompter, graph, wizard);
+    sheet.SetSize(21, 100001);
+    text = FillShortNumbers(sheet, 20, 100000);
+    held = sheet.MemoryBytes();
+    grown = bench::ResidentBytes() - before;
+  }
+  state.counters["text_MB"] = static_cast<double>(text) / 1e6;
+  state.counters["cells_MB"] = static_cast<double>(held) / 1e6;
+  state.counters["cells_per_text"] = static_cast<double>(held) / static_cast<double>(text);
+  state.counters["resident_per_text"] = static_cast<double>(grown) / static_cast<double>(text);
+}
+BENCHMARK(BM_CellMemory100kx20)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One window of 100,000 cases by 60 variables, shared by the interaction
+// benchmarks.
+struct BigSheet {
+  test::ScriptedPrompter prompter;
+  GraphLink graph;
+  WizardLink wizard;
+  TVN_Wsheet window{prompter, graph, wizard};
+  BigSheet() {
+    Sheet& s = window.Data();
+    s.Prefs.DefaultColCount = 60;
+    s.Prefs.DefaultRowCount = 100000;
+    s.New1Click();
+    FillShortNumbers(s, 60, 100000);
+    s.Blank = false;
+    s.RecountIncluded();
+    window.resize(1000, 700);
+    window.show();
+    QApplication::processEvents();
+  }
+  ~BigSheet() { window.Data().Saved = true; }
+  void Paint() { window.Grid()->viewport()->grab(); }
+};
+
+BigSheet& Big() {
+  static BigSheet* big = new BigSheet;
+  return *big;
+}
+
+void BM_ScrollAndPaint(benchmark::State& state) {
+  BigSheet& big = Big();
+  QScrollBar* v = big.window.Grid()->verticalScrollBar();
+  QScrollBar* h = big.window.Grid()->horizontalScrollBar();
+  int step = 0;
+  for (auto _ : state) {
+    v->setValue((step * 7919) % (v->maximum() + 1));
+    h->setValue((step * 13) % (h->maximum() + 1));
+    big.Paint();
+    ++step;
+  }
+}
+BENCHMARK(BM_ScrollAndPaint)->Unit(benchmark::kMillisecond);
+
+void BM_SelectWholeVariable(benchmark::State& state) {
+  BigSheet& big = Big();
+  int col = 1;
+  for (auto _ : state) {
+    big.window.Data().MouseDown(col, 0, false);
+    big.Paint();
+    col = col % 60 + 1;
+  }
+}
+BENCHMARK(BM_SelectWholeVariable)->Unit(benchmark::kMillisecond);
+
+void BM_SelectAll(benchmark::State& state) {
+  BigSheet& big = Big();
+  for (auto _ : state) {
+    big.window.SelectAllCells1Click();
+    big.Paint();
+    big.window.Data().MouseDown(2, 2, false);
+    big.window.Data().CellSelected(2, 2);
+  }
+}
+BENCHMARK(BM_SelectAll)->Unit(benchmark::kMillisecond);
+
+void BM_TypeIntoCell(benchmark::State& state) {
+  BigSheet& big = Big();
+  Sheet& s = big.window.Data();
+  int row = 1;
+  for (auto _ : state) {
+    s.EditStartText = std::string(s.Cell(5, row));
+    s.CommitCellEdit(5, row, "12.75");
+    big.Paint();
+    row = row % 100000 + 1;
+  }
+}
+BENCHMARK(BM_TypeIntoCell)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace varnel
+
+VARNEL_GUI_BENCHMARK_MAIN()
