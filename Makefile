@@ -2,10 +2,13 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_GUI  ?= ON
 
-.PHONY: all deps build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench fuzz clean
+SAMPLE     ?= examples/peridotite.vnp
 
 all: build
 
@@ -15,6 +18,10 @@ deps:
 build: deps
 	@cmake -S . -B $(BUILD) -DVARNEL_GUI=$(CMAKE_GUI) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# Starts the program on a bundled sample file.
+run: build
+	@./$(BUILD)/varnel $(SAMPLE)
 
 test: build test-asan
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -32,5 +39,14 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f $$b ] && [ -x $$b ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true; done
 
+# The data-file reader under libFuzzer with AddressSanitizer, for a minute.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DVARNEL_FUZZ=ON -DVARNEL_TESTS=OFF \
+	  -DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target datafile_fuzz
+	@mkdir -p $(FUZZ_BUILD)/corpus
+	@QT_QPA_PLATFORM=offscreen $(FUZZ_BUILD)/fuzz/datafile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	  $(FUZZ_BUILD)/corpus fuzz/seeds
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -32,6 +32,7 @@ int Startup(int argc, char** argv) {
   w.wizard = std::make_unique<WizardLink>();
   w.printing = std::make_unique<TextPrinter>();
   w.wsheet = std::make_unique<TVN_Wsheet>(*w.prompter, *w.graphs, *w.wizard);
+  w.wsheet->SetTextPrinter(w.printing.get());
   w.prompter->SetParent(w.wsheet.get());
   TVN_Wsheet* sheet = w.wsheet.get();
 
@@ -51,9 +52,7 @@ int Startup(int argc, char** argv) {
   app.processEvents();
 
   const QStringList args = QApplication::arguments();
-  if (args.size() > 1 && QFileInfo(args.at(1)).isFile()) {
-    // Loading the file named on the command line comes with the data files.
-  }
+  if (args.size() > 1 && QFileInfo(args.at(1)).isFile()) sheet->LoadDataFile(QFileInfo(args.at(1)).absoluteFilePath());
 
   splash.finish(w.wsheet.get());
   return app.exec();

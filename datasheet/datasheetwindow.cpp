@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileInfo>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -23,7 +24,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/textprinting.h"
 #include "app/version.h"
+#include "controls/filehistory.h"
+#include "datasheet/loadingwindow.h"
 #include "app/icons.h"
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
@@ -48,7 +52,9 @@ QString ShortHint(const QString& hint) {
 }  // namespace
 
 TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard, QWidget* parent)
-    : QMainWindow(parent), sheet_(prompter, graph, wizard) {
+    : QMainWindow(parent),
+      sheet_(prompter, graph, wizard),
+      loading_(new TVn_Loadp(this)) {
   setObjectName(QStringLiteral("VN_Wsheet"));
   sheet_.SetView(this);
   gridFont_ = QFont(sheet_.Prefs.SheetFontName, sheet_.Prefs.SheetFontSize);
@@ -67,6 +73,10 @@ TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard,
   setCentralWidget(grid_);
 
   BuildMenus();
+  history_ = new TFileHist(actions_.value(QStringLiteral("Reopen1"))->menu(), prompter, this);
+  files_ = std::make_unique<DataFiles>(sheet_, history_, loading_);
+  history_->OnFileSelected = [this](const QString& path, int& action) { files_->FileSelected(path, action); };
+  history_->Load();
   BuildToolBar();
   BuildPopup();
   BuildStatusBar();
@@ -119,21 +129,23 @@ void TVN_Wsheet::BuildMenus() {
   const Command commands[] = {
       // File
       {"New1", "&New", "", "Create a new blank DataSheet.", &W::New1Click},
-      {"Open1", "&Open ...", "", "Load an existing data file.", nullptr},
-      {"Save1", "&Save", "", "Save current DataSheet contents to disk.", nullptr},
-      {"SaveAs1", "Save &As ...", "", "Save current DataSheet contents under a new name.", nullptr},
-      {"SaveSelection1", "Sa&ve Selection ...", "", "Save the selected cells as a new data file.", nullptr},
+      {"Open1", "&Open ...", "", "Load an existing data file.", &W::Open1Click},
+      {"Save1", "&Save", "", "Save current DataSheet contents to disk.", &W::Save1Click},
+      {"SaveAs1", "Save &As ...", "", "Save current DataSheet contents under a new name.", &W::SaveAs1Click},
+      {"SaveSelection1", "Sa&ve Selection ...", "", "Save the selected cells as a new data file.",
+       &W::SaveSelection1Click},
       {"Reopen1", "&Reopen", "", "Open one of the files used recently.", nullptr},
-      {"AppendFile1", "Appe&nd ...", "", "Append the cases of a data file to the DataSheet.", nullptr},
-      {"PrinterSetup1", "Printer Set&up ...", "", "Choose and set up the printer.", nullptr},
-      {"WSPrint1", "&Print ...", "", "Print current DataSheet.", nullptr},
+      {"AppendFile1", "Appe&nd ...", "", "Append the cases of a data file to the DataSheet.", &W::AppendFile1Click},
+      {"PrintSetup1", "Printer Set&up ...", "", "Choose and set up the printer.", &W::PrintSetup1Click},
+      {"WSPrint1", "&Print ...", "", "Print current DataSheet.", &W::WSPrint1Click},
       {"HeaderLine1", "&Description ...", "", "Edit the description line of the data file.", nullptr},
       {"Exit1", "&Exit", "", "Quit Varnel.", &W::Exit1Click},
       // Edit
       {"Cut1", "C&ut", "Ctrl+X", "Copy selected DataSheet cells to the Clipboard, then clear them.", nullptr},
       {"Copy1", "&Copy", "Ctrl+C", "Copy selected DataSheet cells to the Clipboard.", nullptr},
       {"PasteBlock1", "&Paste", "Ctrl+V", "Paste Clipboard contents at current location.", nullptr},
-      {"PasteFile1", "Paste as a &New File", "", "Make a new DataSheet from the Clipboard contents.", nullptr},
+      {"PasteFile1", "Paste as a &New File", "", "Make a new DataSheet from the Clipboard contents.",
+       &W::PasteFile1Click},
       {"Clear1", "C&lear", "Del", "Clear selected range of cells.", nullptr},
       {"SelectAllCells1", "&Select All", "", "Select every case and variable.", &W::SelectAllCells1Click},
       // DataSheet
@@ -198,7 +210,7 @@ void TVN_Wsheet::BuildMenus() {
   const MenuSpec menus[] = {
       {"&File", "File1",
        {"New1", "Open1", "Save1", "SaveAs1", "SaveSelection1", nullptr, "Reopen1", nullptr, "AppendFile1", nullptr,
-        "PrinterSetup1", "WSPrint1", nullptr, "HeaderLine1", nullptr, "Exit1"}},
+        "PrintSetup1", "WSPrint1", nullptr, "HeaderLine1", nullptr, "Exit1"}},
       {"&Edit", "Edit1", {"Cut1", "Copy1", "PasteBlock1", "PasteFile1", nullptr, "Clear1", nullptr, "SelectAllCells1"}},
       {"&DataSheet", "DataSheet1",
        {"Connect1", "Disconnect1", nullptr, "Font1", "AdjustColWidth1", "ResetDefaultColumnWidths1", nullptr,
@@ -565,6 +577,8 @@ void TVN_Wsheet::UpdateCommands() {
     if (it.key().startsWith(QLatin1String("PM"))) continue;  // decided when the context menu opens
     it.value()->setEnabled(CommandEnabled(it.key(), c));
   }
+  if (QAction* reopen = actions_.value(QStringLiteral("Reopen1")))
+    reopen->setEnabled(!sheet_.WizardOpen && history_ && !history_->Files().isEmpty());
   if (QAction* maw = actions_.value(QStringLiteral("WSTButtonMAW"))) maw->setChecked(sheet_.WizardOpen);
 }
 
@@ -630,10 +644,7 @@ void TVN_Wsheet::SetBusy(bool on) {
 
 void TVN_Wsheet::ProcessEvents() { QApplication::processEvents(); }
 
-bool TVN_Wsheet::SaveSheet() {
-  if (QAction* save = actions_.value(QStringLiteral("Save1"))) save->trigger();
-  return sheet_.Saved;
-}
+bool TVN_Wsheet::SaveSheet() { return files_->Save1Click(); }
 
 void TVN_Wsheet::BeginChange(Change change, int first, int count) {
   syncing_ = true;
@@ -709,6 +720,33 @@ void TVN_Wsheet::closeEvent(QCloseEvent* event) {
 }
 
 void TVN_Wsheet::New1Click() { sheet_.New1Click(); }
+
+void TVN_Wsheet::Open1Click() { files_->Open1Click(); }
+void TVN_Wsheet::Save1Click() { files_->Save1Click(); }
+void TVN_Wsheet::SaveAs1Click() { files_->SaveAs1Click(); }
+void TVN_Wsheet::SaveSelection1Click() { files_->SaveSelection1Click(); }
+void TVN_Wsheet::AppendFile1Click() { files_->AppendFile1Click(); }
+
+void TVN_Wsheet::PasteFile1Click() {
+  const QMimeData* mime = QApplication::clipboard()->mimeData();
+  if (!mime || !mime->hasText()) return;
+  files_->PasteFile1Click(mime->text());
+}
+
+void TVN_Wsheet::WSPrint1Click() {
+  if (!printer_) return;
+  const std::optional<Prompter::PrintRange> range = sheet_.Prompt().PrintDialog(printer_->Printer(), true);
+  if (!range) return;
+  const std::string text = files_->PrintLines(*range == Prompter::PrintRange::Selection);
+  QStringList lines;
+  for (std::string_view line : SplitLines(text))
+    lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+  printer_->PrintTextLines(lines, gridFont_, QFileInfo(sheet_.FileName).fileName(), this, sheet_.PrintAbort);
+}
+
+void TVN_Wsheet::PrintSetup1Click() {
+  if (printer_) sheet_.Prompt().PrinterSetup(printer_->Printer());
+}
 
 void TVN_Wsheet::Exit1Click() { close(); }
 

@@ -6,8 +6,10 @@
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 #include "datasheet/commandstate.h"
+#include "datasheet/datafiles.h"
 #include "datasheet/sheet.h"
 
 class QLabel;
@@ -19,6 +21,9 @@ namespace varnel {
 
 class SheetModel;
 class SheetTable;
+class TFileHist;
+class TVn_Loadp;
+class TextPrinter;
 
 class TVN_Wsheet : public QMainWindow, public SheetView {
   Q_OBJECT
@@ -38,6 +43,12 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   const QFont& GridFont() const { return gridFont_; }
   void SetGridFont(const QFont& font);
   QColor CellTint() const { return cellTint_; }
+
+  DataFiles& Files() { return *files_; }
+  TFileHist& History() { return *history_; }
+  TVn_Loadp& LoadingWindow() { return *loading_; }
+  void SetTextPrinter(TextPrinter* printer) { printer_ = printer; }
+  bool LoadDataFile(const QString& path) { return files_->LoadDataFile(path); }
 
   // Hooks to windows that come later in the start-up order.
   std::function<void()> ShowTextPad;
@@ -71,6 +82,14 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
 
  public slots:
   void New1Click();
+  void Open1Click();
+  void Save1Click();
+  void SaveAs1Click();
+  void SaveSelection1Click();
+  void AppendFile1Click();
+  void PasteFile1Click();
+  void WSPrint1Click();
+  void PrintSetup1Click();
   void Exit1Click();
   void SelectAllCells1Click();
   void HideToolbar1Click();
@@ -112,6 +131,10 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   bool MayStartEditing() const;
 
   Sheet sheet_;
+  TFileHist* history_ = nullptr;
+  TVn_Loadp* loading_ = nullptr;
+  std::unique_ptr<DataFiles> files_;
+  TextPrinter* printer_ = nullptr;
   SheetModel* model_ = nullptr;
   SheetTable* grid_ = nullptr;
   QToolBar* toolbar_ = nullptr;

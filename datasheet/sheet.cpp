@@ -71,6 +71,14 @@ void Sheet::RemoveColumns(int at, int count) {
   view_->EndChange();
 }
 
+void Sheet::AdoptGrid(Columns&& columns, int rowCount) {
+  view_->BeginChange(SheetView::Change::Reset, 0, 0);
+  columns_ = std::move(columns);
+  rowCount_ = rowCount;
+  if (columns_.empty()) SetSize(1, rowCount);
+  view_->EndChange();
+}
+
 std::size_t Sheet::MemoryBytes() const {
   std::size_t bytes = columns_.capacity() * sizeof(std::vector<CellText>);
   for (const auto& column : columns_) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/prompter.h"
+#include "app/textcodec.h"
 #include "datasheet/celltext.h"
 #include "datasheet/graphlink.h"
 #include "datasheet/preferences.h"
@@ -76,6 +77,9 @@ class Sheet {
   void InsertColumns(int at, int count);
   void RemoveColumns(int at, int count);
   std::size_t MemoryBytes() const;
+  using Columns = std::vector<std::vector<CellText>>;
+  // Replaces the whole grid (every column must hold rowCount cells).
+  void AdoptGrid(Columns&& columns, int rowCount);
 
   // Inclusion: the mark in column 0 is the truth; the mirror covers the first
   // 5000 cases. Cases beyond it count by their own mark.
@@ -132,6 +136,8 @@ class Sheet {
   Selection Sel;
   Preferences Prefs;
   QString BackupExt = QStringLiteral(".BAK");
+  // The encoding the data file was read in; a save writes it back so.
+  TextEncoding FileEncoding = TextEncoding::Utf8;
 
  private:
   Prompter& prompter_;

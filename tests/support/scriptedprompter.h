@@ -30,6 +30,8 @@ class ScriptedPrompter : public Prompter {
   }
   // The next box, whatever it says, is answered with answer.
   void AnswerNext(Button answer) { script_.push_back({BoxKind::Error, {}, 0, answer, false}); }
+  // Every box from now on, expected or not, is answered so (until nullopt).
+  void AnswerAnyWith(std::optional<Button> answer) { any_ = answer; }
   // A dialog answered with std::nullopt is cancelled.
   void AnswerOpen(const std::optional<QString>& path) { opens_.push_back(path ? *path : QString()); }
   void AnswerSave(const std::optional<QString>& path) { saves_.push_back(path ? *path : QString()); }
@@ -37,6 +39,7 @@ class ScriptedPrompter : public Prompter {
 
   Button Message(BoxKind kind, const QString& text, Buttons buttons) override {
     shown.push_back({kind, text, buttons});
+    if (any_) return *any_;
     if (script_.empty()) {
       ADD_FAILURE() << "unexpected box: " << text.toStdString();
       return (buttons & static_cast<unsigned>(Button::Cancel)) ? Button::Cancel : Button::Ok;
@@ -108,6 +111,7 @@ class ScriptedPrompter : public Prompter {
     bool exact;
   };
   std::deque<Step> script_;
+  std::optional<Button> any_;
   std::deque<QString> opens_;  // a null text is a cancelled dialog
   std::deque<QString> saves_;
   std::deque<std::optional<QFont>> fonts_;

@@ -1,0 +1,70 @@
+// Data files: tab-separated text with a comment line, a description line,
+// a line of variable names and one line per case. Reading, writing and the
+// placing of tab-separated lines into the grid.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/prompter.h"
+#include "app/textcodec.h"
+
+namespace varnel {
+
+class Sheet;
+
+// The scratch lines of a file, the clipboard or a printout: views into the
+// decoded text they came from.
+struct WorkLines {
+  std::string text;
+  std::vector<std::string_view> lines;
+
+  // Takes a file's bytes: decoded, split into lines.
+  void SetBytes(std::string_view bytes);
+  // Takes UTF-8 text (the clipboard): split into lines.
+  void SetText(std::string utf8);
+  void Clear();
+  TextEncoding encoding = TextEncoding::Utf8;
+};
+
+// Empty lines and lines starting with ";" are comments; a ";;" line also
+// hands its rest to description.
+bool IsCommentLine(std::string_view line, QString* description);
+
+struct ReadOptions {
+  bool ParseWarnings = true;
+  // Told the 0-based index of each line read, for a progress bar.
+  std::function<void(int line)> Progress;
+};
+
+// Parses the lines into the grid: the first line that is not a comment names
+// the variables, every later one is a case. False (with its message shown and
+// the grid untouched) when there is no case line or the name line has no TAB.
+bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, const ReadOptions& options);
+
+// Appends the cells of columns left..right joined by TAB, one line per row
+// top..bottom, each ended by CR LF.
+void GridToLines(const Sheet& sheet, int left, int top, int right, int bottom, std::string& out);
+
+// Places the lines into the grid from (left, top); one single value fills the
+// whole block. Warns about lines or values beyond the sheet (OK / Ignore).
+void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int left, int top, int right, int bottom);
+
+// The date and time as the system writes them: short date, a space, long time.
+QString DateTimeText(const QDateTime& when);
+
+// Line 1 of a saved file ("; name - VarnelData: Last saved on ...").
+std::string SavedFileFirstLine(const QString& fileName, const QDateTime& when, int cases, int variables);
+
+// The whole text of a saved data file: line 1, the description and the grid.
+std::string DataFileText(const Sheet& sheet, const QString& fileName, const QDateTime& when);
+
+// The bytes of a text in the sheet's encoding (UTF-8 when the old code page
+// cannot hold every character); used tells which was written.
+std::string EncodeForFile(const std::string& utf8, TextEncoding wanted, TextEncoding* used);
+
+}  // namespace varnel

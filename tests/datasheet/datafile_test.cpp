@@ -1,0 +1,416 @@
+#include "datasheet/datafile.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <csignal>
+#include <random>
+#include <sys/resource.h>
+
+#include "app/inifile.h"
+#include "app/programfolder.h"
+#include "controls/filehistory.h"
+#include "datasheet/datafiles.h"
+#include "datasheet/sheet.h"
+#include "tests/datasheet/recordinggraph.h"
+#include "tests/support/scriptedprompter.h"
+
+namespace varnel {
+namespace {
+
+QByteArray Read(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return "<missing>";
+  return f.readAll();
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+// Everything after the first line break.
+QByteArray AfterLine1(const QByteArray& bytes) { return bytes.mid(bytes.indexOf('\n') + 1); }
+
+class DataFileTest : public ::testing::Test {
+ protected:
+  DataFileTest() {
+    SetProgramDir(dir.path());
+    sheet.New1Click();
+    history.ShowClear = true;
+    files.Now = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15)); };
+  }
+  ~DataFileTest() override { SetProgramDir(QString()); }
+  QString Path(const char* name) { return dir.filePath(QString::fromLatin1(name)); }
+  std::string Cell(int c, int r) { return std::string(sheet.Cell(c, r)); }
+  QString Warn(const QString& first, const QString& second) { return first + QStringLiteral("\n\r") + second; }
+
+  QTemporaryDir dir;
+  test::ScriptedPrompter prompter;
+  test::RecordingGraph graph;
+  WizardLink wizard;
+  Sheet sheet{prompter, graph, wizard};
+  QMenu reopen{QStringLiteral("&Reopen")};
+  TFileHist history{&reopen, prompter};
+  DataFiles files{sheet, &history, nullptr};
+};
+
+TEST_F(DataFileTest, LoadsNamesCasesAndTheDescription) {
+  Write(Path("rocks.vnp"),
+        "; rocks.vnp - VarnelData: Last saved on x\r\n;;Basalts of the rift\r\nLabel#\tSiO2\tMgO\r\n"
+        "B-1\t49.1\t7.2\r\n\r\n; a remark\r\nB-2\t50.3\t6.8\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
+  EXPECT_TRUE(prompter.shown.empty());
+  EXPECT_EQ(sheet.ColCount(), 4);
+  EXPECT_EQ(sheet.RowCount(), 3) << "empty and comment lines make no cases";
+  EXPECT_EQ(Cell(1, 0), "Label#");
+  EXPECT_EQ(Cell(3, 2), "6.8");
+  EXPECT_EQ(sheet.HeaderLine, QStringLiteral("Basalts of the rift"));
+  EXPECT_EQ(sheet.IncludedCount(), 2) << "every case of a loaded file is included";
+  EXPECT_TRUE(sheet.Saved);
+  EXPECT_FALSE(sheet.Blank);
+  EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("rocks.vnp - VarnelData"));
+  EXPECT_EQ(sheet.AppTitle(), QStringLiteral("rocks.vnp - Varnel"));
+  EXPECT_EQ(history.Files(), QStringList{Path("rocks.vnp")});
+  EXPECT_NE(std::find(graph.log.begin(), graph.log.end(), "connect all"), graph.log.end()) << "AutoConnect";
+}
+
+TEST_F(DataFileTest, RefusesFilesWithoutCasesOrSecondVariable) {
+  sheet.SetCell(1, 1, "kept");
+  Write(Path("names.vnp"), "; c\r\nA\tB\r\n");
+  prompter.Expect(BoxKind::Error, Warn(QStringLiteral("Invalid data format: Found not enough data lines."),
+                                       QStringLiteral("Reading will be cancelled.")),
+                  Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(files.LoadDataFile(Path("names.vnp")));
+  Write(Path("one.vnp"), "A\r\n1\r\n2\r\n3\r\n");
+  prompter.Expect(BoxKind::Error, Warn(QStringLiteral("Invalid data format: Not enough variables in first data line."),
+                                       QStringLiteral("Reading will be cancelled.")),
+                  Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(files.LoadDataFile(Path("one.vnp")));
+  EXPECT_EQ(Cell(1, 1), "kept");
+  EXPECT_EQ(sheet.FileName, QStringLiteral("Untitled"));
+  EXPECT_TRUE(history.Files().isEmpty());
+}
+
+TEST_F(DataFileTest, WarnsAboutTooManyAndTooFewValuesWithTheirLineNumbers) {
+  // Line numbers count from 0 and include the comment lines.
+  Write(Path("ragged.vnp"), "; c\r\n;;d\r\nA\tB\tC\r\n1\t2\t3\t4\r\n5\t6\r\n7\t8\t9\t\r\n");
+  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too many values in data line 3."),
+                                         QStringLiteral("Excess values will be skipped.")),
+                  Button::Ok | Button::Ignore, Button::Ok);
+  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too few values in data line 4."),
+                                         QStringLiteral("Missing values will be regarded as blanks.")),
+                  Button::Ok | Button::Ignore, Button::Ok);
+  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too many values in data line 5."),
+                                         QStringLiteral("Excess values will be skipped.")),
+                  Button::Ok | Button::Ignore, Button::Ok);
+  ASSERT_TRUE(files.LoadDataFile(Path("ragged.vnp")));
+  EXPECT_EQ(Cell(3, 1), "3");
+  EXPECT_EQ(Cell(2, 2), "6");
+  EXPECT_EQ(Cell(3, 2), "");
+  EXPECT_EQ(Cell(3, 3), "9") << "a trailing TAB is a value too many";
+
+  // Ignore silences the rest of this reading.
+  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too many values in data line 3."),
+                                         QStringLiteral("Excess values will be skipped.")),
+                  Button::Ok | Button::Ignore, Button::Ignore);
+  ASSERT_TRUE(files.LoadDataFile(Path("ragged.vnp")));
+
+  // With the preference off there are no warnings at all.
+  sheet.Prefs.ParseWarnings = false;
+  ASSERT_TRUE(files.LoadDataFile(Path("ragged.vnp")));
+}
+
+TEST_F(DataFileTest, LoadingTwiceLeavesNoStaleCells) {
+  Write(Path("wide.vnp"), "A\tB\tC\tD\r\n1\t2\t3\t4\r\n5\t6\t7\t8\r\n9\t10\t11\t12\r\n");
+  Write(Path("narrow.vnp"), "X\tY\r\na\tb\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("wide.vnp")));
+  ASSERT_TRUE(files.LoadDataFile(Path("narrow.vnp")));
+  EXPECT_EQ(sheet.ColCount(), 3);
+  EXPECT_EQ(sheet.RowCount(), 2);
+  EXPECT_EQ(Cell(1, 0), "X");
+  EXPECT_EQ(Cell(2, 1), "b");
+  sheet.SetSize(5, 4);
+  EXPECT_EQ(Cell(3, 1), "") << "cells of the wider file are gone";
+}
+
+TEST_F(DataFileTest, AnUnchangedFileSavesToTheSameBytesButForItsDate) {
+  const QByteArray original =
+      "; peridotite.vnp - VarnelData: Last saved on 1/2/25 10:00:00 Cases: 2 Variables: 3\r\n"
+      ";;Spinel lherzolite\r\nLabel#\tSiO2\tMgO\r\nOl\t40.70\t48.6\r\nOpx\t 57.15\t34.44e0\r\n";
+  Write(Path("peridotite.vnp"), original);
+  ASSERT_TRUE(files.LoadDataFile(Path("peridotite.vnp")));
+  sheet.Prefs.BackupWanted = false;
+  ASSERT_TRUE(files.Save1Click());
+  const QByteArray saved = Read(Path("peridotite.vnp"));
+  EXPECT_EQ(AfterLine1(saved), AfterLine1(original));
+  EXPECT_TRUE(saved.startsWith("; peridotite.vnp - VarnelData: Last saved on "));
+  EXPECT_TRUE(saved.left(saved.indexOf('\r')).endsWith(" Cases: 2 Variables: 3"));
+}
+
+TEST_F(DataFileTest, SavingTwiceKeepsTheFirstVersionAsBackup) {
+  Write(Path("rocks.vnp"), "A\tB\r\n1\t2\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
+  sheet.SetCell(1, 1, "first");
+  ASSERT_TRUE(files.Save1Click());
+  const QByteArray firstSave = Read(Path("rocks.vnp"));
+  sheet.SetCell(1, 1, "second");
+  ASSERT_TRUE(files.Save1Click());
+  EXPECT_EQ(Read(Path("rocks.BAK")), firstSave);
+  EXPECT_TRUE(Read(Path("rocks.vnp")).contains("second"));
+}
+
+TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
+  Write(Path("rocks.vnp"), "A\tB\r\n1\t2\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
+  sheet.SetCell(1, 1, "a much longer cell text than the size limit below allows to be written");
+  sheet.Saved = false;
+  struct rlimit old;
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit tiny = old;
+  tiny.rlim_cur = 16;
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &tiny);
+  prompter.AnswerNext(Button::Ok);
+  const bool ok = files.Save1Click();
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(ok);
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("rocks.vnp")));
+  EXPECT_EQ(Read(Path("rocks.vnp")), "A\tB\r\n1\t2\r\n");
+  EXPECT_FALSE(QFile::exists(Path("rocks.BAK"))) << "the backup is made only once the new file is safe";
+  EXPECT_FALSE(sheet.Saved);
+}
+
+TEST_F(DataFileTest, SaveOfUntitledGoesThroughSaveAs) {
+  sheet.SetCell(1, 1, "x");
+  sheet.Blank = false;
+  prompter.AnswerSave(std::nullopt);
+  EXPECT_FALSE(files.Save1Click());
+  EXPECT_EQ(prompter.dialogs.back().title, QStringLiteral("Save As"));
+  EXPECT_EQ(prompter.dialogs.back().defaultSuffix, QStringLiteral("vnp"));
+  EXPECT_FALSE(QFile::exists(Path("x.vnp")));
+  prompter.AnswerSave(Path("x.vnp"));
+  EXPECT_TRUE(files.Save1Click());
+  EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("x.vnp - VarnelData"));
+  EXPECT_TRUE(Read(Path("x.vnp")).startsWith("; x.vnp - VarnelData: Last saved on "));
+}
+
+TEST_F(DataFileTest, SaveSelectionWritesItsOwnThreeHeaderLines) {
+  Write(Path("rocks.vnp"), ";;Rift basalts\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\nB3\t51\t5\t9\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
+  sheet.Sel = Selection{2, 2, 3, 3};
+  prompter.AnswerSave(Path("part.vnp"));
+  files.SaveSelection1Click();
+  const QList<QByteArray> lines = Read(Path("part.vnp")).split('\n');
+  ASSERT_GE(lines.size(), 5);
+  EXPECT_TRUE(lines[0].startsWith("; part.vnp - Last saved on "));
+  EXPECT_TRUE(lines[0].endsWith(" Cases: 2 Variables: 2\r"));
+  EXPECT_EQ(lines[1], ";;Rift basalts\r");
+  EXPECT_EQ(lines[2], "SiO2\tMgO\r");
+  EXPECT_EQ(lines[3], "50\t6\r");
+  EXPECT_EQ(lines[4], "51\t5\r");
+  EXPECT_EQ(sheet.FileName, Path("rocks.vnp")) << "the sheet keeps its own file";
+}
+
+TEST_F(DataFileTest, AppendTurnsTheNameLineIntoAnExcludedCase) {
+  Write(Path("a.vnp"), "A\tB\r\n1\t2\r\n");
+  Write(Path("more.vnp"), "; c\r\nA\tB\r\n3\t4\r\n\r\n5\t6\r\n7\t8\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("a.vnp")));
+  prompter.AnswerOpen(Path("more.vnp"));
+  files.AppendFile1Click();
+  EXPECT_EQ(prompter.dialogs.back().title, QStringLiteral("Append Data File"));
+  ASSERT_EQ(sheet.CaseCount(), 5);
+  EXPECT_EQ(Cell(1, 2), "A");
+  EXPECT_EQ(Cell(2, 5), "8");
+  for (int r = 2; r <= 5; ++r) EXPECT_EQ(Cell(0, r), "N");
+  EXPECT_EQ(Cell(0, 1), "Y");
+  EXPECT_EQ(sheet.IncludedCount(), 1);
+  EXPECT_FALSE(sheet.Saved);
+  EXPECT_EQ(history.Files(), QStringList{Path("a.vnp")}) << "appended files are not remembered";
+
+  Write(Path("empty.vnp"), "; nothing\r\n\r\n");
+  prompter.AnswerOpen(Path("empty.vnp"));
+  prompter.Expect(BoxKind::Warning,
+                  QStringLiteral("Warning: no valid data lines found in file ") + Path("empty.vnp") +
+                      QStringLiteral(".\n\rFile may be empty or incorrectly formatted."),
+                  Only(Button::Ok), Button::Ok);
+  files.AppendFile1Click();
+  EXPECT_EQ(sheet.CaseCount(), 5);
+}
+
+TEST_F(DataFileTest, PasteAsNewFileRefusesTextWithoutTabButKeepsTheCaption) {
+  sheet.SetCell(1, 1, "old");
+  prompter.Expect(BoxKind::Error, Warn(QStringLiteral("Invalid data format: Not enough variables in first data line."),
+                                       QStringLiteral("Reading will be cancelled.")),
+                  Only(Button::Ok), Button::Ok);
+  files.PasteFile1Click(QStringLiteral("one\ntwo\nthree"));
+  EXPECT_EQ(Cell(1, 1), "old");
+  EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("Untitled - VarnelData"));
+
+  files.PasteFile1Click(QStringLiteral("X\tY\r\n1\t2\r\n"));
+  EXPECT_EQ(Cell(2, 1), "2");
+  EXPECT_FALSE(sheet.Saved) << "the data are in no file";
+  EXPECT_EQ(sheet.IncludedCount(), 1);
+}
+
+TEST_F(DataFileTest, PasteLinesFillsABlockFromOneValueAndRenamesFromRowZero) {
+  const std::vector<std::string_view> one{"0.5"};
+  PasteLines(sheet, one, 2, 3, 4, 6);
+  for (int c = 2; c <= 4; ++c)
+    for (int r = 3; r <= 6; ++r) EXPECT_EQ(Cell(c, r), "0.5");
+  EXPECT_EQ(Cell(5, 3), "");
+  EXPECT_FALSE(sheet.Saved);
+  EXPECT_FALSE(sheet.Blank);
+
+  sheet.Connected = true;
+  graph.log.clear();
+  const std::vector<std::string_view> names{"SiO2\tMgO", "1\t2\t3"};
+  PasteLines(sheet, names, 1, 0, 1, 0);
+  EXPECT_EQ(Cell(1, 0), "SiO2");
+  EXPECT_EQ(Cell(2, 0), "MgO");
+  EXPECT_EQ(Cell(3, 1), "3");
+  EXPECT_EQ(graph.log[0], "rename 1 SiO2");
+  EXPECT_EQ(graph.log[1], "rename 2 MgO");
+  EXPECT_EQ(graph.log[2], "rename 3 Var_3#") << "k of the last line: three columns";
+}
+
+TEST_F(DataFileTest, PasteLinesWarnsAboutWhatDoesNotFit) {
+  sheet.Prefs.DefaultColCount = 3;
+  sheet.Prefs.DefaultRowCount = 3;
+  sheet.New1Click();
+  const std::vector<std::string_view> lines{"a\tb\tc\td", "e", "f", "g"};
+  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Number of values in row 1 exceed current DataSheetSize."),
+                                         QStringLiteral("Excess values will be skipped.")),
+                  Button::Ok | Button::Ignore, Button::Ok);
+  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Pasted data lines exceed current DataSheet size."),
+                                         QStringLiteral("Excess lines will be skipped.")),
+                  Button::Ok | Button::Ignore, Button::Ok);
+  PasteLines(sheet, lines, 1, 1, 1, 1);
+  EXPECT_EQ(Cell(3, 1), "c");
+  EXPECT_EQ(Cell(1, 3), "f");
+  EXPECT_EQ(sheet.RowCount(), 4) << "the sheet is not enlarged";
+}
+
+TEST_F(DataFileTest, ReadsWindows1252AndWritesItBackUnlessACharacterNeedsUtf8) {
+  Write(Path("old.vnp"), "Label#\tT\xB0" "C\r\nCa\xEFte\t850\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("old.vnp")));
+  EXPECT_EQ(Cell(2, 0), "T\xC2\xB0" "C");
+  EXPECT_EQ(Cell(1, 1), "Ca\xC3\xAFte");
+  sheet.Prefs.BackupWanted = false;
+  ASSERT_TRUE(files.Save1Click());
+  EXPECT_TRUE(AfterLine1(Read(Path("old.vnp"))).endsWith("Label#\tT\xB0" "C\r\nCa\xEFte\t850\r\n"));
+  sheet.SetCell(1, 1, "\xCE\xB1-quartz");
+  ASSERT_TRUE(files.Save1Click());
+  EXPECT_TRUE(Read(Path("old.vnp")).endsWith("Label#\tT\xC2\xB0" "C\r\n\xCE\xB1-quartz\t850\r\n"));
+  EXPECT_EQ(sheet.FileEncoding, TextEncoding::Utf8);
+}
+
+TEST_F(DataFileTest, BadInputEndsInMessagesOrLoadsWhatItCan) {
+  // NUL ends the text: what follows it is not read.
+  Write(Path("nul.vnp"), QByteArray("A\tB\r\n1\t2\r\n\0\x01\x02garbage\tx\r\n", 23));
+  ASSERT_TRUE(files.LoadDataFile(Path("nul.vnp")));
+  EXPECT_EQ(sheet.CaseCount(), 1);
+
+  // Random binary bytes: whatever the reader makes of them, it ends.
+  std::mt19937 gen(12);
+  QByteArray noise(200000, '\0');
+  for (char& ch : noise) ch = static_cast<char>(1 + gen() % 255);
+  Write(Path("noise.bin"), noise);
+  sheet.Prefs.ParseWarnings = false;
+  prompter.AnswerAnyWith(Button::Ok);
+  files.LoadDataFile(Path("noise.bin"));
+  prompter.AnswerAnyWith(std::nullopt);
+
+  // One line of megabytes and tens of thousands of fields.
+  QByteArray wide;
+  for (int k = 0; k < 30000; ++k) wide += "V" + QByteArray::number(k) + "\t";
+  wide += "last\r\n";
+  wide += QByteArray(3000000, 'x') + "\r\n";
+  Write(Path("wide.vnp"), wide);
+  ASSERT_TRUE(files.LoadDataFile(Path("wide.vnp")));
+  EXPECT_EQ(sheet.VariableCount(), 30001);
+  EXPECT_EQ(sheet.Cell(1, 1).size(), 3000000u);
+}
+
+TEST_F(DataFileTest, PrintLinesOfASelection) {
+  Write(Path("rocks.vnp"), ";;Rift\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
+  sheet.Sel = Selection{2, 1, 4, 2};
+  const std::string text = files.PrintLines(true);
+  const std::vector<std::string_view> lines = SplitLines(text);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_TRUE(lines[0].starts_with("; rocks.vnp - Printed on "));
+  EXPECT_TRUE(lines[0].ends_with(" Cases: 2 Variables: 3"));
+  EXPECT_EQ(lines[1], ";;Rift");
+  EXPECT_EQ(lines[2], "SiO2\tMgO\tCaO");
+  EXPECT_EQ(lines[3], "49\t7\t11");
+  EXPECT_EQ(lines[4], "50\t6\t10");
+  const std::vector<std::string_view> all = SplitLines(files.PrintLines(false));
+  EXPECT_EQ(all.size(), 5u);
+  EXPECT_TRUE(all[0].ends_with(" Cases: 2 Variables: 4"));
+  EXPECT_EQ(all[2], "L#\tSiO2\tMgO\tCaO");
+}
+
+TEST_F(DataFileTest, RecentFilesKeepNineMostRecentFirst) {
+  for (int k = 1; k <= 10; ++k) history.AddFile(QStringLiteral("/data/f%1.vnp").arg(k));
+  ASSERT_EQ(history.Files().size(), 9);
+  EXPECT_EQ(history.Files().first(), QStringLiteral("/data/f10.vnp"));
+  EXPECT_EQ(history.Files().last(), QStringLiteral("/data/f2.vnp")) << "the oldest dropped";
+  history.AddFile(QStringLiteral("/data/f8.vnp"));
+  EXPECT_EQ(history.Files()[0], QStringLiteral("/data/f8.vnp"));
+  EXPECT_EQ(history.Files()[1], QStringLiteral("/data/f10.vnp"));
+  EXPECT_EQ(history.Files().size(), 9);
+  // The menu is numbered from &1, with the clear item at the end.
+  const QList<QAction*> items = reopen.actions();
+  EXPECT_EQ(items[0]->text(), QStringLiteral("&1  /data/f8.vnp"));
+  EXPECT_EQ(items[8]->text(), QStringLiteral("&9  /data/f2.vnp"));
+  EXPECT_EQ(items.last()->text(), QStringLiteral("&Clear History"));
+  EXPECT_EQ(items.last()->objectName(), QStringLiteral("miMRFClear"));
+
+  const IniFile ini(SettingsFilePath());
+  EXPECT_EQ(ini.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File1"), QString()),
+            QStringLiteral("/data/f8.vnp"));
+
+  prompter.Expect(BoxKind::Warning, QStringLiteral("All history items will be removed from the menu. Continue?"),
+                  Button::Yes | Button::No, Button::Yes);
+  items.last()->trigger();
+  EXPECT_TRUE(history.Files().isEmpty());
+  EXPECT_TRUE(reopen.actions().isEmpty());
+  const IniFile cleared(SettingsFilePath());
+  EXPECT_EQ(cleared.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File9"), QStringLiteral("x")), QString());
+}
+
+TEST_F(DataFileTest, AGapInTheStoredKeysEndsTheList) {
+  IniFile ini(SettingsFilePath());
+  ini.WriteString(QStringLiteral("RecentFiles"), QStringLiteral("File1"), QStringLiteral("/a.vnp"));
+  ini.WriteString(QStringLiteral("RecentFiles"), QStringLiteral("File3"), QStringLiteral("/c.vnp"));
+  ASSERT_TRUE(ini.Save());
+  history.Load();
+  EXPECT_EQ(history.Files(), QStringList{QStringLiteral("/a.vnp")});
+}
+
+TEST_F(DataFileTest, PickingARecentFileLoadsItAndMovesItUp) {
+  Write(Path("a.vnp"), "A\tB\r\n1\t2\r\n");
+  Write(Path("b.vnp"), "C\tD\r\n3\t4\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("a.vnp")));
+  ASSERT_TRUE(files.LoadDataFile(Path("b.vnp")));
+  history.OnFileSelected = [this](const QString& path, int& action) { files.FileSelected(path, action); };
+  reopen.actions()[1]->trigger();
+  EXPECT_EQ(Cell(1, 0), "A");
+  EXPECT_EQ(history.Files().first(), Path("a.vnp"));
+  // A vanished file fails with the system's message but still moves up.
+  QFile::remove(Path("b.vnp"));
+  prompter.AnswerNext(Button::Ok);
+  reopen.actions()[1]->trigger();
+  EXPECT_EQ(history.Files().first(), Path("b.vnp"));
+  EXPECT_EQ(Cell(1, 0), "A");
+}
+
+}  // namespace
+}  // namespace varnel
