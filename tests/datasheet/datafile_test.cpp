@@ -351,7 +351,8 @@ TEST_F(DataFileTest, PrintLinesOfASelection) {
   EXPECT_EQ(lines[2], "SiO2\tMgO\tCaO");
   EXPECT_EQ(lines[3], "49\t7\t11");
   EXPECT_EQ(lines[4], "50\t6\t10");
-  const std::vector<std::string_view> all = SplitLines(files.PrintLines(false));
+  const std::string whole = files.PrintLines(false);
+  const std::vector<std::string_view> all = SplitLines(whole);
   EXPECT_EQ(all.size(), 5u);
   EXPECT_TRUE(all[0].ends_with(" Cases: 2 Variables: 4"));
   EXPECT_EQ(all[2], "L#\tSiO2\tMgO\tCaO");
