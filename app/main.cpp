@@ -3,7 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <QCoreApplication>
+#include <QStringList>
+
+#include "app/commandline.h"
+#include "app/numberlocale.h"
 #include "app/startup.h"
+#include "app/version.h"
 
 namespace {
 
@@ -20,6 +26,14 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  QStringList arguments;
+  for (int k = 1; k < argc; ++k) arguments << QString::fromLocal8Bit(argv[k]);
+  if (varnel::IsBatchCommand(arguments)) {
+    QCoreApplication app(argc, argv);
+    varnel::InitVersionString();
+    varnel::SetDecimalSeparator(varnel::SystemDecimalSeparator());
+    return varnel::RunBatchCommand(arguments, stdout, stderr);
+  }
   if (!HasDisplay()) {
     std::fprintf(stderr,
                  "varnel: no display found; to run it without one, use a virtual display: "

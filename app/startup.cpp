@@ -4,13 +4,16 @@
 #include <QFileInfo>
 #include <QSplashScreen>
 
+#include "app/icons.h"
+
+#include "app/numberlocale.h"
 #include "app/prompter.h"
 #include "app/textpad.h"
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "datasheet/datasheetwindow.h"
-#include "datasheet/graphlink.h"
-#include "app/icons.h"
+#include "datasheet/links.h"
+#include "matrix/matrixcommands.h"
 
 namespace varnel {
 
@@ -21,6 +24,7 @@ int Startup(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Varnel"));
   InitVersionString();
+  SetDecimalSeparator(SystemDecimalSeparator());
 
   QSplashScreen splash(SplashPicture(VersionString()), Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
   splash.show();
@@ -45,6 +49,8 @@ int Startup(int argc, char** argv) {
   TVN_Txt* txt = w.txt.get();
   sheet->ShowTextPad = [txt] { txt->ShowTextPad(); };
   sheet->AskTextPadAtExit = [txt] { return txt->AskAtExit(); };
+  w.matrix = std::make_unique<MatrixCommands>(sheet->Data(), *w.prompter, *txt, sheet);
+  sheet->SetMatrixLink(w.matrix.get());
 
   w.wsheet->show();
   w.wsheet->raise();

@@ -9,6 +9,7 @@ class QSplashScreen;
 namespace varnel {
 
 class GraphLink;
+class MatrixCommands;
 class QtPrompter;
 class TextPrinter;
 class TVN_Txt;
@@ -25,6 +26,7 @@ struct Windows {
   std::unique_ptr<TextPrinter> printing;
   std::unique_ptr<TVN_Wsheet> wsheet;
   std::unique_ptr<TVN_Txt> txt;
+  std::unique_ptr<MatrixCommands> matrix;
 };
 
 // Runs the start-up sequence and then the event loop; returns the exit code.

@@ -70,7 +70,11 @@ bool ReadNumber(std::string_view text, char decimalSeparator, Real& value) {
     for (const char* q = from; q < to; ++q) {
       const int d = *q - '0';
       if (significant == 0 && d == 0) {
-        if (fraction) --leadingPosition;
+        // A leading zero after the separator still moves the point.
+        if (fraction) {
+          --leadingPosition;
+          --decimalShift;
+        }
         continue;
       }
       if (significant == 0) leadingPosition += fraction ? 0 : (to - q);

@@ -172,7 +172,7 @@ void TVN_Wsheet::BuildMenus() {
        nullptr},
       {"LinearMapping1", "Coordinate &Mapping ...", "",
        "Perform coordinate mapping (the current row/case selection shoud define the transformation matrix).",
-       nullptr},
+       &W::LinearMapping1Click},
       // Variables
       {"AddColumns1", "&Add", "", "Add as many empty variables as are selected, at the end.", nullptr},
       {"InsertColumns1", "&Insert", "", "Insert as many empty variables as are selected, before them.", nullptr},
@@ -186,8 +186,10 @@ void TVN_Wsheet::BuildMenus() {
       {"C1", "C", "", "Plot the selected variable in apex C.", nullptr},
       {"D1", "D", "", "Plot the selected variable in apex D.", nullptr},
       // Matrix
-      {"SVD1", "&SVD ...", "", "Singular value decomposition of the selected cases.", nullptr},
-      {"Inverse1", "&Inverse ...", "", "Inverse of the selected square matrix.", nullptr},
+      {"SVD1", "&SVD ...", "",
+       "Compute Singular Value Decomposition of the matrix implicit in the current row selection.", &W::SVD1Click},
+      {"Inverse1", "&Inverse ...", "", "Compute matrix inverse of the matrix implicit in the current row selection.",
+       &W::Inverse1Click},
       {"AnalysisWizard1", "&Analysis Wizard ...", "", "Opens the Matrix Analysis Wizard.", nullptr},
       {"ShowTextPad1", "ShowTextPad", "", "Displays (or brings to forefront) the TextPad window.",
        &W::WSTButtonTxtPadClick},
@@ -566,7 +568,7 @@ CommandContext TVN_Wsheet::Context() const {
   c.Connected = sheet_.Connected;
   c.RowsMode = sheet_.RowsMode;
   c.ColumnsMode = sheet_.ColumnsMode;
-  c.WizardPage = const_cast<Sheet&>(sheet_).Wizard().CurrentPage();
+  c.WizardPage = sheet_.Wizard().CurrentPage();
   c.OneColumnWide = sheet_.Sel.Left == sheet_.Sel.Right;
   return c;
 }
@@ -746,6 +748,21 @@ void TVN_Wsheet::WSPrint1Click() {
 
 void TVN_Wsheet::PrintSetup1Click() {
   if (printer_) sheet_.Prompt().PrinterSetup(printer_->Printer());
+}
+
+void TVN_Wsheet::SVD1Click() {
+  EndCellEdit();
+  matrix_->SVD1Click();
+}
+
+void TVN_Wsheet::Inverse1Click() {
+  EndCellEdit();
+  matrix_->Inverse1Click();
+}
+
+void TVN_Wsheet::LinearMapping1Click() {
+  EndCellEdit();
+  matrix_->LinearMapping1Click();
 }
 
 void TVN_Wsheet::Exit1Click() { close(); }

@@ -48,6 +48,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   TFileHist& History() { return *history_; }
   TVn_Loadp& LoadingWindow() { return *loading_; }
   void SetTextPrinter(TextPrinter* printer) { printer_ = printer; }
+  void SetMatrixLink(MatrixLink* link) { matrix_ = link ? link : &noMatrix_; }
   bool LoadDataFile(const QString& path) { return files_->LoadDataFile(path); }
 
   // Hooks to windows that come later in the start-up order.
@@ -90,6 +91,9 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void PasteFile1Click();
   void WSPrint1Click();
   void PrintSetup1Click();
+  void SVD1Click();
+  void Inverse1Click();
+  void LinearMapping1Click();
   void Exit1Click();
   void SelectAllCells1Click();
   void HideToolbar1Click();
@@ -135,6 +139,8 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   TVn_Loadp* loading_ = nullptr;
   std::unique_ptr<DataFiles> files_;
   TextPrinter* printer_ = nullptr;
+  MatrixLink noMatrix_;
+  MatrixLink* matrix_ = &noMatrix_;
   SheetModel* model_ = nullptr;
   SheetTable* grid_ = nullptr;
   QToolBar* toolbar_ = nullptr;

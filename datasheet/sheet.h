@@ -12,7 +12,7 @@
 #include "app/prompter.h"
 #include "app/textcodec.h"
 #include "datasheet/celltext.h"
-#include "datasheet/graphlink.h"
+#include "datasheet/links.h"
 #include "datasheet/preferences.h"
 
 namespace varnel {
@@ -53,10 +53,10 @@ class Sheet {
   Sheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard);
 
   void SetView(SheetView* view) { view_ = view ? view : &nullView_; }
-  SheetView& View() { return *view_; }
-  Prompter& Prompt() { return prompter_; }
-  GraphLink& Graph() { return graph_; }
-  WizardLink& Wizard() { return wizard_; }
+  SheetView& View() const { return *view_; }
+  Prompter& Prompt() const { return prompter_; }
+  GraphLink& Graph() const { return graph_; }
+  WizardLink& Wizard() const { return wizard_; }
 
   // The grid: (column, row), both 0-based; row 0 holds the names, column 0
   // the inclusion marks.
@@ -143,7 +143,7 @@ class Sheet {
   Prompter& prompter_;
   GraphLink& graph_;
   WizardLink& wizard_;
-  SheetView nullView_;
+  mutable SheetView nullView_;
   SheetView* view_ = &nullView_;
 
   std::vector<std::vector<CellText>> columns_;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <random>
 #include <string>
 
 namespace varnel {
@@ -46,6 +48,12 @@ const Accepted AcceptedTexts[] = {
     {"100000000000000000000000000000", 1e29L},
     {"1e-30", 1e-30L},
     {"18446744073709551615", 18446744073709551615.0L},
+    {"0.009", 0.009L},
+    {"-0.05", -0.05L},
+    {"000.0001234", 0.0001234L},
+    {"0.0000000000000000000000000000123456789", 1.23456789e-29L},
+    {"0.00012e3", 0.12L},
+    {"10.010", 10.01L},
 };
 
 const char* const RefusedTexts[] = {
@@ -95,6 +103,29 @@ TEST(ReadNumber, GivesTheNearestExtendedReal) {
   EXPECT_EQ(ReadNumber("1.18973149535723176502e+4932", '.').value(), 1.18973149535723176502e+4932L);
   EXPECT_EQ(ReadNumber("12345678901234567890123", '.').value(), 12345678901234567890123.0L);
   EXPECT_EQ(ReadNumber("  -6.02214076E23 ", '.').value(), -6.02214076E23L);
+}
+
+TEST(ReadNumber, AgreesWithTheCLibraryOnRandomDecimalTexts) {
+  // Leading zeros, long fractions, exponents: the fast path and the slow one
+  // must both give the value strtold gives for the same text.
+  std::mt19937_64 gen(17);
+  auto digits = [&gen](int n) {
+    std::string s;
+    for (int k = 0; k < n; ++k) s += static_cast<char>('0' + gen() % 10);
+    return s;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    if (gen() % 3 == 0) text += '-';
+    text += std::string(gen() % 4, '0') + digits(static_cast<int>(gen() % 12));
+    if (gen() % 2) text += "." + std::string(gen() % 6, '0') + digits(static_cast<int>(gen() % 25));
+    if (text.find_first_of("0123456789") == std::string::npos) text += "0";
+    if (gen() % 3 == 0) text += "e" + std::to_string(static_cast<int>(gen() % 80) - 40);
+    const Real expected = std::strtold(text.c_str(), nullptr);
+    Real got = -1;
+    ASSERT_TRUE(ReadNumber(text, '.', got)) << text;
+    ASSERT_EQ(got, expected == 0 ? 0 : expected) << text;
+  }
 }
 
 TEST(ReadNumber, LongTextsAndHugeExponentsDoNotMisbehave) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "datasheet/graphlink.h"
+#include "datasheet/links.h"
 
 namespace varnel::test {
 

@@ -1,5 +1,7 @@
-// What the DataSheet asks of the graph engine. The engine implements it; until
-// it exists the link does nothing and reports a disconnected engine.
+// What the DataSheet asks of the subsystems that come after it: the graph
+// engine, the Analysis Wizard and the matrix commands. Each implements its
+// link; until it exists the link does nothing (and the graph engine reports
+// itself disconnected).
 #pragma once
 
 #include <string>
@@ -56,6 +58,15 @@ class WizardLink {
   virtual int CurrentPage() const { return -1; }
   virtual void AddCases(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
   virtual void SetReadOnlyTextPad(bool) {}
+};
+
+// The matrix commands the DataSheet's menu offers.
+class MatrixLink {
+ public:
+  virtual ~MatrixLink() = default;
+  virtual void SVD1Click() {}
+  virtual void Inverse1Click() {}
+  virtual void LinearMapping1Click() {}
 };
 
 }  // namespace varnel

@@ -1,0 +1,42 @@
+#include "matrix/matrixcommands.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+
+#include "app/numberlocale.h"
+#include "app/textpad.h"
+#include "app/version.h"
+#include "datasheet/sheet.h"
+
+namespace varnel {
+
+MatrixCommands::MatrixCommands(Sheet& sheet, Prompter& prompter, TVN_Txt& textPad, QWidget* dialogParent)
+    : sheet_(sheet),
+      textPad_(textPad),
+      svd_(std::make_unique<TVn_SVD>(prompter, dialogParent)),
+      inverse_(std::make_unique<TVn_INV>(prompter, dialogParent)) {}
+
+MatrixCommands::~MatrixCommands() = default;
+
+MatrixCommandContext MatrixCommands::Context(TVn_SVD& dialog) {
+  MatrixCommandContext c;
+  c.ShowDialog = [this, &dialog](MatrixReportOptions& options) { return dialog.Run(sheet_, options); };
+  c.Report = &textPad_;
+  c.FontSize = textPad_.TxtRichEdit()->font().pointSize();
+  c.Environment = [this] {
+    ReportEnvironment env;
+    env.FileName = sheet_.FileName;
+    env.Now = QDateTime::currentDateTime();
+    env.Version = VersionString();
+    env.DecimalSeparator = DecimalSeparator();
+    env.ProcessEvents = [] { QApplication::processEvents(); };
+    return env;
+  };
+  return c;
+}
+
+void MatrixCommands::SVD1Click() { RunSvdCommand(sheet_, Context(*svd_)); }
+
+void MatrixCommands::Inverse1Click() { RunInverseCommand(sheet_, Context(*inverse_)); }
+
+}  // namespace varnel

@@ -1,0 +1,35 @@
+// The DataSheet's matrix commands with their dialogs and the TextPad.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "datasheet/links.h"
+#include "matrix/matrixdialog.h"
+
+namespace varnel {
+
+class Sheet;
+class TVN_Txt;
+
+class MatrixCommands : public MatrixLink {
+ public:
+  MatrixCommands(Sheet& sheet, Prompter& prompter, TVN_Txt& textPad, QWidget* dialogParent);
+  ~MatrixCommands() override;
+
+  void SVD1Click() override;
+  void Inverse1Click() override;
+
+  TVn_SVD& SvdDialog() { return *svd_; }
+  TVn_INV& InverseDialog() { return *inverse_; }
+
+ private:
+  MatrixCommandContext Context(TVn_SVD& dialog);
+
+  Sheet& sheet_;
+  TVN_Txt& textPad_;
+  std::unique_ptr<TVn_SVD> svd_;
+  std::unique_ptr<TVn_INV> inverse_;
+};
+
+}  // namespace varnel
