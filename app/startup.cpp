@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPlainTextEdit>
 #include <QSplashScreen>
 
 #include "app/icons.h"
@@ -49,6 +50,7 @@ int Startup(int argc, char** argv) {
   TVN_Txt* txt = w.txt.get();
   sheet->ShowTextPad = [txt] { txt->ShowTextPad(); };
   sheet->AskTextPadAtExit = [txt] { return txt->AskAtExit(); };
+  sheet->OnFontChanged = [txt](const QFont& font) { txt->TxtRichEdit()->setFont(font); };
   w.matrix = std::make_unique<MatrixCommands>(sheet->Data(), *w.prompter, *txt, sheet);
   sheet->SetMatrixLink(w.matrix.get());
 

@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPalette>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -27,7 +28,11 @@
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "controls/filehistory.h"
+#include "datasheet/editing.h"
+#include "datasheet/filterdialog.h"
 #include "datasheet/loadingwindow.h"
+#include "datasheet/namedialogs.h"
+#include "app/numberlocale.h"
 #include "app/icons.h"
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
@@ -72,6 +77,8 @@ TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard,
   grid_->setItemDelegate(new SheetDelegate(grid_));
   setCentralWidget(grid_);
 
+  ExecDialog = [](QDialog& d) { return d.exec() == QDialog::Accepted; };
+  filter_ = new TVN_Filter(this);
   BuildMenus();
   history_ = new TFileHist(actions_.value(QStringLiteral("Reopen1"))->menu(), prompter, this);
   files_ = std::make_unique<DataFiles>(sheet_, history_, loading_);
@@ -138,28 +145,30 @@ void TVN_Wsheet::BuildMenus() {
       {"AppendFile1", "Appe&nd ...", "", "Append the cases of a data file to the DataSheet.", &W::AppendFile1Click},
       {"PrintSetup1", "Printer Set&up ...", "", "Choose and set up the printer.", &W::PrintSetup1Click},
       {"WSPrint1", "&Print ...", "", "Print current DataSheet.", &W::WSPrint1Click},
-      {"HeaderLine1", "&Description ...", "", "Edit the description line of the data file.", nullptr},
+      {"HeaderLine1", "&Description ...", "", "Edit the description line of the data file.", &W::HeaderLine1Click},
       {"Exit1", "&Exit", "", "Quit Varnel.", &W::Exit1Click},
       // Edit
-      {"Cut1", "C&ut", "Ctrl+X", "Copy selected DataSheet cells to the Clipboard, then clear them.", nullptr},
-      {"Copy1", "&Copy", "Ctrl+C", "Copy selected DataSheet cells to the Clipboard.", nullptr},
-      {"PasteBlock1", "&Paste", "Ctrl+V", "Paste Clipboard contents at current location.", nullptr},
+      {"Cut1", "C&ut", "Ctrl+X", "Copy selected DataSheet cells to the Clipboard, then clear them.", &W::Cut1Click},
+      {"Copy1", "&Copy", "Ctrl+C", "Copy selected DataSheet cells to the Clipboard.", &W::Copy1Click},
+      {"PasteBlock1", "&Paste", "Ctrl+V", "Paste Clipboard contents at current location.", &W::PasteBlock1Click},
       {"PasteFile1", "Paste as a &New File", "", "Make a new DataSheet from the Clipboard contents.",
        &W::PasteFile1Click},
-      {"Clear1", "C&lear", "Del", "Clear selected range of cells.", nullptr},
+      {"Clear1", "C&lear", "Del", "Clear selected range of cells.", &W::Clear1Click},
       {"SelectAllCells1", "&Select All", "", "Select every case and variable.", &W::SelectAllCells1Click},
       // DataSheet
-      {"Connect1", "&Connect", "", "Connect the Graphs to the DataSheet.", nullptr},
-      {"Disconnect1", "&Disconnect", "", "Disconnect the Graphs from the DataSheet.", nullptr},
-      {"Font1", "&Font ...", "", "Choose the font of the DataSheet.", nullptr},
-      {"AdjustColWidth1", "&Adjust Column Widths", "", "Fit the selected columns to their contents.", nullptr},
-      {"ResetDefaultColumnWidths1", "&Reset Column Widths", "", "Give every column its default width.", nullptr},
+      {"Connect1", "&Connect", "", "Connect the Graphs to the DataSheet.", &W::Connect1Click},
+      {"Disconnect1", "&Disconnect", "", "Disconnect the Graphs from the DataSheet.", &W::Disconnect1Click},
+      {"Font1", "&Font ...", "", "Choose the font of the DataSheet.", &W::Font1Click},
+      {"AdjustColWidth1", "&Adjust Column Widths", "", "Fit the selected columns to their contents.",
+       &W::AdjustColWidth1Click},
+      {"ResetDefaultColumnWidths1", "&Reset Column Widths", "", "Give every column its default width.",
+       &W::ResetDefaultColumnWidths1Click},
       {"HideToolbar1", "&Hide Toolbar", "", "Hide or show the tool bar.", &W::HideToolbar1Click},
       {"Preferences1", "Pre&ferences ...", "", "Set the DataSheet preferences.", nullptr},
       // Cases
-      {"AddRows1", "&Add", "", "Add as many empty cases as are selected, at the end.", nullptr},
-      {"InsertRows1", "&Insert", "", "Insert as many empty cases as are selected, before them.", nullptr},
-      {"DeleteRows1", "&Delete", "", "Delete the selected cases.", nullptr},
+      {"AddRows1", "&Add", "", "Add as many empty cases as are selected, at the end.", &W::AddRows1Click},
+      {"InsertRows1", "&Insert", "", "Insert as many empty cases as are selected, before them.", &W::InsertRows1Click},
+      {"DeleteRows1", "&Delete", "", "Delete the selected cases.", &W::DeleteRows1Click},
       {"IncludeInPlot1", "In&clude Selected", "Ctrl+I", "Include the selected cases.", &W::InOutOfPlot1Click},
       {"ExcludeFromPlot1", "&Exclude Selected", "Ctrl+E", "Exclude the selected cases.", &W::InOutOfPlot1Click},
       {"IncludeAll1", "Incl&ude All", "Ctrl+A", "Include every case.", &W::IncludeAll1Click},
@@ -167,36 +176,38 @@ void TVN_Wsheet::BuildMenus() {
       {"ToggleCurrentRows1", "Toggle &Selected", "Ctrl+S", "Toggle the inclusion of the selected cases.",
        &W::InOutOfPlot1Click},
       {"Toggleallrows1", "&Toggle All ", "", "Toggle the inclusion of every case.", &W::Toggleallrows1Click},
-      {"Filter1", "&Filter ...", "", "Include or exclude cases by a condition on the selected variable.", nullptr},
+      {"Filter1", "&Filter ...", "", "Include or exclude cases by a condition on the selected variable.",
+       &W::Filter1Click},
       {"SendToMWizard1", "Add to the MA&W", "Ctrl+W", "Add currently selected cases to the MAW input matrix.",
-       nullptr},
+       &W::SendToMWizard1Click},
       {"LinearMapping1", "Coordinate &Mapping ...", "",
        "Perform coordinate mapping (the current row/case selection shoud define the transformation matrix).",
        &W::LinearMapping1Click},
       // Variables
-      {"AddColumns1", "&Add", "", "Add as many empty variables as are selected, at the end.", nullptr},
-      {"InsertColumns1", "&Insert", "", "Insert as many empty variables as are selected, before them.", nullptr},
-      {"DeleteColumns1", "&Delete", "", "Delete the selected variables.", nullptr},
-      {"Tag1", "&Tag - #", "Ctrl+T", "Tag the selected variables (leave them out of the system).", nullptr},
-      {"Untag1", "&Untag - #", "Ctrl+U", "Untag the selected variables.", nullptr},
-      {"RenameCol1", "&Rename ...", "Ctrl+R", "Rename the selected variable.", nullptr},
+      {"AddColumns1", "&Add", "", "Add as many empty variables as are selected, at the end.", &W::AddColumns1Click},
+      {"InsertColumns1", "&Insert", "", "Insert as many empty variables as are selected, before them.",
+       &W::InsertColumns1Click},
+      {"DeleteColumns1", "&Delete", "", "Delete the selected variables.", &W::DeleteColumns1Click},
+      {"Tag1", "&Tag - #", "Ctrl+T", "Tag the selected variables (leave them out of the system).", &W::Tag1Click},
+      {"Untag1", "&Untag - #", "Ctrl+U", "Untag the selected variables.", &W::Tag1Click},
+      {"RenameCol1", "&Rename ...", "Ctrl+R", "Rename the selected variable.", &W::RenameCol1Click},
       {"PlotIn1", "Plot In", "", "Plot the selected variable in an apex.", nullptr},
-      {"A1", "A", "", "Plot the selected variable in apex A.", nullptr},
-      {"B1", "B", "", "Plot the selected variable in apex B.", nullptr},
-      {"C1", "C", "", "Plot the selected variable in apex C.", nullptr},
-      {"D1", "D", "", "Plot the selected variable in apex D.", nullptr},
+      {"A1", "A", "", "Plot the selected variable in apex A.", &W::PMPlotInApexClick},
+      {"B1", "B", "", "Plot the selected variable in apex B.", &W::PMPlotInApexClick},
+      {"C1", "C", "", "Plot the selected variable in apex C.", &W::PMPlotInApexClick},
+      {"D1", "D", "", "Plot the selected variable in apex D.", &W::PMPlotInApexClick},
       // Matrix
       {"SVD1", "&SVD ...", "",
        "Compute Singular Value Decomposition of the matrix implicit in the current row selection.", &W::SVD1Click},
       {"Inverse1", "&Inverse ...", "", "Compute matrix inverse of the matrix implicit in the current row selection.",
        &W::Inverse1Click},
-      {"AnalysisWizard1", "&Analysis Wizard ...", "", "Opens the Matrix Analysis Wizard.", nullptr},
+      {"AnalysisWizard1", "&Analysis Wizard ...", "", "Opens the Matrix Analysis Wizard.", &W::AnalysisWizard1Click},
       {"ShowTextPad1", "ShowTextPad", "", "Displays (or brings to forefront) the TextPad window.",
        &W::WSTButtonTxtPadClick},
       // Help
-      {"HelpTopics1", "Varnel Help &Topics ...", "", "Contents of the Varnel help.", nullptr},
-      {"Quickstart1", "&Introduction ...", "", "A short introduction to Varnel.", nullptr},
-      {"HelponHelp1", "Help on &Windows Help ...", "", "How to use the help system.", nullptr},
+      {"HelpTopics1", "Varnel Help &Topics ...", "", "Contents of the Varnel help.", &W::HelpClick},
+      {"Quickstart1", "&Introduction ...", "", "A short introduction to Varnel.", &W::HelpClick},
+      {"HelponHelp1", "Help on &Windows Help ...", "", "How to use the help system.", &W::HelpClick},
       {"About1", "&About Varnel ...", "", "Version and credits of Varnel.", &W::About1Click},
       {"WebSite1", "&Check Varnel Web Site", "", "Open the Varnel home page in your browser.", &W::WebSite1Click},
   };
@@ -506,7 +517,7 @@ void TVN_Wsheet::OnHeaderDoubleClicked(int col, int row) {
   if (col == 0 && row == 0) {
     Toggleallrows1Click();
   } else if (col == 0 && row >= 1) {
-    ToggleSelectedRows(false, true);
+    if (IsActive()) ChangeSelectedInclusion(sheet_, InclusionChange::Toggle);
   } else if (row == 0 && col >= 1) {
     if (sheet_.WizardOpen) return;
     if (QAction* rename = actions_.value(QStringLiteral("RenameCol1"))) rename->trigger();
@@ -803,26 +814,16 @@ void TVN_Wsheet::About1Click() {
 
 void TVN_Wsheet::WebSite1Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(HomePageUrl))); }
 
-void TVN_Wsheet::ToggleSelectedRows(bool include, bool toggle) {
-  if (!IsActive()) return;
-  const int top = std::max(std::min(sheet_.Sel.Top, sheet_.Sel.Bottom), 1);
-  const int bottom = std::min(std::max(sheet_.Sel.Top, sheet_.Sel.Bottom), sheet_.RowCount() - 1);
-  for (int r = top; r <= bottom; ++r) {
-    const bool yes = toggle ? sheet_.Cell(0, r) != "Y" : include;
-    sheet_.SetCell(0, r, yes ? "Y" : "N");
-  }
-  sheet_.RecountIncluded();
-}
-
 void TVN_Wsheet::InOutOfPlot1Click() {
+  if (!IsActive()) return;
   const QObject* from = sender();
   const QString name = from ? from->objectName() : QString();
   if (name == QLatin1String("IncludeInPlot1"))
-    ToggleSelectedRows(true, false);
+    ChangeSelectedInclusion(sheet_, InclusionChange::Include);
   else if (name == QLatin1String("ExcludeFromPlot1"))
-    ToggleSelectedRows(false, false);
+    ChangeSelectedInclusion(sheet_, InclusionChange::Exclude);
   else
-    ToggleSelectedRows(false, true);
+    ChangeSelectedInclusion(sheet_, InclusionChange::Toggle);
 }
 
 void TVN_Wsheet::IncludeAll1Click() {
@@ -834,9 +835,181 @@ void TVN_Wsheet::ExcludeAll1Click() {
 }
 
 void TVN_Wsheet::Toggleallrows1Click() {
+  if (IsActive()) ToggleAllInclusion(sheet_);
+}
+
+void TVN_Wsheet::Tag1Click() {
   if (!IsActive()) return;
-  for (int r = 1; r < sheet_.RowCount(); ++r) sheet_.SetCell(0, r, sheet_.Cell(0, r) == "Y" ? "N" : "Y");
-  sheet_.RecountIncluded();
+  const QObject* from = sender();
+  TagVariables(sheet_, !(from && from->objectName() == QLatin1String("Untag1")));
+}
+
+void TVN_Wsheet::Filter1Click() {
+  if (!IsActive()) return;
+  const int col = std::max(sheet_.Sel.Left, 1);
+  filter_->Prepare(sheet_, col);
+  if (!ExecDialog(*filter_)) return;
+  const std::optional<FilterCondition> first = filter_->First(DecimalSeparator());
+  if (!first) return;
+  RunFilter(sheet_, col, *first, filter_->Second(DecimalSeparator()), filter_->FRBAnd->isChecked(),
+            filter_->FRBInclude->isChecked(), DecimalSeparator());
+}
+
+void TVN_Wsheet::PMPlotInApexClick() {
+  const QObject* from = sender();
+  const QString name = from ? from->objectName() : QString();
+  GraphSelector apex = GraphSelector::A;
+  if (name.startsWith(QLatin1Char('B'))) apex = GraphSelector::B;
+  if (name.startsWith(QLatin1Char('C'))) apex = GraphSelector::C;
+  if (name.startsWith(QLatin1Char('D'))) apex = GraphSelector::D;
+  PlotIn(sheet_, apex);
+}
+
+void TVN_Wsheet::Connect1Click() {
+  sheet_.Graph().GetWSheetData(false);
+  UpdateCommands();
+}
+
+void TVN_Wsheet::Disconnect1Click() {
+  sheet_.Graph().DisconnectGraphs();
+  UpdateCommands();
+}
+
+void TVN_Wsheet::AnalysisWizard1Click() {
+  EndCellEdit();
+  sheet_.Wizard().StartAfresh();
+  sheet_.Wizard().ShowWizard();
+}
+
+void TVN_Wsheet::SendToMWizard1Click() {
+  if (!IsActive()) return;
+  const Selection& s = sheet_.Sel;
+  sheet_.Wizard().AddCases(s.Left, s.Top, s.Right, s.Bottom);
+}
+
+void TVN_Wsheet::Copy1Click() {
+  if (!IsActive()) return;
+  SetBusy(true);
+  const std::string text = CopyText(sheet_);
+  QApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  SetBusy(false);
+}
+
+void TVN_Wsheet::Cut1Click() {
+  if (!IsActive() || sheet_.WizardOpen) return;
+  Copy1Click();
+  if (sheet_.RowsMode)
+    DeleteCases(sheet_);
+  else if (sheet_.ColumnsMode)
+    DeleteVariables(sheet_);
+  else
+    ClearSelection(sheet_);
+}
+
+void TVN_Wsheet::PasteBlock1Click() {
+  if (!IsActive() || sheet_.WizardOpen) return;
+  const QMimeData* mime = QApplication::clipboard()->mimeData();
+  if (!mime || !mime->hasText()) return;
+  PasteText(sheet_, mime->text().toStdString());
+}
+
+void TVN_Wsheet::Clear1Click() {
+  if (!IsActive() || sheet_.WizardOpen) return;
+  ClearSelection(sheet_);
+}
+
+void TVN_Wsheet::AddRows1Click() {
+  if (!sheet_.WizardOpen) AddCases(sheet_);
+}
+
+void TVN_Wsheet::InsertRows1Click() {
+  if (!sheet_.WizardOpen) InsertCases(sheet_);
+}
+
+void TVN_Wsheet::DeleteRows1Click() {
+  if (!sheet_.WizardOpen) DeleteCases(sheet_);
+}
+
+void TVN_Wsheet::AddColumns1Click() {
+  if (!sheet_.WizardOpen) AddVariables(sheet_);
+}
+
+void TVN_Wsheet::InsertColumns1Click() {
+  if (!sheet_.WizardOpen) InsertVariables(sheet_);
+}
+
+void TVN_Wsheet::DeleteColumns1Click() {
+  if (!sheet_.WizardOpen) DeleteVariables(sheet_);
+}
+
+namespace {
+void CenterOver(QWidget& dialog, const QWidget& over) {
+  dialog.adjustSize();
+  const QRect r = over.frameGeometry();
+  dialog.move(r.left() + r.width() / 2 - dialog.width() / 2, r.top() + r.height() / 2 - dialog.height() / 2);
+}
+}  // namespace
+
+void TVN_Wsheet::RenameCol1Click() {
+  if (sheet_.WizardOpen) return;
+  const int col = std::max(sheet_.Sel.Left, 1);
+  TVN_EVName dialog(this);
+  const std::string_view name = sheet_.Name(col);
+  dialog.EVNameEdit->setText(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  dialog.EVNameEdit->selectAll();
+  CenterOver(dialog, *this);
+  if (!ExecDialog(dialog)) return;
+  RenameVariable(sheet_, col, dialog.EVNameEdit->text().toStdString());
+  UpdateCommands();
+}
+
+void TVN_Wsheet::HeaderLine1Click() {
+  TVN_EditHeaderLine dialog(this);
+  dialog.Caption->setText(QStringLiteral("Description text for file ") + sheet_.FileName);
+  dialog.EditHeaderLine->setText(sheet_.HeaderLine);
+  if (ExecDialog(dialog)) sheet_.HeaderLine = dialog.EditHeaderLine->text();
+}
+
+void TVN_Wsheet::AdjustColWidth1Click() {
+  SetBusy(true);
+  const Selection& s = sheet_.Sel;
+  const QFontMetrics fm(gridFont_);
+  QFont bold = gridFont_;
+  bold.setBold(true);
+  const QFontMetrics boldMetrics(bold);
+  for (int c = std::max(s.Left, 1); c <= s.Right && c < sheet_.ColCount(); ++c) {
+    bool icon = false;
+    if (sheet_.Connected)
+      for (int k = 0; k < GraphSelectorCount; ++k)
+        if (sheet_.Graph().SelectorItem(static_cast<GraphSelector>(k)) == c) icon = true;
+    int width = icon ? 17 : 8;
+    for (int r = std::max(s.Top, 1); r <= s.Bottom && r < sheet_.RowCount(); ++r) {
+      const std::string_view t = sheet_.Cell(c, r);
+      width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()))));
+    }
+    const std::string_view n = sheet_.Name(c);
+    width = std::max(width, boldMetrics.horizontalAdvance(QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()))) +
+                                (icon ? 20 : 0));
+    width += 4;
+    if (grid_->NameHeader()->sectionSize(c - 1) != width) grid_->NameHeader()->resizeSection(c - 1, width);
+  }
+  SetBusy(false);
+}
+
+void TVN_Wsheet::ResetDefaultColumnWidths1Click() { SizeInclusionColumn(true); }
+
+void TVN_Wsheet::Font1Click() {
+  const std::optional<QFont> font = sheet_.Prompt().ChooseFont(gridFont_);
+  if (!font) return;
+  SetGridFont(*font);
+  if (OnFontChanged) OnFontChanged(*font);
+}
+
+void TVN_Wsheet::HelpClick() {
+  sheet_.Prompt().Message(BoxKind::Information,
+                          QStringLiteral("The Varnel help is not installed on this system.\n\r"
+                                         "The README file that comes with Varnel describes the program."),
+                          Only(Button::Ok));
 }
 
 }  // namespace varnel

@@ -22,6 +22,7 @@ namespace varnel {
 class SheetModel;
 class SheetTable;
 class TFileHist;
+class TVN_Filter;
 class TVn_Loadp;
 class TextPrinter;
 
@@ -50,6 +51,12 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void SetTextPrinter(TextPrinter* printer) { printer_ = printer; }
   void SetMatrixLink(MatrixLink* link) { matrix_ = link ? link : &noMatrix_; }
   bool LoadDataFile(const QString& path) { return files_->LoadDataFile(path); }
+
+  TVN_Filter& FilterDialog() { return *filter_; }
+  // Runs a modal dialog; replaceable so that tests can fill it in instead.
+  std::function<bool(QDialog&)> ExecDialog;
+  // The grid font changed: the TextPad (and later the wizard) follow it.
+  std::function<void(const QFont&)> OnFontChanged;
 
   // Hooks to windows that come later in the start-up order.
   std::function<void()> ShowTextPad;
@@ -104,6 +111,29 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void IncludeAll1Click();
   void ExcludeAll1Click();
   void Toggleallrows1Click();
+  void Tag1Click();
+  void Filter1Click();
+  void PMPlotInApexClick();
+  void Connect1Click();
+  void Disconnect1Click();
+  void AnalysisWizard1Click();
+  void SendToMWizard1Click();
+  void Cut1Click();
+  void Copy1Click();
+  void PasteBlock1Click();
+  void Clear1Click();
+  void AddRows1Click();
+  void InsertRows1Click();
+  void DeleteRows1Click();
+  void AddColumns1Click();
+  void InsertColumns1Click();
+  void DeleteColumns1Click();
+  void RenameCol1Click();
+  void HeaderLine1Click();
+  void AdjustColWidth1Click();
+  void ResetDefaultColumnWidths1Click();
+  void Font1Click();
+  void HelpClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -125,7 +155,6 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void BuildStatusBar();
   void WireGrid();
   bool IsActive() const;
-  void ToggleSelectedRows(bool include, bool toggle);
   void OnHeaderPressed(int col, int row, Qt::KeyboardModifiers modifiers);
   void OnHeaderDoubleClicked(int col, int row);
   void OnViewSelectionChanged();
@@ -139,6 +168,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   TVn_Loadp* loading_ = nullptr;
   std::unique_ptr<DataFiles> files_;
   TextPrinter* printer_ = nullptr;
+  TVN_Filter* filter_ = nullptr;
   MatrixLink noMatrix_;
   MatrixLink* matrix_ = &noMatrix_;
   SheetModel* model_ = nullptr;

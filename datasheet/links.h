@@ -35,7 +35,8 @@ class GraphLink {
   virtual void ApexChanged(GraphSelector) {}
   virtual void SpecialColumnChanged(GraphSelector) {}
 
-  // Upkeep of the item lists, which mirror the DataSheet's columns.
+  // Upkeep of the item lists, which mirror the DataSheet's columns. None of
+  // these moves a chosen item; the DataSheet sets those itself.
   virtual void SetSelectorItemText(int /*column*/, const std::string& /*name*/) {}
   virtual void AppendSelectorItem(const std::string& /*name*/) {}
   virtual void InsertSelectorItem(int /*column*/, const std::string& /*name*/) {}

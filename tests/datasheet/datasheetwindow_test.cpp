@@ -15,6 +15,7 @@
 
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
+#include "datasheet/filter.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/support/scriptedprompter.h"
 
@@ -254,6 +255,146 @@ TEST_F(WindowTest, HideToolbarTogglesTheToolBar) {
   EXPECT_FALSE(w.ToolBar()->isVisible());
   hide->trigger();
   EXPECT_TRUE(w.ToolBar()->isVisible());
+}
+
+}  // namespace
+}  // namespace varnel
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+
+#include "datasheet/filterdialog.h"
+#include "datasheet/namedialogs.h"
+
+namespace varnel {
+namespace {
+
+class CommandsTest : public WindowTest {
+ protected:
+  CommandsTest() {
+    for (int c = 1; c <= 10; ++c) S().SetCell(c, 0, "V" + std::to_string(c));
+    for (int r = 1; r <= 20; ++r)
+      for (int c = 1; c <= 10; ++c) S().SetCell(c, r, std::to_string(r * 100 + c));
+    S().Blank = false;
+    S().SetAllInclusion(true);
+    w.UpdateCommands();
+  }
+  void Trigger(const char* name) { w.Action(QString::fromLatin1(name))->trigger(); }
+};
+
+TEST_F(CommandsTest, ShortcutCommandsIgnoreTheSheetWhileAnotherWindowIsActive) {
+  Click(Names()->viewport(), NameCellPoint(2));
+  QWidget other;
+  other.show();
+  QApplication::setActiveWindow(&other);
+  ASSERT_FALSE(w.isActiveWindow());
+  Trigger("Tag1");
+  Trigger("ExcludeAll1");
+  Trigger("Clear1");
+  EXPECT_EQ(S().Name(2), "V2");
+  EXPECT_EQ(S().IncludedCount(), 20);
+  EXPECT_EQ(S().Cell(2, 5), "502");
+  QApplication::setActiveWindow(&w);
+  Trigger("Tag1");
+  EXPECT_EQ(S().Name(2), "V2#");
+}
+
+TEST_F(CommandsTest, CutClearsABlockButDeletesAWholeVariable) {
+  S().Sel = Selection{2, 3, 3, 4};
+  Trigger("Cut1");
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("302\t303\r\n402\t403\r\n"));
+  EXPECT_EQ(S().Cell(2, 3), "");
+  EXPECT_EQ(S().VariableCount(), 10);
+  Click(Names()->viewport(), NameCellPoint(4));
+  Trigger("Cut1");
+  EXPECT_EQ(S().VariableCount(), 9);
+  EXPECT_EQ(S().Name(4), "V5");
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("V4\r\n104\r\n")));
+  // And back: paste the copied variable into another one's place, names too.
+  Click(Names()->viewport(), NameCellPoint(9));
+  Trigger("PasteBlock1");
+  EXPECT_EQ(S().Name(9), "V4");
+  EXPECT_EQ(S().Cell(9, 20), "2004");
+}
+
+TEST_F(CommandsTest, StructuralCommandsAreRefusedWhileTheWizardIsOpen) {
+  Click(Cases()->viewport(), RowHeaderPoint(2));
+  S().WizardOpen = true;
+  w.UpdateCommands();
+  EXPECT_FALSE(Enabled("AddRows1"));
+  w.AddRows1Click();
+  w.DeleteRows1Click();
+  EXPECT_EQ(S().CaseCount(), 20);
+  S().WizardOpen = false;
+  w.UpdateCommands();
+  Trigger("DeleteRows1");
+  EXPECT_EQ(S().CaseCount(), 19);
+}
+
+TEST_F(CommandsTest, FilterDialogRunsOnTheSelectedVariable) {
+  Click(Names()->viewport(), NameCellPoint(3));
+  w.ExecDialog = [](QDialog& d) {
+    auto& f = static_cast<TVN_Filter&>(d);
+    EXPECT_EQ(f.FGroupBoxVarName->title(), QStringLiteral(" V3 "));
+    EXPECT_EQ(f.FCBValue1->itemText(0), QStringLiteral("1003"));
+    f.FRBExclude->setChecked(true);
+    f.FCBRelOp1->setCurrentIndex(OpGreater);
+    f.FCBValue1->setEditText(QStringLiteral("1500"));
+    return true;
+  };
+  Trigger("Filter1");
+  EXPECT_EQ(S().IncludedCount(), 14) << "cases 15..20 excluded";
+  EXPECT_EQ(S().Cell(0, 15), "N");
+  EXPECT_EQ(S().Cell(0, 14), "Y");
+
+  // A first operator of "(None)" does nothing, whatever the second says.
+  w.ExecDialog = [](QDialog& d) {
+    auto& f = static_cast<TVN_Filter&>(d);
+    EXPECT_TRUE(f.FRBExclude->isChecked()) << "kept between uses";
+    f.FCBRelOp1->setCurrentIndex(OpNone);
+    f.FCBRelOp2->setCurrentIndex(OpLess);
+    f.FCBValue2->setEditText(QStringLiteral("1500"));
+    return true;
+  };
+  Trigger("Filter1");
+  EXPECT_EQ(S().IncludedCount(), 14);
+}
+
+TEST_F(CommandsTest, RenameAndDescriptionDialogs) {
+  Click(Names()->viewport(), NameCellPoint(5));
+  w.ExecDialog = [](QDialog& d) {
+    auto& r = static_cast<TVN_EVName&>(d);
+    EXPECT_EQ(r.windowTitle(), QStringLiteral("Edit Variable Name"));
+    EXPECT_EQ(r.EVNameEdit->text(), QStringLiteral("V5"));
+    r.EVNameEdit->setText(QStringLiteral("Fe#2"));
+    return true;
+  };
+  Mouse(Names()->viewport(), QEvent::MouseButtonDblClick, NameCellPoint(5));
+  EXPECT_EQ(S().Name(5), "Fe#2");
+  EXPECT_TRUE(S().Saved);
+
+  w.ExecDialog = [](QDialog& d) {
+    auto& h = static_cast<TVN_EditHeaderLine&>(d);
+    EXPECT_EQ(h.Caption->text(), QStringLiteral("Description text for file Untitled"));
+    EXPECT_EQ(h.EditHeaderLine->maxLength(), 255);
+    h.EditHeaderLine->setText(QStringLiteral("Lherzolite xenoliths"));
+    return true;
+  };
+  Trigger("HeaderLine1");
+  EXPECT_EQ(S().HeaderLine, QStringLiteral("Lherzolite xenoliths"));
+}
+
+TEST_F(CommandsTest, AdjustColumnWidthsFitsTheLongestCell) {
+  Click(Names()->viewport(), NameCellPoint(2));
+  S().SetCell(2, 7, "a very long cell text indeed");
+  Trigger("AdjustColWidth1");
+  const int width = Names()->sectionSize(1);
+  EXPECT_EQ(width, QFontMetrics(w.GridFont()).horizontalAdvance(QStringLiteral("a very long cell text indeed")) + 4);
+  Trigger("ResetDefaultColumnWidths1");
+  EXPECT_EQ(Names()->sectionSize(1), QFontMetrics(w.GridFont()).horizontalAdvance(QStringLiteral("88888888888")));
 }
 
 }  // namespace
