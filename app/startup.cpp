@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSplashScreen>
 
 #include "app/icons.h"
@@ -13,12 +15,26 @@
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "datasheet/datasheetwindow.h"
+#include "app/inifile.h"
+#include "app/programfolder.h"
 #include "datasheet/links.h"
+#include "datasheet/preferencesfile.h"
 #include "matrix/matrixcommands.h"
 
 namespace varnel {
 
 Windows::Windows() = default;
+
+void SaveSettingsAtExit(Windows& w) {
+  ExitSettings s = *w.kept;
+  s.Prefs = w.wsheet->Data().Prefs;
+  const QFont font = w.txt->TxtRichEdit()->font();
+  s.TextPadFontName = font.family();
+  s.TextPadFontSize = font.pointSize();
+  s.DataSheet = w.wsheet->Bounds();
+  s.TextPad = w.txt->Bounds();
+  SavePreferencesAtExit(SettingsFilePath(), s, *w.prompter);
+}
 Windows::~Windows() = default;
 
 int Startup(int argc, char** argv) {
@@ -52,6 +68,16 @@ int Startup(int argc, char** argv) {
   sheet->AskTextPadAtExit = [txt] { return txt->AskAtExit(); };
   sheet->OnFontChanged = [txt](const QFont& font) { txt->TxtRichEdit()->setFont(font); };
   w.matrix = std::make_unique<MatrixCommands>(sheet->Data(), *w.prompter, *txt, sheet);
+  {
+    const IniFile ini(SettingsFilePath());
+    w.kept = std::make_unique<ExitSettings>();
+    w.kept->Graphs.Read(ini);
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    w.kept->GraphsWindow = ReadWindowBounds(ini, QStringLiteral("G"), 540, 460, screen);
+    w.kept->WizardTop = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWTop"), screen.height() / 2 - 200);
+    w.kept->WizardLeft = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWLeft"), screen.width() / 2 - 300);
+  }
+  sheet->SavePreferencesAtExit = [&w] { SaveSettingsAtExit(w); };
   sheet->SetMatrixLink(w.matrix.get());
 
   w.wsheet->show();

@@ -27,7 +27,14 @@ struct Windows {
   std::unique_ptr<TVN_Wsheet> wsheet;
   std::unique_ptr<TVN_Txt> txt;
   std::unique_ptr<MatrixCommands> matrix;
+  // Settings of windows still to come, kept as read so that exit writes them
+  // back unchanged.
+  std::unique_ptr<struct ExitSettings> kept;
 };
+
+// Writes the settings file at exit; shows "Unable to write to " + the path
+// when it cannot.
+void SaveSettingsAtExit(Windows& w);
 
 // Runs the start-up sequence and then the event loop; returns the exit code.
 int Startup(int argc, char** argv);

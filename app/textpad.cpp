@@ -18,6 +18,7 @@
 #include "app/programfolder.h"
 #include "app/prompter.h"
 #include "app/textprinting.h"
+#include "app/windowplacement.h"
 
 namespace varnel {
 namespace {
@@ -311,17 +312,12 @@ void TVN_Txt::LoadPlacement(const QFont& sheetFont) {
   if (size > 0) font.setPointSize(size);
   edit_->setFont(font);
   const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
-  const int width = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("TWidth"), 550);
-  const int height = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("THeight"), 450);
-  const int centredTop = screen.height() / 2 - 450 / 2;
-  const int centredLeft = screen.width() / 2 - 550 / 2;
-  int top = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("TTop"), centredTop);
-  int left = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("TLeft"), centredLeft);
-  if (top >= screen.height()) top = centredTop;
-  if (left >= screen.width()) left = centredLeft;
-  move(left, top);
-  resize(width, height);
+  const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("T"), 550, 450, screen);
+  move(b.Left, b.Top);
+  resize(b.Width, b.Height);
 }
+
+WindowBounds TVN_Txt::Bounds() const { return {y(), x(), width(), height()}; }
 
 void TVN_Txt::StartReport() {
   hide();

@@ -8,6 +8,7 @@
 
 #include "app/reporttarget.h"
 #include "app/textcodec.h"
+#include "app/windowplacement.h"
 
 class QPlainTextEdit;
 class QMenu;
@@ -58,6 +59,8 @@ class TVN_Txt : public QMainWindow, public ReportTarget {
   bool AskAtExit();
   // Placement and font from the settings file.
   void LoadPlacement(const QFont& sheetFont);
+  // Where the window is now, as the settings file keeps it.
+  WindowBounds Bounds() const;
 
   // ReportTarget
   void StartReport() override;

@@ -32,6 +32,12 @@
 #include "datasheet/filterdialog.h"
 #include "datasheet/loadingwindow.h"
 #include "datasheet/namedialogs.h"
+#include "datasheet/preferencesdialog.h"
+#include "datasheet/preferencesfile.h"
+#include "app/inifile.h"
+#include "app/programfolder.h"
+#include <QGuiApplication>
+#include <QScreen>
 #include "app/numberlocale.h"
 #include "app/icons.h"
 #include "datasheet/sheetmodel.h"
@@ -62,7 +68,14 @@ TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard,
       loading_(new TVn_Loadp(this)) {
   setObjectName(QStringLiteral("VN_Wsheet"));
   sheet_.SetView(this);
+  // Preferences and placement come from the settings file before the first
+  // blank sheet is made.
+  resize(590, 370);
+  const IniFile ini(SettingsFilePath());
+  LoadPreferences(ini, sheet_.Prefs);
   gridFont_ = QFont(sheet_.Prefs.SheetFontName, sheet_.Prefs.SheetFontSize);
+  const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+  const WindowBounds bounds = ReadWindowBounds(ini, QStringLiteral("DS"), 590, 370, screen);
 
   model_ = new SheetModel(sheet_, this);
   model_->SetCommitHandler([this](int col, int row, const QString& text) {
@@ -97,7 +110,8 @@ TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard,
   cellTint_ = QColor(tint[0], tint[1], tint[2]);
   model_->SetCellTint(cellTint_);
 
-  resize(590, 370);
+  move(bounds.Left, bounds.Top);
+  resize(bounds.Width, bounds.Height);
   sheet_.New1Click();
   UpdateCommands();
 }
@@ -164,7 +178,7 @@ void TVN_Wsheet::BuildMenus() {
       {"ResetDefaultColumnWidths1", "&Reset Column Widths", "", "Give every column its default width.",
        &W::ResetDefaultColumnWidths1Click},
       {"HideToolbar1", "&Hide Toolbar", "", "Hide or show the tool bar.", &W::HideToolbar1Click},
-      {"Preferences1", "Pre&ferences ...", "", "Set the DataSheet preferences.", nullptr},
+      {"Preferences1", "Pre&ferences ...", "", "Set the DataSheet preferences.", &W::Preferences1Click},
       // Cases
       {"AddRows1", "&Add", "", "Add as many empty cases as are selected, at the end.", &W::AddRows1Click},
       {"InsertRows1", "&Insert", "", "Insert as many empty cases as are selected, before them.", &W::InsertRows1Click},
@@ -1003,6 +1017,15 @@ void TVN_Wsheet::Font1Click() {
   if (!font) return;
   SetGridFont(*font);
   if (OnFontChanged) OnFontChanged(*font);
+}
+
+void TVN_Wsheet::Preferences1Click() {
+  TVN_Prefs dialog(this);
+  dialog.Fill(sheet_.Prefs);
+  if (!ExecDialog(dialog)) return;
+  dialog.Apply(sheet_.Prefs);
+  model_->Repaint();
+  UpdateCommands();
 }
 
 void TVN_Wsheet::HelpClick() {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "datasheet/commandstate.h"
+#include "app/windowplacement.h"
 #include "datasheet/datafiles.h"
 #include "datasheet/sheet.h"
 
@@ -53,6 +54,8 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   bool LoadDataFile(const QString& path) { return files_->LoadDataFile(path); }
 
   TVN_Filter& FilterDialog() { return *filter_; }
+  // Where the window is, as the settings file keeps it.
+  WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
   // Runs a modal dialog; replaceable so that tests can fill it in instead.
   std::function<bool(QDialog&)> ExecDialog;
   // The grid font changed: the TextPad (and later the wizard) follow it.
@@ -134,6 +137,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void ResetDefaultColumnWidths1Click();
   void Font1Click();
   void HelpClick();
+  void Preferences1Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

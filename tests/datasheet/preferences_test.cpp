@@ -1,0 +1,189 @@
+#include "datasheet/preferencesfile.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include "app/inifile.h"
+#include "app/programfolder.h"
+#include "datasheet/datasheetwindow.h"
+#include "datasheet/preferencesdialog.h"
+#include "tests/datasheet/recordinggraph.h"
+#include "tests/support/scriptedprompter.h"
+
+namespace varnel {
+namespace {
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+QByteArray Read(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return "<missing>";
+  return f.readAll();
+}
+
+class PreferencesTest : public ::testing::Test {
+ protected:
+  PreferencesTest() { SetProgramDir(dir.path()); }
+  ~PreferencesTest() override { SetProgramDir(QString()); }
+  QString Ini() { return SettingsFilePath(); }
+  QTemporaryDir dir;
+  test::ScriptedPrompter prompter;
+  test::RecordingGraph graph;
+  WizardLink wizard;
+};
+
+TEST_F(PreferencesTest, NoFileGivesTheDefaultsAndACentredWindow) {
+  Preferences p;
+  LoadPreferences(IniFile(Ini()), p);
+  EXPECT_EQ(p.ColorCells, 1);
+  EXPECT_TRUE(p.SavePrefs && p.AutoConnect && p.BackupWanted && p.ParseWarnings);
+  EXPECT_FALSE(p.MwGDisconnect);
+  EXPECT_EQ(p.DefaultColCount, 10);
+  EXPECT_EQ(p.DefaultRowCount, 20);
+  const WindowBounds b = ReadWindowBounds(IniFile(Ini()), QStringLiteral("DS"), 590, 370, QSize(1280, 1024));
+  EXPECT_EQ(b, (WindowBounds{1024 / 2 - 185, 1280 / 2 - 295, 590, 370}));
+
+  TVN_Wsheet w(prompter, graph, wizard);
+  EXPECT_EQ(w.size(), QSize(590, 370));
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  EXPECT_EQ(w.pos(), QPoint(screen.width() / 2 - 295, screen.height() / 2 - 185));
+  EXPECT_EQ(w.Data().ColCount(), 11);
+}
+
+TEST_F(PreferencesTest, AWindowLeftOnAFormerSecondMonitorComesBack) {
+  Write(Ini(), "[WinPos]\r\nDSLeft=3000\r\nDSTop=-40\r\nDSWidth=700\r\nDSHeight=500\r\n");
+  const WindowBounds b = ReadWindowBounds(IniFile(Ini()), QStringLiteral("DS"), 590, 370, QSize(1920, 1080));
+  EXPECT_EQ(b.Left, 1920 / 2 - 295) << "centred";
+  EXPECT_EQ(b.Top, -40) << "no other check";
+  EXPECT_EQ(b.Width, 700);
+  EXPECT_EQ(b.Height, 500);
+}
+
+TEST_F(PreferencesTest, KeysAreReadWithoutRegardToCaseAndBadValuesGiveDefaults) {
+  Write(Ini(), "[prefs]\r\nMWGDisconnect=1\r\nColorCells=two\r\nDefaultRowCount=7\r\nAutoConnect=0\r\n"
+               "SheetFontName=DejaVu Sans\r\nSheetFontSize=11\r\n");
+  TVN_Wsheet w(prompter, graph, wizard);
+  const Preferences& p = w.Data().Prefs;
+  EXPECT_TRUE(p.MwGDisconnect);
+  EXPECT_EQ(p.ColorCells, 1) << "not a number";
+  EXPECT_FALSE(p.AutoConnect);
+  EXPECT_EQ(w.Data().CaseCount(), 7) << "the first blank sheet follows the preferences";
+  EXPECT_EQ(w.GridFont().family(), QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(w.GridFont().pointSize(), 11);
+}
+
+TEST_F(PreferencesTest, SavingKeepsForeignKeysAndTheRecentFiles) {
+  Write(Ini(), "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
+               "[Mine]\r\nKey=1\r\n");
+  ExitSettings s;
+  s.Prefs.MwGDisconnect = true;
+  s.TextPadFontName = QStringLiteral("Courier");
+  s.TextPadFontSize = 9;
+  s.DataSheet = WindowBounds{10, 20, 600, 400};
+  ASSERT_TRUE(SavePreferences(Ini(), s));
+  const IniFile ini(Ini());
+  EXPECT_TRUE(ini.ReadBool(QStringLiteral("Prefs"), QStringLiteral("MWGDisconnect"), false));
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("FromAnotherVersion"), QString()), QStringLiteral("x"));
+  EXPECT_EQ(ini.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File1"), QString()),
+            QStringLiteral("/data/a.vnp"));
+  EXPECT_EQ(ini.ReadInteger(QStringLiteral("Mine"), QStringLiteral("Key"), 0), 1);
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontName"), QString()),
+            QStringLiteral("Courier"));
+  EXPECT_EQ(ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("DSLeft"), 0), 20);
+  EXPECT_EQ(ini.ReadInteger(QStringLiteral("Options"), QStringLiteral("MaxTieSets"), 0), 99);
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), QString()),
+            QStringLiteral("EnhMetafile"));
+  // The order of a new section's keys is the order they are written in.
+  const QByteArray text = Read(Ini());
+  EXPECT_LT(text.indexOf("ColorCells"), text.indexOf("SheetFontSize"));
+  EXPECT_LT(text.indexOf("[Settings]"), text.indexOf("[Options]"));
+  EXPECT_LT(text.indexOf("[Options]"), text.indexOf("[Export]"));
+  EXPECT_LT(text.indexOf("DSTop"), text.indexOf("GTop"));
+  EXPECT_LT(text.indexOf("TTop"), text.indexOf("MWTop"));
+  EXPECT_EQ(text.indexOf("MWWidth"), -1) << "the wizard keeps only its position";
+}
+
+TEST_F(PreferencesTest, WithSavePrefsOffOnlyThePositionsAreWritten) {
+  Write(Ini(), "[Prefs]\r\nColorCells=2\r\nSavePrefs=1\r\n[WinPos]\r\nDSTop=5\r\n");
+  ExitSettings s;
+  s.Prefs.ColorCells = 0;
+  s.Prefs.SavePrefs = false;
+  s.DataSheet = WindowBounds{77, 88, 600, 400};
+  ASSERT_TRUE(SavePreferences(Ini(), s));
+  const IniFile ini(Ini());
+  EXPECT_EQ(ini.ReadInteger(QStringLiteral("Prefs"), QStringLiteral("ColorCells"), -1), 2);
+  EXPECT_TRUE(ini.ReadBool(QStringLiteral("Prefs"), QStringLiteral("SavePrefs"), false)) << "off lasts one run";
+  EXPECT_EQ(ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("DSTop"), 0), 77);
+  EXPECT_FALSE(ini.HasKey(QStringLiteral("Settings"), QStringLiteral("Scale")));
+}
+
+TEST_F(PreferencesTest, GraphKeysAreWrittenBackAsTheyWereRead) {
+  Write(Ini(), "[Settings]\r\nScale=1,5\r\nLabelFontSize=12\r\n[Export]\r\nDefaultClipboardFormat=Metafile\r\n"
+               "DefaultFileFormat=PNG\r\n");
+  ExitSettings s;
+  s.Graphs.Read(IniFile(Ini()));
+  ASSERT_TRUE(SavePreferences(Ini(), s));
+  const IniFile ini(Ini());
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Scale"), QString()), QStringLiteral("1,5"));
+  EXPECT_EQ(ini.ReadInteger(QStringLiteral("Settings"), QStringLiteral("LabelFontSize"), 0), 12);
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultClipboardFormat"), QString()),
+            QStringLiteral("Metafile"));
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), QString()),
+            QStringLiteral("Bitmap")) << "any other text selects a bitmap";
+}
+
+TEST_F(PreferencesTest, AnUnwritableFileIsReportedAndExitGoesOn) {
+  const QString path = dir.filePath(QStringLiteral("no-such-folder/VARNEL.INI"));
+  prompter.Expect(BoxKind::Error, QStringLiteral("Unable to write to ") + path, Only(Button::Ok), Button::Ok);
+  SavePreferencesAtExit(path, ExitSettings{}, prompter);
+}
+
+TEST_F(PreferencesTest, TheDialogAppliesOnOkAndChangesNothingOnCancel) {
+  TVN_Wsheet w(prompter, graph, wizard);
+  w.ExecDialog = [](QDialog& d) {
+    auto& p = static_cast<TVN_Prefs&>(d);
+    EXPECT_EQ(p.windowTitle(), QStringLiteral("Preferences"));
+    EXPECT_EQ(p.PSpinEditNumCols->value(), 10);
+    EXPECT_EQ(p.PSpinEditNumCols->minimum(), 3);
+    EXPECT_EQ(p.PSpinEditNumRows->maximum(), 9999);
+    EXPECT_TRUE(p.PRadioGroupColorCells[1]->isChecked());
+    p.PSpinEditNumCols->setValue(4);
+    p.PRadioGroupColorCells[2]->setChecked(true);
+    p.PChkBoxBackupWanted->setChecked(false);
+    return false;  // Cancel
+  };
+  w.Action(QStringLiteral("Preferences1"))->trigger();
+  EXPECT_EQ(w.Data().Prefs.DefaultColCount, 10);
+  EXPECT_TRUE(w.Data().Prefs.BackupWanted);
+
+  w.ExecDialog = [](QDialog& d) {
+    auto& p = static_cast<TVN_Prefs&>(d);
+    p.PSpinEditNumCols->setValue(4);
+    p.PRadioGroupColorCells[2]->setChecked(true);
+    p.PChkBoxBackupWanted->setChecked(false);
+    p.PChkBoxDisconnect->setChecked(true);
+    return true;
+  };
+  w.Action(QStringLiteral("Preferences1"))->trigger();
+  EXPECT_EQ(w.Data().Prefs.DefaultColCount, 4);
+  EXPECT_EQ(w.Data().Prefs.ColorCells, 2);
+  EXPECT_FALSE(w.Data().Prefs.BackupWanted);
+  EXPECT_TRUE(w.Data().Prefs.MwGDisconnect);
+  EXPECT_EQ(w.Data().ColCount(), 11) << "new sizes apply from the next New";
+  w.Data().New1Click();
+  EXPECT_EQ(w.Data().ColCount(), 5);
+}
+
+}  // namespace
+}  // namespace varnel
