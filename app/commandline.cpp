@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <charconv>
+#include <cmath>
 
 #include "app/numberlocale.h"
 #include "app/prompter.h"
@@ -12,7 +13,9 @@
 #include "core/numberread.h"
 #include "datasheet/datafiles.h"
 #include "datasheet/sheet.h"
+#include "matrix/mapping.h"
 #include "matrix/matrixreport.h"
+#include "matrix/selectionmatrix.h"
 
 namespace varnel {
 namespace {
@@ -190,6 +193,121 @@ int RunMatrixReport(const QString& command, const QStringList& args, std::FILE* 
   return outcome == CommandOutcome::Done ? 0 : 1;
 }
 
+int RunMap(const QStringList& args, std::FILE* err) {
+  QString file, casesText, names, weightsText, output, thresholdText;
+  bool namesGiven = false, computational = false, yes = false;
+  char separator = DecimalSeparator();
+  for (int i = 1; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == QLatin1String("--cases")) {
+      casesText = Next(args, i);
+    } else if (a == QLatin1String("--threshold")) {
+      thresholdText = Next(args, i);
+    } else if (a == QLatin1String("--computational")) {
+      computational = true;
+    } else if (a == QLatin1String("--names")) {
+      names = Next(args, i);
+      namesGiven = true;
+    } else if (a == QLatin1String("--weights")) {
+      weightsText = Next(args, i);
+    } else if (a == QLatin1String("--yes")) {
+      yes = true;
+    } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
+      output = Next(args, i);
+    } else if (a == QLatin1String("--decimal-separator")) {
+      const QString s = Next(args, i);
+      if (s.size() != 1 || s[0].unicode() > 127 || s[0].isDigit())
+        throw UsageError{QStringLiteral("--decimal-separator takes one character such as . or ,")};
+      separator = s[0].toLatin1();
+    } else if (a.startsWith(QLatin1Char('-'))) {
+      throw UsageError{QStringLiteral("unknown option %1 for map").arg(a)};
+    } else if (file.isEmpty()) {
+      file = a;
+    } else {
+      throw UsageError{QStringLiteral("only one data file, please")};
+    }
+  }
+  if (file.isEmpty()) throw UsageError{QStringLiteral("map needs a data file")};
+  if (casesText.isEmpty()) throw UsageError{QStringLiteral("map needs --cases FIRST-LAST: the cases that define the new variables")};
+  if (output.isEmpty()) throw UsageError{QStringLiteral("map needs -o OUT, the data file to write")};
+  if (computational && !thresholdText.isEmpty()) throw UsageError{QStringLiteral("--threshold and --computational exclude each other")};
+  MappingOptions options;
+  options.Computational = computational;
+  if (!thresholdText.isEmpty()) {
+    Real t;
+    if (!ReadNumber(thresholdText.toStdString(), separator, t) || t < 0 || t > 99999999.9L)
+      throw UsageError{QStringLiteral("--threshold takes a number from 0 to 99999999.9")};
+    options.Threshold = t;
+  }
+
+  ConsolePrompter prompter(err, yes);
+  GraphLink graph;
+  WizardLink wizard;
+  Sheet sheet(prompter, graph, wizard);
+  sheet.New1Click();
+  DataFiles files(sheet, nullptr, nullptr);
+  if (!files.LoadDataFile(QFileInfo(file).absoluteFilePath())) return 1;
+  int first = 1, last = 1;
+  ParseCases(casesText, sheet.CaseCount(), first, last);
+  if (namesGiven) {
+    options.NamesColumn = names == QLatin1String("none") ? 0 : FindColumn(sheet, names);
+  } else {
+    for (int c = 1; c < sheet.ColCount(); ++c)
+      if (sheet.Name(c) == "Label#") {
+        options.NamesColumn = c;
+        break;
+      }
+  }
+  sheet.Sel = Selection{0, first, sheet.ColCount() - 1, last};
+  sheet.RowsMode = true;
+  bool weightsRefused = false;
+  const MappingOutcome outcome = RunMappingCommand(
+      sheet, separator, [&](MappingOptions& o, int nOld, int, bool weighted, const IVector& list) {
+        std::vector<Real> weights = o.Weights;
+        if (!weightsText.isEmpty()) {
+          if (!weighted) {
+            weightsRefused = true;
+            std::fprintf(err, "varnel: --weights applies only when there are more old variables than new ones\n");
+            return false;
+          }
+          const QStringList parts = weightsText.split(QLatin1Char(separator == ',' ? ';' : ','));
+          if (parts.size() != nOld) {
+            weightsRefused = true;
+            std::fprintf(err, "varnel: --weights needs %d values, one per untagged variable\n", nOld);
+            return false;
+          }
+          for (int k = 0; k < nOld; ++k) {
+            Real v;
+            if (!ReadNumber(parts[k].trimmed().toStdString(), separator, v)) {
+              weightsRefused = true;
+              std::fprintf(err, "varnel: weight '%s' is not a number\n", parts[k].toLocal8Bit().constData());
+              return false;
+            }
+            v = std::fabs(v);
+            if (v == 0) {
+              const std::string_view name = sheet.Name(list[k + 1]);
+              prompter.Message(BoxKind::Warning,
+                               QStringLiteral("Row Weights: Zero entry for component ") +
+                                   QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+                                   QStringLiteral("\n\rThis entry will be (re)set to 1.0"),
+                               Only(Button::Ok));
+              v = 1;
+            }
+            weights[static_cast<std::size_t>(k)] = v;
+          }
+        }
+        const std::vector<Real> kept = weights;
+        o = options;
+        o.Weights = kept;
+        return true;
+      });
+  if (weightsRefused) return 2;
+  if (outcome != MappingOutcome::Done || prompter.refusedQuestion) return 1;
+  sheet.Prefs.BackupWanted = false;
+  sheet.SetFileName(QFileInfo(output).absoluteFilePath());
+  return files.Save1Click() ? 0 : 1;
+}
+
 }  // namespace
 
 bool IsBatchCommand(const QStringList& arguments) {
@@ -205,6 +323,8 @@ QString UsageText() {
       "  varnel [FILE]                  start the program, opening the data file FILE\n"
       "  varnel svd FILE [options]      singular value decomposition report on standard output\n"
       "  varnel inverse FILE [options]  matrix inverse report on standard output\n"
+      "  varnel map FILE --cases FIRST-LAST [options] -o OUT\n"
+      "                                 coordinate mapping, written to the data file OUT\n"
       "  varnel --help                  this text\n"
       "\n"
       "The matrix is made of the untagged variables (names without '#') of the\n"
@@ -226,6 +346,21 @@ QString UsageText() {
       "  --w-matrix                print W as a diagonal matrix, not as a vector\n"
       "  --threshold X             zero threshold of the Matrix Rank line (default 0.009)\n"
       "\n"
+      "Options of map (the cases FIRST-LAST define the new variables, one each,\n"
+      "in terms of the untagged variables; every case of FILE is mapped and the\n"
+      "results are appended as new tagged variables):\n"
+      "  --cases FIRST-LAST        the defining cases (required)\n"
+      "  --threshold X             zero threshold (default 0.0009)\n"
+      "  --computational           use the computational zero of the decomposition instead\n"
+      "  --names COLUMN|none       column naming the new variables (default: Label# when\n"
+      "                            present, else New 1#, New 2#, ...)\n"
+      "  --weights W1,W2,...       weights of the untagged variables when there are more of\n"
+      "                            them than new variables (default 1, or 100 for names with +;\n"
+      "                            separate them with ; when the decimal separator is ,)\n"
+      "  --yes                     go on when the defining cases are degenerate\n"
+      "  -o OUT                    the data file written\n"
+      "  --decimal-separator C     as above\n"
+      "\n"
       "Messages and reading warnings go to standard error. Exit status: 0 done,\n"
       "1 the command or the file was refused, 2 wrong usage.\n");
 }
@@ -239,6 +374,7 @@ int RunBatchCommand(const QStringList& arguments, std::FILE* out, std::FILE* err
   try {
     if (command == QLatin1String("svd") || command == QLatin1String("inverse"))
       return RunMatrixReport(command, arguments, out, err);
+    if (command == QLatin1String("map")) return RunMap(arguments, err);
     throw UsageError{QStringLiteral("unknown command %1").arg(command)};
   } catch (const UsageError& e) {
     std::fprintf(err, "varnel: %s\nTry 'varnel --help'.\n", e.text.toLocal8Bit().constData());

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "datasheet/links.h"
+#include "matrix/mappingdialog.h"
 #include "matrix/matrixdialog.h"
 
 namespace varnel {
@@ -19,6 +20,10 @@ class MatrixCommands : public MatrixLink {
 
   void SVD1Click() override;
   void Inverse1Click() override;
+  void LinearMapping1Click() override;
+  TVN_LMapd& MappingDialog() { return *mapping_; }
+  // Runs a modal dialog; replaceable so that tests can fill it in.
+  std::function<bool(QDialog&)> ExecDialog = [](QDialog& d) { return d.exec() == QDialog::Accepted; };
 
   TVn_SVD& SvdDialog() { return *svd_; }
   TVn_INV& InverseDialog() { return *inverse_; }
@@ -30,6 +35,7 @@ class MatrixCommands : public MatrixLink {
   TVN_Txt& textPad_;
   std::unique_ptr<TVn_SVD> svd_;
   std::unique_ptr<TVn_INV> inverse_;
+  std::unique_ptr<TVN_LMapd> mapping_;
 };
 
 }  // namespace varnel
