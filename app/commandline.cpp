@@ -57,6 +57,28 @@ QString Next(const QStringList& args, int& i) {
   return args[++i];
 }
 
+// The one character of --decimal-separator.
+char ParseSeparator(const QString& s) {
+  if (s.size() != 1 || s[0].unicode() > 127 || s[0].isDigit() || s[0] == QLatin1Char('-') || s[0] == QLatin1Char('+'))
+    throw UsageError{QStringLiteral("--decimal-separator takes one character such as . or ,")};
+  return s[0].toLatin1();
+}
+
+// A --threshold value, 0 to 99999999.9.
+Real ParseThreshold(const QString& text, char separator) {
+  Real t;
+  if (!ReadNumber(text.toStdString(), separator, t) || t < 0 || t > 99999999.9L)
+    throw UsageError{QStringLiteral("--threshold takes a number from 0 to 99999999.9")};
+  return t;
+}
+
+// The column of "Label#", or 0.
+int LabelColumn(const Sheet& sheet) {
+  for (int c = 1; c < sheet.ColCount(); ++c)
+    if (sheet.Name(c) == "Label#") return c;
+  return 0;
+}
+
 // "FIRST-LAST" as two DataSheet case rows.
 void ParseCases(const QString& text, int caseCount, int& first, int& last) {
   const QStringList parts = text.split(QLatin1Char('-'));
@@ -124,10 +146,7 @@ int RunMatrixReport(const QString& command, const QStringList& args, std::FILE* 
     } else if (a == QLatin1String("--threshold") && !inverse) {
       thresholdText = Next(args, i);
     } else if (a == QLatin1String("--decimal-separator")) {
-      const QString s = Next(args, i);
-      if (s.size() != 1 || s[0].unicode() > 127 || s[0].isDigit() || s[0] == QLatin1Char('-') || s[0] == QLatin1Char('+'))
-        throw UsageError{QStringLiteral("--decimal-separator takes one character such as . or ,")};
-      separator = s[0].toLatin1();
+      separator = ParseSeparator(Next(args, i));
     } else if (a.startsWith(QLatin1String("--"))) {
       throw UsageError{QStringLiteral("unknown option %1 for %2").arg(a, command)};
     } else if (file.isEmpty()) {
@@ -137,12 +156,7 @@ int RunMatrixReport(const QString& command, const QStringList& args, std::FILE* 
     }
   }
   if (file.isEmpty()) throw UsageError{QStringLiteral("%1 needs a data file").arg(command)};
-  if (!thresholdText.isEmpty()) {
-    Real t;
-    if (!ReadNumber(thresholdText.toStdString(), separator, t) || t < 0 || t > 99999999.9L)
-      throw UsageError{QStringLiteral("--threshold takes a number from 0 to 99999999.9")};
-    options.Threshold = t;
-  }
+  if (!thresholdText.isEmpty()) options.Threshold = ParseThreshold(thresholdText, separator);
   {
     // The threshold as the dialog shows it: 16 decimals.
     char buf[64];
@@ -162,15 +176,10 @@ int RunMatrixReport(const QString& command, const QStringList& args, std::FILE* 
   int first = 1, last = sheet.CaseCount();
   if (!casesText.isEmpty()) ParseCases(casesText, sheet.CaseCount(), first, last);
   sheet.Sel = Selection{1, first, sheet.ColCount() - 1, last};
-  if (caseNamesGiven) {
+  if (caseNamesGiven)
     options.CaseNameColumn = caseNames == QLatin1String("none") ? 0 : FindColumn(sheet, caseNames);
-  } else {
-    for (int c = 1; c < sheet.ColCount(); ++c)
-      if (sheet.Name(c) == "Label#") {
-        options.CaseNameColumn = c;
-        break;
-      }
-  }
+  else
+    options.CaseNameColumn = LabelColumn(sheet);
 
   LinesReport report;
   MatrixCommandContext context;
@@ -215,10 +224,7 @@ int RunMap(const QStringList& args, std::FILE* err) {
     } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
       output = Next(args, i);
     } else if (a == QLatin1String("--decimal-separator")) {
-      const QString s = Next(args, i);
-      if (s.size() != 1 || s[0].unicode() > 127 || s[0].isDigit())
-        throw UsageError{QStringLiteral("--decimal-separator takes one character such as . or ,")};
-      separator = s[0].toLatin1();
+      separator = ParseSeparator(Next(args, i));
     } else if (a.startsWith(QLatin1Char('-'))) {
       throw UsageError{QStringLiteral("unknown option %1 for map").arg(a)};
     } else if (file.isEmpty()) {
@@ -233,12 +239,7 @@ int RunMap(const QStringList& args, std::FILE* err) {
   if (computational && !thresholdText.isEmpty()) throw UsageError{QStringLiteral("--threshold and --computational exclude each other")};
   MappingOptions options;
   options.Computational = computational;
-  if (!thresholdText.isEmpty()) {
-    Real t;
-    if (!ReadNumber(thresholdText.toStdString(), separator, t) || t < 0 || t > 99999999.9L)
-      throw UsageError{QStringLiteral("--threshold takes a number from 0 to 99999999.9")};
-    options.Threshold = t;
-  }
+  if (!thresholdText.isEmpty()) options.Threshold = ParseThreshold(thresholdText, separator);
 
   ConsolePrompter prompter(err, yes);
   GraphLink graph;
@@ -249,15 +250,10 @@ int RunMap(const QStringList& args, std::FILE* err) {
   if (!files.LoadDataFile(QFileInfo(file).absoluteFilePath())) return 1;
   int first = 1, last = 1;
   ParseCases(casesText, sheet.CaseCount(), first, last);
-  if (namesGiven) {
+  if (namesGiven)
     options.NamesColumn = names == QLatin1String("none") ? 0 : FindColumn(sheet, names);
-  } else {
-    for (int c = 1; c < sheet.ColCount(); ++c)
-      if (sheet.Name(c) == "Label#") {
-        options.NamesColumn = c;
-        break;
-      }
-  }
+  else
+    options.NamesColumn = LabelColumn(sheet);
   sheet.Sel = Selection{0, first, sheet.ColCount() - 1, last};
   sheet.RowsMode = true;
   bool weightsRefused = false;

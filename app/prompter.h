@@ -52,6 +52,18 @@ class Prompter : public MessageSink {
   }
 };
 
+// Hands the messages of the numerical core to a prompter, as OK boxes.
+class PrompterSink : public MessageSink {
+ public:
+  explicit PrompterSink(Prompter& prompter) : prompter_(prompter) {}
+  void ShowMessage(BoxKind kind, const std::string& text) override {
+    prompter_.Message(kind, QString::fromStdString(text), Only(Button::Ok));
+  }
+
+ private:
+  Prompter& prompter_;
+};
+
 // The real one: QMessageBox, QFileDialog and QFontDialog over a parent window.
 class QtPrompter final : public Prompter {
  public:

@@ -13,6 +13,7 @@
 #include <QToolBar>
 
 #include "app/atomicfile.h"
+#include "app/dialogparts.h"
 #include "app/icons.h"
 #include "app/inifile.h"
 #include "app/programfolder.h"
@@ -23,10 +24,6 @@
 namespace varnel {
 namespace {
 
-QString ShortName(const QString& path) {
-  const int slash = path.lastIndexOf(QLatin1Char('/'));
-  return slash >= 0 ? path.mid(slash + 1) : path;
-}
 
 const char* const TextFilters =
     "Text data files (*.vnp, *.prn, *.dat)|*.vnp;*.prn;*.dat|Text files (*.txt)|*.txt|All files (*.*)|*.*";
@@ -82,11 +79,7 @@ TVN_Txt::TVN_Txt(Prompter& prompter, TextPrinter& printer, Environment env, QWid
   actions_["HideToolbar1"]->setCheckable(true);
   for (QMenu* m : {file, edit, options}) connect(m, &QMenu::aboutToShow, this, &TVN_Txt::RefreshMenus);
 
-  toolbar_ = addToolBar(QStringLiteral("Tools"));
-  toolbar_->setObjectName(QStringLiteral("TXTPanelToolBar"));
-  toolbar_->setMovable(false);
-  toolbar_->setIconSize(QSize(20, 20));
-  toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
+  toolbar_ = AddFixedToolBar(this, QStringLiteral("TXTPanelToolBar"));
   struct Button {
     const char* action;
     ToolIcon icon;
@@ -195,7 +188,7 @@ void TVN_Txt::ShowTextPad() {
 void TVN_Txt::SetFileName(const QString& path) {
   fileName_ = path;
   setWindowTitle(path == QLatin1String("Untitled") ? QStringLiteral("Untitled - Varnel TextPad")
-                                                   : ShortName(path) + QStringLiteral(" - Varnel TextPad"));
+                                                   : FileNameOnly(path) + QStringLiteral(" - Varnel TextPad"));
 }
 
 bool TVN_Txt::NewDocument(bool ownCommand) {
@@ -420,7 +413,7 @@ void TVN_Txt::Print1Click() {
     lines = Lines();
   }
   bool abort = false;
-  printer_.PrintTextLines(lines, edit_->font(), ShortName(env_.DataFileName()), env_.CenterOver, abort);
+  printer_.PrintTextLines(lines, edit_->font(), FileNameOnly(env_.DataFileName()), env_.CenterOver, abort);
 }
 
 void TVN_Txt::Closehidewindow1Click() { hide(); }

@@ -26,14 +26,7 @@ struct Big {
     s.Prefs.DefaultColCount = 20;
     s.Prefs.DefaultRowCount = 100000;
     s.New1Click();
-    std::mt19937 gen(5);
-    std::uniform_real_distribution<double> d(0, 100);
-    char buf[32];
-    for (int r = 1; r <= 100000; ++r)
-      for (int c = 1; c <= 20; ++c) {
-        const int n = std::snprintf(buf, sizeof buf, "%.2f", d(gen));
-        s.SetCell(c, r, std::string_view(buf, static_cast<size_t>(n)));
-      }
+    bench::FillShortNumbers(s, 20, 100000);
     s.Blank = false;
     s.SetAllInclusion(true);
     window.resize(900, 600);

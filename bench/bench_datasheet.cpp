@@ -12,26 +12,6 @@
 namespace varnel {
 namespace {
 
-// Fills variables 1..cols of cases 1..rows with short numbers such as an
-// oxide analysis holds; returns the bytes those cells take in a data file.
-std::size_t FillShortNumbers(Sheet& sheet, int cols, int rows) {
-  std::mt19937 gen(3);
-  std::uniform_real_distribution<double> d(0.0, 100.0);
-  std::size_t text = 0;
-  char buf[32];
-  for (int c = 1; c <= cols; ++c) sheet.SetCell(c, 0, "Ox" + std::to_string(c));
-  for (int r = 1; r <= rows; ++r) {
-    sheet.SetCell(0, r, "Y");
-    for (int c = 1; c <= cols; ++c) {
-      const int n = std::snprintf(buf, sizeof buf, "%.*f", 1 + (r + c) % 3, d(gen));
-      sheet.SetCell(c, r, std::string_view(buf, static_cast<size_t>(n)));
-      text += static_cast<size_t>(n) + 1;  // the cell and its tab (or line break)
-    }
-    text += 1;
-  }
-  return text;
-}
-
 void BM_CellMemory100kx20(benchmark::State& state) {
   test::ScriptedPrompter prompter;
   GraphLink graph;
@@ -42,7 +22,7 @@ void BM_CellMemory100kx20(benchmark::State& state) {
     const long before = bench::ResidentBytes();
     Sheet sheet(prompter, graph, wizard);
     sheet.SetSize(21, 100001);
-    text = FillShortNumbers(sheet, 20, 100000);
+    text = bench::FillShortNumbers(sheet, 20, 100000);
     held = sheet.MemoryBytes();
     grown = bench::ResidentBytes() - before;
   }
@@ -65,7 +45,7 @@ struct BigSheet {
     s.Prefs.DefaultColCount = 60;
     s.Prefs.DefaultRowCount = 100000;
     s.New1Click();
-    FillShortNumbers(s, 60, 100000);
+    bench::FillShortNumbers(s, 60, 100000);
     s.Blank = false;
     s.RecountIncluded();
     window.resize(1000, 700);

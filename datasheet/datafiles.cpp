@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/atomicfile.h"
+#include "app/dialogparts.h"
 #include "controls/filehistory.h"
 #include "datasheet/sheet.h"
 
@@ -13,8 +14,6 @@ namespace {
 const char* const OpenFilters =
     "Text data files (*.vnp, *.prn, *.dat)|*.vnp;*.prn;*.dat|Text files (*.txt)|*.txt|All files (*.*)|*.*";
 const char* const SaveFilters = "Varnel text files (*.vnp)|*.vnp|Text files (*.txt)|*.txt|All files (*.*)|*.*";
-
-QString ShortName(const QString& path) { return QFileInfo(path).fileName(); }
 
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 
@@ -127,7 +126,7 @@ bool DataFiles::SaveAs1Click() {
   const std::optional<QString> path = sheet_.Prompt().SaveFileName(SaveSpec(sheet_.FileName));
   if (!path) return false;
   sheet_.SetFileName(*path);
-  if (sheet_.Connected) sheet_.Graph().SetGraphsCaptionFile(Utf8(ShortName(*path)));
+  if (sheet_.Connected) sheet_.Graph().SetGraphsCaptionFile(Utf8(FileNameOnly(*path)));
   return WriteSheet(*path);
 }
 
@@ -135,7 +134,7 @@ void DataFiles::SaveSelection1Click() {
   const std::optional<QString> path = sheet_.Prompt().SaveFileName(SaveSpec(sheet_.FileName));
   if (!path) return;
   const Selection s = sheet_.Sel;
-  std::string text = Utf8(QStringLiteral("; ") + ShortName(*path) + QStringLiteral(" - Last saved on ") +
+  std::string text = Utf8(QStringLiteral("; ") + FileNameOnly(*path) + QStringLiteral(" - Last saved on ") +
                           DateTimeText(Now()) + QStringLiteral(" Cases: ") + QString::number(s.Bottom - s.Top + 1) +
                           QStringLiteral(" Variables: ") + QString::number(s.Right - s.Left + 1));
   text += "\r\n;;" + Utf8(sheet_.HeaderLine) + "\r\n";
@@ -223,7 +222,7 @@ std::string DataFiles::PrintLines(bool selection) const {
     cases = bottom - top + 1;
     variables = right - left + 1;
   }
-  std::string out = Utf8(QStringLiteral("; ") + ShortName(sheet_.FileName) + QStringLiteral(" - Printed on ") +
+  std::string out = Utf8(QStringLiteral("; ") + FileNameOnly(sheet_.FileName) + QStringLiteral(" - Printed on ") +
                          DateTimeText(Now()) + QStringLiteral(" Cases: ") + QString::number(cases) +
                          QStringLiteral(" Variables: ") + QString::number(variables));
   out += "\r\n;;" + Utf8(sheet_.HeaderLine) + "\r\n";

@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "app/textprinting.h"
+#include "app/dialogparts.h"
 #include "app/version.h"
 #include "controls/filehistory.h"
 #include "datasheet/editing.h"
@@ -278,12 +279,7 @@ void TVN_Wsheet::BuildMenus() {
 }
 
 void TVN_Wsheet::BuildToolBar() {
-  toolbar_ = addToolBar(QStringLiteral("Tools"));
-  toolbar_->setObjectName(QStringLiteral("WSToolBar"));
-  toolbar_->setMovable(false);
-  toolbar_->setFloatable(false);
-  toolbar_->setIconSize(QSize(20, 20));
-  toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
+  toolbar_ = AddFixedToolBar(this, QStringLiteral("WSToolBar"));
   struct Button {
     const char* name;
     ToolIcon icon;
@@ -768,7 +764,7 @@ void TVN_Wsheet::WSPrint1Click() {
   QStringList lines;
   for (std::string_view line : SplitLines(text))
     lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-  printer_->PrintTextLines(lines, gridFont_, QFileInfo(sheet_.FileName).fileName(), this, sheet_.PrintAbort);
+  printer_->PrintTextLines(lines, gridFont_, FileNameOnly(sheet_.FileName), this, sheet_.PrintAbort);
 }
 
 void TVN_Wsheet::PrintSetup1Click() {

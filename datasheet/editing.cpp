@@ -9,10 +9,6 @@
 namespace varnel {
 namespace {
 
-constexpr std::array<GraphSelector, GraphSelectorCount> Selectors = {
-    GraphSelector::A,     GraphSelector::B,          GraphSelector::C,
-    GraphSelector::D,     GraphSelector::Label,      GraphSelector::SymbolShape,
-    GraphSelector::SymbolSize, GraphSelector::SymbolColor, GraphSelector::TieLine};
 
 std::string NewName(int col) { return "New " + std::to_string(col) + "#"; }
 
@@ -99,16 +95,17 @@ void ClearSelection(Sheet& sheet) {
   sheet.RefreshGraphSelectors();
 }
 
-void AddCases(Sheet& sheet) {
-  const int n = std::abs(sheet.Sel.Bottom - sheet.Sel.Top) + 1;
-  const int first = sheet.RowCount();
-  sheet.InsertRows(first, n);
+namespace {
+
+// Inserts n excluded empty cases before row at; the selection is set by the
+// caller before the marks are recounted.
+void InsertEmptyCases(Sheet& sheet, int at, int n, const Selection& selection) {
+  sheet.InsertRows(at, n);
   sheet.View().SizeInclusionColumn(false);
-  for (int r = first; r < first + n; ++r) sheet.SetCell(0, r, "N");
+  for (int r = at; r < at + n; ++r) sheet.SetCell(0, r, "N");
   if (sheet.Connected) sheet.Graph().SetPlotCaseCount(std::min(sheet.CaseCount(), MirroredCases));
-  sheet.Sel = Selection{1, first, sheet.ColCount() - 1, first + n - 1};
+  sheet.Sel = selection;
   sheet.ColumnsMode = false;
-  sheet.RowsMode = false;
   sheet.View().SelectionChanged();
   sheet.View().UpdateCommands();
   sheet.Saved = false;
@@ -118,24 +115,20 @@ void AddCases(Sheet& sheet) {
     sheet.RecountIncluded();
 }
 
+}  // namespace
+
+void AddCases(Sheet& sheet) {
+  const int n = std::abs(sheet.Sel.Bottom - sheet.Sel.Top) + 1;
+  const int first = sheet.RowCount();
+  sheet.RowsMode = false;
+  InsertEmptyCases(sheet, first, n, Selection{1, first, sheet.ColCount() - 1, first + n - 1});
+}
+
 void InsertCases(Sheet& sheet) {
   sheet.View().SetBusy(true);
   const Selection kept = sheet.Sel;
   const int top = std::max(std::min(kept.Top, kept.Bottom), 1);
-  const int n = std::abs(kept.Bottom - kept.Top) + 1;
-  sheet.InsertRows(top, n);
-  sheet.View().SizeInclusionColumn(false);
-  for (int r = top; r < top + n; ++r) sheet.SetCell(0, r, "N");
-  if (sheet.Connected) sheet.Graph().SetPlotCaseCount(std::min(sheet.CaseCount(), MirroredCases));
-  sheet.Sel = kept;
-  sheet.ColumnsMode = false;
-  sheet.View().SelectionChanged();
-  sheet.View().UpdateCommands();
-  sheet.Saved = false;
-  if (sheet.Connected)
-    sheet.RefreshGraphSelectors();
-  else
-    sheet.RecountIncluded();
+  InsertEmptyCases(sheet, top, std::abs(kept.Bottom - kept.Top) + 1, kept);
   sheet.View().SetBusy(false);
 }
 
@@ -180,7 +173,7 @@ void InsertVariables(Sheet& sheet) {
   sheet.View().SetBusy(true);
   std::array<int, GraphSelectorCount> chosen{};
   if (sheet.Connected)
-    for (GraphSelector s : Selectors) chosen[static_cast<std::size_t>(s)] = sheet.Graph().SelectorItem(s);
+    for (GraphSelector s : AllGraphSelectors) chosen[static_cast<std::size_t>(s)] = sheet.Graph().SelectorItem(s);
   const Selection kept = sheet.Sel;
   const int left = std::max(std::min(kept.Left, kept.Right), 1);
   const int n = std::abs(kept.Right - kept.Left) + 1;
@@ -195,7 +188,7 @@ void InsertVariables(Sheet& sheet) {
   }
   // Selectors keep pointing at the same variables.
   if (sheet.Connected)
-    for (GraphSelector s : Selectors)
+    for (GraphSelector s : AllGraphSelectors)
       if (chosen[static_cast<std::size_t>(s)] >= left)
         sheet.Graph().SetSelectorItem(s, chosen[static_cast<std::size_t>(s)] + n);
   sheet.View().CellsChanged(left, 0, sheet.ColCount() - 1, 0);
@@ -215,7 +208,7 @@ void DeleteVariables(Sheet& sheet) {
   sheet.View().SetBusy(true);
   std::array<int, GraphSelectorCount> chosen{};
   if (sheet.Connected)
-    for (GraphSelector s : Selectors) chosen[static_cast<std::size_t>(s)] = sheet.Graph().SelectorItem(s);
+    for (GraphSelector s : AllGraphSelectors) chosen[static_cast<std::size_t>(s)] = sheet.Graph().SelectorItem(s);
   sheet.RemoveColumns(left, n);
   sheet.Sel = Selection{std::max(left - 1, 1), 1, std::max(left - 1, 1), 1};
   sheet.ColumnsMode = false;
@@ -226,7 +219,7 @@ void DeleteVariables(Sheet& sheet) {
     GraphLink& g = sheet.Graph();
     g.SetUpdating(true);
     bool reset = false;
-    for (GraphSelector s : Selectors) {
+    for (GraphSelector s : AllGraphSelectors) {
       const int item = chosen[static_cast<std::size_t>(s)];
       if (item >= left && item <= right) {
         g.SetSelectorItem(s, 0);
@@ -239,7 +232,7 @@ void DeleteVariables(Sheet& sheet) {
     }
     for (int c = right; c >= left; --c) g.RemoveSelectorItem(c);
     // Selectors beyond the deleted variables keep pointing at theirs.
-    for (GraphSelector s : Selectors) {
+    for (GraphSelector s : AllGraphSelectors) {
       const int item = chosen[static_cast<std::size_t>(s)];
       if (item > right) g.SetSelectorItem(s, item - n);
     }

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/dialogparts.h"
 #include "datasheet/sheet.h"
 
 namespace varnel {
@@ -72,13 +73,7 @@ TVN_Filter::TVN_Filter(QWidget* parent) : QDialog(parent) {
   FCheckBValidateSubstring = new QCheckBox(QStringLiteral(" &Validate Substrings"), this);
   layout->addWidget(FCheckBValidateSubstring);
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QDialogButtonBox::Ok);
-  buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-  buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
+  AddDialogButtons(this, layout);
 }
 
 void TVN_Filter::Prepare(const Sheet& sheet, int col) {

@@ -13,6 +13,11 @@ namespace varnel {
 enum class GraphSelector { A, B, C, D, Label, SymbolShape, SymbolSize, SymbolColor, TieLine };
 inline constexpr int GraphSelectorCount = 9;
 
+inline constexpr GraphSelector AllGraphSelectors[GraphSelectorCount] = {
+    GraphSelector::A,     GraphSelector::B,          GraphSelector::C,
+    GraphSelector::D,     GraphSelector::Label,      GraphSelector::SymbolShape,
+    GraphSelector::SymbolSize, GraphSelector::SymbolColor, GraphSelector::TieLine};
+
 inline bool IsApexSelector(GraphSelector s) {
   return s == GraphSelector::A || s == GraphSelector::B || s == GraphSelector::C || s == GraphSelector::D;
 }

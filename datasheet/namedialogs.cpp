@@ -5,21 +5,9 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "app/dialogparts.h"
+
 namespace varnel {
-namespace {
-
-void AddButtons(QDialog* dialog, QVBoxLayout* layout, bool cancelMnemonic) {
-  auto* buttons = new QDialogButtonBox(dialog);
-  buttons->addButton(QDialogButtonBox::Ok);
-  buttons->addButton(cancelMnemonic ? QStringLiteral("&Cancel") : QStringLiteral("Cancel"),
-                     QDialogButtonBox::RejectRole);
-  buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-  layout->addWidget(buttons);
-}
-
-}  // namespace
 
 TVN_EVName::TVN_EVName(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("VN_EVName"));
@@ -29,7 +17,7 @@ TVN_EVName::TVN_EVName(QWidget* parent) : QDialog(parent) {
   EVNameEdit->setObjectName(QStringLiteral("EVNameEdit"));
   EVNameEdit->setMinimumWidth(220);
   layout->addWidget(EVNameEdit);
-  AddButtons(this, layout, false);
+  AddDialogButtons(this, layout, QStringLiteral("Cancel"));
 }
 
 TVN_EditHeaderLine::TVN_EditHeaderLine(QWidget* parent) : QDialog(parent) {
@@ -43,7 +31,7 @@ TVN_EditHeaderLine::TVN_EditHeaderLine(QWidget* parent) : QDialog(parent) {
   EditHeaderLine->setMaxLength(255);
   EditHeaderLine->setMinimumWidth(360);
   layout->addWidget(EditHeaderLine);
-  AddButtons(this, layout, true);
+  AddDialogButtons(this, layout);
 }
 
 }  // namespace varnel

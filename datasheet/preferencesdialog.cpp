@@ -9,6 +9,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/dialogparts.h"
+
 namespace varnel {
 
 TVN_Prefs::TVN_Prefs(QWidget* parent) : QDialog(parent) {
@@ -46,13 +48,7 @@ TVN_Prefs::TVN_Prefs(QWidget* parent) : QDialog(parent) {
        {PChkBoxBackupWanted, PChkBoxSavePrefs, PChkBoxParseWarnings, PChkBoxAutoConnect, PChkBoxDisconnect})
     layout->addWidget(box);
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QDialogButtonBox::Ok);
-  buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-  buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
+  AddDialogButtons(this, layout);
 }
 
 void TVN_Prefs::Fill(const Preferences& p) {

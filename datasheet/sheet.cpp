@@ -1,15 +1,13 @@
 #include "datasheet/sheet.h"
 
+#include "app/dialogparts.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace varnel {
 namespace {
 
-constexpr GraphSelector AllSelectors[GraphSelectorCount] = {
-    GraphSelector::A,     GraphSelector::B,           GraphSelector::C,
-    GraphSelector::D,     GraphSelector::Label,       GraphSelector::SymbolShape,
-    GraphSelector::SymbolSize, GraphSelector::SymbolColor, GraphSelector::TieLine};
 
 // Re-reads a selector in the graph engine by its kind.
 void RereadSelector(GraphLink& graph, GraphSelector s) {
@@ -162,16 +160,10 @@ void Sheet::SetFileName(const QString& path) {
   view_->CaptionsChanged();
 }
 
-namespace {
-QString ShortName(const QString& path) {
-  const int slash = path.lastIndexOf(QLatin1Char('/'));
-  return slash >= 0 ? path.mid(slash + 1) : path;
-}
-}  // namespace
 
-QString Sheet::SheetCaption() const { return ShortName(FileName) + QStringLiteral(" - VarnelData"); }
+QString Sheet::SheetCaption() const { return FileNameOnly(FileName) + QStringLiteral(" - VarnelData"); }
 
-QString Sheet::AppTitle() const { return ShortName(FileName) + QStringLiteral(" - Varnel"); }
+QString Sheet::AppTitle() const { return FileNameOnly(FileName) + QStringLiteral(" - Varnel"); }
 
 std::array<QString, 3> Sheet::StatusTexts() const {
   QString points;
@@ -193,7 +185,7 @@ void Sheet::RefreshGraphSelectors() {
   if (!Connected) return;
   graph_.SetUpdating(true);
   RecountIncluded();
-  for (GraphSelector s : AllSelectors)
+  for (GraphSelector s : AllGraphSelectors)
     if (graph_.SelectorItem(s) != 0) RereadSelector(graph_, s);
   graph_.SetUpdating(false);
   graph_.Recompute();
@@ -291,7 +283,7 @@ void Sheet::CommitCellEdit(int col, int row, std::string_view text) {
   view_->UpdateCommands();
   if (Connected) {
     SelectorRefresh = true;
-    for (GraphSelector s : AllSelectors)
+    for (GraphSelector s : AllGraphSelectors)
       if (graph_.SelectorItem(s) == col) RereadSelector(graph_, s);
     SelectorRefresh = false;
     graph_.Recompute();

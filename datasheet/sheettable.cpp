@@ -13,16 +13,12 @@
 namespace varnel {
 namespace {
 
-constexpr GraphSelector IconOrder[GraphSelectorCount] = {
-    GraphSelector::A,     GraphSelector::B,          GraphSelector::C,
-    GraphSelector::D,     GraphSelector::Label,      GraphSelector::SymbolShape,
-    GraphSelector::SymbolSize, GraphSelector::SymbolColor, GraphSelector::TieLine};
 
 // The icon of the first selector that has chosen the column, or -1.
 int SelectorIcon(Sheet& sheet, int col) {
   if (!sheet.Connected) return -1;
   for (int k = 0; k < GraphSelectorCount; ++k)
-    if (sheet.Graph().SelectorItem(IconOrder[k]) == col) return k;
+    if (sheet.Graph().SelectorItem(AllGraphSelectors[k]) == col) return k;
   return -1;
 }
 

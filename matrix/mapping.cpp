@@ -12,16 +12,6 @@
 namespace varnel {
 namespace {
 
-class PrompterSink : public MessageSink {
- public:
-  explicit PrompterSink(Prompter& p) : p_(p) {}
-  void ShowMessage(BoxKind kind, const std::string& text) override {
-    p_.Message(kind, QString::fromStdString(text), Only(Button::Ok));
-  }
-
- private:
-  Prompter& p_;
-};
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/dialogparts.h"
 #include "app/numberlocale.h"
 #include "app/prompter.h"
 #include "controls/numericedit.h"
@@ -68,16 +69,13 @@ TVN_LMapd::TVN_LMapd(Prompter& prompter, QWidget* parent) : QDialog(parent), pro
     if (row == 1) LMStringGridWeightsSetEditText(column, LMStringGridWeights->item(1, column)->text());
   });
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QDialogButtonBox::Ok);
-  buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-  buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
+  QDialogButtonBox* buttons = AddDialogButtons(this, layout);
+  // The weights are checked before OK closes the dialog.
+  disconnect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
     LMStringGridWeightsExit();
     accept();
   });
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
   connect(LMChkBComputational, &QCheckBox::toggled, this, &TVN_LMapd::LMChkBComputationalClick);
 }
 

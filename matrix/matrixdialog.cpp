@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/dialogparts.h"
 #include "app/prompter.h"
 #include "controls/numericedit.h"
 #include "datasheet/sheet.h"
@@ -69,13 +70,7 @@ TVn_SVD::TVn_SVD(Prompter& prompter, QWidget* parent, bool inverse) : QDialog(pa
   thresholdLayout->addWidget(SVDEditThreshold);
   layout->addWidget(ThresholdGroup);
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QDialogButtonBox::Ok);
-  buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-  buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  layout->addWidget(buttons);
+  AddDialogButtons(this, layout);
 
   if (inverse) {
     ChkBoxVectorizeW->hide();

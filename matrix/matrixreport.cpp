@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <memory>
 
+#include "app/dialogparts.h"
 #include "app/reporttarget.h"
 #include "core/computationerror.h"
 #include "core/svd.h"
@@ -19,7 +20,7 @@ QString Text(const std::string& s) { return QString::fromStdString(s); }
 // The three header lines; returns the length of the "File: " line.
 int Header(const QString& title, const ReportEnvironment& env, QStringList& out) {
   out << title + QStringLiteral(" (Varnel ") + env.Version + QLatin1Char(')');
-  out << QStringLiteral("File: ") + QFileInfo(env.FileName).fileName() + QStringLiteral(" - Computed on ") +
+  out << QStringLiteral("File: ") + FileNameOnly(env.FileName) + QStringLiteral(" - Computed on ") +
              DateTimeText(env.Now);
   const int length = static_cast<int>(out.last().size());
   out << QString(length, QLatin1Char('-'));
@@ -68,17 +69,6 @@ void InputMatrix(const Sheet& sheet, const MatrixReportOptions& o, const FMatrix
   }
 }
 
-// Shows a computation error of a report through the sheet's prompter.
-class PrompterSink : public MessageSink {
- public:
-  explicit PrompterSink(Prompter& p) : p_(p) {}
-  void ShowMessage(BoxKind kind, const std::string& text) override {
-    p_.Message(kind, QString::fromStdString(text), Only(Button::Ok));
-  }
-
- private:
-  Prompter& p_;
-};
 
 }  // namespace
 

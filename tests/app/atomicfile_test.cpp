@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,12 +13,6 @@
 
 namespace varnel {
 namespace {
-
-QByteArray Contents(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-  return f.readAll();
-}
 
 TEST(BackupName, ReplacesOrAppendsTheExtension) {
   EXPECT_EQ(BackupName(QStringLiteral("/d/rocks.vnp"), QStringLiteral(".BAK")), QStringLiteral("/d/rocks.BAK"));
@@ -31,11 +27,11 @@ TEST(SaveFileAtomically, BackupHoldsThePreviousVersion) {
   ASSERT_TRUE(SaveFileAtomically(path, "first", QStringLiteral(".BAK"), &error)) << error.toStdString();
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("rocks.BAK")))) << "nothing to back up yet";
   ASSERT_TRUE(SaveFileAtomically(path, "second", QStringLiteral(".BAK"), &error));
-  EXPECT_EQ(Contents(path), "second");
-  EXPECT_EQ(Contents(dir.filePath(QStringLiteral("rocks.BAK"))), "first");
+  EXPECT_EQ(test::ReadFile(path), "second");
+  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("rocks.BAK"))), "first");
   ASSERT_TRUE(SaveFileAtomically(path, "third", QString(), &error));
-  EXPECT_EQ(Contents(path), "third");
-  EXPECT_EQ(Contents(dir.filePath(QStringLiteral("rocks.BAK"))), "first") << "no backup asked for";
+  EXPECT_EQ(test::ReadFile(path), "third");
+  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("rocks.BAK"))), "first") << "no backup asked for";
   // No temporary file is left behind.
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
@@ -49,20 +45,13 @@ TEST(SaveFileAtomically, AFailedWriteLeavesTheOldFileAndItsBackup) {
 
   // A file-size limit makes the write fail the way a full disk does, for root
   // too.
-  struct rlimit old;
-  getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit tiny = old;
-  tiny.rlim_cur = 4;
-  auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &tiny);
-  const bool ok = SaveFileAtomically(path, QByteArray(1000, 'x'), QStringLiteral(".BAK"), &error);
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, previous);
+  bool ok = true;
+  test::WithFileSizeLimit(4, [&] { ok = SaveFileAtomically(path, QByteArray(1000, 'x'), QStringLiteral(".BAK"), &error); });
 
   EXPECT_FALSE(ok);
   EXPECT_FALSE(error.isEmpty());
-  EXPECT_EQ(Contents(path), "current version");
-  EXPECT_EQ(Contents(dir.filePath(QStringLiteral("rocks.BAK"))), "old version");
+  EXPECT_EQ(test::ReadFile(path), "current version");
+  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("rocks.BAK"))), "old version");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "temporary file removed";
 }
 
@@ -82,7 +71,7 @@ TEST(SaveFileAtomically, AnUnwritableFolderKeepsTheOldFile) {
   QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
   EXPECT_FALSE(SaveFileAtomically(path, "lost", QStringLiteral(".BAK"), &error));
   QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  EXPECT_EQ(Contents(path), "kept");
+  EXPECT_EQ(test::ReadFile(path), "kept");
 }
 
 TEST(SaveFileAtomically, KeepsThePermissionsOfTheReplacedFile) {

@@ -2,29 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
 namespace varnel {
 namespace {
 
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-  return f.readAll();
-}
-
 TEST(IniFile, ReadsSectionsAndKeysWithoutRegardToCase) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("VARNEL.INI"));
-  Write(path, "[Prefs]\r\nMWGDisconnect=1\r\nColorCells = 2 \r\nSheetFontName=DejaVu Sans\r\nBad=12x\r\n"
-              "[WinPos]\r\nDSTop=-20\r\n");
+  ASSERT_TRUE(test::WriteFile(path, "[Prefs]\r\nMWGDisconnect=1\r\nColorCells = 2 \r\nSheetFontName=DejaVu Sans\r\nBad=12x\r\n"
+              "[WinPos]\r\nDSTop=-20\r\n"));
   const IniFile ini(path);
   EXPECT_TRUE(ini.ReadBool(QStringLiteral("prefs"), QStringLiteral("MwGDisconnect"), false));
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("PREFS"), QStringLiteral("colorcells"), 1), 2);
@@ -40,7 +30,7 @@ TEST(IniFile, ReadsSectionsAndKeysWithoutRegardToCase) {
 TEST(IniFile, BooleansAreAnyNonZeroInteger) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("x.ini"));
-  Write(path, "[S]\nA=0\nB=-3\nC=yes\n");
+  ASSERT_TRUE(test::WriteFile(path, "[S]\nA=0\nB=-3\nC=yes\n"));
   const IniFile ini(path);
   EXPECT_FALSE(ini.ReadBool(QStringLiteral("S"), QStringLiteral("A"), true));
   EXPECT_TRUE(ini.ReadBool(QStringLiteral("S"), QStringLiteral("B"), false));
@@ -50,14 +40,14 @@ TEST(IniFile, BooleansAreAnyNonZeroInteger) {
 TEST(IniFile, WritingAKeyKeepsEveryOtherLineInItsOrder) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("VARNEL.INI"));
-  Write(path, "; kept comment\r\n[Prefs]\r\nMwGDisconnect=0\r\nForeign=abc\r\n\r\n[RecentFiles]\r\nFile1=/a.vnp\r\n");
+  test::WriteFileOrFail(path, "; kept comment\r\n[Prefs]\r\nMwGDisconnect=0\r\nForeign=abc\r\n\r\n[RecentFiles]\r\nFile1=/a.vnp\r\n");
   IniFile ini(path);
   ini.WriteBool(QStringLiteral("Prefs"), QStringLiteral("MWGDisconnect"), true);
   ini.WriteInteger(QStringLiteral("prefs"), QStringLiteral("ColorCells"), 2);
   ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("DSTop"), 10);
   QString error;
   ASSERT_TRUE(ini.Save(&error)) << error.toStdString();
-  EXPECT_EQ(Read(path),
+  EXPECT_EQ(test::ReadFile(path),
             "; kept comment\r\n[Prefs]\r\nMwGDisconnect=1\r\nForeign=abc\r\nColorCells=2\r\n\r\n"
             "[RecentFiles]\r\nFile1=/a.vnp\r\n\r\n[WinPos]\r\nDSTop=10\r\n");
   const IniFile again(path);
@@ -74,7 +64,7 @@ TEST(IniFile, AMissingFileIsEmptyAndIsCreatedOnSave) {
   ini.WriteString(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("x"));
   ini.DeleteKey(QStringLiteral("A"), QStringLiteral("Missing"));
   ASSERT_TRUE(ini.Save());
-  EXPECT_EQ(Read(path), "[A]\r\nB=x\r\n");
+  EXPECT_EQ(test::ReadFile(path), "[A]\r\nB=x\r\n");
   IniFile reread(path);
   reread.DeleteKey(QStringLiteral("a"), QStringLiteral("b"));
   EXPECT_FALSE(reread.HasKey(QStringLiteral("A"), QStringLiteral("B")));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -22,18 +24,6 @@ namespace {
 
 const QString Question(const QString& name) {
   return QStringLiteral("TextPad file ") + name + QStringLiteral(" has changed.\n\rSave modifications?");
-}
-
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-  return f.readAll();
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
 }
 
 class TextPadTest : public ::testing::Test {
@@ -134,60 +124,53 @@ TEST_F(TextPadTest, SavingUntitledGoesThroughSaveAsAndKeepsABackup) {
   EXPECT_EQ(prompter.dialogs[0].defaultSuffix, QStringLiteral("txt"));
   EXPECT_EQ(prompter.dialogs[0].filterIndex, 2);
   EXPECT_TRUE(prompter.dialogs[0].confirmOverwrite);
-  EXPECT_EQ(Read(path), "line one\r\nline two\r\n");
+  EXPECT_EQ(test::ReadFile(path), "line one\r\nline two\r\n");
   EXPECT_FALSE(pad.Modified());
   EXPECT_EQ(pad.windowTitle(), QStringLiteral("report.txt - Varnel TextPad"));
 
   Type(QStringLiteral("\nline three"));
   pad.Action(QStringLiteral("Save1"))->trigger();
-  EXPECT_EQ(Read(path), "line one\r\nline two\r\nline three\r\n");
-  EXPECT_EQ(Read(dir.filePath(QStringLiteral("report.BAK"))), "line one\r\nline two\r\n");
+  EXPECT_EQ(test::ReadFile(path), "line one\r\nline two\r\nline three\r\n");
+  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("report.BAK"))), "line one\r\nline two\r\n");
 }
 
 TEST_F(TextPadTest, AFailedSaveKeepsTheOldFileAndTheModifiedFlag) {
   const QString path = dir.filePath(QStringLiteral("keep.txt"));
-  Write(path, "precious\r\n");
+  ASSERT_TRUE(test::WriteFile(path, "precious\r\n"));
   ASSERT_TRUE(pad.OpenFile(path));
   Type(QStringLiteral(" and more text than the limit allows"));
-  struct rlimit old;
-  getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit tiny = old;
-  tiny.rlim_cur = 8;
-  auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &tiny);
   prompter.AnswerNext(Button::Ok);
-  const bool saved = pad.Save();
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, previous);
+  bool saved = true;
+  test::WithFileSizeLimit(8, [&] { saved = pad.Save(); });
   EXPECT_FALSE(saved);
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_EQ(prompter.shown[0].kind, BoxKind::Error);
   EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("keep.txt")));
-  EXPECT_EQ(Read(path), "precious\r\n");
+  EXPECT_EQ(test::ReadFile(path), "precious\r\n");
   EXPECT_TRUE(pad.Modified());
 }
 
 TEST_F(TextPadTest, OpensUtf8AndWindows1252AndSavesEachBackAsItWas) {
   const QString utf8 = dir.filePath(QStringLiteral("u.txt"));
-  Write(utf8, "T = 850 \xC2\xB0" "C\r\n\xCE\xB1-quartz\n");
+  ASSERT_TRUE(test::WriteFile(utf8, "T = 850 \xC2\xB0" "C\r\n\xCE\xB1-quartz\n"));
   ASSERT_TRUE(pad.OpenFile(utf8));
   EXPECT_EQ(pad.Lines(), QStringList({QStringLiteral("T = 850 °C"), QStringLiteral("α-quartz")}));
   EXPECT_EQ(pad.Encoding(), TextEncoding::Utf8);
   EXPECT_FALSE(pad.Modified());
 
   const QString old = dir.filePath(QStringLiteral("w.txt"));
-  Write(old, "Ca\xEF" "ssite \x96 25\xB0\r\n");
+  ASSERT_TRUE(test::WriteFile(old, "Ca\xEF" "ssite \x96 25\xB0\r\n"));
   ASSERT_TRUE(pad.OpenFile(old));
   EXPECT_EQ(pad.Lines(), QStringList{QStringLiteral("Caïssite – 25°")});
   EXPECT_EQ(pad.Encoding(), TextEncoding::Windows1252);
   backups = false;
   Type(QStringLiteral("!"));
   ASSERT_TRUE(pad.Save());
-  EXPECT_EQ(Read(old), "Ca\xEF" "ssite \x96 25\xB0!\r\n");
+  EXPECT_EQ(test::ReadFile(old), "Ca\xEF" "ssite \x96 25\xB0!\r\n");
   // A character the old code page cannot hold makes the file UTF-8.
   Type(QStringLiteral(" α"));
   ASSERT_TRUE(pad.Save());
-  EXPECT_EQ(Read(old), "Ca\xC3\xAFssite \xE2\x80\x93 25\xC2\xB0! \xCE\xB1\r\n");
+  EXPECT_EQ(test::ReadFile(old), "Ca\xC3\xAFssite \xE2\x80\x93 25\xC2\xB0! \xCE\xB1\r\n");
 }
 
 TEST_F(TextPadTest, AFailedOpenChangesNothing) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <QAction>
 #include <QFile>
 #include <QMenu>
@@ -20,18 +22,6 @@
 
 namespace varnel {
 namespace {
-
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-  return f.readAll();
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
 
 // Everything after the first line break.
 QByteArray AfterLine1(const QByteArray& bytes) { return bytes.mid(bytes.indexOf('\n') + 1); }
@@ -60,7 +50,7 @@ class DataFileTest : public ::testing::Test {
 };
 
 TEST_F(DataFileTest, LoadsNamesCasesAndTheDescription) {
-  Write(Path("rocks.vnp"),
+  test::WriteFileOrFail(Path("rocks.vnp"),
         "; rocks.vnp - VarnelData: Last saved on x\r\n;;Basalts of the rift\r\nLabel#\tSiO2\tMgO\r\n"
         "B-1\t49.1\t7.2\r\n\r\n; a remark\r\nB-2\t50.3\t6.8\r\n");
   ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
@@ -81,12 +71,12 @@ TEST_F(DataFileTest, LoadsNamesCasesAndTheDescription) {
 
 TEST_F(DataFileTest, RefusesFilesWithoutCasesOrSecondVariable) {
   sheet.SetCell(1, 1, "kept");
-  Write(Path("names.vnp"), "; c\r\nA\tB\r\n");
+  test::WriteFileOrFail(Path("names.vnp"), "; c\r\nA\tB\r\n");
   prompter.Expect(BoxKind::Error, Warn(QStringLiteral("Invalid data format: Found not enough data lines."),
                                        QStringLiteral("Reading will be cancelled.")),
                   Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(files.LoadDataFile(Path("names.vnp")));
-  Write(Path("one.vnp"), "A\r\n1\r\n2\r\n3\r\n");
+  ASSERT_TRUE(test::WriteFile(Path("one.vnp"), "A\r\n1\r\n2\r\n3\r\n"));
   prompter.Expect(BoxKind::Error, Warn(QStringLiteral("Invalid data format: Not enough variables in first data line."),
                                        QStringLiteral("Reading will be cancelled.")),
                   Only(Button::Ok), Button::Ok);
@@ -98,7 +88,7 @@ TEST_F(DataFileTest, RefusesFilesWithoutCasesOrSecondVariable) {
 
 TEST_F(DataFileTest, WarnsAboutTooManyAndTooFewValuesWithTheirLineNumbers) {
   // Line numbers count from 0 and include the comment lines.
-  Write(Path("ragged.vnp"), "; c\r\n;;d\r\nA\tB\tC\r\n1\t2\t3\t4\r\n5\t6\r\n7\t8\t9\t\r\n");
+  test::WriteFileOrFail(Path("ragged.vnp"), "; c\r\n;;d\r\nA\tB\tC\r\n1\t2\t3\t4\r\n5\t6\r\n7\t8\t9\t\r\n");
   prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too many values in data line 3."),
                                          QStringLiteral("Excess values will be skipped.")),
                   Button::Ok | Button::Ignore, Button::Ok);
@@ -126,8 +116,8 @@ TEST_F(DataFileTest, WarnsAboutTooManyAndTooFewValuesWithTheirLineNumbers) {
 }
 
 TEST_F(DataFileTest, LoadingTwiceLeavesNoStaleCells) {
-  Write(Path("wide.vnp"), "A\tB\tC\tD\r\n1\t2\t3\t4\r\n5\t6\t7\t8\r\n9\t10\t11\t12\r\n");
-  Write(Path("narrow.vnp"), "X\tY\r\na\tb\r\n");
+  ASSERT_TRUE(test::WriteFile(Path("wide.vnp"), "A\tB\tC\tD\r\n1\t2\t3\t4\r\n5\t6\t7\t8\r\n9\t10\t11\t12\r\n"));
+  ASSERT_TRUE(test::WriteFile(Path("narrow.vnp"), "X\tY\r\na\tb\r\n"));
   ASSERT_TRUE(files.LoadDataFile(Path("wide.vnp")));
   ASSERT_TRUE(files.LoadDataFile(Path("narrow.vnp")));
   EXPECT_EQ(sheet.ColCount(), 3);
@@ -142,47 +132,40 @@ TEST_F(DataFileTest, AnUnchangedFileSavesToTheSameBytesButForItsDate) {
   const QByteArray original =
       "; peridotite.vnp - VarnelData: Last saved on 1/2/25 10:00:00 Cases: 2 Variables: 3\r\n"
       ";;Spinel lherzolite\r\nLabel#\tSiO2\tMgO\r\nOl\t40.70\t48.6\r\nOpx\t 57.15\t34.44e0\r\n";
-  Write(Path("peridotite.vnp"), original);
+  ASSERT_TRUE(test::WriteFile(Path("peridotite.vnp"), original));
   ASSERT_TRUE(files.LoadDataFile(Path("peridotite.vnp")));
   sheet.Prefs.BackupWanted = false;
   ASSERT_TRUE(files.Save1Click());
-  const QByteArray saved = Read(Path("peridotite.vnp"));
+  const QByteArray saved = test::ReadFile(Path("peridotite.vnp"));
   EXPECT_EQ(AfterLine1(saved), AfterLine1(original));
   EXPECT_TRUE(saved.startsWith("; peridotite.vnp - VarnelData: Last saved on "));
   EXPECT_TRUE(saved.left(saved.indexOf('\r')).endsWith(" Cases: 2 Variables: 3"));
 }
 
 TEST_F(DataFileTest, SavingTwiceKeepsTheFirstVersionAsBackup) {
-  Write(Path("rocks.vnp"), "A\tB\r\n1\t2\r\n");
+  ASSERT_TRUE(test::WriteFile(Path("rocks.vnp"), "A\tB\r\n1\t2\r\n"));
   ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
   sheet.SetCell(1, 1, "first");
   ASSERT_TRUE(files.Save1Click());
-  const QByteArray firstSave = Read(Path("rocks.vnp"));
+  const QByteArray firstSave = test::ReadFile(Path("rocks.vnp"));
   sheet.SetCell(1, 1, "second");
   ASSERT_TRUE(files.Save1Click());
-  EXPECT_EQ(Read(Path("rocks.BAK")), firstSave);
-  EXPECT_TRUE(Read(Path("rocks.vnp")).contains("second"));
+  EXPECT_EQ(test::ReadFile(Path("rocks.BAK")), firstSave);
+  EXPECT_TRUE(test::ReadFile(Path("rocks.vnp")).contains("second"));
 }
 
 TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileAndSaysWhy) {
-  Write(Path("rocks.vnp"), "A\tB\r\n1\t2\r\n");
+  ASSERT_TRUE(test::WriteFile(Path("rocks.vnp"), "A\tB\r\n1\t2\r\n"));
   ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
   sheet.SetCell(1, 1, "a much longer cell text than the size limit below allows to be written");
   sheet.Saved = false;
-  struct rlimit old;
-  getrlimit(RLIMIT_FSIZE, &old);
-  struct rlimit tiny = old;
-  tiny.rlim_cur = 16;
-  auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &tiny);
   prompter.AnswerNext(Button::Ok);
-  const bool ok = files.Save1Click();
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, previous);
+  bool ok = true;
+  test::WithFileSizeLimit(16, [&] { ok = files.Save1Click(); });
   EXPECT_FALSE(ok);
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("rocks.vnp")));
-  EXPECT_EQ(Read(Path("rocks.vnp")), "A\tB\r\n1\t2\r\n");
+  EXPECT_EQ(test::ReadFile(Path("rocks.vnp")), "A\tB\r\n1\t2\r\n");
   EXPECT_FALSE(QFile::exists(Path("rocks.BAK"))) << "the backup is made only once the new file is safe";
   EXPECT_FALSE(sheet.Saved);
 }
@@ -198,16 +181,16 @@ TEST_F(DataFileTest, SaveOfUntitledGoesThroughSaveAs) {
   prompter.AnswerSave(Path("x.vnp"));
   EXPECT_TRUE(files.Save1Click());
   EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("x.vnp - VarnelData"));
-  EXPECT_TRUE(Read(Path("x.vnp")).startsWith("; x.vnp - VarnelData: Last saved on "));
+  EXPECT_TRUE(test::ReadFile(Path("x.vnp")).startsWith("; x.vnp - VarnelData: Last saved on "));
 }
 
 TEST_F(DataFileTest, SaveSelectionWritesItsOwnThreeHeaderLines) {
-  Write(Path("rocks.vnp"), ";;Rift basalts\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\nB3\t51\t5\t9\r\n");
+  test::WriteFileOrFail(Path("rocks.vnp"), ";;Rift basalts\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\nB3\t51\t5\t9\r\n");
   ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
   sheet.Sel = Selection{2, 2, 3, 3};
   prompter.AnswerSave(Path("part.vnp"));
   files.SaveSelection1Click();
-  const QList<QByteArray> lines = Read(Path("part.vnp")).split('\n');
+  const QList<QByteArray> lines = test::ReadFile(Path("part.vnp")).split('\n');
   ASSERT_GE(lines.size(), 5);
   EXPECT_TRUE(lines[0].startsWith("; part.vnp - Last saved on "));
   EXPECT_TRUE(lines[0].endsWith(" Cases: 2 Variables: 2\r"));
@@ -219,8 +202,8 @@ TEST_F(DataFileTest, SaveSelectionWritesItsOwnThreeHeaderLines) {
 }
 
 TEST_F(DataFileTest, AppendTurnsTheNameLineIntoAnExcludedCase) {
-  Write(Path("a.vnp"), "A\tB\r\n1\t2\r\n");
-  Write(Path("more.vnp"), "; c\r\nA\tB\r\n3\t4\r\n\r\n5\t6\r\n7\t8\r\n");
+  ASSERT_TRUE(test::WriteFile(Path("a.vnp"), "A\tB\r\n1\t2\r\n"));
+  test::WriteFileOrFail(Path("more.vnp"), "; c\r\nA\tB\r\n3\t4\r\n\r\n5\t6\r\n7\t8\r\n");
   ASSERT_TRUE(files.LoadDataFile(Path("a.vnp")));
   prompter.AnswerOpen(Path("more.vnp"));
   files.AppendFile1Click();
@@ -234,7 +217,7 @@ TEST_F(DataFileTest, AppendTurnsTheNameLineIntoAnExcludedCase) {
   EXPECT_FALSE(sheet.Saved);
   EXPECT_EQ(history.Files(), QStringList{Path("a.vnp")}) << "appended files are not remembered";
 
-  Write(Path("empty.vnp"), "; nothing\r\n\r\n");
+  test::WriteFileOrFail(Path("empty.vnp"), "; nothing\r\n\r\n");
   prompter.AnswerOpen(Path("empty.vnp"));
   prompter.Expect(BoxKind::Warning,
                   QStringLiteral("Warning: no valid data lines found in file ") + Path("empty.vnp") +
@@ -298,22 +281,22 @@ TEST_F(DataFileTest, PasteLinesWarnsAboutWhatDoesNotFit) {
 }
 
 TEST_F(DataFileTest, ReadsWindows1252AndWritesItBackUnlessACharacterNeedsUtf8) {
-  Write(Path("old.vnp"), "Label#\tT\xB0" "C\r\nCa\xEFte\t850\r\n");
+  ASSERT_TRUE(test::WriteFile(Path("old.vnp"), "Label#\tT\xB0" "C\r\nCa\xEFte\t850\r\n"));
   ASSERT_TRUE(files.LoadDataFile(Path("old.vnp")));
   EXPECT_EQ(Cell(2, 0), "T\xC2\xB0" "C");
   EXPECT_EQ(Cell(1, 1), "Ca\xC3\xAFte");
   sheet.Prefs.BackupWanted = false;
   ASSERT_TRUE(files.Save1Click());
-  EXPECT_TRUE(AfterLine1(Read(Path("old.vnp"))).endsWith("Label#\tT\xB0" "C\r\nCa\xEFte\t850\r\n"));
+  EXPECT_TRUE(AfterLine1(test::ReadFile(Path("old.vnp"))).endsWith("Label#\tT\xB0" "C\r\nCa\xEFte\t850\r\n"));
   sheet.SetCell(1, 1, "\xCE\xB1-quartz");
   ASSERT_TRUE(files.Save1Click());
-  EXPECT_TRUE(Read(Path("old.vnp")).endsWith("Label#\tT\xC2\xB0" "C\r\n\xCE\xB1-quartz\t850\r\n"));
+  EXPECT_TRUE(test::ReadFile(Path("old.vnp")).endsWith("Label#\tT\xC2\xB0" "C\r\n\xCE\xB1-quartz\t850\r\n"));
   EXPECT_EQ(sheet.FileEncoding, TextEncoding::Utf8);
 }
 
 TEST_F(DataFileTest, BadInputEndsInMessagesOrLoadsWhatItCan) {
   // NUL ends the text: what follows it is not read.
-  Write(Path("nul.vnp"), QByteArray("A\tB\r\n1\t2\r\n\0\x01\x02garbage\tx\r\n", 23));
+  ASSERT_TRUE(test::WriteFile(Path("nul.vnp"), QByteArray("A\tB\r\n1\t2\r\n\0\x01\x02garbage\tx\r\n", 23)));
   ASSERT_TRUE(files.LoadDataFile(Path("nul.vnp")));
   EXPECT_EQ(sheet.CaseCount(), 1);
 
@@ -321,7 +304,7 @@ TEST_F(DataFileTest, BadInputEndsInMessagesOrLoadsWhatItCan) {
   std::mt19937 gen(12);
   QByteArray noise(200000, '\0');
   for (char& ch : noise) ch = static_cast<char>(1 + gen() % 255);
-  Write(Path("noise.bin"), noise);
+  ASSERT_TRUE(test::WriteFile(Path("noise.bin"), noise));
   sheet.Prefs.ParseWarnings = false;
   prompter.AnswerAnyWith(Button::Ok);
   files.LoadDataFile(Path("noise.bin"));
@@ -332,14 +315,14 @@ TEST_F(DataFileTest, BadInputEndsInMessagesOrLoadsWhatItCan) {
   for (int k = 0; k < 30000; ++k) wide += "V" + QByteArray::number(k) + "\t";
   wide += "last\r\n";
   wide += QByteArray(3000000, 'x') + "\r\n";
-  Write(Path("wide.vnp"), wide);
+  ASSERT_TRUE(test::WriteFile(Path("wide.vnp"), wide));
   ASSERT_TRUE(files.LoadDataFile(Path("wide.vnp")));
   EXPECT_EQ(sheet.VariableCount(), 30001);
   EXPECT_EQ(sheet.Cell(1, 1).size(), 3000000u);
 }
 
 TEST_F(DataFileTest, PrintLinesOfASelection) {
-  Write(Path("rocks.vnp"), ";;Rift\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\n");
+  test::WriteFileOrFail(Path("rocks.vnp"), ";;Rift\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\n");
   ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
   sheet.Sel = Selection{2, 1, 4, 2};
   const std::string text = files.PrintLines(true);
@@ -397,8 +380,8 @@ TEST_F(DataFileTest, AGapInTheStoredKeysEndsTheList) {
 }
 
 TEST_F(DataFileTest, PickingARecentFileLoadsItAndMovesItUp) {
-  Write(Path("a.vnp"), "A\tB\r\n1\t2\r\n");
-  Write(Path("b.vnp"), "C\tD\r\n3\t4\r\n");
+  ASSERT_TRUE(test::WriteFile(Path("a.vnp"), "A\tB\r\n1\t2\r\n"));
+  ASSERT_TRUE(test::WriteFile(Path("b.vnp"), "C\tD\r\n3\t4\r\n"));
   ASSERT_TRUE(files.LoadDataFile(Path("a.vnp")));
   ASSERT_TRUE(files.LoadDataFile(Path("b.vnp")));
   history.OnFileSelected = [this](const QString& path, int& action) { files.FileSelected(path, action); };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+
 #include <QCheckBox>
 #include <QFile>
 #include <QGuiApplication>
@@ -19,18 +21,6 @@
 
 namespace varnel {
 namespace {
-
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-  return f.readAll();
-}
 
 class PreferencesTest : public ::testing::Test {
  protected:
@@ -62,7 +52,7 @@ TEST_F(PreferencesTest, NoFileGivesTheDefaultsAndACentredWindow) {
 }
 
 TEST_F(PreferencesTest, AWindowLeftOnAFormerSecondMonitorComesBack) {
-  Write(Ini(), "[WinPos]\r\nDSLeft=3000\r\nDSTop=-40\r\nDSWidth=700\r\nDSHeight=500\r\n");
+  ASSERT_TRUE(test::WriteFile(Ini(), "[WinPos]\r\nDSLeft=3000\r\nDSTop=-40\r\nDSWidth=700\r\nDSHeight=500\r\n"));
   const WindowBounds b = ReadWindowBounds(IniFile(Ini()), QStringLiteral("DS"), 590, 370, QSize(1920, 1080));
   EXPECT_EQ(b.Left, 1920 / 2 - 295) << "centred";
   EXPECT_EQ(b.Top, -40) << "no other check";
@@ -71,8 +61,8 @@ TEST_F(PreferencesTest, AWindowLeftOnAFormerSecondMonitorComesBack) {
 }
 
 TEST_F(PreferencesTest, KeysAreReadWithoutRegardToCaseAndBadValuesGiveDefaults) {
-  Write(Ini(), "[prefs]\r\nMWGDisconnect=1\r\nColorCells=two\r\nDefaultRowCount=7\r\nAutoConnect=0\r\n"
-               "SheetFontName=DejaVu Sans\r\nSheetFontSize=11\r\n");
+  ASSERT_TRUE(test::WriteFile(Ini(), "[prefs]\r\nMWGDisconnect=1\r\nColorCells=two\r\nDefaultRowCount=7\r\nAutoConnect=0\r\n"
+               "SheetFontName=DejaVu Sans\r\nSheetFontSize=11\r\n"));
   TVN_Wsheet w(prompter, graph, wizard);
   const Preferences& p = w.Data().Prefs;
   EXPECT_TRUE(p.MwGDisconnect);
@@ -84,8 +74,8 @@ TEST_F(PreferencesTest, KeysAreReadWithoutRegardToCaseAndBadValuesGiveDefaults) 
 }
 
 TEST_F(PreferencesTest, SavingKeepsForeignKeysAndTheRecentFiles) {
-  Write(Ini(), "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
-               "[Mine]\r\nKey=1\r\n");
+  ASSERT_TRUE(test::WriteFile(Ini(), "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
+               "[Mine]\r\nKey=1\r\n"));
   ExitSettings s;
   s.Prefs.MwGDisconnect = true;
   s.TextPadFontName = QStringLiteral("Courier");
@@ -105,7 +95,7 @@ TEST_F(PreferencesTest, SavingKeepsForeignKeysAndTheRecentFiles) {
   EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), QString()),
             QStringLiteral("EnhMetafile"));
   // The order of a new section's keys is the order they are written in.
-  const QByteArray text = Read(Ini());
+  const QByteArray text = test::ReadFile(Ini());
   EXPECT_LT(text.indexOf("ColorCells"), text.indexOf("SheetFontSize"));
   EXPECT_LT(text.indexOf("[Settings]"), text.indexOf("[Options]"));
   EXPECT_LT(text.indexOf("[Options]"), text.indexOf("[Export]"));
@@ -115,7 +105,7 @@ TEST_F(PreferencesTest, SavingKeepsForeignKeysAndTheRecentFiles) {
 }
 
 TEST_F(PreferencesTest, WithSavePrefsOffOnlyThePositionsAreWritten) {
-  Write(Ini(), "[Prefs]\r\nColorCells=2\r\nSavePrefs=1\r\n[WinPos]\r\nDSTop=5\r\n");
+  ASSERT_TRUE(test::WriteFile(Ini(), "[Prefs]\r\nColorCells=2\r\nSavePrefs=1\r\n[WinPos]\r\nDSTop=5\r\n"));
   ExitSettings s;
   s.Prefs.ColorCells = 0;
   s.Prefs.SavePrefs = false;
@@ -129,8 +119,8 @@ TEST_F(PreferencesTest, WithSavePrefsOffOnlyThePositionsAreWritten) {
 }
 
 TEST_F(PreferencesTest, GraphKeysAreWrittenBackAsTheyWereRead) {
-  Write(Ini(), "[Settings]\r\nScale=1,5\r\nLabelFontSize=12\r\n[Export]\r\nDefaultClipboardFormat=Metafile\r\n"
-               "DefaultFileFormat=PNG\r\n");
+  ASSERT_TRUE(test::WriteFile(Ini(), "[Settings]\r\nScale=1,5\r\nLabelFontSize=12\r\n[Export]\r\nDefaultClipboardFormat=Metafile\r\n"
+               "DefaultFileFormat=PNG\r\n"));
   ExitSettings s;
   s.Graphs.Read(IniFile(Ini()));
   ASSERT_TRUE(SavePreferences(Ini(), s));

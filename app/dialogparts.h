@@ -1,0 +1,24 @@
+// Pieces every window and dialog of the program shares.
+#pragma once
+
+#include <QString>
+
+class QBoxLayout;
+class QDialog;
+class QDialogButtonBox;
+class QToolBar;
+class QMainWindow;
+
+namespace varnel {
+
+// The file name of a path, without its folder.
+QString FileNameOnly(const QString& path);
+
+// OK, Cancel and Help at the foot of a dialog: OK accepts, Cancel rejects.
+QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout,
+                                   const QString& cancelCaption = QStringLiteral("&Cancel"));
+
+// A fixed tool bar of flat 20-pixel buttons with no context menu.
+QToolBar* AddFixedToolBar(QMainWindow* window, const QString& name);
+
+}  // namespace varnel
