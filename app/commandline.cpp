@@ -47,6 +47,20 @@ class ConsolePrompter : public Prompter {
   bool yes_;
 };
 
+// A sheet without a window, loaded from a data file as Open loads it.
+struct BatchSheet {
+  BatchSheet(std::FILE* err, bool yes) : prompter(err, yes), sheet(prompter, graph, wizard), files(sheet, nullptr, nullptr) {
+    sheet.New1Click();
+  }
+  bool Load(const QString& file) { return files.LoadDataFile(QFileInfo(file).absoluteFilePath()); }
+
+  ConsolePrompter prompter;
+  GraphLink graph;
+  WizardLink wizard;
+  Sheet sheet;
+  DataFiles files;
+};
+
 struct UsageError {
   QString text;
 };
@@ -165,13 +179,9 @@ int RunMatrixReport(const QString& command, const QStringList& args, std::FILE* 
     options.ThresholdText.replace(QLatin1Char('.'), QLatin1Char(separator));
   }
 
-  ConsolePrompter prompter(err, false);
-  GraphLink graph;
-  WizardLink wizard;
-  Sheet sheet(prompter, graph, wizard);
-  sheet.New1Click();
-  DataFiles files(sheet, nullptr, nullptr);
-  if (!files.LoadDataFile(QFileInfo(file).absoluteFilePath())) return 1;
+  BatchSheet batch(err, false);
+  if (!batch.Load(file)) return 1;
+  Sheet& sheet = batch.sheet;
 
   int first = 1, last = sheet.CaseCount();
   if (!casesText.isEmpty()) ParseCases(casesText, sheet.CaseCount(), first, last);
@@ -241,13 +251,10 @@ int RunMap(const QStringList& args, std::FILE* err) {
   options.Computational = computational;
   if (!thresholdText.isEmpty()) options.Threshold = ParseThreshold(thresholdText, separator);
 
-  ConsolePrompter prompter(err, yes);
-  GraphLink graph;
-  WizardLink wizard;
-  Sheet sheet(prompter, graph, wizard);
-  sheet.New1Click();
-  DataFiles files(sheet, nullptr, nullptr);
-  if (!files.LoadDataFile(QFileInfo(file).absoluteFilePath())) return 1;
+  BatchSheet batch(err, yes);
+  if (!batch.Load(file)) return 1;
+  Sheet& sheet = batch.sheet;
+  ConsolePrompter& prompter = batch.prompter;
   int first = 1, last = 1;
   ParseCases(casesText, sheet.CaseCount(), first, last);
   if (namesGiven)
@@ -301,7 +308,7 @@ int RunMap(const QStringList& args, std::FILE* err) {
   if (outcome != MappingOutcome::Done || prompter.refusedQuestion) return 1;
   sheet.Prefs.BackupWanted = false;
   sheet.SetFileName(QFileInfo(output).absoluteFilePath());
-  return files.Save1Click() ? 0 : 1;
+  return batch.files.Save1Click() ? 0 : 1;
 }
 
 }  // namespace
