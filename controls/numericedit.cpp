@@ -12,6 +12,8 @@ namespace varnel {
 NumericEdit::NumericEdit(Real minimum, Real maximum, int decimals, QWidget* parent)
     : QLineEdit(parent), minimum_(minimum), maximum_(maximum), decimals_(decimals) {
   connect(this, &QLineEdit::textEdited, this, &NumericEdit::OnTextEdited);
+  // Wide enough for the largest value with all its decimals.
+  setMinimumWidth(fontMetrics().horizontalAdvance(QString(decimals + 11, QLatin1Char('8'))));
   SetValue(0);
 }
 

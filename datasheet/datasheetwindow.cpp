@@ -657,6 +657,14 @@ void TVN_Wsheet::SelectionChanged() {
   syncing_ = false;
 }
 
+void TVN_Wsheet::ShowColumns(int first, int last) {
+  if (model_->rowCount() == 0 || last < 1) return;
+  const int row = std::max(grid_->rowAt(0), 0);
+  grid_->scrollTo(model_->index(row, last - 1));
+  const QModelIndex left = model_->index(row, std::max(first, 1) - 1);
+  if (!grid_->viewport()->rect().contains(grid_->visualRect(left))) grid_->scrollTo(left);
+}
+
 void TVN_Wsheet::SetBusy(bool on) {
   if (on) {
     if (busy_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);

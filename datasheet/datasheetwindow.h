@@ -84,6 +84,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void CaptionsChanged() override;
   void SizeInclusionColumn(bool measureFont) override;
   void SelectionChanged() override;
+  void ShowColumns(int first, int last) override;
   void SetBusy(bool on) override;
   void ProcessEvents() override;
   bool SaveSheet() override;

@@ -35,6 +35,8 @@ class SheetView {
   virtual void SizeInclusionColumn(bool /*measureFont*/) {}
   virtual void EndCellEdit() {}
   virtual void SelectionChanged() {}
+  // Scrolls so that columns first..last show, as many as fit, the last first.
+  virtual void ShowColumns(int /*first*/, int /*last*/) {}
   virtual void SetBusy(bool) {}
   virtual void ProcessEvents() {}
   // Runs the Save command; false when it was cancelled or failed.

@@ -128,6 +128,7 @@ int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool
   sheet.RowsMode = false;
   sheet.ColumnsMode = true;
   view.SelectionChanged();
+  view.ShowColumns(c0, sheet.ColCount() - 1);
   view.UpdateCommands();
   if (sheet.Connected)
     for (int c = c0; c < sheet.ColCount(); ++c) sheet.Graph().AppendSelectorItem(std::string(sheet.Name(c)));
