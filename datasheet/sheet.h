@@ -118,7 +118,7 @@ class Sheet {
   // A committed cell edit: text is what the editor holds at commit.
   void CommitCellEdit(int col, int row, std::string_view text);
 
-  // State, named as the design names it.
+  // The sheet's state.
   QString FileName = QStringLiteral("Untitled");
   QString HeaderLine;
   bool Blank = true;
