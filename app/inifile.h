@@ -29,7 +29,6 @@ class IniFile {
   // Writes the file atomically; false with the system's reason in error.
   bool Save(QString* error = nullptr) const;
 
-  QStringList Lines() const { return lines_; }
 
  private:
   int FindSection(const QString& section) const;  // line index of "[...]", or -1

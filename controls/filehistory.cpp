@@ -29,7 +29,8 @@ void TFileHist::Write() {
   IniFile ini(SettingsPath());
   for (int n = 1; n <= MaxFiles; ++n)
     ini.WriteString(QStringLiteral("RecentFiles"), QStringLiteral("File%1").arg(n), n <= files_.size() ? files_[n - 1] : QString());
-  writeOk_ = ini.Save();
+  // A list that cannot be written is still shown; the next change tries again.
+  ini.Save();
 }
 
 void TFileHist::AddFile(const QString& path) {

@@ -34,8 +34,6 @@ class TFileHist : public QObject {
   void ClearHistory();
   // What a click on an item does: index -1 is "&Clear History".
   void ItemClicked(int index);
-  // False when the settings file could not be written.
-  bool LastWriteOk() const { return writeOk_; }
 
  private:
   QString SettingsPath() const;
@@ -45,7 +43,6 @@ class TFileHist : public QObject {
   QMenu* menu_;
   Prompter& prompter_;
   QStringList files_;
-  bool writeOk_ = true;
 };
 
 }  // namespace varnel

@@ -56,13 +56,6 @@ void WorkLines::SetText(std::string utf8) {
   lines = SplitLines(text);
 }
 
-void WorkLines::Clear() {
-  lines.clear();
-  text.clear();
-  text.shrink_to_fit();
-  lines.shrink_to_fit();
-}
-
 bool IsCommentLine(std::string_view line, QString* description) {
   if (line.empty()) return true;
   if (line[0] != ';') return false;

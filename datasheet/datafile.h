@@ -27,7 +27,6 @@ struct WorkLines {
   void SetBytes(std::string_view bytes);
   // Takes UTF-8 text (the clipboard): split into lines.
   void SetText(std::string utf8);
-  void Clear();
   TextEncoding encoding = TextEncoding::Utf8;
 };
 

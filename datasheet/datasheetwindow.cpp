@@ -716,7 +716,6 @@ bool TVN_Wsheet::IsActive() const { return isActiveWindow() || QApplication::act
 
 void TVN_Wsheet::RouteHint(const QString& hint) {
   if (isActiveWindow() || !QApplication::activeWindow()) panels_[3]->setText(LongHint(hint));
-  if (OnHint) OnHint(hint);
 }
 
 bool TVN_Wsheet::event(QEvent* event) {

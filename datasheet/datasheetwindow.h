@@ -66,7 +66,6 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   // Asks about a modified TextPad at exit; false refuses the close.
   std::function<bool()> AskTextPadAtExit;
   std::function<void()> SavePreferencesAtExit;
-  std::function<void(const QString&)> OnHint;
 
   // The context menu as it would open now (visibility and enabled states).
   void PreparePopup();

@@ -268,11 +268,6 @@ void Sheet::SelectAll() {
   view_->UpdateCommands();
 }
 
-void Sheet::SelectCell(int col, int row) {
-  Sel = Selection{col, row, col, row};
-  view_->SelectionChanged();
-}
-
 void Sheet::CommitCellEdit(int col, int row, std::string_view text) {
   view_->EndCellEdit();
   if (text == EditStartText) return;

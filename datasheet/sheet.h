@@ -113,7 +113,6 @@ class Sheet {
   // The grid moved its current cell by keyboard or a click on a data cell.
   void CellSelected(int col, int row);
   void SelectAll();
-  void SelectCell(int col, int row);
 
   // A committed cell edit: text is what the editor holds at commit.
   void CommitCellEdit(int col, int row, std::string_view text);
