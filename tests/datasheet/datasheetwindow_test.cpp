@@ -399,3 +399,27 @@ TEST_F(CommandsTest, AdjustColumnWidthsFitsTheLongestCell) {
 
 }  // namespace
 }  // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST_F(WindowTest, DoubleClickingADataCellEditsItAndDelClearsTheSelection) {
+  const QModelIndex cell = w.Model().index(2, 3);
+  w.Grid()->setCurrentIndex(cell);
+  Mouse(w.Grid()->viewport(), QEvent::MouseButtonDblClick, w.Grid()->visualRect(cell).center());
+  ASSERT_TRUE(w.Editing());
+  QTest::keyClicks(Editor(), QStringLiteral("7.25"));
+  QTest::keyClick(Editor(), Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(S().Cell(4, 3), "7.25");
+  EXPECT_FALSE(S().Blank);
+
+  // Del is Clear's shortcut once editing is over.
+  w.UpdateCommands();
+  S().Sel = Selection{4, 3, 4, 3};
+  QTest::keyClick(w.Grid(), Qt::Key_Delete);
+  EXPECT_EQ(S().Cell(4, 3), "");
+}
+
+}  // namespace
+}  // namespace varnel
