@@ -1,5 +1,6 @@
 #include "app/textpad.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -7,6 +8,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -33,6 +35,21 @@ const char* const SaveFilters = "Varnel text files (*.vnp)|*.vnp|Text files (*.t
 class TextBox : public QPlainTextEdit {
  public:
   explicit TextBox(QWidget* parent) : QPlainTextEdit(parent) { setViewportMargins(6, 3, 0, 0); }
+
+ protected:
+  // Lines never wrap here, so a new width changes no line. The text box
+  // would lay out every line again all the same, keeping a layout object per
+  // line: for a long report that doubles its memory. Only the scroll bars
+  // need to follow the new size.
+  void resizeEvent(QResizeEvent* event) override {
+    if (lineWrapMode() != QPlainTextEdit::NoWrap) {
+      QPlainTextEdit::resizeEvent(event);
+      return;
+    }
+    QAbstractScrollArea::resizeEvent(event);
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    emit layout->documentSizeChanged(layout->documentSize());
+  }
 };
 
 }  // namespace
