@@ -266,3 +266,27 @@ TEST_F(TextPadTest, ClosingOnlyHides) {
 
 }  // namespace
 }  // namespace varnel
+
+#include <QScrollBar>
+
+namespace varnel {
+namespace {
+
+TEST_F(TextPadTest, LongLinesScrollSidewaysAtAnyWindowSize) {
+  pad.StartReport();
+  pad.AppendLines({QString(400, QLatin1Char('x')), QStringLiteral("short")});
+  pad.ShowReport();
+  pad.resize(300, 300);
+  QApplication::processEvents();
+  QScrollBar* bar = pad.TxtRichEdit()->horizontalScrollBar();
+  const int narrow = bar->maximum();
+  EXPECT_GT(narrow, 0) << "a line wider than the window scrolls";
+  pad.resize(700, 300);
+  QApplication::processEvents();
+  EXPECT_LT(bar->maximum(), narrow) << "a wider window leaves less to scroll";
+  EXPECT_EQ(pad.TxtRichEdit()->document()->blockCount(), 2) << "nothing wraps";
+  pad.TxtRichEdit()->document()->setModified(false);
+}
+
+}  // namespace
+}  // namespace varnel
