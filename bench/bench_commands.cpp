@@ -6,7 +6,7 @@
 #include <random>
 
 #include "app/numberlocale.h"
-#include "bench/bench_gui_main.h"
+#include "bench/bigsheet.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/editing.h"
 #include "datasheet/filter.h"
@@ -16,30 +16,10 @@
 namespace varnel {
 namespace {
 
-struct Big {
-  test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  TVN_Wsheet window{prompter, graph, wizard};
-  Big() {
-    Sheet& s = window.Data();
-    s.Prefs.DefaultColCount = 20;
-    s.Prefs.DefaultRowCount = 100000;
-    s.New1Click();
-    bench::FillShortNumbers(s, 20, 100000);
-    s.Blank = false;
-    s.SetAllInclusion(true);
-    window.resize(900, 600);
-    window.show();
-    QApplication::processEvents();
-  }
-  ~Big() { window.Data().Saved = true; }
-  Sheet& S() { return window.Data(); }
-  void Paint() { window.Grid()->viewport()->grab(); }
-};
+using Big = bench::BigSheet;
 
 Big& TheSheet() {
-  static Big* big = new Big;
+  static Big* big = new Big(20, 100000);
   return *big;
 }
 

@@ -4,7 +4,7 @@
 #include <QScrollBar>
 #include <random>
 
-#include "bench/bench_gui_main.h"
+#include "bench/bigsheet.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/sheettable.h"
 #include "tests/support/scriptedprompter.h"
@@ -33,36 +33,16 @@ void BM_CellMemory100kx20(benchmark::State& state) {
 }
 BENCHMARK(BM_CellMemory100kx20)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+
 // One window of 100,000 cases by 60 variables, shared by the interaction
 // benchmarks.
-struct BigSheet {
-  test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  TVN_Wsheet window{prompter, graph, wizard};
-  BigSheet() {
-    Sheet& s = window.Data();
-    s.Prefs.DefaultColCount = 60;
-    s.Prefs.DefaultRowCount = 100000;
-    s.New1Click();
-    bench::FillShortNumbers(s, 60, 100000);
-    s.Blank = false;
-    s.RecountIncluded();
-    window.resize(1000, 700);
-    window.show();
-    QApplication::processEvents();
-  }
-  ~BigSheet() { window.Data().Saved = true; }
-  void Paint() { window.Grid()->viewport()->grab(); }
-};
-
-BigSheet& Big() {
-  static BigSheet* big = new BigSheet;
+bench::BigSheet& Big() {
+  static bench::BigSheet* big = new bench::BigSheet(60, 100000);
   return *big;
 }
 
 void BM_ScrollAndPaint(benchmark::State& state) {
-  BigSheet& big = Big();
+  bench::BigSheet& big = Big();
   QScrollBar* v = big.window.Grid()->verticalScrollBar();
   QScrollBar* h = big.window.Grid()->horizontalScrollBar();
   int step = 0;
@@ -76,7 +56,7 @@ void BM_ScrollAndPaint(benchmark::State& state) {
 BENCHMARK(BM_ScrollAndPaint)->Unit(benchmark::kMillisecond);
 
 void BM_SelectWholeVariable(benchmark::State& state) {
-  BigSheet& big = Big();
+  bench::BigSheet& big = Big();
   int col = 1;
   for (auto _ : state) {
     big.window.Data().MouseDown(col, 0, false);
@@ -87,7 +67,7 @@ void BM_SelectWholeVariable(benchmark::State& state) {
 BENCHMARK(BM_SelectWholeVariable)->Unit(benchmark::kMillisecond);
 
 void BM_SelectAll(benchmark::State& state) {
-  BigSheet& big = Big();
+  bench::BigSheet& big = Big();
   for (auto _ : state) {
     big.window.SelectAllCells1Click();
     big.Paint();
@@ -98,7 +78,7 @@ void BM_SelectAll(benchmark::State& state) {
 BENCHMARK(BM_SelectAll)->Unit(benchmark::kMillisecond);
 
 void BM_TypeIntoCell(benchmark::State& state) {
-  BigSheet& big = Big();
+  bench::BigSheet& big = Big();
   Sheet& s = big.window.Data();
   int row = 1;
   for (auto _ : state) {
