@@ -1,20 +1,22 @@
 #include "app/atomicfile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace varnel {
 namespace {
 
 QString SystemReason(const QString& path, int err) {
-  return QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(err)));
+  return QStringLiteral("Cannot write \"%1\": %2")
+      .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(err)));
 }
 
 bool WriteAll(int fd, const char* data, qint64 size) {
@@ -44,8 +46,8 @@ bool SaveFileAtomically(const QString& path, const QByteArray& bytes, const QStr
                         QString* error) {
   const QFileInfo info(path);
   const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-  QByteArray tempName = QFile::encodeName(info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() +
-                                                                      QStringLiteral(".XXXXXX")));
+  QByteArray tempName = QFile::encodeName(
+      info.absoluteDir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX")));
   const int fd = ::mkstemp(tempName.data());
   if (fd < 0) {
     if (error) *error = SystemReason(path, errno);
@@ -97,12 +99,16 @@ bool SaveFileAtomically(const QString& path, const QByteArray& bytes, const QStr
 bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = QStringLiteral("Cannot open \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    if (error)
+      *error =
+          QStringLiteral("Cannot open \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
     return false;
   }
   bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) {
-    if (error) *error = QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    if (error)
+      *error =
+          QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
     return false;
   }
   return true;

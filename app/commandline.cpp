@@ -49,7 +49,8 @@ class ConsolePrompter : public Prompter {
 
 // A sheet without a window, loaded from a data file as Open loads it.
 struct BatchSheet {
-  BatchSheet(std::FILE* err, bool yes) : prompter(err, yes), sheet(prompter, graph, wizard), files(sheet, nullptr, nullptr) {
+  BatchSheet(std::FILE* err, bool yes)
+      : prompter(err, yes), sheet(prompter, graph, wizard), files(sheet, nullptr, nullptr) {
     sheet.New1Click();
   }
   bool Load(const QString& file) { return files.LoadDataFile(QFileInfo(file).absoluteFilePath()); }
@@ -73,7 +74,8 @@ QString Next(const QStringList& args, int& i) {
 
 // The one character of --decimal-separator.
 char ParseSeparator(const QString& s) {
-  if (s.size() != 1 || s[0].unicode() > 127 || s[0].isDigit() || s[0] == QLatin1Char('-') || s[0] == QLatin1Char('+'))
+  if (s.size() != 1 || s[0].unicode() > 127 || s[0].isDigit() || s[0] == QLatin1Char('-') ||
+      s[0] == QLatin1Char('+'))
     throw UsageError{QStringLiteral("--decimal-separator takes one character such as . or ,")};
   return s[0].toLatin1();
 }
@@ -109,7 +111,8 @@ void ParseCases(const QString& text, int caseCount, int& first, int& last) {
 // A column by its name, or by its number.
 int FindColumn(const Sheet& sheet, const QString& name) {
   for (int c = 1; c < sheet.ColCount(); ++c)
-    if (QString::fromUtf8(sheet.Name(c).data(), static_cast<qsizetype>(sheet.Name(c).size())) == name) return c;
+    if (QString::fromUtf8(sheet.Name(c).data(), static_cast<qsizetype>(sheet.Name(c).size())) == name)
+      return c;
   bool ok = false;
   const int c = name.toInt(&ok);
   if (ok && c >= 1 && c < sheet.ColCount()) return c;
@@ -244,9 +247,11 @@ int RunMap(const QStringList& args, std::FILE* err) {
     }
   }
   if (file.isEmpty()) throw UsageError{QStringLiteral("map needs a data file")};
-  if (casesText.isEmpty()) throw UsageError{QStringLiteral("map needs --cases FIRST-LAST: the cases that define the new variables")};
+  if (casesText.isEmpty())
+    throw UsageError{QStringLiteral("map needs --cases FIRST-LAST: the cases that define the new variables")};
   if (output.isEmpty()) throw UsageError{QStringLiteral("map needs -o OUT, the data file to write")};
-  if (computational && !thresholdText.isEmpty()) throw UsageError{QStringLiteral("--threshold and --computational exclude each other")};
+  if (computational && !thresholdText.isEmpty())
+    throw UsageError{QStringLiteral("--threshold and --computational exclude each other")};
   MappingOptions options;
   options.Computational = computational;
   if (!thresholdText.isEmpty()) options.Threshold = ParseThreshold(thresholdText, separator);
@@ -270,7 +275,8 @@ int RunMap(const QStringList& args, std::FILE* err) {
         if (!weightsText.isEmpty()) {
           if (!weighted) {
             weightsRefused = true;
-            std::fprintf(err, "varnel: --weights applies only when there are more old variables than new ones\n");
+            std::fprintf(err,
+                         "varnel: --weights applies only when there are more old variables than new ones\n");
             return false;
           }
           const QStringList parts = weightsText.split(QLatin1Char(separator == ',' ? ';' : ','));
@@ -315,8 +321,9 @@ int RunMap(const QStringList& args, std::FILE* err) {
 
 bool IsBatchCommand(const QStringList& arguments) {
   if (arguments.isEmpty()) return false;
-  static const QStringList commands{QStringLiteral("svd"), QStringLiteral("inverse"), QStringLiteral("map"),
-                                    QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
+  static const QStringList commands{QStringLiteral("svd"), QStringLiteral("inverse"),
+                                    QStringLiteral("map"), QStringLiteral("--help"),
+                                    QStringLiteral("-h"),  QStringLiteral("help")};
   return commands.contains(arguments.first());
 }
 
@@ -370,7 +377,8 @@ QString UsageText() {
 
 int RunBatchCommand(const QStringList& arguments, std::FILE* out, std::FILE* err) {
   const QString command = arguments.value(0);
-  if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+  if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+      command == QLatin1String("help")) {
     std::fputs(UsageText().toLocal8Bit().constData(), out);
     return 0;
   }

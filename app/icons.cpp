@@ -119,9 +119,12 @@ const QPixmap& HeaderImage(int index) {
 QIcon ToolBarIcon(ToolIcon which) {
   QStyle* style = QApplication::style();
   switch (which) {
-    case ToolIcon::New: return style->standardIcon(QStyle::SP_FileIcon);
-    case ToolIcon::Open: return style->standardIcon(QStyle::SP_DialogOpenButton);
-    case ToolIcon::Save: return style->standardIcon(QStyle::SP_DialogSaveButton);
+    case ToolIcon::New:
+      return style->standardIcon(QStyle::SP_FileIcon);
+    case ToolIcon::Open:
+      return style->standardIcon(QStyle::SP_DialogOpenButton);
+    case ToolIcon::Save:
+      return style->standardIcon(QStyle::SP_DialogSaveButton);
     case ToolIcon::Print:
       return Glyph([](QPainter& p) {
         p.setPen(QColor(60, 60, 60));
@@ -176,7 +179,8 @@ QIcon ToolBarIcon(ToolIcon which) {
         p.setPen(Qt::NoPen);
         p.drawPolygon(QPolygonF({QPointF(2, 6), QPointF(9, 2), QPointF(9, 10)}));
       });
-    case ToolIcon::TextPad: return TextGlyph(QStringLiteral("T"), QColor(70, 110, 170));
+    case ToolIcon::TextPad:
+      return TextGlyph(QStringLiteral("T"), QColor(70, 110, 170));
     case ToolIcon::PlotIn:
       return Glyph([](QPainter& p) {
         p.setPen(QPen(QColor(40, 40, 120), 1.3));
@@ -186,9 +190,12 @@ QIcon ToolBarIcon(ToolIcon which) {
         p.setPen(Qt::NoPen);
         p.drawEllipse(QPointF(10, 11.5), 2.2, 2.2);
       });
-    case ToolIcon::Maw: return TextGlyph(QStringLiteral("MAW"), QColor(60, 140, 90));
-    case ToolIcon::AddToMaw: return TextGlyph(QStringLiteral("+"), QColor(60, 140, 90));
-    case ToolIcon::Mapping: return TextGlyph(QStringLiteral("xy"), QColor(150, 100, 40));
+    case ToolIcon::Maw:
+      return TextGlyph(QStringLiteral("MAW"), QColor(60, 140, 90));
+    case ToolIcon::AddToMaw:
+      return TextGlyph(QStringLiteral("+"), QColor(60, 140, 90));
+    case ToolIcon::Mapping:
+      return TextGlyph(QStringLiteral("xy"), QColor(150, 100, 40));
   }
   return {};
 }

@@ -12,7 +12,22 @@ namespace varnel {
 // excluded case (10).
 const QPixmap& HeaderImage(int index);
 
-enum class ToolIcon { New, Open, Save, Print, Clear, Cut, Copy, Paste, Undo, TextPad, PlotIn, Maw, AddToMaw, Mapping };
+enum class ToolIcon {
+  New,
+  Open,
+  Save,
+  Print,
+  Clear,
+  Cut,
+  Copy,
+  Paste,
+  Undo,
+  TextPad,
+  PlotIn,
+  Maw,
+  AddToMaw,
+  Mapping
+};
 QIcon ToolBarIcon(ToolIcon which);
 
 // The picture of the splash window and the About box.

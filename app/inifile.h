@@ -29,10 +29,9 @@ class IniFile {
   // Writes the file atomically; false with the system's reason in error.
   bool Save(QString* error = nullptr) const;
 
-
  private:
   int FindSection(const QString& section) const;  // line index of "[...]", or -1
-  int SectionEnd(int header) const;                // first line after the section
+  int SectionEnd(int header) const;               // first line after the section
   int FindKey(int header, const QString& key) const;
 
   QString path_;

@@ -1,10 +1,9 @@
 // varnel: the desktop program, started on an optional data file.
+#include <QCoreApplication>
+#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include <QCoreApplication>
-#include <QStringList>
 
 #include "app/commandline.h"
 #include "app/numberlocale.h"

@@ -16,7 +16,8 @@ void SetDecimalSeparator(char separator) { Current() = separator; }
 
 char SystemDecimalSeparator() {
   const QString point = QLocale::system().decimalPoint();
-  if (point.size() == 1 && point.at(0).unicode() < 128 && point.at(0).unicode() > 32) return point.at(0).toLatin1();
+  if (point.size() == 1 && point.at(0).unicode() < 128 && point.at(0).unicode() > 32)
+    return point.at(0).toLatin1();
   return '.';
 }
 

@@ -36,13 +36,22 @@ QStringList NameFilters(const QString& filter) {
 Button QtPrompter::Message(BoxKind kind, const QString& text, Buttons buttons) {
   QMessageBox box(parent_);
   switch (kind) {
-    case BoxKind::Error: box.setIcon(QMessageBox::Critical); break;
-    case BoxKind::Warning: box.setIcon(QMessageBox::Warning); break;
-    case BoxKind::Information: box.setIcon(QMessageBox::Information); break;
-    case BoxKind::Confirmation: box.setIcon(QMessageBox::Question); break;
+    case BoxKind::Error:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case BoxKind::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case BoxKind::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case BoxKind::Confirmation:
+      box.setIcon(QMessageBox::Question);
+      break;
   }
-  box.setWindowTitle(QApplication::applicationDisplayName().isEmpty() ? QStringLiteral("Varnel")
-                                                                      : QApplication::applicationDisplayName());
+  box.setWindowTitle(QApplication::applicationDisplayName().isEmpty()
+                         ? QStringLiteral("Varnel")
+                         : QApplication::applicationDisplayName());
   box.setText(DisplayText(text));
   struct Map {
     Button b;

@@ -15,7 +15,9 @@ namespace varnel {
 
 enum class Button : unsigned { None = 0, Ok = 1, Cancel = 2, Yes = 4, No = 8, Ignore = 16 };
 using Buttons = unsigned;
-constexpr Buttons operator|(Button a, Button b) { return static_cast<unsigned>(a) | static_cast<unsigned>(b); }
+constexpr Buttons operator|(Button a, Button b) {
+  return static_cast<unsigned>(a) | static_cast<unsigned>(b);
+}
 constexpr Buttons operator|(Buttons a, Button b) { return a | static_cast<unsigned>(b); }
 constexpr Buttons Only(Button b) { return static_cast<unsigned>(b); }
 

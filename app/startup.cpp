@@ -8,15 +8,14 @@
 #include <QSplashScreen>
 
 #include "app/icons.h"
-
+#include "app/inifile.h"
 #include "app/numberlocale.h"
+#include "app/programfolder.h"
 #include "app/prompter.h"
 #include "app/textpad.h"
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "datasheet/datasheetwindow.h"
-#include "app/inifile.h"
-#include "app/programfolder.h"
 #include "datasheet/links.h"
 #include "datasheet/preferencesfile.h"
 #include "matrix/matrixcommands.h"
@@ -74,8 +73,10 @@ int Startup(int argc, char** argv) {
     w.kept->Graphs.Read(ini);
     const QSize screen = QGuiApplication::primaryScreen()->size();
     w.kept->GraphsWindow = ReadWindowBounds(ini, QStringLiteral("G"), 540, 460, screen);
-    w.kept->WizardTop = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWTop"), screen.height() / 2 - 200);
-    w.kept->WizardLeft = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWLeft"), screen.width() / 2 - 300);
+    w.kept->WizardTop =
+        ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWTop"), screen.height() / 2 - 200);
+    w.kept->WizardLeft =
+        ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWLeft"), screen.width() / 2 - 300);
   }
   sheet->SavePreferencesAtExit = [&w] { SaveSettingsAtExit(w); };
   sheet->SetMatrixLink(w.matrix.get());
@@ -86,7 +87,8 @@ int Startup(int argc, char** argv) {
   app.processEvents();
 
   const QStringList args = QApplication::arguments();
-  if (args.size() > 1 && QFileInfo(args.at(1)).isFile()) sheet->LoadDataFile(QFileInfo(args.at(1)).absoluteFilePath());
+  if (args.size() > 1 && QFileInfo(args.at(1)).isFile())
+    sheet->LoadDataFile(QFileInfo(args.at(1)).absoluteFilePath());
 
   splash.finish(w.wsheet.get());
   return app.exec();

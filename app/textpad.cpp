@@ -26,10 +26,10 @@
 namespace varnel {
 namespace {
 
-
 const char* const TextFilters =
     "Text data files (*.vnp, *.prn, *.dat)|*.vnp;*.prn;*.dat|Text files (*.txt)|*.txt|All files (*.*)|*.*";
-const char* const SaveFilters = "Varnel text files (*.vnp)|*.vnp|Text files (*.txt)|*.txt|All files (*.*)|*.*";
+const char* const SaveFilters =
+    "Varnel text files (*.vnp)|*.vnp|Text files (*.txt)|*.txt|All files (*.*)|*.*";
 
 // The text box with its text 6 pixels from the left and 3 from the top.
 class TextBox : public QPlainTextEdit {
@@ -102,10 +102,10 @@ TVN_Txt::TVN_Txt(Prompter& prompter, TextPrinter& printer, Environment env, QWid
     ToolIcon icon;
     const char* hint;
   };
-  const Button buttons[] = {{"New1", ToolIcon::New, "New"},        {"Open1", ToolIcon::Open, "Open"},
-                            {"Save1", ToolIcon::Save, "Save"},     {"Print1", ToolIcon::Print, "Print..."},
-                            {nullptr, ToolIcon::New, nullptr},     {"Undo1", ToolIcon::Undo, "Undo"},
-                            {"Cut1", ToolIcon::Cut, "Cut"},        {"Copy1", ToolIcon::Copy, "Copy"},
+  const Button buttons[] = {{"New1", ToolIcon::New, "New"},      {"Open1", ToolIcon::Open, "Open"},
+                            {"Save1", ToolIcon::Save, "Save"},   {"Print1", ToolIcon::Print, "Print..."},
+                            {nullptr, ToolIcon::New, nullptr},   {"Undo1", ToolIcon::Undo, "Undo"},
+                            {"Cut1", ToolIcon::Cut, "Cut"},      {"Copy1", ToolIcon::Copy, "Copy"},
                             {"Paste1", ToolIcon::Paste, "Paste"}};
   for (const Button& b : buttons) {
     if (!b.action) {
@@ -188,8 +188,8 @@ void TVN_Txt::PrepareContextMenu() {
 void TVN_Txt::SetReadOnly(bool readOnly) {
   edit_->setReadOnly(readOnly);
   QPalette p = edit_->palette();
-  const QColor background =
-      readOnly ? QApplication::palette().color(QPalette::Button) : QApplication::palette().color(QPalette::Base);
+  const QColor background = readOnly ? QApplication::palette().color(QPalette::Button)
+                                     : QApplication::palette().color(QPalette::Base);
   p.setColor(QPalette::Base, background);
   p.setColor(QPalette::Window, background);
   edit_->setPalette(p);
@@ -204,16 +204,19 @@ void TVN_Txt::ShowTextPad() {
 
 void TVN_Txt::SetFileName(const QString& path) {
   fileName_ = path;
-  setWindowTitle(path == QLatin1String("Untitled") ? QStringLiteral("Untitled - Varnel TextPad")
-                                                   : FileNameOnly(path) + QStringLiteral(" - Varnel TextPad"));
+  setWindowTitle(path == QLatin1String("Untitled")
+                     ? QStringLiteral("Untitled - Varnel TextPad")
+                     : FileNameOnly(path) + QStringLiteral(" - Varnel TextPad"));
 }
 
 bool TVN_Txt::NewDocument(bool ownCommand) {
   if (Modified()) {
-    const Buttons buttons = ownCommand ? (Button::Yes | Button::No | Button::Cancel) : (Button::Yes | Button::No);
+    const Buttons buttons =
+        ownCommand ? (Button::Yes | Button::No | Button::Cancel) : (Button::Yes | Button::No);
     const Button answer = prompter_.Message(
         BoxKind::Confirmation,
-        QStringLiteral("TextPad file ") + fileName_ + QStringLiteral(" has changed.\n\rSave modifications?"), buttons);
+        QStringLiteral("TextPad file ") + fileName_ + QStringLiteral(" has changed.\n\rSave modifications?"),
+        buttons);
     if (answer == Button::Cancel) return false;
     // The TextPad's own New keeps the text when it could not be saved; a
     // report replaces it in any case.
@@ -317,11 +320,14 @@ void TVN_Txt::LoadPlacement(const QFont& sheetFont) {
   resize(550, 450);
   const IniFile ini(SettingsFilePath());
   QFont font = sheetFont;
-  font.setFamily(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontName"), font.family()));
-  const int size = ini.ReadInteger(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontSize"), font.pointSize());
+  font.setFamily(
+      ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontName"), font.family()));
+  const int size =
+      ini.ReadInteger(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontSize"), font.pointSize());
   if (size > 0) font.setPointSize(size);
   edit_->setFont(font);
-  const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+  const QSize screen =
+      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
   const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("T"), 550, 450, screen);
   move(b.Left, b.Top);
   resize(b.Width, b.Height);
@@ -419,7 +425,8 @@ void TVN_Txt::SaveAs1Click() { SaveAs(); }
 
 void TVN_Txt::Print1Click() {
   const QTextCursor cursor = edit_->textCursor();
-  const std::optional<Prompter::PrintRange> range = prompter_.PrintDialog(printer_.Printer(), cursor.hasSelection());
+  const std::optional<Prompter::PrintRange> range =
+      prompter_.PrintDialog(printer_.Printer(), cursor.hasSelection());
   if (!range) return;
   QStringList lines;
   if (*range == Prompter::PrintRange::Selection && cursor.hasSelection()) {

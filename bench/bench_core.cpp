@@ -57,7 +57,11 @@ void BM_InvertFMatrix(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_InvertFMatrix)->Arg(60)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ComputeStatistics("min", Min);
+BENCHMARK(BM_InvertFMatrix)
+    ->Arg(60)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", Min);
 
 // Short numbers as a DataSheet of oxide analyses holds them.
 std::vector<std::string> ShortNumbers() {

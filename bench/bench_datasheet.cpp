@@ -33,7 +33,6 @@ void BM_CellMemory100kx20(benchmark::State& state) {
 }
 BENCHMARK(BM_CellMemory100kx20)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-
 // One window of 100,000 cases by 60 variables, shared by the interaction
 // benchmarks.
 bench::BigSheet& Big() {

@@ -2,13 +2,13 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 namespace varnel::bench {
 
@@ -44,12 +44,12 @@ std::size_t FillShortNumbers(SheetT& sheet, int cols, int rows) {
 
 }  // namespace varnel::bench
 
-#define VARNEL_GUI_BENCHMARK_MAIN()                                                    \
-  int main(int argc, char** argv) {                                                    \
+#define VARNEL_GUI_BENCHMARK_MAIN()                                                              \
+  int main(int argc, char** argv) {                                                              \
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen"); \
-    QApplication app(argc, argv);                                                      \
-    benchmark::Initialize(&argc, argv);                                                \
-    benchmark::RunSpecifiedBenchmarks();                                               \
-    benchmark::Shutdown();                                                             \
-    return 0;                                                                          \
+    QApplication app(argc, argv);                                                                \
+    benchmark::Initialize(&argc, argv);                                                          \
+    benchmark::RunSpecifiedBenchmarks();                                                         \
+    benchmark::Shutdown();                                                                       \
+    return 0;                                                                                    \
   }

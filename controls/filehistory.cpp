@@ -18,7 +18,8 @@ void TFileHist::Load() {
   files_.clear();
   const IniFile ini(SettingsPath());
   for (int n = 1; n <= MaxFiles; ++n) {
-    const QString path = ini.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File%1").arg(n), QStringLiteral("ERROR"));
+    const QString path = ini.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File%1").arg(n),
+                                        QStringLiteral("ERROR"));
     if (path == QLatin1String("ERROR") || path.isEmpty()) break;
     files_ << path;
   }
@@ -28,7 +29,8 @@ void TFileHist::Load() {
 void TFileHist::Write() {
   IniFile ini(SettingsPath());
   for (int n = 1; n <= MaxFiles; ++n)
-    ini.WriteString(QStringLiteral("RecentFiles"), QStringLiteral("File%1").arg(n), n <= files_.size() ? files_[n - 1] : QString());
+    ini.WriteString(QStringLiteral("RecentFiles"), QStringLiteral("File%1").arg(n),
+                    n <= files_.size() ? files_[n - 1] : QString());
   // A list that cannot be written is still shown; the next change tries again.
   ini.Save();
 }
@@ -82,7 +84,8 @@ void TFileHist::RebuildMenu() {
 
 void TFileHist::ItemClicked(int index) {
   if (index < 0) {
-    if (prompter_.Message(BoxKind::Warning, QStringLiteral("All history items will be removed from the menu. Continue?"),
+    if (prompter_.Message(BoxKind::Warning,
+                          QStringLiteral("All history items will be removed from the menu. Continue?"),
                           Button::Yes | Button::No) == Button::Yes)
       ClearHistory();
     return;

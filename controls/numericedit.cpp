@@ -51,7 +51,8 @@ bool NumericEdit::Leave() {
   Real v;
   const bool good = ReadNumber(text().toStdString(), DecimalSeparator(), v) && v >= minimum_ && v <= maximum_;
   if (!good) {
-    if (prompter_ && !invalidText_.isEmpty()) prompter_->Message(BoxKind::Error, invalidText_, Only(Button::Ok));
+    if (prompter_ && !invalidText_.isEmpty())
+      prompter_->Message(BoxKind::Error, invalidText_, Only(Button::Ok));
     SetValue(lastGood_);
     return false;
   }

@@ -8,18 +8,16 @@ ComputationMessage ComputationErrorMessage(int code, const std::string& prefix) 
   const std::string br = MsgBreak;
   switch (code) {
     case CodeNoMemory:
-      return {BoxKind::Error, prefix +
-                                  "Could not get enough memory to perform requested operation." +
-                                  br + "Please try again after closing any other running applications."};
+      return {BoxKind::Error, prefix + "Could not get enough memory to perform requested operation." + br +
+                                  "Please try again after closing any other running applications."};
     case CodeLuSingular:
       return {BoxKind::Error,
-              prefix + "No non-zero largest element: Varnel could not proceed with LU decomposition." +
-                  br + "The system is singular. An SVD check is suggested."};
+              prefix + "No non-zero largest element: Varnel could not proceed with LU decomposition." + br +
+                  "The system is singular. An SVD check is suggested."};
     case CodeLuZeroPivot:
-      return {BoxKind::Warning,
-              prefix + "Warning: one or more zero pivot elements were arrived at during" +
-                  " computation of the LU decomposition." + br +
-                  "System could be ill-conditioned. An SVD check is suggested."};
+      return {BoxKind::Warning, prefix + "Warning: one or more zero pivot elements were arrived at during" +
+                                    " computation of the LU decomposition." + br +
+                                    "System could be ill-conditioned. An SVD check is suggested."};
     case CodeNotNumeric:
       return {BoxKind::Error, prefix + "Found missing or non-numeric values within the input selection." +
                                   br + "Please, check the selection and try again."};
@@ -28,8 +26,8 @@ ComputationMessage ComputationErrorMessage(int code, const std::string& prefix) 
                                   std::to_string(MaxMatrixDim) + "." + br +
                                   "Please, check the selection and try again."};
     case CodeNoConvergence:
-      return {BoxKind::Error, prefix + "SVD failure. Routine could not converge after 30 iterations." +
-                                  br + "Please, check the input matrix and try again."};
+      return {BoxKind::Error, prefix + "SVD failure. Routine could not converge after 30 iterations." + br +
+                                  "Please, check the input matrix and try again."};
     case CodeNoMatrix:
       return {BoxKind::Error, prefix + "Could not build a matrix from DataSheet selection." + br +
                                   "Please, check the selection and try again."};
@@ -37,8 +35,7 @@ ComputationMessage ComputationErrorMessage(int code, const std::string& prefix) 
       return {BoxKind::Error, prefix + " Integer overflow."};
     default:
       return {BoxKind::Error, prefix + "Undefined computation error. Please, try to reproduce it" +
-                                  " and email to " + SupportEmail +
-                                  " describing how it was encountered."};
+                                  " and email to " + SupportEmail + " describing how it was encountered."};
   }
 }
 

@@ -33,8 +33,8 @@ void QuickSort(Real* values, std::int32_t* index, int lo, int hi) {
 
 }  // namespace
 
-void IndexFVector(std::span<Real> values, int count, std::span<std::int32_t> index,
-                  bool keepValues, MessageSink& sink) {
+void IndexFVector(std::span<Real> values, int count, std::span<std::int32_t> index, bool keepValues,
+                  MessageSink& sink) {
   if (count < 0) count = 0;
   if (index.size() < static_cast<std::size_t>(count)) {
     sink.ShowMessage(BoxKind::Error, "IndexFVector: Cannot index. Index array is too small.");

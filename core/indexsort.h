@@ -14,8 +14,8 @@ namespace varnel {
 // The values are sorted in place unless keepValues is set. This is one exact
 // quicksort, so equal values always come out in the same order. Shows an error
 // and does nothing when index holds fewer than count entries.
-void IndexFVector(std::span<Real> values, int count, std::span<std::int32_t> index,
-                  bool keepValues, MessageSink& sink);
+void IndexFVector(std::span<Real> values, int count, std::span<std::int32_t> index, bool keepValues,
+                  MessageSink& sink);
 
 // The number of k-element subsets of n elements; 0 when n < k or k < 1; -1
 // after reporting an integer overflow.

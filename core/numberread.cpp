@@ -13,9 +13,8 @@ inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // 10^0 .. 10^27 are exact in a 64-bit mantissa (5^27 < 2^64).
 constexpr int MaxExactPow10 = 27;
 constexpr Real Pow10[MaxExactPow10 + 1] = {
-    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
-    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
-    1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+    1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
 
 // Exponents beyond this are clamped; they are far outside the extended range
 // whatever the mantissa, and clamping keeps the arithmetic below from overflowing.
@@ -63,8 +62,8 @@ bool ReadNumber(std::string_view text, char decimalSeparator, Real& value) {
   // Significant digits: the integer and fraction digits without leading zeros.
   std::uint64_t mantissa = 0;
   int significant = 0;
-  bool exact = true;     // every significant digit went into the mantissa
-  long decimalShift = 0;  // value = mantissa x 10^(exponent + decimalShift)
+  bool exact = true;         // every significant digit went into the mantissa
+  long decimalShift = 0;     // value = mantissa x 10^(exponent + decimalShift)
   long leadingPosition = 0;  // decimal position of the first significant digit
   auto take = [&](const char* from, const char* to, bool fraction) {
     for (const char* q = from; q < to; ++q) {

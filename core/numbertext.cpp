@@ -8,9 +8,12 @@ namespace {
 
 int FixedDecimals(int style) {
   switch (style) {
-    case StyleShort: return 4;
-    case StyleLong: return 6;
-    default: return 8;
+    case StyleShort:
+      return 4;
+    case StyleLong:
+      return 6;
+    default:
+      return 8;
   }
 }
 

@@ -11,8 +11,7 @@ namespace varnel {
 // 80-bit extended precision on x86-64: a 64-bit mantissa.
 using Real = long double;
 
-static_assert(std::numeric_limits<Real>::digits >= 64,
-              "Varnel computes in 80-bit extended precision");
+static_assert(std::numeric_limits<Real>::digits >= 64, "Varnel computes in 80-bit extended precision");
 
 inline constexpr Real RealEpsilon = std::numeric_limits<Real>::epsilon();
 

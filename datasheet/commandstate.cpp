@@ -33,14 +33,16 @@ const QHash<QString, Rule>& Rules() {
         [](const CommandContext& c) { return c.RowsMode && !c.WizardOpen; });
     add({"AddColumns1", "InsertColumns1", "DeleteColumns1"},
         [](const CommandContext& c) { return c.ColumnsMode && !c.WizardOpen; });
-    add({"RenameCol1"}, [](const CommandContext& c) { return c.ColumnsMode && !c.WizardOpen && c.OneColumnWide; });
+    add({"RenameCol1"},
+        [](const CommandContext& c) { return c.ColumnsMode && !c.WizardOpen && c.OneColumnWide; });
     add({"Tag1", "Untag1"}, [](const CommandContext& c) { return c.ColumnsMode && c.WizardEarly(); });
     add({"Filter1"}, [](const CommandContext& c) { return c.ColumnsMode && !c.Blank; });
     add({"PlotIn1", "WSTButtonPlotIn"},
         [](const CommandContext& c) { return c.Connected && c.ColumnsMode && !c.Blank; });
     add({"LinearMapping1", "SVD1", "Inverse1", "WSTButtonMapping", "AnalysisWizard1", "WSTButtonMAW"},
         [](const CommandContext& c) { return !c.WizardOpen && !c.Blank; });
-    add({"SendToMWizard1", "WSTButtonSendToMAW"}, [](const CommandContext& c) { return c.WizardOnInputPage(); });
+    add({"SendToMWizard1", "WSTButtonSendToMAW"},
+        [](const CommandContext& c) { return c.WizardOnInputPage(); });
     return r;
   }();
   return rules;
@@ -56,7 +58,8 @@ bool CommandEnabled(const QString& name, const CommandContext& c) {
 PopupItemState PopupState(const QString& name, const CommandContext& c) {
   const bool columns = c.ColumnsMode;
   const bool rows = c.RowsMode;
-  if (name == QLatin1String("PMCut") || name == QLatin1String("PMClear")) return {true, !c.WizardOpen && !c.Blank};
+  if (name == QLatin1String("PMCut") || name == QLatin1String("PMClear"))
+    return {true, !c.WizardOpen && !c.Blank};
   if (name == QLatin1String("PMCopy")) return {true, !c.Blank};
   if (name == QLatin1String("PMPaste")) return {true, c.ClipboardHasText && !c.WizardOpen};
   if (name == QLatin1String("PMN1") || name == QLatin1String("PMAdjustWidth1")) return {columns, true};

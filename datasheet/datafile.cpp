@@ -36,7 +36,8 @@ struct Warning {
 // Shows warnings in order until one is answered Ignore.
 void ShowWarnings(Sheet& sheet, const std::vector<Warning>& warnings) {
   for (const Warning& w : warnings)
-    if (sheet.Prompt().Message(BoxKind::Warning, w.text, Button::Ok | Button::Ignore) == Button::Ignore) return;
+    if (sheet.Prompt().Message(BoxKind::Warning, w.text, Button::Ok | Button::Ignore) == Button::Ignore)
+      return;
 }
 
 }  // namespace
@@ -78,16 +79,18 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
   }
   if (n <= 1) {
     view.SetBusy(false);
-    sheet.Prompt().Message(BoxKind::Error,
-                           QStringLiteral("Invalid data format: Found not enough data lines.\n\rReading will be cancelled."),
-                           Only(Button::Ok));
+    sheet.Prompt().Message(
+        BoxKind::Error,
+        QStringLiteral("Invalid data format: Found not enough data lines.\n\rReading will be cancelled."),
+        Only(Button::Ok));
     return false;
   }
   if (nameLine.find('\t') == std::string_view::npos) {
     view.SetBusy(false);
     sheet.Prompt().Message(
         BoxKind::Error,
-        QStringLiteral("Invalid data format: Not enough variables in first data line.\n\rReading will be cancelled."),
+        QStringLiteral(
+            "Invalid data format: Not enough variables in first data line.\n\rReading will be cancelled."),
         Only(Button::Ok));
     return false;
   }
@@ -111,7 +114,8 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
       ++c;
       if (c > m) {
         if (options.ParseWarnings)
-          warnings.push_back({QStringLiteral("Too many values in data line %1.\n\rExcess values will be skipped.").arg(i)});
+          warnings.push_back(
+              {QStringLiteral("Too many values in data line %1.\n\rExcess values will be skipped.").arg(i)});
         cut = true;
         break;
       }
@@ -119,7 +123,8 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
     if (!cut) columns[static_cast<std::size_t>(c)][static_cast<std::size_t>(g)].Assign(fields.rest);
     if (c < m && options.ParseWarnings)
       warnings.push_back(
-          {QStringLiteral("Too few values in data line %1.\n\rMissing values will be regarded as blanks.").arg(i)});
+          {QStringLiteral("Too few values in data line %1.\n\rMissing values will be regarded as blanks.")
+               .arg(i)});
     ++g;
   }
   view.SetBusy(false);
@@ -138,7 +143,8 @@ void GridToLines(const Sheet& sheet, int left, int top, int right, int bottom, s
   }
 }
 
-void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int left, int top, int right, int bottom) {
+void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int left, int top, int right,
+                int bottom) {
   SheetView& view = sheet.View();
   view.SetBusy(true);
   view.EndCellEdit();
@@ -146,7 +152,8 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
   auto warning = [&](const QString& text) {
     if (!warn) return;
     view.SetBusy(false);
-    if (sheet.Prompt().Message(BoxKind::Warning, text, Button::Ok | Button::Ignore) == Button::Ignore) warn = false;
+    if (sheet.Prompt().Message(BoxKind::Warning, text, Button::Ok | Button::Ignore) == Button::Ignore)
+      warn = false;
     view.SetBusy(true);
   };
   const bool single = lines.size() == 1;
@@ -155,7 +162,8 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
   for (std::size_t j = 0; j < lines.size(); ++j) {
     const int r = top + static_cast<int>(j);
     if (r > sheet.RowCount() - 1) {
-      warning(QStringLiteral("Pasted data lines exceed current DataSheet size.\n\rExcess lines will be skipped."));
+      warning(QStringLiteral(
+          "Pasted data lines exceed current DataSheet size.\n\rExcess lines will be skipped."));
       break;
     }
     const std::string_view line = lines[j];
@@ -173,8 +181,10 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
       sheet.SetCell(c, r, fields.next());
       ++c;
       if (c > sheet.ColCount() - 1) {
-        warning(QStringLiteral("Number of values in row %1 exceed current DataSheetSize.\n\rExcess values will be skipped.")
-                    .arg(r));
+        warning(
+            QStringLiteral(
+                "Number of values in row %1 exceed current DataSheetSize.\n\rExcess values will be skipped.")
+                .arg(r));
         cut = true;
         break;
       }
@@ -184,7 +194,8 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
   }
   sheet.Saved = false;
   sheet.Blank = false;
-  view.CellsChanged(left, top, std::max(lastCol, right), std::max(bottom, top + static_cast<int>(lines.size()) - 1));
+  view.CellsChanged(left, top, std::max(lastCol, right),
+                    std::max(bottom, top + static_cast<int>(lines.size()) - 1));
   view.UpdateCommands();
   if (sheet.Connected) {
     if (top == 0)

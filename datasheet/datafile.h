@@ -51,7 +51,8 @@ void GridToLines(const Sheet& sheet, int left, int top, int right, int bottom, s
 
 // Places the lines into the grid from (left, top); one single value fills the
 // whole block. Warns about lines or values beyond the sheet (OK / Ignore).
-void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int left, int top, int right, int bottom);
+void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int left, int top, int right,
+                int bottom);
 
 // The date and time as the system writes them: short date, a space, long time.
 QString DateTimeText(const QDateTime& when);

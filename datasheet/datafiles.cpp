@@ -13,7 +13,8 @@ namespace {
 
 const char* const OpenFilters =
     "Text data files (*.vnp, *.prn, *.dat)|*.vnp;*.prn;*.dat|Text files (*.txt)|*.txt|All files (*.*)|*.*";
-const char* const SaveFilters = "Varnel text files (*.vnp)|*.vnp|Text files (*.txt)|*.txt|All files (*.*)|*.*";
+const char* const SaveFilters =
+    "Varnel text files (*.vnp)|*.vnp|Text files (*.txt)|*.txt|All files (*.*)|*.*";
 
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 
@@ -103,8 +104,9 @@ bool DataFiles::WriteSheet(const QString& path) {
   TextEncoding used = sheet_.FileEncoding;
   const std::string bytes = EncodeForFile(text, sheet_.FileEncoding, &used);
   QString error;
-  const bool ok = SaveFileAtomically(path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                     sheet_.Prefs.BackupWanted ? sheet_.BackupExt : QString(), &error);
+  const bool ok =
+      SaveFileAtomically(path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                         sheet_.Prefs.BackupWanted ? sheet_.BackupExt : QString(), &error);
   sheet_.View().SetBusy(false);
   if (!ok) {
     sheet_.Prompt().FileError(error);
@@ -134,17 +136,18 @@ void DataFiles::SaveSelection1Click() {
   const std::optional<QString> path = sheet_.Prompt().SaveFileName(SaveSpec(sheet_.FileName));
   if (!path) return;
   const Selection s = sheet_.Sel;
-  std::string text = Utf8(QStringLiteral("; ") + FileNameOnly(*path) + QStringLiteral(" - Last saved on ") +
-                          DateTimeText(Now()) + QStringLiteral(" Cases: ") + QString::number(s.Bottom - s.Top + 1) +
-                          QStringLiteral(" Variables: ") + QString::number(s.Right - s.Left + 1));
+  std::string text =
+      Utf8(QStringLiteral("; ") + FileNameOnly(*path) + QStringLiteral(" - Last saved on ") +
+           DateTimeText(Now()) + QStringLiteral(" Cases: ") + QString::number(s.Bottom - s.Top + 1) +
+           QStringLiteral(" Variables: ") + QString::number(s.Right - s.Left + 1));
   text += "\r\n;;" + Utf8(sheet_.HeaderLine) + "\r\n";
   GridToLines(sheet_, s.Left, 0, s.Right, 0, text);
   GridToLines(sheet_, s.Left, s.Top, s.Right, s.Bottom, text);
   TextEncoding used;
   const std::string bytes = EncodeForFile(text, sheet_.FileEncoding, &used);
   QString error;
-  if (!SaveFileAtomically(*path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())), QString(),
-                          &error)) {
+  if (!SaveFileAtomically(*path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                          QString(), &error)) {
     sheet_.Prompt().FileError(error);
     return;
   }
@@ -165,7 +168,8 @@ void DataFiles::AppendFile1Click() {
     if (!line.empty() && line[0] != ';') lines.push_back(line);
   if (lines.empty()) {
     sheet_.Prompt().Message(BoxKind::Warning,
-                            QStringLiteral("Warning: no valid data lines found in file ") + QDir::toNativeSeparators(*path) +
+                            QStringLiteral("Warning: no valid data lines found in file ") +
+                                QDir::toNativeSeparators(*path) +
                                 QStringLiteral(".\n\rFile may be empty or incorrectly formatted."),
                             Only(Button::Ok));
     return;
@@ -222,9 +226,10 @@ std::string DataFiles::PrintLines(bool selection) const {
     cases = bottom - top + 1;
     variables = right - left + 1;
   }
-  std::string out = Utf8(QStringLiteral("; ") + FileNameOnly(sheet_.FileName) + QStringLiteral(" - Printed on ") +
-                         DateTimeText(Now()) + QStringLiteral(" Cases: ") + QString::number(cases) +
-                         QStringLiteral(" Variables: ") + QString::number(variables));
+  std::string out =
+      Utf8(QStringLiteral("; ") + FileNameOnly(sheet_.FileName) + QStringLiteral(" - Printed on ") +
+           DateTimeText(Now()) + QStringLiteral(" Cases: ") + QString::number(cases) +
+           QStringLiteral(" Variables: ") + QString::number(variables));
   out += "\r\n;;" + Utf8(sheet_.HeaderLine) + "\r\n";
   if (selection) GridToLines(sheet_, left, 0, right, 0, out);
   GridToLines(sheet_, left, top, right, bottom, out);

@@ -7,8 +7,9 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QFileInfo>
 #include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QMimeData>
 #include <QPalette>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -25,8 +27,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/textprinting.h"
 #include "app/dialogparts.h"
+#include "app/icons.h"
+#include "app/inifile.h"
+#include "app/numberlocale.h"
+#include "app/programfolder.h"
+#include "app/textprinting.h"
 #include "app/version.h"
 #include "controls/filehistory.h"
 #include "datasheet/editing.h"
@@ -35,12 +41,6 @@
 #include "datasheet/namedialogs.h"
 #include "datasheet/preferencesdialog.h"
 #include "datasheet/preferencesfile.h"
-#include "app/inifile.h"
-#include "app/programfolder.h"
-#include <QGuiApplication>
-#include <QScreen>
-#include "app/numberlocale.h"
-#include "app/icons.h"
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
 
@@ -64,9 +64,7 @@ QString ShortHint(const QString& hint) {
 }  // namespace
 
 TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard, QWidget* parent)
-    : QMainWindow(parent),
-      sheet_(prompter, graph, wizard),
-      loading_(new TVn_Loadp(this)) {
+    : QMainWindow(parent), sheet_(prompter, graph, wizard), loading_(new TVn_Loadp(this)) {
   setObjectName(QStringLiteral("VN_Wsheet"));
   sheet_.SetView(this);
   // Preferences and placement come from the settings file before the first
@@ -75,7 +73,8 @@ TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard,
   const IniFile ini(SettingsFilePath());
   LoadPreferences(ini, sheet_.Prefs);
   gridFont_ = QFont(sheet_.Prefs.SheetFontName, sheet_.Prefs.SheetFontSize);
-  const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+  const QSize screen =
+      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
   const WindowBounds bounds = ReadWindowBounds(ini, QStringLiteral("DS"), 590, 370, screen);
 
   model_ = new SheetModel(sheet_, this);
@@ -157,15 +156,19 @@ void TVN_Wsheet::BuildMenus() {
       {"SaveSelection1", "Sa&ve Selection ...", "", "Save the selected cells as a new data file.",
        &W::SaveSelection1Click},
       {"Reopen1", "&Reopen", "", "Open one of the files used recently.", nullptr},
-      {"AppendFile1", "Appe&nd ...", "", "Append the cases of a data file to the DataSheet.", &W::AppendFile1Click},
+      {"AppendFile1", "Appe&nd ...", "", "Append the cases of a data file to the DataSheet.",
+       &W::AppendFile1Click},
       {"PrintSetup1", "Printer Set&up ...", "", "Choose and set up the printer.", &W::PrintSetup1Click},
       {"WSPrint1", "&Print ...", "", "Print current DataSheet.", &W::WSPrint1Click},
-      {"HeaderLine1", "&Description ...", "", "Edit the description line of the data file.", &W::HeaderLine1Click},
+      {"HeaderLine1", "&Description ...", "", "Edit the description line of the data file.",
+       &W::HeaderLine1Click},
       {"Exit1", "&Exit", "", "Quit Varnel.", &W::Exit1Click},
       // Edit
-      {"Cut1", "C&ut", "Ctrl+X", "Copy selected DataSheet cells to the Clipboard, then clear them.", &W::Cut1Click},
+      {"Cut1", "C&ut", "Ctrl+X", "Copy selected DataSheet cells to the Clipboard, then clear them.",
+       &W::Cut1Click},
       {"Copy1", "&Copy", "Ctrl+C", "Copy selected DataSheet cells to the Clipboard.", &W::Copy1Click},
-      {"PasteBlock1", "&Paste", "Ctrl+V", "Paste Clipboard contents at current location.", &W::PasteBlock1Click},
+      {"PasteBlock1", "&Paste", "Ctrl+V", "Paste Clipboard contents at current location.",
+       &W::PasteBlock1Click},
       {"PasteFile1", "Paste as a &New File", "", "Make a new DataSheet from the Clipboard contents.",
        &W::PasteFile1Click},
       {"Clear1", "C&lear", "Del", "Clear selected range of cells.", &W::Clear1Click},
@@ -182,10 +185,12 @@ void TVN_Wsheet::BuildMenus() {
       {"Preferences1", "Pre&ferences ...", "", "Set the DataSheet preferences.", &W::Preferences1Click},
       // Cases
       {"AddRows1", "&Add", "", "Add as many empty cases as are selected, at the end.", &W::AddRows1Click},
-      {"InsertRows1", "&Insert", "", "Insert as many empty cases as are selected, before them.", &W::InsertRows1Click},
+      {"InsertRows1", "&Insert", "", "Insert as many empty cases as are selected, before them.",
+       &W::InsertRows1Click},
       {"DeleteRows1", "&Delete", "", "Delete the selected cases.", &W::DeleteRows1Click},
       {"IncludeInPlot1", "In&clude Selected", "Ctrl+I", "Include the selected cases.", &W::InOutOfPlot1Click},
-      {"ExcludeFromPlot1", "&Exclude Selected", "Ctrl+E", "Exclude the selected cases.", &W::InOutOfPlot1Click},
+      {"ExcludeFromPlot1", "&Exclude Selected", "Ctrl+E", "Exclude the selected cases.",
+       &W::InOutOfPlot1Click},
       {"IncludeAll1", "Incl&ude All", "Ctrl+A", "Include every case.", &W::IncludeAll1Click},
       {"ExcludeAll1", "Exc&lude All", "Ctrl+L", "Exclude every case.", &W::ExcludeAll1Click},
       {"ToggleCurrentRows1", "Toggle &Selected", "Ctrl+S", "Toggle the inclusion of the selected cases.",
@@ -199,11 +204,13 @@ void TVN_Wsheet::BuildMenus() {
        "Perform coordinate mapping (the current row/case selection shoud define the transformation matrix).",
        &W::LinearMapping1Click},
       // Variables
-      {"AddColumns1", "&Add", "", "Add as many empty variables as are selected, at the end.", &W::AddColumns1Click},
+      {"AddColumns1", "&Add", "", "Add as many empty variables as are selected, at the end.",
+       &W::AddColumns1Click},
       {"InsertColumns1", "&Insert", "", "Insert as many empty variables as are selected, before them.",
        &W::InsertColumns1Click},
       {"DeleteColumns1", "&Delete", "", "Delete the selected variables.", &W::DeleteColumns1Click},
-      {"Tag1", "&Tag - #", "Ctrl+T", "Tag the selected variables (leave them out of the system).", &W::Tag1Click},
+      {"Tag1", "&Tag - #", "Ctrl+T", "Tag the selected variables (leave them out of the system).",
+       &W::Tag1Click},
       {"Untag1", "&Untag - #", "Ctrl+U", "Untag the selected variables.", &W::Tag1Click},
       {"RenameCol1", "&Rename ...", "Ctrl+R", "Rename the selected variable.", &W::RenameCol1Click},
       {"PlotIn1", "Plot In", "", "Plot the selected variable in an apex.", nullptr},
@@ -213,10 +220,12 @@ void TVN_Wsheet::BuildMenus() {
       {"D1", "D", "", "Plot the selected variable in apex D.", &W::PMPlotInApexClick},
       // Matrix
       {"SVD1", "&SVD ...", "",
-       "Compute Singular Value Decomposition of the matrix implicit in the current row selection.", &W::SVD1Click},
-      {"Inverse1", "&Inverse ...", "", "Compute matrix inverse of the matrix implicit in the current row selection.",
-       &W::Inverse1Click},
-      {"AnalysisWizard1", "&Analysis Wizard ...", "", "Opens the Matrix Analysis Wizard.", &W::AnalysisWizard1Click},
+       "Compute Singular Value Decomposition of the matrix implicit in the current row selection.",
+       &W::SVD1Click},
+      {"Inverse1", "&Inverse ...", "",
+       "Compute matrix inverse of the matrix implicit in the current row selection.", &W::Inverse1Click},
+      {"AnalysisWizard1", "&Analysis Wizard ...", "", "Opens the Matrix Analysis Wizard.",
+       &W::AnalysisWizard1Click},
       {"ShowTextPad1", "ShowTextPad", "", "Displays (or brings to forefront) the TextPad window.",
        &W::WSTButtonTxtPadClick},
       // Help
@@ -224,7 +233,8 @@ void TVN_Wsheet::BuildMenus() {
       {"Quickstart1", "&Introduction ...", "", "A short introduction to Varnel.", &W::HelpClick},
       {"HelponHelp1", "Help on &Windows Help ...", "", "How to use the help system.", &W::HelpClick},
       {"About1", "&About Varnel ...", "", "Version and credits of Varnel.", &W::About1Click},
-      {"WebSite1", "&Check Varnel Web Site", "", "Open the Varnel home page in your browser.", &W::WebSite1Click},
+      {"WebSite1", "&Check Varnel Web Site", "", "Open the Varnel home page in your browser.",
+       &W::WebSite1Click},
   };
   for (const Command& c : commands) MakeAction(c);
   actions_["HideToolbar1"]->setCheckable(true);
@@ -236,23 +246,28 @@ void TVN_Wsheet::BuildMenus() {
     std::vector<const char*> items;
   };
   const MenuSpec menus[] = {
-      {"&File", "File1",
-       {"New1", "Open1", "Save1", "SaveAs1", "SaveSelection1", nullptr, "Reopen1", nullptr, "AppendFile1", nullptr,
-        "PrintSetup1", "WSPrint1", nullptr, "HeaderLine1", nullptr, "Exit1"}},
-      {"&Edit", "Edit1", {"Cut1", "Copy1", "PasteBlock1", "PasteFile1", nullptr, "Clear1", nullptr, "SelectAllCells1"}},
-      {"&DataSheet", "DataSheet1",
+      {"&File",
+       "File1",
+       {"New1", "Open1", "Save1", "SaveAs1", "SaveSelection1", nullptr, "Reopen1", nullptr, "AppendFile1",
+        nullptr, "PrintSetup1", "WSPrint1", nullptr, "HeaderLine1", nullptr, "Exit1"}},
+      {"&Edit",
+       "Edit1",
+       {"Cut1", "Copy1", "PasteBlock1", "PasteFile1", nullptr, "Clear1", nullptr, "SelectAllCells1"}},
+      {"&DataSheet",
+       "DataSheet1",
        {"Connect1", "Disconnect1", nullptr, "Font1", "AdjustColWidth1", "ResetDefaultColumnWidths1", nullptr,
         "HideToolbar1", "Preferences1"}},
-      {"&Cases", "Cases1",
-       {"AddRows1", "InsertRows1", "DeleteRows1", nullptr, "IncludeInPlot1", "ExcludeFromPlot1", "IncludeAll1",
-        "ExcludeAll1", "ToggleCurrentRows1", "Toggleallrows1", "Filter1", nullptr, "SendToMWizard1", nullptr,
-        "LinearMapping1"}},
-      {"&Variables", "Variables1",
-       {"AddColumns1", "InsertColumns1", "DeleteColumns1", nullptr, "Tag1", "Untag1", nullptr, "RenameCol1", nullptr,
-        "PlotIn1"}},
+      {"&Cases",
+       "Cases1",
+       {"AddRows1", "InsertRows1", "DeleteRows1", nullptr, "IncludeInPlot1", "ExcludeFromPlot1",
+        "IncludeAll1", "ExcludeAll1", "ToggleCurrentRows1", "Toggleallrows1", "Filter1", nullptr,
+        "SendToMWizard1", nullptr, "LinearMapping1"}},
+      {"&Variables",
+       "Variables1",
+       {"AddColumns1", "InsertColumns1", "DeleteColumns1", nullptr, "Tag1", "Untag1", nullptr, "RenameCol1",
+        nullptr, "PlotIn1"}},
       {"&Matrix", "Matrix1", {"SVD1", "Inverse1", nullptr, "AnalysisWizard1", nullptr, "ShowTextPad1"}},
-      {"&Help", "Help1",
-       {"HelpTopics1", "Quickstart1", "HelponHelp1", nullptr, "About1", "WebSite1"}},
+      {"&Help", "Help1", {"HelpTopics1", "Quickstart1", "HelponHelp1", nullptr, "About1", "WebSite1"}},
   };
   for (const MenuSpec& m : menus) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.title));
@@ -266,7 +281,8 @@ void TVN_Wsheet::BuildMenus() {
       QAction* a = actions_.value(QString::fromLatin1(item));
       if (a->objectName() == QLatin1String("PlotIn1")) {
         auto* sub = new QMenu(a->text(), menu);
-        for (const char* apex : {"A1", "B1", "C1", "D1"}) sub->addAction(actions_.value(QString::fromLatin1(apex)));
+        for (const char* apex : {"A1", "B1", "C1", "D1"})
+          sub->addAction(actions_.value(QString::fromLatin1(apex)));
         a->setMenu(sub);
       } else if (a->objectName() == QLatin1String("Reopen1")) {
         a->setMenu(new QMenu(a->text(), menu));
@@ -293,9 +309,11 @@ void TVN_Wsheet::BuildToolBar() {
       {"WSTButtonPrint", ToolIcon::Print, "Print|Print current DataSheet.", "WSPrint1"},
       {nullptr, ToolIcon::New, nullptr, nullptr},
       {"WSTClear", ToolIcon::Clear, "Clear|Clear selected range of cells.", "Clear1"},
-      {"WSTButtonCut", ToolIcon::Cut, "Cut|Copy selected DataSheet cells to the Clipboard, then clear them.", "Cut1"},
+      {"WSTButtonCut", ToolIcon::Cut, "Cut|Copy selected DataSheet cells to the Clipboard, then clear them.",
+       "Cut1"},
       {"WSTButtonCopy", ToolIcon::Copy, "Copy|Copy selected DataSheet cells to the Clipboard.", "Copy1"},
-      {"WSTButtonPaste", ToolIcon::Paste, "Paste|Paste Clipboard contents at current location.", "PasteBlock1"},
+      {"WSTButtonPaste", ToolIcon::Paste, "Paste|Paste Clipboard contents at current location.",
+       "PasteBlock1"},
       {nullptr, ToolIcon::New, nullptr, nullptr},
       {"WSTButtonTxtPad", ToolIcon::TextPad, "TextPad|Displays (or brings to forefront) the TextPad window.",
        "ShowTextPad1"},
@@ -304,8 +322,8 @@ void TVN_Wsheet::BuildToolBar() {
        "Plot in ...|Click to select an apex to plot currently selected variable.", nullptr},
       {nullptr, ToolIcon::New, nullptr, nullptr},
       {"WSTButtonMAW", ToolIcon::Maw, "MAW ...|Opens the Matrix Analysis Wizard.", "AnalysisWizard1"},
-      {"WSTButtonSendToMAW", ToolIcon::AddToMaw, "Add to MAW|Add currently selected cases to the MAW input matrix.",
-       "SendToMWizard1"},
+      {"WSTButtonSendToMAW", ToolIcon::AddToMaw,
+       "Add to MAW|Add currently selected cases to the MAW input matrix.", "SendToMWizard1"},
       {"WSTButtonMapping", ToolIcon::Mapping,
        "Coordinate Mapping ...|Perform coordinate mapping (the current row/case selection shoud define the "
        "transformation matrix).",
@@ -405,7 +423,8 @@ void TVN_Wsheet::BuildPopup() {
     PreparePopup();
     popup_->popup(grid_->viewport()->mapToGlobal(pos));
   });
-  for (QHeaderView* header : {static_cast<QHeaderView*>(grid_->NameHeader()), static_cast<QHeaderView*>(grid_->CaseHeader())}) {
+  for (QHeaderView* header :
+       {static_cast<QHeaderView*>(grid_->NameHeader()), static_cast<QHeaderView*>(grid_->CaseHeader())}) {
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(header, &QWidget::customContextMenuRequested, this, [this, header](const QPoint& pos) {
       if (editing_) return;
@@ -452,14 +471,16 @@ QString TVN_Wsheet::StatusPanel(int panel) const { return panels_[panel]->text()
 
 void TVN_Wsheet::WireGrid() {
   auto* delegate = static_cast<SheetDelegate*>(grid_->itemDelegate());
-  connect(delegate, &SheetDelegate::EditorOpened, this, [this](QWidget* editor, int, int, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    sheet_.EditStartText.assign(utf8.constData(), static_cast<size_t>(utf8.size()));
-    sheet_.EditLastText = sheet_.EditStartText;
-    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-      connect(line, &QLineEdit::textEdited, this, [this](const QString& t) { sheet_.EditLastText = t.toUtf8().toStdString(); });
-    }
-  });
+  connect(delegate, &SheetDelegate::EditorOpened, this,
+          [this](QWidget* editor, int, int, const QString& text) {
+            const QByteArray utf8 = text.toUtf8();
+            sheet_.EditStartText.assign(utf8.constData(), static_cast<size_t>(utf8.size()));
+            sheet_.EditLastText = sheet_.EditStartText;
+            if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+              connect(line, &QLineEdit::textEdited, this,
+                      [this](const QString& t) { sheet_.EditLastText = t.toUtf8().toStdString(); });
+            }
+          });
   connect(grid_, &SheetTable::EditorClosed, this, [this](bool) {
     if (editing_ && !committing_) EndCellEdit();
   });
@@ -508,7 +529,8 @@ void TVN_Wsheet::WireGrid() {
     connect(header, &SheetHeader::CellDoubleClicked, this, &TVN_Wsheet::OnHeaderDoubleClicked);
   }
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TVN_Wsheet::OnCurrentChanged);
-  connect(grid_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TVN_Wsheet::OnViewSelectionChanged);
+  connect(grid_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &TVN_Wsheet::OnViewSelectionChanged);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdateCommands(); });
 }
 
@@ -707,7 +729,8 @@ void TVN_Wsheet::EndCellEdit() {
   if (!editing_) return;
   editing_ = false;
   if (!committing_) grid_->CloseEditor();
-  for (auto it = editKeys_.cbegin(); it != editKeys_.cend(); ++it) actions_.value(it.key())->setShortcut(it.value());
+  for (auto it = editKeys_.cbegin(); it != editKeys_.cend(); ++it)
+    actions_.value(it.key())->setShortcut(it.value());
   editKeys_.clear();
   UpdateCommands();
 }
@@ -820,9 +843,10 @@ void TVN_Wsheet::About1Click() {
   auto* version = new QLabel(QStringLiteral("Version ") + VersionString(), &box);
   version->setObjectName(QStringLiteral("AboutVersion"));
   layout->addWidget(version);
-  layout->addWidget(new QLabel(QStringLiteral("Singular value decomposition, coordinate mapping and "
-                                              "triangular and tetrahedral diagrams for petrology and geochemistry."),
-                               &box));
+  layout->addWidget(
+      new QLabel(QStringLiteral("Singular value decomposition, coordinate mapping and "
+                                "triangular and tetrahedral diagrams for petrology and geochemistry."),
+                 &box));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
   connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
   layout->addWidget(buttons);
@@ -1002,11 +1026,13 @@ void TVN_Wsheet::AdjustColWidth1Click() {
     int width = icon ? 17 : 8;
     for (int r = std::max(s.Top, 1); r <= s.Bottom && r < sheet_.RowCount(); ++r) {
       const std::string_view t = sheet_.Cell(c, r);
-      width = std::max(width, fm.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()))));
+      width = std::max(width,
+                       fm.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()))));
     }
     const std::string_view n = sheet_.Name(c);
-    width = std::max(width, boldMetrics.horizontalAdvance(QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()))) +
-                                (icon ? 20 : 0));
+    width = std::max(
+        width, boldMetrics.horizontalAdvance(QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()))) +
+                   (icon ? 20 : 0));
     width += 4;
     if (grid_->NameHeader()->sectionSize(c - 1) != width) grid_->NameHeader()->resizeSection(c - 1, width);
   }

@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "datasheet/commandstate.h"
 #include "app/windowplacement.h"
+#include "datasheet/commandstate.h"
 #include "datasheet/datafiles.h"
 #include "datasheet/sheet.h"
 

@@ -9,7 +9,6 @@
 namespace varnel {
 namespace {
 
-
 std::string NewName(int col) { return "New " + std::to_string(col) + "#"; }
 
 const QString BlankQuestionCases =
@@ -19,7 +18,8 @@ const QString BlankQuestionVariables =
 
 // Asks whether to start afresh; runs New on Yes.
 void OfferBlankSheet(Sheet& sheet, const QString& question) {
-  if (sheet.Prompt().Message(BoxKind::Confirmation, question, Button::Yes | Button::Cancel) != Button::Yes) return;
+  if (sheet.Prompt().Message(BoxKind::Confirmation, question, Button::Yes | Button::Cancel) != Button::Yes)
+    return;
   sheet.View().ProcessEvents();
   sheet.New1Click();
 }
@@ -173,7 +173,8 @@ void InsertVariables(Sheet& sheet) {
   sheet.View().SetBusy(true);
   std::array<int, GraphSelectorCount> chosen{};
   if (sheet.Connected)
-    for (GraphSelector s : AllGraphSelectors) chosen[static_cast<std::size_t>(s)] = sheet.Graph().SelectorItem(s);
+    for (GraphSelector s : AllGraphSelectors)
+      chosen[static_cast<std::size_t>(s)] = sheet.Graph().SelectorItem(s);
   const Selection kept = sheet.Sel;
   const int left = std::max(std::min(kept.Left, kept.Right), 1);
   const int n = std::abs(kept.Right - kept.Left) + 1;
@@ -208,7 +209,8 @@ void DeleteVariables(Sheet& sheet) {
   sheet.View().SetBusy(true);
   std::array<int, GraphSelectorCount> chosen{};
   if (sheet.Connected)
-    for (GraphSelector s : AllGraphSelectors) chosen[static_cast<std::size_t>(s)] = sheet.Graph().SelectorItem(s);
+    for (GraphSelector s : AllGraphSelectors)
+      chosen[static_cast<std::size_t>(s)] = sheet.Graph().SelectorItem(s);
   sheet.RemoveColumns(left, n);
   sheet.Sel = Selection{std::max(left - 1, 1), 1, std::max(left - 1, 1), 1};
   sheet.ColumnsMode = false;

@@ -12,13 +12,20 @@ namespace {
 template <typename T>
 bool Compare(int op, const T& a, const T& b) {
   switch (op) {
-    case OpEqual: return a == b;
-    case OpGreater: return a > b;
-    case OpLess: return a < b;
-    case OpGreaterEqual: return a >= b;
-    case OpLessEqual: return a <= b;
-    case OpDifferent: return a != b;
-    default: return false;
+    case OpEqual:
+      return a == b;
+    case OpGreater:
+      return a > b;
+    case OpLess:
+      return a < b;
+    case OpGreaterEqual:
+      return a >= b;
+    case OpLessEqual:
+      return a <= b;
+    case OpDifferent:
+      return a != b;
+    default:
+      return false;
   }
 }
 
@@ -44,12 +51,14 @@ bool FilterTest(const FilterCondition& c, std::string_view cell, char decimalSep
     if (ReadNumber(cell, decimalSeparator, v)) return Compare(c.FilterOp, v, c.FilterNumber);
     return Compare(c.FilterOp, cell, text);
   }
-  if (c.FilterOp == OpEqual && c.ValidateSubstrings) return !text.empty() && cell.find(text) != std::string_view::npos;
+  if (c.FilterOp == OpEqual && c.ValidateSubstrings)
+    return !text.empty() && cell.find(text) != std::string_view::npos;
   return Compare(c.FilterOp, cell, text);
 }
 
-void RunFilter(Sheet& sheet, int col, const FilterCondition& first, const std::optional<FilterCondition>& second,
-               bool andCombination, bool include, char decimalSeparator) {
+void RunFilter(Sheet& sheet, int col, const FilterCondition& first,
+               const std::optional<FilterCondition>& second, bool andCombination, bool include,
+               char decimalSeparator) {
   if (first.FilterOp == OpNone) return;
   sheet.View().SetBusy(true);
   const std::string_view target = include ? "Y" : "N";

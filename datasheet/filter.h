@@ -15,7 +15,15 @@ namespace varnel {
 class Sheet;
 
 // The relational operators by their list index.
-enum FilterOperator : int { OpNone = 0, OpEqual, OpGreater, OpLess, OpGreaterEqual, OpLessEqual, OpDifferent };
+enum FilterOperator : int {
+  OpNone = 0,
+  OpEqual,
+  OpGreater,
+  OpLess,
+  OpGreaterEqual,
+  OpLessEqual,
+  OpDifferent
+};
 
 struct FilterCondition {
   int FilterOp = OpNone;
@@ -26,7 +34,8 @@ struct FilterCondition {
 
   // A condition from an operator and the value text: numeric when the text
   // reads as a number.
-  static FilterCondition Make(int op, std::string_view valueText, bool validateSubstrings, char decimalSeparator);
+  static FilterCondition Make(int op, std::string_view valueText, bool validateSubstrings,
+                              char decimalSeparator);
 };
 
 // Whether one cell meets the condition. A cell that is not a number is
@@ -36,8 +45,9 @@ bool FilterTest(const FilterCondition& condition, std::string_view cellText, cha
 // Marks the cases of column col that meet the condition (or both conditions,
 // or either) with "Y" (include) or "N"; the other cases keep their marks.
 // Every case is tested, however many there are.
-void RunFilter(Sheet& sheet, int col, const FilterCondition& first, const std::optional<FilterCondition>& second,
-               bool andCombination, bool include, char decimalSeparator);
+void RunFilter(Sheet& sheet, int col, const FilterCondition& first,
+               const std::optional<FilterCondition>& second, bool andCombination, bool include,
+               char decimalSeparator);
 
 // The value lists of the filter dialog: the column's cells, sorted without
 // regard to case, one of each, without the variable's own name.

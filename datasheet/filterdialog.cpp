@@ -78,7 +78,8 @@ TVN_Filter::TVN_Filter(QWidget* parent) : QDialog(parent) {
 
 void TVN_Filter::Prepare(const Sheet& sheet, int col) {
   const std::string_view name = sheet.Name(col);
-  FGroupBoxVarName->setTitle(QLatin1Char(' ') + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+  FGroupBoxVarName->setTitle(QLatin1Char(' ') +
+                             QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
                              QLatin1Char(' '));
   FCBRelOp1->setCurrentIndex(0);
   FCBRelOp2->setCurrentIndex(0);

@@ -14,8 +14,8 @@ enum class GraphSelector { A, B, C, D, Label, SymbolShape, SymbolSize, SymbolCol
 inline constexpr int GraphSelectorCount = 9;
 
 inline constexpr GraphSelector AllGraphSelectors[GraphSelectorCount] = {
-    GraphSelector::A,     GraphSelector::B,          GraphSelector::C,
-    GraphSelector::D,     GraphSelector::Label,      GraphSelector::SymbolShape,
+    GraphSelector::A,          GraphSelector::B,           GraphSelector::C,
+    GraphSelector::D,          GraphSelector::Label,       GraphSelector::SymbolShape,
     GraphSelector::SymbolSize, GraphSelector::SymbolColor, GraphSelector::TieLine};
 
 inline bool IsApexSelector(GraphSelector s) {

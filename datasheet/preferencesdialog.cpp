@@ -41,7 +41,8 @@ TVN_Prefs::TVN_Prefs(QWidget* parent) : QDialog(parent) {
 
   PChkBoxBackupWanted = new QCheckBox(QStringLiteral("&Backup files"), this);
   PChkBoxSavePrefs = new QCheckBox(QStringLiteral("&Save settings and preferences on exit"), this);
-  PChkBoxParseWarnings = new QCheckBox(QStringLiteral("&Give warnings on non-fatal file-reading errors"), this);
+  PChkBoxParseWarnings =
+      new QCheckBox(QStringLiteral("&Give warnings on non-fatal file-reading errors"), this);
   PChkBoxAutoConnect = new QCheckBox(QStringLiteral("C&onnect Graphs upon loading a file"), this);
   PChkBoxDisconnect = new QCheckBox(QStringLiteral("&Disconnect Graphs when using the MAW"), this);
   for (QCheckBox* box :

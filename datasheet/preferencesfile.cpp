@@ -22,7 +22,8 @@ void GraphSettingsKeys::Read(const IniFile& ini) {
   LabelFontSize = ini.ReadInteger(Settings, QStringLiteral("LabelFontSize"), LabelFontSize);
   ApexFontName = ini.ReadString(Settings, QStringLiteral("ApexFontName"), ApexFontName);
   ApexFontSize = ini.ReadInteger(Settings, QStringLiteral("ApexFontSize"), ApexFontSize);
-  DefaultDiagramPenWidth = ini.ReadInteger(Settings, QStringLiteral("DefaultDiagramPenWidth"), DefaultDiagramPenWidth);
+  DefaultDiagramPenWidth =
+      ini.ReadInteger(Settings, QStringLiteral("DefaultDiagramPenWidth"), DefaultDiagramPenWidth);
   DefaultTiePenWidth = ini.ReadInteger(Settings, QStringLiteral("DefaultTiePenWidth"), DefaultTiePenWidth);
   DefSymShape = ini.ReadInteger(Settings, QStringLiteral("DefSymShape"), DefSymShape);
   InfinityLineLengthFactor =
@@ -36,11 +37,15 @@ void GraphSettingsKeys::Read(const IniFile& ini) {
   DefaultFileBMPWidth = ini.ReadInteger(Export, QStringLiteral("DefaultFileBMPWidth"), DefaultFileBMPWidth);
   DefaultClpBMPWidth = ini.ReadInteger(Export, QStringLiteral("DefaultClpBMPWidth"), DefaultClpBMPWidth);
   // The formats are written as the names of what they select.
-  const QString clip = ini.ReadString(Export, QStringLiteral("DefaultClipboardFormat"), QStringLiteral("EnhMetafile"));
-  DefaultClipboardFormat = clip == QLatin1String("Metafile") ? QStringLiteral("Metafile") : QStringLiteral("Bitmap");
-  const QString file = ini.ReadString(Export, QStringLiteral("DefaultFileFormat"), QStringLiteral("EnhMetafile"));
-  DefaultFileFormat = file == QLatin1String("Metafile") || file == QLatin1String("EnhMetafile") ? file
-                                                                                                 : QStringLiteral("Bitmap");
+  const QString clip =
+      ini.ReadString(Export, QStringLiteral("DefaultClipboardFormat"), QStringLiteral("EnhMetafile"));
+  DefaultClipboardFormat =
+      clip == QLatin1String("Metafile") ? QStringLiteral("Metafile") : QStringLiteral("Bitmap");
+  const QString file =
+      ini.ReadString(Export, QStringLiteral("DefaultFileFormat"), QStringLiteral("EnhMetafile"));
+  DefaultFileFormat = file == QLatin1String("Metafile") || file == QLatin1String("EnhMetafile")
+                          ? file
+                          : QStringLiteral("Bitmap");
 }
 
 void LoadPreferences(const IniFile& ini, Preferences& p) {
@@ -52,8 +57,10 @@ void LoadPreferences(const IniFile& ini, Preferences& p) {
   p.BackupWanted = ini.ReadBool(Prefs, QStringLiteral("BackupWanted"), p.BackupWanted);
   p.ParseWarnings = ini.ReadBool(Prefs, QStringLiteral("ParseWarnings"), p.ParseWarnings);
   // A sheet needs at least one variable and one case.
-  p.DefaultColCount = std::max(ini.ReadInteger(Prefs, QStringLiteral("DefaultColCount"), p.DefaultColCount), 1);
-  p.DefaultRowCount = std::max(ini.ReadInteger(Prefs, QStringLiteral("DefaultRowCount"), p.DefaultRowCount), 1);
+  p.DefaultColCount =
+      std::max(ini.ReadInteger(Prefs, QStringLiteral("DefaultColCount"), p.DefaultColCount), 1);
+  p.DefaultRowCount =
+      std::max(ini.ReadInteger(Prefs, QStringLiteral("DefaultRowCount"), p.DefaultRowCount), 1);
   p.SheetFontName = ini.ReadString(Prefs, QStringLiteral("SheetFontName"), p.SheetFontName);
   const int size = ini.ReadInteger(Prefs, QStringLiteral("SheetFontSize"), p.SheetFontSize);
   if (size > 0) p.SheetFontSize = size;

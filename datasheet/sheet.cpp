@@ -1,13 +1,12 @@
 #include "datasheet/sheet.h"
 
-#include "app/dialogparts.h"
-
 #include <algorithm>
 #include <cmath>
 
+#include "app/dialogparts.h"
+
 namespace varnel {
 namespace {
-
 
 // Re-reads a selector in the graph engine by its kind.
 void RereadSelector(GraphLink& graph, GraphSelector s) {
@@ -36,7 +35,8 @@ void Sheet::InsertRows(int at, int count) {
   if (count <= 0) return;
   at = std::clamp(at, 1, rowCount_);
   view_->BeginChange(SheetView::Change::InsertRows, at, count);
-  for (auto& column : columns_) column.insert(column.begin() + at, static_cast<std::size_t>(count), CellText());
+  for (auto& column : columns_)
+    column.insert(column.begin() + at, static_cast<std::size_t>(count), CellText());
   rowCount_ += count;
   view_->EndChange();
 }
@@ -118,9 +118,10 @@ void Sheet::ClearAllCells() {
 
 Button Sheet::AskSaveChanges() {
   if (Saved) return Button::No;
-  return prompter_.Message(BoxKind::Confirmation,
-                           QStringLiteral("DataSheet file ") + FileName + QStringLiteral(" has changed.\n\rSave modifications?"),
-                           Button::Yes | Button::No | Button::Cancel);
+  return prompter_.Message(
+      BoxKind::Confirmation,
+      QStringLiteral("DataSheet file ") + FileName + QStringLiteral(" has changed.\n\rSave modifications?"),
+      Button::Yes | Button::No | Button::Cancel);
 }
 
 bool Sheet::New1Click() {
@@ -159,7 +160,6 @@ void Sheet::SetFileName(const QString& path) {
   FileName = path;
   view_->CaptionsChanged();
 }
-
 
 QString Sheet::SheetCaption() const { return FileNameOnly(FileName) + QStringLiteral(" - VarnelData"); }
 

@@ -57,21 +57,41 @@ Qt::ItemFlags SheetModel::flags(const QModelIndex& index) const {
 void SheetModel::BeginChange(SheetView::Change change, int first, int count) {
   pending_ = change;
   switch (change) {
-    case SheetView::Change::Reset: beginResetModel(); break;
-    case SheetView::Change::InsertRows: beginInsertRows(QModelIndex(), first - 1, first + count - 2); break;
-    case SheetView::Change::RemoveRows: beginRemoveRows(QModelIndex(), first - 1, first + count - 2); break;
-    case SheetView::Change::InsertColumns: beginInsertColumns(QModelIndex(), first - 1, first + count - 2); break;
-    case SheetView::Change::RemoveColumns: beginRemoveColumns(QModelIndex(), first - 1, first + count - 2); break;
+    case SheetView::Change::Reset:
+      beginResetModel();
+      break;
+    case SheetView::Change::InsertRows:
+      beginInsertRows(QModelIndex(), first - 1, first + count - 2);
+      break;
+    case SheetView::Change::RemoveRows:
+      beginRemoveRows(QModelIndex(), first - 1, first + count - 2);
+      break;
+    case SheetView::Change::InsertColumns:
+      beginInsertColumns(QModelIndex(), first - 1, first + count - 2);
+      break;
+    case SheetView::Change::RemoveColumns:
+      beginRemoveColumns(QModelIndex(), first - 1, first + count - 2);
+      break;
   }
 }
 
 void SheetModel::EndChange() {
   switch (pending_) {
-    case SheetView::Change::Reset: endResetModel(); break;
-    case SheetView::Change::InsertRows: endInsertRows(); break;
-    case SheetView::Change::RemoveRows: endRemoveRows(); break;
-    case SheetView::Change::InsertColumns: endInsertColumns(); break;
-    case SheetView::Change::RemoveColumns: endRemoveColumns(); break;
+    case SheetView::Change::Reset:
+      endResetModel();
+      break;
+    case SheetView::Change::InsertRows:
+      endInsertRows();
+      break;
+    case SheetView::Change::RemoveRows:
+      endRemoveRows();
+      break;
+    case SheetView::Change::InsertColumns:
+      endInsertColumns();
+      break;
+    case SheetView::Change::RemoveColumns:
+      endRemoveColumns();
+      break;
   }
 }
 

@@ -25,7 +25,9 @@ class SheetModel : public QAbstractTableModel {
 
   void SetCellTint(const QColor& tint) { tint_ = tint; }
   // Called with (column, row, text) when the cell editor commits.
-  void SetCommitHandler(std::function<void(int, int, const QString&)> handler) { commit_ = std::move(handler); }
+  void SetCommitHandler(std::function<void(int, int, const QString&)> handler) {
+    commit_ = std::move(handler);
+  }
 
   // Structure and content changes of the sheet, in grid indices.
   void BeginChange(SheetView::Change change, int first, int count);

@@ -13,7 +13,6 @@
 namespace varnel {
 namespace {
 
-
 // The icon of the first selector that has chosen the column, or -1.
 int SelectorIcon(Sheet& sheet, int col) {
   if (!sheet.Connected) return -1;
@@ -68,7 +67,8 @@ void SheetHeader::paintSection(QPainter* painter, const QRect& rect, int logical
     }
   } else if (gridIndex < sheet_.RowCount()) {
     painter->drawPixmap(rect.left(), iconTop, HeaderImage(sheet_.Included(gridIndex) ? 9 : 10));
-    painter->drawText(rect.adjusted(15, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter, QString::number(gridIndex));
+    painter->drawText(rect.adjusted(15, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                      QString::number(gridIndex));
   }
   painter->restore();
 }
@@ -133,7 +133,8 @@ void SheetHeader::mouseMoveEvent(QMouseEvent* event) {
   // Past the edge the view scrolls one case (variable) per move.
   auto* table = qobject_cast<QTableView*>(parentWidget());
   if (table) {
-    QScrollBar* bar = orientation() == Qt::Vertical ? table->verticalScrollBar() : table->horizontalScrollBar();
+    QScrollBar* bar =
+        orientation() == Qt::Vertical ? table->verticalScrollBar() : table->horizontalScrollBar();
     const int along = orientation() == Qt::Vertical ? pos.y() : pos.x();
     const int extent = orientation() == Qt::Vertical ? height() : width();
     if (along > extent && bar->value() < bar->maximum())
@@ -164,7 +165,8 @@ void SheetHeader::mouseDoubleClickEvent(QMouseEvent* event) {
   emit CellDoubleClicked(cell.x(), cell.y());
 }
 
-void SheetDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void SheetDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const {
   QStyleOptionViewItem opt = option;
   initStyleOption(&opt, index);
   const bool selected = opt.state & QStyle::State_Selected;
@@ -276,7 +278,8 @@ void SheetTable::keyPressEvent(QKeyEvent* event) {
 
 void SheetTable::mouseDoubleClickEvent(QMouseEvent* event) {
   const QModelIndex index = indexAt(event->position().toPoint());
-  if (event->button() == Qt::LeftButton && index.isValid()) emit DataCellDoubleClicked(index.column() + 1, index.row() + 1);
+  if (event->button() == Qt::LeftButton && index.isValid())
+    emit DataCellDoubleClicked(index.column() + 1, index.row() + 1);
 }
 
 bool SheetTable::eventFilter(QObject* watched, QEvent* event) {

@@ -15,7 +15,8 @@ namespace {
 // Answers every box with Ignore or OK and opens no dialog.
 struct QuietPrompter : varnel::Prompter {
   varnel::Button Message(varnel::BoxKind, const QString&, varnel::Buttons buttons) override {
-    return (buttons & static_cast<unsigned>(varnel::Button::Ignore)) ? varnel::Button::Ignore : varnel::Button::Ok;
+    return (buttons & static_cast<unsigned>(varnel::Button::Ignore)) ? varnel::Button::Ignore
+                                                                     : varnel::Button::Ok;
   }
   std::optional<QString> OpenFileName(const varnel::FileDialogSpec&) override { return std::nullopt; }
   std::optional<QString> SaveFileName(const varnel::FileDialogSpec&) override { return std::nullopt; }

@@ -10,10 +10,7 @@
 #include "matrix/selectionmatrix.h"
 
 namespace varnel {
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 std::string GeneralNumberText(Real value, char sep) {
   if (!IsFinite(value)) return value != value ? "NAN" : (value < 0 ? "-INF" : "INF");
@@ -53,15 +50,17 @@ std::string GeneralNumberText(Real value, char sep) {
 
 Real DefaultWeight(std::string_view name) { return name.find('+') != std::string_view::npos ? 100 : 1; }
 
-int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool weighted, const IVector& list,
-                     const MappingOptions& options, char sep, const std::function<void()>& processEvents) {
+int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool weighted,
+                     const IVector& list, const MappingOptions& options, char sep,
+                     const std::function<void()>& processEvents) {
   SheetView& view = sheet.View();
   view.SetBusy(true);
   auto t = std::make_unique<FMatrix>();
   auto v = std::make_unique<FMatrix>();
   FVector w, weights;
   for (int k = 1; k <= nOld; ++k)
-    weights[k] = weighted && static_cast<std::size_t>(k) <= options.Weights.size() ? options.Weights[k - 1] : 1;
+    weights[k] =
+        weighted && static_cast<std::size_t>(k) <= options.Weights.size() ? options.Weights[k - 1] : 1;
   int code = SelectionToFMatrix(sheet, *t, top, bottom, true, list, nOld, sep);
   if (code != 0) {
     view.SetBusy(false);
@@ -80,7 +79,8 @@ int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool
     view.SetBusy(false);
     if (sheet.Prompt().Message(
             BoxKind::Warning,
-            QStringLiteral("Warning: Input transformation matrix contains intrinsic degeneracies.\n\rContinue?"),
+            QStringLiteral(
+                "Warning: Input transformation matrix contains intrinsic degeneracies.\n\rContinue?"),
             Button::Yes | Button::No) != Button::Yes)
       return 0;
     view.SetBusy(true);
@@ -136,15 +136,17 @@ int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool
   return 0;
 }
 
-MappingOutcome RunMappingCommand(Sheet& sheet, char sep,
-                                 const std::function<bool(MappingOptions&, int, int, bool, const IVector&)>& showDialog,
-                                 const std::function<void()>& processEvents) {
+MappingOutcome RunMappingCommand(
+    Sheet& sheet, char sep,
+    const std::function<bool(MappingOptions&, int, int, bool, const IVector&)>& showDialog,
+    const std::function<void()>& processEvents) {
   if (!sheet.RowsMode) {
     sheet.Prompt().Message(
         BoxKind::Information,
-        QStringLiteral("Variable Mapping: This command requires that a contiguous range of rows has been previously "
-                       "selected. The cases comprised in this range should specify the composition of the new "
-                       "variables in terms of the current set. See help for the Mapping command for more information."),
+        QStringLiteral(
+            "Variable Mapping: This command requires that a contiguous range of rows has been previously "
+            "selected. The cases comprised in this range should specify the composition of the new "
+            "variables in terms of the current set. See help for the Mapping command for more information."),
         Only(Button::Ok));
     return MappingOutcome::Refused;
   }
@@ -163,7 +165,8 @@ MappingOutcome RunMappingCommand(Sheet& sheet, char sep,
   if (weighted)
     for (int k = 1; k <= nOld; ++k) options.Weights.push_back(DefaultWeight(sheet.Name(list[k])));
   if (!showDialog(options, nOld, nNew, weighted, list)) return MappingOutcome::Cancelled;
-  const int code = LinearMapCompute(sheet, s.Top, s.Bottom, nOld, nNew, weighted, list, options, sep, processEvents);
+  const int code =
+      LinearMapCompute(sheet, s.Top, s.Bottom, nOld, nNew, weighted, list, options, sep, processEvents);
   if (code == -1) return MappingOutcome::Failed;
   if (code != 0) {
     ComputationError(code, "Linear Mapping: ", sink);

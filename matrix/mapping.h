@@ -12,8 +12,8 @@
 namespace varnel {
 
 struct MappingOptions {
-  int NamesColumn = 0;     // grid column naming the new variables; 0 for "(None)"
-  bool MapAll = false;     // map excluded cases too
+  int NamesColumn = 0;         // grid column naming the new variables; 0 for "(None)"
+  bool MapAll = false;         // map excluded cases too
   bool Computational = false;  // use the computational zero instead of Threshold
   Real Threshold = 0.0009L;
   std::vector<Real> Weights;  // one per old variable, in weighted mode
@@ -33,8 +33,8 @@ Real DefaultWeight(std::string_view name);
 // tagged columns. Returns 0; 4 when a defining case is not numeric; -1
 // after the rank step reported an SVD failure. Nothing changes unless the
 // result is 0 and the degeneracy question, when asked, is answered Yes.
-int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool weighted, const IVector& list,
-                     const MappingOptions& options, char decimalSeparator,
+int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool weighted,
+                     const IVector& list, const MappingOptions& options, char decimalSeparator,
                      const std::function<void()>& processEvents = {});
 
 // The whole command after its dialog: checks, then the computation, with

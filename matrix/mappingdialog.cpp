@@ -97,7 +97,8 @@ void TVN_LMapd::Prepare(const Sheet& sheet, int nOld, int nNew, bool weighted, c
     names_ << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
   }
   if (weighted) {
-    LMPInfo->setText(QStringLiteral("Old (untagged) variables: %1  <-->  New variables: %2").arg(nOld).arg(nNew));
+    LMPInfo->setText(
+        QStringLiteral("Old (untagged) variables: %1  <-->  New variables: %2").arg(nOld).arg(nNew));
     LMStringGridWeights->blockSignals(true);
     LMStringGridWeights->setColumnCount(nOld);
     for (int c = 0; c < nOld; ++c) {
@@ -119,8 +120,9 @@ void TVN_LMapd::Prepare(const Sheet& sheet, int nOld, int nNew, bool weighted, c
 void TVN_LMapd::WriteWeights() {
   LMStringGridWeights->blockSignals(true);
   for (int c = 0; c < static_cast<int>(weights_.size()) && c < LMStringGridWeights->columnCount(); ++c)
-    LMStringGridWeights->setItem(1, c,
-                                 new QTableWidgetItem(QString::fromStdString(GeneralNumberText(weights_[c], DecimalSeparator()))));
+    LMStringGridWeights->setItem(
+        1, c,
+        new QTableWidgetItem(QString::fromStdString(GeneralNumberText(weights_[c], DecimalSeparator()))));
   LMStringGridWeights->blockSignals(false);
 }
 
@@ -135,7 +137,8 @@ void TVN_LMapd::LMStringGridWeightsExit() {
     weights_[k] = std::fabs(weights_[k]);
     if (weights_[k] == 0) {
       prompter_.Message(BoxKind::Warning,
-                        QStringLiteral("Row Weights: Zero entry for component ") + names_.value(static_cast<int>(k)) +
+                        QStringLiteral("Row Weights: Zero entry for component ") +
+                            names_.value(static_cast<int>(k)) +
                             QStringLiteral("\n\rThis entry will be (re)set to 1.0"),
                         Only(Button::Ok));
       weights_[k] = 1;
@@ -144,7 +147,9 @@ void TVN_LMapd::LMStringGridWeightsExit() {
   WriteWeights();
 }
 
-void TVN_LMapd::LMChkBComputationalClick() { LMFEditZeroThreshold->setEnabled(!LMChkBComputational->isChecked()); }
+void TVN_LMapd::LMChkBComputationalClick() {
+  LMFEditZeroThreshold->setEnabled(!LMChkBComputational->isChecked());
+}
 
 bool TVN_LMapd::eventFilter(QObject* watched, QEvent* event) {
   if (watched == LMStringGridWeights && event->type() == QEvent::FocusOut) LMStringGridWeightsExit();

@@ -39,7 +39,8 @@ TVn_SVD::TVn_SVD(Prompter& prompter, QWidget* parent, bool inverse) : QDialog(pa
   ChkBoxVarNames = new QCheckBox(QStringLiteral(" Output &variable names"), this);
   ChkBoxTranspose = new QCheckBox(QStringLiteral(" &Put rows into columns (transpose)"), this);
   ChkBoxVectorizeW = new QCheckBox(QStringLiteral(" Output &W matrix as a vector"), this);
-  for (QCheckBox* box : {ChkBoxCaseNumbers, ChkBoxCaseNames, ChkBoxVarNames, ChkBoxTranspose, ChkBoxVectorizeW})
+  for (QCheckBox* box :
+       {ChkBoxCaseNumbers, ChkBoxCaseNames, ChkBoxVarNames, ChkBoxTranspose, ChkBoxVectorizeW})
     box->setChecked(true);
   ChkBoxCaseNumbers->setObjectName(QStringLiteral("ChkBoxCaseNumbers"));
   ChkBoxCaseNames->setObjectName(QStringLiteral("ChkBoxCaseNames"));

@@ -6,8 +6,8 @@
 #include "app/dialogparts.h"
 #include "app/reporttarget.h"
 #include "core/computationerror.h"
-#include "core/svd.h"
 #include "core/lu.h"
+#include "core/svd.h"
 #include "datasheet/datafile.h"
 #include "matrix/selectionmatrix.h"
 
@@ -69,7 +69,6 @@ void InputMatrix(const Sheet& sheet, const MatrixReportOptions& o, const FMatrix
   }
 }
 
-
 }  // namespace
 
 int ReportTabWidth(int fontSize, int style) {
@@ -93,8 +92,7 @@ int SVDReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, i
     sheet.View().SetBusy(false);
     return code;
   }
-  const int dashes =
-      Header(QStringLiteral("Singular Value Decomposition (SVD) results."), env, out);
+  const int dashes = Header(QStringLiteral("Singular Value Decomposition (SVD) results."), env, out);
   InputMatrix(sheet, o, *m, variables, cases, list, top, bottom, dashes, sep, out);
 
   if (env.ProcessEvents) env.ProcessEvents();
@@ -130,13 +128,15 @@ int SVDReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, i
              QStringLiteral(" (up to a computational zero threshold of ") +
              Text(FormatFNumber(StyleExp, t, sep)) + QStringLiteral(").");
   out << QStringLiteral("Matrix Rank is ") + QString::number(cols - z2) +
-             QStringLiteral(" (up to the specified zero threshold [") + o.ThresholdText + QStringLiteral("]).");
+             QStringLiteral(" (up to the specified zero threshold [") + o.ThresholdText +
+             QStringLiteral("]).");
   sheet.View().SetBusy(false);
   return 0;
 }
 
-int InverseReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, int cases, const IVector& list,
-                  const Selection& selection, const ReportEnvironment& env, QStringList& out) {
+int InverseReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, int cases,
+                  const IVector& list, const Selection& selection, const ReportEnvironment& env,
+                  QStringList& out) {
   sheet.View().SetBusy(true);
   const int top = std::max(selection.Top, 1);
   const int bottom = selection.Bottom;
@@ -166,8 +166,8 @@ int InverseReport(const Sheet& sheet, const MatrixReportOptions& o, int variable
 
 namespace {
 
-using ReportFunction = int (*)(const Sheet&, const MatrixReportOptions&, int, int, const IVector&, const Selection&,
-                               const ReportEnvironment&, QStringList&);
+using ReportFunction = int (*)(const Sheet&, const MatrixReportOptions&, int, int, const IVector&,
+                               const Selection&, const ReportEnvironment&, QStringList&);
 
 CommandOutcome RunMatrixCommand(Sheet& sheet, const MatrixCommandContext& context, const QString& prefix,
                                 bool square, ReportFunction report, const QString& errorLine) {
@@ -180,12 +180,13 @@ CommandOutcome RunMatrixCommand(Sheet& sheet, const MatrixCommandContext& contex
     return CommandOutcome::Refused;
   }
   if (square && variables != cases) {
-    sheet.Prompt().Message(BoxKind::Error,
-                           QStringLiteral("Number of untagged variables must be equal to that of selected rows.\n\r"
-                                          "Currently there are %1 untagged variables and %2 selected rows.")
-                               .arg(variables)
-                               .arg(cases),
-                           Only(Button::Ok));
+    sheet.Prompt().Message(
+        BoxKind::Error,
+        QStringLiteral("Number of untagged variables must be equal to that of selected rows.\n\r"
+                       "Currently there are %1 untagged variables and %2 selected rows.")
+            .arg(variables)
+            .arg(cases),
+        Only(Button::Ok));
     return CommandOutcome::Refused;
   }
   MatrixReportOptions options;
@@ -218,8 +219,9 @@ CommandOutcome RunSvdCommand(Sheet& sheet, const MatrixCommandContext& context) 
 }
 
 CommandOutcome RunInverseCommand(Sheet& sheet, const MatrixCommandContext& context) {
-  return RunMatrixCommand(sheet, context, QStringLiteral("Matrix Inverse: "), true, &InverseReport,
-                          QStringLiteral("***ERROR: COMPUTATION OF MATRIX INVERSE COULD NOT BE COMPLETED***"));
+  return RunMatrixCommand(
+      sheet, context, QStringLiteral("Matrix Inverse: "), true, &InverseReport,
+      QStringLiteral("***ERROR: COMPUTATION OF MATRIX INVERSE COULD NOT BE COMPLETED***"));
 }
 
 }  // namespace varnel

@@ -38,12 +38,14 @@ struct ReportEnvironment {
 // The report lines of the singular value decomposition of the selected cases
 // x untagged variables. Returns 0 or a computation error code; the lines
 // written before a failure stay in out.
-int SVDReport(const Sheet& sheet, const MatrixReportOptions& options, int variables, int cases, const IVector& list,
-              const Selection& selection, const ReportEnvironment& env, QStringList& out);
+int SVDReport(const Sheet& sheet, const MatrixReportOptions& options, int variables, int cases,
+              const IVector& list, const Selection& selection, const ReportEnvironment& env,
+              QStringList& out);
 
 // The report lines of the inverse of the square selection.
 int InverseReport(const Sheet& sheet, const MatrixReportOptions& options, int variables, int cases,
-                  const IVector& list, const Selection& selection, const ReportEnvironment& env, QStringList& out);
+                  const IVector& list, const Selection& selection, const ReportEnvironment& env,
+                  QStringList& out);
 
 enum class CommandOutcome { Done, Refused, Cancelled, Failed };
 

@@ -17,7 +17,8 @@ int UntaggedVariables(const Sheet& sheet, IVector& list) {
   return count;
 }
 
-int CheckMatrixSize(const Sheet& sheet, const Selection& selection, int& cases, int& variables, IVector& list) {
+int CheckMatrixSize(const Sheet& sheet, const Selection& selection, int& cases, int& variables,
+                    IVector& list) {
   const int top = std::max(selection.Top, 1);
   cases = selection.Bottom - top + 1;
   variables = UntaggedVariables(sheet, list);
@@ -26,8 +27,8 @@ int CheckMatrixSize(const Sheet& sheet, const Selection& selection, int& cases, 
   return 0;
 }
 
-int SelectionToFMatrix(const Sheet& sheet, FMatrix& m, int top, int bottom, bool transposed, const IVector& list,
-                       int count, char decimalSeparator) {
+int SelectionToFMatrix(const Sheet& sheet, FMatrix& m, int top, int bottom, bool transposed,
+                       const IVector& list, int count, char decimalSeparator) {
   for (int k = 1; k <= count; ++k) {
     for (int r = top; r <= bottom; ++r) {
       Real value;

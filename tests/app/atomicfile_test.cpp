@@ -1,21 +1,22 @@
 #include "app/atomicfile.h"
 
 #include <gtest/gtest.h>
-
-#include "tests/support/files.h"
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
+
+#include "tests/support/files.h"
 
 namespace varnel {
 namespace {
 
 TEST(BackupName, ReplacesOrAppendsTheExtension) {
-  EXPECT_EQ(BackupName(QStringLiteral("/d/rocks.vnp"), QStringLiteral(".BAK")), QStringLiteral("/d/rocks.BAK"));
+  EXPECT_EQ(BackupName(QStringLiteral("/d/rocks.vnp"), QStringLiteral(".BAK")),
+            QStringLiteral("/d/rocks.BAK"));
   EXPECT_EQ(BackupName(QStringLiteral("/d/rocks"), QStringLiteral(".BAK")), QStringLiteral("/d/rocks.BAK"));
   EXPECT_EQ(BackupName(QStringLiteral("/d/a.b.txt"), QStringLiteral(".BAK")), QStringLiteral("/d/a.b.BAK"));
 }
@@ -46,7 +47,8 @@ TEST(SaveFileAtomically, AFailedWriteLeavesTheOldFileAndItsBackup) {
   // A file-size limit makes the write fail the way a full disk does, for root
   // too.
   bool ok = true;
-  test::WithFileSizeLimit(4, [&] { ok = SaveFileAtomically(path, QByteArray(1000, 'x'), QStringLiteral(".BAK"), &error); });
+  test::WithFileSizeLimit(
+      4, [&] { ok = SaveFileAtomically(path, QByteArray(1000, 'x'), QStringLiteral(".BAK"), &error); });
 
   EXPECT_FALSE(ok);
   EXPECT_FALSE(error.isEmpty());
@@ -58,7 +60,8 @@ TEST(SaveFileAtomically, AFailedWriteLeavesTheOldFileAndItsBackup) {
 TEST(SaveFileAtomically, AMissingFolderIsReported) {
   QTemporaryDir dir;
   QString error;
-  EXPECT_FALSE(SaveFileAtomically(dir.filePath(QStringLiteral("no/such/folder/x.vnp")), "x", QString(), &error));
+  EXPECT_FALSE(
+      SaveFileAtomically(dir.filePath(QStringLiteral("no/such/folder/x.vnp")), "x", QString(), &error));
   EXPECT_TRUE(error.contains(QStringLiteral("x.vnp"))) << error.toStdString();
 }
 

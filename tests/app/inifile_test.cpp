@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/files.h"
-
 #include <QFile>
 #include <QTemporaryDir>
+
+#include "tests/support/files.h"
 
 namespace varnel {
 namespace {
@@ -13,8 +13,10 @@ namespace {
 TEST(IniFile, ReadsSectionsAndKeysWithoutRegardToCase) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("VARNEL.INI"));
-  ASSERT_TRUE(test::WriteFile(path, "[Prefs]\r\nMWGDisconnect=1\r\nColorCells = 2 \r\nSheetFontName=DejaVu Sans\r\nBad=12x\r\n"
-              "[WinPos]\r\nDSTop=-20\r\n"));
+  ASSERT_TRUE(test::WriteFile(
+      path,
+      "[Prefs]\r\nMWGDisconnect=1\r\nColorCells = 2 \r\nSheetFontName=DejaVu Sans\r\nBad=12x\r\n"
+      "[WinPos]\r\nDSTop=-20\r\n"));
   const IniFile ini(path);
   EXPECT_TRUE(ini.ReadBool(QStringLiteral("prefs"), QStringLiteral("MwGDisconnect"), false));
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("PREFS"), QStringLiteral("colorcells"), 1), 2);
@@ -40,7 +42,9 @@ TEST(IniFile, BooleansAreAnyNonZeroInteger) {
 TEST(IniFile, WritingAKeyKeepsEveryOtherLineInItsOrder) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("VARNEL.INI"));
-  test::WriteFileOrFail(path, "; kept comment\r\n[Prefs]\r\nMwGDisconnect=0\r\nForeign=abc\r\n\r\n[RecentFiles]\r\nFile1=/a.vnp\r\n");
+  test::WriteFileOrFail(
+      path,
+      "; kept comment\r\n[Prefs]\r\nMwGDisconnect=0\r\nForeign=abc\r\n\r\n[RecentFiles]\r\nFile1=/a.vnp\r\n");
   IniFile ini(path);
   ini.WriteBool(QStringLiteral("Prefs"), QStringLiteral("MWGDisconnect"), true);
   ini.WriteInteger(QStringLiteral("prefs"), QStringLiteral("ColorCells"), 2);

@@ -1,8 +1,7 @@
 #include "app/textpad.h"
 
 #include <gtest/gtest.h>
-
-#include "tests/support/files.h"
+#include <sys/resource.h>
 
 #include <QAction>
 #include <QApplication>
@@ -14,9 +13,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
-#include <sys/resource.h>
 
 #include "app/textprinting.h"
+#include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -58,8 +57,8 @@ TEST_F(TextPadTest, AReportReplacesTheTextAndShowsTheWindow) {
   pad.CaretToEnd();
   pad.ShowReport();
   EXPECT_TRUE(pad.isVisible());
-  EXPECT_EQ(pad.Lines(), QStringList({QStringLiteral("Singular Value Decomposition (SVD) results."), QString(),
-                                      QStringLiteral(" 1.0000\t 2.0000")}));
+  EXPECT_EQ(pad.Lines(), QStringList({QStringLiteral("Singular Value Decomposition (SVD) results."),
+                                      QString(), QStringLiteral(" 1.0000\t 2.0000")}));
   EXPECT_EQ(pad.TabStopCount(), 4);
   EXPECT_EQ(pad.TabStopWidth(), 56);
   const auto tabs = pad.TxtRichEdit()->document()->defaultTextOption().tabs();
@@ -82,32 +81,35 @@ TEST_F(TextPadTest, BlocksAppendAfterTheRememberedPosition) {
   EXPECT_GT(next, start);
   pad.AppendLines({QStringLiteral("a"), QStringLiteral("b")});
   pad.SetBlockTabStops(next, 3, 112);
-  EXPECT_EQ(pad.Lines(), QStringList({QString(), QStringLiteral("Rank\t3"), QStringLiteral("a"), QStringLiteral("b")}));
+  EXPECT_EQ(pad.Lines(),
+            QStringList({QString(), QStringLiteral("Rank\t3"), QStringLiteral("a"), QStringLiteral("b")}));
   EXPECT_EQ(pad.TabStopWidth(), 112);
   EXPECT_TRUE(pad.TxtRichEdit()->textCursor().atEnd());
 }
 
 TEST_F(TextPadTest, NewOffersCancelOnlyToItsOwnCommand) {
   Type(QStringLiteral("my notes"));
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No | Button::Cancel,
-                  Button::Cancel);
+  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")),
+                  Button::Yes | Button::No | Button::Cancel, Button::Cancel);
   pad.Action(QStringLiteral("New1"))->trigger();
   EXPECT_EQ(pad.Lines(), QStringList{QStringLiteral("my notes")});
 
   // Yes, then the Save As dialog cancelled: the TextPad's own New keeps the text.
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No | Button::Cancel,
-                  Button::Yes);
+  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")),
+                  Button::Yes | Button::No | Button::Cancel, Button::Yes);
   prompter.AnswerSave(std::nullopt);
   pad.Action(QStringLiteral("New1"))->trigger();
   EXPECT_EQ(pad.Lines(), QStringList{QStringLiteral("my notes")});
 
   // A report offers Yes and No, and replaces the text either way.
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No, Button::Yes);
+  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No,
+                  Button::Yes);
   prompter.AnswerSave(std::nullopt);
   pad.StartReport();
   EXPECT_TRUE(pad.Lines().isEmpty());
   Type(QStringLiteral("more"));
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No, Button::No);
+  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No,
+                  Button::No);
   pad.StartReport();
   EXPECT_TRUE(pad.Lines().isEmpty());
   EXPECT_FALSE(pad.Modified());
@@ -152,21 +154,27 @@ TEST_F(TextPadTest, AFailedSaveKeepsTheOldFileAndTheModifiedFlag) {
 
 TEST_F(TextPadTest, OpensUtf8AndWindows1252AndSavesEachBackAsItWas) {
   const QString utf8 = dir.filePath(QStringLiteral("u.txt"));
-  ASSERT_TRUE(test::WriteFile(utf8, "T = 850 \xC2\xB0" "C\r\n\xCE\xB1-quartz\n"));
+  ASSERT_TRUE(test::WriteFile(utf8,
+                              "T = 850 \xC2\xB0"
+                              "C\r\n\xCE\xB1-quartz\n"));
   ASSERT_TRUE(pad.OpenFile(utf8));
   EXPECT_EQ(pad.Lines(), QStringList({QStringLiteral("T = 850 °C"), QStringLiteral("α-quartz")}));
   EXPECT_EQ(pad.Encoding(), TextEncoding::Utf8);
   EXPECT_FALSE(pad.Modified());
 
   const QString old = dir.filePath(QStringLiteral("w.txt"));
-  ASSERT_TRUE(test::WriteFile(old, "Ca\xEF" "ssite \x96 25\xB0\r\n"));
+  ASSERT_TRUE(test::WriteFile(old,
+                              "Ca\xEF"
+                              "ssite \x96 25\xB0\r\n"));
   ASSERT_TRUE(pad.OpenFile(old));
   EXPECT_EQ(pad.Lines(), QStringList{QStringLiteral("Caïssite – 25°")});
   EXPECT_EQ(pad.Encoding(), TextEncoding::Windows1252);
   backups = false;
   Type(QStringLiteral("!"));
   ASSERT_TRUE(pad.Save());
-  EXPECT_EQ(test::ReadFile(old), "Ca\xEF" "ssite \x96 25\xB0!\r\n");
+  EXPECT_EQ(test::ReadFile(old),
+            "Ca\xEF"
+            "ssite \x96 25\xB0!\r\n");
   // A character the old code page cannot hold makes the file UTF-8.
   Type(QStringLiteral(" α"));
   ASSERT_TRUE(pad.Save());
@@ -207,7 +215,8 @@ TEST_F(TextPadTest, MenuStatesFollowTextSelectionAndReadOnly) {
   EXPECT_FALSE(On("Delete1"));
   EXPECT_FALSE(On("Paste1"));
   EXPECT_FALSE(On("Undo1"));
-  EXPECT_EQ(pad.TxtRichEdit()->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Button));
+  EXPECT_EQ(pad.TxtRichEdit()->palette().color(QPalette::Base),
+            QApplication::palette().color(QPalette::Button));
   pad.PrepareContextMenu();
   for (QAction* item : pad.ContextMenu()->actions()) {
     if (item->objectName() == QLatin1String("TxECut1")) {
@@ -246,11 +255,11 @@ TEST_F(TextPadTest, PrintsTheSelectionOnly) {
 TEST_F(TextPadTest, ExitAsksOnlyAboutAModifiedDocument) {
   EXPECT_TRUE(pad.AskAtExit());
   Type(QStringLiteral("x"));
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No | Button::Cancel,
-                  Button::Cancel);
+  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")),
+                  Button::Yes | Button::No | Button::Cancel, Button::Cancel);
   EXPECT_FALSE(pad.AskAtExit());
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No | Button::Cancel,
-                  Button::No);
+  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")),
+                  Button::Yes | Button::No | Button::Cancel, Button::No);
   EXPECT_TRUE(pad.AskAtExit());
 }
 

@@ -30,8 +30,8 @@ TEST(PrintTextLines, PrintsEveryLineToThePdfPrinter) {
   lines << QStringLiteral("Singular values") << QStringLiteral("SiO2\t47.31\tAl2O3\t16.02");
   for (int k = 1; k <= 150; ++k) lines << QStringLiteral("case %1 done").arg(k);
   bool abort = true;  // cleared at the start
-  EXPECT_EQ(printer.PrintTextLines(lines, QFont(QStringLiteral("DejaVu Sans Mono"), 10), QStringLiteral("rocks.vnp"),
-                                   nullptr, abort),
+  EXPECT_EQ(printer.PrintTextLines(lines, QFont(QStringLiteral("DejaVu Sans Mono"), 10),
+                                   QStringLiteral("rocks.vnp"), nullptr, abort),
             PrintOutcome::Completed);
   EXPECT_FALSE(abort);
   const QString text = PdfText(pdf);
@@ -59,7 +59,8 @@ TEST(PrintTextLines, CancelStopsAfterTheCurrentLineAndOffersClose) {
   QPushButton* cancel = printer.ProgressWindow().PPButtonCancel;
   QTimer::singleShot(0, cancel, [cancel] { QTimer::singleShot(0, cancel, &QPushButton::click); });
   bool abort = false;
-  EXPECT_EQ(printer.PrintTextLines(lines, QFont(), QStringLiteral("x"), nullptr, abort), PrintOutcome::Aborted);
+  EXPECT_EQ(printer.PrintTextLines(lines, QFont(), QStringLiteral("x"), nullptr, abort),
+            PrintOutcome::Aborted);
   EXPECT_TRUE(abort);
   const QString text = PdfText(pdf);
   EXPECT_TRUE(text.contains(QStringLiteral("line number 1")));

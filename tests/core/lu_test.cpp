@@ -149,7 +149,8 @@ TEST(LU, DivisionByZeroInTheBackPassIsReportedAndTheSolveGoesOn) {
   LU_Bksolv(lu, 2, indx, b, sink);
   ASSERT_EQ(sink.boxes.size(), 1u);
   EXPECT_EQ(sink.boxes[0].kind, BoxKind::Error);
-  EXPECT_EQ(sink.boxes[0].text, "LU_Bksolv: Unexpected division by zero in (2). Please report to user support.");
+  EXPECT_EQ(sink.boxes[0].text,
+            "LU_Bksolv: Unexpected division by zero in (2). Please report to user support.");
   EXPECT_EQ(b[2], 1e4500L);
   EXPECT_EQ(b[1], (4 - 1e4500L) / 2);
 }

@@ -17,10 +17,11 @@ TEST(CommandState, ABlankSheetOffersOnlyWhatNeedsNoData) {
   const CommandContext blank;
   for (const char* name : {"New1", "Open1", "Reopen1", "AppendFile1", "Exit1", "Preferences1", "IncludeAll1"})
     EXPECT_TRUE(On(name, blank)) << name;
-  for (const char* name : {"Save1", "SaveAs1", "WSPrint1", "SaveSelection1", "Copy1", "Cut1", "Clear1",
-                           "Connect1", "Disconnect1", "SVD1", "LinearMapping1", "AnalysisWizard1", "PasteBlock1",
-                           "IncludeInPlot1", "AddRows1", "AddColumns1", "Tag1", "Filter1", "PlotIn1",
-                           "SendToMWizard1"})
+  for (const char* name :
+       {"Save1",       "SaveAs1",        "WSPrint1",    "SaveSelection1", "Copy1",          "Cut1",
+        "Clear1",      "Connect1",       "Disconnect1", "SVD1",           "LinearMapping1", "AnalysisWizard1",
+        "PasteBlock1", "IncludeInPlot1", "AddRows1",    "AddColumns1",    "Tag1",           "Filter1",
+        "PlotIn1",     "SendToMWizard1"})
     EXPECT_FALSE(On(name, blank)) << name;
 }
 
@@ -55,8 +56,8 @@ TEST(CommandState, EditingAndTheWizardTakeAwayWhatWouldDisturbThem) {
 TEST(CommandState, CaseAndVariableCommandsFollowTheSelectionMode) {
   CommandContext c = Loaded();
   c.RowsMode = true;
-  for (const char* name : {"IncludeInPlot1", "ExcludeFromPlot1", "ToggleCurrentRows1", "AddRows1", "InsertRows1",
-                           "DeleteRows1"})
+  for (const char* name :
+       {"IncludeInPlot1", "ExcludeFromPlot1", "ToggleCurrentRows1", "AddRows1", "InsertRows1", "DeleteRows1"})
     EXPECT_TRUE(On(name, c)) << name;
   EXPECT_FALSE(On("AddColumns1", c));
   EXPECT_FALSE(On("Tag1", c));

@@ -1,8 +1,7 @@
 #include "datasheet/datafile.h"
 
 #include <gtest/gtest.h>
-
-#include "tests/support/files.h"
+#include <sys/resource.h>
 
 #include <QAction>
 #include <QFile>
@@ -10,7 +9,6 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <random>
-#include <sys/resource.h>
 
 #include "app/inifile.h"
 #include "app/programfolder.h"
@@ -18,6 +16,7 @@
 #include "datasheet/datafiles.h"
 #include "datasheet/sheet.h"
 #include "tests/datasheet/recordinggraph.h"
+#include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -37,7 +36,9 @@ class DataFileTest : public ::testing::Test {
   ~DataFileTest() override { SetProgramDir(QString()); }
   QString Path(const char* name) { return dir.filePath(QString::fromLatin1(name)); }
   std::string Cell(int c, int r) { return std::string(sheet.Cell(c, r)); }
-  QString Warn(const QString& first, const QString& second) { return first + QStringLiteral("\n\r") + second; }
+  QString Warn(const QString& first, const QString& second) {
+    return first + QStringLiteral("\n\r") + second;
+  }
 
   QTemporaryDir dir;
   test::ScriptedPrompter prompter;
@@ -50,9 +51,10 @@ class DataFileTest : public ::testing::Test {
 };
 
 TEST_F(DataFileTest, LoadsNamesCasesAndTheDescription) {
-  test::WriteFileOrFail(Path("rocks.vnp"),
-        "; rocks.vnp - VarnelData: Last saved on x\r\n;;Basalts of the rift\r\nLabel#\tSiO2\tMgO\r\n"
-        "B-1\t49.1\t7.2\r\n\r\n; a remark\r\nB-2\t50.3\t6.8\r\n");
+  test::WriteFileOrFail(
+      Path("rocks.vnp"),
+      "; rocks.vnp - VarnelData: Last saved on x\r\n;;Basalts of the rift\r\nLabel#\tSiO2\tMgO\r\n"
+      "B-1\t49.1\t7.2\r\n\r\n; a remark\r\nB-2\t50.3\t6.8\r\n");
   ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
   EXPECT_TRUE(prompter.shown.empty());
   EXPECT_EQ(sheet.ColCount(), 4);
@@ -72,13 +74,15 @@ TEST_F(DataFileTest, LoadsNamesCasesAndTheDescription) {
 TEST_F(DataFileTest, RefusesFilesWithoutCasesOrSecondVariable) {
   sheet.SetCell(1, 1, "kept");
   test::WriteFileOrFail(Path("names.vnp"), "; c\r\nA\tB\r\n");
-  prompter.Expect(BoxKind::Error, Warn(QStringLiteral("Invalid data format: Found not enough data lines."),
-                                       QStringLiteral("Reading will be cancelled.")),
+  prompter.Expect(BoxKind::Error,
+                  Warn(QStringLiteral("Invalid data format: Found not enough data lines."),
+                       QStringLiteral("Reading will be cancelled.")),
                   Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(files.LoadDataFile(Path("names.vnp")));
   ASSERT_TRUE(test::WriteFile(Path("one.vnp"), "A\r\n1\r\n2\r\n3\r\n"));
-  prompter.Expect(BoxKind::Error, Warn(QStringLiteral("Invalid data format: Not enough variables in first data line."),
-                                       QStringLiteral("Reading will be cancelled.")),
+  prompter.Expect(BoxKind::Error,
+                  Warn(QStringLiteral("Invalid data format: Not enough variables in first data line."),
+                       QStringLiteral("Reading will be cancelled.")),
                   Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(files.LoadDataFile(Path("one.vnp")));
   EXPECT_EQ(Cell(1, 1), "kept");
@@ -89,14 +93,17 @@ TEST_F(DataFileTest, RefusesFilesWithoutCasesOrSecondVariable) {
 TEST_F(DataFileTest, WarnsAboutTooManyAndTooFewValuesWithTheirLineNumbers) {
   // Line numbers count from 0 and include the comment lines.
   test::WriteFileOrFail(Path("ragged.vnp"), "; c\r\n;;d\r\nA\tB\tC\r\n1\t2\t3\t4\r\n5\t6\r\n7\t8\t9\t\r\n");
-  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too many values in data line 3."),
-                                         QStringLiteral("Excess values will be skipped.")),
+  prompter.Expect(BoxKind::Warning,
+                  Warn(QStringLiteral("Too many values in data line 3."),
+                       QStringLiteral("Excess values will be skipped.")),
                   Button::Ok | Button::Ignore, Button::Ok);
-  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too few values in data line 4."),
-                                         QStringLiteral("Missing values will be regarded as blanks.")),
+  prompter.Expect(BoxKind::Warning,
+                  Warn(QStringLiteral("Too few values in data line 4."),
+                       QStringLiteral("Missing values will be regarded as blanks.")),
                   Button::Ok | Button::Ignore, Button::Ok);
-  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too many values in data line 5."),
-                                         QStringLiteral("Excess values will be skipped.")),
+  prompter.Expect(BoxKind::Warning,
+                  Warn(QStringLiteral("Too many values in data line 5."),
+                       QStringLiteral("Excess values will be skipped.")),
                   Button::Ok | Button::Ignore, Button::Ok);
   ASSERT_TRUE(files.LoadDataFile(Path("ragged.vnp")));
   EXPECT_EQ(Cell(3, 1), "3");
@@ -105,8 +112,9 @@ TEST_F(DataFileTest, WarnsAboutTooManyAndTooFewValuesWithTheirLineNumbers) {
   EXPECT_EQ(Cell(3, 3), "9") << "a trailing TAB is a value too many";
 
   // Ignore silences the rest of this reading.
-  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Too many values in data line 3."),
-                                         QStringLiteral("Excess values will be skipped.")),
+  prompter.Expect(BoxKind::Warning,
+                  Warn(QStringLiteral("Too many values in data line 3."),
+                       QStringLiteral("Excess values will be skipped.")),
                   Button::Ok | Button::Ignore, Button::Ignore);
   ASSERT_TRUE(files.LoadDataFile(Path("ragged.vnp")));
 
@@ -116,7 +124,8 @@ TEST_F(DataFileTest, WarnsAboutTooManyAndTooFewValuesWithTheirLineNumbers) {
 }
 
 TEST_F(DataFileTest, LoadingTwiceLeavesNoStaleCells) {
-  ASSERT_TRUE(test::WriteFile(Path("wide.vnp"), "A\tB\tC\tD\r\n1\t2\t3\t4\r\n5\t6\t7\t8\r\n9\t10\t11\t12\r\n"));
+  ASSERT_TRUE(
+      test::WriteFile(Path("wide.vnp"), "A\tB\tC\tD\r\n1\t2\t3\t4\r\n5\t6\t7\t8\r\n9\t10\t11\t12\r\n"));
   ASSERT_TRUE(test::WriteFile(Path("narrow.vnp"), "X\tY\r\na\tb\r\n"));
   ASSERT_TRUE(files.LoadDataFile(Path("wide.vnp")));
   ASSERT_TRUE(files.LoadDataFile(Path("narrow.vnp")));
@@ -185,7 +194,9 @@ TEST_F(DataFileTest, SaveOfUntitledGoesThroughSaveAs) {
 }
 
 TEST_F(DataFileTest, SaveSelectionWritesItsOwnThreeHeaderLines) {
-  test::WriteFileOrFail(Path("rocks.vnp"), ";;Rift basalts\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\nB3\t51\t5\t9\r\n");
+  test::WriteFileOrFail(
+      Path("rocks.vnp"),
+      ";;Rift basalts\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\nB3\t51\t5\t9\r\n");
   ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
   sheet.Sel = Selection{2, 2, 3, 3};
   prompter.AnswerSave(Path("part.vnp"));
@@ -229,8 +240,9 @@ TEST_F(DataFileTest, AppendTurnsTheNameLineIntoAnExcludedCase) {
 
 TEST_F(DataFileTest, PasteAsNewFileRefusesTextWithoutTabButKeepsTheCaption) {
   sheet.SetCell(1, 1, "old");
-  prompter.Expect(BoxKind::Error, Warn(QStringLiteral("Invalid data format: Not enough variables in first data line."),
-                                       QStringLiteral("Reading will be cancelled.")),
+  prompter.Expect(BoxKind::Error,
+                  Warn(QStringLiteral("Invalid data format: Not enough variables in first data line."),
+                       QStringLiteral("Reading will be cancelled.")),
                   Only(Button::Ok), Button::Ok);
   files.PasteFile1Click(QStringLiteral("one\ntwo\nthree"));
   EXPECT_EQ(Cell(1, 1), "old");
@@ -268,11 +280,13 @@ TEST_F(DataFileTest, PasteLinesWarnsAboutWhatDoesNotFit) {
   sheet.Prefs.DefaultRowCount = 3;
   sheet.New1Click();
   const std::vector<std::string_view> lines{"a\tb\tc\td", "e", "f", "g"};
-  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Number of values in row 1 exceed current DataSheetSize."),
-                                         QStringLiteral("Excess values will be skipped.")),
+  prompter.Expect(BoxKind::Warning,
+                  Warn(QStringLiteral("Number of values in row 1 exceed current DataSheetSize."),
+                       QStringLiteral("Excess values will be skipped.")),
                   Button::Ok | Button::Ignore, Button::Ok);
-  prompter.Expect(BoxKind::Warning, Warn(QStringLiteral("Pasted data lines exceed current DataSheet size."),
-                                         QStringLiteral("Excess lines will be skipped.")),
+  prompter.Expect(BoxKind::Warning,
+                  Warn(QStringLiteral("Pasted data lines exceed current DataSheet size."),
+                       QStringLiteral("Excess lines will be skipped.")),
                   Button::Ok | Button::Ignore, Button::Ok);
   PasteLines(sheet, lines, 1, 1, 1, 1);
   EXPECT_EQ(Cell(3, 1), "c");
@@ -281,16 +295,24 @@ TEST_F(DataFileTest, PasteLinesWarnsAboutWhatDoesNotFit) {
 }
 
 TEST_F(DataFileTest, ReadsWindows1252AndWritesItBackUnlessACharacterNeedsUtf8) {
-  ASSERT_TRUE(test::WriteFile(Path("old.vnp"), "Label#\tT\xB0" "C\r\nCa\xEFte\t850\r\n"));
+  ASSERT_TRUE(test::WriteFile(Path("old.vnp"),
+                              "Label#\tT\xB0"
+                              "C\r\nCa\xEFte\t850\r\n"));
   ASSERT_TRUE(files.LoadDataFile(Path("old.vnp")));
-  EXPECT_EQ(Cell(2, 0), "T\xC2\xB0" "C");
+  EXPECT_EQ(Cell(2, 0),
+            "T\xC2\xB0"
+            "C");
   EXPECT_EQ(Cell(1, 1), "Ca\xC3\xAFte");
   sheet.Prefs.BackupWanted = false;
   ASSERT_TRUE(files.Save1Click());
-  EXPECT_TRUE(AfterLine1(test::ReadFile(Path("old.vnp"))).endsWith("Label#\tT\xB0" "C\r\nCa\xEFte\t850\r\n"));
+  EXPECT_TRUE(AfterLine1(test::ReadFile(Path("old.vnp")))
+                  .endsWith("Label#\tT\xB0"
+                            "C\r\nCa\xEFte\t850\r\n"));
   sheet.SetCell(1, 1, "\xCE\xB1-quartz");
   ASSERT_TRUE(files.Save1Click());
-  EXPECT_TRUE(test::ReadFile(Path("old.vnp")).endsWith("Label#\tT\xC2\xB0" "C\r\n\xCE\xB1-quartz\t850\r\n"));
+  EXPECT_TRUE(test::ReadFile(Path("old.vnp"))
+                  .endsWith("Label#\tT\xC2\xB0"
+                            "C\r\n\xCE\xB1-quartz\t850\r\n"));
   EXPECT_EQ(sheet.FileEncoding, TextEncoding::Utf8);
 }
 
@@ -322,7 +344,8 @@ TEST_F(DataFileTest, BadInputEndsInMessagesOrLoadsWhatItCan) {
 }
 
 TEST_F(DataFileTest, PrintLinesOfASelection) {
-  test::WriteFileOrFail(Path("rocks.vnp"), ";;Rift\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\n");
+  test::WriteFileOrFail(Path("rocks.vnp"),
+                        ";;Rift\r\nL#\tSiO2\tMgO\tCaO\r\nB1\t49\t7\t11\r\nB2\t50\t6\t10\r\n");
   ASSERT_TRUE(files.LoadDataFile(Path("rocks.vnp")));
   sheet.Sel = Selection{2, 1, 4, 2};
   const std::string text = files.PrintLines(true);
@@ -361,13 +384,15 @@ TEST_F(DataFileTest, RecentFilesKeepNineMostRecentFirst) {
   EXPECT_EQ(ini.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File1"), QString()),
             QStringLiteral("/data/f8.vnp"));
 
-  prompter.Expect(BoxKind::Warning, QStringLiteral("All history items will be removed from the menu. Continue?"),
+  prompter.Expect(BoxKind::Warning,
+                  QStringLiteral("All history items will be removed from the menu. Continue?"),
                   Button::Yes | Button::No, Button::Yes);
   items.last()->trigger();
   EXPECT_TRUE(history.Files().isEmpty());
   EXPECT_TRUE(reopen.actions().isEmpty());
   const IniFile cleared(SettingsFilePath());
-  EXPECT_EQ(cleared.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File9"), QStringLiteral("x")), QString());
+  EXPECT_EQ(cleared.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File9"), QStringLiteral("x")),
+            QString());
 }
 
 TEST_F(DataFileTest, AGapInTheStoredKeysEndsTheList) {

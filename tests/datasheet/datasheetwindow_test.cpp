@@ -10,12 +10,12 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QToolBar>
 #include <QTest>
+#include <QToolBar>
 
+#include "datasheet/filter.h"
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
-#include "datasheet/filter.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/support/scriptedprompter.h"
 
@@ -39,7 +39,8 @@ class WindowTest : public ::testing::Test {
     return {4, Cases()->sectionViewportPosition(row - 1) + Cases()->sectionSize(row - 1) / 2};
   }
   QPoint NameCellPoint(int col) {
-    return {Names()->sectionViewportPosition(col - 1) + Names()->sectionSize(col - 1) / 2, Names()->height() / 2};
+    return {Names()->sectionViewportPosition(col - 1) + Names()->sectionSize(col - 1) / 2,
+            Names()->height() / 2};
   }
   void Mouse(QWidget* target, QEvent::Type type, QPoint pos, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
@@ -207,7 +208,8 @@ TEST_F(WindowTest, ExitAsksAboutTheDataSheetAndThenTheTextPad) {
   bool saved = false;
   w.SavePreferencesAtExit = [&saved] { saved = true; };
   S().Saved = false;
-  prompter.Expect(BoxKind::Confirmation, QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
+  prompter.Expect(BoxKind::Confirmation,
+                  QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
                   Button::Yes | Button::No | Button::Cancel, Button::Cancel);
   QCloseEvent refuse;
   QApplication::sendEvent(&w, &refuse);
@@ -215,7 +217,8 @@ TEST_F(WindowTest, ExitAsksAboutTheDataSheetAndThenTheTextPad) {
   EXPECT_EQ(order, std::vector<std::string>{"textpad"}) << "asked even after Cancel";
   EXPECT_FALSE(saved);
 
-  prompter.Expect(BoxKind::Confirmation, QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
+  prompter.Expect(BoxKind::Confirmation,
+                  QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
                   Button::Yes | Button::No | Button::Cancel, Button::No);
   QCloseEvent allow;
   QApplication::sendEvent(&w, &allow);
@@ -392,9 +395,11 @@ TEST_F(CommandsTest, AdjustColumnWidthsFitsTheLongestCell) {
   S().SetCell(2, 7, "a very long cell text indeed");
   Trigger("AdjustColWidth1");
   const int width = Names()->sectionSize(1);
-  EXPECT_EQ(width, QFontMetrics(w.GridFont()).horizontalAdvance(QStringLiteral("a very long cell text indeed")) + 4);
+  EXPECT_EQ(width,
+            QFontMetrics(w.GridFont()).horizontalAdvance(QStringLiteral("a very long cell text indeed")) + 4);
   Trigger("ResetDefaultColumnWidths1");
-  EXPECT_EQ(Names()->sectionSize(1), QFontMetrics(w.GridFont()).horizontalAdvance(QStringLiteral("88888888888")));
+  EXPECT_EQ(Names()->sectionSize(1),
+            QFontMetrics(w.GridFont()).horizontalAdvance(QStringLiteral("88888888888")));
 }
 
 }  // namespace

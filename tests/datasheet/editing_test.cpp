@@ -126,8 +126,8 @@ TEST_F(EditingTest, TwoConditionsCoverEveryCaseOfALargeSheet) {
   EXPECT_EQ(Cell(0, 69915), "Y") << "beyond case 65535 too";
   EXPECT_EQ(Cell(0, 69925), "N");
   EXPECT_EQ(Cell(0, 15), "Y");
-  RunFilter(sheet, 1, FilterCondition::Make(OpEqual, "1", false, '.'), FilterCondition::Make(OpEqual, "2", false, '.'),
-            false, true, '.');
+  RunFilter(sheet, 1, FilterCondition::Make(OpEqual, "1", false, '.'),
+            FilterCondition::Make(OpEqual, "2", false, '.'), false, true, '.');
   EXPECT_EQ(Cell(0, 69901), "Y") << "Or";
   EXPECT_EQ(Cell(0, 69902), "Y");
 }
@@ -188,9 +188,10 @@ TEST_F(EditingTest, DeletingCasesSelectsTheCaseBefore) {
   EXPECT_FALSE(sheet.RowsMode);
 
   SelectRows(1, 7);
-  prompter.Expect(BoxKind::Confirmation,
-                  QStringLiteral("Current selection comprises all cases.\n\rShould a blank DataSheet be created?"),
-                  Button::Yes | Button::Cancel, Button::Cancel);
+  prompter.Expect(
+      BoxKind::Confirmation,
+      QStringLiteral("Current selection comprises all cases.\n\rShould a blank DataSheet be created?"),
+      Button::Yes | Button::Cancel, Button::Cancel);
   DeleteCases(sheet);
   EXPECT_EQ(sheet.CaseCount(), 7) << "Cancel keeps the data";
 }
@@ -230,14 +231,17 @@ TEST_F(EditingTest, DeletingThePlottedVariableResetsItsApex) {
   EXPECT_EQ(Cell(2, 0), "V3");
   EXPECT_EQ(graph.chosen[static_cast<int>(GraphSelector::B)], 0) << "(None)";
   EXPECT_EQ(graph.chosen[static_cast<int>(GraphSelector::C)], 3) << "moves with V4";
-  EXPECT_EQ(graph.log, (std::vector<std::string>{"updating on", "apex B", "remove 2", "updating off", "recompute"}));
+  EXPECT_EQ(graph.log,
+            (std::vector<std::string>{"updating on", "apex B", "remove 2", "updating off", "recompute"}));
   EXPECT_EQ(sheet.Sel, (Selection{1, 1, 1, 1}));
 
   SelectColumns(1, 3);
+  prompter.Expect(
+      BoxKind::Confirmation,
+      QStringLiteral("Current selection comprises all variables.\n\rShould a blank DataSheet be created?"),
+      Button::Yes | Button::Cancel, Button::Yes);
   prompter.Expect(BoxKind::Confirmation,
-                  QStringLiteral("Current selection comprises all variables.\n\rShould a blank DataSheet be created?"),
-                  Button::Yes | Button::Cancel, Button::Yes);
-  prompter.Expect(BoxKind::Confirmation, QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
+                  QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
                   Button::Yes | Button::No | Button::Cancel, Button::No);
   DeleteVariables(sheet);
   EXPECT_TRUE(sheet.Blank) << "a blank sheet after Yes";

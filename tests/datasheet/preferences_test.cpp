@@ -1,8 +1,4 @@
-#include "datasheet/preferencesfile.h"
-
 #include <gtest/gtest.h>
-
-#include "tests/support/files.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -16,7 +12,9 @@
 #include "app/programfolder.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/preferencesdialog.h"
+#include "datasheet/preferencesfile.h"
 #include "tests/datasheet/recordinggraph.h"
+#include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -52,7 +50,8 @@ TEST_F(PreferencesTest, NoFileGivesTheDefaultsAndACentredWindow) {
 }
 
 TEST_F(PreferencesTest, AWindowLeftOnAFormerSecondMonitorComesBack) {
-  ASSERT_TRUE(test::WriteFile(Ini(), "[WinPos]\r\nDSLeft=3000\r\nDSTop=-40\r\nDSWidth=700\r\nDSHeight=500\r\n"));
+  ASSERT_TRUE(
+      test::WriteFile(Ini(), "[WinPos]\r\nDSLeft=3000\r\nDSTop=-40\r\nDSWidth=700\r\nDSHeight=500\r\n"));
   const WindowBounds b = ReadWindowBounds(IniFile(Ini()), QStringLiteral("DS"), 590, 370, QSize(1920, 1080));
   EXPECT_EQ(b.Left, 1920 / 2 - 295) << "centred";
   EXPECT_EQ(b.Top, -40) << "no other check";
@@ -61,8 +60,10 @@ TEST_F(PreferencesTest, AWindowLeftOnAFormerSecondMonitorComesBack) {
 }
 
 TEST_F(PreferencesTest, KeysAreReadWithoutRegardToCaseAndBadValuesGiveDefaults) {
-  ASSERT_TRUE(test::WriteFile(Ini(), "[prefs]\r\nMWGDisconnect=1\r\nColorCells=two\r\nDefaultRowCount=7\r\nAutoConnect=0\r\n"
-               "SheetFontName=DejaVu Sans\r\nSheetFontSize=11\r\n"));
+  ASSERT_TRUE(
+      test::WriteFile(Ini(),
+                      "[prefs]\r\nMWGDisconnect=1\r\nColorCells=two\r\nDefaultRowCount=7\r\nAutoConnect=0\r\n"
+                      "SheetFontName=DejaVu Sans\r\nSheetFontSize=11\r\n"));
   TVN_Wsheet w(prompter, graph, wizard);
   const Preferences& p = w.Data().Prefs;
   EXPECT_TRUE(p.MwGDisconnect);
@@ -74,8 +75,10 @@ TEST_F(PreferencesTest, KeysAreReadWithoutRegardToCaseAndBadValuesGiveDefaults) 
 }
 
 TEST_F(PreferencesTest, SavingKeepsForeignKeysAndTheRecentFiles) {
-  ASSERT_TRUE(test::WriteFile(Ini(), "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
-               "[Mine]\r\nKey=1\r\n"));
+  ASSERT_TRUE(test::WriteFile(
+      Ini(),
+      "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
+      "[Mine]\r\nKey=1\r\n"));
   ExitSettings s;
   s.Prefs.MwGDisconnect = true;
   s.TextPadFontName = QStringLiteral("Courier");
@@ -84,7 +87,8 @@ TEST_F(PreferencesTest, SavingKeepsForeignKeysAndTheRecentFiles) {
   ASSERT_TRUE(SavePreferences(Ini(), s));
   const IniFile ini(Ini());
   EXPECT_TRUE(ini.ReadBool(QStringLiteral("Prefs"), QStringLiteral("MWGDisconnect"), false));
-  EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("FromAnotherVersion"), QString()), QStringLiteral("x"));
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("FromAnotherVersion"), QString()),
+            QStringLiteral("x"));
   EXPECT_EQ(ini.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File1"), QString()),
             QStringLiteral("/data/a.vnp"));
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("Mine"), QStringLiteral("Key"), 0), 1);
@@ -113,24 +117,29 @@ TEST_F(PreferencesTest, WithSavePrefsOffOnlyThePositionsAreWritten) {
   ASSERT_TRUE(SavePreferences(Ini(), s));
   const IniFile ini(Ini());
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("Prefs"), QStringLiteral("ColorCells"), -1), 2);
-  EXPECT_TRUE(ini.ReadBool(QStringLiteral("Prefs"), QStringLiteral("SavePrefs"), false)) << "off lasts one run";
+  EXPECT_TRUE(ini.ReadBool(QStringLiteral("Prefs"), QStringLiteral("SavePrefs"), false))
+      << "off lasts one run";
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("DSTop"), 0), 77);
   EXPECT_FALSE(ini.HasKey(QStringLiteral("Settings"), QStringLiteral("Scale")));
 }
 
 TEST_F(PreferencesTest, GraphKeysAreWrittenBackAsTheyWereRead) {
-  ASSERT_TRUE(test::WriteFile(Ini(), "[Settings]\r\nScale=1,5\r\nLabelFontSize=12\r\n[Export]\r\nDefaultClipboardFormat=Metafile\r\n"
-               "DefaultFileFormat=PNG\r\n"));
+  ASSERT_TRUE(test::WriteFile(
+      Ini(),
+      "[Settings]\r\nScale=1,5\r\nLabelFontSize=12\r\n[Export]\r\nDefaultClipboardFormat=Metafile\r\n"
+      "DefaultFileFormat=PNG\r\n"));
   ExitSettings s;
   s.Graphs.Read(IniFile(Ini()));
   ASSERT_TRUE(SavePreferences(Ini(), s));
   const IniFile ini(Ini());
-  EXPECT_EQ(ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Scale"), QString()), QStringLiteral("1,5"));
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Scale"), QString()),
+            QStringLiteral("1,5"));
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("Settings"), QStringLiteral("LabelFontSize"), 0), 12);
   EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultClipboardFormat"), QString()),
             QStringLiteral("Metafile"));
   EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), QString()),
-            QStringLiteral("Bitmap")) << "any other text selects a bitmap";
+            QStringLiteral("Bitmap"))
+      << "any other text selects a bitmap";
 }
 
 TEST_F(PreferencesTest, AnUnwritableFileIsReportedAndExitGoesOn) {

@@ -28,8 +28,8 @@ TEST_F(SheetTest, ANewSheetHasTenTaggedVariablesAndTwentyExcludedCases) {
   EXPECT_EQ(sheet.Cell(0, 0), "");
   for (int r = 1; r <= 20; ++r) EXPECT_EQ(sheet.Cell(0, r), "N");
   EXPECT_EQ(sheet.IncludedCount(), 0);
-  EXPECT_EQ(sheet.StatusTexts(), (std::array<QString, 3>{QStringLiteral("Discon."), QStringLiteral("0"),
-                                                          QStringLiteral("20")}));
+  EXPECT_EQ(sheet.StatusTexts(),
+            (std::array<QString, 3>{QStringLiteral("Discon."), QStringLiteral("0"), QStringLiteral("20")}));
   EXPECT_TRUE(sheet.Blank);
   EXPECT_TRUE(sheet.Saved);
   EXPECT_FALSE(sheet.FirstNew);
@@ -117,7 +117,8 @@ TEST_F(SheetTest, AskSaveChangesOnlyAsksAboutUnsavedData) {
   EXPECT_EQ(sheet.AskSaveChanges(), Button::No);
   EXPECT_TRUE(prompter.shown.empty());
   sheet.Saved = false;
-  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel, Button::Cancel);
+  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel,
+                  Button::Cancel);
   EXPECT_EQ(sheet.AskSaveChanges(), Button::Cancel);
 }
 
@@ -125,13 +126,15 @@ TEST_F(SheetTest, NewAsksFirstAndKeepsTheDataUnlessAllowed) {
   sheet.SetCell(1, 1, "47.3");
   sheet.Saved = false;
   sheet.Blank = false;
-  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel, Button::Cancel);
+  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel,
+                  Button::Cancel);
   EXPECT_FALSE(sheet.New1Click());
   EXPECT_EQ(sheet.Cell(1, 1), "47.3");
 
   // Yes with a save that does not happen (no window here to save) keeps the
   // data too: nothing is thrown away unsaved.
-  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel, Button::Yes);
+  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel,
+                  Button::Yes);
   EXPECT_FALSE(sheet.New1Click());
   EXPECT_EQ(sheet.Cell(1, 1), "47.3");
 

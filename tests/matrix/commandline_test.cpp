@@ -47,16 +47,19 @@ class CommandLineTest : public ::testing::Test {
     path = dir.filePath(QStringLiteral("garnets.vnp"));
     QFile f(path);
     f.open(QIODevice::WriteOnly);
-    f.write(";;test\r\nLabel#\tSiO2\tAl2O3\tMgO\tComment#\r\nG1\t41.0\t23.2\t15.1\tx\r\nG2\t38.0\t21.5\t5.1\ty\r\n"
-            "G3\t37.0\t20.8\t1.2\tz\r\nBad\t38.0\t\t3.0\tw\r\n");
+    f.write(
+        ";;test\r\nLabel#\tSiO2\tAl2O3\tMgO\tComment#\r\nG1\t41.0\t23.2\t15.1\tx\r\nG2\t38.0\t21.5\t5."
+        "1\ty\r\n"
+        "G3\t37.0\t20.8\t1.2\tz\r\nBad\t38.0\t\t3.0\tw\r\n");
   }
   QTemporaryDir dir;
   QString path;
 };
 
 TEST_F(CommandLineTest, PrintsTheLinesTheWindowCommandWrites) {
-  const BatchRun run = Batch({QStringLiteral("svd"), path, QStringLiteral("--cases"), QStringLiteral("1-3"),
-                         QStringLiteral("--style"), QStringLiteral("long"), QStringLiteral("--w-matrix")});
+  const BatchRun run =
+      Batch({QStringLiteral("svd"), path, QStringLiteral("--cases"), QStringLiteral("1-3"),
+             QStringLiteral("--style"), QStringLiteral("long"), QStringLiteral("--w-matrix")});
   ASSERT_EQ(run.status, 0) << run.err.toStdString();
 
   // The same selection through the window's command.
@@ -100,28 +103,32 @@ TEST_F(CommandLineTest, OptionsMirrorTheDialog) {
   f.open(QIODevice::WriteOnly);
   f.write("Label#\tSiO2\tAl2O3\tMgO\r\nG1\t41,0\t23,2\t15,1\r\nG2\t38,0\t21,5\t5,1\r\nG3\t37\t20,8\t1,2\r\n");
   f.close();
-  const BatchRun run = Batch({QStringLiteral("svd"), comma, QStringLiteral("--cases"), QStringLiteral("1-3"),
-                         QStringLiteral("--rows-are-cases"), QStringLiteral("--case-names"), QStringLiteral("none"),
-                         QStringLiteral("--no-variable-names"), QStringLiteral("--threshold"), QStringLiteral("0,5"),
-                         QStringLiteral("--decimal-separator"), QStringLiteral(",")});
+  const BatchRun run =
+      Batch({QStringLiteral("svd"), comma, QStringLiteral("--cases"), QStringLiteral("1-3"),
+             QStringLiteral("--rows-are-cases"), QStringLiteral("--case-names"), QStringLiteral("none"),
+             QStringLiteral("--no-variable-names"), QStringLiteral("--threshold"), QStringLiteral("0,5"),
+             QStringLiteral("--decimal-separator"), QStringLiteral(",")});
   ASSERT_EQ(run.status, 0) << run.err.toStdString();
   EXPECT_EQ(run.out[3], QString()) << "no names line";
   EXPECT_EQ(run.out[6], QStringLiteral(" 41,0000\t 23,2000\t 15,1000\t 1"));
   EXPECT_TRUE(run.out.last().startsWith(QStringLiteral("Matrix Rank is ")));
-  EXPECT_TRUE(run.out.last().endsWith(QStringLiteral(" (up to the specified zero threshold [0,5000000000000000]).")));
+  EXPECT_TRUE(
+      run.out.last().endsWith(QStringLiteral(" (up to the specified zero threshold [0,5000000000000000]).")));
 }
 
 TEST_F(CommandLineTest, RefusalsAndWrongUsageHaveTheirExitCodes) {
   BatchRun run = Batch({QStringLiteral("svd"), path});  // the fourth case has an empty cell
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(run.err.contains(QStringLiteral("SVD: Found missing or non-numeric values within the input selection.\n"
-                                              "Please, check the selection and try again.")))
+  EXPECT_TRUE(
+      run.err.contains(QStringLiteral("SVD: Found missing or non-numeric values within the input selection.\n"
+                                      "Please, check the selection and try again.")))
       << run.err.toStdString();
   EXPECT_EQ(run.out.last(), QStringLiteral("***ERROR: SVD COMPUTATION COULD NOT BE COMPLETED***"));
 
   run = Batch({QStringLiteral("inverse"), path, QStringLiteral("--cases"), QStringLiteral("1-2")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(run.err.contains(QStringLiteral("Currently there are 3 untagged variables and 2 selected rows.")));
+  EXPECT_TRUE(
+      run.err.contains(QStringLiteral("Currently there are 3 untagged variables and 2 selected rows.")));
   EXPECT_TRUE(run.out.isEmpty());
 
   run = Batch({QStringLiteral("inverse"), path, QStringLiteral("--cases"), QStringLiteral("1-3")});
@@ -130,10 +137,13 @@ TEST_F(CommandLineTest, RefusalsAndWrongUsageHaveTheirExitCodes) {
 
   EXPECT_EQ(Batch({QStringLiteral("svd"), dir.filePath(QStringLiteral("absent.vnp"))}).status, 1);
   EXPECT_EQ(Batch({QStringLiteral("svd")}).status, 2);
-  EXPECT_EQ(Batch({QStringLiteral("svd"), path, QStringLiteral("--style"), QStringLiteral("huge")}).status, 2);
+  EXPECT_EQ(Batch({QStringLiteral("svd"), path, QStringLiteral("--style"), QStringLiteral("huge")}).status,
+            2);
   EXPECT_EQ(Batch({QStringLiteral("svd"), path, QStringLiteral("--cases"), QStringLiteral("3-9")}).status, 2);
-  EXPECT_EQ(Batch({QStringLiteral("inverse"), path, QStringLiteral("--threshold"), QStringLiteral("1")}).status, 2);
-  EXPECT_EQ(Batch({QStringLiteral("svd"), path, QStringLiteral("--case-names"), QStringLiteral("Nope")}).status, 2);
+  EXPECT_EQ(
+      Batch({QStringLiteral("inverse"), path, QStringLiteral("--threshold"), QStringLiteral("1")}).status, 2);
+  EXPECT_EQ(
+      Batch({QStringLiteral("svd"), path, QStringLiteral("--case-names"), QStringLiteral("Nope")}).status, 2);
   EXPECT_EQ(Batch({QStringLiteral("frobnicate")}).status, 2);
   const BatchRun help = Batch({QStringLiteral("--help")});
   EXPECT_EQ(help.status, 0);

@@ -11,11 +11,11 @@
 #include <cstdio>
 
 #include "app/commandline.h"
-#include "datasheet/datafiles.h"
 #include "controls/numericedit.h"
+#include "datasheet/datafiles.h"
 #include "matrix/mappingdialog.h"
-#include "tests/matrix/sheetbuilder.h"
 #include "tests/datasheet/recordinggraph.h"
+#include "tests/matrix/sheetbuilder.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -29,14 +29,15 @@ class MappingTest : public ::testing::Test {
   MappingOutcome Map(int top, int bottom, const std::function<void(MappingOptions&)>& adjust = {}) {
     sheet.Sel = Selection{0, top, sheet.ColCount() - 1, bottom};
     sheet.RowsMode = true;
-    return RunMappingCommand(sheet, '.', [&](MappingOptions& o, int nOld, int nNew, bool weighted, const IVector&) {
-      seenOld = nOld;
-      seenNew = nNew;
-      seenWeighted = weighted;
-      seenWeights = o.Weights;
-      if (adjust) adjust(o);
-      return true;
-    });
+    return RunMappingCommand(sheet, '.',
+                             [&](MappingOptions& o, int nOld, int nNew, bool weighted, const IVector&) {
+                               seenOld = nOld;
+                               seenNew = nNew;
+                               seenWeighted = weighted;
+                               seenWeights = o.Weights;
+                               if (adjust) adjust(o);
+                               return true;
+                             });
   }
 
   test::ScriptedPrompter prompter;
@@ -49,7 +50,10 @@ class MappingTest : public ::testing::Test {
 };
 
 TEST_F(MappingTest, LeastSquaresOverThreeOldVariables) {
-  test::Fill(sheet, {{"Label#", "X", "Y", "Z"}, {"A", "1", "0", "0"}, {"B", "0", "1", "1"}, {"p", "2", "3", "3"},
+  test::Fill(sheet, {{"Label#", "X", "Y", "Z"},
+                     {"A", "1", "0", "0"},
+                     {"B", "0", "1", "1"},
+                     {"p", "2", "3", "3"},
                      {"q", "0", "1", "0"}});
   ASSERT_EQ(Map(1, 2, [](MappingOptions& o) { o.NamesColumn = 1; }), MappingOutcome::Done);
   EXPECT_TRUE(seenWeighted);
@@ -92,9 +96,10 @@ TEST_F(MappingTest, AVariableWithAPlusWeighsAHundredTimesMore) {
 TEST_F(MappingTest, IdenticalDefiningCasesAskAndNoChangesNothing) {
   test::Fill(sheet, {{"X", "Y", "Z"}, {"1", "2", "3"}, {"1", "2", "3"}, {"4", "5", "6"}});
   sheet.Saved = true;
-  prompter.Expect(BoxKind::Warning,
-                  QStringLiteral("Warning: Input transformation matrix contains intrinsic degeneracies.\n\rContinue?"),
-                  Button::Yes | Button::No, Button::No);
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Warning: Input transformation matrix contains intrinsic degeneracies.\n\rContinue?"),
+      Button::Yes | Button::No, Button::No);
   EXPECT_EQ(Map(1, 2), MappingOutcome::Done);
   EXPECT_EQ(sheet.ColCount(), 4);
   EXPECT_TRUE(sheet.Saved);
@@ -135,24 +140,27 @@ TEST_F(MappingTest, CasesBeyondTheMirrorCountByTheirOwnMark) {
 TEST_F(MappingTest, RefusesWithoutWholeCasesOrWithATooSmallSelection) {
   test::Fill(sheet, {{"X", "Y"}, {"1", "0"}, {"0", "1"}});
   sheet.RowsMode = false;
-  prompter.Expect(BoxKind::Information,
-                  QStringLiteral("Variable Mapping: This command requires that a contiguous range of rows has been "
-                                 "previously selected. The cases comprised in this range should specify the composition "
-                                 "of the new variables in terms of the current set. See help for the Mapping command "
-                                 "for more information."),
-                  Only(Button::Ok), Button::Ok);
-  EXPECT_EQ(RunMappingCommand(sheet, '.', [](MappingOptions&, int, int, bool, const IVector&) { return true; }),
-            MappingOutcome::Refused);
+  prompter.Expect(
+      BoxKind::Information,
+      QStringLiteral("Variable Mapping: This command requires that a contiguous range of rows has been "
+                     "previously selected. The cases comprised in this range should specify the composition "
+                     "of the new variables in terms of the current set. See help for the Mapping command "
+                     "for more information."),
+      Only(Button::Ok), Button::Ok);
+  EXPECT_EQ(
+      RunMappingCommand(sheet, '.', [](MappingOptions&, int, int, bool, const IVector&) { return true; }),
+      MappingOutcome::Refused);
   prompter.Expect(BoxKind::Error,
                   QStringLiteral("Linear Mapping: Could not build a matrix from DataSheet selection.\n\r"
                                  "Please, check the selection and try again."),
                   Only(Button::Ok), Button::Ok);
   EXPECT_EQ(Map(1, 1), MappingOutcome::Refused);
   sheet.SetCell(1, 2, "x");
-  prompter.Expect(BoxKind::Error,
-                  QStringLiteral("Linear Mapping: Found missing or non-numeric values within the input selection.\n\r"
-                                 "Please, check the selection and try again."),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral("Linear Mapping: Found missing or non-numeric values within the input selection.\n\r"
+                     "Please, check the selection and try again."),
+      Only(Button::Ok), Button::Ok);
   EXPECT_EQ(Map(1, 2), MappingOutcome::Failed);
   EXPECT_EQ(sheet.ColCount(), 3);
 }
@@ -202,8 +210,10 @@ TEST(MappingDialog, WeightsStartByNameAndZeroIsWarnedAbout) {
   dialog.LMStringGridWeights->item(1, 0)->setText(QStringLiteral("-2.5"));
   dialog.LMStringGridWeights->item(1, 2)->setText(QStringLiteral("0"));
   dialog.LMStringGridWeights->item(1, 1)->setText(QStringLiteral("abc"));
-  prompter.Expect(BoxKind::Warning, QStringLiteral("Row Weights: Zero entry for component MgO\n\rThis entry will be (re)set to 1.0"),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Row Weights: Zero entry for component MgO\n\rThis entry will be (re)set to 1.0"),
+      Only(Button::Ok), Button::Ok);
   dialog.LMStringGridWeightsExit();
   EXPECT_EQ(dialog.Weights(), (std::vector<Real>{2.5L, 100, 1}));
   EXPECT_EQ(dialog.LMStringGridWeights->item(1, 0)->text(), QStringLiteral("2.5"));
@@ -225,7 +235,9 @@ TEST(MapCommand, WritesTheSameCellsAsTheWindowCommand) {
   {
     QFile f(in);
     f.open(QIODevice::WriteOnly);
-    f.write("Label#\tSiO2\tFeO\tMgO\r\nFo\t42.71\t0\t57.29\r\nFa\t29.49\t70.51\t0\r\nOl\t40.8\t9.8\t49.4\r\nx\t40\tn.d.\t50\r\n");
+    f.write(
+        "Label#\tSiO2\tFeO\tMgO\r\nFo\t42.71\t0\t57.29\r\nFa\t29.49\t70.51\t0\r\nOl\t40.8\t9.8\t49."
+        "4\r\nx\t40\tn.d.\t50\r\n");
   }
   const QString out = dir.filePath(QStringLiteral("mapped.vnp"));
   std::FILE* sink = std::tmpfile();
@@ -255,7 +267,8 @@ TEST(MapCommand, WritesTheSameCellsAsTheWindowCommand) {
             MappingOutcome::Done);
   ASSERT_EQ(mapped.ColCount(), direct.ColCount());
   for (int r = 0; r < direct.RowCount(); ++r)
-    for (int c = 1; c < direct.ColCount(); ++c) EXPECT_EQ(mapped.Cell(c, r), direct.Cell(c, r)) << c << "," << r;
+    for (int c = 1; c < direct.ColCount(); ++c)
+      EXPECT_EQ(mapped.Cell(c, r), direct.Cell(c, r)) << c << "," << r;
   EXPECT_EQ(mapped.Name(5), "Fo#");
   EXPECT_EQ(mapped.Cell(5, 4), "");
 
@@ -267,7 +280,8 @@ TEST(MapCommand, WritesTheSameCellsAsTheWindowCommand) {
   EXPECT_EQ(RunBatchCommand({QStringLiteral("map"), in, QStringLiteral("--cases"), QStringLiteral("1-2"),
                              QStringLiteral("--weights"), QStringLiteral("1,2"), QStringLiteral("-o"), out},
                             sink, sink),
-            2) << "three weights are needed";
+            2)
+      << "three weights are needed";
   EXPECT_EQ(RunBatchCommand({QStringLiteral("map"), in, QStringLiteral("-o"), out}, sink, sink), 2);
   std::fclose(sink);
 }

@@ -56,13 +56,14 @@ TEST_F(ReportTest, TransposedShortReportLineForLine) {
            << QString() << QStringLiteral(" INPUT MATRIX:") << QStringLiteral("--------------")
            << QStringLiteral(" 1.0000\t 0.0000\t SiO2") << QStringLiteral(" 0.0000\t 3.0000\t MgO")
            << QString() << QStringLiteral(" MATRIX U:") << QStringLiteral("----------")
-           << QStringLiteral("-1.0000\t 0.0000") << QStringLiteral(" 0.0000\t-1.0000")
-           << QString() << QStringLiteral(" SINGULAR VALUES W: ") << QString(29, QLatin1Char('-'))
-           << QStringLiteral(" 1.0000\t 3.0000")
-           << QString() << QStringLiteral(" MATRIX V:") << QStringLiteral("----------")
-           << QStringLiteral("-1.0000\t 0.0000") << QStringLiteral(" 0.0000\t-1.0000")
-           << QString() << QStringLiteral(" MATRIX PROPERTIES:") << QStringLiteral("-------------------")
-           << QStringLiteral("Absolute Matrix Rank is 2 (up to a computational zero threshold of 6.000000000000E-14).")
+           << QStringLiteral("-1.0000\t 0.0000") << QStringLiteral(" 0.0000\t-1.0000") << QString()
+           << QStringLiteral(" SINGULAR VALUES W: ") << QString(29, QLatin1Char('-'))
+           << QStringLiteral(" 1.0000\t 3.0000") << QString() << QStringLiteral(" MATRIX V:")
+           << QStringLiteral("----------") << QStringLiteral("-1.0000\t 0.0000")
+           << QStringLiteral(" 0.0000\t-1.0000") << QString() << QStringLiteral(" MATRIX PROPERTIES:")
+           << QStringLiteral("-------------------")
+           << QStringLiteral(
+                  "Absolute Matrix Rank is 2 (up to a computational zero threshold of 6.000000000000E-14).")
            << QStringLiteral("Matrix Rank is 2 (up to the specified zero threshold [0.0090000000000000]).");
   EXPECT_EQ(report.lines, expected);
   EXPECT_TRUE(report.started);
@@ -83,7 +84,8 @@ TEST_F(ReportTest, RowsAsCasesWithWAsAMatrixInEveryStyle) {
   } styles[] = {
       {StyleShort, " 1.0000\t 0.0000\t A\t 1", " 1.0000\t 0.0000", " 0.0000\t 3.0000", 70},
       {StyleLong, " 1.000000\t 0.000000\t A\t 1", " 1.000000\t 0.000000", " 0.000000\t 3.000000", 95},
-      {StyleMax, " 1.00000000\t 0.00000000\t A\t 1", " 1.00000000\t 0.00000000", " 0.00000000\t 3.00000000", 140},
+      {StyleMax, " 1.00000000\t 0.00000000\t A\t 1", " 1.00000000\t 0.00000000", " 0.00000000\t 3.00000000",
+       140},
       {StyleExp, " 1.000000000000E+0\t 0.000000000000E+0\t A\t 1", " 1.000000000000E+0\t 0.000000000000E+0",
        " 0.00000000000000000E+0\t 3.000000000000E+0", 160},
   };
@@ -127,8 +129,8 @@ TEST_F(ReportTest, FewerRowsThanColumnsPrintsThePaddedU) {
   EXPECT_EQ(l[u + 4], QStringLiteral(" 0.0000\t 0.0000\t-1.0000"));
   const int w = static_cast<int>(l.indexOf(QStringLiteral(" SINGULAR VALUES W: ")));
   EXPECT_EQ(l[w + 2].count(QLatin1Char('\t')), 2) << "three values";
-  EXPECT_TRUE(l.contains(QStringLiteral(
-      "Matrix Rank is 2 (up to the specified zero threshold [0.0090000000000000]).")));
+  EXPECT_TRUE(l.contains(
+      QStringLiteral("Matrix Rank is 2 (up to the specified zero threshold [0.0090000000000000]).")));
   EXPECT_TRUE(l.last(2).first().startsWith(QStringLiteral("Absolute Matrix Rank is 2 ")));
   EXPECT_EQ(report.tabCount, 5);
 }
@@ -136,11 +138,13 @@ TEST_F(ReportTest, FewerRowsThanColumnsPrintsThePaddedU) {
 TEST_F(ReportTest, ASingularValueExactlyAtTheThresholdCountsAsZero) {
   test::Fill(sheet, {{"SiO2", "MgO"}, {"1", "0"}, {"0", "0.009"}});
   ASSERT_EQ(RunSvdCommand(sheet, context), CommandOutcome::Done);
-  EXPECT_EQ(report.lines.last(), QStringLiteral("Matrix Rank is 1 (up to the specified zero threshold [0.0090000000000000])."));
+  EXPECT_EQ(report.lines.last(),
+            QStringLiteral("Matrix Rank is 1 (up to the specified zero threshold [0.0090000000000000])."));
   options.Threshold = 0.0089L;
   options.ThresholdText = QStringLiteral("0.0089000000000000");
   ASSERT_EQ(RunSvdCommand(sheet, context), CommandOutcome::Done);
-  EXPECT_EQ(report.lines.last(), QStringLiteral("Matrix Rank is 2 (up to the specified zero threshold [0.0089000000000000])."));
+  EXPECT_EQ(report.lines.last(),
+            QStringLiteral("Matrix Rank is 2 (up to the specified zero threshold [0.0089000000000000])."));
 }
 
 TEST_F(ReportTest, ANonNumericCellLeavesOnlyTheErrorLine) {
@@ -150,7 +154,8 @@ TEST_F(ReportTest, ANonNumericCellLeavesOnlyTheErrorLine) {
                                  "Please, check the selection and try again."),
                   Only(Button::Ok), Button::Ok);
   EXPECT_EQ(RunSvdCommand(sheet, context), CommandOutcome::Failed);
-  EXPECT_EQ(report.lines, QStringList({QString(), QStringLiteral("***ERROR: SVD COMPUTATION COULD NOT BE COMPLETED***")}));
+  EXPECT_EQ(report.lines,
+            QStringList({QString(), QStringLiteral("***ERROR: SVD COMPUTATION COULD NOT BE COMPLETED***")}));
   EXPECT_TRUE(report.shown);
 }
 
@@ -176,8 +181,8 @@ TEST_F(ReportTest, InverseOfASquareSelection) {
   test::Fill(sheet, {{"Label#", "X", "Y"}, {"p", "2", "0"}, {"q", "0", "4"}});
   ASSERT_EQ(RunInverseCommand(sheet, context), CommandOutcome::Done);
   QStringList expected = Header(QStringLiteral("Matrix Inverse computation results."));
-  expected << QStringLiteral(" 1\t 2\t Cases") << Rule() << QStringLiteral(" p\t q\t Label#") << Rule() << QString()
-           << QStringLiteral(" INPUT MATRIX:") << QStringLiteral("--------------")
+  expected << QStringLiteral(" 1\t 2\t Cases") << Rule() << QStringLiteral(" p\t q\t Label#") << Rule()
+           << QString() << QStringLiteral(" INPUT MATRIX:") << QStringLiteral("--------------")
            << QStringLiteral(" 2.0000\t 0.0000\t X") << QStringLiteral(" 0.0000\t 4.0000\t Y") << QString()
            << QStringLiteral(" INVERSE OF INPUT MATRIX:") << QString(25, QLatin1Char('-'))
            << QStringLiteral(" 0.5000\t 0.0000") << QStringLiteral(" 0.0000\t 0.2500");
@@ -199,14 +204,16 @@ TEST_F(ReportTest, InverseRefusesANonSquareSelection) {
 
 TEST_F(ReportTest, ALinearlyDependentSelectionGivesTheZeroPivotWarningAndNoInverse) {
   test::Fill(sheet, {{"X", "Y"}, {"1", "2"}, {"2", "4"}});
-  prompter.Expect(BoxKind::Warning,
-                  QStringLiteral("Matrix Inverse: Warning: one or more zero pivot elements were arrived at during "
-                                 "computation of the LU decomposition.\n\rSystem could be ill-conditioned. An SVD "
-                                 "check is suggested."),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Matrix Inverse: Warning: one or more zero pivot elements were arrived at during "
+                     "computation of the LU decomposition.\n\rSystem could be ill-conditioned. An SVD "
+                     "check is suggested."),
+      Only(Button::Ok), Button::Ok);
   EXPECT_EQ(RunInverseCommand(sheet, context), CommandOutcome::Failed);
   EXPECT_FALSE(report.lines.contains(QStringLiteral(" INVERSE OF INPUT MATRIX:")));
-  EXPECT_EQ(report.lines.last(), QStringLiteral("***ERROR: COMPUTATION OF MATRIX INVERSE COULD NOT BE COMPLETED***"));
+  EXPECT_EQ(report.lines.last(),
+            QStringLiteral("***ERROR: COMPUTATION OF MATRIX INVERSE COULD NOT BE COMPLETED***"));
   EXPECT_EQ(report.lines[report.lines.size() - 2], QString());
   EXPECT_TRUE(report.lines.contains(QStringLiteral(" INPUT MATRIX:"))) << "the input matrix stays";
 }
@@ -226,8 +233,8 @@ TEST_F(ReportTest, TheTextPadHoldsTheReportWithItsTabStops) {
   pad.AppendLines({QStringLiteral("old text")});
   context.Report = &pad;
   prompter.Expect(BoxKind::Confirmation,
-                  QStringLiteral("TextPad file Untitled has changed.\n\rSave modifications?"), Button::Yes | Button::No,
-                  Button::No);
+                  QStringLiteral("TextPad file Untitled has changed.\n\rSave modifications?"),
+                  Button::Yes | Button::No, Button::No);
   ASSERT_EQ(RunSvdCommand(sheet, context), CommandOutcome::Done);
   LinesReport lines;
   context.Report = &lines;

@@ -17,7 +17,9 @@ struct SelectionTest : ::testing::Test {
 };
 
 TEST_F(SelectionTest, OnlyUntaggedVariablesEnterTheMatrix) {
-  test::Fill(sheet, {{"Label#", "SiO2", "Fe#2", "#MgO", "MgO", "CaO"}, {"a", "1", "x", "y", "2", "3"}, {"b", "4", "", "", "5", "6"}});
+  test::Fill(sheet, {{"Label#", "SiO2", "Fe#2", "#MgO", "MgO", "CaO"},
+                     {"a", "1", "x", "y", "2", "3"},
+                     {"b", "4", "", "", "5", "6"}});
   IVector list;
   EXPECT_EQ(UntaggedVariables(sheet, list), 3);
   EXPECT_EQ(list[1], 2);
@@ -48,7 +50,8 @@ TEST_F(SelectionTest, SizeChecksRefuseTooSmallAndTooLargeSelections) {
   int cases = 0, variables = 0;
   EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 1, 1, 1}, cases, variables, list), CodeNoMatrix);
   EXPECT_EQ(cases, 1);
-  EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 0, 2, 2}, cases, variables, list), 0) << "row 0 counts as case 1";
+  EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 0, 2, 2}, cases, variables, list), 0)
+      << "row 0 counts as case 1";
   EXPECT_EQ(cases, 2);
   sheet.SetCell(2, 0, "B#");
   EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 1, 2, 2}, cases, variables, list), CodeNoMatrix);
@@ -56,12 +59,14 @@ TEST_F(SelectionTest, SizeChecksRefuseTooSmallAndTooLargeSelections) {
 
   sheet.SetSize(62, 62);
   for (int c = 1; c < 62; ++c) sheet.SetCell(c, 0, "V" + std::to_string(c));
-  EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 1, 1, 60}, cases, variables, list), CodeTooLarge) << "61 variables";
+  EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 1, 1, 60}, cases, variables, list), CodeTooLarge)
+      << "61 variables";
   EXPECT_EQ(variables, 61);
   EXPECT_EQ(list[60], 60) << "only the first 60 are listed";
   sheet.SetCell(61, 0, "V61#");
   EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 1, 1, 60}, cases, variables, list), 0) << "60 x 60";
-  EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 1, 1, 61}, cases, variables, list), CodeTooLarge) << "61 cases";
+  EXPECT_EQ(CheckMatrixSize(sheet, Selection{1, 1, 1, 61}, cases, variables, list), CodeTooLarge)
+      << "61 cases";
 }
 
 }  // namespace

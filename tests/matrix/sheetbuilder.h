@@ -14,7 +14,8 @@ inline void Fill(Sheet& sheet, const std::vector<std::vector<std::string>>& rows
   const int cols = static_cast<int>(rows[0].size()) + 1;
   sheet.SetSize(cols, static_cast<int>(rows.size()));
   for (std::size_t r = 0; r < rows.size(); ++r)
-    for (std::size_t c = 0; c < rows[r].size(); ++c) sheet.SetCell(static_cast<int>(c) + 1, static_cast<int>(r), rows[r][c]);
+    for (std::size_t c = 0; c < rows[r].size(); ++c)
+      sheet.SetCell(static_cast<int>(c) + 1, static_cast<int>(r), rows[r][c]);
   sheet.SetAllInclusion(true);
   sheet.Blank = false;
   sheet.FileName = QStringLiteral("/data/rocks.vnp");

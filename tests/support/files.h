@@ -2,13 +2,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 namespace varnel::test {
 
