@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/reportparts.h"
 #include "datasheet/sheet.h"
 
 namespace varnel {
@@ -204,16 +205,6 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
     sheet.RefreshGraphSelectors();
   }
   view.SetBusy(false);
-}
-
-QString DateTimeText(const QDateTime& when) {
-  const QLocale locale = QLocale::system();
-  QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-  // The time zone is no part of the time as it is written in files.
-  static const QRegularExpression zone(QStringLiteral("\\s*t+"));
-  timeFormat.remove(zone);
-  return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-         locale.toString(when.time(), timeFormat.trimmed());
 }
 
 std::string SavedFileFirstLine(const QString& fileName, const QDateTime& when, int cases, int variables) {

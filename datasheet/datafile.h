@@ -55,7 +55,6 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
                 int bottom);
 
 // The date and time as the system writes them: short date, a space, long time.
-QString DateTimeText(const QDateTime& when);
 
 // Line 1 of a saved file ("; name - VarnelData: Last saved on ...").
 std::string SavedFileFirstLine(const QString& fileName, const QDateTime& when, int cases, int variables);

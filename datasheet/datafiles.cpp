@@ -6,6 +6,7 @@
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
 #include "controls/filehistory.h"
+#include "app/reportparts.h"
 #include "datasheet/sheet.h"
 
 namespace varnel {

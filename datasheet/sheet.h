@@ -50,6 +50,19 @@ class SheetView {
   virtual void CellsChanged(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
 };
 
+// Keeps the window busy (hourglass, no repaints of the status) while it
+// lives, so that every way out of a command ends the busy state.
+class BusyGuard {
+ public:
+  explicit BusyGuard(SheetView& view) : view_(view) { view_.SetBusy(true); }
+  ~BusyGuard() { view_.SetBusy(false); }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+
+ private:
+  SheetView& view_;
+};
+
 class Sheet {
  public:
   Sheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard);

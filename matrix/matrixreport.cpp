@@ -17,20 +17,10 @@ namespace {
 QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
-// The three header lines; returns the length of the "File: " line.
-int Header(const QString& title, const ReportEnvironment& env, QStringList& out) {
-  out << title + QStringLiteral(" (Varnel ") + env.Version + QLatin1Char(')');
-  out << QStringLiteral("File: ") + FileNameOnly(env.FileName) + QStringLiteral(" - Computed on ") +
-             DateTimeText(env.Now);
-  const int length = static_cast<int>(out.last().size());
-  out << QString(length, QLatin1Char('-'));
-  return length;
-}
-
 // The label lines and the input matrix, the same in both reports.
 void InputMatrix(const Sheet& sheet, const MatrixReportOptions& o, const FMatrix& m, int variables, int cases,
                  const IVector& list, int top, int bottom, int dashes, char sep, QStringList& out) {
-  const QString rule(dashes, QLatin1Char('-'));
+  const QString rule = DashedLine(dashes);
   const bool names = o.CaseNameColumn > 0 && o.CaseNameColumn < sheet.ColCount() && o.CaseNames;
   if (o.Transpose) {
     if (o.CaseNumbers) {
@@ -71,10 +61,6 @@ void InputMatrix(const Sheet& sheet, const MatrixReportOptions& o, const FMatrix
 
 }  // namespace
 
-int ReportTabWidth(int fontSize, int style) {
-  static const int factors[4] = {56, 76, 112, 128};
-  return fontSize * factors[std::clamp(style, 0, 3)] / 8;
-}
 
 int SVDReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, int cases, const IVector& list,
               const Selection& selection, const ReportEnvironment& env, QStringList& out) {
@@ -92,7 +78,7 @@ int SVDReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, i
     sheet.View().SetBusy(false);
     return code;
   }
-  const int dashes = Header(QStringLiteral("Singular Value Decomposition (SVD) results."), env, out);
+  const int dashes = AppendReportHeader(QStringLiteral("Singular Value Decomposition (SVD) results."), env, out);
   InputMatrix(sheet, o, *m, variables, cases, list, top, bottom, dashes, sep, out);
 
   if (env.ProcessEvents) env.ProcessEvents();
@@ -106,7 +92,7 @@ int SVDReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, i
   for (int i = 1; i <= dimension; ++i) out << Text(FormatFMatrixRow(*m, i, cols, o.Style, sep));
   out << QString();
   if (o.VectorizeW) {
-    out << QStringLiteral(" SINGULAR VALUES W: ") << QString(29, QLatin1Char('-'));
+    out << QStringLiteral(" SINGULAR VALUES W: ") << DashedLine(29);
     FMatrix row;
     for (int k = 1; k <= cols; ++k) row(1, k) = w[k];
     out << Text(FormatFMatrixRow(row, 1, cols, o.Style, sep));
@@ -149,7 +135,7 @@ int InverseReport(const Sheet& sheet, const MatrixReportOptions& o, int variable
     sheet.View().SetBusy(false);
     return code;
   }
-  const int dashes = Header(QStringLiteral("Matrix Inverse computation results."), env, out);
+  const int dashes = AppendReportHeader(QStringLiteral("Matrix Inverse computation results."), env, out);
   InputMatrix(sheet, o, *m, variables, cases, list, top, bottom, dashes, sep, out);
   if (env.ProcessEvents) env.ProcessEvents();
   PrompterSink sink(sheet.Prompt());
@@ -158,7 +144,7 @@ int InverseReport(const Sheet& sheet, const MatrixReportOptions& o, int variable
     sheet.View().SetBusy(false);
     return code;
   }
-  out << QString() << QStringLiteral(" INVERSE OF INPUT MATRIX:") << QString(25, QLatin1Char('-'));
+  out << QString() << QStringLiteral(" INVERSE OF INPUT MATRIX:") << DashedLine(25);
   for (int i = 1; i <= n; ++i) out << Text(FormatFMatrixRow(*y, i, n, o.Style, sep));
   sheet.View().SetBusy(false);
   return 0;

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "app/reportparts.h"
 #include "core/fmatrix.h"
 #include "core/numbertext.h"
 #include "datasheet/sheet.h"
@@ -26,15 +27,6 @@ struct MatrixReportOptions {
   QString ThresholdText = QStringLiteral("0.0090000000000000");
 };
 
-// What a report takes from the program around it.
-struct ReportEnvironment {
-  QString FileName;  // the DataSheet's file
-  QDateTime Now;
-  QString Version;
-  char DecimalSeparator = '.';
-  std::function<void()> ProcessEvents;
-};
-
 // The report lines of the singular value decomposition of the selected cases
 // x untagged variables. Returns 0 or a computation error code; the lines
 // written before a failure stay in out.
@@ -46,8 +38,6 @@ int SVDReport(const Sheet& sheet, const MatrixReportOptions& options, int variab
 int InverseReport(const Sheet& sheet, const MatrixReportOptions& options, int variables, int cases,
                   const IVector& list, const Selection& selection, const ReportEnvironment& env,
                   QStringList& out);
-
-enum class CommandOutcome { Done, Refused, Cancelled, Failed };
 
 // Everything a matrix command needs besides the sheet.
 struct MatrixCommandContext {
@@ -63,7 +53,5 @@ CommandOutcome RunSvdCommand(Sheet& sheet, const MatrixCommandContext& context);
 // The matrix-inverse command.
 CommandOutcome RunInverseCommand(Sheet& sheet, const MatrixCommandContext& context);
 
-// Tab stop width of a report: the font size x 56, 76, 112 or 128 by style, / 8.
-int ReportTabWidth(int fontSize, int style);
 
 }  // namespace varnel
