@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -278,13 +279,22 @@ bool TVN_Txt::SaveAs() {
 }
 
 bool TVN_Txt::OpenFile(const QString& path) {
-  QByteArray bytes;
+  std::string bytes;
   QString error;
   if (!ReadWholeFile(path, bytes, &error)) {
     prompter_.FileError(error);
     return false;
   }
-  const DecodedText text = DecodeText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  // What follows a NUL would be lost, and a save would make the loss final.
+  if (const std::optional<std::size_t> line = NulLine(bytes)) {
+    prompter_.FileError(
+        QStringLiteral("Cannot read \"%1\": line %2 holds a NUL character, so it is not a text file."
+                       "\n\rNothing was loaded.")
+            .arg(QDir::toNativeSeparators(path))
+            .arg(*line));
+    return false;
+  }
+  const DecodedText text = DecodeTextInPlace(std::move(bytes));
   QString content;
   content.reserve(static_cast<qsizetype>(text.utf8.size()));
   bool first = true;
@@ -324,7 +334,8 @@ void TVN_Txt::LoadPlacement(const QFont& sheetFont) {
       ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontName"), font.family()));
   const int size =
       ini.ReadInteger(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontSize"), font.pointSize());
-  if (size > 0) font.setPointSize(size);
+  // Beyond the sizes a font dialog offers the stored value is damage.
+  if (size > 0 && size <= 999) font.setPointSize(size);
   edit_->setFont(font);
   const QSize screen =
       QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);

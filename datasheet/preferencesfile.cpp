@@ -49,25 +49,34 @@ void GraphSettingsKeys::Read(const IniFile& ini) {
 }
 
 void LoadPreferences(const IniFile& ini, Preferences& p) {
-  p.ColorCells = ini.ReadInteger(Prefs, QStringLiteral("ColorCells"), p.ColorCells);
-  if (p.ColorCells < 0 || p.ColorCells > 2) p.ColorCells = 1;
+  const Preferences defaults;
+  // A value outside the range the Preferences dialog offers reads as the
+  // default: a huge stored sheet size would otherwise exhaust memory at
+  // every start.
+  auto inRange = [&ini](const char* key, int current, int low, int high, int fallback) {
+    const int v = ini.ReadInteger(Prefs, QString::fromLatin1(key), current);
+    return v >= low && v <= high ? v : fallback;
+  };
+  p.ColorCells = inRange("ColorCells", p.ColorCells, 0, 2, defaults.ColorCells);
   p.SavePrefs = ini.ReadBool(Prefs, QStringLiteral("SavePrefs"), p.SavePrefs);
   p.MwGDisconnect = ini.ReadBool(Prefs, QStringLiteral("MwGDisconnect"), p.MwGDisconnect);
   p.AutoConnect = ini.ReadBool(Prefs, QStringLiteral("AutoConnect"), p.AutoConnect);
   p.BackupWanted = ini.ReadBool(Prefs, QStringLiteral("BackupWanted"), p.BackupWanted);
   p.ParseWarnings = ini.ReadBool(Prefs, QStringLiteral("ParseWarnings"), p.ParseWarnings);
-  // A sheet needs at least one variable and one case.
   p.DefaultColCount =
-      std::max(ini.ReadInteger(Prefs, QStringLiteral("DefaultColCount"), p.DefaultColCount), 1);
+      inRange("DefaultColCount", p.DefaultColCount, MinSheetSize, MaxSheetSize, defaults.DefaultColCount);
   p.DefaultRowCount =
-      std::max(ini.ReadInteger(Prefs, QStringLiteral("DefaultRowCount"), p.DefaultRowCount), 1);
+      inRange("DefaultRowCount", p.DefaultRowCount, MinSheetSize, MaxSheetSize, defaults.DefaultRowCount);
   p.SheetFontName = ini.ReadString(Prefs, QStringLiteral("SheetFontName"), p.SheetFontName);
-  const int size = ini.ReadInteger(Prefs, QStringLiteral("SheetFontSize"), p.SheetFontSize);
-  if (size > 0) p.SheetFontSize = size;
+  p.SheetFontSize = inRange("SheetFontSize", p.SheetFontSize, 1, MaxFontPointSize, p.SheetFontSize);
 }
 
-bool SavePreferences(const QString& path, const ExitSettings& s) {
+bool SavePreferences(const QString& path, const ExitSettings& s, QString* error) {
   IniFile ini(path);
+  if (ini.Unreadable()) {
+    if (error) *error = ini.ReadError();
+    return false;
+  }
   const Preferences& p = s.Prefs;
   if (p.SavePrefs) {
     ini.WriteInteger(Prefs, QStringLiteral("ColorCells"), p.ColorCells);
@@ -112,12 +121,26 @@ bool SavePreferences(const QString& path, const ExitSettings& s) {
   WriteWindowBounds(ini, QStringLiteral("G"), s.GraphsWindow);
   WriteWindowBounds(ini, QStringLiteral("T"), s.TextPad);
   WriteWindowBounds(ini, QStringLiteral("MW"), WindowBounds{s.WizardTop, s.WizardLeft, 0, 0}, false);
-  return ini.Save();
+  return ini.Save(error);
 }
 
 void SavePreferencesAtExit(const QString& path, const ExitSettings& settings, Prompter& prompter) {
-  if (!SavePreferences(path, settings))
-    prompter.Message(BoxKind::Error, QStringLiteral("Unable to write to ") + path, Only(Button::Ok));
+  // A file that exists but cannot be read would lose every line the program
+  // does not own if it were written: it is left alone, and the user told.
+  const IniFile current(path);
+  if (current.Unreadable()) {
+    prompter.Message(BoxKind::Error,
+                     QStringLiteral("The settings file ") + path +
+                         QStringLiteral(" could not be read, so it was left as it was and the settings of "
+                                        "this session were not saved.\n\r") +
+                         current.ReadError(),
+                     Only(Button::Ok));
+    return;
+  }
+  QString error;
+  if (!SavePreferences(path, settings, &error))
+    prompter.Message(BoxKind::Error, QStringLiteral("Unable to write to ") + path + QStringLiteral("\n\r") + error,
+                     Only(Button::Ok));
 }
 
 }  // namespace varnel

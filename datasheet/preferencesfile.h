@@ -56,11 +56,14 @@ struct ExitSettings {
 
 // Writes the settings file at path: the "Prefs", Graphs and TextPad font keys
 // when SavePrefs is on, the window positions always; every other line of the
-// file stays. False when the file could not be written.
-bool SavePreferences(const QString& path, const ExitSettings& settings);
+// file stays byte for byte. False, with the reason in error, when the file
+// could not be written, or exists but could not be read (it is then left as
+// it was).
+bool SavePreferences(const QString& path, const ExitSettings& settings, QString* error = nullptr);
 
-// SavePreferences, with the message "Unable to write to " + path when the
-// file cannot be written. The program closes either way.
+// SavePreferences, with the message "Unable to write to " + path and the
+// system's reason when the file cannot be written, or one that says the file
+// was left alone when it could not be read. The program closes either way.
 void SavePreferencesAtExit(const QString& path, const ExitSettings& settings, Prompter& prompter);
 
 }  // namespace varnel

@@ -317,11 +317,6 @@ TEST_F(DataFileTest, ReadsWindows1252AndWritesItBackUnlessACharacterNeedsUtf8) {
 }
 
 TEST_F(DataFileTest, BadInputEndsInMessagesOrLoadsWhatItCan) {
-  // NUL ends the text: what follows it is not read.
-  ASSERT_TRUE(test::WriteFile(Path("nul.vnp"), QByteArray("A\tB\r\n1\t2\r\n\0\x01\x02garbage\tx\r\n", 23)));
-  ASSERT_TRUE(files.LoadDataFile(Path("nul.vnp")));
-  EXPECT_EQ(sheet.CaseCount(), 1);
-
   // Random binary bytes: whatever the reader makes of them, it ends.
   std::mt19937 gen(12);
   QByteArray noise(200000, '\0');
