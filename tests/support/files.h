@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -41,5 +43,37 @@ inline void WithFileSizeLimit(rlim_t bytes, const std::function<void()>& f) {
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, previous);
 }
+
+// Runs f in a child process and returns its exit status, or 128 + the
+// signal that ended it. Limits, users and signal handlers set in the child
+// leave the test process alone; f must not use gtest's assertions.
+inline int RunInChild(const std::function<int()>& f) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) _exit(f());
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The unprivileged user tests run as when they need another user than root.
+inline constexpr uid_t NobodyId = 65534;
+
+// In a child process run by root: become nobody. False when that fails.
+inline bool BecomeNobody() { return setgid(NobodyId) == 0 && setuid(NobodyId) == 0; }
+
+// Address-space limits mean nothing under AddressSanitizer, which reserves
+// terabytes of shadow memory up front.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool AddressSanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool AddressSanitizerBuild = true;
+#else
+inline constexpr bool AddressSanitizerBuild = false;
+#endif
+#else
+inline constexpr bool AddressSanitizerBuild = false;
+#endif
 
 }  // namespace varnel::test
