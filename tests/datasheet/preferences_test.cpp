@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRadioButton>
 #include <QScreen>
@@ -143,6 +145,59 @@ TEST_F(PreferencesTest, GraphKeysAreWrittenBackAsTheyWereRead) {
   EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), QString()),
             QStringLiteral("Bitmap"))
       << "any other text selects a bitmap";
+}
+
+TEST_F(PreferencesTest, ValuesOutsideTheDialogsRangesReadAsTheirDefaults) {
+  // Each of these once aborted the start or exhausted memory.
+  ASSERT_TRUE(test::WriteFile(Ini(),
+                              "[Prefs]\r\nDefaultColCount=2147483646\r\nDefaultRowCount=100000000\r\n"
+                              "ColorCells=7\r\nSheetFontSize=2000000000\r\n"));
+  Preferences p;
+  LoadPreferences(IniFile(Ini()), p);
+  EXPECT_EQ(p.DefaultColCount, 10);
+  EXPECT_EQ(p.DefaultRowCount, 20);
+  EXPECT_EQ(p.ColorCells, 1);
+  EXPECT_EQ(p.SheetFontSize, 8);
+
+  ASSERT_TRUE(test::WriteFile(Ini(), "[Prefs]\r\nDefaultColCount=2\r\nDefaultRowCount=-5\r\n"));
+  LoadPreferences(IniFile(Ini()), p);
+  EXPECT_EQ(p.DefaultColCount, 10) << "below the dialog's 3";
+  EXPECT_EQ(p.DefaultRowCount, 20);
+
+  // The edges of the ranges are kept.
+  ASSERT_TRUE(test::WriteFile(Ini(), "[Prefs]\r\nDefaultColCount=3\r\nDefaultRowCount=9999\r\n"));
+  TVN_Wsheet w(prompter, graph, wizard);
+  EXPECT_EQ(w.Data().VariableCount(), 3);
+  EXPECT_EQ(w.Data().CaseCount(), 9999);
+}
+
+TEST_F(PreferencesTest, AnUnreadableSettingsFileIsLeftAloneAndTheUserToldOnce) {
+  // A folder in the file's place cannot be read, by root either.
+  ASSERT_TRUE(QDir().mkdir(Ini()));
+  prompter.AnswerNext(Button::Ok);
+  ExitSettings s;
+  s.DataSheet = WindowBounds{1, 2, 600, 400};
+  SavePreferencesAtExit(Ini(), s, prompter);
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].kind, BoxKind::Error);
+  EXPECT_TRUE(prompter.shown[0].text.startsWith(QStringLiteral("The settings file ") + Ini() +
+                                                QStringLiteral(" could not be read, so it was left as it was")))
+      << prompter.shown[0].text.toStdString();
+  EXPECT_TRUE(QFileInfo(Ini()).isDir());
+  EXPECT_EQ(QDir(Ini()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
+}
+
+TEST_F(PreferencesTest, ForeignEightBitLinesSurviveTheExitWriteByteForByte) {
+  const QByteArray foreign =
+      "; R\xE9glages \xE0 garder\r\n[Prefs]\r\nColorCells=2\r\nSomeonesKey=\xFF\xFE\r\n[Theirs]\r\nN\xE4me=\x80\r\n";
+  ASSERT_TRUE(test::WriteFile(Ini(), foreign));
+  ExitSettings s;
+  s.Prefs.ColorCells = 0;
+  ASSERT_TRUE(SavePreferences(Ini(), s));
+  const QByteArray written = test::ReadFile(Ini());
+  EXPECT_TRUE(written.startsWith("; R\xE9glages \xE0 garder\r\n[Prefs]\r\nColorCells=0\r\nSomeonesKey=\xFF\xFE\r\n"))
+      << written.left(80).toStdString();
+  EXPECT_TRUE(written.contains("\r\n[Theirs]\r\nN\xE4me=\x80\r\n"));
 }
 
 TEST_F(PreferencesTest, AnUnwritableFileIsReportedAndExitGoesOn) {
