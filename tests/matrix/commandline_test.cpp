@@ -150,5 +150,21 @@ TEST_F(CommandLineTest, RefusalsAndWrongUsageHaveTheirExitCodes) {
   EXPECT_TRUE(help.out.join(QLatin1Char('\n')).contains(QStringLiteral("--rows-are-cases")));
 }
 
+TEST_F(CommandLineTest, MapRefusesAResultThatIsNotFiniteAndWritesNoFile) {
+  const QString tiny = dir.filePath(QStringLiteral("tiny.vnp"));
+  QFile f(tiny);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("Label#\tX\tY\r\nA\t1e-4900\t0\r\nB\t0\t1e-4900\r\np\t1e100\t1\r\n");
+  f.close();
+  const QString out = dir.filePath(QStringLiteral("mapped.vnp"));
+  const BatchRun run = Batch({QStringLiteral("map"), tiny, QStringLiteral("--cases"), QStringLiteral("1-2"),
+                              QStringLiteral("--threshold"), QStringLiteral("0"), QStringLiteral("--yes"),
+                              QStringLiteral("-o"), out});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.err.contains(QStringLiteral("Linear Mapping: Undefined computation error: a value overflowed")))
+      << run.err.toStdString();
+  EXPECT_FALSE(QFile::exists(out));
+}
+
 }  // namespace
 }  // namespace varnel
