@@ -142,8 +142,8 @@ void SyncFolder(const QByteArray& folder) {
 // Writes the bytes into the existing file itself, after keeping its old
 // contents: on disk under a temporary name (which becomes the backup when
 // one is wanted) and in memory, to put them back should the write fail.
-bool WriteInPlace(const QString& path, const QByteArray& target, const struct stat& st, const QByteArray& bytes,
-                  const QByteArray& backup, QString* error) {
+bool WriteInPlace(const QString& path, const QByteArray& target, const struct stat& st,
+                  const QByteArray& bytes, const QByteArray& backup, QString* error) {
   std::string old;
   {
     const int in = ::open(target.constData(), O_RDONLY | O_CLOEXEC);
@@ -234,7 +234,7 @@ QByteArray KeepOldVersion(const QByteArray& target, const QByteArray& folder) {
 QString BackupName(const QString& path, const QString& backupExt) {
   const QFileInfo info(path);
   const QString name = info.fileName();
-  const int dot = name.lastIndexOf(QLatin1Char('.'));
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
   const QString base = dot > 0 ? name.left(dot) : name;
   return info.dir().filePath(base + backupExt);
 }

@@ -39,8 +39,8 @@ void IniFile::Parse(std::string_view bytes) {
     const auto textSize = static_cast<qsizetype>(p - start);
     ++p;
     if (c == '\r' && p < end && *p == '\n') ++p;
-    lines_.push_back(
-        {QByteArray(text, textSize), QByteArray(text + textSize, static_cast<qsizetype>(p - text - textSize))});
+    lines_.push_back({QByteArray(text, textSize),
+                      QByteArray(text + textSize, static_cast<qsizetype>(p - text - textSize))});
     start = p;
   }
   if (start < end) lines_.push_back({QByteArray(start, static_cast<qsizetype>(end - start)), QByteArray()});
@@ -55,7 +55,8 @@ QByteArray IniFile::Content(std::size_t i) const {
 
 QString IniFile::Decode(const QByteArray& bytes) const {
   if (utf8_) return QString::fromUtf8(bytes);
-  const std::string utf8 = Windows1252ToUtf8(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  const std::string utf8 =
+      Windows1252ToUtf8(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 

@@ -17,7 +17,7 @@ namespace {
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 
 QString ShortName(const QString& path) {
-  const int slash = path.lastIndexOf(QLatin1Char('/'));
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
   return slash >= 0 ? path.mid(slash + 1) : path;
 }
 
@@ -51,8 +51,7 @@ struct Warnings {
 // there were.
 void ShowWarnings(Sheet& sheet, const Warnings& warnings) {
   for (const QString& text : warnings.shown)
-    if (sheet.Prompt().Message(BoxKind::Warning, text, Button::Ok | Button::Ignore) == Button::Ignore)
-      return;
+    if (sheet.Prompt().Message(BoxKind::Warning, text, Button::Ok | Button::Ignore) == Button::Ignore) return;
   if (warnings.more > 0)
     sheet.Prompt().Message(BoxKind::Warning,
                            QStringLiteral("... and %1 more warnings of the same kinds.").arg(warnings.more),
@@ -167,15 +166,17 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
       ++c;
       if (c > m) {
         if (options.ParseWarnings)
-          warnings.Add(QStringLiteral("Too many values in data line %1.\n\rExcess values will be skipped.").arg(i));
+          warnings.Add(
+              QStringLiteral("Too many values in data line %1.\n\rExcess values will be skipped.").arg(i));
         cut = true;
         break;
       }
     }
     if (!cut) columns[static_cast<std::size_t>(c)][static_cast<std::size_t>(g)].Assign(fields.rest);
     if (c < m && options.ParseWarnings)
-      warnings.Add(QStringLiteral("Too few values in data line %1.\n\rMissing values will be regarded as blanks.")
-                       .arg(i));
+      warnings.Add(
+          QStringLiteral("Too few values in data line %1.\n\rMissing values will be regarded as blanks.")
+              .arg(i));
     ++g;
   }
   busy.Done();

@@ -184,8 +184,9 @@ void DataFiles::SaveSelection1Click() {
     GridToLines(sheet_, s.Left, s.Top, s.Right, s.Bottom, text);
     TextEncoding used;
     const std::string bytes = EncodeForFile(std::move(text), sheet_.FileEncoding, &used);
-    ok = SaveFileAtomically(*path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                            QString(), &error);
+    ok =
+        SaveFileAtomically(*path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                           QString(), &error);
   } catch (const std::bad_alloc&) {
     error = QStringLiteral("Not enough memory to save \"%1\".\n\rThe file was left as it was.")
                 .arg(QDir::toNativeSeparators(*path));

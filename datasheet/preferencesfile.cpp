@@ -139,7 +139,8 @@ void SavePreferencesAtExit(const QString& path, const ExitSettings& settings, Pr
   }
   QString error;
   if (!SavePreferences(path, settings, &error))
-    prompter.Message(BoxKind::Error, QStringLiteral("Unable to write to ") + path + QStringLiteral("\n\r") + error,
+    prompter.Message(BoxKind::Error,
+                     QStringLiteral("Unable to write to ") + path + QStringLiteral("\n\r") + error,
                      Only(Button::Ok));
 }
 

@@ -120,7 +120,8 @@ int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool
           return NonFiniteCode;
         }
         const Real value = std::fabs(y[j]) <= threshold ? 0 : y[j];
-        results[static_cast<std::size_t>(q) * static_cast<std::size_t>(nNew) + static_cast<std::size_t>(j - 1)]
+        results[static_cast<std::size_t>(q) * static_cast<std::size_t>(nNew) +
+                static_cast<std::size_t>(j - 1)]
             .Assign(GeneralNumberText(value, sep));
       }
     }
@@ -134,8 +135,8 @@ int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool
   sheet.Saved = false;
   for (int q = 1; q < rows; ++q)
     for (int j = 1; j <= nNew; ++j) {
-      const CellText& cell =
-          results[static_cast<std::size_t>(q) * static_cast<std::size_t>(nNew) + static_cast<std::size_t>(j - 1)];
+      const CellText& cell = results[static_cast<std::size_t>(q) * static_cast<std::size_t>(nNew) +
+                                     static_cast<std::size_t>(j - 1)];
       if (!cell.Empty()) sheet.SetCell(c0 + j - 1, q, cell.View());
     }
   for (int j = 1; j <= nNew; ++j) {

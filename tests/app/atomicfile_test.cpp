@@ -90,7 +90,6 @@ TEST(SaveFileAtomically, KeepsThePermissionsOfTheReplacedFile) {
             QFileDevice::ReadGroup);
 }
 
-
 // What is at a path, and what it holds.
 struct Entry {
   bool link = false;
@@ -116,9 +115,8 @@ Entry At(const QString& path) {
 }
 
 int Entries(const QString& folder) {
-  return static_cast<int>(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot |
-                                                 QDir::System)
-                              .size());
+  return static_cast<int>(
+      QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System).size());
 }
 
 TEST(SaveFileAtomically, RefusesToReplaceWhatIsNotAWritableRegularFile) {
@@ -216,10 +214,11 @@ TEST(SaveFileAtomically, AFailedSaveNeverCostsThePreviousBackup) {
   // Replaced by renaming, and written in place (a second hard link): both
   // fail on a full disk with the file and its backup as they were.
   for (bool linked : {false, true}) {
-    if (linked)
+    if (linked) {
       ASSERT_EQ(::link(QFile::encodeName(path).constData(),
                        QFile::encodeName(dir.filePath(QStringLiteral("twin.vnp"))).constData()),
                 0);
+    }
     bool ok = true;
     test::WithFileSizeLimit(
         100, [&] { ok = SaveFileAtomically(path, QByteArray(1000, 'x'), QStringLiteral(".BAK"), &error); });
@@ -307,8 +306,8 @@ TEST(SaveFileAtomically, AnOwnerThatCannotBeKeptIsWrittenInPlace) {
 
   // A read-only file of someone else's is refused, not replaced through the
   // writable folder.
-  ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ReadOther));
+  ASSERT_TRUE(
+      QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
   const int refused = test::RunInChild([&] {
     if (!test::BecomeNobody()) return 2;
     QString error;

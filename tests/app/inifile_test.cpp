@@ -105,7 +105,8 @@ TEST(IniFile, LinesItDoesNotOwnAreWrittenBackByteForByte) {
   EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("SheetFontName"), QString()),
             QStringLiteral("Ar\u00EFal"))
       << "an 8-bit file is read as Windows-1252";
-  EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("AfterNul"), QString()), QStringLiteral("kept"));
+  EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("AfterNul"), QString()),
+            QStringLiteral("kept"));
   ASSERT_TRUE(ini.Save());
   EXPECT_EQ(test::ReadFile(path), foreign) << "nothing written: nothing changed";
 
@@ -113,9 +114,10 @@ TEST(IniFile, LinesItDoesNotOwnAreWrittenBackByteForByte) {
   ini.WriteString(QStringLiteral("Prefs"), QStringLiteral("SheetFontName"), QStringLiteral("B\u00E9ta"));
   ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("DSTop"), 5);
   ASSERT_TRUE(ini.Save());
-  EXPECT_EQ(test::ReadFile(path),
-            Bytes("; Einstellungen f\xFCr Varnel\n[Prefs]\nSheetFontName=B\xE9ta\n"
-                  "Foreign=a\0b\r\nAfterNul=kept\rColorCells=2\n[Other]\nLast=no break\n\n[WinPos]\nDSTop=5\n"))
+  EXPECT_EQ(
+      test::ReadFile(path),
+      Bytes("; Einstellungen f\xFCr Varnel\n[Prefs]\nSheetFontName=B\xE9ta\n"
+            "Foreign=a\0b\r\nAfterNul=kept\rColorCells=2\n[Other]\nLast=no break\n\n[WinPos]\nDSTop=5\n"))
       << "only the owned lines change; new lines take the file's first break";
 }
 
@@ -134,7 +136,8 @@ TEST(IniFile, AFileThatExistsButCannotBeReadIsNeverOverwritten) {
   EXPECT_FALSE(error.isEmpty());
   EXPECT_TRUE(QFileInfo(path).isDir());
 
-  EXPECT_FALSE(IniFile(dir.filePath(QStringLiteral("absent.ini"))).Unreadable()) << "missing is not unreadable";
+  EXPECT_FALSE(IniFile(dir.filePath(QStringLiteral("absent.ini"))).Unreadable())
+      << "missing is not unreadable";
 }
 
 TEST(IniFile, AnUnreadableFileOfAnotherUserIsLeftAlone) {

@@ -1,8 +1,8 @@
 #include "core/computationerror.h"
-#include "core/fmatrix.h"
 
 #include <gtest/gtest.h>
 
+#include "core/fmatrix.h"
 #include "tests/core/recording_sink.h"
 
 namespace varnel {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-
 #include <sys/stat.h>
 
 #include <QAction>
@@ -535,7 +534,8 @@ int LoadUnderMemoryLimit(const QString& path, std::size_t budget, int expectedCa
 }
 
 TEST_F(DataFileTest, AFileOfManyBadLinesIsReadWithinAMemoryLimitOrRefusedWithTheSheetKept) {
-  if (test::AddressSanitizerBuild) GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
+  if (test::AddressSanitizerBuild)
+    GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
   // Short lines that each make a warning: a text kept for each of them
   // needed many times the file's size.
   const int lines = 1'000'000;
@@ -574,7 +574,8 @@ TEST_F(DataFileTest, SavingOverAFolderOrAReadOnlyFileSaysWhyAndKeepsTheSheetUnsa
   ASSERT_TRUE(QDir().mkdir(Path("folder.vnp")));
   sheet.CommitCellEdit(1, 1, "data");
   prompter.AnswerSave(Path("folder.vnp"));
-  prompter.Expect(BoxKind::Error, QStringLiteral("Cannot write \"%1\": it is a folder.").arg(Path("folder.vnp")),
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("Cannot write \"%1\": it is a folder.").arg(Path("folder.vnp")),
                   Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(files.SaveAs1Click());
   EXPECT_FALSE(sheet.Saved);

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -12,6 +9,8 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 
 #include "app/inifile.h"
 #include "app/programfolder.h"
@@ -180,8 +179,9 @@ TEST_F(PreferencesTest, AnUnreadableSettingsFileIsLeftAloneAndTheUserToldOnce) {
   SavePreferencesAtExit(Ini(), s, prompter);
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_EQ(prompter.shown[0].kind, BoxKind::Error);
-  EXPECT_TRUE(prompter.shown[0].text.startsWith(QStringLiteral("The settings file ") + Ini() +
-                                                QStringLiteral(" could not be read, so it was left as it was")))
+  EXPECT_TRUE(
+      prompter.shown[0].text.startsWith(QStringLiteral("The settings file ") + Ini() +
+                                        QStringLiteral(" could not be read, so it was left as it was")))
       << prompter.shown[0].text.toStdString();
   EXPECT_TRUE(QFileInfo(Ini()).isDir());
   EXPECT_EQ(QDir(Ini()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
@@ -189,13 +189,15 @@ TEST_F(PreferencesTest, AnUnreadableSettingsFileIsLeftAloneAndTheUserToldOnce) {
 
 TEST_F(PreferencesTest, ForeignEightBitLinesSurviveTheExitWriteByteForByte) {
   const QByteArray foreign =
-      "; R\xE9glages \xE0 garder\r\n[Prefs]\r\nColorCells=2\r\nSomeonesKey=\xFF\xFE\r\n[Theirs]\r\nN\xE4me=\x80\r\n";
+      "; R\xE9glages \xE0 "
+      "garder\r\n[Prefs]\r\nColorCells=2\r\nSomeonesKey=\xFF\xFE\r\n[Theirs]\r\nN\xE4me=\x80\r\n";
   ASSERT_TRUE(test::WriteFile(Ini(), foreign));
   ExitSettings s;
   s.Prefs.ColorCells = 0;
   ASSERT_TRUE(SavePreferences(Ini(), s));
   const QByteArray written = test::ReadFile(Ini());
-  EXPECT_TRUE(written.startsWith("; R\xE9glages \xE0 garder\r\n[Prefs]\r\nColorCells=0\r\nSomeonesKey=\xFF\xFE\r\n"))
+  EXPECT_TRUE(
+      written.startsWith("; R\xE9glages \xE0 garder\r\n[Prefs]\r\nColorCells=0\r\nSomeonesKey=\xFF\xFE\r\n"))
       << written.left(80).toStdString();
   EXPECT_TRUE(written.contains("\r\n[Theirs]\r\nN\xE4me=\x80\r\n"));
 }

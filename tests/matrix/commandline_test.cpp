@@ -161,7 +161,8 @@ TEST_F(CommandLineTest, MapRefusesAResultThatIsNotFiniteAndWritesNoFile) {
                               QStringLiteral("--threshold"), QStringLiteral("0"), QStringLiteral("--yes"),
                               QStringLiteral("-o"), out});
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(run.err.contains(QStringLiteral("Linear Mapping: Undefined computation error: a value overflowed")))
+  EXPECT_TRUE(
+      run.err.contains(QStringLiteral("Linear Mapping: Undefined computation error: a value overflowed")))
       << run.err.toStdString();
   EXPECT_FALSE(QFile::exists(out));
 }

@@ -82,10 +82,11 @@ TEST_F(MappingTest, AResultThatOverflowsIsTheUndefinedErrorAndChangesNothing) {
                      {"q", "1", "1"}});
   sheet.SetAllInclusion(true);
   sheet.Saved = true;
-  prompter.Expect(BoxKind::Error,
-                  QStringLiteral("Linear Mapping: Undefined computation error: a value overflowed or is undefined "
-                                 "(not a finite number).\n\rPlease, check the input values and try again."),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral("Linear Mapping: Undefined computation error: a value overflowed or is undefined "
+                     "(not a finite number).\n\rPlease, check the input values and try again."),
+      Only(Button::Ok), Button::Ok);
   EXPECT_EQ(Map(1, 2, [](MappingOptions& o) { o.Threshold = 0; }), MappingOutcome::Failed);
   EXPECT_EQ(sheet.ColCount(), 4) << "no column added";
   EXPECT_TRUE(sheet.Saved);
