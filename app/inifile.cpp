@@ -53,19 +53,25 @@ QByteArray IniFile::Content(std::size_t i) const {
   return text;
 }
 
+// Each line is read as UTF-8 when it is valid UTF-8, otherwise as
+// Windows-1252: a file of the old code page may hold lines this program
+// wrote in UTF-8 because the code page lacked a character.
 QString IniFile::Decode(const QByteArray& bytes) const {
-  if (utf8_) return QString::fromUtf8(bytes);
-  const std::string utf8 =
-      Windows1252ToUtf8(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
+  if (IsValidUtf8(view)) return QString::fromUtf8(bytes);
+  const std::string utf8 = Windows1252ToUtf8(view);
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 QByteArray IniFile::Encode(const QString& text) const {
   const QByteArray utf8 = text.toUtf8();
   if (utf8_) return utf8;
-  // A character the old code page lacks is written as UTF-8 rather than lost.
+  // In a file of the old code page, text goes in that code page unless it
+  // lacks a character, or the bytes would read back as UTF-8 (see Decode).
+  TextEncoding used = TextEncoding::Utf8;
   const std::string bytes = EncodeText(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())),
-                                       TextEncoding::Windows1252);
+                                       TextEncoding::Windows1252, &used);
+  if (used != TextEncoding::Windows1252 || (bytes != utf8.toStdString() && IsValidUtf8(bytes))) return utf8;
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 

@@ -60,7 +60,7 @@ class IniFile {
   QString path_;
   std::vector<Line> lines_;
   QByteArray newline_ = "\r\n";  // the break of new lines: the file's first one
-  bool utf8_ = true;             // else the file is Windows-1252
+  bool utf8_ = true;             // else new text goes in Windows-1252 where it can
   bool unreadable_ = false;
   QString readError_;
 };

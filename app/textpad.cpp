@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
+#include <new>
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
@@ -294,21 +295,29 @@ bool TVN_Txt::OpenFile(const QString& path) {
             .arg(*line));
     return false;
   }
-  const DecodedText text = DecodeTextInPlace(std::move(bytes));
+  TextEncoding encoding = TextEncoding::Utf8;
   QString content;
-  content.reserve(static_cast<qsizetype>(text.utf8.size()));
-  bool first = true;
-  for (std::string_view line : SplitLines(text.utf8)) {
-    if (!first) content += QLatin1Char('\n');
-    content += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    first = false;
+  try {
+    const DecodedText text = DecodeTextInPlace(std::move(bytes));
+    encoding = text.encoding;
+    content.reserve(static_cast<qsizetype>(text.utf8.size()));
+    bool first = true;
+    for (std::string_view line : SplitLines(text.utf8)) {
+      if (!first) content += QLatin1Char('\n');
+      content += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+      first = false;
+    }
+  } catch (const std::bad_alloc&) {
+    prompter_.FileError(QStringLiteral("Not enough memory to read \"%1\".\n\rThe TextPad was left as it was.")
+                            .arg(QDir::toNativeSeparators(path)));
+    return false;
   }
   QTextDocument* doc = edit_->document();
   doc->setUndoRedoEnabled(false);
   edit_->setPlainText(content);
   doc->setUndoRedoEnabled(true);
   doc->setModified(false);
-  encoding_ = text.encoding;
+  encoding_ = encoding;
   appendedSinceNew_ = false;
   SetFileName(path);
   RefreshMenus();

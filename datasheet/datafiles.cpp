@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <new>
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"

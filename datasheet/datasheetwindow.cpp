@@ -26,6 +26,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <new>
 
 #include "app/dialogparts.h"
 #include "app/icons.h"
@@ -35,6 +36,7 @@
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "controls/filehistory.h"
+#include "core/computationerror.h"
 #include "datasheet/editing.h"
 #include "datasheet/filterdialog.h"
 #include "datasheet/loadingwindow.h"
@@ -140,7 +142,21 @@ QAction* TVN_Wsheet::MakeAction(const Command& c) {
   const QString hint = QString::fromUtf8(c.hint);
   action->setStatusTip(LongHint(hint));
   action->setToolTip(ShortHint(hint));
-  if (c.handler) connect(action, &QAction::triggered, this, c.handler);
+  if (c.handler)
+    connect(action, &QAction::triggered, this, [this, handler = c.handler] {
+      // A command that runs out of memory ends with a message; the program
+      // goes on. (Reading and saving files catch it themselves, before
+      // anything has changed.)
+      const int busy = busy_;
+      try {
+        (this->*handler)();
+      } catch (const std::bad_alloc&) {
+        while (busy_ > busy) SetBusy(false);
+        sheet_.Prompt().Message(
+            BoxKind::Error, QString::fromStdString(ComputationErrorMessage(CodeNoMemory, std::string()).text),
+            Only(Button::Ok));
+      }
+    });
   actions_.insert(action->objectName(), action);
   return action;
 }

@@ -121,6 +121,26 @@ TEST(IniFile, LinesItDoesNotOwnAreWrittenBackByteForByte) {
       << "only the owned lines change; new lines take the file's first break";
 }
 
+TEST(IniFile, ACharacterTheOldCodePageLacksIsWrittenInUtf8AndReadsBack) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("VARNEL.INI"));
+  test::WriteFileOrFail(path, "; f\xFCr\r\n[Prefs]\r\nA=x\r\n");
+  IniFile ini(path);
+  ini.WriteString(QStringLiteral("Prefs"), QStringLiteral("A"), QStringLiteral("\u03B1-quartz"));
+  ini.WriteString(QStringLiteral("Prefs"), QStringLiteral("B"), QStringLiteral("\u00E9"));
+  // Text whose code-page bytes would look like UTF-8 goes in UTF-8 too.
+  ini.WriteString(QStringLiteral("Prefs"), QStringLiteral("C"), QStringLiteral("\u00C3\u00A9"));
+  ASSERT_TRUE(ini.Save());
+  EXPECT_EQ(test::ReadFile(path),
+            "; f\xFCr\r\n[Prefs]\r\nA=\xCE\xB1-quartz\r\nB=\xE9\r\nC=\xC3\x83\xC2\xA9\r\n");
+  const IniFile again(path);
+  EXPECT_EQ(again.ReadString(QStringLiteral("Prefs"), QStringLiteral("A"), QString()),
+            QStringLiteral("\u03B1-quartz"));
+  EXPECT_EQ(again.ReadString(QStringLiteral("Prefs"), QStringLiteral("B"), QString()), QStringLiteral("\u00E9"));
+  EXPECT_EQ(again.ReadString(QStringLiteral("Prefs"), QStringLiteral("C"), QString()),
+            QStringLiteral("\u00C3\u00A9"));
+}
+
 TEST(IniFile, AFileThatExistsButCannotBeReadIsNeverOverwritten) {
   QTemporaryDir dir;
   // A folder in the file's place cannot be read by anyone, root included.
