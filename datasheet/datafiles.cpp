@@ -1,5 +1,7 @@
 #include "datasheet/datafiles.h"
 
+#include <malloc.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <new>
@@ -103,8 +105,12 @@ bool DataFiles::LoadDataFile(const QString& path) {
     if (progress_ && begun) progress_->End();
     sheet_.HeaderLine = keptHeader;
     NoMemory(sheet_, QStringLiteral("read \"") + QDir::toNativeSeparators(path) + QLatin1Char('"'));
+    ::malloc_trim(0);
     return false;
   }
+  // The file's text and lines are freed by now; the allocator would keep
+  // their pages resident for later use, a third of a large sheet's memory.
+  ::malloc_trim(0);
   if (!ok) {
     sheet_.HeaderLine = keptHeader;
   } else {
