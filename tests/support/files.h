@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,6 +62,19 @@ inline constexpr uid_t NobodyId = 65534;
 
 // In a child process run by root: become nobody. False when that fails.
 inline bool BecomeNobody() { return setgid(NobodyId) == 0 && setuid(NobodyId) == 0; }
+
+// Whether another user can get to path: every folder above it must let
+// others pass (a temporary folder under a private home would not).
+inline bool OthersCanReach(const QString& path) {
+  QByteArray folder = QFile::encodeName(path);
+  while (true) {
+    const qsizetype slash = folder.lastIndexOf('/');
+    if (slash <= 0) return true;
+    folder.truncate(slash);
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0 || (st.st_mode & S_IXOTH) == 0) return false;
+  }
+}
 
 // Address-space limits mean nothing under AddressSanitizer, which reserves
 // terabytes of shadow memory up front.
