@@ -136,7 +136,8 @@ TEST(IniFile, ACharacterTheOldCodePageLacksIsWrittenInUtf8AndReadsBack) {
   const IniFile again(path);
   EXPECT_EQ(again.ReadString(QStringLiteral("Prefs"), QStringLiteral("A"), QString()),
             QStringLiteral("\u03B1-quartz"));
-  EXPECT_EQ(again.ReadString(QStringLiteral("Prefs"), QStringLiteral("B"), QString()), QStringLiteral("\u00E9"));
+  EXPECT_EQ(again.ReadString(QStringLiteral("Prefs"), QStringLiteral("B"), QString()),
+            QStringLiteral("\u00E9"));
   EXPECT_EQ(again.ReadString(QStringLiteral("Prefs"), QStringLiteral("C"), QString()),
             QStringLiteral("\u00C3\u00A9"));
 }
