@@ -42,14 +42,22 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f $$b ] && [ -x $$b ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true; done
 
-# The data-file reader under libFuzzer with AddressSanitizer, for a minute.
+# The data-file reader, the settings-file reader and the number reader under
+# libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer, each for
+# FUZZ_SECONDS. The libraries are built with coverage instrumentation, so
+# the fuzzer sees the code it drives; fuzz/seeds holds the starting inputs.
+FUZZ_TARGETS ?= datafile_fuzz settings_fuzz numberread_fuzz
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DVARNEL_FUZZ=ON -DVARNEL_TESTS=OFF \
 	  -DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target datafile_fuzz
-	@mkdir -p $(FUZZ_BUILD)/corpus
-	@QT_QPA_PLATFORM=offscreen $(FUZZ_BUILD)/fuzz/datafile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
-	  $(FUZZ_BUILD)/corpus fuzz/seeds
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  case $$t in datafile_fuzz) seeds=fuzz/seeds; len=65536;; settings_fuzz) seeds=fuzz/seeds/settings; len=8192;; \
+	    *) seeds=fuzz/seeds/numbers; len=256;; esac; \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; echo "== $$t"; \
+	  QT_QPA_PLATFORM=offscreen $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=$$len \
+	    $(FUZZ_BUILD)/corpus/$$t $$seeds; \
+	done
 
 # The layout of every source file, by the project's .clang-format.
 SOURCES = $(shell git ls-files '*.cpp' '*.h')

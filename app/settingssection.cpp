@@ -8,6 +8,11 @@ bool SettingsRegistry::WriteAll(const QString& path, bool savePrefs, QString* er
   // The file is read again: the recent-files list is written into it as it
   // changes, and those lines must survive.
   IniFile ini(path);
+  if (ini.Unreadable()) {
+    // Writing it would lose every line the program does not own.
+    if (error) *error = ini.ReadError();
+    return false;
+  }
   for (const SettingsSection* section : sections_) section->WriteSettings(ini, savePrefs);
   return ini.Save(error);
 }

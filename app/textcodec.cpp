@@ -103,17 +103,47 @@ DecodedText DecodeText(std::string_view bytes) {
     return out;
   }
   out.encoding = TextEncoding::Windows1252;
-  out.utf8.reserve(bytes.size() + bytes.size() / 8);
+  out.utf8 = Windows1252ToUtf8(bytes);
+  return out;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
   for (const char ch : bytes) {
     const auto c = static_cast<unsigned char>(ch);
     if (c < 0x80)
-      out.utf8.push_back(ch);
+      out.push_back(ch);
     else if (c < 0xA0)
-      AppendUtf8(out.utf8, High1252[c - 0x80]);
+      AppendUtf8(out, High1252[c - 0x80]);
     else
-      AppendUtf8(out.utf8, c);
+      AppendUtf8(out, c);
   }
   return out;
+}
+
+DecodedText DecodeTextInPlace(std::string&& bytes) {
+  const std::size_t nul = bytes.find('\0');
+  if (nul != std::string::npos) bytes.resize(nul);
+  const std::string_view view(bytes);
+  const bool bom = view.size() >= 3 && static_cast<unsigned char>(view[0]) == 0xEF &&
+                   static_cast<unsigned char>(view[1]) == 0xBB && static_cast<unsigned char>(view[2]) == 0xBF;
+  if (!IsValidUtf8(bom ? view.substr(3) : view)) return DecodeText(view);
+  DecodedText out;
+  out.encoding = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
+  if (bom) bytes.erase(0, 3);
+  out.utf8 = std::move(bytes);
+  return out;
+}
+
+std::optional<std::size_t> NulLine(std::string_view bytes) {
+  const std::size_t nul = bytes.find('\0');
+  if (nul == std::string_view::npos) return std::nullopt;
+  std::size_t line = 1;
+  for (std::size_t k = 0; k < nul; ++k) {
+    if (bytes[k] == '\n' || (bytes[k] == '\r' && (k + 1 >= bytes.size() || bytes[k + 1] != '\n'))) ++line;
+  }
+  return line;
 }
 
 std::string EncodeText(std::string_view utf8, TextEncoding encoding, TextEncoding* usedEncoding) {

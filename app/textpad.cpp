@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMimeData>
@@ -13,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
+#include <new>
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
@@ -279,27 +281,44 @@ bool TVN_Txt::SaveAs() {
 }
 
 bool TVN_Txt::OpenFile(const QString& path) {
-  QByteArray bytes;
+  std::string bytes;
   QString error;
   if (!ReadWholeFile(path, bytes, &error)) {
     prompter_.FileError(error);
     return false;
   }
-  const DecodedText text = DecodeText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  // What follows a NUL would be lost, and a save would make the loss final.
+  if (const std::optional<std::size_t> line = NulLine(bytes)) {
+    prompter_.FileError(
+        QStringLiteral("Cannot read \"%1\": line %2 holds a NUL character, so it is not a text file."
+                       "\n\rNothing was loaded.")
+            .arg(QDir::toNativeSeparators(path))
+            .arg(*line));
+    return false;
+  }
+  TextEncoding encoding = TextEncoding::Utf8;
   QString content;
-  content.reserve(static_cast<qsizetype>(text.utf8.size()));
-  bool first = true;
-  for (std::string_view line : SplitLines(text.utf8)) {
-    if (!first) content += QLatin1Char('\n');
-    content += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    first = false;
+  try {
+    const DecodedText text = DecodeTextInPlace(std::move(bytes));
+    encoding = text.encoding;
+    content.reserve(static_cast<qsizetype>(text.utf8.size()));
+    bool first = true;
+    for (std::string_view line : SplitLines(text.utf8)) {
+      if (!first) content += QLatin1Char('\n');
+      content += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+      first = false;
+    }
+  } catch (const std::bad_alloc&) {
+    prompter_.FileError(QStringLiteral("Not enough memory to read \"%1\".\n\rThe TextPad was left as it was.")
+                            .arg(QDir::toNativeSeparators(path)));
+    return false;
   }
   QTextDocument* doc = edit_->document();
   doc->setUndoRedoEnabled(false);
   edit_->setPlainText(content);
   doc->setUndoRedoEnabled(true);
   doc->setModified(false);
-  encoding_ = text.encoding;
+  encoding_ = encoding;
   appendedSinceNew_ = false;
   SetFileName(path);
   RefreshMenus();
@@ -324,7 +343,8 @@ void TVN_Txt::ReadSettings(const IniFile& ini) {
       ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontName"), font.family()));
   const int size =
       ini.ReadInteger(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontSize"), font.pointSize());
-  if (size > 0) font.setPointSize(size);
+  // Beyond the sizes a font dialog offers the stored value is damage.
+  if (size > 0 && size <= 999) font.setPointSize(size);
   edit_->setFont(font);
   const QSize screen =
       QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);

@@ -34,8 +34,11 @@ ComputationMessage ComputationErrorMessage(int code, const std::string& prefix) 
     case CodeIntegerOverflow:
       return {BoxKind::Error, prefix + " Integer overflow."};
     default:
-      return {BoxKind::Error, prefix + "Undefined computation error. Please, try to reproduce it" +
-                                  " and email to " + SupportEmail + " describing how it was encountered."};
+      // What the undefined error stands for: a value outside the extended
+      // range (an overflow) or one without a value at all (such as 0/0).
+      return {BoxKind::Error, prefix + "Undefined computation error: a value overflowed or is undefined" +
+                                  " (not a finite number)." + br +
+                                  "Please, check the input values and try again."};
   }
 }
 

@@ -19,9 +19,6 @@ enum ComputationCode : int {
   CodeIntegerOverflow = 8,
 };
 
-// Where the undefined-error text asks users to write.
-inline constexpr const char* SupportEmail = "support@varnel.org";
-
 struct ComputationMessage {
   BoxKind kind;
   std::string text;

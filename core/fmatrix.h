@@ -42,7 +42,8 @@ struct IVector {
 };
 
 // The failure code of a computation whose input or result is not a finite
-// number. It has no text of its own, so it is shown as the undefined error.
+// number: the undefined error, whose text says that a value overflowed or
+// is undefined.
 inline constexpr int NonFiniteCode = 9;
 
 void FillFMatrix(FMatrix& m, int rows, int cols, Real x);

@@ -1,7 +1,10 @@
 #include "core/numberread.h"
 
+#include <locale.h>
+
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -19,6 +22,13 @@ constexpr Real Pow10[MaxExactPow10 + 1] = {
 // Exponents beyond this are clamped; they are far outside the extended range
 // whatever the mantissa, and clamping keeps the arithmetic below from overflowing.
 constexpr std::int64_t ExponentClamp = 1'000'000'000'000'000;
+
+// The "C" locale, whatever the program's own: the normalised text below
+// always has a point.
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return c;
+}
 
 }  // namespace
 
@@ -118,9 +128,14 @@ bool ReadNumber(std::string_view text, char decimalSeparator, Real& value) {
   Real v = 0;
   const auto res = std::from_chars(norm.data(), norm.data() + norm.size(), v, std::chars_format::general);
   if (res.ec == std::errc::result_out_of_range) {
-    // Beyond the range at the top is not a number; below it, the value is zero.
+    // Beyond the range at the top is not a number.
     if (exponent + leadingPosition > 0) return false;
-    value = 0;
+    // Below the smallest normal value the library gives up, though the
+    // subnormal values still hold the number (down to about 3.6e-4951);
+    // only below those does it read as zero.
+    v = strtold_l(norm.c_str(), nullptr, CLocale());
+    if (!IsFinite(v)) return false;
+    value = negative ? -v : v;
     return true;
   }
   if (res.ec != std::errc() || res.ptr != norm.data() + norm.size()) return false;

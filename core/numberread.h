@@ -12,8 +12,9 @@ namespace varnel {
 // digits, optionally the decimal separator and more digits, optionally "E" or
 // "e" with an optional sign and digits, spaces, and the end of the text. A
 // digit or the separator must follow the sign. A value too large for an
-// extended real is not a number; one too small reads as zero. The result is
-// the extended real nearest to the decimal text.
+// extended real is not a number; a subnormal one reads as its value, and
+// only one below the smallest subnormal reads as zero. The result is the
+// extended real nearest to the decimal text.
 bool ReadNumber(std::string_view text, char decimalSeparator, Real& value);
 
 inline std::optional<Real> ReadNumber(std::string_view text, char decimalSeparator) {

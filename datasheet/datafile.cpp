@@ -1,9 +1,13 @@
 #include "datasheet/datafile.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "app/reportparts.h"
 #include "datasheet/sheet.h"
@@ -30,21 +34,68 @@ struct Fields {
   }
 };
 
-struct Warning {
-  QString text;
+// The first warnings of a reading and the number of the others: a file of
+// millions of bad lines must not need a text for each.
+struct Warnings {
+  std::vector<QString> shown;
+  long long more = 0;
+
+  void Add(const QString& text) {
+    if (shown.size() < static_cast<std::size_t>(MaxShownWarnings))
+      shown.push_back(text);
+    else
+      ++more;
+  }
 };
 
-// Shows warnings in order until one is answered Ignore.
-void ShowWarnings(Sheet& sheet, const std::vector<Warning>& warnings) {
-  for (const Warning& w : warnings)
-    if (sheet.Prompt().Message(BoxKind::Warning, w.text, Button::Ok | Button::Ignore) == Button::Ignore)
-      return;
+// Shows warnings in order until one is answered Ignore, then how many more
+// there were.
+void ShowWarnings(Sheet& sheet, const Warnings& warnings) {
+  for (const QString& text : warnings.shown)
+    if (sheet.Prompt().Message(BoxKind::Warning, text, Button::Ok | Button::Ignore) == Button::Ignore) return;
+  if (warnings.more > 0)
+    sheet.Prompt().Message(BoxKind::Warning,
+                           QStringLiteral("... and %1 more warnings of the same kinds.").arg(warnings.more),
+                           Only(Button::Ok));
 }
+
+// Undoes a busy cursor however the reading ends.
+struct BusyWhileReading {
+  explicit BusyWhileReading(SheetView& v) : view(v) { view.SetBusy(true); }
+  ~BusyWhileReading() {
+    if (busy) view.SetBusy(false);
+  }
+  void Done() {
+    view.SetBusy(false);
+    busy = false;
+  }
+  SheetView& view;
+  bool busy = true;
+};
 
 }  // namespace
 
+std::size_t MemoryWithinReach() {
+  std::size_t reach = static_cast<std::size_t>(-1);
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0) reach = static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize);
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+    reach = std::min(reach, static_cast<std::size_t>(limit.rlim_cur));
+  return reach;
+}
+
 void WorkLines::SetBytes(std::string_view bytes) {
   DecodedText decoded = DecodeText(bytes);
+  encoding = decoded.encoding;
+  text = std::move(decoded.utf8);
+  lines = SplitLines(text);
+}
+
+void WorkLines::SetBytes(std::string&& bytes) {
+  lines.clear();
+  DecodedText decoded = DecodeTextInPlace(std::move(bytes));
   encoding = decoded.encoding;
   text = std::move(decoded.utf8);
   lines = SplitLines(text);
@@ -69,8 +120,7 @@ bool IsCommentLine(std::string_view line, QString* description) {
 }
 
 bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, const ReadOptions& options) {
-  SheetView& view = sheet.View();
-  view.SetBusy(true);
+  BusyWhileReading busy(sheet.View());
   int n = 0;
   std::string_view nameLine;
   for (std::string_view line : lines) {
@@ -79,7 +129,7 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
     ++n;
   }
   if (n <= 1) {
-    view.SetBusy(false);
+    busy.Done();
     sheet.Prompt().Message(
         BoxKind::Error,
         QStringLiteral("Invalid data format: Found not enough data lines.\n\rReading will be cancelled."),
@@ -87,7 +137,7 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
     return false;
   }
   if (nameLine.find('\t') == std::string_view::npos) {
-    view.SetBusy(false);
+    busy.Done();
     sheet.Prompt().Message(
         BoxKind::Error,
         QStringLiteral(
@@ -99,9 +149,11 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
 
   // The new grid is built aside and taken over whole, so a reader never sees
   // it half filled.
+  const std::size_t cells = (static_cast<std::size_t>(m) + 1) * static_cast<std::size_t>(n);
+  if (cells > MemoryWithinReach() / sizeof(CellText)) throw std::bad_alloc();
   Sheet::Columns columns(static_cast<std::size_t>(m) + 1);
   for (auto& column : columns) column.resize(static_cast<std::size_t>(n));
-  std::vector<Warning> warnings;
+  Warnings warnings;
   int g = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (options.Progress && i % 10 == 0) options.Progress(static_cast<int>(i));
@@ -115,20 +167,20 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
       ++c;
       if (c > m) {
         if (options.ParseWarnings)
-          warnings.push_back(
-              {QStringLiteral("Too many values in data line %1.\n\rExcess values will be skipped.").arg(i)});
+          warnings.Add(
+              QStringLiteral("Too many values in data line %1.\n\rExcess values will be skipped.").arg(i));
         cut = true;
         break;
       }
     }
     if (!cut) columns[static_cast<std::size_t>(c)][static_cast<std::size_t>(g)].Assign(fields.rest);
     if (c < m && options.ParseWarnings)
-      warnings.push_back(
-          {QStringLiteral("Too few values in data line %1.\n\rMissing values will be regarded as blanks.")
-               .arg(i)});
+      warnings.Add(
+          QStringLiteral("Too few values in data line %1.\n\rMissing values will be regarded as blanks.")
+              .arg(i));
     ++g;
   }
-  view.SetBusy(false);
+  busy.Done();
   ShowWarnings(sheet, warnings);
   sheet.AdoptGrid(std::move(columns), n);
   return true;
@@ -228,10 +280,10 @@ std::string DataFileText(const Sheet& sheet, const QString& fileName, const QDat
   return out;
 }
 
-std::string EncodeForFile(const std::string& utf8, TextEncoding wanted, TextEncoding* used) {
+std::string EncodeForFile(std::string utf8, TextEncoding wanted, TextEncoding* used) {
   if (wanted != TextEncoding::Windows1252) {
     if (used) *used = wanted;
-    if (wanted == TextEncoding::Utf8Bom) return "\xEF\xBB\xBF" + utf8;
+    if (wanted == TextEncoding::Utf8Bom) utf8.insert(0, "\xEF\xBB\xBF");
     return utf8;
   }
   return EncodeText(utf8, wanted, used);

@@ -25,6 +25,8 @@ struct WorkLines {
 
   // Takes a file's bytes: decoded, split into lines.
   void SetBytes(std::string_view bytes);
+  // The same, decoding UTF-8 in the bytes' own storage.
+  void SetBytes(std::string&& bytes);
   // Takes UTF-8 text (the clipboard): split into lines.
   void SetText(std::string utf8);
   TextEncoding encoding = TextEncoding::Utf8;
@@ -40,9 +42,15 @@ struct ReadOptions {
   std::function<void(int line)> Progress;
 };
 
+// How many reading warnings are kept and shown; the rest are counted in one
+// last box ("... and N more").
+inline constexpr int MaxShownWarnings = 100;
+
 // Parses the lines into the grid: the first line that is not a comment names
 // the variables, every later one is a case. False (with its message shown and
 // the grid untouched) when there is no case line or the name line has no TAB.
+// Throws std::bad_alloc, with the grid untouched, when the new grid cannot be
+// held in memory.
 bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, const ReadOptions& options);
 
 // Appends the cells of columns left..right joined by TAB, one line per row
@@ -64,6 +72,12 @@ std::string DataFileText(const Sheet& sheet, const QString& fileName, const QDat
 
 // The bytes of a text in the sheet's encoding (UTF-8 when the old code page
 // cannot hold every character); used tells which was written.
-std::string EncodeForFile(const std::string& utf8, TextEncoding wanted, TextEncoding* used);
+std::string EncodeForFile(std::string utf8, TextEncoding wanted, TextEncoding* used);
+
+// The memory this process may still hope to get: the smaller of its address
+// space limit and the machine's memory. Grids are checked against it before
+// they are made, since lazily promised memory would otherwise let one far
+// beyond it be started and the program be killed while it is filled.
+std::size_t MemoryWithinReach();
 
 }  // namespace varnel

@@ -1,7 +1,10 @@
 #include "datasheet/datafiles.h"
 
+#include <malloc.h>
+
 #include <QDir>
 #include <QFileInfo>
+#include <new>
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
@@ -30,15 +33,34 @@ FileDialogSpec SaveSpec(const QString& fileName) {
 }
 
 // Reads a whole file; the system's reason is shown when it cannot be read.
+// A NUL byte, which no text file holds, refuses the file: reading on would
+// silently drop what follows it.
 bool ReadFile(Sheet& sheet, const QString& path, WorkLines& work) {
-  QByteArray bytes;
+  std::string bytes;
   QString error;
   if (!ReadWholeFile(path, bytes, &error)) {
     sheet.Prompt().FileError(error);
     return false;
   }
-  work.SetBytes(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  if (const std::optional<std::size_t> line = NulLine(bytes)) {
+    sheet.Prompt().FileError(
+        QStringLiteral("Cannot read \"%1\": line %2 holds a NUL character, so it is not a text file."
+                       "\n\rNothing was loaded.")
+            .arg(QDir::toNativeSeparators(path))
+            .arg(*line));
+    return false;
+  }
+  work.SetBytes(std::move(bytes));
   return true;
+}
+
+// The command ran out of memory: nothing it would have changed has changed.
+void NoMemory(Sheet& sheet, const QString& what) {
+  sheet.View().SetBusy(false);
+  sheet.Prompt().Message(BoxKind::Error,
+                         QStringLiteral("Not enough memory to ") + what +
+                             QStringLiteral(".\n\rThe DataSheet was left as it was."),
+                         Only(Button::Ok));
 }
 
 }  // namespace
@@ -62,23 +84,39 @@ void DataFiles::AfterRead() {
 }
 
 bool DataFiles::LoadDataFile(const QString& path) {
-  WorkLines work;
-  if (!ReadFile(sheet_, path, work)) return false;
-  const int lineCount = static_cast<int>(work.lines.size());
-  const int maximum = std::max(lineCount - 1, 0) / 10;
-  if (progress_) progress_->Begin(maximum, maximum > 3);
-  sheet_.View().ProcessEvents();
   const QString keptHeader = sheet_.HeaderLine;
-  sheet_.HeaderLine.clear();
-  ReadOptions options;
-  options.ParseWarnings = sheet_.Prefs.ParseWarnings;
-  if (progress_) options.Progress = [this](int line) { progress_->Step(line / 10); };
-  const bool ok = ReadDataLines(sheet_, work.lines, options);
+  bool ok = false;
+  bool begun = false;
+  TextEncoding encoding = TextEncoding::Utf8;
+  try {
+    WorkLines work;
+    if (!ReadFile(sheet_, path, work)) return false;
+    encoding = work.encoding;
+    const int lineCount = static_cast<int>(work.lines.size());
+    const int maximum = std::max(lineCount - 1, 0) / 10;
+    if (progress_) progress_->Begin(maximum, maximum > 3);
+    begun = true;
+    sheet_.View().ProcessEvents();
+    sheet_.HeaderLine.clear();
+    ReadOptions options;
+    options.ParseWarnings = sheet_.Prefs.ParseWarnings;
+    if (progress_) options.Progress = [this](int line) { progress_->Step(line / 10); };
+    ok = ReadDataLines(sheet_, work.lines, options);
+  } catch (const std::bad_alloc&) {
+    if (progress_ && begun) progress_->End();
+    sheet_.HeaderLine = keptHeader;
+    NoMemory(sheet_, QStringLiteral("read \"") + QDir::toNativeSeparators(path) + QLatin1Char('"'));
+    ::malloc_trim(0);
+    return false;
+  }
+  // The file's text and lines are freed by now; the allocator would keep
+  // their pages resident for later use, a third of a large sheet's memory.
+  ::malloc_trim(0);
   if (!ok) {
     sheet_.HeaderLine = keptHeader;
   } else {
     if (history_) history_->AddFile(path);
-    sheet_.FileEncoding = work.encoding;
+    sheet_.FileEncoding = encoding;
     sheet_.SetFileName(path);
     sheet_.Saved = true;
     AfterRead();
@@ -100,15 +138,20 @@ void DataFiles::Open1Click() {
 }
 
 bool DataFiles::WriteSheet(const QString& path) {
-  bool ok = false;
-  QString error;
   TextEncoding used = sheet_.FileEncoding;
+  QString error;
+  bool ok = false;
   {
     const BusyGuard busy(sheet_.View());
-    const std::string text = DataFileText(sheet_, path, Now());
-    const std::string bytes = EncodeForFile(text, sheet_.FileEncoding, &used);
-    ok = SaveFileAtomically(path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                            sheet_.Prefs.BackupWanted ? sheet_.BackupExt : QString(), &error);
+    try {
+      std::string bytes = DataFileText(sheet_, path, Now());
+      bytes = EncodeForFile(std::move(bytes), sheet_.FileEncoding, &used);
+      ok = SaveFileAtomically(path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                              sheet_.Prefs.BackupWanted ? sheet_.BackupExt : QString(), &error);
+    } catch (const std::bad_alloc&) {
+      error = QStringLiteral("Not enough memory to save \"%1\".\n\rThe file was left as it was.")
+                  .arg(QDir::toNativeSeparators(path));
+    }
   }
   if (!ok) {
     sheet_.Prompt().FileError(error);
@@ -141,18 +184,26 @@ void DataFiles::SaveSelection1Click() {
   const std::optional<QString> path = sheet_.Prompt().SaveFileName(SaveSpec(sheet_.FileName));
   if (!path) return;
   const Selection s = sheet_.Sel;
-  std::string text =
-      Utf8(QStringLiteral("; ") + FileNameOnly(*path) + QStringLiteral(" - Last saved on ") +
-           DateTimeText(Now()) + QStringLiteral(" Cases: ") + QString::number(s.Bottom - s.Top + 1) +
-           QStringLiteral(" Variables: ") + QString::number(s.Right - s.Left + 1));
-  text += "\r\n;;" + Utf8(sheet_.HeaderLine) + "\r\n";
-  GridToLines(sheet_, s.Left, 0, s.Right, 0, text);
-  GridToLines(sheet_, s.Left, s.Top, s.Right, s.Bottom, text);
-  TextEncoding used;
-  const std::string bytes = EncodeForFile(text, sheet_.FileEncoding, &used);
   QString error;
-  if (!SaveFileAtomically(*path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                          QString(), &error)) {
+  bool ok = false;
+  try {
+    std::string text =
+        Utf8(QStringLiteral("; ") + FileNameOnly(*path) + QStringLiteral(" - Last saved on ") +
+             DateTimeText(Now()) + QStringLiteral(" Cases: ") + QString::number(s.Bottom - s.Top + 1) +
+             QStringLiteral(" Variables: ") + QString::number(s.Right - s.Left + 1));
+    text += "\r\n;;" + Utf8(sheet_.HeaderLine) + "\r\n";
+    GridToLines(sheet_, s.Left, 0, s.Right, 0, text);
+    GridToLines(sheet_, s.Left, s.Top, s.Right, s.Bottom, text);
+    TextEncoding used;
+    const std::string bytes = EncodeForFile(std::move(text), sheet_.FileEncoding, &used);
+    ok =
+        SaveFileAtomically(*path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                           QString(), &error);
+  } catch (const std::bad_alloc&) {
+    error = QStringLiteral("Not enough memory to save \"%1\".\n\rThe file was left as it was.")
+                .arg(QDir::toNativeSeparators(*path));
+  }
+  if (!ok) {
     sheet_.Prompt().FileError(error);
     return;
   }
@@ -166,44 +217,70 @@ void DataFiles::AppendFile1Click() {
   spec.mustExist = true;
   const std::optional<QString> path = sheet_.Prompt().OpenFileName(spec);
   if (!path) return;
-  WorkLines work;
-  if (!ReadFile(sheet_, *path, work)) return;
-  std::vector<std::string_view> lines;
-  for (std::string_view line : work.lines)
-    if (!line.empty() && line[0] != ';') lines.push_back(line);
-  if (lines.empty()) {
-    sheet_.Prompt().Message(BoxKind::Warning,
-                            QStringLiteral("Warning: no valid data lines found in file ") +
-                                QDir::toNativeSeparators(*path) +
-                                QStringLiteral(".\n\rFile may be empty or incorrectly formatted."),
-                            Only(Button::Ok));
-    return;
-  }
-  const int n = static_cast<int>(lines.size());
   const int first = sheet_.RowCount();
-  sheet_.InsertRows(first, n);
-  sheet_.View().SizeInclusionColumn(false);
-  for (int r = first; r < first + n; ++r) sheet_.SetCell(0, r, "N");
-  if (sheet_.Connected)
-    sheet_.Graph().SetPlotCaseCount(std::min(sheet_.CaseCount(), MirroredCases));
-  else
-    sheet_.RecountIncluded();
-  PasteLines(sheet_, lines, 1, first, sheet_.ColCount() - 1, first + n - 1);
+  int added = 0;
+  try {
+    WorkLines work;
+    if (!ReadFile(sheet_, *path, work)) return;
+    std::vector<std::string_view> lines;
+    for (std::string_view line : work.lines)
+      if (!line.empty() && line[0] != ';') lines.push_back(line);
+    if (lines.empty()) {
+      sheet_.Prompt().Message(BoxKind::Warning,
+                              QStringLiteral("Warning: no valid data lines found in file ") +
+                                  QDir::toNativeSeparators(*path) +
+                                  QStringLiteral(".\n\rFile may be empty or incorrectly formatted."),
+                              Only(Button::Ok));
+      return;
+    }
+    const int n = static_cast<int>(lines.size());
+    // Room for the new rows first, so that running out of memory stops the
+    // command before the sheet changes.
+    if (static_cast<std::size_t>(sheet_.ColCount()) * static_cast<std::size_t>(n) >
+        MemoryWithinReach() / sizeof(CellText))
+      throw std::bad_alloc();
+    sheet_.ReserveRows(first + n);
+    sheet_.InsertRows(first, n);
+    added = n;
+    sheet_.View().SizeInclusionColumn(false);
+    for (int r = first; r < first + n; ++r) sheet_.SetCell(0, r, "N");
+    if (sheet_.Connected)
+      sheet_.Graph().SetPlotCaseCount(std::min(sheet_.CaseCount(), MirroredCases));
+    else
+      sheet_.RecountIncluded();
+    PasteLines(sheet_, lines, 1, first, sheet_.ColCount() - 1, first + n - 1);
+  } catch (const std::bad_alloc&) {
+    if (added > 0) {
+      sheet_.RemoveRows(first, added);
+      sheet_.View().SizeInclusionColumn(false);
+      if (sheet_.Connected)
+        sheet_.Graph().SetPlotCaseCount(std::min(sheet_.CaseCount(), MirroredCases));
+      else
+        sheet_.RecountIncluded();
+    }
+    NoMemory(sheet_, QStringLiteral("append \"") + QDir::toNativeSeparators(*path) + QLatin1Char('"'));
+  }
 }
 
 void DataFiles::PasteFile1Click(const QString& clipboardText) {
   const Button answer = sheet_.AskSaveChanges();
   if (answer == Button::Cancel) return;
   if (answer == Button::Yes && !Save1Click()) return;
-  WorkLines work;
-  work.SetText(clipboardText.toUtf8().toStdString());
   sheet_.SetFileName(QStringLiteral("Untitled"));
   const QString keptHeader = sheet_.HeaderLine;
-  sheet_.HeaderLine.clear();
-  ReadOptions options;
-  options.ParseWarnings = sheet_.Prefs.ParseWarnings;
-  if (!ReadDataLines(sheet_, work.lines, options)) {
+  try {
+    WorkLines work;
+    work.SetText(clipboardText.toUtf8().toStdString());
+    sheet_.HeaderLine.clear();
+    ReadOptions options;
+    options.ParseWarnings = sheet_.Prefs.ParseWarnings;
+    if (!ReadDataLines(sheet_, work.lines, options)) {
+      sheet_.HeaderLine = keptHeader;
+      return;
+    }
+  } catch (const std::bad_alloc&) {
     sheet_.HeaderLine = keptHeader;
+    NoMemory(sheet_, QStringLiteral("paste the data"));
     return;
   }
   sheet_.FileEncoding = TextEncoding::Utf8;

@@ -26,6 +26,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <new>
 
 #include "app/dialogparts.h"
 #include "app/icons.h"
@@ -35,6 +36,7 @@
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "controls/filehistory.h"
+#include "core/computationerror.h"
 #include "datasheet/aboutbox.h"
 #include "datasheet/editing.h"
 #include "datasheet/filterdialog.h"
@@ -146,12 +148,23 @@ QAction* TVN_Wsheet::MakeAction(const CommandSpec& c) {
   // The tool tip is Qt's: the caption without "&" and "...".
   action->setStatusTip(QString::fromUtf8(c.hint));
   if (c.handler) {
-    // What is being typed into a cell belongs to the sheet before any
-    // command acts on it; tool buttons take no focus, so the editor would
-    // not commit by itself.
     connect(action, &QAction::triggered, this, [this, handler = c.handler] {
+      // What is being typed into a cell belongs to the sheet before any
+      // command acts on it; tool buttons take no focus, so the editor would
+      // not commit by itself.
       CommitPendingEdit();
-      handler();
+      // A command that runs out of memory ends with a message; the program
+      // goes on. (Reading and saving files catch it themselves, before
+      // anything has changed.)
+      const int busy = busy_;
+      try {
+        handler();
+      } catch (const std::bad_alloc&) {
+        while (busy_ > busy) SetBusy(false);
+        sheet_.Prompt().Message(
+            BoxKind::Error, QString::fromStdString(ComputationErrorMessage(CodeNoMemory, std::string()).text),
+            Only(Button::Ok));
+      }
     });
   }
   actions_.insert(action->objectName(), action);

@@ -5,6 +5,12 @@
 
 namespace varnel {
 
+// The sizes of new sheets the Preferences dialog offers.
+inline constexpr int MinSheetSize = 3;
+inline constexpr int MaxSheetSize = 9999;
+// The largest font size read from the settings file.
+inline constexpr int MaxFontPointSize = 999;
+
 struct Preferences {
   int ColorCells = 1;  // 0 none, 1 untagged variables, 2 included cases
   bool SavePrefs = true;

@@ -22,7 +22,7 @@ TVN_Prefs::TVN_Prefs(QWidget* parent) : QDialog(parent) {
   auto* sizeLayout = new QFormLayout(size);
   PSpinEditNumCols = new QSpinBox(size);
   PSpinEditNumRows = new QSpinBox(size);
-  for (QSpinBox* spin : {PSpinEditNumCols, PSpinEditNumRows}) spin->setRange(3, 9999);
+  for (QSpinBox* spin : {PSpinEditNumCols, PSpinEditNumRows}) spin->setRange(MinSheetSize, MaxSheetSize);
   PSpinEditNumCols->setObjectName(QStringLiteral("PSpinEditNumCols"));
   PSpinEditNumRows->setObjectName(QStringLiteral("PSpinEditNumRows"));
   sizeLayout->addRow(QStringLiteral("Columns"), PSpinEditNumCols);

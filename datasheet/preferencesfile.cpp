@@ -10,21 +10,26 @@ const QString Prefs = QStringLiteral("Prefs");
 }  // namespace
 
 void LoadPreferences(const IniFile& ini, Preferences& p) {
-  p.ColorCells = ini.ReadInteger(Prefs, QStringLiteral("ColorCells"), p.ColorCells);
-  if (p.ColorCells < 0 || p.ColorCells > 2) p.ColorCells = 1;
+  const Preferences defaults;
+  // A value outside the range the Preferences dialog offers reads as the
+  // default: a huge stored sheet size would otherwise exhaust memory at
+  // every start.
+  auto inRange = [&ini](const char* key, int current, int low, int high, int fallback) {
+    const int v = ini.ReadInteger(Prefs, QString::fromLatin1(key), current);
+    return v >= low && v <= high ? v : fallback;
+  };
+  p.ColorCells = inRange("ColorCells", p.ColorCells, 0, 2, defaults.ColorCells);
   p.SavePrefs = ini.ReadBool(Prefs, QStringLiteral("SavePrefs"), p.SavePrefs);
   p.MwGDisconnect = ini.ReadBool(Prefs, QStringLiteral("MwGDisconnect"), p.MwGDisconnect);
   p.AutoConnect = ini.ReadBool(Prefs, QStringLiteral("AutoConnect"), p.AutoConnect);
   p.BackupWanted = ini.ReadBool(Prefs, QStringLiteral("BackupWanted"), p.BackupWanted);
   p.ParseWarnings = ini.ReadBool(Prefs, QStringLiteral("ParseWarnings"), p.ParseWarnings);
-  // A sheet needs at least one variable and one case.
   p.DefaultColCount =
-      std::max(ini.ReadInteger(Prefs, QStringLiteral("DefaultColCount"), p.DefaultColCount), 1);
+      inRange("DefaultColCount", p.DefaultColCount, MinSheetSize, MaxSheetSize, defaults.DefaultColCount);
   p.DefaultRowCount =
-      std::max(ini.ReadInteger(Prefs, QStringLiteral("DefaultRowCount"), p.DefaultRowCount), 1);
+      inRange("DefaultRowCount", p.DefaultRowCount, MinSheetSize, MaxSheetSize, defaults.DefaultRowCount);
   p.SheetFontName = ini.ReadString(Prefs, QStringLiteral("SheetFontName"), p.SheetFontName);
-  const int size = ini.ReadInteger(Prefs, QStringLiteral("SheetFontSize"), p.SheetFontSize);
-  if (size > 0) p.SheetFontSize = size;
+  p.SheetFontSize = inRange("SheetFontSize", p.SheetFontSize, 1, MaxFontPointSize, p.SheetFontSize);
 }
 
 void WritePreferences(IniFile& ini, const Preferences& p) {

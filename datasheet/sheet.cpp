@@ -42,6 +42,10 @@ void Sheet::InsertRows(int at, int count) {
   view_->EndChange();
 }
 
+void Sheet::ReserveRows(int rowCount) {
+  for (auto& column : columns_) column.reserve(static_cast<std::size_t>(std::max(rowCount, 0)));
+}
+
 void Sheet::RemoveRows(int at, int count) {
   at = std::clamp(at, 1, rowCount_);
   count = std::min(count, rowCount_ - at);

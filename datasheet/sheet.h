@@ -95,6 +95,9 @@ class Sheet {
   // Resizing keeps the cells that stay and empties the new ones.
   void SetSize(int colCount, int rowCount);
   void InsertRows(int at, int count);
+  // Room for rowCount rows in every column, so that inserting up to there
+  // cannot run out of memory half-way.
+  void ReserveRows(int rowCount);
   void RemoveRows(int at, int count);
   void InsertColumns(int at, int count);
   void RemoveColumns(int at, int count);

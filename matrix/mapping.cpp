@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <new>
 
 #include "core/computationerror.h"
 #include "core/numberread.h"
@@ -89,32 +90,55 @@ int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool
   for (int j = 1; j <= nNew; ++j)
     if (w[j] <= threshold) w[j] = 0;
 
+  // Every result is made before the sheet changes: a value that overflows
+  // or is undefined fails the whole mapping, and nothing is written.
+  const int rows = sheet.RowCount();
+  std::vector<CellText> results;
+  FVector x, y;
+  try {
+    results.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(nNew));
+    for (int q = 1; q < rows; ++q) {
+      if (!options.MapAll && !sheet.Included(q)) continue;
+      if (processEvents) processEvents();
+      x = FVector();
+      bool bad = false;
+      for (int k = 1; k <= nOld; ++k) {
+        Real value;
+        if (!ReadNumber(sheet.Cell(list[k], q), sep, value)) {
+          bad = true;
+          continue;
+        }
+        x[k] = value;
+      }
+      if (bad) continue;
+      if (weighted)
+        for (int k = 1; k <= nOld; ++k) x[k] *= weights[k];
+      SV_Bksolv(*t, *v, w, nNew, m, y, x);
+      for (int j = 1; j <= nNew; ++j) {
+        if (!IsFinite(y[j])) {
+          view.SetBusy(false);
+          return NonFiniteCode;
+        }
+        const Real value = std::fabs(y[j]) <= threshold ? 0 : y[j];
+        results[static_cast<std::size_t>(q) * static_cast<std::size_t>(nNew) +
+                static_cast<std::size_t>(j - 1)]
+            .Assign(GeneralNumberText(value, sep));
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    view.SetBusy(false);
+    return CodeNoMemory;
+  }
+
   const int c0 = sheet.ColCount();
   sheet.InsertColumns(c0, nNew);
   sheet.Saved = false;
-  FVector x, y;
-  for (int q = 1; q < sheet.RowCount(); ++q) {
-    if (!options.MapAll && !sheet.Included(q)) continue;
-    if (processEvents) processEvents();
-    x = FVector();
-    bool bad = false;
-    for (int k = 1; k <= nOld; ++k) {
-      Real value;
-      if (!ReadNumber(sheet.Cell(list[k], q), sep, value)) {
-        bad = true;
-        continue;
-      }
-      x[k] = value;
-    }
-    if (bad) continue;
-    if (weighted)
-      for (int k = 1; k <= nOld; ++k) x[k] *= weights[k];
-    SV_Bksolv(*t, *v, w, nNew, m, y, x);
+  for (int q = 1; q < rows; ++q)
     for (int j = 1; j <= nNew; ++j) {
-      const Real value = std::fabs(y[j]) <= threshold ? 0 : y[j];
-      sheet.SetCell(c0 + j - 1, q, GeneralNumberText(value, sep));
+      const CellText& cell = results[static_cast<std::size_t>(q) * static_cast<std::size_t>(nNew) +
+                                     static_cast<std::size_t>(j - 1)];
+      if (!cell.Empty()) sheet.SetCell(c0 + j - 1, q, cell.View());
     }
-  }
   for (int j = 1; j <= nNew; ++j) {
     std::string name;
     if (options.NamesColumn > 0 && options.NamesColumn < c0)

@@ -31,8 +31,9 @@ Real DefaultWeight(std::string_view name);
 // Maps every case (or every included one) of the sheet onto the new
 // variables defined by the cases of rows top..bottom, appending them as new
 // tagged columns. Returns 0; 4 when a defining case is not numeric; -1
-// after the rank step reported an SVD failure. Nothing changes unless the
-// result is 0 and the degeneracy question, when asked, is answered Yes.
+// after the rank step reported an SVD failure; NonFiniteCode when a result
+// overflows or is undefined; 1 when memory runs out. Nothing changes unless
+// the result is 0 and the degeneracy question, when asked, is answered Yes.
 int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool weighted,
                      const IVector& list, const MappingOptions& options, char decimalSeparator,
                      const std::function<void()>& processEvents = {});

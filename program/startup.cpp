@@ -10,6 +10,7 @@
 #include "app/numberlocale.h"
 #include "app/programfolder.h"
 #include "app/prompter.h"
+#include "app/settingsexit.h"
 #include "app/textpad.h"
 #include "app/textprinting.h"
 #include "app/version.h"
@@ -52,9 +53,7 @@ void BuildProgram(Program& p) {
 }
 
 void SaveSettingsAtExit(const Program& p) {
-  const QString path = SettingsFilePath();
-  if (!p.settings.WriteAll(path, p.sheet->Prefs.SavePrefs))
-    p.prompter->Message(BoxKind::Error, QStringLiteral("Unable to write to ") + path, Only(Button::Ok));
+  SaveSettingsAtExit(p.settings, SettingsFilePath(), p.sheet->Prefs.SavePrefs, *p.prompter);
 }
 
 int Startup(int argc, char** argv) {

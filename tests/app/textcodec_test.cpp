@@ -57,6 +57,23 @@ TEST(DecodeText, NulEndsTheText) {
   EXPECT_EQ(DecodeText(bytes).utf8, "ab\ncd");
 }
 
+TEST(NulLine, CountsLinesAsTheSplitterDoes) {
+  EXPECT_FALSE(NulLine("no nul\r\nhere\n").has_value());
+  EXPECT_EQ(NulLine(std::string_view("\0", 1)), 1u);
+  EXPECT_EQ(NulLine(std::string_view("a\r\nb\rc\n\nd\0e", 12)), 5u) << "CR LF, lone CR, LF, empty line";
+  EXPECT_EQ(NulLine(std::string_view("a\r\0", 3)), 2u) << "a CR just before it ends its line";
+}
+
+TEST(DecodeTextInPlace, GivesWhatDecodeTextGives) {
+  for (const std::string& bytes : {std::string("plain"), std::string("\xEF\xBB\xBFmarked \xC3\xA9"),
+                                   std::string("caf\xE9"), std::string("\xEF\xBB\xBF\xE9"), std::string()}) {
+    const DecodedText copy = DecodeText(bytes);
+    const DecodedText moved = DecodeTextInPlace(std::string(bytes));
+    EXPECT_EQ(moved.utf8, copy.utf8) << bytes;
+    EXPECT_EQ(moved.encoding, copy.encoding) << bytes;
+  }
+}
+
 TEST(DecodeText, InvalidUtf8SequencesAreNotUtf8) {
   EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate

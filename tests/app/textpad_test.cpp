@@ -190,6 +190,20 @@ TEST_F(TextPadTest, AFailedOpenChangesNothing) {
   EXPECT_EQ(pad.FileName(), QStringLiteral("Untitled"));
 }
 
+TEST_F(TextPadTest, AFileWithANulByteIsRefusedAndNothingIsLoaded) {
+  Type(QStringLiteral("kept"));
+  const QString path = dir.filePath(QStringLiteral("report.txt"));
+  test::WriteFileOrFail(path, QByteArray("line one\nline two\n\0and what followed\n", 38));
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("Cannot read \"%1\": line 3 holds a NUL character, so it is not a text file."
+                                 "\n\rNothing was loaded.")
+                      .arg(path),
+                  Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(pad.OpenFile(path));
+  EXPECT_EQ(pad.Lines(), QStringList{QStringLiteral("kept")});
+  EXPECT_EQ(pad.FileName(), QStringLiteral("Untitled"));
+}
+
 TEST_F(TextPadTest, MenuStatesFollowTextSelectionAndReadOnly) {
   QApplication::clipboard()->setText(QStringLiteral("clip"));
   pad.RefreshMenus();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/fmatrix.h"
 #include "tests/core/recording_sink.h"
 
 namespace varnel {
@@ -46,14 +47,15 @@ TEST(ComputationError, EachCodeHasItsTextAndBox) {
   }
 }
 
-TEST(ComputationError, UnknownCodesShowTheUndefinedErrorWithTheSupportAddress) {
+TEST(ComputationError, TheUndefinedErrorSaysAValueOverflowedOrIsUndefined) {
   const std::string expected =
-      "Rank: Undefined computation error. Please, try to reproduce it and email to "
-      "support@varnel.org describing how it was encountered.";
-  for (int code : {0, 9, -1, 42}) {
+      "Rank: Undefined computation error: a value overflowed or is undefined (not a finite number).\n\r"
+      "Please, check the input values and try again.";
+  for (int code : {NonFiniteCode, 0, -1, 42}) {
     const ComputationMessage m = ComputationErrorMessage(code, "Rank: ");
     EXPECT_EQ(m.kind, BoxKind::Error);
     EXPECT_EQ(m.text, expected) << code;
+    EXPECT_EQ(m.text.find('@'), std::string::npos) << "no invitation to write an e-mail";
   }
 }
 

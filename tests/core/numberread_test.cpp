@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -136,6 +138,25 @@ TEST(ReadNumber, LongTextsAndHugeExponentsDoNotMisbehave) {
   EXPECT_EQ(ReadNumber("1e-99999999999999999999", '.').value(), 0);
   EXPECT_FALSE(ReadNumber("1e99999999999999999999", '.').has_value());
   EXPECT_FALSE(ReadNumber(zeros + "x", '.').has_value());
+}
+
+TEST(ReadNumber, SubnormalValuesReadAsTheirValue) {
+  const Real smallestNormal = std::numeric_limits<Real>::min();
+  const Real smallestSubnormal = std::numeric_limits<Real>::denorm_min();
+  // Written as the reports write them, then read back.
+  for (const Real x : {4.5e-4935L, -4.5e-4935L, 1e-4940L, smallestNormal / 2, smallestSubnormal * 3}) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.25Le", x);
+    Real got = 0;
+    ASSERT_TRUE(ReadNumber(text, '.', got)) << text;
+    EXPECT_EQ(got, x) << text;
+    EXPECT_NE(got, 0) << text;
+    EXPECT_EQ(ReadNumber(WithComma(text), ',').value(), x) << text;
+  }
+  EXPECT_EQ(ReadNumber("4.5e-4935", '.').value(), 4.5e-4935L);
+  // Only below the smallest subnormal (about 3.6e-4951) does a value become 0.
+  EXPECT_EQ(ReadNumber("1e-4952", '.').value(), 0);
+  EXPECT_EQ(ReadNumber("-1e-4960", '.').value(), 0);
 }
 
 }  // namespace

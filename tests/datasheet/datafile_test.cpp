@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -315,11 +317,6 @@ TEST_F(DataFileTest, ReadsWindows1252AndWritesItBackUnlessACharacterNeedsUtf8) {
 }
 
 TEST_F(DataFileTest, BadInputEndsInMessagesOrLoadsWhatItCan) {
-  // NUL ends the text: what follows it is not read.
-  ASSERT_TRUE(test::WriteFile(Path("nul.vnp"), QByteArray("A\tB\r\n1\t2\r\n\0\x01\x02garbage\tx\r\n", 23)));
-  ASSERT_TRUE(files.LoadDataFile(Path("nul.vnp")));
-  EXPECT_EQ(sheet.CaseCount(), 1);
-
   // Random binary bytes: whatever the reader makes of them, it ends.
   std::mt19937 gen(12);
   QByteArray noise(200000, '\0');
@@ -434,6 +431,177 @@ TEST_F(DataFileTest, AFailedSaveAsKeepsTheFileTheSheetCameFrom) {
   sheet.SetCell(1, 1, "6");
   EXPECT_TRUE(files.Save1Click()) << "a later Save still goes to the file the sheet came from";
   EXPECT_TRUE(AfterLine1(test::ReadFile(good)).contains("6"));
+}
+
+TEST_F(DataFileTest, FilesWithNulBytesAreRefusedAndNothingIsLoaded) {
+  test::WriteFileOrFail(Path("good.vnp"), "A\tB\r\n1\t2\r\n");
+  ASSERT_TRUE(files.LoadDataFile(Path("good.vnp")));
+  sheet.CommitCellEdit(1, 1, "edited");
+  ASSERT_FALSE(sheet.Saved);
+
+  // What followed the NUL would have been dropped, and a save would have
+  // made the loss final.
+  test::WriteFileOrFail(Path("nul.vnp"), QByteArray("A\tB\r\n1\t2\r\n3\t\0 4\r\n5\t6\r\n", 22));
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("Cannot read \"%1\": line 3 holds a NUL character, so it is not a text file."
+                                 "\n\rNothing was loaded.")
+                      .arg(Path("nul.vnp")),
+                  Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(files.LoadDataFile(Path("nul.vnp")));
+  EXPECT_EQ(Cell(1, 1), "edited");
+  EXPECT_FALSE(sheet.Saved) << "the unsaved edit is still unsaved";
+  EXPECT_EQ(sheet.FileName, Path("good.vnp"));
+  EXPECT_EQ(history.Files().first(), Path("good.vnp"));
+
+  // Append refuses it the same way.
+  prompter.AnswerOpen(Path("nul.vnp"));
+  prompter.AnswerNext(Button::Ok);
+  files.AppendFile1Click();
+  EXPECT_EQ(sheet.CaseCount(), 1);
+  EXPECT_TRUE(prompter.shown.back().text.contains(QStringLiteral("line 3 holds a NUL")));
+}
+
+TEST_F(DataFileTest, InputsThatAreNotRegularFilesAreRefused) {
+  sheet.CommitCellEdit(1, 1, "kept");
+  const QString fifo = Path("pipe.vnp");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+  for (const QString& path : {QStringLiteral("/dev/zero"), fifo, dir.path()}) {
+    prompter.AnswerNext(Button::Ok);
+    EXPECT_FALSE(files.LoadDataFile(path)) << path.toStdString();
+    EXPECT_TRUE(prompter.shown.back().text.startsWith(QStringLiteral("Cannot open"))) << path.toStdString();
+  }
+  EXPECT_EQ(Cell(1, 1), "kept");
+}
+
+TEST_F(DataFileTest, ManyBadLinesShowTheFirstHundredWarningsAndACount) {
+  QByteArray text = "A\tB\tC\r\n";
+  for (int k = 0; k < 250; ++k) text += "1\r\n";
+  test::WriteFileOrFail(Path("bad.vnp"), text);
+  prompter.AnswerAnyWith(Button::Ok);
+  ASSERT_TRUE(files.LoadDataFile(Path("bad.vnp")));
+  prompter.AnswerAnyWith(std::nullopt);
+  ASSERT_EQ(prompter.shown.size(), static_cast<std::size_t>(MaxShownWarnings) + 1);
+  EXPECT_EQ(prompter.shown[0].text, Warn(QStringLiteral("Too few values in data line 1."),
+                                         QStringLiteral("Missing values will be regarded as blanks.")));
+  EXPECT_EQ(prompter.shown[99].text, Warn(QStringLiteral("Too few values in data line 100."),
+                                          QStringLiteral("Missing values will be regarded as blanks.")));
+  EXPECT_EQ(prompter.shown[100].text, QStringLiteral("... and 150 more warnings of the same kinds."));
+  EXPECT_EQ(prompter.shown[100].buttons, Only(Button::Ok));
+  EXPECT_EQ(sheet.CaseCount(), 250);
+
+  // Ignore still silences the rest, the count included.
+  prompter.shown.clear();
+  prompter.AnswerNext(Button::Ignore);
+  ASSERT_TRUE(files.LoadDataFile(Path("bad.vnp")));
+  EXPECT_EQ(prompter.shown.size(), 1u);
+}
+
+// The outcome of loading a file in a child process whose address space is
+// limited to what it uses now plus budget bytes.
+enum LimitedLoad { Loaded = 0, RefusedUnchanged = 1, RefusedButChanged = 2, LoadedWrongly = 3, NotRun = 4 };
+
+class CountingPrompter : public Prompter {
+ public:
+  Button Message(BoxKind kind, const QString& text, Buttons buttons) override {
+    if (kind == BoxKind::Error) lastError = text;
+    if (kind == BoxKind::Warning) ++warnings;
+    return (buttons & static_cast<unsigned>(Button::Ok)) ? Button::Ok : Button::Cancel;
+  }
+  std::optional<QString> OpenFileName(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<QString> SaveFileName(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<QFont> ChooseFont(const QFont&) override { return std::nullopt; }
+  std::optional<PrintRange> PrintDialog(QPrinter&, bool) override { return std::nullopt; }
+  bool PrinterSetup(QPrinter&) override { return false; }
+  QString lastError;
+  int warnings = 0;
+};
+
+std::size_t AddressSpaceInUse() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmSize:")) return line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
+  return 0;
+}
+
+int LoadUnderMemoryLimit(const QString& path, std::size_t budget, int expectedCases) {
+  return test::RunInChild([&] {
+    CountingPrompter prompter;
+    Sheet sheet(prompter);
+    sheet.New1Click();
+    sheet.CommitCellEdit(1, 1, "unsaved edit");
+    DataFiles files(sheet, nullptr, nullptr);
+    struct rlimit limit;
+    getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = AddressSpaceInUse() + budget;
+    if (setrlimit(RLIMIT_AS, &limit) != 0) return static_cast<int>(NotRun);
+    const bool ok = files.LoadDataFile(path);
+    if (ok)
+      return static_cast<int>(sheet.CaseCount() == expectedCases && prompter.warnings == MaxShownWarnings + 1
+                                  ? Loaded
+                                  : LoadedWrongly);
+    const bool unchanged = sheet.Cell(1, 1) == "unsaved edit" && !sheet.Saved && sheet.CaseCount() == 20 &&
+                           prompter.lastError.startsWith(QStringLiteral("Not enough memory to read"));
+    return static_cast<int>(unchanged ? RefusedUnchanged : RefusedButChanged);
+  });
+}
+
+TEST_F(DataFileTest, AFileOfManyBadLinesIsReadWithinAMemoryLimitOrRefusedWithTheSheetKept) {
+  if (test::AddressSanitizerBuild)
+    GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
+  // Short lines that each make a warning: a text kept for each of them
+  // needed many times the file's size.
+  const int lines = 1'000'000;
+  QByteArray text = "A\tB\tC\n";
+  text.reserve(lines * 2 + 16);
+  for (int k = 0; k < lines; ++k) text += "7\n";
+  test::WriteFileOrFail(Path("short.vnp"), text);
+  // The file, its lines and a grid of 4 x 1,000,000 cells of 16 bytes take
+  // about 82 MB; a warning text for every line would need 200 MB more.
+  EXPECT_EQ(LoadUnderMemoryLimit(Path("short.vnp"), 160u << 20, lines), Loaded);
+  // Far too little memory: refused with a message, the sheet and its
+  // unsaved edit as they were, nothing aborted.
+  EXPECT_EQ(LoadUnderMemoryLimit(Path("short.vnp"), 40u << 20, lines), RefusedUnchanged);
+}
+
+TEST_F(DataFileTest, AGridBeyondTheMachinesMemoryIsRefusedBeforeItIsMade) {
+  // 200,001 columns by 100,001 rows: 320 GB of cells from a 600 kB file.
+  QByteArray text;
+  text.reserve(600000);
+  for (int k = 0; k < 200000; ++k) text += "\t";
+  text += "\n";
+  for (int k = 0; k < 100000; ++k) text += "1\n";
+  test::WriteFileOrFail(Path("sparse.vnp"), text);
+  sheet.CommitCellEdit(1, 1, "kept");
+  sheet.Prefs.ParseWarnings = false;
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("Not enough memory to read \"%1\".\n\rThe DataSheet was left as it was.")
+                      .arg(Path("sparse.vnp")),
+                  Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(files.LoadDataFile(Path("sparse.vnp")));
+  EXPECT_EQ(Cell(1, 1), "kept");
+  EXPECT_EQ(sheet.ColCount(), 11);
+}
+
+TEST_F(DataFileTest, SavingOverAFolderOrAReadOnlyFileSaysWhyAndKeepsTheSheetUnsaved) {
+  ASSERT_TRUE(QDir().mkdir(Path("folder.vnp")));
+  sheet.CommitCellEdit(1, 1, "data");
+  prompter.AnswerSave(Path("folder.vnp"));
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("Cannot write \"%1\": it is a folder.").arg(Path("folder.vnp")),
+                  Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(files.SaveAs1Click());
+  EXPECT_FALSE(sheet.Saved);
+
+  test::WriteFileOrFail(Path("locked.vnp"), "A\tB\r\n1\t2\r\n");
+  QFile::setPermissions(Path("locked.vnp"), QFileDevice::ReadOwner);
+  prompter.AnswerSave(Path("locked.vnp"));
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("Cannot write \"%1\": the file is read-only.").arg(Path("locked.vnp")),
+                  Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(files.SaveAs1Click());
+  EXPECT_EQ(test::ReadFile(Path("locked.vnp")), "A\tB\r\n1\t2\r\n");
+  EXPECT_FALSE(sheet.Saved);
 }
 
 }  // namespace

@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 
 #include "app/inifile.h"
 #include "app/programfolder.h"
+#include "app/settingsexit.h"
 #include "app/settingssection.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/preferencesdialog.h"
@@ -128,11 +133,77 @@ TEST_F(PreferencesTest, WithSavePrefsOffOnlyThePositionsAreWritten) {
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("DSTop"), 0), 77);
 }
 
-TEST_F(PreferencesTest, AnUnwritableFileIsReportedWithItsReason) {
+TEST_F(PreferencesTest, ValuesOutsideTheDialogsRangesReadAsTheirDefaults) {
+  // Each of these once aborted the start or exhausted memory.
+  ASSERT_TRUE(test::WriteFile(Ini(),
+                              "[Prefs]\r\nDefaultColCount=2147483646\r\nDefaultRowCount=100000000\r\n"
+                              "ColorCells=7\r\nSheetFontSize=2000000000\r\n"));
+  Preferences p;
+  LoadPreferences(IniFile(Ini()), p);
+  EXPECT_EQ(p.DefaultColCount, 10);
+  EXPECT_EQ(p.DefaultRowCount, 20);
+  EXPECT_EQ(p.ColorCells, 1);
+  EXPECT_EQ(p.SheetFontSize, 8);
+
+  ASSERT_TRUE(test::WriteFile(Ini(), "[Prefs]\r\nDefaultColCount=2\r\nDefaultRowCount=-5\r\n"));
+  LoadPreferences(IniFile(Ini()), p);
+  EXPECT_EQ(p.DefaultColCount, 10) << "below the dialog's 3";
+  EXPECT_EQ(p.DefaultRowCount, 20);
+
+  // The edges of the ranges are kept.
+  ASSERT_TRUE(test::WriteFile(Ini(), "[Prefs]\r\nDefaultColCount=3\r\nDefaultRowCount=9999\r\n"));
+  Sheet wSheet(prompter, &graph);
+  TVN_Wsheet w(wSheet, prompter);
+  EXPECT_EQ(w.Data().VariableCount(), 3);
+  EXPECT_EQ(w.Data().CaseCount(), 9999);
+}
+
+TEST_F(PreferencesTest, AnUnreadableSettingsFileIsLeftAloneAndTheUserToldOnce) {
+  // A folder in the file's place cannot be read, by root either.
+  ASSERT_TRUE(QDir().mkdir(Ini()));
+  prompter.AnswerNext(Button::Ok);
+  Sheet wSheet(prompter, &graph);
+  TVN_Wsheet w(wSheet, prompter);
   SettingsRegistry registry;
-  QString error;
-  EXPECT_FALSE(registry.WriteAll(dir.filePath(QStringLiteral("no-such-folder/VARNEL.INI")), true, &error));
-  EXPECT_FALSE(error.isEmpty());
+  registry.Register(&w);
+  EXPECT_FALSE(SaveSettingsAtExit(registry, Ini(), true, prompter));
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].kind, BoxKind::Error);
+  EXPECT_TRUE(
+      prompter.shown[0].text.startsWith(QStringLiteral("The settings file ") + Ini() +
+                                        QStringLiteral(" could not be read, so it was left as it was")))
+      << prompter.shown[0].text.toStdString();
+  EXPECT_TRUE(QFileInfo(Ini()).isDir());
+  EXPECT_EQ(QDir(Ini()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
+}
+
+TEST_F(PreferencesTest, ForeignEightBitLinesSurviveTheExitWriteByteForByte) {
+  const QByteArray foreign =
+      "; R\xE9glages \xE0 "
+      "garder\r\n[Prefs]\r\nColorCells=2\r\nSomeonesKey=\xFF\xFE\r\n[Theirs]\r\nN\xE4me=\x80\r\n";
+  ASSERT_TRUE(test::WriteFile(Ini(), foreign));
+  Sheet wSheet(prompter, &graph);
+  TVN_Wsheet w(wSheet, prompter);
+  wSheet.Prefs.ColorCells = 0;
+  SettingsRegistry registry;
+  registry.Register(&w);
+  ASSERT_TRUE(registry.WriteAll(Ini(), true));
+  const QByteArray written = test::ReadFile(Ini());
+  EXPECT_TRUE(
+      written.startsWith("; R\xE9glages \xE0 garder\r\n[Prefs]\r\nColorCells=0\r\nSomeonesKey=\xFF\xFE\r\n"))
+      << written.left(80).toStdString();
+  EXPECT_TRUE(written.contains("\r\n[Theirs]\r\nN\xE4me=\x80\r\n"));
+}
+
+TEST_F(PreferencesTest, AnUnwritableFileIsReportedAndExitGoesOn) {
+  const QString path = dir.filePath(QStringLiteral("no-such-folder/VARNEL.INI"));
+  prompter.AnswerNext(Button::Ok);
+  EXPECT_FALSE(SaveSettingsAtExit(SettingsRegistry{}, path, true, prompter));
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].kind, BoxKind::Error);
+  EXPECT_TRUE(prompter.shown[0].text.startsWith(QStringLiteral("Unable to write to ") + path + "\n\r"));
+  EXPECT_TRUE(prompter.shown[0].text.endsWith(QString::fromLocal8Bit(std::strerror(ENOENT))))
+      << "the system's reason: " << prompter.shown[0].text.toStdString();
 }
 
 TEST_F(PreferencesTest, TheDialogAppliesOnOkAndChangesNothingOnCancel) {

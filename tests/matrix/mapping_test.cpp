@@ -71,6 +71,34 @@ TEST_F(MappingTest, LeastSquaresOverThreeOldVariables) {
   EXPECT_EQ(sheet.Sel, (Selection{5, 1, 6, 4}));
 }
 
+TEST_F(MappingTest, AResultThatOverflowsIsTheUndefinedErrorAndChangesNothing) {
+  // Tiny defining cases, kept by a zero threshold: mapping a large case
+  // gives amounts beyond the extended range.
+  test::Fill(sheet, {{"Label#", "X", "Y"},
+                     {"A", "1e-4900", "0"},
+                     {"B", "0", "1e-4900"},
+                     {"p", "1e100", "1"},
+                     {"q", "1", "1"}});
+  sheet.SetAllInclusion(true);
+  sheet.Saved = true;
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral("Linear Mapping: Undefined computation error: a value overflowed or is undefined "
+                     "(not a finite number).\n\rPlease, check the input values and try again."),
+      Only(Button::Ok), Button::Ok);
+  EXPECT_EQ(Map(1, 2, [](MappingOptions& o) { o.Threshold = 0; }), MappingOutcome::Failed);
+  EXPECT_EQ(sheet.ColCount(), 4) << "no column added";
+  EXPECT_TRUE(sheet.Saved);
+  EXPECT_TRUE(sheet.RowsMode) << "the selection is as it was";
+
+  // Without the offending case the same mapping is done.
+  sheet.SetCell(0, 3, "N");
+  sheet.RecountIncluded();
+  ASSERT_EQ(Map(1, 2, [](MappingOptions& o) { o.Threshold = 0; }), MappingOutcome::Done);
+  EXPECT_EQ(Cell(4, 4), "1E4900");
+  EXPECT_EQ(Cell(4, 3), "") << "excluded";
+}
+
 TEST_F(MappingTest, EqualCountsGiveTheExactInverseWithoutWeights) {
   test::Fill(sheet, {{"X", "Y"}, {"2", "1"}, {"1", "3"}, {"7", "11"}});
   ASSERT_EQ(Map(1, 2, [](MappingOptions& o) { o.NamesColumn = 0; }), MappingOutcome::Done);

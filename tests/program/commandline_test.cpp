@@ -176,5 +176,22 @@ TEST_F(CommandLineTest, EveryCommandHasItsOwnHelp) {
       << version.out.value(0).toStdString();
 }
 
+TEST_F(CommandLineTest, MapRefusesAResultThatIsNotFiniteAndWritesNoFile) {
+  const QString tiny = dir.filePath(QStringLiteral("tiny.vnp"));
+  QFile f(tiny);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("Label#\tX\tY\r\nA\t1e-4900\t0\r\nB\t0\t1e-4900\r\np\t1e100\t1\r\n");
+  f.close();
+  const QString out = dir.filePath(QStringLiteral("mapped.vnp"));
+  const BatchRun run = Batch({QStringLiteral("map"), tiny, QStringLiteral("--cases"), QStringLiteral("1-2"),
+                              QStringLiteral("--threshold"), QStringLiteral("0"), QStringLiteral("--yes"),
+                              QStringLiteral("-o"), out});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(
+      run.err.contains(QStringLiteral("Linear Mapping: Undefined computation error: a value overflowed")))
+      << run.err.toStdString();
+  EXPECT_FALSE(QFile::exists(out));
+}
+
 }  // namespace
 }  // namespace varnel

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -56,5 +59,50 @@ inline void WithFileSizeLimit(rlim_t bytes, const std::function<void()>& f) {
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, previous);
 }
+
+// Runs f in a child process and returns its exit status, or 128 + the
+// signal that ended it. Limits, users and signal handlers set in the child
+// leave the test process alone; f must not use gtest's assertions.
+inline int RunInChild(const std::function<int()>& f) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) _exit(f());
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The unprivileged user tests run as when they need another user than root.
+inline constexpr uid_t NobodyId = 65534;
+
+// In a child process run by root: become nobody. False when that fails.
+inline bool BecomeNobody() { return setgid(NobodyId) == 0 && setuid(NobodyId) == 0; }
+
+// Whether another user can get to path: every folder above it must let
+// others pass (a temporary folder under a private home would not).
+inline bool OthersCanReach(const QString& path) {
+  QByteArray folder = QFile::encodeName(path);
+  while (true) {
+    const qsizetype slash = folder.lastIndexOf('/');
+    if (slash <= 0) return true;
+    folder.truncate(slash);
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0 || (st.st_mode & S_IXOTH) == 0) return false;
+  }
+}
+
+// Address-space limits mean nothing under AddressSanitizer, which reserves
+// terabytes of shadow memory up front.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool AddressSanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool AddressSanitizerBuild = true;
+#else
+inline constexpr bool AddressSanitizerBuild = false;
+#endif
+#else
+inline constexpr bool AddressSanitizerBuild = false;
+#endif
 
 }  // namespace varnel::test
