@@ -2,17 +2,33 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace varnel {
 
 qreal PointsToDevice(qreal points, qreal dotsPerInch) { return points * dotsPerInch / 72; }
 
-qreal WidestTabbedField(const QString& line, const QFontMetricsF& metrics) {
+TextWidths::TextWidths(const QFontMetricsF& metrics) : metrics_(metrics) {
+  std::fill(std::begin(latin1_), std::end(latin1_), -1);
+}
+
+qreal TextWidths::Of(QStringView text) const {
+  qreal width = 0;
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u > 0xFF) return metrics_.horizontalAdvance(text.toString());
+    if (latin1_[u] < 0) latin1_[u] = metrics_.horizontalAdvance(c);
+    width += latin1_[u];
+  }
+  return width;
+}
+
+qreal WidestTabbedField(const QString& line, const TextWidths& widths) {
   qreal widest = 0;
   qsizetype from = 0;
   for (qsizetype tab = line.indexOf(QLatin1Char('\t')); tab >= 0;
        from = tab + 1, tab = line.indexOf(QLatin1Char('\t'), from))
-    widest = std::max(widest, metrics.horizontalAdvance(line.mid(from, tab - from)));
+    widest = std::max(widest, widths.Of(QStringView(line).mid(from, tab - from)));
   return widest;
 }
 
@@ -35,6 +51,7 @@ std::vector<std::pair<qreal, QString>> PlaceTabbedFields(const QString& line, co
 }
 
 std::vector<qreal> ColumnWidths(const QStringList& lines, const QFontMetricsF& metrics) {
+  const TextWidths measure(metrics);
   std::vector<qreal> widths;
   for (const QString& line : lines) {
     if (!line.contains(QLatin1Char('\t'))) continue;
@@ -42,8 +59,7 @@ std::vector<qreal> ColumnWidths(const QStringList& lines, const QFontMetricsF& m
     if (widths.size() < static_cast<size_t>(fields.size()))
       widths.resize(static_cast<size_t>(fields.size()), 0);
     for (qsizetype k = 0; k < fields.size(); ++k)
-      widths[static_cast<size_t>(k)] =
-          std::max(widths[static_cast<size_t>(k)], metrics.horizontalAdvance(fields[k]));
+      widths[static_cast<size_t>(k)] = std::max(widths[static_cast<size_t>(k)], measure.Of(fields[k]));
   }
   return widths;
 }

@@ -14,9 +14,22 @@ namespace varnel {
 // A length in points (1/72 inch) on a device of the given resolution.
 qreal PointsToDevice(qreal points, qreal dotsPerInch);
 
+// Widths of text in a font, fast enough for every field of a long report:
+// Latin-1 text is measured a character at a time from a table (report
+// numbers have no kerning worth a gap), anything else as a whole.
+class TextWidths {
+ public:
+  explicit TextWidths(const QFontMetricsF& metrics);
+  qreal Of(QStringView text) const;
+
+ private:
+  const QFontMetricsF& metrics_;
+  mutable qreal latin1_[256];
+};
+
 // The widest field of a line that a tab follows; the last field runs into
 // nothing.
-qreal WidestTabbedField(const QString& line, const QFontMetricsF& metrics);
+qreal WidestTabbedField(const QString& line, const TextWidths& widths);
 
 // The stop distance for a run whose widest tabbed field is widest: the wanted
 // distance, or more so that at least gap stays before the next stop.

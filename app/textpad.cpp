@@ -456,7 +456,8 @@ void TVN_Txt::ForgetTabStops() {
   // A cleared document keeps the format of its first block.
   QTextCursor cursor(doc);
   cursor.setBlockFormat(QTextBlockFormat());
-  tabCount_ = tabWidth_ = 0;
+  tabCount_ = tabWidth_ = textTabCount_ = textTabPoints_ = 0;
+  blockStops_ = false;
 }
 
 qreal TVN_Txt::TabDistanceAt(int line) const {
@@ -472,34 +473,44 @@ void TVN_Txt::ApplyTabStops(int from, int count, int points, bool wholeText) {
   QTextDocument* doc = edit_->document();
   const QFontMetricsF metrics(edit_->font(), edit_->viewport());
   const QTextBlock first = doc->findBlock(from);
+  const TextWidths widths(metrics);
   qreal widest = 0;
   for (QTextBlock b = first; b.isValid(); b = b.next())
-    widest = std::max(widest, WidestTabbedField(b.text(), metrics));
+    widest = std::max(widest, WidestTabbedField(b.text(), widths));
   const qreal distance = FitTabDistance(PointsToDevice(points, edit_->logicalDpiY()), widest,
                                         metrics.horizontalAdvance(QLatin1Char(' ')));
   QList<QTextOption::Tab> tabs;
   for (int i = 0; i < count; ++i) tabs << QTextOption::Tab((i + 1) * distance, QTextOption::LeftTab);
+  QTextBlockFormat format;
   if (wholeText) {
-    // Lines typed after the report follow its stops too.
+    // The document's own stops: every line without stops of its block
+    // follows them, also those typed after the report.
     QTextOption option = doc->defaultTextOption();
     option.setTabs(tabs);
     if (distance > 0) option.setTabStopDistance(distance);
     option.setWrapMode(QTextOption::NoWrap);
     doc->setDefaultTextOption(option);
+    textTabCount_ = count;
+    textTabPoints_ = points;
+    // A long report's lines keep no stops of their own unless a block had
+    // them before.
+    if (!blockStops_) return;
+    blockStops_ = false;
+  } else {
+    format.setTabPositions(tabs);
+    format.setProperty(TabGroupProperty, ++tabGroups_);
+    format.setProperty(TabCountProperty, count);
+    format.setProperty(TabPointsProperty, points);
+    format.setProperty(TabPixelsProperty, distance);
+    blockStops_ = true;
   }
-  QTextBlockFormat format;
-  format.setTabPositions(tabs);
-  format.setProperty(TabGroupProperty, ++tabGroups_);
-  format.setProperty(TabCountProperty, count);
-  format.setProperty(TabPointsProperty, points);
-  format.setProperty(TabPixelsProperty, distance);
   const bool modified = doc->isModified();
   const bool undo = doc->isUndoRedoEnabled();
   doc->setUndoRedoEnabled(false);
   QTextCursor cursor(doc);
   cursor.setPosition(first.position());
   cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-  cursor.mergeBlockFormat(format);
+  cursor.setBlockFormat(format);
   doc->setUndoRedoEnabled(undo);
   doc->setModified(modified);
 }
@@ -542,10 +553,8 @@ QList<TabbedLines> TVN_Txt::TabbedRuns(bool selectionOnly) const {
     const int blockGroup = format.hasProperty(TabGroupProperty) ? format.intProperty(TabGroupProperty) : 0;
     if (runs.isEmpty() || blockGroup != group) {
       TabbedLines run;
-      if (blockGroup > 0) {
-        run.TabCount = format.intProperty(TabCountProperty);
-        run.TabWidthPoints = format.intProperty(TabPointsProperty);
-      }
+      run.TabCount = blockGroup > 0 ? format.intProperty(TabCountProperty) : textTabCount_;
+      run.TabWidthPoints = blockGroup > 0 ? format.intProperty(TabPointsProperty) : textTabPoints_;
       runs << run;
       group = blockGroup;
     }

@@ -123,6 +123,10 @@ class TVN_Txt : public QMainWindow, public ReportWindow, public SettingsSection 
   int tabCount_ = 0;
   int tabWidth_ = 0;
   int tabGroups_ = 0;
+  // The stops of the whole text, for the lines without stops of their block.
+  int textTabCount_ = 0;
+  int textTabPoints_ = 0;
+  bool blockStops_ = false;  // some block has stops of its own
   bool appendedSinceNew_ = false;
 };
 

@@ -157,10 +157,11 @@ PrintOutcome TextPrinter::PrintReport(const QList<TabbedLines>& runs, const QFon
         }
         continue;
       }
+      const TextWidths measure(fm);
       qreal widest = 0;
       qsizetype columns = 0;
       for (const QString& line : run.Lines) {
-        widest = std::max(widest, WidestTabbedField(line, fm));
+        widest = std::max(widest, WidestTabbedField(line, measure));
         columns = std::max(columns, line.count(QLatin1Char('\t')) + 1);
       }
       const qreal distance = FitTabDistance(PointsToDevice(run.TabWidthPoints, dotsPerInch), widest,
