@@ -528,8 +528,11 @@ void TVN_Txt::SetBlockTabStops(int start, int count, int width) {
   // began in the empty document's first line.
   const QTextBlock at = edit_->document()->findBlock(start);
   const bool atLineEnd = start == at.position() + static_cast<int>(at.text().size());
-  const int from = atLineEnd && at.next().isValid() ? at.next().position() : start;
-  ApplyTabStops(from, count, width, false);
+  tabCount_ = count;
+  tabWidth_ = width;
+  // Nothing after start: the block brought no line that could use stops.
+  if (!atLineEnd || at.next().isValid())
+    ApplyTabStops(atLineEnd ? at.next().position() : start, count, width, false);
   CaretToEnd();
 }
 

@@ -410,3 +410,20 @@ TEST_F(TextPadTest, UndoIsOffWhileThereIsNothingToUndo) {
 
 }  // namespace
 }  // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST_F(TextPadTest, ABlockWithoutLinesLeavesTheLineBeforeAlone) {
+  pad.StartReport();
+  pad.AppendLines({QStringLiteral("1\t2")});
+  pad.SetTabStops(2, 56);
+  const qreal before = pad.TabDistanceAt(0);
+  pad.SetBlockTabStops(pad.BlockStart(), 2, 300);
+  EXPECT_EQ(pad.TabDistanceAt(0), before);
+  EXPECT_EQ(pad.TabbedRuns(false).size(), 1);
+  pad.TxtRichEdit()->document()->setModified(false);
+}
+
+}  // namespace
+}  // namespace varnel
