@@ -492,8 +492,7 @@ void TVN_Txt::ApplyTabStops(int from, int count, int points, bool wholeText) {
     doc->setDefaultTextOption(option);
     textTabCount_ = count;
     textTabPoints_ = points;
-    // A long report's lines keep no stops of their own unless a block had
-    // them before.
+    // The lines need no stops of their own; those a block had give way.
     if (!blockStops_) return;
     blockStops_ = false;
   } else {
