@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <memory>
 
 namespace varnel {
 
@@ -115,13 +117,44 @@ std::optional<QFont> QtPrompter::ChooseFont(const QFont& initial) {
   return f;
 }
 
-std::optional<Prompter::PrintRange> QtPrompter::PrintDialog(QPrinter& printer, bool selectionAvailable) {
-  QPrintDialog dialog(&printer, parent_);
+namespace {
+
+// The print dialog without its page-range choices: what is printed is the
+// whole text or the selection, never some of its pages. The dialog enables
+// its range controls again whenever it is shown, so they are hidden then.
+class WholeTextPrintDialog : public QPrintDialog {
+ public:
+  using QPrintDialog::QPrintDialog;
+  void setVisible(bool visible) override {
+    QPrintDialog::setVisible(visible);
+    if (!visible) return;
+    for (const char* name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit",
+                             "printCurrentPage", "pageSetLabel", "pageSetCombo"})
+      for (QWidget* w : findChildren<QWidget*>(QString::fromLatin1(name))) w->hide();
+    // The "to" between the two page numbers has no name of its own.
+    for (QLabel* label : findChildren<QLabel*>())
+      if (label->text() == QLatin1String("to")) label->hide();
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, bool selectionAvailable, QWidget* parent) {
+  auto dialog = std::make_unique<WholeTextPrintDialog>(&printer, parent);
   QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintToFile;
   if (selectionAvailable) options |= QAbstractPrintDialog::PrintSelection;
-  dialog.setOptions(options);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return dialog.printRange() == QAbstractPrintDialog::Selection ? PrintRange::Selection : PrintRange::All;
+  dialog->setOptions(options);
+  // A range left from an earlier dialog is no choice here.
+  dialog->setPrintRange(selectionAvailable && printer.printRange() == QPrinter::Selection
+                            ? QAbstractPrintDialog::Selection
+                            : QAbstractPrintDialog::AllPages);
+  return dialog;
+}
+
+std::optional<Prompter::PrintRange> QtPrompter::PrintDialog(QPrinter& printer, bool selectionAvailable) {
+  const std::unique_ptr<QPrintDialog> dialog = MakePrintDialog(printer, selectionAvailable, parent_);
+  if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+  return dialog->printRange() == QAbstractPrintDialog::Selection ? PrintRange::Selection : PrintRange::All;
 }
 
 bool QtPrompter::PrinterSetup(QPrinter& printer) {

@@ -4,10 +4,12 @@
 
 #include <QFont>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "core/messages.h"
 
+class QPrintDialog;
 class QPrinter;
 class QWidget;
 
@@ -81,6 +83,10 @@ class QtPrompter final : public Prompter {
  private:
   QWidget* parent_;
 };
+
+// The print dialog the prompter shows: All, and Selection when there is one;
+// no page ranges.
+std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, bool selectionAvailable, QWidget* parent);
 
 // The program's message line break (LF CR) as a plain line break.
 QString DisplayText(const QString& text);

@@ -14,10 +14,17 @@ class ReportTarget {
   virtual void StartReport() = 0;
   // Adds each line as a new last line of the document.
   virtual void AppendLines(const QStringList& lines) = 0;
-  // count tab stops at (i + 1) x width pixels on the whole text.
+  // count tab stops at (i + 1) x width on the whole text.
+  //
+  // width is in points (1/72 inch), like a font size, so that the stops keep
+  // their place beside the text on any device: the window converts it at
+  // the screen's resolution, and printing at the printer's. Where the widest
+  // field that a tab follows would reach the next stop, the window widens
+  // the stops of those lines, so that columns never run into each other.
   virtual void SetTabStops(int count, int width) = 0;
   // For reports that grow block by block: the caret goes to the end and its
-  // position is returned; the block's lines follow, then its tab stops.
+  // position is returned; the block's lines follow, then its tab stops, which
+  // hold for the lines appended after start only (same units as above).
   virtual int BlockStart() = 0;
   virtual void SetBlockTabStops(int start, int count, int width) = 0;
   virtual void CaretToEnd() = 0;
@@ -37,7 +44,8 @@ class ReportWindow : public ReportTarget {
   virtual int FontSize() const = 0;
 };
 
-// A report kept as lines: for batch commands and tests.
+// A report kept as lines: for batch commands and tests. It records the tab
+// stops as they were asked for, in points.
 class LinesReport : public ReportWindow {
  public:
   void StartReport() override {

@@ -5,9 +5,11 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScreen>
@@ -15,6 +17,7 @@
 #include <QTextDocument>
 #include <QToolBar>
 #include <new>
+#include <algorithm>
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
@@ -22,6 +25,7 @@
 #include "app/inifile.h"
 #include "app/programfolder.h"
 #include "app/prompter.h"
+#include "app/tabstops.h"
 #include "app/textprinting.h"
 #include "app/windowplacement.h"
 
@@ -54,6 +58,68 @@ class TextBox : public QPlainTextEdit {
   }
 };
 
+// What a report line keeps of its tab stops, in its block format: the
+// distance the report asked for in points, the number of stops, and the
+// distance in pixels the lines of its block were fitted to on this screen.
+constexpr int TabGroupProperty = QTextFormat::UserProperty + 1;
+constexpr int TabCountProperty = QTextFormat::UserProperty + 2;
+constexpr int TabPointsProperty = QTextFormat::UserProperty + 3;
+constexpr int TabPixelsProperty = QTextFormat::UserProperty + 4;
+
+// The plain-text layout knows only the document's one set of tab stops.
+// Report blocks carry their own: a line is laid out again with them before
+// anything sees where its text lies, since every caller asks for the block's
+// rectangle first.
+class TabbedBlockLayout : public QPlainTextDocumentLayout {
+ public:
+  using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+
+  QRectF blockBoundingRect(const QTextBlock& block) const override {
+    const QRectF rect = QPlainTextDocumentLayout::blockBoundingRect(block);
+    if (!block.isValid() || !block.isVisible()) return rect;
+    const QTextBlockFormat format = block.blockFormat();
+    if (!format.hasProperty(TabPixelsProperty)) return rect;
+    QTextLayout* layout = block.layout();
+    QTextOption option = layout->textOption();
+    const qreal distance = format.doubleProperty(TabPixelsProperty);
+    const QList<QTextOption::Tab> tabs = format.tabPositions();
+    if ((option.tabStopDistance() == distance && option.tabs() == tabs) || layout->lineCount() != 1)
+      return rect;
+    const QTextLine old = layout->lineAt(0);
+    const QPointF position = old.position();
+    const qreal lineWidth = old.width();
+    option.setTabs(tabs);
+    option.setTabStopDistance(distance);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLeadingIncluded(true);
+    line.setLineWidth(lineWidth);
+    line.setPosition(position);
+    layout->endLayout();
+    const qreal width = line.naturalTextWidth() + 2 * document()->documentMargin();
+    if (width > widest_) {
+      // The scroll bars must reach the end of a line that grew.
+      widest_ = width;
+      auto* self = const_cast<TabbedBlockLayout*>(this);
+      emit self->documentSizeChanged(documentSize());
+    }
+    return QPlainTextDocumentLayout::blockBoundingRect(block);
+  }
+
+  QSizeF documentSize() const override {
+    QSizeF size = QPlainTextDocumentLayout::documentSize();
+    size.setWidth(std::max(size.width(), widest_));
+    return size;
+  }
+
+  // A new document: no line of the old one counts.
+  void Forget() { widest_ = 0; }
+
+ private:
+  mutable qreal widest_ = 0;
+};
+
 }  // namespace
 
 TVN_Txt::TVN_Txt(Prompter& prompter, TextPrinter& printer, Environment env, QWidget* parent)
@@ -61,6 +127,9 @@ TVN_Txt::TVN_Txt(Prompter& prompter, TextPrinter& printer, Environment env, QWid
   setObjectName(QStringLiteral("VN_Txt"));
   setWindowTitle(QStringLiteral("Untitled - Varnel TextPad"));
   edit_ = new TextBox(this);
+  auto* document = new QTextDocument(edit_);
+  document->setDocumentLayout(new TabbedBlockLayout(document));
+  edit_->setDocument(document);
   edit_->setObjectName(QStringLiteral("TxtRichEdit"));
   edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
   edit_->setWordWrapMode(QTextOption::NoWrap);
@@ -139,6 +208,8 @@ TVN_Txt::TVN_Txt(Prompter& prompter, TextPrinter& printer, Environment env, QWid
   connect(edit_, &QPlainTextEdit::textChanged, this, &TVN_Txt::RefreshMenus);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TVN_Txt::RefreshMenus);
   resize(550, 450);
+  // Setting the text box up is nothing the user could undo.
+  edit_->document()->clearUndoRedoStacks();
   edit_->document()->setModified(false);
   RefreshMenus();
 }
@@ -171,7 +242,8 @@ void TVN_Txt::RefreshMenus() {
   const QMimeData* mime = QApplication::clipboard()->mimeData();
   const bool clipText = mime && mime->hasText();
   for (const char* name : {"Save1", "SaveAs1", "Print1", "SelectAll1"}) actions_[name]->setEnabled(hasText);
-  actions_["Undo1"]->setEnabled(edit_->document()->isUndoAvailable() && !readOnly);
+  // An empty TextPad has nothing worth undoing.
+  actions_["Undo1"]->setEnabled(hasText && edit_->document()->isUndoAvailable() && !readOnly);
   actions_["Copy1"]->setEnabled(selection);
   actions_["Cut1"]->setEnabled(selection && !readOnly);
   actions_["Delete1"]->setEnabled(selection && !readOnly);
@@ -228,6 +300,7 @@ bool TVN_Txt::NewDocument(bool ownCommand) {
   QTextDocument* doc = edit_->document();
   doc->setUndoRedoEnabled(false);
   edit_->clear();
+  ForgetTabStops();
   doc->setUndoRedoEnabled(true);
   doc->setModified(false);
   appendedSinceNew_ = false;
@@ -316,6 +389,7 @@ bool TVN_Txt::OpenFile(const QString& path) {
   QTextDocument* doc = edit_->document();
   doc->setUndoRedoEnabled(false);
   edit_->setPlainText(content);
+  ForgetTabStops();
   doc->setUndoRedoEnabled(true);
   doc->setModified(false);
   encoding_ = encoding;
@@ -393,17 +467,75 @@ void TVN_Txt::AppendLines(const QStringList& lines) {
   appendedSinceNew_ = true;
 }
 
-void TVN_Txt::SetTabStops(int count, int width) {
-  tabCount_ = count;
-  tabWidth_ = width;
-  QTextOption option = edit_->document()->defaultTextOption();
-  QList<QTextOption::Tab> tabs;
-  for (int i = 0; i < count; ++i) tabs << QTextOption::Tab((i + 1) * width, QTextOption::LeftTab);
-  option.setTabs(tabs);
-  if (width > 0) option.setTabStopDistance(width);
-  option.setWrapMode(QTextOption::NoWrap);
-  edit_->document()->setDefaultTextOption(option);
+void TVN_Txt::ForgetTabStops() {
+  QTextDocument* doc = edit_->document();
+  static_cast<TabbedBlockLayout*>(doc->documentLayout())->Forget();
+  QTextOption option = doc->defaultTextOption();
+  option.setTabs({});
+  option.setTabStopDistance(80);
+  doc->setDefaultTextOption(option);
+  // A cleared document keeps the format of its first block.
+  QTextCursor cursor(doc);
+  cursor.setBlockFormat(QTextBlockFormat());
+  tabCount_ = tabWidth_ = textTabCount_ = textTabPoints_ = 0;
+  blockStops_ = false;
 }
+
+qreal TVN_Txt::TabDistanceAt(int line) const {
+  const QTextBlock block = edit_->document()->findBlockByNumber(line);
+  if (block.blockFormat().hasProperty(TabPixelsProperty))
+    return block.blockFormat().doubleProperty(TabPixelsProperty);
+  return edit_->document()->defaultTextOption().tabStopDistance();
+}
+
+void TVN_Txt::ApplyTabStops(int from, int count, int points, bool wholeText) {
+  tabCount_ = count;
+  tabWidth_ = points;
+  QTextDocument* doc = edit_->document();
+  const QFontMetricsF metrics(edit_->font(), edit_->viewport());
+  const QTextBlock first = doc->findBlock(from);
+  const TextWidths widths(metrics);
+  qreal widest = 0;
+  for (QTextBlock b = first; b.isValid(); b = b.next())
+    widest = std::max(widest, WidestTabbedField(b.text(), widths));
+  const qreal distance = FitTabDistance(PointsToDevice(points, edit_->logicalDpiY()), widest,
+                                        metrics.horizontalAdvance(QLatin1Char(' ')));
+  QList<QTextOption::Tab> tabs;
+  for (int i = 0; i < count; ++i) tabs << QTextOption::Tab((i + 1) * distance, QTextOption::LeftTab);
+  QTextBlockFormat format;
+  if (wholeText) {
+    // The document's own stops: every line without stops of its block
+    // follows them, also those typed after the report.
+    QTextOption option = doc->defaultTextOption();
+    option.setTabs(tabs);
+    if (distance > 0) option.setTabStopDistance(distance);
+    option.setWrapMode(QTextOption::NoWrap);
+    doc->setDefaultTextOption(option);
+    textTabCount_ = count;
+    textTabPoints_ = points;
+    // The lines need no stops of their own; those a block had give way.
+    if (!blockStops_) return;
+    blockStops_ = false;
+  } else {
+    format.setTabPositions(tabs);
+    format.setProperty(TabGroupProperty, ++tabGroups_);
+    format.setProperty(TabCountProperty, count);
+    format.setProperty(TabPointsProperty, points);
+    format.setProperty(TabPixelsProperty, distance);
+    blockStops_ = true;
+  }
+  const bool modified = doc->isModified();
+  const bool undo = doc->isUndoRedoEnabled();
+  doc->setUndoRedoEnabled(false);
+  QTextCursor cursor(doc);
+  cursor.setPosition(first.position());
+  cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+  cursor.setBlockFormat(format);
+  doc->setUndoRedoEnabled(undo);
+  doc->setModified(modified);
+}
+
+void TVN_Txt::SetTabStops(int count, int width) { ApplyTabStops(0, count, width, true); }
 
 int TVN_Txt::BlockStart() {
   CaretToEnd();
@@ -411,13 +543,47 @@ int TVN_Txt::BlockStart() {
 }
 
 void TVN_Txt::SetBlockTabStops(int start, int count, int width) {
-  QTextCursor cursor = edit_->textCursor();
-  cursor.setPosition(start);
-  cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-  edit_->setTextCursor(cursor);
-  // The text box holds one set of tab stops, so the block's apply to all.
-  SetTabStops(count, width);
+  // The lines appended after start get their own stops; the blocks before
+  // keep theirs. start is the end of the line before them, unless they
+  // began in the empty document's first line.
+  const QTextBlock at = edit_->document()->findBlock(start);
+  const bool atLineEnd = start == at.position() + static_cast<int>(at.text().size());
+  tabCount_ = count;
+  tabWidth_ = width;
+  // Nothing after start: the block brought no line that could use stops.
+  if (!atLineEnd || at.next().isValid())
+    ApplyTabStops(atLineEnd ? at.next().position() : start, count, width, false);
   CaretToEnd();
+}
+
+QList<TabbedLines> TVN_Txt::TabbedRuns(bool selectionOnly) const {
+  const QTextDocument* doc = edit_->document();
+  QList<TabbedLines> runs;
+  if (doc->isEmpty()) return runs;
+  const QTextCursor cursor = edit_->textCursor();
+  int from = 0;
+  int to = doc->characterCount();
+  if (selectionOnly) {
+    from = cursor.selectionStart();
+    to = cursor.selectionEnd();
+  }
+  int group = -1;
+  for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+    const int begin = std::max(from - b.position(), 0);
+    const int end = std::min(to - b.position(), static_cast<int>(b.text().size()));
+    const QString text = b.text().mid(begin, end - begin);
+    const QTextBlockFormat format = b.blockFormat();
+    const int blockGroup = format.hasProperty(TabGroupProperty) ? format.intProperty(TabGroupProperty) : 0;
+    if (runs.isEmpty() || blockGroup != group) {
+      TabbedLines run;
+      run.TabCount = blockGroup > 0 ? format.intProperty(TabCountProperty) : textTabCount_;
+      run.TabWidthPoints = blockGroup > 0 ? format.intProperty(TabPointsProperty) : textTabPoints_;
+      runs << run;
+      group = blockGroup;
+    }
+    runs.last().Lines << text;
+  }
+  return runs;
 }
 
 void TVN_Txt::CaretToEnd() { edit_->moveCursor(QTextCursor::End); }
@@ -459,16 +625,10 @@ void TVN_Txt::Print1Click() {
   const std::optional<Prompter::PrintRange> range =
       prompter_.PrintDialog(printer_.Printer(), cursor.hasSelection());
   if (!range) return;
-  QStringList lines;
-  if (*range == Prompter::PrintRange::Selection && cursor.hasSelection()) {
-    QString selected = cursor.selectedText();
-    selected.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
-    lines = selected.split(QLatin1Char('\n'));
-  } else {
-    lines = Lines();
-  }
+  const QList<TabbedLines> runs =
+      TabbedRuns(*range == Prompter::PrintRange::Selection && cursor.hasSelection());
   bool abort = false;
-  printer_.PrintTextLines(lines, edit_->font(), FileNameOnly(env_.DataFileName()), env_.CenterOver, abort);
+  printer_.PrintReport(runs, edit_->font(), FileNameOnly(env_.DataFileName()), env_.CenterOver, abort);
 }
 
 void TVN_Txt::Closehidewindow1Click() { hide(); }

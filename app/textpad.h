@@ -9,6 +9,7 @@
 #include "app/reporttarget.h"
 #include "app/settingssection.h"
 #include "app/textcodec.h"
+#include "app/textprinting.h"
 #include "app/windowplacement.h"
 
 class QPlainTextEdit;
@@ -18,7 +19,6 @@ class QToolBar;
 namespace varnel {
 
 class Prompter;
-class TextPrinter;
 
 class TVN_Txt : public QMainWindow, public ReportWindow, public SettingsSection {
   Q_OBJECT
@@ -40,8 +40,14 @@ class TVN_Txt : public QMainWindow, public ReportWindow, public SettingsSection 
   TextEncoding Encoding() const { return encoding_; }
   bool Modified() const;
   QStringList Lines() const;
+  // The last stops a report asked for: their number and distance in points.
   int TabStopWidth() const { return tabWidth_; }
   int TabStopCount() const { return tabCount_; }
+  // The distance of the stops of a line (0-based) on this screen, in pixels.
+  qreal TabDistanceAt(int line) const;
+  // The text, or the selected part of it, as runs of lines that share their
+  // tab stops: what printing lays out.
+  QList<TabbedLines> TabbedRuns(bool selectionOnly) const;
 
   // Applies the menu-state rules.
   void RefreshMenus();
@@ -98,6 +104,10 @@ class TVN_Txt : public QMainWindow, public ReportWindow, public SettingsSection 
 
  private:
   void SetFileName(const QString& path);
+  // Gives the lines from the block at position from to the end count stops
+  // every points points, fitted to their widest tabbed field.
+  void ApplyTabStops(int from, int count, int points, bool wholeText);
+  void ForgetTabStops();
   bool WriteTo(const QString& path);
   QAction* Make(const char* name, const char* caption, const char* shortcut, void (TVN_Txt::*slot)());
 
@@ -112,6 +122,11 @@ class TVN_Txt : public QMainWindow, public ReportWindow, public SettingsSection 
   TextEncoding encoding_ = TextEncoding::Utf8;
   int tabCount_ = 0;
   int tabWidth_ = 0;
+  int tabGroups_ = 0;
+  // The stops of the whole text, for the lines without stops of their block.
+  int textTabCount_ = 0;
+  int textTabPoints_ = 0;
+  bool blockStops_ = false;  // some block has stops of its own
   bool appendedSinceNew_ = false;
 };
 

@@ -12,10 +12,12 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <csignal>
 
 #include "app/textprinting.h"
 #include "tests/support/files.h"
+#include "tests/support/pdftext.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -60,11 +62,7 @@ TEST_F(TextPadTest, AReportReplacesTheTextAndShowsTheWindow) {
   EXPECT_EQ(pad.Lines(), QStringList({QStringLiteral("Singular Value Decomposition (SVD) results."),
                                       QString(), QStringLiteral(" 1.0000\t 2.0000")}));
   EXPECT_EQ(pad.TabStopCount(), 4);
-  EXPECT_EQ(pad.TabStopWidth(), 56);
-  const auto tabs = pad.TxtRichEdit()->document()->defaultTextOption().tabs();
-  ASSERT_EQ(tabs.size(), 4);
-  EXPECT_EQ(tabs[0].position, 56);
-  EXPECT_EQ(tabs[3].position, 224);
+  EXPECT_EQ(pad.TabStopWidth(), 56) << "as the report asked, in points";
   const QTextCursor caret = pad.TxtRichEdit()->textCursor();
   EXPECT_FALSE(caret.hasSelection());
   EXPECT_TRUE(caret.atEnd());
@@ -245,6 +243,7 @@ TEST_F(TextPadTest, MenuStatesFollowTextSelectionAndReadOnly) {
 }
 
 TEST_F(TextPadTest, PrintsTheSelectionOnly) {
+  VARNEL_REQUIRE_PDFTOTEXT();
   Type(QStringLiteral("alpha line\nsecond line\nthird line"));
   QTextCursor c = pad.TxtRichEdit()->textCursor();
   c.setPosition(0);
@@ -257,10 +256,7 @@ TEST_F(TextPadTest, PrintsTheSelectionOnly) {
   prompter.AnswerPrint(Prompter::PrintRange::Selection);
   pad.Action(QStringLiteral("Print1"))->trigger();
   ASSERT_EQ(prompter.printDialogs, std::vector<bool>{true});
-  QProcess p;
-  p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-  p.waitForFinished(20000);
-  const QString text = QString::fromUtf8(p.readAllStandardOutput());
+  const QString text = test::PdfText(pdf, false);
   EXPECT_TRUE(text.contains(QStringLiteral("alpha line"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("second line")));
   EXPECT_FALSE(text.contains(QStringLiteral("third line")));
@@ -308,6 +304,138 @@ TEST_F(TextPadTest, LongLinesScrollSidewaysAtAnyWindowSize) {
   QApplication::processEvents();
   EXPECT_LT(bar->maximum(), narrow) << "a wider window leaves less to scroll";
   EXPECT_EQ(pad.TxtRichEdit()->document()->blockCount(), 2) << "nothing wraps";
+  pad.TxtRichEdit()->document()->setModified(false);
+}
+
+}  // namespace
+}  // namespace varnel
+
+namespace varnel {
+namespace {
+
+// Where the caret stands, in pixels from the text's left edge, after the
+// given number of tabs in a line.
+qreal CaretAfterTabs(QPlainTextEdit* edit, int line, int tabs) {
+  QTextBlock block = edit->document()->findBlockByNumber(line);
+  QTextCursor c(block);
+  for (int k = 0; k < tabs; ++k)
+    c.setPosition(block.position() +
+                  static_cast<int>(block.text().indexOf(QLatin1Char('\t'), c.positionInBlock())) + 1);
+  return edit->cursorRect(c).left() + edit->horizontalScrollBar()->value();
+}
+
+TEST_F(TextPadTest, TabStopsAreInPointsAtTheScreensResolutionAndWidenPerBlock) {
+  pad.TxtRichEdit()->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
+  pad.StartReport();
+  pad.AppendLines({QStringLiteral("Trace elements"), QStringLiteral(" 1.5\t 2.5\t 3.5")});
+  pad.SetTabStops(4, 56);
+  const qreal dpi = pad.TxtRichEdit()->logicalDpiY();
+  EXPECT_NEAR(pad.TabDistanceAt(1), 56 * dpi / 72, 1.0) << "narrow fields keep the asked stops";
+  // A block of values in the thousands would reach the next stop: its stops
+  // widen, the lines before keep theirs.
+  const int start = pad.BlockStart();
+  pad.AppendLines(
+      {QStringLiteral(" 12345.678901234\t 0.000012\t 5"), QStringLiteral(" 1.0\t 98765.432109876\t 6")});
+  pad.SetBlockTabStops(start, 3, 56);
+  pad.ShowReport();
+  pad.resize(900, 400);
+  QApplication::processEvents();
+  const QFontMetricsF fm(pad.TxtRichEdit()->font(), pad.TxtRichEdit()->viewport());
+  const qreal widest = fm.horizontalAdvance(QStringLiteral(" 98765.432109876"));
+  const qreal block = pad.TabDistanceAt(2);
+  EXPECT_GT(block, widest) << "room is left after the widest field";
+  EXPECT_LT(block, widest + 2 * fm.horizontalAdvance(QLatin1Char(' ')) + 1);
+  EXPECT_EQ(pad.TabDistanceAt(3), block);
+  EXPECT_NEAR(pad.TabDistanceAt(1), 56 * dpi / 72, 1.0);
+  // The text box lays every line out at its block's stops.
+  QPlainTextEdit* edit = pad.TxtRichEdit();
+  EXPECT_NEAR(CaretAfterTabs(edit, 1, 1), 56 * dpi / 72, 1.5);
+  EXPECT_NEAR(CaretAfterTabs(edit, 1, 2), 2 * 56 * dpi / 72, 1.5);
+  EXPECT_NEAR(CaretAfterTabs(edit, 2, 1), block, 1.5);
+  EXPECT_NEAR(CaretAfterTabs(edit, 3, 1), block, 1.5);
+  EXPECT_NEAR(CaretAfterTabs(edit, 3, 2), 2 * block, 1.5) << "the second column lines up";
+  // Typing in a line keeps its stops.
+  QTextCursor c(edit->document()->findBlockByNumber(3));
+  c.insertText(QStringLiteral("x"));
+  EXPECT_NEAR(CaretAfterTabs(edit, 3, 2), 2 * block, 1.5);
+  // Printing takes each block with the stops it was given.
+  const QList<TabbedLines> runs = pad.TabbedRuns(false);
+  ASSERT_EQ(runs.size(), 2);
+  EXPECT_EQ(runs[0].Lines.size(), 2);
+  EXPECT_EQ(runs[0].TabWidthPoints, 56);
+  EXPECT_EQ(runs[0].TabCount, 4);
+  EXPECT_EQ(runs[1].Lines.size(), 2);
+  EXPECT_EQ(runs[1].TabCount, 3);
+  // A new report starts with plain stops.
+  edit->document()->setModified(false);
+  pad.StartReport();
+  pad.AppendLines({QStringLiteral("a\tb")});
+  EXPECT_EQ(pad.TabbedRuns(false).size(), 1);
+  EXPECT_EQ(pad.TabbedRuns(false)[0].TabWidthPoints, 0);
+  pad.TxtRichEdit()->document()->setModified(false);
+}
+
+TEST_F(TextPadTest, ASelectionPrintsWithTheStopsOfItsLines) {
+  pad.StartReport();
+  pad.AppendLines({QStringLiteral("head"), QStringLiteral("1\t2"), QStringLiteral("3\t4")});
+  const int start = pad.BlockStart();
+  pad.AppendLines({QStringLiteral("5\t6")});
+  pad.SetBlockTabStops(start, 2, 76);
+  QTextCursor c = pad.TxtRichEdit()->textCursor();
+  c.setPosition(7);  // inside "1\t2"
+  c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+  pad.TxtRichEdit()->setTextCursor(c);
+  const QList<TabbedLines> runs = pad.TabbedRuns(true);
+  ASSERT_EQ(runs.size(), 2);
+  EXPECT_EQ(runs[0].Lines, QStringList({QStringLiteral("2"), QStringLiteral("3\t4")}));
+  EXPECT_EQ(runs[0].TabWidthPoints, 0);
+  EXPECT_EQ(runs[1].Lines, QStringList({QStringLiteral("5\t6")}));
+  EXPECT_EQ(runs[1].TabWidthPoints, 76);
+  pad.TxtRichEdit()->document()->setModified(false);
+}
+
+TEST_F(TextPadTest, UndoIsOffWhileThereIsNothingToUndo) {
+  EXPECT_FALSE(On("Undo1")) << "a new TextPad";
+  pad.PrepareContextMenu();
+  for (QAction* item : pad.ContextMenu()->actions()) {
+    if (item->objectName() == QStringLiteral("TxEUndo1")) {
+      EXPECT_FALSE(item->isEnabled());
+    }
+  }
+  Type(QStringLiteral("notes"));
+  EXPECT_TRUE(On("Undo1"));
+  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No,
+                  Button::No);
+  pad.StartReport();
+  EXPECT_FALSE(On("Undo1")) << "a report starts on an empty text";
+  pad.AppendLines({QStringLiteral("line")});
+  pad.SetTabStops(2, 56);
+  pad.ShowReport();
+  EXPECT_FALSE(On("Undo1")) << "the report's own lines are not undone";
+  pad.TxtRichEdit()->document()->setModified(false);
+  pad.Action(QStringLiteral("New1"))->trigger();
+  EXPECT_FALSE(On("Undo1")) << "after New";
+  Type(QStringLiteral("x"));
+  pad.SetReadOnly(true);
+  EXPECT_FALSE(On("Undo1")) << "read-only";
+  pad.SetReadOnly(false);
+  pad.TxtRichEdit()->document()->setModified(false);
+}
+
+}  // namespace
+}  // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST_F(TextPadTest, ABlockWithoutLinesLeavesTheLineBeforeAlone) {
+  pad.StartReport();
+  pad.AppendLines({QStringLiteral("1\t2")});
+  pad.SetTabStops(2, 56);
+  const qreal before = pad.TabDistanceAt(0);
+  pad.SetBlockTabStops(pad.BlockStart(), 2, 300);
+  EXPECT_EQ(pad.TabDistanceAt(0), before);
+  EXPECT_EQ(pad.TabbedRuns(false).size(), 1);
   pad.TxtRichEdit()->document()->setModified(false);
 }
 
