@@ -107,9 +107,11 @@ void ColumnUpdate(FMatrix& m, const Real* coef, int k0, int k1, int j0, int j1, 
   }
 }
 
-}  // namespace
-
-int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
+// W and V never read what the left-hand accumulation and the rotations of U
+// write, so a caller that needs no U skips them and still gets W and V to the
+// last bit.
+template <bool WithU>
+int Decompose(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
   if (n < 1 || m < 1) return 0;
   if (!AllFinite(a, m, n)) return NonFiniteCode;
 
@@ -213,7 +215,7 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
   }
 
   // Accumulation of the left-hand transformations.
-  for (int i = (m < n ? m : n); i >= 1; --i) {
+  for (int i = (m < n ? m : n); WithU && i >= 1; --i) {
     l = i + 1;
     g = w[i];
     for (int j = l; j <= n; ++j) a(i, j) = 0;
@@ -269,7 +271,7 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
           su[i] = s;
           last = i;
         }
-        if (last >= l) ApplyCancellation(a, m, nm, l, last, cu, su);
+        if (WithU && last >= l) ApplyCancellation(a, m, nm, l, last, cu, su);
       }
       Real z = w[k];
       if (l == k) {
@@ -326,7 +328,7 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
         su[j] = s;
       }
       ApplySweep(v, n, l, nm, cv, sv);
-      ApplySweep(a, m, l, nm, cu, su);
+      if (WithU) ApplySweep(a, m, l, nm, cu, su);
       rv1[l] = 0;
       rv1[k] = f;
       w[k] = x;
@@ -336,9 +338,15 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
 
   for (int k = 1; k <= n; ++k)
     if (!IsFinite(w[k])) return NonFiniteCode;
-  if (!AllFinite(a, m, n) || !AllFinite(v, n, n)) return NonFiniteCode;
+  if ((WithU && !AllFinite(a, m, n)) || !AllFinite(v, n, n)) return NonFiniteCode;
   return 0;
 }
+
+}  // namespace
+
+int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) { return Decompose<true>(a, v, m, n, w); }
+
+int SV_DecompWV(FMatrix& a, FMatrix& v, int m, int n, FVector& w) { return Decompose<false>(a, v, m, n, w); }
 
 Real SV_ZeroThreshold(const FVector& w, int n) {
   Real wmax = w[1];
