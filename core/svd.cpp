@@ -30,7 +30,29 @@ inline Real Sign(Real a, Real b) { return b >= 0 ? std::fabs(a) : -std::fabs(a);
 // element sees the same operations in the same order as when each rotation
 // walks its two columns, but is loaded and stored once per sweep.
 void ApplySweep(FMatrix& x, int rows, int first, int last, const Real* c, const Real* s) {
-  for (int r = 1; r <= rows; ++r) {
+  // Each row's chain depends on its carry; two rows at a time overlap them.
+  int r = 1;
+  for (; r + 1 <= rows; r += 2) {
+    Real* row0 = x.Row(r);
+    Real* row1 = x.Row(r + 1);
+    Real carry0 = row0[first - 1];
+    Real carry1 = row1[first - 1];
+    for (int j = first; j <= last; ++j) {
+      const Real cj = c[j];
+      const Real sj = s[j];
+      const Real y0 = carry0;
+      const Real z0 = row0[j];
+      const Real y1 = carry1;
+      const Real z1 = row1[j];
+      row0[j - 1] = y0 * cj + z0 * sj;
+      carry0 = z0 * cj - y0 * sj;
+      row1[j - 1] = y1 * cj + z1 * sj;
+      carry1 = z1 * cj - y1 * sj;
+    }
+    row0[last] = carry0;
+    row1[last] = carry1;
+  }
+  for (; r <= rows; ++r) {
     Real* row = x.Row(r);
     Real carry = row[first - 1];
     for (int j = first; j <= last; ++j) {

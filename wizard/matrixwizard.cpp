@@ -49,9 +49,7 @@ MatrixWizard::MatrixWizard(WizardContext context) : ctx_(std::move(context)) {
   WorkingSetMatrix = std::make_unique<FMatrix>();
 }
 
-char MatrixWizard::Sep() const {
-  return ctx_.Environment ? ctx_.Environment().DecimalSeparator : '.';
-}
+char MatrixWizard::Sep() const { return ctx_.Environment ? ctx_.Environment().DecimalSeparator : '.'; }
 
 QString MatrixWizard::Name(int col) const {
   if (col < 0 || col >= ctx_.SheetData->ColCount()) return {};
@@ -225,8 +223,9 @@ int MatrixWizard::BuildInputMatrix() {
     for (int j = 1; j <= n; ++j) CaseNames << QString::number(CaseRows[static_cast<std::size_t>(j)]);
   }
   for (int j = 1; j <= n; ++j) heads << QLatin1Char(' ') + CaseNames[j];
-  ColumnHeaderLine = heads.join(QLatin1Char('\t')) +
-                     (LabelColumn > 0 ? QStringLiteral("\t ") + Name(LabelColumn) : QStringLiteral("\t (Case numbers)"));
+  ColumnHeaderLine =
+      heads.join(QLatin1Char('\t')) +
+      (LabelColumn > 0 ? QStringLiteral("\t ") + Name(LabelColumn) : QStringLiteral("\t (Case numbers)"));
   const char sep = Sep();
   for (int i = 1; i <= m; ++i)
     for (int j = 1; j <= n; ++j) {
@@ -254,10 +253,11 @@ bool MatrixWizard::NextOnInput() {
     return false;
   }
   if (v > MaxMatrixDim) {
-    ctx_.Prompt->Message(BoxKind::Error,
-                         QStringLiteral("There are too many untagged variables. Maximun is %1.").arg(MaxMatrixDim) +
-                             Break + QStringLiteral("Please, check DataSheet and try again."),
-                         Only(Button::Ok));
+    ctx_.Prompt->Message(
+        BoxKind::Error,
+        QStringLiteral("There are too many untagged variables. Maximun is %1.").arg(MaxMatrixDim) + Break +
+            QStringLiteral("Please, check DataSheet and try again."),
+        Only(Button::Ok));
     return false;
   }
   if (caseList_.size() != n) {
@@ -281,9 +281,11 @@ bool MatrixWizard::NextOnInput() {
     InputChanged = false;
     lastBuiltRows_ = CaseRows;
     lastBuiltColumns_ = columns;
-    ToleranceGrid.assign(static_cast<std::size_t>(m) + 1, std::vector<QString>(static_cast<std::size_t>(n) + 1));
+    ToleranceGrid.assign(static_cast<std::size_t>(m) + 1,
+                         std::vector<QString>(static_cast<std::size_t>(n) + 1));
     for (int j = 1; j <= n; ++j) ToleranceGrid[0][static_cast<std::size_t>(j)] = CaseNames[j];
-    for (int i = 1; i <= m; ++i) ToleranceGrid[static_cast<std::size_t>(i)][0] = Name(columns[static_cast<std::size_t>(i)]);
+    for (int i = 1; i <= m; ++i)
+      ToleranceGrid[static_cast<std::size_t>(i)][0] = Name(columns[static_cast<std::size_t>(i)]);
     FillToleranceGrid();
     for (int i = 1; i <= MaxMatrixDim; ++i) RowWeights[i] = 1;
     WriteReportHeader();
@@ -297,12 +299,15 @@ bool MatrixWizard::NextOnInput() {
 }
 
 QString MatrixWizard::InputInfoText() const {
-  return QStringLiteral("Input matrix has %1 rows (from untagged variables) and %2 columns (from added cases).")
+  return QStringLiteral(
+             "Input matrix has %1 rows (from untagged variables) and %2 columns (from added cases).")
       .arg(m)
       .arg(n);
 }
 
-int MatrixWizard::TabWidth() const { return ReportTabWidth(ctx_.FontSize ? ctx_.FontSize() : 8, Options.Style); }
+int MatrixWizard::TabWidth() const {
+  return ReportTabWidth(ctx_.FontSize ? ctx_.FontSize() : 8, Options.Style);
+}
 
 void MatrixWizard::WriteReportHeader() {
   ReportTarget& t = *ctx_.Report;
@@ -314,7 +319,8 @@ void MatrixWizard::WriteReportHeader() {
                DateTimeText(env.Now);
   lines << Rule75;
   QStringList numbers, comments;
-  for (int j = 1; j <= n; ++j) numbers << QLatin1Char(' ') + QString::number(CaseRows[static_cast<std::size_t>(j)]);
+  for (int j = 1; j <= n; ++j)
+    numbers << QLatin1Char(' ') + QString::number(CaseRows[static_cast<std::size_t>(j)]);
   lines << numbers.join(QLatin1Char('\t')) + QStringLiteral("\t (Case numbers)") << Rule75;
   if (LabelColumn > 0) lines << ColumnHeaderLine << Rule75;
   if (CommentColumn > 0) {
@@ -329,7 +335,8 @@ void MatrixWizard::WriteReportHeader() {
   ReportBuffer.clear();
 }
 
-void MatrixWizard::WriteMatrix(const FMatrix& mat, int rows, const QString& title, bool withLabels, int cols) {
+void MatrixWizard::WriteMatrix(const FMatrix& mat, int rows, const QString& title, bool withLabels,
+                               int cols) {
   ReportBuffer << QString() << title;
   const char sep = Sep();
   for (int i = 1; i <= rows; ++i) {
@@ -403,11 +410,13 @@ bool MatrixWizard::NextOnSvd() {
     IndexFVector(values, n, index, true, sink);
     SortIndex.assign(index.begin(), index.end());
     ReportBuffer << QString()
-                 << QStringLiteral(" Absolute rank of Input Matrix is %1 (up to a computational zero threshold of %2).")
+                 << QStringLiteral(
+                        " Absolute rank of Input Matrix is %1 (up to a computational zero threshold of %2).")
                         .arg(r)
                         .arg(Q(CompZeroText(CompZero, Sep())));
     if (GuessZero > CompZero)
-      ReportBuffer << QStringLiteral(" Possible rank of Input Matrix is %1 (up to specified zero threshold: %2).")
+      ReportBuffer << QStringLiteral(
+                          " Possible rank of Input Matrix is %1 (up to specified zero threshold: %2).")
                           .arg(GuessRank)
                           .arg(ThresholdText());
     AppendPlain();
@@ -587,8 +596,8 @@ CommandOutcome MatrixWizard::TestModelClick() {
   }
   if (TestedRanks.count(k) &&
       ctx_.Prompt->Message(BoxKind::Confirmation,
-                           QStringLiteral("A model matrix of rank %1 has been already tested.").arg(k) + Break +
-                               QStringLiteral("Proceed anyway ?"),
+                           QStringLiteral("A model matrix of rank %1 has been already tested.").arg(k) +
+                               Break + QStringLiteral("Proceed anyway ?"),
                            Button::Yes | Button::No) != Button::Yes)
     return CommandOutcome::Declined;
   Busy = true;
@@ -608,11 +617,12 @@ bool MatrixWizard::NextOnModel() {
     TestedRank = k;
   } else {
     if (k < GuessRank &&
-        ctx_.Prompt->Message(BoxKind::Warning,
-                             QStringLiteral("Requested model rank is lower than input threshold rank.") + Break +
-                                 QStringLiteral("Model matrix might deviate substantially from input matrix.") +
-                                 Break + QStringLiteral("Proceed anyway ?"),
-                             Button::Yes | Button::No) != Button::Yes)
+        ctx_.Prompt->Message(
+            BoxKind::Warning,
+            QStringLiteral("Requested model rank is lower than input threshold rank.") + Break +
+                QStringLiteral("Model matrix might deviate substantially from input matrix.") + Break +
+                QStringLiteral("Proceed anyway ?"),
+            Button::Yes | Button::No) != Button::Yes)
       return false;
     if (k != TestedRank) TestModel(false);
     ModelIsInput = false;
@@ -628,13 +638,14 @@ void MatrixWizard::SetupReactionsPage() {
   const int k = DesiredRank;
   PrompterSink sink(*ctx_.Prompt);
   if (!ModelIsInput && !RebuildSet) {
-    const bool excluded =
-        std::any_of(SetupGrid.begin(), SetupGrid.end(), [](const SetupColumn& c) { return c.InSet != YesMark; });
+    const bool excluded = std::any_of(SetupGrid.begin(), SetupGrid.end(),
+                                      [](const SetupColumn& c) { return c.InSet != YesMark; });
     if (excluded &&
         ctx_.Prompt->Message(
             BoxKind::Warning,
             QStringLiteral("Warning: Current matrix is a model matrix.") + Break +
-                QStringLiteral("You might get undesired results if any phases are kept excluded from the working set.") +
+                QStringLiteral(
+                    "You might get undesired results if any phases are kept excluded from the working set.") +
                 Break + QStringLiteral("Include all phases again?"),
             Button::Yes | Button::No) == Button::Yes)
       for (auto& c : SetupGrid) c.InSet = YesMark;
@@ -644,8 +655,8 @@ void MatrixWizard::SetupReactionsPage() {
     SetupGrid.assign(static_cast<std::size_t>(n), {});
     for (int c = 1; c <= n; ++c) {
       const int row = CaseRows[static_cast<std::size_t>(c)];
-      SetupGrid[static_cast<std::size_t>(c - 1)] = {LabelColumn > 0 ? CellText(LabelColumn, row) : QString::number(row),
-                                                    YesMark, UndefMark};
+      SetupGrid[static_cast<std::size_t>(c - 1)] = {
+          LabelColumn > 0 ? CellText(LabelColumn, row) : QString::number(row), YesMark, UndefMark};
     }
     PanelColsA = PanelColsB = QStringLiteral("0");
     PanelRows = QString::number(m);
@@ -683,7 +694,8 @@ void MatrixWizard::ModifySet(SetChange change, int left, int right, bool fromWiz
           ctx_.Prompt->Message(
               BoxKind::Warning,
               QStringLiteral("Warning: Current matrix is a model matrix.") + Break +
-                  QStringLiteral("You might get undesired results if any phases are excluded from the working set.") +
+                  QStringLiteral(
+                      "You might get undesired results if any phases are excluded from the working set.") +
                   Break + QStringLiteral("Proceed anyway?"),
               Button::Yes | Button::No) != Button::Yes)
         return;
@@ -706,7 +718,8 @@ void MatrixWizard::ModifySet(SetChange change, int left, int right, bool fromWiz
     SetHeaderLine = heads.join(QLatin1Char('\t'));
     FillFMatrix(*WorkingSetMatrix, MaxMatrixDim, MaxMatrixDim, 0);
     for (int k = 0; k < SetCount; ++k)
-      for (int i = 1; i <= m; ++i) (*WorkingSetMatrix)(i, k + 1) = (*ModelMatrix)(i, set[static_cast<std::size_t>(k)]);
+      for (int i = 1; i <= m; ++i)
+        (*WorkingSetMatrix)(i, k + 1) = (*ModelMatrix)(i, set[static_cast<std::size_t>(k)]);
     UpdateSetInfo(true);
   }
 }
@@ -759,8 +772,8 @@ void MatrixWizard::UpdateSetInfo(bool setChanged) {
   IntersectEnabled = d > 0 && !AssemblageA.empty() && !AssemblageB.empty() && PanelSetUniv != error;
 }
 
-std::string MatrixWizard::FormatRelation(std::vector<Real>& x, const std::vector<int>& members, bool normalise,
-                                         int mode) {
+std::string MatrixWizard::FormatRelation(std::vector<Real>& x, const std::vector<int>& members,
+                                         bool normalise, int mode) {
   RelationFormat f{Options.Style, Sep(), Options.Normalize};
   if (Options.Normalize && normalise) NormalizeRelation(x);
   if (mode == 0) {
@@ -778,13 +791,14 @@ CommandOutcome MatrixWizard::ReactionSpace() {
   ProgressTo(100, 0, QStringLiteral("Computing ..."));
   Events();
   ReportBuffer.clear();
-  ReportBuffer << QString() << Stars75 << QString() << QStringLiteral(" REACTION SPACE")
-               << Macrons(QStringLiteral(" REACTION SPACE"))
-               << QStringLiteral(" Matrix is a working set of %1 columns out of %2 in the current input model.")
-                      .arg(SetCount)
-                      .arg(n)
-               << QStringLiteral(" Null space of the working set has %1 dimension(s).").arg(SetCount - SetRank)
-               << QStringLiteral(" Working Set:");
+  ReportBuffer
+      << QString() << Stars75 << QString() << QStringLiteral(" REACTION SPACE")
+      << Macrons(QStringLiteral(" REACTION SPACE"))
+      << QStringLiteral(" Matrix is a working set of %1 columns out of %2 in the current input model.")
+             .arg(SetCount)
+             .arg(n)
+      << QStringLiteral(" Null space of the working set has %1 dimension(s).").arg(SetCount - SetRank)
+      << QStringLiteral(" Working Set:");
   if (WeightOn) ReportBuffer << QStringLiteral(" (Working set is derived from weighted input)");
   WriteMatrix(*WorkingSetMatrix, m, SetHeaderLine, true, SetCount);
   ProgressTo(100, 20, QStringLiteral("Computing ..."));
@@ -822,7 +836,8 @@ CommandOutcome MatrixWizard::ReactionSpace() {
       WriteMatrix(*v, SetCount, QStringLiteral(" V:"), false, SetCount);
     }
     ProgressTo(100, 60, QStringLiteral("Computing ..."));
-    ReportBuffer << QString() << QStringLiteral(" Independent reaction set: (basis vectors for the null space)")
+    ReportBuffer << QString()
+                 << QStringLiteral(" Independent reaction set: (basis vectors for the null space)")
                  << QString() << SetHeaderLine;
     std::vector<int> all;
     for (int c = 1; c <= SetCount; ++c) all.push_back(c);
@@ -925,14 +940,15 @@ CommandOutcome MatrixWizard::Univariants() {
   const bool intersect = IntersectEnabled;
   const UnivariantJob job = MakeUnivariantJob(FilterDuplicates);
   const std::uint64_t total = SelectionCount(job);
-  ProgressTo(static_cast<std::int64_t>(std::min<std::uint64_t>(total, INT64_MAX)), 0, QStringLiteral("Computing ..."));
+  ProgressTo(static_cast<std::int64_t>(std::min<std::uint64_t>(total, INT64_MAX)), 0,
+             QStringLiteral("Computing ..."));
   cancel_.store(false);
-  UnivariantResult result = FindUnivariants(job, 0, total == 0 ? 0 : total - 1, ctx_.Threads, cancel_,
-                                            [&](std::uint64_t done) {
-                                              Events();
-                                              ProgressTo(static_cast<std::int64_t>(total),
-                                                         static_cast<std::int64_t>(done), QStringLiteral("Computing ..."));
-                                            });
+  UnivariantResult result =
+      FindUnivariants(job, 0, total == 0 ? 0 : total - 1, ctx_.Threads, cancel_, [&](std::uint64_t done) {
+        Events();
+        ProgressTo(static_cast<std::int64_t>(total), static_cast<std::int64_t>(done),
+                   QStringLiteral("Computing ..."));
+      });
   CommandOutcome outcome = CommandOutcome::Done;
   if (result.Cancelled) {
     cancel_.store(false);
@@ -943,7 +959,8 @@ CommandOutcome MatrixWizard::Univariants() {
     const QString title =
         QStringLiteral(" \"UNIVARIANT\" RELATIONS (null/reaction space of rank+1 column selections)");
     ReportBuffer << QString() << Stars75 << QString() << title << Macrons(title)
-                 << QStringLiteral(" Matrix is a working set of %1 columns out of %2 in the current input model.")
+                 << QStringLiteral(
+                        " Matrix is a working set of %1 columns out of %2 in the current input model.")
                         .arg(SetCount)
                         .arg(n)
                  << QStringLiteral(" Working Set:");
@@ -953,7 +970,8 @@ CommandOutcome MatrixWizard::Univariants() {
                  << QStringLiteral(" Working Set contains ") + PanelSetUniv +
                         QStringLiteral(" rank+1 column selections (\"univariants\")");
     if (FilterDuplicates)
-      ReportBuffer << QStringLiteral(" \"Univariant\" relation(s): (filtered, totalling %1)").arg(result.Lines.size());
+      ReportBuffer
+          << QStringLiteral(" \"Univariant\" relation(s): (filtered, totalling %1)").arg(result.Lines.size());
     else
       ReportBuffer << QStringLiteral(" \"Univariant\" relation(s): (unfiltered)");
     ReportBuffer << QString() << SetHeaderLine;
@@ -974,12 +992,12 @@ CommandOutcome MatrixWizard::Intersections() {
   const UnivariantJob job = MakeUnivariantJob(true);
   const std::uint64_t total = SelectionCount(job);
   cancel_.store(false);
-  UnivariantResult result = FindUnivariants(job, 0, total == 0 ? 0 : total - 1, ctx_.Threads, cancel_,
-                                            [&](std::uint64_t done) {
-                                              Events();
-                                              ProgressTo(static_cast<std::int64_t>(total),
-                                                         static_cast<std::int64_t>(done), QStringLiteral("Computing ..."));
-                                            });
+  UnivariantResult result =
+      FindUnivariants(job, 0, total == 0 ? 0 : total - 1, ctx_.Threads, cancel_, [&](std::uint64_t done) {
+        Events();
+        ProgressTo(static_cast<std::int64_t>(total), static_cast<std::int64_t>(done),
+                   QStringLiteral("Computing ..."));
+      });
   CommandOutcome outcome = CommandOutcome::Done;
   auto finish = [&] {
     Events();
@@ -1009,7 +1027,8 @@ CommandOutcome MatrixWizard::Intersections() {
     }
     keep[static_cast<std::size_t>(k)] =
         SeparatesAssemblages(lines[static_cast<std::size_t>(k)], SetCount, AssemblageA, AssemblageB, Sep());
-    if ((count - 1 - k) % 64 == 0) ProgressTo(count - 1, count - 1 - k, QStringLiteral("Looking for incompatibilities ..."));
+    if ((count - 1 - k) % 64 == 0)
+      ProgressTo(count - 1, count - 1 - k, QStringLiteral("Looking for incompatibilities ..."));
   }
   std::vector<std::string> survivors;
   for (std::size_t k = 0; k < lines.size(); ++k)
@@ -1017,7 +1036,8 @@ CommandOutcome MatrixWizard::Intersections() {
   ReportBuffer.clear();
   ReportBuffer << QString() << Stars75 << QString() << QStringLiteral(" ASSEMBLAGE RELATIONS")
                << Macrons(QStringLiteral(" ASSEMBLAGE RELATIONS"))
-               << QStringLiteral(" Matrix is a working set of %1 columns out of %2 in the current input model.")
+               << QStringLiteral(
+                      " Matrix is a working set of %1 columns out of %2 in the current input model.")
                       .arg(SetCount)
                       .arg(n)
                << QStringLiteral(" Working Set:");
@@ -1027,7 +1047,8 @@ CommandOutcome MatrixWizard::Intersections() {
   if (survivors.empty())
     ReportBuffer << QString() << QStringLiteral(" -- No incompatibilities were found.");
   else
-    ReportBuffer << QString() << QStringLiteral(" Found %1 assemblage incompatibilities:").arg(survivors.size())
+    ReportBuffer << QString()
+                 << QStringLiteral(" Found %1 assemblage incompatibilities:").arg(survivors.size())
                  << QString() << AssemblageLine << SetHeaderLine;
   if (!WriteLinesCancellable(ReportBuffer, survivors, SetCount)) outcome = CommandOutcome::Cancelled;
   return finish();

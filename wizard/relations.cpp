@@ -171,7 +171,8 @@ void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, C
     ws.members[count++] = p;
   }
   std::string label;
-  if (!job.FilterDuplicates) label = SelectionLabel(std::span<const int>(ws.removed, static_cast<std::size_t>(q)));
+  if (!job.FilterDuplicates)
+    label = SelectionLabel(std::span<const int>(ws.removed, static_cast<std::size_t>(q)));
   const std::size_t firstLine = out.lines.size();
   if (!job.FilterDuplicates) out.lines.emplace_back();
   bool anyRelation = false;
@@ -216,7 +217,8 @@ void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, C
         std::string line = CoefficientRow(x, members, setCount, job.Format);
         line += "\t | ";
         line += RelationEquation(x, members, job.Names, job.Format);
-        if (job.FilterDuplicates) out.keys.push_back(RelationKey(x, members, setCount, job.Format.DecimalSeparator));
+        if (job.FilterDuplicates)
+          out.keys.push_back(RelationKey(x, members, setCount, job.Format.DecimalSeparator));
         out.lines.push_back(std::move(line));
         anyRelation = true;
       }
@@ -231,8 +233,9 @@ void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, C
 
 }  // namespace
 
-UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
-                                 std::atomic<bool>& cancel, const std::function<void(std::uint64_t)>& poll) {
+UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, std::uint64_t last,
+                                 int threads, std::atomic<bool>& cancel,
+                                 const std::function<void(std::uint64_t)>& poll) {
   UnivariantResult result;
   const std::uint64_t total = SelectionCount(job);
   if (total == 0 || first > last || first >= total) return result;
@@ -320,7 +323,8 @@ bool SeparatesAssemblages(const std::string& line, int setCount, const std::vect
     if (v <= 0) neg[static_cast<std::size_t>(c)] = true;
   }
   auto within = [](const std::vector<int>& s, const std::vector<bool>& side) {
-    return std::all_of(s.begin(), s.end(), [&](int c) { return c >= 0 && side[static_cast<std::size_t>(c)]; });
+    return std::all_of(s.begin(), s.end(),
+                       [&](int c) { return c >= 0 && side[static_cast<std::size_t>(c)]; });
   };
   return (within(a, pos) && within(b, neg)) || (within(a, neg) && within(b, pos));
 }

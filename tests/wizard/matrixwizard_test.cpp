@@ -88,7 +88,8 @@ TEST_F(WizardTest, ReportHeaderAndInputMatrixWithLabelsAndComments) {
   ASSERT_TRUE(w.Next());
   const QStringList expected{
       QStringLiteral("Matrix analysis results. (Varnel 9.9)"),
-      QStringLiteral("File: rocks.vnp - Computed on ") + DateTimeText(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))),
+      QStringLiteral("File: rocks.vnp - Computed on ") +
+          DateTimeText(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))),
       Rule,
       QStringLiteral(" 1\t 2\t 3\t 4\t (Case numbers)"),
       Rule,
@@ -106,8 +107,9 @@ TEST_F(WizardTest, ReportHeaderAndInputMatrixWithLabelsAndComments) {
   EXPECT_EQ(report.tabCount, 6);
   EXPECT_EQ(report.tabWidth, 10 * 56 / 8);
   EXPECT_EQ(w.Page, PageSvd);
-  EXPECT_EQ(w.InputInfoText(),
-            QStringLiteral("Input matrix has 3 rows (from untagged variables) and 4 columns (from added cases)."));
+  EXPECT_EQ(
+      w.InputInfoText(),
+      QStringLiteral("Input matrix has 3 rows (from untagged variables) and 4 columns (from added cases)."));
 
   // Back and Next again without changes: no new report.
   report.started = false;
@@ -146,9 +148,11 @@ TEST_F(WizardTest, RankLinesAndSvdMatrices) {
   EXPECT_NEAR(static_cast<double>(w.SortedSingularValue(1)), 2.0, 1e-15);
   EXPECT_NEAR(static_cast<double>(w.SortedSingularValue(2)), std::sqrt(3.0), 1e-15);
   const QString rank = report.lines[report.lines.size() - 2];
-  EXPECT_EQ(rank, QStringLiteral(" Absolute rank of Input Matrix is 3 (up to a computational zero threshold of ") +
-                      QString::fromStdString(CompZeroText(w.CompZero, '.')) + QStringLiteral(")."));
-  EXPECT_TRUE(rank.contains(QRegularExpression(QStringLiteral("of \\d\\.\\d{17}E-1[34]\\)\\.$")))) << rank.toStdString();
+  EXPECT_EQ(rank,
+            QStringLiteral(" Absolute rank of Input Matrix is 3 (up to a computational zero threshold of ") +
+                QString::fromStdString(CompZeroText(w.CompZero, '.')) + QStringLiteral(")."));
+  EXPECT_TRUE(rank.contains(QRegularExpression(QStringLiteral("of \\d\\.\\d{17}E-1[34]\\)\\.$"))))
+      << rank.toStdString();
   EXPECT_EQ(report.lines.last(),
             QStringLiteral(" Possible rank of Input Matrix is 3 (up to specified zero threshold: 0.0009)."));
   EXPECT_EQ(w.SingularValuesTitle(), QStringLiteral("Singular Values of Input [3 by 4] Matrix"));
@@ -176,9 +180,10 @@ TEST_F(WizardTest, WeightingLinesAndZeroWeight) {
   w.WeightEdited(0, QStringLiteral("-2"));
   w.WeightEdited(1, QStringLiteral("abc"));  // ignored
   w.WeightEdited(2, QStringLiteral("0"));
-  prompter.Expect(BoxKind::Warning,
-                  QStringLiteral("Row Weights: Zero entry for component Z\n\rThis entry will be (re)set to 1."),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Row Weights: Zero entry for component Z\n\rThis entry will be (re)set to 1."),
+      Only(Button::Ok), Button::Ok);
   w.WeightsDone();
   EXPECT_EQ(w.WeightText(1), QStringLiteral("2"));
   EXPECT_EQ(w.WeightText(3), QStringLiteral("1"));
@@ -264,9 +269,10 @@ TEST_F(WizardTest, CaseListRefusalsAndLimits) {
   w.AddCases(1, 1);
   EXPECT_EQ(w.CaseList().size(), 1);
   ASSERT_TRUE(w.Next());
-  prompter.Expect(BoxKind::Error,
-                  QStringLiteral("Not enough cases or untagged variables.\n\rPlease, check the selection and try again."),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral("Not enough cases or untagged variables.\n\rPlease, check the selection and try again."),
+      Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(w.Next());
   EXPECT_EQ(w.Page, PageInput);
 
@@ -279,9 +285,11 @@ TEST_F(WizardTest, CaseListRefusalsAndLimits) {
   }
   Fill(wide);
   w.AddCases(1, 2);
-  prompter.Expect(BoxKind::Error,
-                  QStringLiteral("There are too many untagged variables. Maximun is 60.\n\rPlease, check DataSheet and try again."),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral(
+          "There are too many untagged variables. Maximun is 60.\n\rPlease, check DataSheet and try again."),
+      Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(w.Next());
 
   // 70 rows keep the 60 lowest after a warning; rows from 100000 on read back whole.
@@ -312,10 +320,11 @@ TEST_F(WizardTest, NonNumericCellStopsTheBuild) {
   MatrixWizard& w = Make();
   w.AddCases(1, 4);
   ASSERT_TRUE(w.Next());
-  prompter.Expect(BoxKind::Error,
-                  QStringLiteral("Analysis Wizard: Found missing or non-numeric values within the input selection.\n\r"
-                                 "Please, check the selection and try again."),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral("Analysis Wizard: Found missing or non-numeric values within the input selection.\n\r"
+                     "Please, check the selection and try again."),
+      Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(w.Next());
   EXPECT_TRUE(w.InputChanged);
   EXPECT_TRUE(report.lines.isEmpty());
@@ -399,10 +408,11 @@ TEST_F(WizardTest, TestModelQuestionsAndBlocks) {
   EXPECT_EQ(report.lines[count + 3], QStringLiteral(" Matrix of residual/tolerance ratios:"));
 
   // A rank below the guess rank asks before going on.
-  prompter.Expect(BoxKind::Warning,
-                  QStringLiteral("Requested model rank is lower than input threshold rank.\n\r"
-                                 "Model matrix might deviate substantially from input matrix.\n\rProceed anyway ?"),
-                  Button::Yes | Button::No, Button::No);
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Requested model rank is lower than input threshold rank.\n\r"
+                     "Model matrix might deviate substantially from input matrix.\n\rProceed anyway ?"),
+      Button::Yes | Button::No, Button::No);
   EXPECT_FALSE(w.Next());
   EXPECT_EQ(w.Page, PageModel);
 }
@@ -422,7 +432,8 @@ TEST_F(WizardTest, ReactionSpaceOfTheWholeInput) {
   EXPECT_EQ(block[1], QString(75, QLatin1Char('*')));
   EXPECT_EQ(block[3], QStringLiteral(" REACTION SPACE"));
   EXPECT_EQ(block[4], QString(15, QChar(0xAF)));
-  EXPECT_EQ(block[5], QStringLiteral(" Matrix is a working set of 4 columns out of 4 in the current input model."));
+  EXPECT_EQ(block[5],
+            QStringLiteral(" Matrix is a working set of 4 columns out of 4 in the current input model."));
   EXPECT_EQ(block[6], QStringLiteral(" Null space of the working set has 1 dimension(s)."));
   EXPECT_EQ(block[7], QStringLiteral(" Working Set:"));
   EXPECT_EQ(block[9], QStringLiteral(" P1\t P2\t P3\t P4"));
@@ -430,12 +441,15 @@ TEST_F(WizardTest, ReactionSpaceOfTheWholeInput) {
   EXPECT_EQ(block[14], QStringLiteral(" SVD of working set:"));
   EXPECT_EQ(block[16], QStringLiteral(" U:"));
   const QString last = block.last();
-  const bool plus = last == QStringLiteral(" 0.5774\t 0.5774\t-0.5774\t 0.0000\t |  0.5774 P1 +  0.5774 P2 =  0.5774 P3");
-  const bool minus = last == QStringLiteral("-0.5774\t-0.5774\t 0.5774\t 0.0000\t |  0.5774 P3 =  0.5774 P1 +  0.5774 P2");
+  const bool plus =
+      last == QStringLiteral(" 0.5774\t 0.5774\t-0.5774\t 0.0000\t |  0.5774 P1 +  0.5774 P2 =  0.5774 P3");
+  const bool minus =
+      last == QStringLiteral("-0.5774\t-0.5774\t 0.5774\t 0.0000\t |  0.5774 P3 =  0.5774 P1 +  0.5774 P2");
   EXPECT_TRUE(plus || minus) << last.toStdString();
   EXPECT_EQ(block[block.size() - 2], QStringLiteral(" P1\t P2\t P3\t P4"));
   EXPECT_EQ(block[block.size() - 3], QString());
-  EXPECT_EQ(block[block.size() - 4], QStringLiteral(" Independent reaction set: (basis vectors for the null space)"));
+  EXPECT_EQ(block[block.size() - 4],
+            QStringLiteral(" Independent reaction set: (basis vectors for the null space)"));
 }
 
 TEST_F(WizardTest, UnivariantsAndAssemblages) {
@@ -461,8 +475,12 @@ TEST_F(WizardTest, UnivariantsAndAssemblages) {
   EXPECT_EQ(block[15], QStringLiteral(" \"Univariant\" relation(s): (unfiltered)"));
   EXPECT_EQ(block[17], QStringLiteral(" Fo\t En\t Qz\t Sp"));
   EXPECT_EQ(block[18], QStringLiteral("[]"));
-  const bool a = block[19] == QStringLiteral(" 1.0000\t-1.0000\t 1.0000\t 0.0000\t |  1.0000 Fo +  1.0000 Qz =  1.0000 En");
-  const bool b = block[19] == QStringLiteral("-1.0000\t 1.0000\t-1.0000\t 0.0000\t |  1.0000 En =  1.0000 Fo +  1.0000 Qz");
+  const bool a =
+      block[19] ==
+      QStringLiteral(" 1.0000\t-1.0000\t 1.0000\t 0.0000\t |  1.0000 Fo +  1.0000 Qz =  1.0000 En");
+  const bool b =
+      block[19] ==
+      QStringLiteral("-1.0000\t 1.0000\t-1.0000\t 0.0000\t |  1.0000 En =  1.0000 Fo +  1.0000 Qz");
   EXPECT_TRUE(a || b) << block[19].toStdString();
   EXPECT_EQ(block.size(), 20);
 
@@ -498,14 +516,15 @@ TEST_F(WizardTest, ExcludingFromAModelSetAsksFirst) {
         {"Sp", "0", "0", "1"}});
   MatrixWizard& w = Make();
   ToModel(w);
-  w.DesiredRank = 2;  // below the absolute rank: a model matrix
+  w.DesiredRank = 2;                 // below the absolute rank: a model matrix
   prompter.AnswerNext(Button::Yes);  // lower than the guess rank
   ASSERT_TRUE(w.Next());
   EXPECT_FALSE(w.ModelIsInput);
-  prompter.Expect(BoxKind::Warning,
-                  QStringLiteral("Warning: Current matrix is a model matrix.\n\rYou might get undesired results if any "
-                                 "phases are excluded from the working set.\n\rProceed anyway?"),
-                  Button::Yes | Button::No, Button::No);
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Warning: Current matrix is a model matrix.\n\rYou might get undesired results if any "
+                     "phases are excluded from the working set.\n\rProceed anyway?"),
+      Button::Yes | Button::No, Button::No);
   w.ModifySet(MatrixWizard::SetChange::Exclude, 3, 3);
   EXPECT_EQ(w.SetCount, 4);
   prompter.AnswerNext(Button::Yes);

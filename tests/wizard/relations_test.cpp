@@ -43,8 +43,8 @@ TEST(Relations, SelectionLabelsComeInLexicographicOrderOfTheLeftOutPositions) {
   EXPECT_EQ(Labels(four.Run(2).Lines), (std::vector<std::string>{"[1]", "[2]", "[3]", "[4]"}));
   SetBuilder five({{1, 0}, {0, 1}, {1, 1}, {1, 2}, {2, 1}});
   EXPECT_EQ(Labels(five.Run(2).Lines),
-            (std::vector<std::string>{"[1, 2]", "[1, 3]", "[1, 4]", "[1, 5]", "[2, 3]", "[2, 4]", "[2, 5]", "[3, 4]",
-                                      "[3, 5]", "[4, 5]"}));
+            (std::vector<std::string>{"[1, 2]", "[1, 3]", "[1, 4]", "[1, 5]", "[2, 3]", "[2, 4]", "[2, 5]",
+                                      "[3, 4]", "[3, 5]", "[4, 5]"}));
   // setCount = r + 1: one selection that leaves nothing out.
   SetBuilder three({{1, 0}, {0, 1}, {1, 1}});
   const auto r = three.Run(2);
@@ -55,8 +55,8 @@ TEST(Relations, SelectionLabelsComeInLexicographicOrderOfTheLeftOutPositions) {
 
 TEST(Relations, UnrankingMatchesTheEnumerationOrder) {
   int removed[3];
-  const int expected[][3] = {{1, 2, 3}, {1, 2, 4}, {1, 2, 5}, {1, 3, 4}, {1, 3, 5}, {1, 4, 5},
-                             {2, 3, 4}, {2, 3, 5}, {2, 4, 5}, {3, 4, 5}};
+  const int expected[][3] = {{1, 2, 3}, {1, 2, 4}, {1, 2, 5}, {1, 3, 4}, {1, 3, 5},
+                             {1, 4, 5}, {2, 3, 4}, {2, 3, 5}, {2, 4, 5}, {3, 4, 5}};
   for (std::uint64_t k = 0; k < 10; ++k) {
     UnrankSelection(k, 5, 3, removed);
     EXPECT_EQ(removed[0], expected[k][0]) << k;
@@ -140,7 +140,8 @@ TEST(Relations, NormalisationMakesTheSmallestCoefficientOne) {
 SetBuilder RandomSet(int rows, int cols, unsigned seed) {
   std::mt19937_64 gen(seed);
   std::uniform_real_distribution<double> d(0.0, 60.0);
-  std::vector<std::vector<Real>> columns(static_cast<std::size_t>(cols), std::vector<Real>(static_cast<std::size_t>(rows)));
+  std::vector<std::vector<Real>> columns(static_cast<std::size_t>(cols),
+                                         std::vector<Real>(static_cast<std::size_t>(rows)));
   for (auto& c : columns)
     for (auto& v : c) v = static_cast<Real>(d(gen));
   return SetBuilder(columns);
