@@ -77,7 +77,8 @@ std::vector<QPoint> PaintSingularValues(QPainter& p, int width, int height, cons
     const int y = s <= 1e-14L ? originY : decadeY(0) - RoundEven(std::log10(s) * u);
     points.emplace_back(x, y);
   }
-  textAt(left + plotW - 6 * left, 0, QStringLiteral("ZT: ") + QString::fromStdString(GeneralText(guessZero, sep)));
+  textAt(left + plotW - 6 * left, 0,
+         QStringLiteral("ZT: ") + QString::fromStdString(GeneralText(guessZero, sep)));
   if (guessZero >= 1e-14L) {
     const int yz = decadeY(0) - RoundEven(std::log10(guessZero) * u);
     p.setPen(QPen(Qt::red, 0, Qt::DotLine));

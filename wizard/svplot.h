@@ -14,12 +14,13 @@ namespace varnel {
 
 struct SvPlotColors {
   QColor Background{128, 128, 128};  // button shadow
-  QColor Text{255, 255, 255};         // button highlight
+  QColor Text{255, 255, 255};        // button highlight
 };
 
 // values: the singular values, largest first (at least two). width and
 // height in pixels. Returns the centres of the markers.
 std::vector<QPoint> PaintSingularValues(QPainter& p, int width, int height, const std::vector<Real>& values,
-                                        Real guessZero, char decimalSeparator, const SvPlotColors& colors = {});
+                                        Real guessZero, char decimalSeparator,
+                                        const SvPlotColors& colors = {});
 
 }  // namespace varnel
