@@ -24,6 +24,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/inifile.h"
 #include "core/numbertext.h"
 #include "datasheet/sheet.h"
 #include "wizard/optionsdialog.h"
@@ -76,15 +77,15 @@ QString DisplayNumber(Real x, int style, char sep) {
 
 }  // namespace
 
-TVN_MWiz::TVN_MWiz(Sheet& sheet, Prompter& prompter, ReportTarget& report, WizardHost host, QWidget* parent)
-    : QWidget(parent, Qt::Window), sheet_(sheet), prompter_(prompter), host_(std::move(host)) {
+TVN_MWiz::TVN_MWiz(Sheet& sheet, Prompter& prompter, ReportWindow& textPad, WizardHost host, QWidget* parent)
+    : QWidget(parent, Qt::Window), sheet_(sheet), prompter_(prompter), textPad_(textPad), host_(std::move(host)) {
   setObjectName(QStringLiteral("VN_MWiz"));
   setWindowTitle(QStringLiteral("Matrix Analysis Wizard"));
   WizardContext c;
   c.SheetData = &sheet_;
   c.Prompt = &prompter_;
-  c.Report = &report;
-  c.FontSize = [this] { return host_.FontSize ? host_.FontSize() : 8; };
+  c.Report = &textPad_;
+  c.FontSize = [this] { return textPad_.FontSize(); };
   c.Environment = host_.Environment;
   c.ProcessEvents = [] { QCoreApplication::processEvents(); };
   c.Progress = [this](std::int64_t maximum, std::int64_t position, const QString& label) {
@@ -427,14 +428,20 @@ QWidget* TVN_MWiz::BuildReactionsPage() {
   return page;
 }
 
-void TVN_MWiz::LoadWizardPosition(int top, int left, bool haveTop, bool haveLeft) {
-  const QSize screen =
-      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+void TVN_MWiz::LoadWizardPosition(const IniFile& ini) {
+  const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
   const int defTop = screen.height() / 2 - height() / 2;
   const int defLeft = screen.width() / 2 - width() / 2;
-  if (!haveTop || top >= screen.height()) top = defTop;
-  if (!haveLeft || left >= screen.width()) left = defLeft;
+  int top = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWTop"), defTop);
+  int left = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWLeft"), defLeft);
+  if (top >= screen.height()) top = defTop;
+  if (left >= screen.width()) left = defLeft;
   move(left, top);
+}
+
+void TVN_MWiz::WriteSettings(IniFile& ini, bool) const {
+  ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("MWTop"), y());
+  ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("MWLeft"), x());
 }
 
 void TVN_MWiz::ShowWizard() {
@@ -477,7 +484,7 @@ void TVN_MWiz::ResetOnShow() {
   MWPageControlChange();
   sheet_.WizardOpen = true;
   sheet_.View().UpdateCommands();
-  if (host_.SetTextPadReadOnly) host_.SetTextPadReadOnly(true);
+  textPad_.SetReadOnly(true);
   reconnectGraphs_ = restoreGraphs_ = false;
   if (sheet_.Prefs.MwGDisconnect) {
     if (host_.GraphsWindow && !host_.GraphsWindow->isMinimized()) {
@@ -502,7 +509,7 @@ void TVN_MWiz::closeEvent(QCloseEvent* event) {
   caseList_->clear();
   sheet_.WizardOpen = false;
   sheet_.View().UpdateCommands();
-  if (host_.SetTextPadReadOnly) host_.SetTextPadReadOnly(false);
+  textPad_.SetReadOnly(false);
   if (reconnectGraphs_) sheet_.Graph().GetWSheetData(false);
   if (restoreGraphs_ && host_.GraphsWindow) host_.GraphsWindow->setWindowState(graphsState_);
   reconnectGraphs_ = restoreGraphs_ = false;

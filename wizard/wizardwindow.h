@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/settingssection.h"
 #include "datasheet/links.h"
 #include "wizard/matrixwizard.h"
 
@@ -31,8 +32,6 @@ class TVN_MWErrMatrix;
 
 // What the window needs of the windows around it.
 struct WizardHost {
-  std::function<int()> FontSize = [] { return 8; };  // the TextPad's
-  std::function<void(bool)> SetTextPadReadOnly;
   std::function<void()> ShowTextPad;
   std::function<bool()> TextPadVisible;
   std::function<ReportEnvironment()> Environment;
@@ -43,7 +42,7 @@ struct WizardHost {
 
 class SvPlotBox;
 
-class TVN_MWiz : public QWidget, public WizardLink {
+class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
   Q_OBJECT
  public:
   TVN_MWiz(Sheet& sheet, Prompter& prompter, ReportTarget& report, WizardHost host,
@@ -60,10 +59,11 @@ class TVN_MWiz : public QWidget, public WizardLink {
   int CurrentPage() const override;
   void AddCases(int left, int top, int right, int bottom) override;
 
-  // Window position keys "MWTop" / "MWLeft": a value off the screen becomes
-  // the centred default.
-  void LoadWizardPosition(int top, int left, bool haveTop, bool haveLeft);
-  QPoint WizardPosition() const { return pos(); }
+  // Window position keys "MWTop" / "MWLeft" of section "WinPos": a value
+  // off the screen becomes the centred default.
+  void ReadSettings(const IniFile& ini) override { LoadWizardPosition(ini); }
+  void WriteSettings(IniFile& ini, bool savePrefs) const override;
+  void LoadWizardPosition(const IniFile& ini);
 
   // Handlers, public so that tests drive the window as a user would.
   void MWBBackClick();
@@ -114,6 +114,7 @@ class TVN_MWiz : public QWidget, public WizardLink {
 
   Sheet& sheet_;
   Prompter& prompter_;
+  ReportWindow& textPad_;
   WizardHost host_;
   std::unique_ptr<MatrixWizard> logic_;
   std::unique_ptr<TVN_MWOptions> options_;

@@ -22,7 +22,7 @@ const QString Rule = QString(75, QLatin1Char('-'));
 
 class WizardTest : public ::testing::Test {
  protected:
-  WizardTest() : sheet(prompter, graph, wizardLink) {}
+  WizardTest() : sheet(prompter) {}
 
   // rows[0]: names; later rows: cases.
   void Fill(const std::vector<std::vector<std::string>>& rows) {
@@ -71,8 +71,6 @@ class WizardTest : public ::testing::Test {
   }
 
   ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizardLink;
   Sheet sheet;
   LinesReport report;
   std::unique_ptr<MatrixWizard> wizard;

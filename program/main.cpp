@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/commandline.h"
+#include "program/commandline.h"
 #include "app/numberlocale.h"
-#include "app/startup.h"
+#include "program/startup.h"
 #include "app/version.h"
 
 namespace {
