@@ -56,12 +56,12 @@ void BuildProgram(Program& p) {
   host.TextPadVisible = [txt] { return txt->isVisible(); };
   host.GridFont = [wsheet] { return wsheet->GridFont(); };
   host.Environment = [sheet] {
-    ReportEnvironment env;
-    env.FileName = sheet->FileName;
-    env.Now = QDateTime::currentDateTime();
-    env.Version = VersionString();
-    env.DecimalSeparator = DecimalSeparator();
-    return env;
+    ReportEnvironment report;
+    report.FileName = sheet->FileName;
+    report.Now = QDateTime::currentDateTime();
+    report.Version = VersionString();
+    report.DecimalSeparator = DecimalSeparator();
+    return report;
   };
   p.wizard = std::make_unique<TVN_MWiz>(*sheet, *p.prompter, *txt, host);
   p.wizard->ReadSettings(IniFile(SettingsFilePath()));

@@ -69,7 +69,7 @@ std::string RelationKey(std::span<const Real> x, std::span<const int> members, i
     }
   std::string key;
   for (std::size_t k = 0; k < fields.size(); ++k) {
-    if (k > 0) key += '\t';
+    if (k > 0) key += ';';
     std::string& f = fields[k];
     if (flip && !PrintsAsZero(f)) f[0] = f[0] == '-' ? ' ' : '-';
     key += f;

@@ -33,6 +33,7 @@ std::string CoefficientRow(std::span<const Real> x, std::span<const int> members
 // The duplicate key: the coefficients in Long style with their signs, turned
 // so that the first non-zero one is positive, so that a relation and its
 // negation share one key while relations differing in some signs do not.
+// The fields are joined by ";", so a key holds no tab.
 std::string RelationKey(std::span<const Real> x, std::span<const int> members, int setCount, char separator);
 // The equation: positive terms on the left, negative ones on the right.
 // names[c] is the name of working-set position c.

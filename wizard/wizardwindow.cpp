@@ -78,7 +78,11 @@ QString DisplayNumber(Real x, int style, char sep) {
 }  // namespace
 
 TVN_MWiz::TVN_MWiz(Sheet& sheet, Prompter& prompter, ReportWindow& textPad, WizardHost host, QWidget* parent)
-    : QWidget(parent, Qt::Window), sheet_(sheet), prompter_(prompter), textPad_(textPad), host_(std::move(host)) {
+    : QWidget(parent, Qt::Window),
+      sheet_(sheet),
+      prompter_(prompter),
+      textPad_(textPad),
+      host_(std::move(host)) {
   setObjectName(QStringLiteral("VN_MWiz"));
   setWindowTitle(QStringLiteral("Matrix Analysis Wizard"));
   WizardContext c;
@@ -429,7 +433,8 @@ QWidget* TVN_MWiz::BuildReactionsPage() {
 }
 
 void TVN_MWiz::LoadWizardPosition(const IniFile& ini) {
-  const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+  const QSize screen =
+      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
   const int defTop = screen.height() / 2 - height() / 2;
   const int defLeft = screen.width() / 2 - width() / 2;
   int top = ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("MWTop"), defTop);

@@ -45,7 +45,7 @@ class SvPlotBox;
 class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
   Q_OBJECT
  public:
-  TVN_MWiz(Sheet& sheet, Prompter& prompter, ReportTarget& report, WizardHost host,
+  TVN_MWiz(Sheet& sheet, Prompter& prompter, ReportWindow& textPad, WizardHost host,
            QWidget* parent = nullptr);
   ~TVN_MWiz() override;
 
