@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -290,27 +291,6 @@ QWidget* TVN_MWiz::BuildSvdPage() {
   weightGrid_->installEventFilter(this);
   MWChkBoxWeightClick();
 
-  guessGroup_ = new QGroupBox(QStringLiteral(" Guess zero threshold "), page);
-  auto* gl = new QHBoxLayout(guessGroup_);
-  threshold_ = new QLineEdit(QStringLiteral("0.0009"), guessGroup_);
-  threshold_->setObjectName(QStringLiteral("MWEditThreshold"));
-  threshold_->installEventFilter(this);
-  computational_ = new QCheckBox(QStringLiteral("&Computational"), guessGroup_);
-  computational_->setObjectName(QStringLiteral("MWChkBoxAdjustThreshold"));
-  gl->addWidget(threshold_);
-  gl->addWidget(computational_);
-  gl->addStretch(1);
-  connect(threshold_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    const QString shown = logic_->ThresholdEdited(text, thresholdBefore_);
-    if (shown != text) {
-      const QSignalBlocker block(threshold_);
-      threshold_->setText(shown);
-    }
-    thresholdBefore_ = threshold_->text();
-    RefreshModelPage();
-  });
-  connect(computational_, &QCheckBox::toggled, this, &TVN_MWiz::MWChkBoxAdjustThresholdClick);
-  l->addWidget(guessGroup_);
   l->addStretch(1);
   return page;
 }
@@ -327,6 +307,26 @@ QWidget* TVN_MWiz::BuildModelPage() {
   info->addRow(QStringLiteral("Absolute rank"), numericRank_);
   info->addRow(QStringLiteral("Threshold rank"), thresholdRank_);
   top->addWidget(matrixInfo_);
+  guessGroup_ = new QGroupBox(QStringLiteral(" Guess zero threshold "), page);
+  auto* gl = new QVBoxLayout(guessGroup_);
+  threshold_ = new QLineEdit(QStringLiteral("0.0009"), guessGroup_);
+  threshold_->setObjectName(QStringLiteral("MWEditThreshold"));
+  threshold_->installEventFilter(this);
+  computational_ = new QCheckBox(QStringLiteral("&Computational"), guessGroup_);
+  computational_->setObjectName(QStringLiteral("MWChkBoxAdjustThreshold"));
+  gl->addWidget(threshold_);
+  gl->addWidget(computational_);
+  connect(threshold_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    const QString shown = logic_->ThresholdEdited(text, thresholdBefore_);
+    if (shown != text) {
+      const QSignalBlocker block(threshold_);
+      threshold_->setText(shown);
+    }
+    thresholdBefore_ = threshold_->text();
+    RefreshModelPage();
+  });
+  connect(computational_, &QCheckBox::toggled, this, &TVN_MWiz::MWChkBoxAdjustThresholdClick);
+  top->addWidget(guessGroup_);
   auto* model = new QGroupBox(QStringLiteral(" Model "), page);
   auto* ml = new QGridLayout(model);
   desiredRank_ = new QSpinBox(model);
@@ -372,10 +372,20 @@ QWidget* TVN_MWiz::BuildModelPage() {
   svGrid_->setObjectName(QStringLiteral("MWStringGridSValues"));
   svGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   svGrid_->verticalHeader()->hide();
-  l->addWidget(svGrid_, 1);
+  svGrid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  svGrid_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  // A header, one row and the scroll bar.
+  svGrid_->setFixedHeight(svGrid_->fontMetrics().height() * 4 +
+                          svGrid_->horizontalScrollBar()->sizeHint().height() + 2 * svGrid_->frameWidth());
+  l->addWidget(svGrid_);
   plot_ = new SvPlotBox(*logic_, page);
   plot_->hide();
+  plot_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   l->addWidget(plot_, 1);
+  // Without the plot the grid keeps its height and the space goes below.
+  spacer_ = new QWidget(page);
+  spacer_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+  l->addWidget(spacer_, 1);
   return page;
 }
 
@@ -685,8 +695,10 @@ void TVN_MWiz::RefreshWeightGrid() {
   const int m = logic_->m;
   weightGrid_->setColumnCount(m);
   QStringList names;
-  for (int i = 1; i <= m; ++i)
-    names << QString::fromUtf8(sheet_.Name(logic_->VariableColumns[static_cast<std::size_t>(i)]).data());
+  for (int i = 1; i <= m; ++i) {
+    const std::string_view name = sheet_.Name(logic_->VariableColumns[static_cast<std::size_t>(i)]);
+    names << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  }
   weightGrid_->setHorizontalHeaderLabels(names);
   for (int i = 1; i <= m; ++i) weightGrid_->setItem(0, i - 1, new QTableWidgetItem(logic_->WeightText(i)));
   updating_ = false;
@@ -714,8 +726,9 @@ void TVN_MWiz::ShowSingularValues(bool refill) {
   static const char* samples[] = {"0.0000000", "0.000000000000", "0.000000000000000000000",
                                   "0.0000000000000000000000000"};
   const int style = std::clamp(logic_->Options.Style, 0, 3);
+  // The sample's width plus the cell's margins.
   svGrid_->horizontalHeader()->setDefaultSectionSize(
-      svGrid_->fontMetrics().horizontalAdvance(QString::fromLatin1(samples[style])));
+      svGrid_->fontMetrics().horizontalAdvance(QString::fromLatin1(samples[style])) + 12);
   if (!refill) return;
   const int n = logic_->n;
   svTitle_->setText(logic_->SingularValuesTitle());
@@ -767,6 +780,8 @@ void TVN_MWiz::MWBitBtnShowSVPlotClick() {
   svGrid_->setVisible(!show);
   svTitle_->setVisible(!show);
   matrixInfo_->setVisible(!show);
+  guessGroup_->setVisible(!show);
+  spacer_->setVisible(!show);
 }
 
 void TVN_MWiz::PopupMenu(const QPoint& global, QWidget* from) {

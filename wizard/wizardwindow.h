@@ -162,6 +162,7 @@ class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
   QTableWidget* svGrid_ = nullptr;
   QPushButton* showPlot_ = nullptr;
   SvPlotBox* plot_ = nullptr;
+  QWidget* spacer_ = nullptr;
   QGroupBox* matrixInfo_ = nullptr;
   QGroupBox* guessGroup_ = nullptr;
   // Reactions page

@@ -139,9 +139,9 @@ TEST_F(WizardWindowTest, NumberStyleRefillsTheSingularValuesOnTheModelPage) {
 TEST_F(WizardWindowTest, TheThresholdEditTakesOnlyNumberKeys) {
   window->show();
   window->AddCases(1, 1, 5, 4);
-  window->MWBNextFinishClick();
-  window->MWBNextFinishClick();
+  for (int k = 0; k < 3; ++k) window->MWBNextFinishClick();
   auto* edit = Find<QLineEdit>("MWEditThreshold");
+  EXPECT_EQ(edit->text(), QStringLiteral("0.0009"));
   edit->setFocus();
   edit->selectAll();
   QTest::keyClicks(edit, QStringLiteral("x2"));
