@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "program/commandline.h"
 #include "app/numberlocale.h"
-#include "program/startup.h"
 #include "app/version.h"
+#include "program/commandline.h"
+#include "program/startup.h"
 
 namespace {
 
