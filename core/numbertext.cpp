@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace varnel {
 namespace {
@@ -28,8 +29,51 @@ std::string NonFiniteText(Real x, bool leadingSpace) {
   return leadingSpace ? " Inf" : "Inf";
 }
 
+// The digits of |x| rounded to decimals places, worked out in integers when
+// the scaled value lies clearly away from a rounding tie; false otherwise.
+// The scaled value is off by at most half a unit in its last place (under
+// 0.004 below 1e17), so a fraction that is not within 0.01 of one half rounds
+// to the same integer as the exact decimal expansion does.
+bool FastFixedDigits(Real ax, int decimals, std::string& out) {
+  static constexpr std::uint64_t Pow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+  if (decimals > 8 || !(ax < 1e9L)) return false;
+  const std::uint64_t scale = Pow10[decimals];
+  const Real y = ax * static_cast<Real>(scale);
+  const Real whole = std::floor(y);
+  const Real frac = y - whole;
+  if (std::fabs(frac - 0.5L) < 0.01L) return false;
+  const auto n = static_cast<std::uint64_t>(whole) + (frac > 0.5L ? 1 : 0);
+  char buf[32];
+  auto res = std::to_chars(buf, buf + sizeof buf, n / scale);
+  out.append(buf, res.ptr);
+  out += '.';
+  std::uint64_t f = n % scale;
+  char digits[8];
+  for (int k = decimals - 1; k >= 0; --k) {
+    digits[k] = static_cast<char>('0' + f % 10);
+    f /= 10;
+  }
+  out.append(digits, static_cast<std::size_t>(decimals));
+  return true;
+}
+
 std::string FixedText(Real x, int decimals, char decimalSeparator) {
   if (!std::isfinite(x)) return NonFiniteText(x, true);
+  {
+    std::string fast(1, ' ');
+    fast.reserve(24);
+    if (FastFixedDigits(std::fabs(x), decimals, fast)) {
+      bool allZero = true;
+      for (std::size_t k = 1; k < fast.size(); ++k)
+        if (fast[k] >= '1' && fast[k] <= '9') {
+          allZero = false;
+          break;
+        }
+      if (x < 0 && !allZero) fast[0] = '-';
+      SetSeparator(fast, 1, decimalSeparator);
+      return fast;
+    }
+  }
   char buf[5000];
   std::string out(1, ' ');
   const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::fixed, decimals);

@@ -30,7 +30,29 @@ inline Real Sign(Real a, Real b) { return b >= 0 ? std::fabs(a) : -std::fabs(a);
 // element sees the same operations in the same order as when each rotation
 // walks its two columns, but is loaded and stored once per sweep.
 void ApplySweep(FMatrix& x, int rows, int first, int last, const Real* c, const Real* s) {
-  for (int r = 1; r <= rows; ++r) {
+  // Each row's chain depends on its carry; two rows at a time overlap them.
+  int r = 1;
+  for (; r + 1 <= rows; r += 2) {
+    Real* row0 = x.Row(r);
+    Real* row1 = x.Row(r + 1);
+    Real carry0 = row0[first - 1];
+    Real carry1 = row1[first - 1];
+    for (int j = first; j <= last; ++j) {
+      const Real cj = c[j];
+      const Real sj = s[j];
+      const Real y0 = carry0;
+      const Real z0 = row0[j];
+      const Real y1 = carry1;
+      const Real z1 = row1[j];
+      row0[j - 1] = y0 * cj + z0 * sj;
+      carry0 = z0 * cj - y0 * sj;
+      row1[j - 1] = y1 * cj + z1 * sj;
+      carry1 = z1 * cj - y1 * sj;
+    }
+    row0[last] = carry0;
+    row1[last] = carry1;
+  }
+  for (; r <= rows; ++r) {
     Real* row = x.Row(r);
     Real carry = row[first - 1];
     for (int j = first; j <= last; ++j) {
@@ -107,9 +129,11 @@ void ColumnUpdate(FMatrix& m, const Real* coef, int k0, int k1, int j0, int j1, 
   }
 }
 
-}  // namespace
-
-int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
+// W and V never read what the left-hand accumulation and the rotations of U
+// write, so a caller that needs no U skips them and still gets W and V to the
+// last bit.
+template <bool WithU>
+int Decompose(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
   if (n < 1 || m < 1) return 0;
   if (!AllFinite(a, m, n)) return NonFiniteCode;
 
@@ -214,7 +238,7 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
   }
 
   // Accumulation of the left-hand transformations.
-  for (int i = (m < n ? m : n); i >= 1; --i) {
+  for (int i = (m < n ? m : n); WithU && i >= 1; --i) {
     l = i + 1;
     g = w[i];
     for (int j = l; j <= n; ++j) a(i, j) = 0;
@@ -270,7 +294,7 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
           su[i] = s;
           last = i;
         }
-        if (last >= l) ApplyCancellation(a, m, nm, l, last, cu, su);
+        if (WithU && last >= l) ApplyCancellation(a, m, nm, l, last, cu, su);
       }
       Real z = w[k];
       if (l == k) {
@@ -327,7 +351,7 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
         su[j] = s;
       }
       ApplySweep(v, n, l, nm, cv, sv);
-      ApplySweep(a, m, l, nm, cu, su);
+      if (WithU) ApplySweep(a, m, l, nm, cu, su);
       rv1[l] = 0;
       rv1[k] = f;
       w[k] = x;
@@ -337,9 +361,15 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
 
   for (int k = 1; k <= n; ++k)
     if (!IsFinite(w[k])) return NonFiniteCode;
-  if (!AllFinite(a, m, n) || !AllFinite(v, n, n)) return NonFiniteCode;
+  if ((WithU && !AllFinite(a, m, n)) || !AllFinite(v, n, n)) return NonFiniteCode;
   return 0;
 }
+
+}  // namespace
+
+int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) { return Decompose<true>(a, v, m, n, w); }
+
+int SV_DecompWV(FMatrix& a, FMatrix& v, int m, int n, FVector& w) { return Decompose<false>(a, v, m, n, w); }
 
 Real SV_ZeroThreshold(const FVector& w, int n) {
   Real wmax = w[1];

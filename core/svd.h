@@ -15,6 +15,10 @@ namespace varnel {
 // result holds an infinite or undefined number.
 int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w);
 
+// W and V exactly as SV_Decomp gives them, without forming U: a is left
+// holding the Householder vectors. For callers that only need null spaces.
+int SV_DecompWV(FMatrix& a, FMatrix& v, int m, int n, FVector& w);
+
 // The computational zero: n x max(W[1..n]) x 1e-14.
 Real SV_ZeroThreshold(const FVector& w, int n);
 

@@ -3,6 +3,7 @@
 #include "app/version.h"
 #include "program/batchoptions.h"
 #include "program/matrixcommandline.h"
+#include "program/wizardcommand.h"
 
 namespace varnel {
 namespace {
@@ -20,6 +21,8 @@ const BatchCommand Commands[] = {
     {"svd", SvdCommand},
     {"inverse", InverseCommand},
     {"map", MapCommand},
+    {"wizard", WizardCommand},
+    {"merge-relations", MergeRelationsCommand},
 };
 
 CommandFunction FindCommand(const QString& name) {
@@ -48,6 +51,10 @@ QString UsageText() {
       "  varnel inverse FILE [options]  matrix inverse report on standard output\n"
       "  varnel map FILE --cases FIRST-LAST [options] -o OUT\n"
       "                                 coordinate mapping, written to the data file OUT\n"
+      "  varnel wizard FILE --cases LIST [options]\n"
+      "                                 the Analysis Wizard on the listed cases, its report on\n"
+      "                                 standard output\n"
+      "  varnel merge-relations PART... joins the parts of a sharded, filtered enumeration\n"
       "  varnel COMMAND --help          the options of a command\n"
       "  varnel --version               the version\n"
       "  varnel --help                  this text\n"

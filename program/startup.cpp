@@ -1,6 +1,7 @@
 #include "program/startup.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QSplashScreen>
@@ -17,6 +18,7 @@
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/sheet.h"
 #include "matrix/matrixcommands.h"
+#include "wizard/wizardwindow.h"
 
 namespace varnel {
 
@@ -49,6 +51,23 @@ void BuildProgram(Program& p) {
                    [txt](const QFont& font) { txt->TxtRichEdit()->setFont(font); });
   p.matrix = std::make_unique<MatrixCommands>(*sheet, *p.prompter, *txt, wsheet);
   wsheet->SetMatrixLink(p.matrix.get());
+
+  WizardHost host;
+  host.ShowTextPad = [txt] { txt->ShowTextPad(); };
+  host.TextPadVisible = [txt] { return txt->isVisible(); };
+  host.GridFont = [wsheet] { return wsheet->GridFont(); };
+  host.Environment = [sheet] {
+    ReportEnvironment report;
+    report.FileName = sheet->FileName;
+    report.Now = QDateTime::currentDateTime();
+    report.Version = VersionString();
+    report.DecimalSeparator = DecimalSeparator();
+    return report;
+  };
+  p.wizard = std::make_unique<TVN_MWiz>(*sheet, *p.prompter, *txt, host);
+  p.wizard->ReadSettings(IniFile(SettingsFilePath()));
+  p.settings.Register(p.wizard.get());
+  sheet->SetWizardLink(p.wizard.get());
   wsheet->SavePreferencesAtExit = [&p] { SaveSettingsAtExit(p); };
 }
 

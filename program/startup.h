@@ -14,6 +14,7 @@ class Sheet;
 class TextPrinter;
 class TVN_Txt;
 class TVN_Wsheet;
+class TVN_MWiz;
 
 // Everything start-up makes, one of each, alive until the DataSheet closes.
 // The sheet comes first: every window and engine reads it.
@@ -26,6 +27,7 @@ struct Program {
   std::unique_ptr<TVN_Wsheet> wsheet;
   std::unique_ptr<TVN_Txt> txt;
   std::unique_ptr<MatrixCommands> matrix;
+  std::unique_ptr<TVN_MWiz> wizard;
   // The owners of the settings file's keys.
   SettingsRegistry settings;
 };

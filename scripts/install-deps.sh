@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
-  poppler-utils clang-format
+  poppler-utils clang-format parallel
 )
 
 missing=()

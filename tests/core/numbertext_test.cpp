@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <random>
+
 namespace varnel {
 namespace {
 
@@ -64,6 +68,40 @@ TEST(FormatFDiagonalRow, WritesFixedZerosOffTheDiagonal) {
   EXPECT_EQ(FormatFDiagonalRow(2, 3, StyleShort, 9.5L, '.'), " 0.0000\t 9.5000\t 0.0000");
   EXPECT_EQ(FormatFDiagonalRow(1, 2, StyleLong, 1, ','), " 1,000000\t 0,000000");
   EXPECT_EQ(FormatFDiagonalRow(2, 2, StyleMax, 0, '.'), " 0.00000000\t 0.00000000");
+}
+
+}  // namespace
+}  // namespace varnel
+
+namespace varnel {
+namespace {
+
+// The fixed styles agree with the exact decimal expansion everywhere: at
+// random magnitudes, on rounding ties and just beside them.
+TEST(FormatFNumber, FixedStylesRoundTheExactBinaryValue) {
+  std::mt19937_64 gen(5);
+  std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-12, 12);
+  auto exact = [](Real x, int decimals) {
+    char buf[5000];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::fixed, decimals);
+    std::string digits(buf, res.ptr);
+    const bool zero = digits.find_first_of("123456789") == std::string::npos;
+    return std::string(1, x < 0 && !zero ? '-' : ' ') + digits;
+  };
+  std::vector<Real> values;
+  for (int k = 0; k < 200000; ++k)
+    values.push_back(static_cast<Real>(mantissa(gen)) * std::pow(10.0L, static_cast<Real>(exponent(gen))));
+  for (const Real tie : {0.00005L, 0.00015L, 1.00025L, 2.5e-7L, 0.125L, 1234.56785L, 0.000049999999L}) {
+    values.push_back(tie);
+    values.push_back(-tie);
+    values.push_back(std::nextafter(tie, Real{1}));
+    values.push_back(std::nextafter(tie, Real{0}));
+  }
+  const int styles[] = {StyleShort, StyleLong, StyleMax};
+  const int decimals[] = {4, 6, 8};
+  for (const Real x : values)
+    for (int s = 0; s < 3; ++s) ASSERT_EQ(FormatFNumber(styles[s], x, '.'), exact(x, decimals[s])) << static_cast<double>(x);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -237,6 +238,25 @@ TEST(SV_Decomp, MatchesTheTextbookLoopsOnBidiagonalsWithZeroDiagonals) {
       }
     }
     EXPECT_LE(RebuildError(a, u1, v1, w1, n, n), 1e-17L);
+  }
+}
+
+TEST(SV_DecompWV, GivesTheSameWAndVBitForBit) {
+  std::mt19937_64 gen(11);
+  for (const auto& [rows, cols] : {std::pair{9, 10}, std::pair{10, 10}, std::pair{30, 12}, std::pair{6, 6}}) {
+    FMatrix a = RandomMatrix(gen, rows, cols);
+    // A dependent column makes the iteration meet a zero singular value too.
+    for (int i = 1; i <= rows; ++i) a(i, cols) = a(i, 1) + 2 * a(i, 2);
+    FMatrix b = a;
+    FMatrix va, vb;
+    FVector wa, wb;
+    const int d = std::max(rows, cols);
+    ASSERT_EQ(SV_Decomp(a, va, d, cols, wa), 0);
+    ASSERT_EQ(SV_DecompWV(b, vb, d, cols, wb), 0);
+    for (int j = 1; j <= cols; ++j) {
+      EXPECT_EQ(std::memcmp(&wa[j], &wb[j], 10), 0) << rows << "x" << cols << " W" << j;
+      for (int i = 1; i <= cols; ++i) EXPECT_EQ(std::memcmp(&va(i, j), &vb(i, j), 10), 0);
+    }
   }
 }
 

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Enumerates the univariant relations of a wizard run in SHARDS parts with GNU
+# parallel, on this machine or on the hosts of PARALLEL_HOSTS (a list for
+# parallel's --sshlogin; every host needs varnel and FILE at the same paths),
+# and prints the joined list: byte for byte what one run prints.
+#
+#   scripts/univariants-parallel.sh FILE SHARDS [wizard options]
+#
+# The wizard options are those of "varnel wizard" that choose the cases, the
+# model and the working set (--cases, --rank, --set, --yes, ...), and
+# --filter-duplicates, --no-normalize, --style. VARNEL names the program
+# (default: varnel on the PATH); JOBS the parallel jobs per host (default:
+# one per core).
+set -euo pipefail
+
+if [ $# -lt 2 ]; then
+  echo "usage: $0 FILE SHARDS [wizard options]" >&2
+  exit 2
+fi
+file=$1
+shards=$2
+shift 2
+varnel=${VARNEL:-varnel}
+case $shards in
+  ''|*[!0-9]*|0) echo "$0: SHARDS must be a positive number" >&2; exit 2 ;;
+esac
+filter=no
+for a in "$@"; do
+  [ "$a" = "--filter-duplicates" ] && filter=yes
+done
+
+total=$("$varnel" wizard "$file" "$@" --count)
+if [ "$total" -eq 0 ]; then
+  echo "$0: the working set has no univariant selections" >&2
+  exit 1
+fi
+[ "$shards" -gt "$total" ] && shards=$total
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Shard k covers ranks [k*total/SHARDS, (k+1)*total/SHARDS).
+ranges=()
+for ((k = 0; k < shards; k++)); do
+  first=$((k * total / shards))
+  last=$(((k + 1) * total / shards - 1))
+  ranges+=("$k $first-$last")
+done
+
+hosts=()
+if [ -n "${PARALLEL_HOSTS:-}" ]; then hosts=(--sshlogin "$PARALLEL_HOSTS"); fi
+jobs=${JOBS:-100%}
+printf '%s\n' "${ranges[@]}" |
+  parallel --will-cite --halt now,fail=1 --jobs "$jobs" "${hosts[@]}" --colsep ' ' \
+    "$(printf '%q ' "$varnel" wizard "$file" "$@") --threads 1 --univariants --range {2} > $work/part.{1}"
+
+parts=()
+for ((k = 0; k < shards; k++)); do parts+=("$work/part.$k"); done
+if [ "$filter" = yes ]; then
+  "$varnel" merge-relations "${parts[@]}"
+else
+  cat "${parts[@]}"
+fi

@@ -1,0 +1,542 @@
+#include "wizard/matrixwizard.h"
+
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+#include "core/svd.h"
+#include "datasheet/sheet.h"
+#include "tests/support/scriptedprompter.h"
+#include "wizard/wizardtext.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace varnel {
+namespace {
+
+using test::ScriptedPrompter;
+
+const QString Rule = QString(75, QLatin1Char('-'));
+
+class WizardTest : public ::testing::Test {
+ protected:
+  WizardTest() : sheet(prompter) {}
+
+  // rows[0]: names; later rows: cases.
+  void Fill(const std::vector<std::vector<std::string>>& rows) {
+    sheet.SetSize(static_cast<int>(rows[0].size()) + 1, static_cast<int>(rows.size()));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+      for (std::size_t c = 0; c < rows[r].size(); ++c)
+        sheet.SetCell(static_cast<int>(c) + 1, static_cast<int>(r), rows[r][c]);
+    sheet.SetAllInclusion(true);
+  }
+
+  void Standard() {
+    Fill({{"Label#", "X", "Y", "Z", "Comment#"},
+          {"P1", "1", "0", "0", "first"},
+          {"P2", "0", "1", "0", "second"},
+          {"P3", "1", "1", "0", "third"},
+          {"P4", "0", "0", "2", "fourth"}});
+  }
+
+  MatrixWizard& Make(char sep = '.') {
+    WizardContext c;
+    c.SheetData = &sheet;
+    c.Prompt = &prompter;
+    c.Report = &report;
+    c.FontSize = [] { return 10; };
+    c.Environment = [sep] {
+      ReportEnvironment e;
+      e.FileName = QStringLiteral("/data/rocks.vnp");
+      e.Now = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+      e.Version = QStringLiteral("9.9");
+      e.DecimalSeparator = sep;
+      return e;
+    };
+    c.Threads = 2;
+    wizard = std::make_unique<MatrixWizard>(c);
+    wizard->Reset();
+    return *wizard;
+  }
+
+  // Adds every case and steps to the Model page.
+  void ToModel(MatrixWizard& w) {
+    w.AddCases(1, sheet.RowCount() - 1);
+    ASSERT_TRUE(w.Next());
+    ASSERT_TRUE(w.Next());
+    ASSERT_TRUE(w.Next());
+    ASSERT_EQ(w.Page, PageModel);
+  }
+
+  ScriptedPrompter prompter;
+  Sheet sheet;
+  LinesReport report;
+  std::unique_ptr<MatrixWizard> wizard;
+};
+
+TEST_F(WizardTest, ReportHeaderAndInputMatrixWithLabelsAndComments) {
+  Standard();
+  MatrixWizard& w = Make();
+  EXPECT_EQ(w.LabelColumn, 1);
+  EXPECT_EQ(w.CommentColumn, 5);
+  w.AddCases(0, 4);
+  ASSERT_TRUE(w.Next());
+  ASSERT_TRUE(w.Next());
+  const QStringList expected{
+      QStringLiteral("Matrix analysis results. (Varnel 9.9)"),
+      QStringLiteral("File: rocks.vnp - Computed on ") +
+          DateTimeText(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))),
+      Rule,
+      QStringLiteral(" 1\t 2\t 3\t 4\t (Case numbers)"),
+      Rule,
+      QStringLiteral(" P1\t P2\t P3\t P4\t Label#"),
+      Rule,
+      QStringLiteral(" first\t second\t third\t fourth\t Comment#"),
+      Rule,
+      QString(),
+      QStringLiteral(" INPUT MATRIX:"),
+      QStringLiteral(" 1.0000\t 0.0000\t 1.0000\t 0.0000\t X"),
+      QStringLiteral(" 0.0000\t 1.0000\t 1.0000\t 0.0000\t Y"),
+      QStringLiteral(" 0.0000\t 0.0000\t 0.0000\t 2.0000\t Z"),
+  };
+  EXPECT_EQ(report.lines, expected);
+  EXPECT_EQ(report.tabCount, 6);
+  EXPECT_EQ(report.tabWidth, 10 * 56 / 8);
+  EXPECT_EQ(w.Page, PageSvd);
+  EXPECT_EQ(
+      w.InputInfoText(),
+      QStringLiteral("Input matrix has 3 rows (from untagged variables) and 4 columns (from added cases)."));
+
+  // Back and Next again without changes: no new report.
+  report.started = false;
+  w.Back();
+  ASSERT_TRUE(w.Next());
+  EXPECT_FALSE(report.started);
+  EXPECT_EQ(report.lines.size(), expected.size());
+
+  // A new label column on page 0 marks the input changed: the report restarts.
+  w.Back();
+  w.Back();
+  w.LabelColumn = 0;
+  w.CommentColumn = 0;
+  ASSERT_TRUE(w.Next());
+  EXPECT_EQ(w.CaseList()[0], QStringLiteral(" 00001\t"));
+  ASSERT_TRUE(w.Next());
+  EXPECT_TRUE(report.started);
+  EXPECT_EQ(report.lines[3], QStringLiteral(" 1\t 2\t 3\t 4\t (Case numbers)"));
+  EXPECT_EQ(report.lines[5], QString());
+  EXPECT_EQ(w.ColumnHeaderLine, QStringLiteral(" 1\t 2\t 3\t 4\t (Case numbers)"));
+}
+
+TEST_F(WizardTest, RankLinesAndSvdMatrices) {
+  Standard();
+  MatrixWizard& w = Make();
+  ToModel(w);
+  const int start = static_cast<int>(report.lines.indexOf(QStringLiteral(" MATRIX U:")));
+  ASSERT_GT(start, 0);
+  EXPECT_EQ(report.lines[start + 5], QString());
+  EXPECT_EQ(report.lines[start + 6], QStringLiteral(" SINGULAR VALUES [W]:"));
+  EXPECT_EQ(report.lines[start + 9], QStringLiteral(" MATRIX V:"));
+  EXPECT_EQ(w.AbsoluteRank, 3);
+  EXPECT_EQ(w.GuessRank, 3);
+  EXPECT_EQ(w.DesiredRankMaximum(), 3);
+  EXPECT_EQ(w.DesiredRank, 3);
+  EXPECT_NEAR(static_cast<double>(w.SortedSingularValue(1)), 2.0, 1e-15);
+  EXPECT_NEAR(static_cast<double>(w.SortedSingularValue(2)), std::sqrt(3.0), 1e-15);
+  const QString rank = report.lines[report.lines.size() - 2];
+  EXPECT_EQ(rank,
+            QStringLiteral(" Absolute rank of Input Matrix is 3 (up to a computational zero threshold of ") +
+                QString::fromStdString(CompZeroText(w.CompZero, '.')) + QStringLiteral(")."));
+  EXPECT_TRUE(rank.contains(QRegularExpression(QStringLiteral("of \\d\\.\\d{17}E-1[34]\\)\\.$"))))
+      << rank.toStdString();
+  EXPECT_EQ(report.lines.last(),
+            QStringLiteral(" Possible rank of Input Matrix is 3 (up to specified zero threshold: 0.0009)."));
+  EXPECT_EQ(w.SingularValuesTitle(), QStringLiteral("Singular Values of Input [3 by 4] Matrix"));
+}
+
+TEST_F(WizardTest, CompZeroAndGeneralTexts) {
+  EXPECT_EQ(CompZeroText(1.5L, '.'), "1.50000000000000000E+0");
+  EXPECT_EQ(CompZeroText(0.00125L, ','), "1,25000000000000000E-3");
+  EXPECT_EQ(GeneralText(1, '.'), "1");
+  EXPECT_EQ(GeneralText(0.0009L, '.'), "0.0009");
+  EXPECT_EQ(GeneralText(-2.5L, ','), "-2,5");
+  EXPECT_EQ(GeneralText(0.3L, '.'), "0.3");
+  EXPECT_EQ(GeneralText(1.5e-7L, '.'), "1.5E-7");
+  EXPECT_EQ(GeneralText(2e20L, '.'), "2E20");
+  EXPECT_EQ(GeneralText(123456789012345.0L, '.'), "123456789012345");
+}
+
+TEST_F(WizardTest, WeightingLinesAndZeroWeight) {
+  Standard();
+  MatrixWizard& w = Make();
+  ToModel(w);
+  w.Back();
+  w.WeightOn = true;
+  w.OutWeighted = true;
+  w.WeightEdited(0, QStringLiteral("-2"));
+  w.WeightEdited(1, QStringLiteral("abc"));  // ignored
+  w.WeightEdited(2, QStringLiteral("0"));
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Row Weights: Zero entry for component Z\n\rThis entry will be (re)set to 1."),
+      Only(Button::Ok), Button::Ok);
+  w.WeightsDone();
+  EXPECT_EQ(w.WeightText(1), QStringLiteral("2"));
+  EXPECT_EQ(w.WeightText(3), QStringLiteral("1"));
+  const auto before = report.lines.size();
+  ASSERT_TRUE(w.Next());
+  const QStringList added = report.lines.mid(before);
+  ASSERT_GE(added.size(), 12);
+  EXPECT_EQ(added[0], QString());
+  EXPECT_EQ(added[1], QStringLiteral(" ****ROW WEIGHTING IS ENABLED"));
+  EXPECT_EQ(added[2], QStringLiteral(" ** New weights are in effect."));
+  EXPECT_EQ(added[3], QString());
+  EXPECT_EQ(added[4], QStringLiteral(" Current Row Weights:"));
+  EXPECT_EQ(added[5], QStringLiteral(" 2.0000\t 1.0000\t 1.0000"));
+  EXPECT_EQ(added[7], QStringLiteral(" WEIGHTED INPUT MATRIX:"));
+  EXPECT_EQ(added[8], QStringLiteral(" 2.0000\t 0.0000\t 2.0000\t 0.0000\t X"));
+
+  // Unchanged weights: straight on, nothing written.
+  w.Back();
+  const auto same = report.lines.size();
+  ASSERT_TRUE(w.Next());
+  EXPECT_EQ(report.lines.size(), same);
+
+  // Weighting off redoes the decomposition.
+  w.Back();
+  w.WeightOn = false;
+  ASSERT_TRUE(w.Next());
+  EXPECT_EQ(report.lines[same], QString());
+  EXPECT_EQ(report.lines[same + 1], QStringLiteral(" ****ROW WEIGHTING IS DISABLED"));
+  EXPECT_EQ(report.lines[same + 3], QStringLiteral(" MATRIX U:"));
+}
+
+TEST_F(WizardTest, GuessZeroEditsAndTheComputationalBox) {
+  Standard();
+  MatrixWizard& w = Make();
+  ToModel(w);
+  EXPECT_EQ(w.ThresholdEdited(QStringLiteral("x"), QStringLiteral("0.0009")), QStringLiteral("0.0009"));
+  EXPECT_EQ(w.ThresholdEdited(QStringLiteral("-1.8"), QStringLiteral("0.0009")), QStringLiteral("1.8"));
+  EXPECT_EQ(w.GuessZero, 1.8L);
+  EXPECT_EQ(w.GuessRank, 1);  // 2 stays above, sqrt 3 and 1 fall
+  EXPECT_EQ(w.DesiredRank, 1);
+  EXPECT_EQ(w.ThresholdEdited(QStringLiteral("1.0"), QStringLiteral("1.8")), QStringLiteral("1.0"));
+  w.GuessZero = w.SortedSingularValue(3);
+  w.CountGuessRank();
+  EXPECT_EQ(w.GuessRank, 2);  // a value equal to the threshold counts as zero
+  w.GuessZero = 1;
+  w.SetComputational(true);
+  EXPECT_EQ(w.GuessZero, w.CompZero);
+  EXPECT_EQ(w.GuessRank, 3);
+  // New input while the box is checked: the guess zero follows the new
+  // decomposition.
+  sheet.SetCell(4, 4, "20");
+  w.Back();
+  w.Back();
+  w.Back();
+  w.LabelColumn = 0;
+  ASSERT_TRUE(w.Next());
+  ASSERT_TRUE(w.Next());
+  ASSERT_TRUE(w.Next());
+  EXPECT_EQ(w.GuessZero, w.CompZero);
+  EXPECT_EQ(w.CompZero, 4 * 20 * SvZeroFactor);
+  w.SetComputational(false);
+  EXPECT_EQ(w.GuessZero, 1.0L);
+}
+
+TEST_F(WizardTest, DesiredRankMaximumForFullColumnRank) {
+  Fill({{"A", "B", "C", "D", "E"},
+        {"1", "0", "0", "0", "0"},
+        {"0", "1", "0", "0", "0"},
+        {"0", "0", "1", "0", "0"},
+        {"0", "0", "0", "1", "0"},
+        {"0", "0", "0", "0", "1"}});
+  MatrixWizard& w = Make();
+  ToModel(w);
+  EXPECT_EQ(w.AbsoluteRank, 5);
+  EXPECT_EQ(w.DesiredRankMaximum(), 4);
+  EXPECT_EQ(w.DesiredRank, 4);
+}
+
+TEST_F(WizardTest, CaseListRefusalsAndLimits) {
+  Fill({{"A", "B"}, {"1", "2"}, {"3", "4"}});
+  MatrixWizard& w = Make();
+  w.AddCases(1, 1);
+  w.AddCases(1, 1);
+  EXPECT_EQ(w.CaseList().size(), 1);
+  ASSERT_TRUE(w.Next());
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral("Not enough cases or untagged variables.\n\rPlease, check the selection and try again."),
+      Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(w.Next());
+  EXPECT_EQ(w.Page, PageInput);
+
+  // 61 untagged variables are refused.
+  std::vector<std::vector<std::string>> wide(3);
+  for (int c = 0; c < 61; ++c) {
+    wide[0].push_back("V" + std::to_string(c));
+    wide[1].push_back("1");
+    wide[2].push_back("2");
+  }
+  Fill(wide);
+  w.AddCases(1, 2);
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral(
+          "There are too many untagged variables. Maximun is 60.\n\rPlease, check DataSheet and try again."),
+      Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(w.Next());
+
+  // 70 rows keep the 60 lowest after a warning; rows from 100000 on read back whole.
+  sheet.SetSize(3, 100002);
+  MatrixWizard& w2 = Make();
+  prompter.Expect(BoxKind::Warning,
+                  QStringLiteral("Too many cases added. Maximun is 60.\n\rExcess cases will be ignored."),
+                  Only(Button::Ok), Button::Ok);
+  w2.AddCases(99931, 100001);
+  EXPECT_EQ(w2.CaseList().size(), 60);
+  EXPECT_EQ(w2.CaseRows[1], 99931);
+  EXPECT_EQ(w2.CaseRows[60], 99990);
+  MatrixWizard& w3 = Make();
+  w3.AddCases(100000, 100001);
+  w3.AddCases(99999, 99999);
+  EXPECT_EQ(w3.CaseList()[0], QStringLiteral(" 99999\t"));
+  EXPECT_EQ(w3.CaseList()[1], QStringLiteral(" 100000\t"));
+  EXPECT_EQ(w3.CaseRows[2], 100000);
+  EXPECT_EQ(w3.CaseRows[3], 100001);
+  w3.DeleteCases({0, 2});
+  EXPECT_EQ(w3.CaseRows.size(), 2u);
+  EXPECT_EQ(w3.CaseRows[1], 100000);
+}
+
+TEST_F(WizardTest, NonNumericCellStopsTheBuild) {
+  Standard();
+  sheet.SetCell(3, 2, "n/a");
+  MatrixWizard& w = Make();
+  w.AddCases(1, 4);
+  ASSERT_TRUE(w.Next());
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral("Analysis Wizard: Found missing or non-numeric values within the input selection.\n\r"
+                     "Please, check the selection and try again."),
+      Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(w.Next());
+  EXPECT_TRUE(w.InputChanged);
+  EXPECT_TRUE(report.lines.isEmpty());
+}
+
+TEST_F(WizardTest, ToleranceClassesAndAbsentText) {
+  // Column totals 100: 10 is minor, 1 is trace, 89 major, 0 absent.
+  Fill({{"A", "B", "C", "D"}, {"89", "10", "1", "0"}, {"50", "50", "0", "0"}});
+  MatrixWizard& w = Make(',');
+  w.AddCases(1, 2);
+  ASSERT_TRUE(w.Next());
+  ASSERT_TRUE(w.Next());
+  EXPECT_EQ(AbundanceClass(10, 100), Abundance::Minor);
+  EXPECT_EQ(AbundanceClass(1, 100), Abundance::Trace);
+  EXPECT_EQ(AbundanceClass(10.0001L, 100), Abundance::Major);
+  const auto& g = w.ToleranceGrid;
+  EXPECT_EQ(g[0][1], QStringLiteral("1"));
+  EXPECT_EQ(g[1][0], QStringLiteral("A"));
+  EXPECT_EQ(g[1][1], QStringLiteral("2,67"));  // 3 % of 89
+  EXPECT_EQ(g[2][1], QStringLiteral("1"));     // 10 % of 10
+  EXPECT_EQ(g[3][1], QStringLiteral("0,3"));   // 30 % of 1
+  EXPECT_EQ(g[4][1], QStringLiteral("1,0E-3"));
+  EXPECT_EQ(g[4][2], QStringLiteral("1,0E-3"));
+  // The absent tolerance is 1e-3 under a decimal comma too.
+  EXPECT_EQ((*w.ToleranceMatrix)(4, 1), 1e-3L);
+  w.Options.RelErrAbsent = 0;
+  w.FillToleranceGrid();
+  EXPECT_EQ(w.ToleranceGrid[4][1], QStringLiteral("1,0E0"));
+  EXPECT_EQ((*w.ToleranceMatrix)(4, 1), 1);
+  // Typed tolerances: a non-number becomes 1e-15 with its text, a zero keeps its text.
+  w.ToleranceGrid[1][1] = QStringLiteral("abc");
+  w.ToleranceGrid[2][1] = QStringLiteral("0");
+  w.ReadToleranceGrid();
+  EXPECT_EQ(w.ToleranceGrid[1][1], QStringLiteral("1,0e-15"));
+  EXPECT_EQ((*w.ToleranceMatrix)(1, 1), 1e-15L);
+  EXPECT_EQ(w.ToleranceGrid[2][1], QStringLiteral("0"));
+  EXPECT_EQ((*w.ToleranceMatrix)(2, 1), 1e-15L);
+}
+
+TEST_F(WizardTest, TestModelQuestionsAndBlocks) {
+  Standard();
+  MatrixWizard& w = Make();
+  ToModel(w);
+  w.DesiredRank = 3;
+  prompter.Expect(BoxKind::Information, QStringLiteral("Input matrix rank is already 3.\n\rNo need to test."),
+                  Only(Button::Ok), Button::Ok);
+  EXPECT_EQ(w.TestModelClick(), CommandOutcome::Refused);
+  w.DesiredRank = 2;
+  const auto before = report.lines.size();
+  EXPECT_EQ(w.TestModelClick(), CommandOutcome::Done);
+  const QStringList block = report.lines.mid(before);
+  EXPECT_EQ(block[0], QString());
+  EXPECT_EQ(block[1], QStringLiteral("TEST: Model matrix of rank 2"));
+  EXPECT_EQ(block[2], QString());
+  EXPECT_EQ(block[3], QStringLiteral(" Model matrix:"));
+  EXPECT_EQ(block[4], QString());
+  EXPECT_EQ(block[5], QStringLiteral(" P1\t P2\t P3\t P4\t Label#"));
+  // Rank 2 drops the smallest singular value (1, the X - Y direction).
+  EXPECT_EQ(block[6], QStringLiteral(" 0.5000\t 0.5000\t 1.0000\t 0.0000\t X"));
+  EXPECT_EQ(block[10], QStringLiteral(" Matrix of residuals (Model - Input):"));
+  EXPECT_EQ(block[13], QStringLiteral("-0.5000\t 0.5000\t 0.0000\t 0.0000\t X"));
+  EXPECT_EQ(block[17], QStringLiteral(" Matrix of residual/tolerance ratios:"));
+  // X of P1 is major (tolerance 3 % of 1), X of P2 absent (1e-3).
+  EXPECT_EQ(block[20], QStringLiteral("-16.6667\t 500.0000\t 0.0000\t 0.0000\t X"));
+  EXPECT_EQ(block.size(), 23);
+  EXPECT_EQ(report.tabCount, 6);
+
+  // The same rank again asks first; No leaves the TextPad as it was.
+  prompter.Expect(BoxKind::Confirmation,
+                  QStringLiteral("A model matrix of rank 2 has been already tested.\n\rProceed anyway ?"),
+                  Button::Yes | Button::No, Button::No);
+  const auto count = report.lines.size();
+  EXPECT_EQ(w.TestModelClick(), CommandOutcome::Declined);
+  EXPECT_EQ(report.lines.size(), count);
+
+  // Both output boxes off: the title and the ratio matrix only.
+  w.OutModel = w.OutTestResiduals = false;
+  prompter.AnswerNext(Button::Yes);
+  EXPECT_EQ(w.TestModelClick(), CommandOutcome::Done);
+  EXPECT_EQ(report.lines.size(), count + 9);
+  EXPECT_EQ(report.lines[count + 3], QStringLiteral(" Matrix of residual/tolerance ratios:"));
+
+  // A rank below the guess rank asks before going on.
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Requested model rank is lower than input threshold rank.\n\r"
+                     "Model matrix might deviate substantially from input matrix.\n\rProceed anyway ?"),
+      Button::Yes | Button::No, Button::No);
+  EXPECT_FALSE(w.Next());
+  EXPECT_EQ(w.Page, PageModel);
+}
+
+TEST_F(WizardTest, ReactionSpaceOfTheWholeInput) {
+  Standard();
+  MatrixWizard& w = Make();
+  ToModel(w);
+  ASSERT_TRUE(w.Next());
+  EXPECT_EQ(w.Page, PageReactions);
+  EXPECT_TRUE(w.ModelIsInput);
+  EXPECT_EQ(w.PanelTUniv, QStringLiteral("1"));
+  EXPECT_EQ(w.SetHeaderLine, QStringLiteral(" P1\t P2\t P3\t P4"));
+  const auto before = report.lines.size();
+  EXPECT_EQ(w.ReactionSpace(), CommandOutcome::Done);
+  const QStringList block = report.lines.mid(before);
+  EXPECT_EQ(block[1], QString(75, QLatin1Char('*')));
+  EXPECT_EQ(block[3], QStringLiteral(" REACTION SPACE"));
+  EXPECT_EQ(block[4], QString(15, QChar(0xAF)));
+  EXPECT_EQ(block[5],
+            QStringLiteral(" Matrix is a working set of 4 columns out of 4 in the current input model."));
+  EXPECT_EQ(block[6], QStringLiteral(" Null space of the working set has 1 dimension(s)."));
+  EXPECT_EQ(block[7], QStringLiteral(" Working Set:"));
+  EXPECT_EQ(block[9], QStringLiteral(" P1\t P2\t P3\t P4"));
+  EXPECT_EQ(block[10], QStringLiteral(" 1.0000\t 0.0000\t 1.0000\t 0.0000\t X"));
+  EXPECT_EQ(block[14], QStringLiteral(" SVD of working set:"));
+  EXPECT_EQ(block[16], QStringLiteral(" U:"));
+  const QString last = block.last();
+  const bool plus =
+      last == QStringLiteral(" 0.5774\t 0.5774\t-0.5774\t 0.0000\t |  0.5774 P1 +  0.5774 P2 =  0.5774 P3");
+  const bool minus =
+      last == QStringLiteral("-0.5774\t-0.5774\t 0.5774\t 0.0000\t |  0.5774 P3 =  0.5774 P1 +  0.5774 P2");
+  EXPECT_TRUE(plus || minus) << last.toStdString();
+  EXPECT_EQ(block[block.size() - 2], QStringLiteral(" P1\t P2\t P3\t P4"));
+  EXPECT_EQ(block[block.size() - 3], QString());
+  EXPECT_EQ(block[block.size() - 4],
+            QStringLiteral(" Independent reaction set: (basis vectors for the null space)"));
+}
+
+TEST_F(WizardTest, UnivariantsAndAssemblages) {
+  // Three phases on a line through two components plus a fourth.
+  Fill({{"Label#", "X", "Y", "Z"},
+        {"Fo", "1", "0", "0"},
+        {"En", "1", "1", "0"},
+        {"Qz", "0", "1", "0"},
+        {"Sp", "0", "0", "1"}});
+  MatrixWizard& w = Make();
+  ToModel(w);
+  ASSERT_TRUE(w.Next());
+  // Set rank 3, four columns: one selection "[]".
+  const auto before = report.lines.size();
+  EXPECT_EQ(w.Univariants(), CommandOutcome::Done);
+  const QStringList block = report.lines.mid(before);
+  const QString title =
+      QStringLiteral(" \"UNIVARIANT\" RELATIONS (null/reaction space of rank+1 column selections)");
+  EXPECT_EQ(block[3], title);
+  EXPECT_EQ(block[4], QString(73, QChar(0xAF)));
+  EXPECT_EQ(block[13], QStringLiteral(" Rank of Working Set is: 3"));
+  EXPECT_EQ(block[14], QStringLiteral(" Working Set contains 1 rank+1 column selections (\"univariants\")"));
+  EXPECT_EQ(block[15], QStringLiteral(" \"Univariant\" relation(s): (unfiltered)"));
+  EXPECT_EQ(block[17], QStringLiteral(" Fo\t En\t Qz\t Sp"));
+  EXPECT_EQ(block[18], QStringLiteral("[]"));
+  const bool a =
+      block[19] ==
+      QStringLiteral(" 1.0000\t-1.0000\t 1.0000\t 0.0000\t |  1.0000 Fo +  1.0000 Qz =  1.0000 En");
+  const bool b =
+      block[19] ==
+      QStringLiteral("-1.0000\t 1.0000\t-1.0000\t 0.0000\t |  1.0000 En =  1.0000 Fo +  1.0000 Qz");
+  EXPECT_TRUE(a || b) << block[19].toStdString();
+  EXPECT_EQ(block.size(), 20);
+
+  // Assemblages: A = {En}, B = {Fo, Qz} are separated by that relation.
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 1, 1);
+  EXPECT_FALSE(w.IntersectEnabled);
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::B, 0, 0);
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::B, 2, 2);
+  EXPECT_TRUE(w.IntersectEnabled);
+  EXPECT_EQ(w.AssemblageLine, QStringLiteral(" B\t A\t B\t Undef.\t(assemblage)"));
+  const auto start = report.lines.size();
+  EXPECT_EQ(w.Intersections(), CommandOutcome::Done);
+  const QStringList found = report.lines.mid(start);
+  EXPECT_EQ(found[3], QStringLiteral(" ASSEMBLAGE RELATIONS"));
+  EXPECT_EQ(found[4], QString(21, QChar(0xAF)));
+  EXPECT_EQ(found[8], QStringLiteral(" B\t A\t B\t Undef.\t(assemblage)"));
+  EXPECT_TRUE(found.contains(QStringLiteral(" Found 1 assemblage incompatibilities:")));
+  EXPECT_EQ(w.FilterDuplicates, false);
+
+  // En with Qz against Fo: not separated.
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 2, 2);
+  const auto again = report.lines.size();
+  EXPECT_EQ(w.Intersections(), CommandOutcome::Done);
+  EXPECT_EQ(report.lines.last(), QStringLiteral(" -- No incompatibilities were found."));
+  EXPECT_GT(report.lines.size(), again);
+}
+
+TEST_F(WizardTest, ExcludingFromAModelSetAsksFirst) {
+  Fill({{"Label#", "X", "Y", "Z"},
+        {"Fo", "1", "0", "0.001"},
+        {"En", "1", "1", "0"},
+        {"Qz", "0", "1", "0"},
+        {"Sp", "0", "0", "1"}});
+  MatrixWizard& w = Make();
+  ToModel(w);
+  w.DesiredRank = 2;                 // below the absolute rank: a model matrix
+  prompter.AnswerNext(Button::Yes);  // lower than the guess rank
+  ASSERT_TRUE(w.Next());
+  EXPECT_FALSE(w.ModelIsInput);
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Warning: Current matrix is a model matrix.\n\rYou might get undesired results if any "
+                     "phases are excluded from the working set.\n\rProceed anyway?"),
+      Button::Yes | Button::No, Button::No);
+  w.ModifySet(MatrixWizard::SetChange::Exclude, 3, 3);
+  EXPECT_EQ(w.SetCount, 4);
+  prompter.AnswerNext(Button::Yes);
+  w.ModifySet(MatrixWizard::SetChange::Exclude, 3, 3);
+  EXPECT_EQ(w.SetCount, 3);
+  EXPECT_EQ(w.SetHeaderLine, QStringLiteral("Fo\tEn\tQz"));
+  // A set of one column has rank 1 and no commands.
+  prompter.AnswerNext(Button::Yes);
+  w.ModifySet(MatrixWizard::SetChange::Exclude, 1, 2);
+  EXPECT_EQ(w.SetCount, 1);
+  EXPECT_EQ(w.PanelSetRank, QStringLiteral("1"));
+  EXPECT_FALSE(w.RSpaceEnabled);
+  EXPECT_FALSE(w.UnivariantsEnabled);
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,168 @@
+#include "wizard/wizardwindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "datasheet/sheet.h"
+#include "tests/support/scriptedprompter.h"
+#include "wizard/optionsdialog.h"
+
+namespace varnel {
+namespace {
+
+class WizardWindowTest : public ::testing::Test {
+ protected:
+  WizardWindowTest() : sheet(prompter) {
+    const std::vector<std::vector<std::string>> rows{{"Label#", "X", "Y", "Z", "Comment#"},
+                                                     {"Fo", "1", "0", "0", "a"},
+                                                     {"En", "1", "1", "0", "b"},
+                                                     {"Qz", "0", "1", "0", "c"},
+                                                     {"Sp", "0", "0", "1", "d"}};
+    sheet.SetSize(6, 5);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+      for (std::size_t c = 0; c < rows[r].size(); ++c)
+        sheet.SetCell(static_cast<int>(c) + 1, static_cast<int>(r), rows[r][c]);
+    sheet.SetAllInclusion(true);
+    WizardHost host;
+    host.Environment = [] {
+      ReportEnvironment e;
+      e.Version = QStringLiteral("1");
+      return e;
+    };
+    window = std::make_unique<TVN_MWiz>(sheet, prompter, textPad, host);
+    sheet.SetWizardLink(window.get());
+  }
+  template <typename T>
+  T* Find(const char* name) {
+    T* w = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+
+  test::ScriptedPrompter prompter;
+  Sheet sheet;
+  LinesReport textPad;
+  std::unique_ptr<TVN_MWiz> window;
+};
+
+TEST_F(WizardWindowTest, ShowingResetsAndClosingReleasesTheSheetAndTextPad) {
+  window->show();
+  EXPECT_TRUE(sheet.WizardOpen);
+  EXPECT_TRUE(textPad.readOnly);
+  EXPECT_EQ(window->CurrentPage(), 0);
+  EXPECT_EQ(Find<QComboBox>("CBoxPrimary")->currentText(), QStringLiteral("Label#"));
+  EXPECT_EQ(Find<QComboBox>("CBoxSecondary")->currentText(), QStringLiteral("Comment#"));
+  EXPECT_EQ(Find<QComboBox>("CBoxPrimary")->itemText(0), QStringLiteral("(None)"));
+  EXPECT_FALSE(Find<QPushButton>("MWBBack")->isEnabled());
+  sheet.Wizard().AddCases(1, 0, 5, 4);
+  EXPECT_EQ(Find<QTreeWidget>("MWFnpLBox")->topLevelItemCount(), 4);
+  EXPECT_EQ(Find<QLabel>("MWPanelCasesAdded")->text(), QStringLiteral("Total cases:  4"));
+  window->close();
+  EXPECT_FALSE(sheet.WizardOpen);
+  EXPECT_FALSE(textPad.readOnly);
+  EXPECT_EQ(window->CurrentPage(), -1);
+}
+
+TEST_F(WizardWindowTest, NextThroughThePagesToTheReactions) {
+  window->show();
+  window->AddCases(1, 1, 5, 4);
+  window->MWBNextFinishClick();
+  EXPECT_EQ(window->Pages()->currentIndex(), PageInput);
+  EXPECT_EQ(Find<QTreeWidget>("MWFnpLBox")->topLevelItem(0)->text(1), QStringLiteral("Fo"));
+  EXPECT_EQ(Find<QTreeWidget>("MWFnpLBox")->topLevelItem(0)->text(2), QStringLiteral("a"));
+  window->MWBNextFinishClick();
+  EXPECT_EQ(window->Pages()->currentIndex(), PageSvd);
+  EXPECT_EQ(Find<QTableWidget>("MWStringGridWeight")->columnCount(), 3);
+  EXPECT_FALSE(Find<QTableWidget>("MWStringGridWeight")->isEnabled());
+  Find<QCheckBox>("MWChkBoxWeight")->setChecked(true);
+  EXPECT_TRUE(Find<QTableWidget>("MWStringGridWeight")->isEnabled());
+  Find<QCheckBox>("MWChkBoxWeight")->setChecked(false);
+  window->MWBNextFinishClick();
+  EXPECT_EQ(window->Pages()->currentIndex(), PageModel);
+  EXPECT_EQ(Find<QLabel>("MWPanelNumericRank")->text(), QStringLiteral("3"));
+  EXPECT_EQ(Find<QSpinBox>("MWSpinEditDesiredRank")->maximum(), 3);
+  EXPECT_EQ(Find<QTableWidget>("MWStringGridSValues")->columnCount(), 4);
+  EXPECT_EQ(Find<QLabel>("MWPanelSV")->text(), QStringLiteral("Singular Values of Input [3 by 4] Matrix"));
+  // The plot replaces the grid and back.
+  window->MWBitBtnShowSVPlotClick();
+  EXPECT_FALSE(window->PlotBox()->isHidden());
+  EXPECT_TRUE(Find<QTableWidget>("MWStringGridSValues")->isHidden());
+  window->MWBitBtnShowSVPlotClick();
+  EXPECT_TRUE(window->PlotBox()->isHidden());
+  window->MWBNextFinishClick();
+  EXPECT_EQ(window->Pages()->currentIndex(), PageReactions);
+  EXPECT_EQ(Find<QPushButton>("MWBNextFinish")->text(), QStringLiteral("&Finish"));
+  EXPECT_EQ(Find<QTableWidget>("MWStringGridReacSetup")->item(1, 0)->text(), QStringLiteral(" Yes"));
+  EXPECT_EQ(Find<QLabel>("RPanelTUniv")->text(), QStringLiteral("1"));
+  EXPECT_TRUE(Find<QPushButton>("MWBBtnUnivariants")->isEnabled());
+  EXPECT_FALSE(Find<QPushButton>("MWBBtnIntersect")->isEnabled());
+  const auto before = textPad.lines.size();
+  window->MWBBtnUnivariantsClick();
+  EXPECT_GT(textPad.lines.size(), before);
+  EXPECT_EQ(Find<QPushButton>("MWBCancel")->text(), QStringLiteral("&Close"));
+  window->MWBNextFinishClick();
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(WizardWindowTest, NumberStyleRefillsTheSingularValuesOnTheModelPage) {
+  window->show();
+  window->AddCases(1, 1, 5, 4);
+  for (int k = 0; k < 3; ++k) window->MWBNextFinishClick();
+  auto* grid = Find<QTableWidget>("MWStringGridSValues");
+  const QString shortText = grid->item(0, 0)->text();
+  window->OptionsDialog().SetStyle(StyleLong);
+  EXPECT_EQ(shortText.size() + 2, grid->item(0, 0)->text().size());
+  // A tolerance change on page 3 recomputes the grid from defaults.
+  window->Logic().ToleranceGrid[1][1] = QStringLiteral("5");
+  window->OptionsDialog().Load(window->Logic().Options, false, false);
+  window->OptionsDialog().SetTolerances(4, 10, 30, -3);
+  window->ApplyOptions();
+  EXPECT_EQ(window->Logic().ToleranceGrid[1][1], QStringLiteral("0.04"));
+  // Keeping the wizard on top keeps the label choices.
+  window->OptionsDialog().Load(window->Logic().Options, false, true);
+  window->ApplyOptions();
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(Find<QComboBox>("CBoxPrimary")->currentIndex(), 1);
+}
+
+TEST_F(WizardWindowTest, TheThresholdEditTakesOnlyNumberKeys) {
+  window->show();
+  window->AddCases(1, 1, 5, 4);
+  for (int k = 0; k < 3; ++k) window->MWBNextFinishClick();
+  auto* edit = Find<QLineEdit>("MWEditThreshold");
+  EXPECT_EQ(edit->text(), QStringLiteral("0.0009"));
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClicks(edit, QStringLiteral("x2"));
+  EXPECT_EQ(edit->text(), QStringLiteral("2"));
+  EXPECT_EQ(window->Logic().GuessZero, 2);
+  edit->selectAll();
+  QTest::keyClicks(edit, QStringLiteral("-"));
+  EXPECT_EQ(edit->text(), QStringLiteral("2"));  // not a number: the text before comes back
+  // A negative number is turned positive.
+  edit->setCursorPosition(0);
+  QTest::keyClicks(edit, QStringLiteral("-"));
+  EXPECT_EQ(edit->text(), QStringLiteral("2"));
+  EXPECT_EQ(window->Logic().GuessZero, 2);
+  edit->setText(QString());
+  QTest::keyClicks(edit, QStringLiteral("3"));
+  EXPECT_EQ(window->Logic().GuessZero, 3);
+  Find<QCheckBox>("MWChkBoxAdjustThreshold")->setChecked(true);
+  EXPECT_FALSE(edit->isEnabled());
+  Find<QCheckBox>("MWChkBoxAdjustThreshold")->setChecked(false);
+  EXPECT_EQ(edit->text(), QStringLiteral("3"));
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,216 @@
+// The Analysis Wizard without its window: the cases sent to it, the input
+// matrix, row weights, rank, tolerance and model matrices, the working set
+// and its relations, and every report block they write to the TextPad.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/prompter.h"
+#include "app/reportparts.h"
+#include "app/reporttarget.h"
+#include "core/fmatrix.h"
+#include "core/numbertext.h"
+#include "wizard/relations.h"
+
+namespace varnel {
+
+class Sheet;
+
+inline constexpr int WizardPageCount = 5;
+enum WizardPage : int { PageLabels = 0, PageInput = 1, PageSvd = 2, PageModel = 3, PageReactions = 4 };
+
+// The settings of the options dialog.
+struct WizardOptions {
+  int Style = StyleShort;
+  int RelErrMajor = 3;
+  int RelErrMinor = 10;
+  int RelErrTrace = 30;
+  int RelErrAbsent = -3;
+  bool Normalize = true;
+  bool FilterDuplicates = false;
+  bool OutputSvdMatrices = true;
+  bool StayOnTop = false;
+};
+
+// Abundance class of an entry x of a column whose absolute values add up to
+// total.
+enum class Abundance { Absent, Major, Minor, Trace };
+Abundance AbundanceClass(Real x, Real total);
+
+// What the wizard needs of the program around it.
+struct WizardContext {
+  const Sheet* SheetData = nullptr;
+  Prompter* Prompt = nullptr;
+  ReportTarget* Report = nullptr;
+  std::function<int()> FontSize = [] { return 8; };  // the TextPad's, in points
+  std::function<ReportEnvironment()> Environment;
+  // Runs pending events so that a window repaints and Cancel can be pressed.
+  std::function<void()> ProcessEvents;
+  // Progress of the long Reactions commands: maximum, position, label.
+  std::function<void(std::int64_t maximum, std::int64_t position, const QString& label)> Progress;
+  int Threads = 0;  // enumeration threads; 0: one per core
+};
+
+class MatrixWizard {
+ public:
+  explicit MatrixWizard(WizardContext context);
+
+  WizardContext& Context() { return ctx_; }
+
+  // Reset on showing: page 0, empty matrices, label choices from the sheet.
+  void Reset();
+  // Closing: empties the case list and the lists.
+  void Close();
+
+  // The variable names of the sheet for the two label combo boxes, item 0
+  // "(None)".
+  QStringList ColumnChoices() const;
+
+  // Case list.
+  void AddCases(int top, int bottom);
+  void DeleteCases(const std::vector<int>& itemIndexes);
+  const QStringList& CaseList() const { return caseList_; }
+  QString CasesAddedText() const;
+  static int ItemRow(const QString& item);
+
+  // Page steps. Each returns true when the wizard moved on.
+  bool Next();
+  void Back();
+  bool NextOnLabels();
+  bool NextOnInput();
+  bool NextOnSvd();
+  bool NextOnModel();
+
+  // Guess zero and weights.
+  void CountGuessRank();
+  // The threshold edit's text changed; returns the text the edit should show.
+  QString ThresholdEdited(const QString& text, const QString& previousText);
+  void SetComputational(bool checked);
+  QString ThresholdText() const;
+  // A weight cell typed: column 0-based.
+  void WeightEdited(int column, const QString& text);
+  // Leaving the weight grid: absolute values, zero weights to 1 with a warning.
+  void WeightsDone();
+  void ResetWeights();
+  QString WeightText(int i) const;
+
+  // Tolerances.
+  void FillToleranceGrid();
+  void ReadToleranceGrid();
+  // Cell (col, row) of the tolerance grid, row 0 and column 0 the names.
+  std::vector<std::vector<QString>> ToleranceGrid;  // [row][col]
+
+  // Model page.
+  bool TestModel(bool withOutput);
+  CommandOutcome TestModelClick();
+  int DesiredRankMaximum() const { return desiredMax_; }
+
+  // Reactions page.
+  void SetupReactionsPage();
+  enum class SetChange { Include, Exclude, IncludeAll };
+  void ModifySet(SetChange change, int left, int right, bool fromWizard = false);
+  enum class AssemblageMark { A, B, Undefined };
+  void ModifyAssemblage(AssemblageMark mark, int left, int right);
+  void UpdateSetInfo(bool setChanged);
+  CommandOutcome ReactionSpace();
+  CommandOutcome Univariants();
+  CommandOutcome Intersections();
+  void RequestCancel() { cancel_.store(true); }
+  // The enumeration behind the Univariants and Intersections commands.
+  UnivariantJob MakeUnivariantJob(bool filter) const;
+
+  // One relation of the working set as FormatRelation writes it; mode 0 the
+  // coefficient row (adding its key when filtering), mode 1 the equation.
+  std::string FormatRelation(std::vector<Real>& x, const std::vector<int>& members, bool normalise, int mode);
+
+  // Controls of the pages, as the window shows them.
+  int Page = PageLabels;
+  int LabelColumn = 0, CommentColumn = 0;
+  bool WeightOn = false;
+  bool OutWeighted = false;
+  bool OutModel = true;
+  bool OutTestResiduals = true;
+  bool Computational = false;
+  int DesiredRank = 1;
+  WizardOptions Options;
+  bool FilterDuplicates = false;
+  bool Busy = false;
+  bool IntersectEnabled = false, RSpaceEnabled = false, UnivariantsEnabled = false;
+
+  // The data model.
+  int m = 0, n = 0;
+  std::vector<int> CaseRows;         // 1-based, [0] unused
+  std::vector<int> VariableColumns;  // 1-based, [0] unused
+  QStringList CaseNames;
+  QString ColumnHeaderLine;
+  std::unique_ptr<FMatrix> InputMatrix, WorkMatrix, VMatrix, ModelMatrix, ToleranceMatrix, WorkingSetMatrix;
+  FVector SingularValues;
+  std::vector<int> SortIndex;  // SortIndex[k]: 1-based position of the (k+1)-th smallest
+  FVector RowWeights;
+  Real CompZero = 0;
+  Real GuessZero = 0.0009L;
+  Real SavedGuessZero = 0.0009L;
+  int Dimension = 0;
+  int AbsoluteRank = 0, GuessRank = 0;
+  int TestedRank = 0;
+  std::set<int> TestedRanks;
+  bool InputChanged = true, NewInput = true, RebuildSet = true, WeightsChanged = true;
+  bool WeightingWasOn = false, ModelIsInput = true;
+  int AppliedLabelColumn = 0, AppliedCommentColumn = 0;
+  QStringList ReportBuffer;
+
+  // Reactions page grid: per model column, name, " Yes"/" No", mark.
+  struct SetupColumn {
+    QString Name, InSet, Mark;
+  };
+  std::vector<SetupColumn> SetupGrid;
+  std::vector<int> WorkingSet;  // members, increasing
+  int SetCount = 0, SetRank = 0;
+  QStringList SetNames;
+  QString SetHeaderLine, AssemblageLine;
+  std::vector<int> AssemblageA, AssemblageB;
+  // Panel texts of the Reactions page.
+  QString PanelTCols, PanelRows, PanelTRank, PanelTUniv, PanelSetCols, PanelSetRank, PanelSetUniv, PanelColsA,
+      PanelColsB;
+  std::set<std::string> RelationKeys;
+
+  // Texts for the window.
+  QString InputInfoText() const;
+  QString SingularValuesTitle() const;
+  // The i-th largest singular value (1-based).
+  Real SortedSingularValue(int i) const;
+
+ private:
+  char Sep() const;
+  QString Name(int col) const;
+  QString CellText(int col, int row) const;
+  void RefreshCaseCount();
+  void RelabelCases();
+  int BuildInputMatrix();
+  void WriteReportHeader();
+  void WriteMatrix(const FMatrix& mat, int rows, const QString& title, bool withLabels, int cols);
+  void AppendReport(int columns);
+  void AppendPlain();
+  int TabWidth() const;
+  void Events() const;
+  void ProgressTo(std::int64_t maximum, std::int64_t position, const QString& label) const;
+  bool WriteLinesCancellable(const QStringList& head, const std::vector<std::string>& tail, int tabColumns);
+
+  WizardContext ctx_;
+  QStringList caseList_;
+  std::vector<int> lastBuiltRows_;
+  std::vector<int> lastBuiltColumns_;
+  int desiredMax_ = 1;
+  std::atomic<bool> cancel_{false};
+  QString thresholdText_;  // what the threshold edit shows; null: the guess zero's text
+};
+
+}  // namespace varnel

@@ -1,0 +1,332 @@
+#include "wizard/relations.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_set>
+
+#include "core/numberread.h"
+#include "core/svd.h"
+
+namespace varnel {
+
+void NormalizeRelation(std::span<Real> x) {
+  Real mn = 1e100L;
+  for (const Real v : x)
+    if (v != 0 && std::fabs(v) < mn) mn = std::fabs(v);
+  if (mn < 1e100L)
+    for (Real& v : x) v = v / mn;
+}
+
+namespace {
+
+// Walks positions 1..setCount, giving the coefficient of each (zero for the
+// positions that are not members).
+template <typename F>
+void ForEachPosition(std::span<const Real> x, std::span<const int> members, int setCount, F&& f) {
+  std::size_t next = 0;
+  for (int c = 1; c <= setCount; ++c) {
+    Real v = 0;
+    if (next < members.size() && members[next] == c) v = x[next++];
+    f(c, v);
+  }
+}
+
+bool PrintsAsZero(const std::string& t) {
+  for (const char ch : t)
+    if (ch >= '1' && ch <= '9') return false;
+  return true;
+}
+
+}  // namespace
+
+std::string CoefficientRow(std::span<const Real> x, std::span<const int> members, int setCount,
+                           const RelationFormat& format) {
+  std::string out;
+  out.reserve(static_cast<std::size_t>(setCount) * 10);
+  const std::string zero = FormatFNumber(format.Style, 0, format.DecimalSeparator);
+  ForEachPosition(x, members, setCount, [&](int c, Real v) {
+    if (c > 1) out += '\t';
+    out += v == 0 ? zero : FormatFNumber(format.Style, v, format.DecimalSeparator);
+  });
+  return out;
+}
+
+std::string RelationKey(std::span<const Real> x, std::span<const int> members, int setCount, char separator) {
+  std::vector<std::string> fields;
+  fields.reserve(static_cast<std::size_t>(setCount));
+  ForEachPosition(x, members, setCount,
+                  [&](int, Real v) { fields.push_back(FormatFNumber(StyleLong, v, separator)); });
+  bool flip = false;
+  for (const std::string& f : fields)
+    if (!PrintsAsZero(f)) {
+      flip = f[0] == '-';
+      break;
+    }
+  std::string key;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    if (k > 0) key += ';';
+    std::string& f = fields[k];
+    if (flip && !PrintsAsZero(f)) f[0] = f[0] == '-' ? ' ' : '-';
+    key += f;
+  }
+  return key;
+}
+
+std::string RelationEquation(std::span<const Real> x, std::span<const int> members,
+                             const std::vector<std::string>& names, const RelationFormat& format) {
+  std::string left, right;
+  for (std::size_t k = 0; k < members.size(); ++k) {
+    const Real v = x[k];
+    if (v == 0) continue;
+    std::string& side = v > 0 ? left : right;
+    if (!side.empty()) side += " + ";
+    side += FormatFNumber(format.Style, std::fabs(v), format.DecimalSeparator);
+    side += ' ';
+    const auto c = static_cast<std::size_t>(members[k]);
+    if (c < names.size()) side += names[c];
+  }
+  return left + " = " + right;
+}
+
+std::uint64_t Binomial(int n, int k) {
+  if (k < 0 || n < 0 || k > n) return 0;
+  k = std::min(k, n - k);
+  std::uint64_t r = 1;
+  for (int t = 1; t <= k; ++t) {
+    // r x a is a multiple of t, and so is (r mod t) x a: no rounding.
+    const auto a = static_cast<std::uint64_t>(n - k + t);
+    const auto d = static_cast<std::uint64_t>(t);
+    std::uint64_t high;
+    if (__builtin_mul_overflow(r / d, a, &high)) return UINT64_MAX;
+    const std::uint64_t low = (r % d) * a / d;
+    if (__builtin_add_overflow(high, low, &r)) return UINT64_MAX;
+  }
+  return r;
+}
+
+std::string SelectionLabel(std::span<const int> removed) {
+  std::string s = "[";
+  for (std::size_t k = 0; k < removed.size(); ++k) {
+    if (k > 0) s += ", ";
+    s += std::to_string(removed[k]);
+  }
+  return s + "]";
+}
+
+void UnrankSelection(std::uint64_t rank, int setCount, int q, std::span<int> removed) {
+  int v = 1;
+  for (int t = 0; t < q; ++t) {
+    for (;;) {
+      const std::uint64_t below = Binomial(setCount - v, q - t - 1);
+      if (rank < below) break;
+      rank -= below;
+      ++v;
+    }
+    removed[static_cast<std::size_t>(t)] = v++;
+  }
+}
+
+namespace {
+
+// Moves to the lexicographically next set of left-out positions.
+void NextSelection(int setCount, int q, int* removed) {
+  int t = q - 1;
+  while (t >= 0 && removed[t] == setCount - q + t + 1) --t;
+  if (t < 0) return;
+  ++removed[t];
+  for (int u = t + 1; u < q; ++u) removed[u] = removed[u - 1] + 1;
+}
+
+struct Workspace {
+  FMatrix a, v;
+  FVector w;
+  Real x[MaxMatrixDim + 1];
+  int members[64];
+  int removed[64];
+};
+
+struct ChunkOut {
+  std::vector<std::string> lines;
+  std::vector<std::string> keys;
+  std::vector<std::uint64_t> failures;
+};
+
+// The relations of one selection, as a sequential run writes them.
+void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, ChunkOut& out) {
+  const int setCount = job.SetCount;
+  const int q = LeftOutCount(job);
+  const int c = job.SetRank + 1;
+  const int m = job.Rows;
+  int count = 0, next = 0;
+  for (int p = 1; p <= setCount; ++p) {
+    if (next < q && ws.removed[next] == p) {
+      ++next;
+      continue;
+    }
+    ws.members[count++] = p;
+  }
+  std::string label;
+  if (!job.FilterDuplicates)
+    label = SelectionLabel(std::span<const int>(ws.removed, static_cast<std::size_t>(q)));
+  const std::size_t firstLine = out.lines.size();
+  if (!job.FilterDuplicates) out.lines.emplace_back();
+  bool anyRelation = false;
+
+  const int d = std::max(m, c);
+  const FMatrix& set = *job.WorkingSet;
+  int rho = 1;
+  bool decomposed = false;
+  if (m > 1 && c > 1) {
+    for (int i = 1; i <= d; ++i) {
+      Real* row = ws.a.Row(i);
+      if (i > m) {
+        std::fill(row, row + c, Real{0});
+        continue;
+      }
+      const Real* src = set.Row(i);
+      for (int k = 0; k < c; ++k) row[k] = src[ws.members[k] - 1];
+    }
+    if (SV_DecompWV(ws.a, ws.v, d, c, ws.w) != 0) {
+      out.failures.push_back(rank);
+    } else {
+      decomposed = true;
+    }
+  }
+  if (decomposed) {
+    const Real t = SV_ZeroThreshold(ws.w, c);
+    rho = 0;
+    for (int j = 1; j <= c; ++j)
+      if (ws.w[j] > t) ++rho;
+    if (job.SetRank > rho && !job.FilterDuplicates) label += " D(r = " + std::to_string(rho) + ")";
+    const std::span<const int> members(ws.members, static_cast<std::size_t>(c));
+    std::span<Real> x(ws.x, static_cast<std::size_t>(c));
+    int found = 0;
+    for (int j = c; j >= 1; --j) {
+      if (std::fabs(ws.w[j]) <= t) {
+        ++found;
+        for (int i = 1; i <= c; ++i) {
+          const Real e = ws.v(i, j);
+          x[static_cast<std::size_t>(i - 1)] = std::fabs(e) >= t ? e : Real{0};
+        }
+        if (job.Format.Normalize) NormalizeRelation(x);
+        std::string line = CoefficientRow(x, members, setCount, job.Format);
+        line += "\t | ";
+        line += RelationEquation(x, members, job.Names, job.Format);
+        if (job.FilterDuplicates)
+          out.keys.push_back(RelationKey(x, members, setCount, job.Format.DecimalSeparator));
+        out.lines.push_back(std::move(line));
+        anyRelation = true;
+      }
+      if (found >= c - rho) break;
+    }
+  }
+  if (!job.FilterDuplicates) {
+    out.lines[firstLine] = std::move(label);
+    if (!anyRelation) out.lines.emplace_back(" ***Error");
+  }
+}
+
+}  // namespace
+
+UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, std::uint64_t last,
+                                 int threads, std::atomic<bool>& cancel,
+                                 const std::function<void(std::uint64_t)>& poll) {
+  UnivariantResult result;
+  const std::uint64_t total = SelectionCount(job);
+  if (total == 0 || first > last || first >= total) return result;
+  last = std::min(last, total - 1);
+  const std::uint64_t span = last - first + 1;
+  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  // Chunks small enough to share the work evenly and to merge back in order.
+  constexpr std::uint64_t ChunkSize = 256;
+  const std::uint64_t chunkCount = (span + ChunkSize - 1) / ChunkSize;
+  threads = static_cast<int>(std::min<std::uint64_t>(static_cast<std::uint64_t>(threads), chunkCount));
+  std::vector<ChunkOut> chunks(chunkCount);
+  std::atomic<std::uint64_t> nextChunk{0};
+  std::atomic<std::uint64_t> done{0};
+  std::mutex mutex;
+  std::condition_variable finished;
+  int running = threads;
+  const int q = LeftOutCount(job);
+
+  auto work = [&] {
+    auto ws = std::make_unique<Workspace>();
+    for (;;) {
+      const std::uint64_t k = nextChunk.fetch_add(1);
+      if (k >= chunkCount || cancel.load(std::memory_order_relaxed)) break;
+      const std::uint64_t from = first + k * ChunkSize;
+      const std::uint64_t to = std::min(last, from + ChunkSize - 1);
+      UnrankSelection(from, job.SetCount, q, std::span<int>(ws->removed, 64));
+      for (std::uint64_t r = from; r <= to; ++r) {
+        if (cancel.load(std::memory_order_relaxed)) break;
+        OneSelection(job, r, *ws, chunks[k]);
+        done.fetch_add(1, std::memory_order_relaxed);
+        NextSelection(job.SetCount, q, ws->removed);
+      }
+    }
+    std::lock_guard lock(mutex);
+    if (--running == 0) finished.notify_all();
+  };
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t) pool.emplace_back(work);
+  {
+    std::unique_lock lock(mutex);
+    while (running > 0) {
+      finished.wait_for(lock, std::chrono::milliseconds(20));
+      if (poll && running > 0) {
+        lock.unlock();
+        poll(done.load());
+        lock.lock();
+      }
+    }
+  }
+  for (auto& t : pool) t.join();
+  if (cancel.load()) {
+    result.Cancelled = true;
+    return result;
+  }
+  if (poll) poll(done.load());
+
+  std::unordered_set<std::string> seen;
+  for (ChunkOut& chunk : chunks) {
+    result.Failures.insert(result.Failures.end(), chunk.failures.begin(), chunk.failures.end());
+    if (!job.FilterDuplicates) {
+      for (auto& line : chunk.lines) result.Lines.push_back(std::move(line));
+    } else {
+      for (std::size_t i = 0; i < chunk.lines.size(); ++i)
+        if (seen.insert(chunk.keys[i]).second) {
+          result.Lines.push_back(std::move(chunk.lines[i]));
+          result.Keys.push_back(std::move(chunk.keys[i]));
+        }
+    }
+    chunk = ChunkOut{};
+  }
+  return result;
+}
+
+bool SeparatesAssemblages(const std::string& line, int setCount, const std::vector<int>& a,
+                          const std::vector<int>& b, char separator) {
+  std::vector<bool> pos(static_cast<std::size_t>(setCount) + 1), neg(static_cast<std::size_t>(setCount) + 1);
+  std::size_t from = 0;
+  for (int c = 1; c <= setCount; ++c) {
+    std::size_t tab = line.find('\t', from);
+    if (tab == std::string::npos) tab = line.size();
+    Real v = 0;
+    ReadNumber(std::string_view(line).substr(from, tab - from), separator, v);
+    from = std::min(tab + 1, line.size());
+    if (v >= 0) pos[static_cast<std::size_t>(c)] = true;
+    if (v <= 0) neg[static_cast<std::size_t>(c)] = true;
+  }
+  auto within = [](const std::vector<int>& s, const std::vector<bool>& side) {
+    return std::all_of(s.begin(), s.end(),
+                       [&](int c) { return c >= 0 && side[static_cast<std::size_t>(c)]; });
+  };
+  return (within(a, pos) && within(b, neg)) || (within(a, neg) && within(b, pos));
+}
+
+}  // namespace varnel
