@@ -38,6 +38,9 @@ class GraphView {
   virtual void SetBusy(bool) {}
 };
 
+// The keys that turn, zoom and separate the views.
+enum class ViewKey { Left, Right, Up, Down, Enlarge, Reduce, IncreaseSeparation, DecreaseSeparation };
+
 // What differs between the targets of one paint besides their metrics.
 struct PaintOptions {
   PlotPage Page = PlotPage::Triangular;
@@ -90,6 +93,14 @@ class GraphEngine : public GraphLink {
   void ViewLogFile(ReportTarget& textPad);
   // Runs the option switch: on while connected selects at once.
   void SetAutoVarSelect(bool on);
+
+  // View controls; each returns whether the page must be repainted.
+  bool ApplyViewKey(ViewKey key);
+  // A drag with the left button from the stored pointer position by
+  // (stored - new) pixels.
+  bool DragBy(int dx, int dy);
+  bool SetEyeDistance(int position);
+  bool SetStereoRotation(int degrees);
 
   // One routine for every target: the current page onto a painter.
   void Paint(QPainter& painter, const PageMetrics& metrics, const PaintOptions& options);

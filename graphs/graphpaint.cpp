@@ -255,11 +255,11 @@ void GraphEngine::DrawInfinityTie(QPainter& p, const PageMetrics& m, PixelPoint 
 
 void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infinityEnd, int x, int y,
                              bool tetrahedral) {
-  const int s = MulDiv(SymbolSize(k), m.TargetDpi, 254);
-  const int r = std::max(1, RoundPixel(static_cast<Real>(s) * m.DeviceScale / 2));
+  const SymbolGeometry geometry = SymbolMetrics(SymbolSize(k), m);
+  const int r = geometry.R;
   const int h = r / 2;
   const int shape = SymbolShape(k);
-  const int w = std::max(1, RoundPixel(static_cast<Real>(r) / 5));
+  const int w = geometry.W;
   QRgb penColour = Settings.SymbolColor, brushColour = Settings.FillColor;
   if (!Settings.UseDefaultColor && !symbolColors_.empty()) {
     brushColour = symbolColors_[static_cast<std::size_t>(k)];

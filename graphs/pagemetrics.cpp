@@ -42,6 +42,14 @@ int PenWidthPixels(int tenthsMm, const PageMetrics& m) {
   return std::max(1, RoundPixel(static_cast<Real>(MulDiv(tenthsMm, m.TargetDpi, 254)) * m.DeviceScale));
 }
 
+SymbolGeometry SymbolMetrics(int tenthsMm, const PageMetrics& m) {
+  SymbolGeometry g;
+  g.S = MulDiv(tenthsMm, m.TargetDpi, 254);
+  g.R = std::max(1, RoundPixel(static_cast<Real>(g.S) * m.DeviceScale / 2));
+  g.W = std::max(1, RoundPixel(static_cast<Real>(g.R) / 5));
+  return g;
+}
+
 QSize ScreenPageSize(bool fitToWindow, int scrollAreaWidth, int screenDpi, const PrinterPage& printer) {
   const int w =
       fitToWindow ? scrollAreaWidth - 30 : MulDiv(printer.Width, screenDpi, std::max(printer.DpiX, 1));

@@ -45,6 +45,15 @@ int MulDiv(int a, int b, int c);
 // A pen width given in 0.1 mm on the page, in target pixels (at least 1).
 int PenWidthPixels(int tenthsMm, const PageMetrics& m);
 
+// A symbol of size tenthsMm (0.1 mm on the page) on a target: S in target
+// dots, the half-width R in pixels and the outline width W.
+struct SymbolGeometry {
+  int S = 0;
+  int R = 1;
+  int W = 1;
+};
+SymbolGeometry SymbolMetrics(int tenthsMm, const PageMetrics& m);
+
 // The on-screen page: with fitToWindow the width follows the scroll area,
 // otherwise the printed page at its real size; the height follows the
 // printer's page shape.
