@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -157,6 +158,8 @@ class GraphEngine : public GraphLink {
   void DrawTriangular(QPainter& p, const PageMetrics& m);
   void DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX, int originY, int mode);
   void DrawApexLabel(QPainter& p, const PageMetrics& m, const QString& text, int x, int y, int where);
+  void DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
+                        const QPoint (&v)[4], QPoint centre);
   void DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral, const std::vector<PixelPoint>& pixels);
 
   Sheet& sheet_;

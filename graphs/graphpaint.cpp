@@ -29,6 +29,27 @@ void TextAt(QPainter& p, int x, int y, const QString& text) {
   p.drawText(QPointF(x, y + p.fontMetrics().ascent()), text);
 }
 
+// Whether the segment a-b passes through the rectangle (Liang-Barsky).
+bool SegmentMeetsRect(QPointF a, QPointF b, const QRectF& r) {
+  qreal t0 = 0, t1 = 1;
+  const qreal dx = b.x() - a.x(), dy = b.y() - a.y();
+  const qreal p[4] = {-dx, dx, -dy, dy};
+  const qreal q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const qreal t = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
+    if (t0 > t1) return false;
+  }
+  return true;
+}
+
 Qt::PenStyle TiePenStyle(int style) {
   static constexpr Qt::PenStyle Styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
                                             Qt::DashDotDotLine};
@@ -75,6 +96,44 @@ void GraphEngine::DrawApexLabel(QPainter& p, const PageMetrics& m, const QString
     TextAt(p, x - width / 2, y - (height + g), text);
   else
     TextAt(p, x - (width + g), y, text);
+}
+
+// A vertex label beyond its vertex, seen from the centre: the label's box
+// keeps the gap from the vertex on the side away from the tetrahedron. A
+// vertex inside the outline (seen end-on) has edges on that side too; then
+// the first direction, turning from there, whose box meets no edge is taken.
+void GraphEngine::DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
+                                   const QPoint (&v)[4], QPoint centre) {
+  const QFontMetrics fm = p.fontMetrics();
+  const int pen = PenWidthPixels(Settings.DefaultDiagramPenWidth, m);
+  const Real gap = RoundPixel(6 * m.DeviceScale) + pen / 2 + 1;
+  const Real width = fm.horizontalAdvance(text);
+  const Real height = fm.height();
+  const QPoint at = v[vertex];
+  Real dx = at.x() - centre.x(), dy = at.y() - centre.y();
+  Real length = std::hypot(dx, dy);
+  if (length < 1) dx = -1, dy = 0, length = 1;
+  const Real base = std::atan2(dy, dx);
+  const auto boxFor = [&](Real angle) {
+    const Real ux = std::cos(angle), uy = std::sin(angle);
+    const Real reach = gap + std::fabs(ux) * width / 2 + std::fabs(uy) * height / 2;
+    const Real cx = at.x() + ux * reach, cy = at.y() + uy * reach;
+    return QRectF(static_cast<qreal>(cx - width / 2), static_cast<qreal>(cy - height / 2),
+                  static_cast<qreal>(width), static_cast<qreal>(height));
+  };
+  const auto clear = [&](const QRectF& box) {
+    const QRectF grown = box.adjusted(-pen, -pen, pen, pen);
+    static constexpr int Edges[6][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 1}, {2, 0}, {0, 3}};
+    for (const auto& e : Edges)
+      if (SegmentMeetsRect(QPointF(v[e[0]]), QPointF(v[e[1]]), grown)) return false;
+    return true;
+  };
+  QRectF box = boxFor(base);
+  for (int turn = 1; turn < 16 && !clear(box); ++turn) {
+    const QRectF other = boxFor(base + (turn % 2 ? 1 : -1) * ((turn + 1) / 2) * 22.5L * DegreesToRadians);
+    if (clear(other)) box = other;
+  }
+  TextAt(p, static_cast<int>(std::lround(box.left())), static_cast<int>(std::lround(box.top())), text);
 }
 
 void GraphEngine::DrawTriangular(QPainter& p, const PageMetrics& m) {
@@ -147,7 +206,7 @@ void GraphEngine::DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX
       p.setPen(QColor::fromRgb(Settings.ApexFont.Color));
       for (int i = 0; i < 4; ++i) {
         const QString text = plotKind_ == 2 ? ApexLabel(i) : QString(QLatin1Char(static_cast<char>('A' + i)));
-        DrawApexLabel(p, m, text, v[i].x(), v[i].y(), 2);
+        DrawOutwardLabel(p, m, text, i, v, QPoint(originX, originY));
       }
     }
   }

@@ -258,3 +258,35 @@ TEST(PictureTest, PngPdfAndSvgFilesAndAnUnknownExtensionRefused) {
 
 }  // namespace
 }  // namespace varnel
+
+namespace varnel {
+namespace {
+
+// Pixels that the apex labels change and that the outline alone darkens.
+int LabelPixelsOnTheOutline(GraphEngine& e, PlotPage page) {
+  e.Settings.PlotApexLabels = false;
+  const QImage outline = PaintPage(e, page);
+  e.Settings.PlotApexLabels = true;
+  const QImage labelled = PaintPage(e, page);
+  int clashes = 0;
+  for (int y = 0; y < outline.height(); ++y)
+    for (int x = 0; x < outline.width(); ++x)
+      if (outline.pixel(x, y) != labelled.pixel(x, y) && qGray(outline.pixel(x, y)) < 250) ++clashes;
+  return clashes;
+}
+
+TEST(PaintLabelTest, ApexLabelsNeverTouchTheOutlineOfTheTriangleOrTheTurningTetrahedron) {
+  PlotSheet p;
+  p.Connect({{"SiO2", "Al2O3", "FeO", "MgO"}, {"1", "1", "1", "1"}});
+  p.engine.Settings.ViewPoints = false;
+  EXPECT_EQ(LabelPixelsOnTheOutline(p.engine, PlotPage::Triangular), 0);
+  for (int step = 0; step < 180; step += 25) {
+    p.engine.Settings.View.Alpha = (21 + step) * DegreesToRadians;
+    p.engine.Settings.View.Theta = (-54 + step / 2) * DegreesToRadians;
+    p.engine.ProjectionDirty = true;
+    EXPECT_EQ(LabelPixelsOnTheOutline(p.engine, PlotPage::Tetrahedral), 0) << "turned by " << step;
+  }
+}
+
+}  // namespace
+}  // namespace varnel
