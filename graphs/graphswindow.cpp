@@ -17,6 +17,7 @@
 
 #include "app/dialogparts.h"
 #include "graphs/graphcommands.h"
+#include "graphs/settingsdialog.h"
 
 namespace varnel {
 
@@ -109,6 +110,8 @@ TVN_Graphs::TVN_Graphs(GraphEngine& engine, ReportTarget& textPad, QWidget* pare
   layout->addWidget(tabs_);
   setCentralWidget(central);
   BuildStatusBar();
+  settings_ = new TVN_Settings(engine_, this);
+  settings_->Repaint = [this] { page_->update(); };
   qApp->installEventFilter(this);
   engine_.SetView(this);
   SelectorsChanged();
@@ -170,6 +173,9 @@ void TVN_Graphs::BuildMenus() {
             QStringLiteral("Show the plot warnings log in the TextPad."), false, &W::ViewLogFile1Click);
   AddAction(view, QStringLiteral("Toolbar1"), QStringLiteral("Tool&bar"),
             QStringLiteral("Show or hide the tool bar."), true, &W::Toolbar1Click);
+  QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+  AddAction(settings, QStringLiteral("Diagram2"), QStringLiteral("&Diagram ..."),
+            QStringLiteral("Diagram outline and 3D projection parameters."), false, &W::Diagram2Click);
   QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
   AddAction(options, QStringLiteral("PlotInversePoints1"), QStringLiteral("Plot &Negative Points"),
             QStringLiteral("Also plot cases whose coordinates sum to a negative number."), true,
@@ -189,7 +195,7 @@ void TVN_Graphs::BuildMenus() {
             QStringLiteral("Show the tetrahedron as a stereo pair."), true, &W::StereoPair1Click);
   AddAction(window, QStringLiteral("TriangularPlot1"), QStringLiteral("T&riangular"),
             QStringLiteral("Show the triangle."), true, &W::TriangularPlot1Click);
-  for (QMenu* m : {graph, view, options, window})
+  for (QMenu* m : {graph, view, settings, options, window})
     connect(m, &QMenu::aboutToShow, this, [this] { UpdateGraphCommands(); });
 }
 
@@ -444,5 +450,6 @@ void TVN_Graphs::GLogTransformWarnings1Click() {
 void TVN_Graphs::SingleTetrahedron1Click() { SelectPage(PlotPage::Tetrahedral); }
 void TVN_Graphs::StereoPair1Click() { SelectPage(PlotPage::Stereo); }
 void TVN_Graphs::TriangularPlot1Click() { SelectPage(PlotPage::Triangular); }
+void TVN_Graphs::Diagram2Click() { settings_->ShowPage(QStringLiteral("Diagram")); }
 
 }  // namespace varnel

@@ -18,6 +18,7 @@ class QToolBar;
 namespace varnel {
 
 class GraphPage;
+class TVN_Settings;
 
 class TVN_Graphs : public QMainWindow, public GraphView {
   Q_OBJECT
@@ -31,6 +32,7 @@ class TVN_Graphs : public QMainWindow, public GraphView {
   QComboBox* ApexBox(int apex) const { return boxes_[static_cast<std::size_t>(apex)]; }
   QWidget* PaintBox() const;
   QTabBar* Tabs() const { return tabs_; }
+  TVN_Settings* SettingsDialog() const { return settings_; }
   QString StatusPanel(int panel) const;
   const PageMetrics& Metrics() const { return metrics_; }
   // At exit the window closes for real; before that closing minimises it.
@@ -84,6 +86,7 @@ class TVN_Graphs : public QMainWindow, public GraphView {
   void SingleTetrahedron1Click();
   void StereoPair1Click();
   void TriangularPlot1Click();
+  void Diagram2Click();
 
   GraphEngine& engine_;
   ReportTarget& textPad_;
@@ -97,6 +100,7 @@ class TVN_Graphs : public QMainWindow, public GraphView {
   GraphPage* page_ = nullptr;
   QTabBar* tabs_ = nullptr;
   std::array<QLabel*, 3> panels_{};
+  TVN_Settings* settings_ = nullptr;
   bool allowClose_ = false;
   int busy_ = 0;
 };

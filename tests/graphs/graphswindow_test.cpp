@@ -136,3 +136,31 @@ TEST(GraphsWindowTest, WarningsFileGoesIntoTheTextPad) {
 
 }  // namespace
 }  // namespace varnel
+
+#include <QSlider>
+
+#include "graphs/settingsdialog.h"
+
+namespace varnel {
+namespace {
+
+TEST(GraphsWindowTest, EyeDistanceAndStereoRotationTrackBars) {
+  Window w;
+  w.p.Connect({{"a", "b", "c", "d"}, {"1", "0", "0", "0"}});
+  w.window.Action("Diagram2")->trigger();
+  TVN_Settings* s = w.window.SettingsDialog();
+  EXPECT_TRUE(s->isVisible());
+  EXPECT_EQ(s->STBEyeDistance->value(), 5);
+  w.window.SelectPage(PlotPage::Tetrahedral);
+  s->STBEyeDistance->setValue(2);
+  EXPECT_EQ(w.p.engine.Settings.View.EyeDistance, 2);
+  s->STBStereoRotation->setValue(30);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.View.Gamma), 0.5235987756, 1e-9);
+  // With the eye closer, the far vertex A draws in towards the centre.
+  w.p.engine.ProjectionDirty = true;
+  w.p.engine.ProjectAll(0);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Tet(1).PX), 0.6669 * 5.2364 / 5 * 2 / 2.2364, 2e-4);
+}
+
+}  // namespace
+}  // namespace varnel
