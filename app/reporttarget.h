@@ -27,8 +27,18 @@ class ReportTarget {
   virtual void SuspendRepaint(bool) {}
 };
 
+// The report window as a command that stays open beside it sees it: the
+// Analysis Wizard keeps it read-only while it is open, and every report
+// sets its tab stops from the window's font size.
+class ReportWindow : public ReportTarget {
+ public:
+  virtual void SetReadOnly(bool readOnly) = 0;
+  // The font size in points.
+  virtual int FontSize() const = 0;
+};
+
 // A report kept as lines: for batch commands and tests.
-class LinesReport : public ReportTarget {
+class LinesReport : public ReportWindow {
  public:
   void StartReport() override {
     lines.clear();
@@ -43,10 +53,14 @@ class LinesReport : public ReportTarget {
   void SetBlockTabStops(int, int count, int width) override { SetTabStops(count, width); }
   void CaretToEnd() override {}
   void ShowReport() override { shown = true; }
+  void SetReadOnly(bool on) override { readOnly = on; }
+  int FontSize() const override { return fontSize; }
 
   QStringList lines;
   bool started = false;
   bool shown = false;
+  bool readOnly = false;
+  int fontSize = 8;
   int tabCount = 0;
   int tabWidth = 0;
 };

@@ -316,10 +316,9 @@ bool TVN_Txt::AskAtExit() {
   return true;
 }
 
-void TVN_Txt::LoadPlacement(const QFont& sheetFont) {
+void TVN_Txt::ReadSettings(const IniFile& ini) {
   resize(550, 450);
-  const IniFile ini(SettingsFilePath());
-  QFont font = sheetFont;
+  QFont font = edit_->font();
   font.setFamily(
       ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontName"), font.family()));
   const int size =
@@ -332,6 +331,17 @@ void TVN_Txt::LoadPlacement(const QFont& sheetFont) {
   move(b.Left, b.Top);
   resize(b.Width, b.Height);
 }
+
+void TVN_Txt::WriteSettings(IniFile& ini, bool savePrefs) const {
+  if (savePrefs) {
+    const QFont font = edit_->font();
+    ini.WriteString(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontName"), font.family());
+    ini.WriteInteger(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontSize"), font.pointSize());
+  }
+  WriteWindowBounds(ini, QStringLiteral("T"), Bounds());
+}
+
+int TVN_Txt::FontSize() const { return edit_->font().pointSize(); }
 
 WindowBounds TVN_Txt::Bounds() const { return {y(), x(), width(), height()}; }
 

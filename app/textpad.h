@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/reporttarget.h"
+#include "app/settingssection.h"
 #include "app/textcodec.h"
 #include "app/windowplacement.h"
 
@@ -19,7 +20,7 @@ namespace varnel {
 class Prompter;
 class TextPrinter;
 
-class TVN_Txt : public QMainWindow, public ReportTarget {
+class TVN_Txt : public QMainWindow, public ReportWindow, public SettingsSection {
   Q_OBJECT
  public:
   // What the TextPad takes from the rest of the program.
@@ -45,7 +46,8 @@ class TVN_Txt : public QMainWindow, public ReportTarget {
   // Applies the menu-state rules.
   void RefreshMenus();
   void PrepareContextMenu();
-  void SetReadOnly(bool readOnly);
+  void SetReadOnly(bool readOnly) override;
+  int FontSize() const override;
   // Shows the window, or brings it to the front when it is visible.
   void ShowTextPad();
   // New as invoked by a command: the TextPad's own New offers Cancel, a
@@ -57,8 +59,10 @@ class TVN_Txt : public QMainWindow, public ReportTarget {
   bool OpenFile(const QString& path);
   // The exit question for a modified document: false refuses the close.
   bool AskAtExit();
-  // Placement and font from the settings file.
-  void LoadPlacement(const QFont& sheetFont);
+  // Placement and font from the settings file; the font falls back on the
+  // one the text box has (start-up gives it the DataSheet's).
+  void ReadSettings(const IniFile& ini) override;
+  void WriteSettings(IniFile& ini, bool savePrefs) const override;
   // Where the window is now, as the settings file keeps it.
   WindowBounds Bounds() const;
 

@@ -24,12 +24,11 @@ void BM_LoadDataFile100kx20(benchmark::State& state) {
   QTemporaryDir dir;
   const QString path = TestFile(dir);
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
   long grown = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    auto window = std::make_unique<TVN_Wsheet>(prompter, graph, wizard);
+    auto sheetData = std::make_unique<Sheet>(prompter);
+    auto window = std::make_unique<TVN_Wsheet>(*sheetData, prompter);
     window->resize(900, 600);
     window->show();
     QApplication::processEvents();
@@ -53,9 +52,8 @@ void BM_SaveDataFile100kx20(benchmark::State& state) {
   QTemporaryDir dir;
   const QString path = TestFile(dir);
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  TVN_Wsheet window(prompter, graph, wizard);
+  Sheet windowSheet(prompter);
+  TVN_Wsheet window(windowSheet, prompter);
   window.LoadDataFile(path);
   window.Data().Prefs.BackupWanted = true;
   for (auto _ : state) {

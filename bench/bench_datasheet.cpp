@@ -14,13 +14,11 @@ namespace {
 
 void BM_CellMemory100kx20(benchmark::State& state) {
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
   std::size_t text = 0, held = 0;
   long grown = 0;
   for (auto _ : state) {
     const long before = bench::ResidentBytes();
-    Sheet sheet(prompter, graph, wizard);
+    Sheet sheet(prompter);
     sheet.SetSize(21, 100001);
     text = bench::FillShortNumbers(sheet, 20, 100000);
     held = sheet.MemoryBytes();

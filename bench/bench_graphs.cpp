@@ -15,13 +15,13 @@ namespace {
 // tie sets of three cases each.
 struct PlotBench {
   test::ScriptedPrompter prompter;
-  WizardLink wizard;
-  Sheet sheet{prompter, engine, wizard};
+  Sheet sheet{prompter};
   GraphEngine engine{sheet, prompter};
   QImage image{1000, 707, QImage::Format_RGB32};
   PageMetrics metrics = SetupPageMetrics(TargetKind::Screen, 1000, 707, 96, PrinterPage{});
 
   PlotBench() {
+    sheet.SetGraphLink(&engine);
     const int cases = 5000;
     sheet.SetSize(9, cases + 1);
     const char* names[] = {"SiO2", "Al2O3", "FeO", "MgO", "Label#", "Color#", "Tielin#", "Symbol#"};

@@ -11,9 +11,8 @@ namespace varnel::bench {
 
 struct BigSheet {
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  TVN_Wsheet window{prompter, graph, wizard};
+  Sheet windowSheet{prompter};
+  TVN_Wsheet window{windowSheet, prompter};
 
   BigSheet(int cols, int rows) {
     Sheet& s = window.Data();

@@ -63,19 +63,14 @@ QString ShortHint(const QString& hint) {
 
 }  // namespace
 
-TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard, QWidget* parent)
-    : QMainWindow(parent), sheet_(prompter, graph, wizard), loading_(new TVn_Loadp(this)) {
+TVN_Wsheet::TVN_Wsheet(Sheet& sheet, Prompter& prompter, QWidget* parent)
+    : QMainWindow(parent), sheet_(sheet), loading_(new TVn_Loadp(this)) {
   setObjectName(QStringLiteral("VN_Wsheet"));
   sheet_.SetView(this);
   // Preferences and placement come from the settings file before the first
   // blank sheet is made.
   resize(590, 370);
-  const IniFile ini(SettingsFilePath());
-  LoadPreferences(ini, sheet_.Prefs);
-  gridFont_ = QFont(sheet_.Prefs.SheetFontName, sheet_.Prefs.SheetFontSize);
-  const QSize screen =
-      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
-  const WindowBounds bounds = ReadWindowBounds(ini, QStringLiteral("DS"), 590, 370, screen);
+  ReadSettings(IniFile(SettingsFilePath()));
 
   model_ = new SheetModel(sheet_, this);
   model_->SetCommitHandler([this](int col, int row, const QString& text) {
@@ -110,10 +105,23 @@ TVN_Wsheet::TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard,
   cellTint_ = QColor(tint[0], tint[1], tint[2]);
   model_->SetCellTint(cellTint_);
 
-  move(bounds.Left, bounds.Top);
-  resize(bounds.Width, bounds.Height);
   sheet_.New1Click();
   UpdateCommands();
+}
+
+void TVN_Wsheet::ReadSettings(const IniFile& ini) {
+  LoadPreferences(ini, sheet_.Prefs);
+  gridFont_ = QFont(sheet_.Prefs.SheetFontName, sheet_.Prefs.SheetFontSize);
+  const QSize screen =
+      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+  const WindowBounds bounds = ReadWindowBounds(ini, QStringLiteral("DS"), 590, 370, screen);
+  move(bounds.Left, bounds.Top);
+  resize(bounds.Width, bounds.Height);
+}
+
+void TVN_Wsheet::WriteSettings(IniFile& ini, bool savePrefs) const {
+  if (savePrefs) WritePreferences(ini, sheet_.Prefs);
+  WriteWindowBounds(ini, QStringLiteral("DS"), Bounds());
 }
 
 TVN_Wsheet::~TVN_Wsheet() {
@@ -1045,7 +1053,7 @@ void TVN_Wsheet::Font1Click() {
   const std::optional<QFont> font = sheet_.Prompt().ChooseFont(gridFont_);
   if (!font) return;
   SetGridFont(*font);
-  if (OnFontChanged) OnFontChanged(*font);
+  emit GridFontChanged(*font);
 }
 
 void TVN_Wsheet::Preferences1Click() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/settingssection.h"
 #include "app/windowplacement.h"
 #include "datasheet/commandstate.h"
 #include "datasheet/datafiles.h"
@@ -27,10 +28,11 @@ class TVN_Filter;
 class TVn_Loadp;
 class TextPrinter;
 
-class TVN_Wsheet : public QMainWindow, public SheetView {
+class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection {
   Q_OBJECT
  public:
-  TVN_Wsheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard, QWidget* parent = nullptr);
+  // The sheet is start-up's: the graph engine and the wizard read it too.
+  TVN_Wsheet(Sheet& sheet, Prompter& prompter, QWidget* parent = nullptr);
   ~TVN_Wsheet() override;
 
   Sheet& Data() { return sheet_; }
@@ -58,8 +60,6 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
   // Runs a modal dialog; replaceable so that tests can fill it in instead.
   std::function<bool(QDialog&)> ExecDialog;
-  // The grid font changed: the TextPad (and later the wizard) follow it.
-  std::function<void(const QFont&)> OnFontChanged;
 
   // Hooks to windows that come later in the start-up order.
   std::function<void()> ShowTextPad;
@@ -77,6 +77,10 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void BeginCellEdit(bool showEditor);
   void EndCellEdit() override;
 
+  // SettingsSection: the preferences, the grid font and the placement.
+  void ReadSettings(const IniFile& ini) override;
+  void WriteSettings(IniFile& ini, bool savePrefs) const override;
+
   // SheetView
   void UpdateCommands() override;
   void UpdateStatusBar() override;
@@ -90,6 +94,10 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void BeginChange(Change change, int first, int count) override;
   void EndChange() override;
   void CellsChanged(int left, int top, int right, int bottom) override;
+
+ signals:
+  // The grid font changed: the TextPad and the wizard follow it.
+  void GridFontChanged(const QFont& font);
 
  public slots:
   void New1Click();
@@ -167,13 +175,13 @@ class TVN_Wsheet : public QMainWindow, public SheetView {
   void ExtendColumns(int delta);
   bool MayStartEditing() const;
 
-  Sheet sheet_;
+  Sheet& sheet_;
   TFileHist* history_ = nullptr;
   TVn_Loadp* loading_ = nullptr;
   std::unique_ptr<DataFiles> files_;
   TextPrinter* printer_ = nullptr;
   TVN_Filter* filter_ = nullptr;
-  MatrixLink noMatrix_;
+  NullMatrixLink noMatrix_;
   MatrixLink* matrix_ = &noMatrix_;
   SheetModel* model_ = nullptr;
   SheetTable* grid_ = nullptr;

@@ -18,8 +18,8 @@ void RereadSelector(GraphLink& graph, GraphSelector s) {
 
 }  // namespace
 
-Sheet::Sheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard)
-    : prompter_(prompter), graph_(graph), wizard_(wizard) {
+Sheet::Sheet(Prompter& prompter, GraphLink* graph) : prompter_(prompter) {
+  SetGraphLink(graph);
   SetSize(2, 2);
 }
 
@@ -95,7 +95,7 @@ void Sheet::RecountIncluded() {
     if (included_[r]) ++includedCount_;
   }
   for (int r = last + 1; r <= MirroredCases; ++r) included_[r] = false;
-  if (Connected && !FirstNew && !graph_.Updating()) graph_.RepaintGraph();
+  if (Connected && !FirstNew && !graph_->Updating()) graph_->RepaintGraph();
   view_->CellsChanged(0, 1, 0, rowCount_ - 1);
   view_->UpdateStatusBar();
 }
@@ -135,7 +135,7 @@ bool Sheet::New1Click() {
   SetFileName(QStringLiteral("Untitled"));
   Saved = true;
   if (!FirstNew) {
-    graph_.DisconnectGraphs();
+    graph_->DisconnectGraphs();
     view_->EndCellEdit();
     ClearAllCells();
     HeaderLine.clear();
@@ -169,8 +169,8 @@ std::array<QString, 3> Sheet::StatusTexts() const {
   QString points;
   if (!Connected)
     points = QStringLiteral("Discon.");
-  else if (graph_.ViewPoints())
-    points = QString::number(graph_.PointsDrawn());
+  else if (graph_->ViewPoints())
+    points = QString::number(graph_->PointsDrawn());
   else
     points = QStringLiteral("?");
   return {points, QString::number(includedCount_), QString::number(CaseCount())};
@@ -178,17 +178,17 @@ std::array<QString, 3> Sheet::StatusTexts() const {
 
 void Sheet::RenameGraphVariable(int col, const std::string& name) {
   if (!Connected) return;
-  graph_.SetSelectorItemText(col, name);
+  graph_->SetSelectorItemText(col, name);
 }
 
 void Sheet::RefreshGraphSelectors() {
   if (!Connected) return;
-  graph_.SetUpdating(true);
+  graph_->SetUpdating(true);
   RecountIncluded();
   for (GraphSelector s : AllGraphSelectors)
-    if (graph_.SelectorItem(s) != 0) RereadSelector(graph_, s);
-  graph_.SetUpdating(false);
-  graph_.Recompute();
+    if (graph_->SelectorItem(s) != 0) RereadSelector(*graph_, s);
+  graph_->SetUpdating(false);
+  graph_->Recompute();
 }
 
 void Sheet::MouseDown(int col, int row, bool shift) {
@@ -279,9 +279,9 @@ void Sheet::CommitCellEdit(int col, int row, std::string_view text) {
   if (Connected) {
     SelectorRefresh = true;
     for (GraphSelector s : AllGraphSelectors)
-      if (graph_.SelectorItem(s) == col) RereadSelector(graph_, s);
+      if (graph_->SelectorItem(s) == col) RereadSelector(*graph_, s);
     SelectorRefresh = false;
-    graph_.Recompute();
+    graph_->Recompute();
   }
 }
 

@@ -65,13 +65,18 @@ class BusyGuard {
 
 class Sheet {
  public:
-  Sheet(Prompter& prompter, GraphLink& graph, WizardLink& wizard);
+  explicit Sheet(Prompter& prompter, GraphLink* graph = nullptr);
+  Sheet(const Sheet&) = delete;
+  Sheet& operator=(const Sheet&) = delete;
 
   void SetView(SheetView* view) { view_ = view ? view : &nullView_; }
   SheetView& View() const { return *view_; }
   Prompter& Prompt() const { return prompter_; }
-  GraphLink& Graph() const { return graph_; }
-  WizardLink& Wizard() const { return wizard_; }
+  GraphLink& Graph() const { return *graph_; }
+  WizardLink& Wizard() const { return *wizard_; }
+  // The subsystems after the DataSheet; nullptr puts the null object back.
+  void SetGraphLink(GraphLink* link) { graph_ = link ? link : &nullGraph_; }
+  void SetWizardLink(WizardLink* link) { wizard_ = link ? link : &nullWizard_; }
 
   // The grid: (column, row), both 0-based; row 0 holds the names, column 0
   // the inclusion marks.
@@ -155,8 +160,10 @@ class Sheet {
 
  private:
   Prompter& prompter_;
-  GraphLink& graph_;
-  WizardLink& wizard_;
+  mutable NullGraphLink nullGraph_;
+  mutable NullWizardLink nullWizard_;
+  GraphLink* graph_ = &nullGraph_;
+  WizardLink* wizard_ = &nullWizard_;
   mutable SheetView nullView_;
   SheetView* view_ = &nullView_;
 

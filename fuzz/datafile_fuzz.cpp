@@ -35,9 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (used == varnel::TextEncoding::Windows1252 && varnel::DecodeText(back).utf8 != text.utf8) std::abort();
 
   static QuietPrompter prompter;
-  static varnel::GraphLink graph;
-  static varnel::WizardLink wizard;
-  varnel::Sheet sheet(prompter, graph, wizard);
+  varnel::Sheet sheet(prompter);
   sheet.New1Click();
   varnel::WorkLines work;
   work.SetBytes(bytes);

@@ -28,12 +28,10 @@ QByteArray AfterLine1(const QByteArray& bytes) { return bytes.mid(bytes.indexOf(
 class DataFileTest : public ::testing::Test {
  protected:
   DataFileTest() {
-    SetProgramDir(dir.path());
     sheet.New1Click();
     history.ShowClear = true;
     files.Now = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15)); };
   }
-  ~DataFileTest() override { SetProgramDir(QString()); }
   QString Path(const char* name) { return dir.filePath(QString::fromLatin1(name)); }
   std::string Cell(int c, int r) { return std::string(sheet.Cell(c, r)); }
   QString Warn(const QString& first, const QString& second) {
@@ -41,10 +39,10 @@ class DataFileTest : public ::testing::Test {
   }
 
   QTemporaryDir dir;
+  test::ProgramDirScope folder{dir.path()};
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
-  Sheet sheet{prompter, graph, wizard};
+  Sheet sheet{prompter, &graph};
   QMenu reopen{QStringLiteral("&Reopen")};
   TFileHist history{&reopen, prompter};
   DataFiles files{sheet, &history, nullptr};

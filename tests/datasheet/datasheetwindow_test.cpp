@@ -56,8 +56,8 @@ class WindowTest : public ::testing::Test {
 
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
-  TVN_Wsheet w{prompter, graph, wizard};
+  Sheet wSheet{prompter, &graph};
+  TVN_Wsheet w{wSheet, prompter};
 };
 
 TEST_F(WindowTest, ClickingARowHeaderSelectsTheWholeCase) {

@@ -36,8 +36,7 @@ class EditingTest : public ::testing::Test {
 
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
-  Sheet sheet{prompter, graph, wizard};
+  Sheet sheet{prompter, &graph};
 };
 
 TEST_F(EditingTest, TagsAreAddedAndTheFirstOneRemoved) {

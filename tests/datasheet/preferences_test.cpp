@@ -10,6 +10,7 @@
 
 #include "app/inifile.h"
 #include "app/programfolder.h"
+#include "app/settingssection.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/preferencesdialog.h"
 #include "datasheet/preferencesfile.h"
@@ -22,13 +23,11 @@ namespace {
 
 class PreferencesTest : public ::testing::Test {
  protected:
-  PreferencesTest() { SetProgramDir(dir.path()); }
-  ~PreferencesTest() override { SetProgramDir(QString()); }
   QString Ini() { return SettingsFilePath(); }
   QTemporaryDir dir;
+  test::ProgramDirScope folder{dir.path()};
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
 };
 
 TEST_F(PreferencesTest, NoFileGivesTheDefaultsAndACentredWindow) {
@@ -42,7 +41,9 @@ TEST_F(PreferencesTest, NoFileGivesTheDefaultsAndACentredWindow) {
   const WindowBounds b = ReadWindowBounds(IniFile(Ini()), QStringLiteral("DS"), 590, 370, QSize(1280, 1024));
   EXPECT_EQ(b, (WindowBounds{1024 / 2 - 185, 1280 / 2 - 295, 590, 370}));
 
-  TVN_Wsheet w(prompter, graph, wizard);
+  Sheet wSheet(prompter, &graph);
+
+  TVN_Wsheet w(wSheet, prompter);
   EXPECT_EQ(w.size(), QSize(590, 370));
   const QSize screen = QGuiApplication::primaryScreen()->size();
   EXPECT_EQ(w.pos(), QPoint(screen.width() / 2 - 295, screen.height() / 2 - 185));
@@ -64,7 +65,8 @@ TEST_F(PreferencesTest, KeysAreReadWithoutRegardToCaseAndBadValuesGiveDefaults) 
       test::WriteFile(Ini(),
                       "[prefs]\r\nMWGDisconnect=1\r\nColorCells=two\r\nDefaultRowCount=7\r\nAutoConnect=0\r\n"
                       "SheetFontName=DejaVu Sans\r\nSheetFontSize=11\r\n"));
-  TVN_Wsheet w(prompter, graph, wizard);
+  Sheet wSheet(prompter, &graph);
+  TVN_Wsheet w(wSheet, prompter);
   const Preferences& p = w.Data().Prefs;
   EXPECT_TRUE(p.MwGDisconnect);
   EXPECT_EQ(p.ColorCells, 1) << "not a number";
@@ -74,17 +76,20 @@ TEST_F(PreferencesTest, KeysAreReadWithoutRegardToCaseAndBadValuesGiveDefaults) 
   EXPECT_EQ(w.GridFont().pointSize(), 11);
 }
 
-TEST_F(PreferencesTest, SavingKeepsForeignKeysAndTheRecentFiles) {
+TEST_F(PreferencesTest, TheDataSheetWritesItsOwnKeysAndKeepsEveryOtherLine) {
+  const QByteArray foreign =
+      "[Settings]\r\nScale=1,5\r\n[Export]\r\nDefaultFileFormat=PNG\r\n[WinPos]\r\nMWTop=3\r\n";
   ASSERT_TRUE(test::WriteFile(
-      Ini(),
-      "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
-      "[Mine]\r\nKey=1\r\n"));
-  ExitSettings s;
-  s.Prefs.MwGDisconnect = true;
-  s.TextPadFontName = QStringLiteral("Courier");
-  s.TextPadFontSize = 9;
-  s.DataSheet = WindowBounds{10, 20, 600, 400};
-  ASSERT_TRUE(SavePreferences(Ini(), s));
+      Ini(), "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
+             "[Mine]\r\nKey=1\r\n" +
+                 foreign));
+  Sheet wSheet(prompter, &graph);
+  TVN_Wsheet w(wSheet, prompter);
+  wSheet.Prefs.MwGDisconnect = true;
+  w.move(20, 10);
+  SettingsRegistry registry;
+  registry.Register(&w);
+  ASSERT_TRUE(registry.WriteAll(Ini(), true));
   const IniFile ini(Ini());
   EXPECT_TRUE(ini.ReadBool(QStringLiteral("Prefs"), QStringLiteral("MWGDisconnect"), false));
   EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("FromAnotherVersion"), QString()),
@@ -92,64 +97,45 @@ TEST_F(PreferencesTest, SavingKeepsForeignKeysAndTheRecentFiles) {
   EXPECT_EQ(ini.ReadString(QStringLiteral("RecentFiles"), QStringLiteral("File1"), QString()),
             QStringLiteral("/data/a.vnp"));
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("Mine"), QStringLiteral("Key"), 0), 1);
-  EXPECT_EQ(ini.ReadString(QStringLiteral("Prefs"), QStringLiteral("TextPadFontFontName"), QString()),
-            QStringLiteral("Courier"));
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("DSLeft"), 0), 20);
-  EXPECT_EQ(ini.ReadInteger(QStringLiteral("Options"), QStringLiteral("MaxTieSets"), 0), 99);
-  EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), QString()),
-            QStringLiteral("EnhMetafile"));
-  // The order of a new section's keys is the order they are written in.
+  EXPECT_EQ(ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("DSTop"), 0), 10);
+  // The keys of the graphs and the wizard are theirs: the DataSheet leaves
+  // them exactly as they were.
   const QByteArray text = test::ReadFile(Ini());
+  EXPECT_TRUE(text.contains("[Settings]\r\nScale=1,5\r\n[Export]\r\nDefaultFileFormat=PNG\r\n[WinPos]\r\nMWTop=3\r\n"))
+      << text.toStdString();
+  EXPECT_EQ(text.indexOf("MaxTieSets"), -1);
+  // The order of a new section's keys is the order they are written in.
   EXPECT_LT(text.indexOf("ColorCells"), text.indexOf("SheetFontSize"));
-  EXPECT_LT(text.indexOf("[Settings]"), text.indexOf("[Options]"));
-  EXPECT_LT(text.indexOf("[Options]"), text.indexOf("[Export]"));
-  EXPECT_LT(text.indexOf("DSTop"), text.indexOf("GTop"));
-  EXPECT_LT(text.indexOf("TTop"), text.indexOf("MWTop"));
-  EXPECT_EQ(text.indexOf("MWWidth"), -1) << "the wizard keeps only its position";
 }
 
 TEST_F(PreferencesTest, WithSavePrefsOffOnlyThePositionsAreWritten) {
   ASSERT_TRUE(test::WriteFile(Ini(), "[Prefs]\r\nColorCells=2\r\nSavePrefs=1\r\n[WinPos]\r\nDSTop=5\r\n"));
-  ExitSettings s;
-  s.Prefs.ColorCells = 0;
-  s.Prefs.SavePrefs = false;
-  s.DataSheet = WindowBounds{77, 88, 600, 400};
-  ASSERT_TRUE(SavePreferences(Ini(), s));
+  Sheet wSheet(prompter, &graph);
+  TVN_Wsheet w(wSheet, prompter);
+  wSheet.Prefs.ColorCells = 0;
+  wSheet.Prefs.SavePrefs = false;
+  w.move(88, 77);
+  SettingsRegistry registry;
+  registry.Register(&w);
+  ASSERT_TRUE(registry.WriteAll(Ini(), wSheet.Prefs.SavePrefs));
   const IniFile ini(Ini());
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("Prefs"), QStringLiteral("ColorCells"), -1), 2);
   EXPECT_TRUE(ini.ReadBool(QStringLiteral("Prefs"), QStringLiteral("SavePrefs"), false))
       << "off lasts one run";
   EXPECT_EQ(ini.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("DSTop"), 0), 77);
-  EXPECT_FALSE(ini.HasKey(QStringLiteral("Settings"), QStringLiteral("Scale")));
 }
 
-TEST_F(PreferencesTest, GraphKeysAreWrittenBackAsTheyWereRead) {
-  ASSERT_TRUE(test::WriteFile(
-      Ini(),
-      "[Settings]\r\nScale=1,5\r\nLabelFontSize=12\r\n[Export]\r\nDefaultClipboardFormat=Metafile\r\n"
-      "DefaultFileFormat=PNG\r\n"));
-  ExitSettings s;
-  s.Graphs.Read(IniFile(Ini()));
-  ASSERT_TRUE(SavePreferences(Ini(), s));
-  const IniFile ini(Ini());
-  EXPECT_EQ(ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Scale"), QString()),
-            QStringLiteral("1,5"));
-  EXPECT_EQ(ini.ReadInteger(QStringLiteral("Settings"), QStringLiteral("LabelFontSize"), 0), 12);
-  EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultClipboardFormat"), QString()),
-            QStringLiteral("Metafile"));
-  EXPECT_EQ(ini.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), QString()),
-            QStringLiteral("Bitmap"))
-      << "any other text selects a bitmap";
-}
-
-TEST_F(PreferencesTest, AnUnwritableFileIsReportedAndExitGoesOn) {
-  const QString path = dir.filePath(QStringLiteral("no-such-folder/VARNEL.INI"));
-  prompter.Expect(BoxKind::Error, QStringLiteral("Unable to write to ") + path, Only(Button::Ok), Button::Ok);
-  SavePreferencesAtExit(path, ExitSettings{}, prompter);
+TEST_F(PreferencesTest, AnUnwritableFileIsReportedWithItsReason) {
+  SettingsRegistry registry;
+  QString error;
+  EXPECT_FALSE(registry.WriteAll(dir.filePath(QStringLiteral("no-such-folder/VARNEL.INI")), true, &error));
+  EXPECT_FALSE(error.isEmpty());
 }
 
 TEST_F(PreferencesTest, TheDialogAppliesOnOkAndChangesNothingOnCancel) {
-  TVN_Wsheet w(prompter, graph, wizard);
+  Sheet wSheet(prompter, &graph);
+  TVN_Wsheet w(wSheet, prompter);
   w.ExecDialog = [](QDialog& d) {
     auto& p = static_cast<TVN_Prefs&>(d);
     EXPECT_EQ(p.windowTitle(), QStringLiteral("Preferences"));

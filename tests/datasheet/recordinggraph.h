@@ -49,6 +49,10 @@ struct RecordingGraph : GraphLink {
     log.push_back("insert " + std::to_string(column) + " " + name);
   }
   void RemoveSelectorItem(int column) override { log.push_back("remove " + std::to_string(column)); }
+  void SetPlotCaseCount(int) override {}
+  bool ViewPoints() const override { return false; }
+  int PointsDrawn() const override { return 0; }
+  void SetGraphsCaptionFile(const std::string&) override {}
 };
 
 }  // namespace varnel::test

@@ -13,8 +13,7 @@ const QString SaveQuestion = QStringLiteral("DataSheet file Untitled has changed
 struct SheetFixture : ::testing::Test {
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
-  Sheet sheet{prompter, graph, wizard};
+  Sheet sheet{prompter, &graph};
   SheetFixture() { EXPECT_TRUE(sheet.New1Click()); }
 };
 
@@ -234,8 +233,7 @@ TEST_F(SheetTest, ACommittedEditMarksTheSheetOnlyWhenTheTextChanged) {
 TEST(SheetEditing, EmptyingACellDoesNotMakeTheSheetNonBlank) {
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
-  Sheet sheet(prompter, graph, wizard);
+  Sheet sheet(prompter, &graph);
   sheet.New1Click();
   sheet.SetCell(1, 1, "x");
   sheet.EditStartText = "x";

@@ -22,8 +22,7 @@ struct ModelView : SheetView {
 TEST(SheetModel, StaysConsistentThroughEveryStructureChange) {
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
-  Sheet sheet(prompter, graph, wizard);
+  Sheet sheet(prompter, &graph);
   SheetModel model(sheet);
   ModelView view;
   view.model = &model;
@@ -58,8 +57,7 @@ TEST(SheetModel, StaysConsistentThroughEveryStructureChange) {
 TEST(SheetModel, TintsUntaggedColumnsOrIncludedCases) {
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
-  Sheet sheet(prompter, graph, wizard);
+  Sheet sheet(prompter, &graph);
   sheet.New1Click();
   SheetModel model(sheet);
   model.SetCellTint(QColor(1, 2, 3));

@@ -14,12 +14,11 @@ namespace varnel::test {
 
 struct PlotSheet {
   ScriptedPrompter prompter;
-  WizardLink wizard;
-  // The sheet keeps a reference to the engine, which is made right after it.
-  Sheet sheet{prompter, engine, wizard};
+  Sheet sheet{prompter};
   GraphEngine engine{sheet, prompter};
 
   PlotSheet() {
+    sheet.SetGraphLink(&engine);
     engine.DecimalSep = '.';
     QFile::remove(LogPath());
   }

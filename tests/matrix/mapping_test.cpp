@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/commandline.h"
+#include "program/commandline.h"
 #include "controls/numericedit.h"
 #include "datasheet/datafiles.h"
 #include "matrix/mappingdialog.h"
@@ -42,8 +42,7 @@ class MappingTest : public ::testing::Test {
 
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
-  WizardLink wizard;
-  Sheet sheet{prompter, graph, wizard};
+  Sheet sheet{prompter, &graph};
   int seenOld = 0, seenNew = 0;
   bool seenWeighted = false;
   std::vector<Real> seenWeights;
@@ -190,9 +189,7 @@ TEST(GeneralNumberText, EightSignificantDigitsFixedOrScientific) {
 
 TEST(MappingDialog, WeightsStartByNameAndZeroIsWarnedAbout) {
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  Sheet sheet(prompter, graph, wizard);
+  Sheet sheet(prompter);
   test::Fill(sheet, {{"Label#", "SiO2", "Fe3+", "MgO"}, {"a", "1", "2", "3"}, {"b", "4", "5", "6"}});
   IVector list;
   list[1] = 2;
@@ -246,14 +243,12 @@ TEST(MapCommand, WritesTheSameCellsAsTheWindowCommand) {
                             sink, sink),
             0);
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  Sheet mapped(prompter, graph, wizard);
+  Sheet mapped(prompter);
   mapped.New1Click();
   DataFiles files(mapped, nullptr, nullptr);
   ASSERT_TRUE(files.LoadDataFile(out));
 
-  Sheet direct(prompter, graph, wizard);
+  Sheet direct(prompter);
   direct.New1Click();
   DataFiles files2(direct, nullptr, nullptr);
   ASSERT_TRUE(files2.LoadDataFile(in));

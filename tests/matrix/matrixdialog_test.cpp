@@ -65,9 +65,7 @@ TEST(NumericEdit, UsesTheDecimalSeparator) {
 
 TEST(MatrixDialog, FillsTheCaseNameListAndKeepsItsChoices) {
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  Sheet sheet(prompter, graph, wizard);
+  Sheet sheet(prompter);
   test::Fill(sheet, {{"Comment#", "SiO2", "Label#", "MgO"}, {"x", "1", "a", "2"}});
   TVn_SVD dialog(prompter);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Singular Value Decomposition"));

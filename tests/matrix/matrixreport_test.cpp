@@ -40,9 +40,7 @@ class ReportTest : public ::testing::Test {
   QString Rule() { return QString(Header(QString())[1].size(), QLatin1Char('-')); }
 
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  Sheet sheet{prompter, graph, wizard};
+  Sheet sheet{prompter};
   LinesReport report;
   MatrixCommandContext context;
   MatrixReportOptions options;

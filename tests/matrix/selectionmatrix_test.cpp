@@ -11,9 +11,7 @@ namespace {
 
 struct SelectionTest : ::testing::Test {
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  Sheet sheet{prompter, graph, wizard};
+  Sheet sheet{prompter};
 };
 
 TEST_F(SelectionTest, OnlyUntaggedVariablesEnterTheMatrix) {

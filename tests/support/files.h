@@ -10,7 +10,22 @@
 #include <csignal>
 #include <functional>
 
+#include "app/programfolder.h"
+
 namespace varnel::test {
+
+// Points the program folder at a folder of the test's and puts the previous
+// one back afterwards, so that no test reads a settings file it did not write.
+class ProgramDirScope {
+ public:
+  explicit ProgramDirScope(const QString& folder) : previous_(ProgramDir()) { SetProgramDir(folder); }
+  ~ProgramDirScope() { SetProgramDir(previous_); }
+  ProgramDirScope(const ProgramDirScope&) = delete;
+  ProgramDirScope& operator=(const ProgramDirScope&) = delete;
+
+ private:
+  QString previous_;
+};
 
 inline QByteArray ReadFile(const QString& path) {
   QFile f(path);

@@ -1,4 +1,4 @@
-#include "app/commandline.h"
+#include "program/commandline.h"
 
 #include <gtest/gtest.h>
 
@@ -64,9 +64,7 @@ TEST_F(CommandLineTest, PrintsTheLinesTheWindowCommandWrites) {
 
   // The same selection through the window's command.
   test::ScriptedPrompter prompter;
-  GraphLink graph;
-  WizardLink wizard;
-  Sheet sheet(prompter, graph, wizard);
+  Sheet sheet(prompter);
   sheet.New1Click();
   DataFiles files(sheet, nullptr, nullptr);
   ASSERT_TRUE(files.LoadDataFile(path));
@@ -145,9 +143,35 @@ TEST_F(CommandLineTest, RefusalsAndWrongUsageHaveTheirExitCodes) {
   EXPECT_EQ(
       Batch({QStringLiteral("svd"), path, QStringLiteral("--case-names"), QStringLiteral("Nope")}).status, 2);
   EXPECT_EQ(Batch({QStringLiteral("frobnicate")}).status, 2);
+  EXPECT_EQ(Batch({QStringLiteral("svd"), path, QStringLiteral("--no-such-option")}).status, 2);
+  EXPECT_EQ(Batch({QStringLiteral("svd"), path, path}).status, 2) << "one data file";
+  EXPECT_EQ(Batch({QStringLiteral("map"), path, QStringLiteral("--cases")}).status, 2) << "a value is missing";
+}
+
+TEST_F(CommandLineTest, EveryCommandHasItsOwnHelp) {
   const BatchRun help = Batch({QStringLiteral("--help")});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.join(QLatin1Char('\n')).contains(QStringLiteral("--rows-are-cases")));
+  const QString general = help.out.join(QLatin1Char('\n'));
+  for (const char* command : {"svd", "inverse", "map"}) {
+    EXPECT_TRUE(general.contains(QStringLiteral("varnel %1 ").arg(QLatin1String(command)))) << command;
+    const BatchRun own = Batch({QLatin1String(command), QStringLiteral("--help")});
+    EXPECT_EQ(own.status, 0) << command;
+    EXPECT_TRUE(own.out.value(0).startsWith(QStringLiteral("Usage: varnel %1").arg(QLatin1String(command))))
+        << own.out.value(0).toStdString();
+    EXPECT_EQ(Batch({QStringLiteral("help"), QLatin1String(command)}).out, own.out) << command;
+  }
+  const QString svd = Batch({QStringLiteral("svd"), QStringLiteral("--help")}).out.join(QLatin1Char('\n'));
+  EXPECT_TRUE(svd.contains(QStringLiteral("--rows-are-cases")));
+  EXPECT_TRUE(svd.contains(QStringLiteral("--w-matrix")));
+  const QString inverse =
+      Batch({QStringLiteral("inverse"), QStringLiteral("--help")}).out.join(QLatin1Char('\n'));
+  EXPECT_FALSE(inverse.contains(QStringLiteral("--w-matrix"))) << "W belongs to the SVD";
+  const QString map = Batch({QStringLiteral("map"), QStringLiteral("--help")}).out.join(QLatin1Char('\n'));
+  EXPECT_TRUE(map.contains(QStringLiteral("-o, --output <OUT>"))) << map.toStdString();
+
+  const BatchRun version = Batch({QStringLiteral("--version")});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(version.out.value(0).startsWith(QStringLiteral("varnel "))) << version.out.value(0).toStdString();
 }
 
 }  // namespace

@@ -1,0 +1,94 @@
+#include "program/startup.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QSplashScreen>
+
+#include "app/icons.h"
+#include "app/inifile.h"
+#include "app/numberlocale.h"
+#include "app/programfolder.h"
+#include "app/prompter.h"
+#include "app/textpad.h"
+#include "app/textprinting.h"
+#include "app/version.h"
+#include "datasheet/datasheetwindow.h"
+#include "datasheet/sheet.h"
+#include "graphs/graphengine.h"
+#include "graphs/graphswindow.h"
+#include "matrix/matrixcommands.h"
+
+namespace varnel {
+
+Program::Program() = default;
+Program::~Program() {
+  // The windows go before the engine; nothing may reach it through the sheet after.
+  if (sheet) sheet->SetGraphLink(nullptr);
+}
+
+void BuildProgram(Program& p) {
+  p.prompter = std::make_unique<QtPrompter>();
+  p.sheet = std::make_unique<Sheet>(*p.prompter);
+  p.printing = std::make_unique<TextPrinter>();
+  p.wsheet = std::make_unique<TVN_Wsheet>(*p.sheet, *p.prompter);
+  p.wsheet->SetTextPrinter(p.printing.get());
+  p.graphs = std::make_unique<GraphEngine>(*p.sheet, *p.prompter);
+  p.sheet->SetGraphLink(p.graphs.get());
+  p.prompter->SetParent(p.wsheet.get());
+  p.settings.Register(p.wsheet.get());
+  TVN_Wsheet* wsheet = p.wsheet.get();
+  Sheet* sheet = p.sheet.get();
+
+  TVN_Txt::Environment env;
+  env.BackupWanted = [sheet] { return sheet->Prefs.BackupWanted; };
+  env.DataFileName = [sheet] { return sheet->FileName; };
+  env.CenterOver = wsheet;
+  p.txt = std::make_unique<TVN_Txt>(*p.prompter, *p.printing, env);
+  p.txt->TxtRichEdit()->setFont(wsheet->GridFont());
+  p.txt->ReadSettings(IniFile(SettingsFilePath()));
+  p.settings.Register(p.txt.get());
+  TVN_Txt* txt = p.txt.get();
+  wsheet->ShowTextPad = [txt] { txt->ShowTextPad(); };
+  wsheet->AskTextPadAtExit = [txt] { return txt->AskAtExit(); };
+  QObject::connect(wsheet, &TVN_Wsheet::GridFontChanged, txt,
+                   [txt](const QFont& font) { txt->TxtRichEdit()->setFont(font); });
+  p.gwindow = std::make_unique<TVN_Graphs>(*p.graphs, *txt);
+  p.matrix = std::make_unique<MatrixCommands>(*sheet, *p.prompter, *txt, wsheet);
+  wsheet->SetMatrixLink(p.matrix.get());
+  wsheet->SavePreferencesAtExit = [&p] { SaveSettingsAtExit(p); };
+}
+
+void SaveSettingsAtExit(const Program& p) {
+  const QString path = SettingsFilePath();
+  if (!p.settings.WriteAll(path, p.sheet->Prefs.SavePrefs))
+    p.prompter->Message(BoxKind::Error, QStringLiteral("Unable to write to ") + path, Only(Button::Ok));
+}
+
+int Startup(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Varnel"));
+  InitVersionString();
+  SetDecimalSeparator(SystemDecimalSeparator());
+
+  QSplashScreen splash(SplashPicture(VersionString()), Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+  splash.show();
+  app.processEvents();
+
+  Program p;
+  BuildProgram(p);
+  p.gwindow->show();
+  p.wsheet->show();
+  p.wsheet->raise();
+  p.wsheet->activateWindow();
+  app.processEvents();
+
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1 && QFileInfo(args.at(1)).isFile())
+    p.wsheet->LoadDataFile(QFileInfo(args.at(1)).absoluteFilePath());
+
+  splash.finish(p.wsheet.get());
+  return app.exec();
+}
+
+}  // namespace varnel
