@@ -5,6 +5,7 @@
 #include <random>
 
 #include "bench/bench_gui_main.h"
+#include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
 #include "tests/support/scriptedprompter.h"
 
@@ -76,6 +77,15 @@ void BM_TriangularPageWithLabels(benchmark::State& state) {
   state.counters["points"] = b.engine.TriangularPointsDrawn();
 }
 BENCHMARK(BM_TriangularPageWithLabels)->Unit(benchmark::kMillisecond);
+
+// The same without labels: what the symbols cost alone.
+void BM_TriangularPageWithoutLabels(benchmark::State& state) {
+  PlotBench& b = Shared();
+  b.engine.Settings.ViewLabels = false;
+  for (auto _ : state) b.Paint(PlotPage::Triangular);
+  b.engine.Settings.ViewLabels = true;
+}
+BENCHMARK(BM_TriangularPageWithoutLabels)->Unit(benchmark::kMillisecond);
 
 // One frame of a drag: turned by a step, projected, depth-sorted and painted
 // with symbols and tie lines (labels off, as while rotating a cloud of 5000).

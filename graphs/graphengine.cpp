@@ -553,7 +553,8 @@ void GraphEngine::ProjectTetrahedral() {
 
 void GraphEngine::ProjectAll(int mode) {
   if (!ProjectionDirty) return;
-  for (std::size_t v = 0; v < 4; ++v) vertices_[v] = ProjectView(vertexCoords_[v], mode, Settings.View);
+  const ViewRotation rotation(mode, Settings.View);
+  for (std::size_t v = 0; v < 4; ++v) vertices_[v] = ProjectView(vertexCoords_[v], rotation);
   if (plotKind_ == 2 && !tet_.empty()) {
     for (int k = 1; k <= plotCaseCount_; ++k) {
       const std::size_t i = static_cast<std::size_t>(k);
@@ -562,7 +563,7 @@ void GraphEngine::ProjectAll(int mode) {
         depthKeys_[i - 1] = 0;
         continue;
       }
-      const Projected q = ProjectView(coords_[i], mode, Settings.View);
+      const Projected q = ProjectView(coords_[i], rotation);
       p.PX = q.PX;
       p.PY = q.PY;
       p.Depth = q.Depth;

@@ -4,12 +4,16 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QPoint>
+#include <QStaticText>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/prompter.h"
@@ -158,6 +162,8 @@ class GraphEngine : public GraphLink {
   void DrawTriangular(QPainter& p, const PageMetrics& m);
   void DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX, int originY, int mode);
   void DrawApexLabel(QPainter& p, const PageMetrics& m, const QString& text, int x, int y, int where);
+  const QImage& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring);
+  void DrawLabel(QPainter& p, int k, int x, int y, const QString& text, bool rayEnd);
   void DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
                         const QPoint (&v)[4], QPoint centre);
   void DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral, const std::vector<PixelPoint>& pixels);
@@ -191,6 +197,25 @@ class GraphEngine : public GraphLink {
 
   QStringList* warningLog_ = nullptr;
   QFont labelFont_;  // the point label font of the paint in progress
+  QRgb labelColor_ = 0;
+  bool useSprites_ = false;
+  bool labelPainterReady_ = false;
+  struct SpriteKey {
+    int Shape, R, W;
+    QRgb Pen, Brush;
+    bool Ring;
+    bool operator<(const SpriteKey& o) const {
+      return std::tie(Shape, R, W, Pen, Brush, Ring) < std::tie(o.Shape, o.R, o.W, o.Pen, o.Brush, o.Ring);
+    }
+  };
+  std::map<SpriteKey, QImage> sprites_;
+  struct LabelCache {
+    QString Text;
+    int Generation = -1;
+    QStaticText Laid;
+  };
+  std::vector<LabelCache> pointLabels_, rayLabels_;
+  int labelGeneration_ = 0;
 };
 
 }  // namespace varnel

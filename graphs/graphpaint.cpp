@@ -1,9 +1,11 @@
 // The pages of the Graphs window drawn onto any painter: the triangle, the
 // tetrahedron and the stereo pair, with symbols, labels and tie lines.
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QStaticText>
 #include <algorithm>
 #include <cmath>
 
@@ -66,7 +68,15 @@ void GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& o
   // Page positions name pixels; their centres are half a pixel further, and
   // lines drawn through them stay sharp.
   p.translate(0.5, 0.5);
-  labelFont_ = PageFont(Settings.LabelFont, m);
+  const QFont labelFont = PageFont(Settings.LabelFont, m);
+  if (labelFont != labelFont_ || labelColor_ != Settings.LabelFont.Color) {
+    labelFont_ = labelFont;
+    labelColor_ = Settings.LabelFont.Color;
+    ++labelGeneration_;
+  }
+  labelPainterReady_ = false;
+  useSprites_ = options.Antialias && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster &&
+                p.transform().isTranslating() && !p.transform().isScaling() && !p.transform().isRotating();
   const PlotPage page = options.Page;
   if (page == PlotPage::Triangular) {
     DrawTriangular(p, m);
@@ -292,6 +302,7 @@ void GraphEngine::DrawTieSet(QPainter& p, const PageMetrics& m, const std::vecto
 
 void GraphEngine::DrawInfinityTie(QPainter& p, const PageMetrics& m, PixelPoint from, QRgb colour,
                                   PixelPoint towards, bool tetrahedral) {
+  labelPainterReady_ = false;
   if (from.X == towards.X && from.Y == towards.Y) return;
   const Real phi =
       towards.X == from.X
@@ -312,21 +323,15 @@ void GraphEngine::DrawInfinityTie(QPainter& p, const PageMetrics& m, PixelPoint 
   DrawSymbol(p, m, towards.Case, true, ex, ey, tetrahedral);
 }
 
-void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infinityEnd, int x, int y,
-                             bool tetrahedral) {
-  const SymbolGeometry geometry = SymbolMetrics(SymbolSize(k), m);
-  const int r = geometry.R;
+namespace {
+
+// One symbol centred on (x, y): the shapes of the codes 0..14, and the ring
+// that marks the end of an infinity tie.
+void DrawShape(QPainter& p, int shape, int r, int w, QRgb penColour, QRgb brushColour, bool ring, qreal x,
+               qreal y) {
   const int h = r / 2;
-  const int shape = SymbolShape(k);
-  const int w = geometry.W;
-  QRgb penColour = Settings.SymbolColor, brushColour = Settings.FillColor;
-  if (!Settings.UseDefaultColor && !symbolColors_.empty()) {
-    brushColour = symbolColors_[static_cast<std::size_t>(k)];
-    penColour = DarkenColor(brushColour);
-  }
-  const QPen pen(QColor::fromRgb(penColour), w, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-  const QBrush brush(QColor::fromRgb(brushColour));
-  p.setPen(pen);
+  const QBrush brush{QColor::fromRgb(brushColour)};
+  p.setPen(QPen(QColor::fromRgb(penColour), w, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   p.setBrush((shape % 2 == 1 && shape >= 3 && shape <= 11) ? QBrush(Qt::NoBrush) : brush);
   // Rectangles and ellipses keep their stroke inside their box.
   const auto box = [&](int half) {
@@ -374,23 +379,88 @@ void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infi
       }
       break;
   }
-  if (infinityEnd) {
+  if (ring) {
     p.setPen(QPen(QColor::fromRgb(penColour), 1));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QRectF(x - r - 4, y - r - 4, 2 * r + 8, 2 * r + 8));
   }
+}
+
+}  // namespace
+
+const QImage& GraphEngine::SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) {
+  const SpriteKey key{shape, r, w, pen, brush, ring};
+  auto found = sprites_.find(key);
+  if (found != sprites_.end()) return found->second;
+  // Wide enough for the ring and a pen that overhangs a polygon's corners.
+  const int c = r + 2 * w + 6;
+  QImage sprite(2 * c + 1, 2 * c + 1, QImage::Format_ARGB32_Premultiplied);
+  sprite.fill(Qt::transparent);
+  QPainter painter(&sprite);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.translate(0.5, 0.5);
+  DrawShape(painter, shape, r, w, pen, brush, ring, c, c);
+  painter.end();
+  if (sprites_.size() > 4096) sprites_.clear();
+  return sprites_.emplace(key, std::move(sprite)).first->second;
+}
+
+void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infinityEnd, int x, int y,
+                             bool tetrahedral) {
+  const SymbolGeometry geometry = SymbolMetrics(SymbolSize(k), m);
+  const int r = geometry.R;
+  const int w = geometry.W;
+  const int shape = SymbolShape(k);
+  QRgb penColour = Settings.SymbolColor, brushColour = Settings.FillColor;
+  if (!Settings.UseDefaultColor && !symbolColors_.empty()) {
+    brushColour = symbolColors_[static_cast<std::size_t>(k)];
+    penColour = DarkenColor(brushColour);
+  }
+  if (shape != 0 || infinityEnd) {
+    if (useSprites_) {
+      // On images and the screen one drawing of each kind of symbol is copied
+      // to every place it stands, pixel for pixel the same.
+      const QImage& sprite = SymbolSprite(shape, r, w, penColour, brushColour, infinityEnd);
+      const int c = sprite.width() / 2;
+      p.drawImage(QPointF(x - c - 0.5, y - c - 0.5), sprite);
+    } else {
+      DrawShape(p, shape, r, w, penColour, brushColour, infinityEnd, x, y);
+    }
+  }
   if (!Settings.ViewLabels) return;
-  p.setBrush(Qt::NoBrush);
-  p.setFont(labelFont_);
-  p.setPen(QColor::fromRgb(Settings.LabelFont.Color));
   QString text = LabelText(k);
   if (infinityEnd) {
-    TextAt(p, x + r + 2 + w, y, QStringLiteral("to ") + text);
+    text.prepend(QStringLiteral("to "));
+    DrawLabel(p, k, x + r + 2 + w, y, text, true);
   } else {
     const bool negative =
         tetrahedral ? tet_[static_cast<std::size_t>(k)].Negative : tri_[static_cast<std::size_t>(k)].Negative;
-    TextAt(p, x + r + w, y, negative ? QStringLiteral("-") + text : text);
+    if (negative) text.prepend(QLatin1Char('-'));
+    DrawLabel(p, k, x + r + w, y, text, false);
   }
+}
+
+void GraphEngine::DrawLabel(QPainter& p, int k, int x, int y, const QString& text, bool rayEnd) {
+  // The laid-out texts are kept per case, so that a repaint only writes them.
+  std::vector<LabelCache>& cache = rayEnd ? rayLabels_ : pointLabels_;
+  if (cache.size() <= static_cast<std::size_t>(k)) cache.resize(static_cast<std::size_t>(k) + 1);
+  LabelCache& entry = cache[static_cast<std::size_t>(k)];
+  if (entry.Text != text || entry.Generation != labelGeneration_) {
+    entry.Text = text;
+    entry.Generation = labelGeneration_;
+    entry.Laid.setText(text);
+    entry.Laid.setTextFormat(Qt::PlainText);
+    entry.Laid.setPerformanceHint(QStaticText::AggressiveCaching);
+    entry.Laid.prepare(QTransform(), labelFont_);
+  }
+  // Symbols copied from sprites leave the pen and font alone; anything else
+  // drawn in between clears labelPainterReady_.
+  if (!useSprites_ || !labelPainterReady_) {
+    p.setFont(labelFont_);
+    p.setPen(QColor::fromRgb(labelColor_));
+    labelPainterReady_ = true;
+  }
+  p.drawStaticText(QPointF(x, y), entry.Laid);
 }
 
 }  // namespace varnel

@@ -29,22 +29,32 @@ Point3 TetToCartesian(Real a, Real b, Real c, Real /*d*/) {
   return p;
 }
 
-Projected ProjectView(const Point3& p, int mode, const ViewAngles& view) {
+ViewRotation::ViewRotation(int mode, const ViewAngles& view) {
   const Real s = mode == 0 ? 0.0L : mode == 1 ? -view.Gamma : view.Gamma;
-  const Real ca = std::cos(view.Alpha), sa = std::sin(view.Alpha);
-  const Real x1 = ca * p.X - sa * p.Y;
-  const Real y1 = sa * p.X + ca * p.Y;
-  const Real ct = std::cos(view.Theta), st = std::sin(view.Theta);
-  const Real v = ct * y1 + st * p.Z;
-  const Real w = ct * p.Z - st * y1;
-  const Real cs = std::cos(std::fabs(s) / 2), ss = std::sin(s / 2);
+  CosAlpha = std::cos(view.Alpha);
+  SinAlpha = std::sin(view.Alpha);
+  CosTheta = std::cos(view.Theta);
+  SinTheta = std::sin(view.Theta);
+  CosTurn = std::cos(std::fabs(s) / 2);
+  SinTurn = std::sin(s / 2);
+  Eye = view.EyeDistance;
+}
+
+Projected ProjectView(const Point3& p, const ViewRotation& r) {
+  const Real x1 = r.CosAlpha * p.X - r.SinAlpha * p.Y;
+  const Real y1 = r.SinAlpha * p.X + r.CosAlpha * p.Y;
+  const Real v = r.CosTheta * y1 + r.SinTheta * p.Z;
+  const Real w = r.CosTheta * p.Z - r.SinTheta * y1;
   Projected out;
-  out.Depth = cs * w + ss * x1;
-  const Real h = cs * x1 - ss * w;
-  const Real e = view.EyeDistance;
-  out.PX = h * e / (e - out.Depth);
-  out.PY = v * e / (e - out.Depth);
+  out.Depth = r.CosTurn * w + r.SinTurn * x1;
+  const Real h = r.CosTurn * x1 - r.SinTurn * w;
+  out.PX = h * r.Eye / (r.Eye - out.Depth);
+  out.PY = v * r.Eye / (r.Eye - out.Depth);
   return out;
+}
+
+Projected ProjectView(const Point3& p, int mode, const ViewAngles& view) {
+  return ProjectView(p, ViewRotation(mode, view));
 }
 
 }  // namespace varnel

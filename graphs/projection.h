@@ -76,4 +76,11 @@ struct ViewAngles {
 // mode 0 single view, 1 left view of a pair, 2 right view.
 Projected ProjectView(const Point3& p, int mode, const ViewAngles& view);
 
+// The sines and cosines of one view, worked out once for all the points.
+struct ViewRotation {
+  ViewRotation(int mode, const ViewAngles& view);
+  Real CosAlpha, SinAlpha, CosTheta, SinTheta, CosTurn, SinTurn, Eye;
+};
+Projected ProjectView(const Point3& p, const ViewRotation& r);
+
 }  // namespace varnel
