@@ -290,3 +290,43 @@ TEST(PaintLabelTest, ApexLabelsNeverTouchTheOutlineOfTheTriangleOrTheTurningTetr
 
 }  // namespace
 }  // namespace varnel
+
+#include <QPicture>
+
+namespace varnel {
+namespace {
+
+TEST(PaintSymbolTest, CopiedSymbolsLookLikeSymbolsDrawnOneByOne) {
+  PlotSheet p;
+  std::vector<std::vector<std::string>> rows{{"a", "b", "c", "Symbol#", "Color#", "Size#"}};
+  for (int k = 0; k < 60; ++k)
+    rows.push_back({std::to_string(1 + k % 7), std::to_string(1 + k % 5), std::to_string(1 + k % 3),
+                    std::to_string(k % 15), std::to_string(k % 15), std::to_string(20 + k)});
+  p.Connect(rows);
+  GraphSettings& g = p.engine.Settings;
+  g.UseDefaultShape = g.UseDefaultColor = g.UseDefaultSize = false;
+  g.ViewLabels = true;
+  const QImage copied = PaintPage(p.engine);
+  // A picture records the drawing, so every symbol is drawn as itself; played
+  // back onto an image it must give the same pixels.
+  QPicture picture;
+  QPainter recorder(&picture);
+  PaintOptions options;
+  p.engine.Paint(recorder, SetupPageMetrics(TargetKind::Screen, 1000, 707, 96, A4Landscape), options);
+  recorder.end();
+  QImage drawn(1000, 707, QImage::Format_RGB32);
+  drawn.fill(Qt::gray);
+  QPainter player(&drawn);
+  player.setRenderHint(QPainter::Antialiasing);
+  player.drawPicture(0, 0, picture);
+  player.end();
+  int different = 0;
+  for (int y = 0; y < 707; ++y)
+    for (int x = 0; x < 1000; ++x)
+      if (std::abs(qGray(copied.pixel(x, y)) - qGray(drawn.pixel(x, y))) > 24) ++different;
+  EXPECT_LT(different, 50);
+  EXPECT_GT(DarkPixelsIn(copied, QRect(280, 160, 440, 380)), 1000);  // there is something to compare
+}
+
+}  // namespace
+}  // namespace varnel
