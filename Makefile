@@ -6,8 +6,10 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_GUI  ?= ON
+# CI builds with warnings as errors (WERROR=ON).
+WERROR     ?= OFF
 
-.PHONY: all deps build run test test-asan bench fuzz clean
+.PHONY: all deps build run test test-asan bench fuzz clean format format-check
 SAMPLE     ?= examples/peridotite.vnp
 
 all: build
@@ -16,7 +18,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD) -DVARNEL_GUI=$(CMAKE_GUI) >/dev/null
+	@cmake -S . -B $(BUILD) -DVARNEL_GUI=$(CMAKE_GUI) -DVARNEL_WERROR=$(WERROR) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # Starts the program on a bundled sample file.
@@ -32,7 +34,7 @@ test: build test-asan
 # (windows on the offscreen platform; leaks are not checked, as the toolkit
 # keeps some of its own allocations for the life of the process).
 test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DVARNEL_GUI=ON -DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake -S . -B $(ASAN_BUILD) -DVARNEL_GUI=ON -DVARNEL_SANITIZE=ON -DVARNEL_WERROR=$(WERROR) -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 bench: deps
@@ -48,6 +50,13 @@ fuzz: deps
 	@mkdir -p $(FUZZ_BUILD)/corpus
 	@QT_QPA_PLATFORM=offscreen $(FUZZ_BUILD)/fuzz/datafile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
 	  $(FUZZ_BUILD)/corpus fuzz/seeds
+
+# The layout of every source file, by the project's .clang-format.
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+format:
+	@clang-format -i $(SOURCES)
+format-check:
+	@clang-format --dry-run --Werror $(SOURCES) && echo "format-check: every file is formatted"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

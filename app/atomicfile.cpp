@@ -37,7 +37,7 @@ bool WriteAll(int fd, const char* data, qint64 size) {
 QString BackupName(const QString& path, const QString& backupExt) {
   const QFileInfo info(path);
   const QString name = info.fileName();
-  const int dot = name.lastIndexOf(QLatin1Char('.'));
+  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
   const QString base = dot > 0 ? name.left(dot) : name;
   return info.dir().filePath(base + backupExt);
 }

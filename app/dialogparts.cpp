@@ -5,17 +5,34 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QShortcut>
 #include <QToolBar>
+
+#include "app/prompter.h"
 
 namespace varnel {
 
 QString FileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
+
+QString HelpNotInstalledText() {
+  return QStringLiteral(
+      "The Varnel help is not installed on this system.\n\r"
+      "The README file that comes with Varnel describes the program.");
+}
 
 QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const QString& cancelCaption) {
   auto* buttons = new QDialogButtonBox(dialog);
   buttons->addButton(QDialogButtonBox::Ok);
   buttons->addButton(cancelCaption, QDialogButtonBox::RejectRole);
   buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
+  // The Help button and F1 say what the Help menu says.
+  const auto help = [dialog] {
+    QMessageBox::information(dialog, QStringLiteral("Varnel"), DisplayText(HelpNotInstalledText()));
+  };
+  QObject::connect(buttons, &QDialogButtonBox::helpRequested, dialog, help);
+  auto* f1 = new QShortcut(QKeySequence::HelpContents, dialog);
+  QObject::connect(f1, &QShortcut::activated, dialog, help);
   QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
   layout->addWidget(buttons);

@@ -14,7 +14,11 @@ namespace varnel {
 // The file name of a path, without its folder.
 QString FileNameOnly(const QString& path);
 
-// OK, Cancel and Help at the foot of a dialog: OK accepts, Cancel rejects.
+// What Help says while there is no help to show.
+QString HelpNotInstalledText();
+
+// OK, Cancel and Help at the foot of a dialog: OK accepts, Cancel rejects,
+// Help (and F1) say what the Help menu says.
 QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout,
                                    const QString& cancelCaption = QStringLiteral("&Cancel"));
 

@@ -14,7 +14,7 @@ bool IsSectionLine(const QString& line, QString* name = nullptr) {
 }
 
 bool KeyOf(const QString& line, QString* key, QString* value) {
-  const int eq = line.indexOf(QLatin1Char('='));
+  const qsizetype eq = line.indexOf(QLatin1Char('='));
   if (eq <= 0) return false;
   const QString t = line.trimmed();
   if (t.startsWith(QLatin1Char(';'))) return false;

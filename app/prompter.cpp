@@ -26,7 +26,7 @@ QStringList NameFilters(const QString& filter) {
     // The description may already name its patterns; Qt reads the last
     // parenthesised group, so the patterns go there.
     QString description = parts[k];
-    const int paren = description.lastIndexOf(QLatin1Char('('));
+    const qsizetype paren = description.lastIndexOf(QLatin1Char('('));
     if (paren >= 0) description = description.left(paren).trimmed();
     out << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
   }

@@ -97,17 +97,18 @@ TVN_Txt::TVN_Txt(Prompter& prompter, TextPrinter& printer, Environment env, QWid
   for (QMenu* m : {file, edit, options}) connect(m, &QMenu::aboutToShow, this, &TVN_Txt::RefreshMenus);
 
   toolbar_ = AddFixedToolBar(this, QStringLiteral("TXTPanelToolBar"));
-  struct Button {
+  struct ToolButtonSpec {
     const char* action;
     ToolIcon icon;
     const char* hint;
   };
-  const Button buttons[] = {{"New1", ToolIcon::New, "New"},      {"Open1", ToolIcon::Open, "Open"},
-                            {"Save1", ToolIcon::Save, "Save"},   {"Print1", ToolIcon::Print, "Print..."},
-                            {nullptr, ToolIcon::New, nullptr},   {"Undo1", ToolIcon::Undo, "Undo"},
-                            {"Cut1", ToolIcon::Cut, "Cut"},      {"Copy1", ToolIcon::Copy, "Copy"},
-                            {"Paste1", ToolIcon::Paste, "Paste"}};
-  for (const Button& b : buttons) {
+  const ToolButtonSpec buttons[] = {
+      {"New1", ToolIcon::New, "New"},      {"Open1", ToolIcon::Open, "Open"},
+      {"Save1", ToolIcon::Save, "Save"},   {"Print1", ToolIcon::Print, "Print..."},
+      {nullptr, ToolIcon::New, nullptr},   {"Undo1", ToolIcon::Undo, "Undo"},
+      {"Cut1", ToolIcon::Cut, "Cut"},      {"Copy1", ToolIcon::Copy, "Copy"},
+      {"Paste1", ToolIcon::Paste, "Paste"}};
+  for (const ToolButtonSpec& b : buttons) {
     if (!b.action) {
       toolbar_->addSeparator();
       continue;

@@ -55,7 +55,8 @@ void IndexFVector(std::span<Real> values, int count, std::span<std::int32_t> ind
     }
     data = copy.data();
   }
-  QuickSort(data - 1, index.data() - 1, 1, count);
+  // Zero-based bounds pick the same pivots as the one-based ones would.
+  QuickSort(data, index.data(), 0, count - 1);
 }
 
 std::int32_t SelectionsOf(std::int32_t n, std::int32_t k, MessageSink& sink) {

@@ -18,7 +18,7 @@ constexpr Real Pow10[MaxExactPow10 + 1] = {
 
 // Exponents beyond this are clamped; they are far outside the extended range
 // whatever the mantissa, and clamping keeps the arithmetic below from overflowing.
-constexpr long ExponentClamp = 1'000'000'000'000'000L;
+constexpr std::int64_t ExponentClamp = 1'000'000'000'000'000;
 
 }  // namespace
 
@@ -44,7 +44,7 @@ bool ReadNumber(std::string_view text, char decimalSeparator, Real& value) {
   }
   if (intBegin == intEnd && !separator) return false;
 
-  long exponent = 0;
+  std::int64_t exponent = 0;
   if (p < end && (*p == 'E' || *p == 'e')) {
     ++p;
     bool expNegative = false;
@@ -62,9 +62,9 @@ bool ReadNumber(std::string_view text, char decimalSeparator, Real& value) {
   // Significant digits: the integer and fraction digits without leading zeros.
   std::uint64_t mantissa = 0;
   int significant = 0;
-  bool exact = true;         // every significant digit went into the mantissa
-  long decimalShift = 0;     // value = mantissa x 10^(exponent + decimalShift)
-  long leadingPosition = 0;  // decimal position of the first significant digit
+  bool exact = true;              // every significant digit went into the mantissa
+  std::int64_t decimalShift = 0;  // value = mantissa x 10^(exponent + decimalShift)
+  long leadingPosition = 0;       // decimal position of the first significant digit
   auto take = [&](const char* from, const char* to, bool fraction) {
     for (const char* q = from; q < to; ++q) {
       const int d = *q - '0';
@@ -95,7 +95,7 @@ bool ReadNumber(std::string_view text, char decimalSeparator, Real& value) {
     return true;
   }
 
-  const long e10 = exponent + decimalShift;
+  const std::int64_t e10 = exponent + decimalShift;
   if (exact && e10 >= -MaxExactPow10 && e10 <= MaxExactPow10) {
     const Real m = static_cast<Real>(mantissa);
     value = e10 >= 0 ? m * Pow10[e10] : m / Pow10[-e10];

@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 namespace varnel {
@@ -25,12 +24,7 @@ inline constexpr Real LuTiny = 1e-20L;
 // What a zero divisor in the LU back substitution leaves in the solution.
 inline constexpr Real LuHuge = 1e4500L;
 
-// Reads the exponent field instead of comparing on the FPU: an 80-bit value is
-// infinite or undefined exactly when its 15 exponent bits are all ones.
-inline bool IsFinite(const Real& x) {
-  std::uint16_t top;
-  std::memcpy(&top, reinterpret_cast<const unsigned char*>(&x) + 8, sizeof top);
-  return (top & 0x7FFF) != 0x7FFF;
-}
+// Infinite and undefined values are the ones no computation may pass on.
+inline bool IsFinite(Real x) { return std::isfinite(x); }
 
 }  // namespace varnel

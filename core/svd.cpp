@@ -198,7 +198,8 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
       if (g != 0) {
         const Real* rowI = a.Row(i);
         for (int j = l; j <= n; ++j) v(j, i) = (rowI[j - 1] / rowI[l - 1]) / g;
-        ColumnSums(v, rowI - 1, l, n, l, n, sums);
+        for (int k = l; k <= n; ++k) coef[k] = rowI[k - 1];
+        ColumnSums(v, coef, l, n, l, n, sums);
         for (int k = l; k <= n; ++k) coef[k] = v(k, i);
         ColumnUpdate(v, coef, l, n, l, n, sums);
       }

@@ -49,16 +49,21 @@ class CellText {
   bool Empty() const { return bytes_[15] == 0; }
   bool OnHeap() const { return bytes_[15] == HeapMark; }
 
+  // The text may be this cell's own (or part of it), and allocation may
+  // fail: the old text goes only once the new one is safely copied.
   void Assign(std::string_view text) {
-    Release();
     if (text.size() <= InlineCapacity) {
-      std::memcpy(bytes_, text.data(), text.size());
+      unsigned char copy[InlineCapacity];
+      std::memcpy(copy, text.data(), text.size());
+      Release();
+      std::memcpy(bytes_, copy, text.size());
       bytes_[15] = static_cast<unsigned char>(text.size());
       return;
     }
     char* p = static_cast<char*>(std::malloc(text.size()));
     if (!p) throw std::bad_alloc();
     std::memcpy(p, text.data(), text.size());
+    Release();
     std::memcpy(bytes_, &p, sizeof p);
     const auto size = static_cast<std::uint32_t>(text.size());
     std::memcpy(bytes_ + 8, &size, sizeof size);

@@ -14,7 +14,7 @@ namespace {
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 
 QString ShortName(const QString& path) {
-  const int slash = path.lastIndexOf(QLatin1Char('/'));
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
   return slash >= 0 ? path.mid(slash + 1) : path;
 }
 

@@ -5,8 +5,8 @@
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
-#include "controls/filehistory.h"
 #include "app/reportparts.h"
+#include "controls/filehistory.h"
 #include "datasheet/sheet.h"
 
 namespace varnel {
@@ -100,15 +100,16 @@ void DataFiles::Open1Click() {
 }
 
 bool DataFiles::WriteSheet(const QString& path) {
-  sheet_.View().SetBusy(true);
-  const std::string text = DataFileText(sheet_, path, Now());
-  TextEncoding used = sheet_.FileEncoding;
-  const std::string bytes = EncodeForFile(text, sheet_.FileEncoding, &used);
+  bool ok = false;
   QString error;
-  const bool ok =
-      SaveFileAtomically(path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                         sheet_.Prefs.BackupWanted ? sheet_.BackupExt : QString(), &error);
-  sheet_.View().SetBusy(false);
+  TextEncoding used = sheet_.FileEncoding;
+  {
+    const BusyGuard busy(sheet_.View());
+    const std::string text = DataFileText(sheet_, path, Now());
+    const std::string bytes = EncodeForFile(text, sheet_.FileEncoding, &used);
+    ok = SaveFileAtomically(path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                            sheet_.Prefs.BackupWanted ? sheet_.BackupExt : QString(), &error);
+  }
   if (!ok) {
     sheet_.Prompt().FileError(error);
     return false;
@@ -128,9 +129,12 @@ bool DataFiles::Save1Click() {
 bool DataFiles::SaveAs1Click() {
   const std::optional<QString> path = sheet_.Prompt().SaveFileName(SaveSpec(sheet_.FileName));
   if (!path) return false;
+  // The sheet takes the new name only once it is written there: after a
+  // failure it still belongs to the file it came from.
+  if (!WriteSheet(*path)) return false;
   sheet_.SetFileName(*path);
   if (sheet_.Connected) sheet_.Graph().SetGraphsCaptionFile(Utf8(FileNameOnly(*path)));
-  return WriteSheet(*path);
+  return true;
 }
 
 void DataFiles::SaveSelection1Click() {

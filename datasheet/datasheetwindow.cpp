@@ -47,18 +47,10 @@
 namespace varnel {
 namespace {
 
-struct MenuEntry {
-  const char* name;  // nullptr: a separator
-};
-
 // The short and long parts of a "short|long" hint.
 QString LongHint(const QString& hint) {
-  const int bar = hint.indexOf(QLatin1Char('|'));
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
   return bar >= 0 ? hint.mid(bar + 1) : hint;
-}
-QString ShortHint(const QString& hint) {
-  const int bar = hint.indexOf(QLatin1Char('|'));
-  return bar >= 0 ? hint.left(bar) : hint;
 }
 
 }  // namespace
@@ -138,161 +130,185 @@ TVN_Wsheet::~TVN_Wsheet() {
   delete model_;
 }
 
-QAction* TVN_Wsheet::MakeAction(const Command& c) {
+QAction* TVN_Wsheet::MakeAction(const CommandSpec& c) {
   auto* action = new QAction(QString::fromUtf8(c.caption), this);
-  action->setObjectName(QString::fromLatin1(c.name));
+  action->setObjectName(CommandName(c.id));
+  action->setData(static_cast<int>(c.id));
   if (c.shortcut && *c.shortcut) {
     action->setShortcut(QKeySequence(QString::fromLatin1(c.shortcut)));
     action->setShortcutContext(Qt::WindowShortcut);
   }
-  const QString hint = QString::fromUtf8(c.hint);
-  action->setStatusTip(LongHint(hint));
-  action->setToolTip(ShortHint(hint));
-  if (c.handler) connect(action, &QAction::triggered, this, c.handler);
+  // The tool tip is Qt's: the caption without "&" and "...".
+  action->setStatusTip(QString::fromUtf8(c.hint));
+  if (c.handler) {
+    // What is being typed into a cell belongs to the sheet before any
+    // command acts on it; tool buttons take no focus, so the editor would
+    // not commit by itself.
+    connect(action, &QAction::triggered, this, [this, handler = c.handler] {
+      CommitPendingEdit();
+      handler();
+    });
+  }
   actions_.insert(action->objectName(), action);
   return action;
 }
 
+QAction* TVN_Wsheet::CommandAction(WsCommand command) const { return actions_.value(CommandName(command)); }
+
 void TVN_Wsheet::BuildMenus() {
-  using W = TVN_Wsheet;
-  const Command commands[] = {
+  using C = WsCommand;
+  const auto plotIn = [this](GraphSelector apex) { return [this, apex] { PlotInApex(apex); }; };
+  const CommandSpec commands[] = {
       // File
-      {"New1", "&New", "", "Create a new blank DataSheet.", &W::New1Click},
-      {"Open1", "&Open ...", "", "Load an existing data file.", &W::Open1Click},
-      {"Save1", "&Save", "", "Save current DataSheet contents to disk.", &W::Save1Click},
-      {"SaveAs1", "Save &As ...", "", "Save current DataSheet contents under a new name.", &W::SaveAs1Click},
-      {"SaveSelection1", "Sa&ve Selection ...", "", "Save the selected cells as a new data file.",
-       &W::SaveSelection1Click},
-      {"Reopen1", "&Reopen", "", "Open one of the files used recently.", nullptr},
-      {"AppendFile1", "Appe&nd ...", "", "Append the cases of a data file to the DataSheet.",
-       &W::AppendFile1Click},
-      {"PrintSetup1", "Printer Set&up ...", "", "Choose and set up the printer.", &W::PrintSetup1Click},
-      {"WSPrint1", "&Print ...", "", "Print current DataSheet.", &W::WSPrint1Click},
-      {"HeaderLine1", "&Description ...", "", "Edit the description line of the data file.",
-       &W::HeaderLine1Click},
-      {"Exit1", "&Exit", "", "Quit Varnel.", &W::Exit1Click},
+      {C::New, "&New", "", "Create a new blank DataSheet.", [this] { New1Click(); }},
+      {C::Open, "&Open ...", "", "Load an existing data file.", [this] { Open1Click(); }},
+      {C::Save, "&Save", "", "Save current DataSheet contents to disk.", [this] { Save1Click(); }},
+      {C::SaveAs, "Save &As ...", "", "Save current DataSheet contents under a new name.",
+       [this] { SaveAs1Click(); }},
+      {C::SaveSelection, "Sa&ve Selection ...", "", "Save the selected cells as a new data file.",
+       [this] { SaveSelection1Click(); }},
+      {C::Reopen, "&Reopen", "", "Open one of the files used recently.", nullptr},
+      {C::AppendFile, "Appe&nd ...", "", "Append the cases of a data file to the DataSheet.",
+       [this] { AppendFile1Click(); }},
+      {C::PrintSetup, "Printer Set&up ...", "", "Choose and set up the printer.",
+       [this] { PrintSetup1Click(); }},
+      {C::Print, "&Print ...", "", "Print current DataSheet.", [this] { WSPrint1Click(); }},
+      {C::Description, "&Description ...", "", "Edit the description line of the data file.",
+       [this] { HeaderLine1Click(); }},
+      {C::Exit, "&Exit", "", "Quit Varnel.", [this] { Exit1Click(); }},
       // Edit
-      {"Cut1", "C&ut", "Ctrl+X", "Copy selected DataSheet cells to the Clipboard, then clear them.",
-       &W::Cut1Click},
-      {"Copy1", "&Copy", "Ctrl+C", "Copy selected DataSheet cells to the Clipboard.", &W::Copy1Click},
-      {"PasteBlock1", "&Paste", "Ctrl+V", "Paste Clipboard contents at current location.",
-       &W::PasteBlock1Click},
-      {"PasteFile1", "Paste as a &New File", "", "Make a new DataSheet from the Clipboard contents.",
-       &W::PasteFile1Click},
-      {"Clear1", "C&lear", "Del", "Clear selected range of cells.", &W::Clear1Click},
-      {"SelectAllCells1", "&Select All", "", "Select every case and variable.", &W::SelectAllCells1Click},
+      {C::Cut, "C&ut", "Ctrl+X", "Copy selected DataSheet cells to the Clipboard, then clear them.",
+       [this] { Cut1Click(); }},
+      {C::Copy, "&Copy", "Ctrl+C", "Copy selected DataSheet cells to the Clipboard.",
+       [this] { Copy1Click(); }},
+      {C::Paste, "&Paste", "Ctrl+V", "Paste Clipboard contents at current location.",
+       [this] { PasteBlock1Click(); }},
+      {C::PasteAsNewFile, "Paste as a &New File", "", "Make a new DataSheet from the Clipboard contents.",
+       [this] { PasteFile1Click(); }},
+      {C::Clear, "C&lear", "Del", "Clear selected range of cells.", [this] { Clear1Click(); }},
+      {C::SelectAll, "&Select All", "", "Select every case and variable.",
+       [this] { SelectAllCells1Click(); }},
       // DataSheet
-      {"Connect1", "&Connect", "", "Connect the Graphs to the DataSheet.", &W::Connect1Click},
-      {"Disconnect1", "&Disconnect", "", "Disconnect the Graphs from the DataSheet.", &W::Disconnect1Click},
-      {"Font1", "&Font ...", "", "Choose the font of the DataSheet.", &W::Font1Click},
-      {"AdjustColWidth1", "&Adjust Column Widths", "", "Fit the selected columns to their contents.",
-       &W::AdjustColWidth1Click},
-      {"ResetDefaultColumnWidths1", "&Reset Column Widths", "", "Give every column its default width.",
-       &W::ResetDefaultColumnWidths1Click},
-      {"HideToolbar1", "&Hide Toolbar", "", "Hide or show the tool bar.", &W::HideToolbar1Click},
-      {"Preferences1", "Pre&ferences ...", "", "Set the DataSheet preferences.", &W::Preferences1Click},
+      {C::Connect, "&Connect", "", "Connect the Graphs to the DataSheet.", [this] { Connect1Click(); }},
+      {C::Disconnect, "&Disconnect", "", "Disconnect the Graphs from the DataSheet.",
+       [this] { Disconnect1Click(); }},
+      {C::Font, "&Font ...", "", "Choose the font of the DataSheet.", [this] { Font1Click(); }},
+      {C::AdjustColumnWidths, "&Adjust Column Widths", "", "Fit the selected columns to their contents.",
+       [this] { AdjustColWidth1Click(); }},
+      {C::ResetColumnWidths, "&Reset Column Widths", "", "Give every column its default width.",
+       [this] { ResetDefaultColumnWidths1Click(); }},
+      {C::HideToolbar, "&Hide Toolbar", "", "Hide or show the tool bar.", [this] { HideToolbar1Click(); }},
+      {C::Preferences, "Pre&ferences ...", "", "Set the DataSheet preferences.",
+       [this] { Preferences1Click(); }},
       // Cases
-      {"AddRows1", "&Add", "", "Add as many empty cases as are selected, at the end.", &W::AddRows1Click},
-      {"InsertRows1", "&Insert", "", "Insert as many empty cases as are selected, before them.",
-       &W::InsertRows1Click},
-      {"DeleteRows1", "&Delete", "", "Delete the selected cases.", &W::DeleteRows1Click},
-      {"IncludeInPlot1", "In&clude Selected", "Ctrl+I", "Include the selected cases.", &W::InOutOfPlot1Click},
-      {"ExcludeFromPlot1", "&Exclude Selected", "Ctrl+E", "Exclude the selected cases.",
-       &W::InOutOfPlot1Click},
-      {"IncludeAll1", "Incl&ude All", "Ctrl+A", "Include every case.", &W::IncludeAll1Click},
-      {"ExcludeAll1", "Exc&lude All", "Ctrl+L", "Exclude every case.", &W::ExcludeAll1Click},
-      {"ToggleCurrentRows1", "Toggle &Selected", "Ctrl+S", "Toggle the inclusion of the selected cases.",
-       &W::InOutOfPlot1Click},
-      {"Toggleallrows1", "&Toggle All ", "", "Toggle the inclusion of every case.", &W::Toggleallrows1Click},
-      {"Filter1", "&Filter ...", "", "Include or exclude cases by a condition on the selected variable.",
-       &W::Filter1Click},
-      {"SendToMWizard1", "Add to the MA&W", "Ctrl+W", "Add currently selected cases to the MAW input matrix.",
-       &W::SendToMWizard1Click},
-      {"LinearMapping1", "Coordinate &Mapping ...", "",
+      {C::AddCases, "&Add", "", "Add as many empty cases as are selected, at the end.",
+       [this] { AddRows1Click(); }},
+      {C::InsertCases, "&Insert", "", "Insert as many empty cases as are selected, before them.",
+       [this] { InsertRows1Click(); }},
+      {C::DeleteCases, "&Delete", "", "Delete the selected cases.", [this] { DeleteRows1Click(); }},
+      {C::IncludeSelected, "In&clude Selected", "Ctrl+I", "Include the selected cases.",
+       [this] { InOutOfPlot(InclusionChange::Include); }},
+      {C::ExcludeSelected, "&Exclude Selected", "Ctrl+E", "Exclude the selected cases.",
+       [this] { InOutOfPlot(InclusionChange::Exclude); }},
+      {C::IncludeAll, "Incl&ude All", "Ctrl+A", "Include every case.", [this] { IncludeAll1Click(); }},
+      {C::ExcludeAll, "Exc&lude All", "Ctrl+L", "Exclude every case.", [this] { ExcludeAll1Click(); }},
+      {C::ToggleSelected, "Toggle &Selected", "Ctrl+S", "Toggle the inclusion of the selected cases.",
+       [this] { InOutOfPlot(InclusionChange::Toggle); }},
+      {C::ToggleAll, "&Toggle All ", "", "Toggle the inclusion of every case.",
+       [this] { Toggleallrows1Click(); }},
+      {C::Filter, "&Filter ...", "", "Include or exclude cases by a condition on the selected variable.",
+       [this] { Filter1Click(); }},
+      {C::SendToWizard, "Add to the MA&W", "Ctrl+W", "Add currently selected cases to the MAW input matrix.",
+       [this] { SendToMWizard1Click(); }},
+      {C::CoordinateMapping, "Coordinate &Mapping ...", "",
        "Perform coordinate mapping (the current row/case selection shoud define the transformation matrix).",
-       &W::LinearMapping1Click},
+       [this] { LinearMapping1Click(); }},
       // Variables
-      {"AddColumns1", "&Add", "", "Add as many empty variables as are selected, at the end.",
-       &W::AddColumns1Click},
-      {"InsertColumns1", "&Insert", "", "Insert as many empty variables as are selected, before them.",
-       &W::InsertColumns1Click},
-      {"DeleteColumns1", "&Delete", "", "Delete the selected variables.", &W::DeleteColumns1Click},
-      {"Tag1", "&Tag - #", "Ctrl+T", "Tag the selected variables (leave them out of the system).",
-       &W::Tag1Click},
-      {"Untag1", "&Untag - #", "Ctrl+U", "Untag the selected variables.", &W::Tag1Click},
-      {"RenameCol1", "&Rename ...", "Ctrl+R", "Rename the selected variable.", &W::RenameCol1Click},
-      {"PlotIn1", "Plot In", "", "Plot the selected variable in an apex.", nullptr},
-      {"A1", "A", "", "Plot the selected variable in apex A.", &W::PMPlotInApexClick},
-      {"B1", "B", "", "Plot the selected variable in apex B.", &W::PMPlotInApexClick},
-      {"C1", "C", "", "Plot the selected variable in apex C.", &W::PMPlotInApexClick},
-      {"D1", "D", "", "Plot the selected variable in apex D.", &W::PMPlotInApexClick},
+      {C::AddVariables, "&Add", "", "Add as many empty variables as are selected, at the end.",
+       [this] { AddColumns1Click(); }},
+      {C::InsertVariables, "&Insert", "", "Insert as many empty variables as are selected, before them.",
+       [this] { InsertColumns1Click(); }},
+      {C::DeleteVariables, "&Delete", "", "Delete the selected variables.",
+       [this] { DeleteColumns1Click(); }},
+      {C::Tag, "&Tag - #", "Ctrl+T", "Tag the selected variables (leave them out of the system).",
+       [this] { TagSelected(true); }},
+      {C::Untag, "&Untag - #", "Ctrl+U", "Untag the selected variables.", [this] { TagSelected(false); }},
+      {C::Rename, "&Rename ...", "Ctrl+R", "Rename the selected variable.", [this] { RenameCol1Click(); }},
+      {C::PlotIn, "Plot In", "", "Click to select an apex to plot currently selected variable.", nullptr},
+      {C::PlotInA, "A", "", "Plot the selected variable in apex A.", plotIn(GraphSelector::A)},
+      {C::PlotInB, "B", "", "Plot the selected variable in apex B.", plotIn(GraphSelector::B)},
+      {C::PlotInC, "C", "", "Plot the selected variable in apex C.", plotIn(GraphSelector::C)},
+      {C::PlotInD, "D", "", "Plot the selected variable in apex D.", plotIn(GraphSelector::D)},
       // Matrix
-      {"SVD1", "&SVD ...", "",
+      {C::Svd, "&SVD ...", "",
        "Compute Singular Value Decomposition of the matrix implicit in the current row selection.",
-       &W::SVD1Click},
-      {"Inverse1", "&Inverse ...", "",
-       "Compute matrix inverse of the matrix implicit in the current row selection.", &W::Inverse1Click},
-      {"AnalysisWizard1", "&Analysis Wizard ...", "", "Opens the Matrix Analysis Wizard.",
-       &W::AnalysisWizard1Click},
-      {"ShowTextPad1", "ShowTextPad", "", "Displays (or brings to forefront) the TextPad window.",
-       &W::WSTButtonTxtPadClick},
+       [this] { SVD1Click(); }},
+      {C::Inverse, "&Inverse ...", "",
+       "Compute matrix inverse of the matrix implicit in the current row selection.",
+       [this] { Inverse1Click(); }},
+      {C::AnalysisWizard, "&Analysis Wizard ...", "", "Opens the Matrix Analysis Wizard.",
+       [this] { AnalysisWizard1Click(); }},
+      {C::ShowTextPad, "ShowTextPad", "", "Displays (or brings to forefront) the TextPad window.",
+       [this] { WSTButtonTxtPadClick(); }},
       // Help
-      {"HelpTopics1", "Varnel Help &Topics ...", "", "Contents of the Varnel help.", &W::HelpClick},
-      {"Quickstart1", "&Introduction ...", "", "A short introduction to Varnel.", &W::HelpClick},
-      {"HelponHelp1", "Help on &Windows Help ...", "", "How to use the help system.", &W::HelpClick},
-      {"About1", "&About Varnel ...", "", "Version and credits of Varnel.", &W::About1Click},
-      {"WebSite1", "&Check Varnel Web Site", "", "Open the Varnel home page in your browser.",
-       &W::WebSite1Click},
+      {C::HelpTopics, "Varnel Help &Topics ...", "F1", "Contents of the Varnel help.",
+       [this] { HelpClick(); }},
+      {C::Introduction, "&Introduction ...", "", "A short introduction to Varnel.", [this] { HelpClick(); }},
+      {C::HelpOnHelp, "Help on &Windows Help ...", "", "How to use the help system.",
+       [this] { HelpClick(); }},
+      {C::About, "&About Varnel ...", "", "Version and credits of Varnel.", [this] { About1Click(); }},
+      {C::WebSite, "&Check Varnel Web Site", "", "Open the Varnel home page in your browser.",
+       [this] { WebSite1Click(); }},
   };
-  for (const Command& c : commands) MakeAction(c);
-  actions_["HideToolbar1"]->setCheckable(true);
-  actions_["Inverse1"]->setVisible(false);
+  for (const CommandSpec& c : commands) MakeAction(c);
+  CommandAction(C::HideToolbar)->setCheckable(true);
+  CommandAction(C::Inverse)->setVisible(false);
+  CommandAction(C::AnalysisWizard)->setCheckable(true);
 
   struct MenuSpec {
     const char* title;
     const char* name;
-    std::vector<const char*> items;
+    std::vector<std::optional<WsCommand>> items;  // nullopt: a separator
   };
+  const std::nullopt_t sep = std::nullopt;
   const MenuSpec menus[] = {
       {"&File",
        "File1",
-       {"New1", "Open1", "Save1", "SaveAs1", "SaveSelection1", nullptr, "Reopen1", nullptr, "AppendFile1",
-        nullptr, "PrintSetup1", "WSPrint1", nullptr, "HeaderLine1", nullptr, "Exit1"}},
-      {"&Edit",
-       "Edit1",
-       {"Cut1", "Copy1", "PasteBlock1", "PasteFile1", nullptr, "Clear1", nullptr, "SelectAllCells1"}},
+       {C::New, C::Open, C::Save, C::SaveAs, C::SaveSelection, sep, C::Reopen, sep, C::AppendFile, sep,
+        C::PrintSetup, C::Print, sep, C::Description, sep, C::Exit}},
+      {"&Edit", "Edit1", {C::Cut, C::Copy, C::Paste, C::PasteAsNewFile, sep, C::Clear, sep, C::SelectAll}},
       {"&DataSheet",
        "DataSheet1",
-       {"Connect1", "Disconnect1", nullptr, "Font1", "AdjustColWidth1", "ResetDefaultColumnWidths1", nullptr,
-        "HideToolbar1", "Preferences1"}},
+       {C::Connect, C::Disconnect, sep, C::Font, C::AdjustColumnWidths, C::ResetColumnWidths, sep,
+        C::HideToolbar, C::Preferences}},
       {"&Cases",
        "Cases1",
-       {"AddRows1", "InsertRows1", "DeleteRows1", nullptr, "IncludeInPlot1", "ExcludeFromPlot1",
-        "IncludeAll1", "ExcludeAll1", "ToggleCurrentRows1", "Toggleallrows1", "Filter1", nullptr,
-        "SendToMWizard1", nullptr, "LinearMapping1"}},
+       {C::AddCases, C::InsertCases, C::DeleteCases, sep, C::IncludeSelected, C::ExcludeSelected,
+        C::IncludeAll, C::ExcludeAll, C::ToggleSelected, C::ToggleAll, C::Filter, sep, C::SendToWizard, sep,
+        C::CoordinateMapping}},
       {"&Variables",
        "Variables1",
-       {"AddColumns1", "InsertColumns1", "DeleteColumns1", nullptr, "Tag1", "Untag1", nullptr, "RenameCol1",
-        nullptr, "PlotIn1"}},
-      {"&Matrix", "Matrix1", {"SVD1", "Inverse1", nullptr, "AnalysisWizard1", nullptr, "ShowTextPad1"}},
-      {"&Help", "Help1", {"HelpTopics1", "Quickstart1", "HelponHelp1", nullptr, "About1", "WebSite1"}},
+       {C::AddVariables, C::InsertVariables, C::DeleteVariables, sep, C::Tag, C::Untag, sep, C::Rename, sep,
+        C::PlotIn}},
+      {"&Matrix", "Matrix1", {C::Svd, C::Inverse, sep, C::AnalysisWizard, sep, C::ShowTextPad}},
+      {"&Help", "Help1", {C::HelpTopics, C::Introduction, C::HelpOnHelp, sep, C::About, C::WebSite}},
   };
   for (const MenuSpec& m : menus) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.title));
     menu->setObjectName(QString::fromLatin1(m.name));
     menu->setToolTipsVisible(false);
-    for (const char* item : m.items) {
+    for (const std::optional<WsCommand>& item : m.items) {
       if (!item) {
         menu->addSeparator();
         continue;
       }
-      QAction* a = actions_.value(QString::fromLatin1(item));
-      if (a->objectName() == QLatin1String("PlotIn1")) {
-        auto* sub = new QMenu(a->text(), menu);
-        for (const char* apex : {"A1", "B1", "C1", "D1"})
-          sub->addAction(actions_.value(QString::fromLatin1(apex)));
-        a->setMenu(sub);
-      } else if (a->objectName() == QLatin1String("Reopen1")) {
+      QAction* a = CommandAction(*item);
+      if (*item == C::PlotIn) {
+        auto* apexes = new QMenu(a->text(), menu);
+        for (WsCommand apex : {C::PlotInA, C::PlotInB, C::PlotInC, C::PlotInD})
+          apexes->addAction(CommandAction(apex));
+        a->setMenu(apexes);
+      } else if (*item == C::Reopen) {
         a->setMenu(new QMenu(a->text(), menu));
       }
       menu->addAction(a);
@@ -304,123 +320,107 @@ void TVN_Wsheet::BuildMenus() {
 
 void TVN_Wsheet::BuildToolBar() {
   toolbar_ = AddFixedToolBar(this, QStringLiteral("WSToolBar"));
-  struct Button {
-    const char* name;
+  using C = WsCommand;
+  struct ToolButtonSpec {
+    std::optional<WsCommand> command;  // nullopt: a separator
     ToolIcon icon;
-    const char* hint;
-    const char* sameAs;  // the menu item it stands for
   };
-  const Button buttons[] = {
-      {"WSTButtonNew", ToolIcon::New, "New|Create a new blank DataSheet.", "New1"},
-      {"WSTButtonOpen", ToolIcon::Open, "Open|Load an existing data file.", "Open1"},
-      {"WSTButtonSave", ToolIcon::Save, "Save|Save current DataSheet contents to disk.", "Save1"},
-      {"WSTButtonPrint", ToolIcon::Print, "Print|Print current DataSheet.", "WSPrint1"},
-      {nullptr, ToolIcon::New, nullptr, nullptr},
-      {"WSTClear", ToolIcon::Clear, "Clear|Clear selected range of cells.", "Clear1"},
-      {"WSTButtonCut", ToolIcon::Cut, "Cut|Copy selected DataSheet cells to the Clipboard, then clear them.",
-       "Cut1"},
-      {"WSTButtonCopy", ToolIcon::Copy, "Copy|Copy selected DataSheet cells to the Clipboard.", "Copy1"},
-      {"WSTButtonPaste", ToolIcon::Paste, "Paste|Paste Clipboard contents at current location.",
-       "PasteBlock1"},
-      {nullptr, ToolIcon::New, nullptr, nullptr},
-      {"WSTButtonTxtPad", ToolIcon::TextPad, "TextPad|Displays (or brings to forefront) the TextPad window.",
-       "ShowTextPad1"},
-      {nullptr, ToolIcon::New, nullptr, nullptr},
-      {"WSTButtonPlotIn", ToolIcon::PlotIn,
-       "Plot in ...|Click to select an apex to plot currently selected variable.", nullptr},
-      {nullptr, ToolIcon::New, nullptr, nullptr},
-      {"WSTButtonMAW", ToolIcon::Maw, "MAW ...|Opens the Matrix Analysis Wizard.", "AnalysisWizard1"},
-      {"WSTButtonSendToMAW", ToolIcon::AddToMaw,
-       "Add to MAW|Add currently selected cases to the MAW input matrix.", "SendToMWizard1"},
-      {"WSTButtonMapping", ToolIcon::Mapping,
-       "Coordinate Mapping ...|Perform coordinate mapping (the current row/case selection shoud define the "
-       "transformation matrix).",
-       "LinearMapping1"},
-      {nullptr, ToolIcon::New, nullptr, nullptr},
+  // The buttons are the menu items themselves: one caption, one hint, one
+  // enabled state.
+  const ToolButtonSpec buttons[] = {
+      {C::New, ToolIcon::New},
+      {C::Open, ToolIcon::Open},
+      {C::Save, ToolIcon::Save},
+      {C::Print, ToolIcon::Print},
+      {std::nullopt, ToolIcon::New},
+      {C::Clear, ToolIcon::Clear},
+      {C::Cut, ToolIcon::Cut},
+      {C::Copy, ToolIcon::Copy},
+      {C::Paste, ToolIcon::Paste},
+      {std::nullopt, ToolIcon::New},
+      {C::ShowTextPad, ToolIcon::TextPad},
+      {std::nullopt, ToolIcon::New},
+      {C::PlotIn, ToolIcon::PlotIn},
+      {std::nullopt, ToolIcon::New},
+      {C::AnalysisWizard, ToolIcon::Maw},
+      {C::SendToWizard, ToolIcon::AddToMaw},
+      {C::CoordinateMapping, ToolIcon::Mapping},
+      {std::nullopt, ToolIcon::New},
   };
-  for (const Button& b : buttons) {
-    if (!b.name) {
+  for (const ToolButtonSpec& b : buttons) {
+    if (!b.command) {
       toolbar_->addSeparator();
       continue;
     }
-    const Command c{b.name, "", "", b.hint, nullptr};
-    QAction* action = MakeAction(c);
-    action->setText(ShortHint(QString::fromUtf8(b.hint)));
+    QAction* action = CommandAction(*b.command);
     action->setIcon(ToolBarIcon(b.icon));
-    if (b.sameAs) {
-      QAction* target = actions_.value(QString::fromLatin1(b.sameAs));
-      connect(action, &QAction::triggered, target, [target] { target->trigger(); });
-    }
-    if (QLatin1String(b.name) == QLatin1String("WSTButtonPlotIn")) {
-      auto* menu = new QMenu(this);
-      for (const char* apex : {"A", "B", "C", "D"}) {
-        const QString name = QStringLiteral("tb%1").arg(QLatin1String(apex)) + QStringLiteral("1");
-        auto* item = menu->addAction(QStringLiteral("apex ") + QLatin1String(apex));
-        item->setObjectName(name);
-        QAction* target = actions_.value(QLatin1String(apex) + QStringLiteral("1"));
-        connect(item, &QAction::triggered, target, [target] { target->trigger(); });
-        actions_.insert(name, item);
-      }
-      action->setMenu(menu);
-    }
-    if (QLatin1String(b.name) == QLatin1String("WSTButtonMAW")) action->setCheckable(true);
     toolbar_->addAction(action);
     if (auto* button = qobject_cast<QToolButton*>(toolbar_->widgetForAction(action))) {
       button->setAutoRaise(true);
+      button->setObjectName(QStringLiteral("WSTButton") + action->objectName());
       if (action->menu()) button->setPopupMode(QToolButton::InstantPopup);
     }
   }
+  // Menus show the captions only; the icons are for the tool bar.
+  for (QAction* a : actions_) a->setIconVisibleInMenu(false);
 }
 
 void TVN_Wsheet::BuildPopup() {
   popup_ = new QMenu(this);
   popup_->setObjectName(QStringLiteral("WSPopupMenu1"));
+  using P = PopupItem;
+  using C = WsCommand;
   struct Item {
-    const char* name;
-    const char* caption;
-    const char* sameAs;
+    PopupItem item;
+    const char* caption;  // nullptr: a separator
+    std::optional<WsCommand> sameAs;
   };
   const Item items[] = {
-      {"PMCut", "Cut", "Cut1"},
-      {"PMCopy", "Copy", "Copy1"},
-      {"PMPaste", "Paste", "PasteBlock1"},
-      {"PMClear", "Clear", "Clear1"},
-      {"PMN1", nullptr, nullptr},
-      {"PMTag", "Tag - #", "Tag1"},
-      {"PMUntag", "Untag - #", "Untag1"},
-      {"PMRenameCol1", "Rename", "RenameCol1"},
-      {"PMPlotIn1", "Plot In", nullptr},
-      {"PMColAdd1", "Add Columns", "AddColumns1"},
-      {"PMColInsert1", "Insert Columns", "InsertColumns1"},
-      {"PMColDelete1", "Delete Columns", "DeleteColumns1"},
-      {"PMAdjustWidth1", "Adjust &Width", "AdjustColWidth1"},
-      {"PMN2", nullptr, nullptr},
-      {"PMInclude", "Include", "IncludeInPlot1"},
-      {"PMExclude", "Exclude", "ExcludeFromPlot1"},
-      {"PMN3", nullptr, nullptr},
-      {"PMRowAdd1", "Add Rows", "AddRows1"},
-      {"PMRowInsert1", "Insert Rows", "InsertRows1"},
-      {"PMRowDelete1", "Delete Rows", "DeleteRows1"},
-      {"PMSendMW1", "Send to the Analysis Wizard", "SendToMWizard1"},
+      {P::Cut, "Cut", C::Cut},
+      {P::Copy, "Copy", C::Copy},
+      {P::Paste, "Paste", C::Paste},
+      {P::Clear, "Clear", C::Clear},
+      {P::Separator1, nullptr, std::nullopt},
+      {P::Tag, "Tag - #", C::Tag},
+      {P::Untag, "Untag - #", C::Untag},
+      {P::Rename, "Rename", C::Rename},
+      {P::PlotIn, "Plot In", std::nullopt},
+      {P::AddVariables, "Add Columns", C::AddVariables},
+      {P::InsertVariables, "Insert Columns", C::InsertVariables},
+      {P::DeleteVariables, "Delete Columns", C::DeleteVariables},
+      {P::AdjustWidth, "Adjust &Width", C::AdjustColumnWidths},
+      {P::Separator2, nullptr, std::nullopt},
+      {P::Include, "Include", C::IncludeSelected},
+      {P::Exclude, "Exclude", C::ExcludeSelected},
+      {P::Separator3, nullptr, std::nullopt},
+      {P::AddCases, "Add Rows", C::AddCases},
+      {P::InsertCases, "Insert Rows", C::InsertCases},
+      {P::DeleteCases, "Delete Rows", C::DeleteCases},
+      {P::SendToWizard, "Send to the Analysis Wizard", C::SendToWizard},
+  };
+  const auto forward = [this](QAction* item, WsCommand command) {
+    QAction* target = CommandAction(command);
+    item->setStatusTip(target->statusTip());
+    connect(item, &QAction::triggered, target, [target] { target->trigger(); });
   };
   for (const Item& item : items) {
     QAction* a = item.caption ? popup_->addAction(QString::fromUtf8(item.caption)) : popup_->addSeparator();
-    a->setObjectName(QString::fromLatin1(item.name));
-    actions_.insert(a->objectName(), a);
-    if (item.sameAs) {
-      QAction* target = actions_.value(QString::fromLatin1(item.sameAs));
-      a->setStatusTip(target->statusTip());
-      // The context menu's own Include and Exclude set the mark directly.
-      connect(a, &QAction::triggered, target, [target] { target->trigger(); });
-    }
-    if (QLatin1String(item.name) == QLatin1String("PMPlotIn1")) {
+    a->setObjectName(PopupItemName(item.item));
+    a->setData(static_cast<int>(item.item));
+    popupItems_.insert(a->objectName(), a);
+    if (item.sameAs) forward(a, *item.sameAs);
+    if (item.item == P::PlotIn) {
       auto* sub = new QMenu(a->text(), popup_);
-      for (const char* apex : {"A", "B", "C", "D"}) {
-        QAction* pa = sub->addAction(QLatin1String(apex));
-        pa->setObjectName(QStringLiteral("PM") + QLatin1String(apex) + QStringLiteral("1"));
-        QAction* target = actions_.value(QLatin1String(apex) + QStringLiteral("1"));
-        connect(pa, &QAction::triggered, target, [target] { target->trigger(); });
-        actions_.insert(pa->objectName(), pa);
+      const std::pair<PopupItem, WsCommand> apexes[] = {{P::PlotInA, C::PlotInA},
+                                                        {P::PlotInB, C::PlotInB},
+                                                        {P::PlotInC, C::PlotInC},
+                                                        {P::PlotInD, C::PlotInD}};
+      for (const auto& [popupApex, command] : apexes) {
+        QAction* pa = sub->addAction(CommandAction(command)->text());
+        pa->setObjectName(PopupItemName(popupApex));
+        pa->setData(static_cast<int>(popupApex));
+        popupItems_.insert(pa->objectName(), pa);
+        forward(pa, command);
       }
       a->setMenu(sub);
     }
@@ -444,8 +444,8 @@ void TVN_Wsheet::BuildPopup() {
 
 void TVN_Wsheet::PreparePopup() {
   const CommandContext c = Context();
-  for (QAction* a : popup_->actions()) {
-    const PopupItemState s = PopupState(a->objectName(), c);
+  for (QAction* a : popupItems_) {
+    const PopupItemState s = PopupState(static_cast<PopupItem>(a->data().toInt()), c);
     a->setVisible(s.Visible);
     a->setEnabled(s.Enabled);
   }
@@ -560,7 +560,7 @@ void TVN_Wsheet::OnHeaderDoubleClicked(int col, int row) {
     if (IsActive()) ChangeSelectedInclusion(sheet_, InclusionChange::Toggle);
   } else if (row == 0 && col >= 1) {
     if (sheet_.WizardOpen) return;
-    if (QAction* rename = actions_.value(QStringLiteral("RenameCol1"))) rename->trigger();
+    CommandAction(WsCommand::Rename)->trigger();
   }
 }
 
@@ -621,18 +621,14 @@ CommandContext TVN_Wsheet::Context() const {
   c.ColumnsMode = sheet_.ColumnsMode;
   c.WizardPage = sheet_.Wizard().CurrentPage();
   c.OneColumnWide = sheet_.Sel.Left == sheet_.Sel.Right;
+  c.HasRecentFiles = history_ && !history_->Files().isEmpty();
   return c;
 }
 
 void TVN_Wsheet::UpdateCommands() {
   const CommandContext c = Context();
-  for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
-    if (it.key().startsWith(QLatin1String("PM"))) continue;  // decided when the context menu opens
-    it.value()->setEnabled(CommandEnabled(it.key(), c));
-  }
-  if (QAction* reopen = actions_.value(QStringLiteral("Reopen1")))
-    reopen->setEnabled(!sheet_.WizardOpen && history_ && !history_->Files().isEmpty());
-  if (QAction* maw = actions_.value(QStringLiteral("WSTButtonMAW"))) maw->setChecked(sheet_.WizardOpen);
+  for (QAction* a : actions_) a->setEnabled(CommandEnabled(static_cast<WsCommand>(a->data().toInt()), c));
+  CommandAction(WsCommand::AnalysisWizard)->setChecked(sheet_.WizardOpen);
 }
 
 void TVN_Wsheet::UpdateStatusBar() {
@@ -763,6 +759,7 @@ void TVN_Wsheet::changeEvent(QEvent* event) {
 }
 
 void TVN_Wsheet::closeEvent(QCloseEvent* event) {
+  CommitPendingEdit();
   bool allow = true;
   const Button answer = sheet_.AskSaveChanges();
   if (answer == Button::Cancel)
@@ -810,24 +807,24 @@ void TVN_Wsheet::PrintSetup1Click() {
 }
 
 void TVN_Wsheet::SVD1Click() {
-  EndCellEdit();
+  CommitPendingEdit();
   matrix_->SVD1Click();
 }
 
 void TVN_Wsheet::Inverse1Click() {
-  EndCellEdit();
+  CommitPendingEdit();
   matrix_->Inverse1Click();
 }
 
 void TVN_Wsheet::LinearMapping1Click() {
-  EndCellEdit();
+  CommitPendingEdit();
   matrix_->LinearMapping1Click();
 }
 
 void TVN_Wsheet::Exit1Click() { close(); }
 
 void TVN_Wsheet::SelectAllCells1Click() {
-  EndCellEdit();
+  CommitPendingEdit();
   sheet_.SelectAll();
 }
 
@@ -863,16 +860,8 @@ void TVN_Wsheet::About1Click() {
 
 void TVN_Wsheet::WebSite1Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(HomePageUrl))); }
 
-void TVN_Wsheet::InOutOfPlot1Click() {
-  if (!IsActive()) return;
-  const QObject* from = sender();
-  const QString name = from ? from->objectName() : QString();
-  if (name == QLatin1String("IncludeInPlot1"))
-    ChangeSelectedInclusion(sheet_, InclusionChange::Include);
-  else if (name == QLatin1String("ExcludeFromPlot1"))
-    ChangeSelectedInclusion(sheet_, InclusionChange::Exclude);
-  else
-    ChangeSelectedInclusion(sheet_, InclusionChange::Toggle);
+void TVN_Wsheet::InOutOfPlot(InclusionChange change) {
+  if (IsActive()) ChangeSelectedInclusion(sheet_, change);
 }
 
 void TVN_Wsheet::IncludeAll1Click() {
@@ -887,10 +876,8 @@ void TVN_Wsheet::Toggleallrows1Click() {
   if (IsActive()) ToggleAllInclusion(sheet_);
 }
 
-void TVN_Wsheet::Tag1Click() {
-  if (!IsActive()) return;
-  const QObject* from = sender();
-  TagVariables(sheet_, !(from && from->objectName() == QLatin1String("Untag1")));
+void TVN_Wsheet::TagSelected(bool tag) {
+  if (IsActive()) TagVariables(sheet_, tag);
 }
 
 void TVN_Wsheet::Filter1Click() {
@@ -904,17 +891,15 @@ void TVN_Wsheet::Filter1Click() {
             filter_->FRBInclude->isChecked(), DecimalSeparator());
 }
 
-void TVN_Wsheet::PMPlotInApexClick() {
-  const QObject* from = sender();
-  const QString name = from ? from->objectName() : QString();
-  GraphSelector apex = GraphSelector::A;
-  if (name.startsWith(QLatin1Char('B'))) apex = GraphSelector::B;
-  if (name.startsWith(QLatin1Char('C'))) apex = GraphSelector::C;
-  if (name.startsWith(QLatin1Char('D'))) apex = GraphSelector::D;
-  PlotIn(sheet_, apex);
-}
+void TVN_Wsheet::PlotInApex(GraphSelector apex) { PlotIn(sheet_, apex); }
 
 void TVN_Wsheet::Connect1Click() {
+  if (!sheet_.HasGraphEngine()) {
+    sheet_.Prompt().Message(BoxKind::Information,
+                            QStringLiteral("The Graphs are not part of this version of Varnel yet."),
+                            Only(Button::Ok));
+    return;
+  }
   sheet_.Graph().GetWSheetData(false);
   UpdateCommands();
 }
@@ -925,7 +910,13 @@ void TVN_Wsheet::Disconnect1Click() {
 }
 
 void TVN_Wsheet::AnalysisWizard1Click() {
-  EndCellEdit();
+  if (!sheet_.HasWizard()) {
+    sheet_.Prompt().Message(BoxKind::Information,
+                            QStringLiteral("The Analysis Wizard is not part of this version of Varnel yet."),
+                            Only(Button::Ok));
+    UpdateCommands();
+    return;
+  }
   sheet_.Wizard().StartAfresh();
   sheet_.Wizard().ShowWizard();
 }
@@ -1016,7 +1007,11 @@ void TVN_Wsheet::HeaderLine1Click() {
   TVN_EditHeaderLine dialog(this);
   dialog.Caption->setText(QStringLiteral("Description text for file ") + sheet_.FileName);
   dialog.EditHeaderLine->setText(sheet_.HeaderLine);
-  if (ExecDialog(dialog)) sheet_.HeaderLine = dialog.EditHeaderLine->text();
+  if (!ExecDialog(dialog) || dialog.EditHeaderLine->text() == sheet_.HeaderLine) return;
+  // The description is part of the file: changing it is a change to save.
+  sheet_.HeaderLine = dialog.EditHeaderLine->text();
+  sheet_.Saved = false;
+  UpdateCommands();
 }
 
 void TVN_Wsheet::AdjustColWidth1Click() {
@@ -1066,10 +1061,11 @@ void TVN_Wsheet::Preferences1Click() {
 }
 
 void TVN_Wsheet::HelpClick() {
-  sheet_.Prompt().Message(BoxKind::Information,
-                          QStringLiteral("The Varnel help is not installed on this system.\n\r"
-                                         "The README file that comes with Varnel describes the program."),
-                          Only(Button::Ok));
+  sheet_.Prompt().Message(BoxKind::Information, HelpNotInstalledText(), Only(Button::Ok));
+}
+
+void TVN_Wsheet::CommitPendingEdit() {
+  if (editing_) grid_->CommitEditor();
 }
 
 }  // namespace varnel

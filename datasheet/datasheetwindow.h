@@ -12,6 +12,7 @@
 #include "app/windowplacement.h"
 #include "datasheet/commandstate.h"
 #include "datasheet/datafiles.h"
+#include "datasheet/editing.h"
 #include "datasheet/sheet.h"
 
 class QLabel;
@@ -38,7 +39,13 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   Sheet& Data() { return sheet_; }
   SheetModel& Model() { return *model_; }
   SheetTable* Grid() { return grid_; }
-  QAction* Action(const QString& name) const { return actions_.value(name); }
+  // A menu item or context-menu item by its name ("Save1", "PMTag").
+  QAction* Action(const QString& name) const { return actions_.value(name, popupItems_.value(name)); }
+  QAction* CommandAction(WsCommand command) const;
+  // Every menu command's item, for checks that none lacks its rule.
+  QList<QAction*> CommandActions() const { return actions_.values(); }
+  // Commits what the cell editor holds, if it is open.
+  void CommitPendingEdit();
   QMenu* PopupMenu() const { return popup_; }
   QToolBar* ToolBar() const { return toolbar_; }
   QString StatusPanel(int panel) const;
@@ -118,13 +125,13 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   void WSTButtonTxtPadClick();
   void About1Click();
   void WebSite1Click();
-  void InOutOfPlot1Click();
+  void InOutOfPlot(InclusionChange change);
   void IncludeAll1Click();
   void ExcludeAll1Click();
   void Toggleallrows1Click();
-  void Tag1Click();
+  void TagSelected(bool tag);
   void Filter1Click();
-  void PMPlotInApexClick();
+  void PlotInApex(GraphSelector apex);
   void Connect1Click();
   void Disconnect1Click();
   void AnalysisWizard1Click();
@@ -153,14 +160,14 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   void changeEvent(QEvent* event) override;
 
  private:
-  struct Command {
-    const char* name;
+  struct CommandSpec {
+    WsCommand id;
     const char* caption;
     const char* shortcut;
     const char* hint;
-    void (TVN_Wsheet::*handler)();
+    std::function<void()> handler;
   };
-  QAction* MakeAction(const Command& c);
+  QAction* MakeAction(const CommandSpec& c);
   void BuildMenus();
   void BuildToolBar();
   void BuildPopup();
@@ -189,6 +196,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   QMenu* popup_ = nullptr;
   QLabel* panels_[4] = {};
   QHash<QString, QAction*> actions_;
+  QHash<QString, QAction*> popupItems_;
   QHash<QString, QKeySequence> editKeys_;
   QFont gridFont_;
   QColor cellTint_;

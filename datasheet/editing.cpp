@@ -49,8 +49,10 @@ void TagVariables(Sheet& sheet, bool tag) {
       continue;
     sheet.SetCell(c, 0, name);
     sheet.RenameGraphVariable(c, name);
+    sheet.Saved = false;
   }
   sheet.View().CellsChanged(left, 0, right, sheet.RowCount() - 1);
+  sheet.View().UpdateCommands();
 }
 
 void ChangeSelectedInclusion(Sheet& sheet, InclusionChange change) {
@@ -245,7 +247,9 @@ void DeleteVariables(Sheet& sheet) {
 }
 
 void RenameVariable(Sheet& sheet, int col, std::string_view name) {
+  if (sheet.Name(col) == name) return;
   sheet.SetCell(col, 0, name);
+  sheet.Saved = false;
   sheet.RenameGraphVariable(col, std::string(name));
   sheet.View().CellsChanged(col, 0, col, sheet.RowCount() - 1);
 }

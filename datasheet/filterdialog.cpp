@@ -29,6 +29,8 @@ QComboBox* Values(QWidget* parent, const char* name) {
   box->setObjectName(QString::fromLatin1(name));
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
+  // A value typed is the value meant: 10 must not become 10.59 from the list.
+  box->setCompleter(nullptr);
   box->setMinimumWidth(160);
   return box;
 }

@@ -205,6 +205,11 @@ void Sheet::MouseDown(int col, int row, bool shift) {
       ColumnsMode = true;
       RowsMode = false;
       view_->SelectionChanged();
+    } else if (col >= 1 && row >= 1) {
+      // A single cell ends whole-case and whole-variable selection, so that
+      // typing edits it.
+      Sel = Selection{col, row, col, row};
+      RowsMode = ColumnsMode = false;
     }
   } else if (RowsMode && col == 0 && row >= 1) {
     Sel = Selection{0, std::min(AnchorRow, row), ColCount() - 1, std::max(AnchorRow, row)};

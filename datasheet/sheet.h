@@ -74,6 +74,8 @@ class Sheet {
   Prompter& Prompt() const { return prompter_; }
   GraphLink& Graph() const { return *graph_; }
   WizardLink& Wizard() const { return *wizard_; }
+  bool HasGraphEngine() const { return graph_ != &nullGraph_; }
+  bool HasWizard() const { return wizard_ != &nullWizard_; }
   // The subsystems after the DataSheet; nullptr puts the null object back.
   void SetGraphLink(GraphLink* link) { graph_ = link ? link : &nullGraph_; }
   void SetWizardLink(WizardLink* link) { wizard_ = link ? link : &nullWizard_; }

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "app/icons.h"
 #include "datasheet/sheet.h"
@@ -230,9 +231,29 @@ void SheetTable::CloseEditor() {
   if (QWidget* editor = indexWidget(currentIndex())) closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
+void SheetTable::CommitEditor() {
+  if (!EditorOpen()) return;
+  if (QWidget* editor = indexWidget(currentIndex())) {
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+
 void SheetTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-  QTableView::closeEditor(editor, hint);
+  // As in every spreadsheet: Enter commits and goes down, Tab right,
+  // Shift+Tab left; the next cell is not opened for editing.
+  int down = 0, across = 0;
+  if (hint == QAbstractItemDelegate::SubmitModelCache) down = 1;
+  if (hint == QAbstractItemDelegate::EditNextItem) across = 1;
+  if (hint == QAbstractItemDelegate::EditPreviousItem) across = -1;
+  const bool moves = down != 0 || across != 0;
+  QTableView::closeEditor(editor, moves ? QAbstractItemDelegate::NoHint : hint);
   emit EditorClosed(hint != QAbstractItemDelegate::RevertModelCache);
+  const QModelIndex at = currentIndex();
+  if (!moves || !at.isValid()) return;
+  const int row = std::clamp(at.row() + down, 0, model()->rowCount() - 1);
+  const int col = std::clamp(at.column() + across, 0, model()->columnCount() - 1);
+  setCurrentIndex(model()->index(row, col));
 }
 
 void SheetTable::mousePressEvent(QMouseEvent* event) {

@@ -65,6 +65,8 @@ class SheetTable : public QTableView {
   // Opens the cell editor on the current cell, as typing would.
   void OpenEditor(QKeyEvent* firstKey);
   void CloseEditor();
+  // Commits what the open editor holds and closes it.
+  void CommitEditor();
   bool EditorOpen() const { return state() == QAbstractItemView::EditingState; }
 
  signals:

@@ -17,8 +17,8 @@ CommandParser::CommandParser(const QString& name, const QString& synopsis, const
     : name_(name), synopsis_(synopsis) {
   parser_.setApplicationDescription(summary);
   parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser_.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
-                                       QStringLiteral("show this help")));
+  parser_.addOption(
+      QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this help")));
 }
 
 void CommandParser::Add(const QString& name, const QString& description, const QString& valueName) {
@@ -39,8 +39,9 @@ bool CommandParser::Parse(const QStringList& arguments, std::FILE* out, int file
   }
   const QStringList positional = parser_.positionalArguments();
   if (positional.size() < files)
-    throw UsageError{QStringLiteral("%1 needs %2").arg(name_, files == 1 ? QStringLiteral("a data file")
-                                                                           : QStringLiteral("its files"))};
+    throw UsageError{
+        QStringLiteral("%1 needs %2")
+            .arg(name_, files == 1 ? QStringLiteral("a data file") : QStringLiteral("its files"))};
   if (files >= 0 && positional.size() > files) throw UsageError{QStringLiteral("only one data file, please")};
   return true;
 }

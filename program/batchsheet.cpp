@@ -15,7 +15,8 @@ Button ConsolePrompter::Message(BoxKind kind, const QString& text, Buttons butto
   return Button::Ok;
 }
 
-BatchSheet::BatchSheet(std::FILE* err, bool yes) : prompter(err, yes), sheet(prompter), files(sheet, nullptr, nullptr) {
+BatchSheet::BatchSheet(std::FILE* err, bool yes)
+    : prompter(err, yes), sheet(prompter), files(sheet, nullptr, nullptr) {
   sheet.New1Click();
 }
 

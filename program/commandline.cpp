@@ -30,7 +30,9 @@ CommandFunction FindCommand(const QString& name) {
   return nullptr;
 }
 
-bool IsHelp(const QString& a) { return a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("help"); }
+bool IsHelp(const QString& a) {
+  return a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("help");
+}
 
 }  // namespace
 
@@ -66,7 +68,8 @@ int RunBatchCommand(const QStringList& arguments, std::FILE* out, std::FILE* err
   const QString command = arguments.value(0);
   if (IsHelp(command)) {
     const QString topic = arguments.value(1);
-    if (!topic.isEmpty() && FindCommand(topic)) return RunBatchCommand({topic, QStringLiteral("--help")}, out, err);
+    if (!topic.isEmpty() && FindCommand(topic))
+      return RunBatchCommand({topic, QStringLiteral("--help")}, out, err);
     std::fputs(UsageText().toLocal8Bit().constData(), out);
     return 0;
   }

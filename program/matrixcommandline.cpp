@@ -28,24 +28,28 @@ int RunMatrixReport(bool inverse, const QStringList& args, std::FILE* out, std::
         QStringLiteral("number format short|long|max|exp: 4, 6 or 8 decimals, or 13-digit scientific "
                        "(default: short)"),
         QStringLiteral("STYLE"));
-  p.Add(QStringLiteral("rows-are-cases"), QStringLiteral("one matrix row per case (default: one row per variable)"));
-  p.Add(QStringLiteral("case-names"), QStringLiteral("column holding case names (default: Label# when present)"),
+  p.Add(QStringLiteral("rows-are-cases"),
+        QStringLiteral("one matrix row per case (default: one row per variable)"));
+  p.Add(QStringLiteral("case-names"),
+        QStringLiteral("column holding case names (default: Label# when present)"),
         QStringLiteral("COLUMN|none"));
   p.Add(QStringLiteral("no-case-numbers"), QStringLiteral("leave out the case numbers"));
   p.Add(QStringLiteral("no-case-names"), QStringLiteral("leave out the case names"));
   p.Add(QStringLiteral("no-variable-names"), QStringLiteral("leave out the variable names"));
   if (!inverse) {
     p.Add(QStringLiteral("w-matrix"), QStringLiteral("print W as a diagonal matrix, not as a vector"));
-    p.Add(QStringLiteral("threshold"), QStringLiteral("zero threshold of the Matrix Rank line (default 0.009)"),
-          QStringLiteral("X"));
+    p.Add(QStringLiteral("threshold"),
+          QStringLiteral("zero threshold of the Matrix Rank line (default 0.009)"), QStringLiteral("X"));
   }
   p.Add(QStringLiteral("decimal-separator"),
-        QStringLiteral("decimal separator of numbers read and written (default: the locale's)"), QStringLiteral("C"));
+        QStringLiteral("decimal separator of numbers read and written (default: the locale's)"),
+        QStringLiteral("C"));
   if (!p.Parse(args, out)) return 0;
 
   MatrixReportOptions options;
-  const char separator =
-      p.IsSet(QStringLiteral("decimal-separator")) ? ParseSeparator(p.Value(QStringLiteral("decimal-separator"))) : DecimalSeparator();
+  const char separator = p.IsSet(QStringLiteral("decimal-separator"))
+                             ? ParseSeparator(p.Value(QStringLiteral("decimal-separator")))
+                             : DecimalSeparator();
   if (p.IsSet(QStringLiteral("style"))) {
     const QStringList styles{QStringLiteral("short"), QStringLiteral("long"), QStringLiteral("max"),
                              QStringLiteral("exp")};
@@ -68,7 +72,8 @@ int RunMatrixReport(bool inverse, const QStringList& args, std::FILE* out, std::
   Sheet& sheet = batch.sheet;
 
   int first = 1, last = sheet.CaseCount();
-  if (p.IsSet(QStringLiteral("cases"))) ParseCases(p.Value(QStringLiteral("cases")), sheet.CaseCount(), first, last);
+  if (p.IsSet(QStringLiteral("cases")))
+    ParseCases(p.Value(QStringLiteral("cases")), sheet.CaseCount(), first, last);
   sheet.Sel = Selection{1, first, sheet.ColCount() - 1, last};
   if (p.IsSet(QStringLiteral("case-names"))) {
     const QString names = p.Value(QStringLiteral("case-names"));
@@ -100,23 +105,28 @@ int RunMatrixReport(bool inverse, const QStringList& args, std::FILE* out, std::
 
 }  // namespace
 
-int SvdCommand(const QStringList& args, std::FILE* out, std::FILE* err) { return RunMatrixReport(false, args, out, err); }
+int SvdCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
+  return RunMatrixReport(false, args, out, err);
+}
 
 int InverseCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   return RunMatrixReport(true, args, out, err);
 }
 
 int MapCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
-  CommandParser p(QStringLiteral("map"), QStringLiteral("map FILE --cases FIRST-LAST [options] -o OUT"),
-                  QStringLiteral("Coordinate mapping: the cases FIRST-LAST define the new variables, one each, in "
-                                 "terms of the untagged variables; every case of FILE is mapped and the results "
-                                 "are appended as new tagged variables, written to the data file OUT."));
-  p.Add(QStringLiteral("cases"), QStringLiteral("the defining cases (required)"), QStringLiteral("FIRST-LAST"));
+  CommandParser p(
+      QStringLiteral("map"), QStringLiteral("map FILE --cases FIRST-LAST [options] -o OUT"),
+      QStringLiteral("Coordinate mapping: the cases FIRST-LAST define the new variables, one each, in "
+                     "terms of the untagged variables; every case of FILE is mapped and the results "
+                     "are appended as new tagged variables, written to the data file OUT."));
+  p.Add(QStringLiteral("cases"), QStringLiteral("the defining cases (required)"),
+        QStringLiteral("FIRST-LAST"));
   p.Add(QStringLiteral("threshold"), QStringLiteral("zero threshold (default 0.0009)"), QStringLiteral("X"));
   p.Add(QStringLiteral("computational"),
         QStringLiteral("use the computational zero of the decomposition instead"));
   p.Add(QStringLiteral("names"),
-        QStringLiteral("column naming the new variables (default: Label# when present, else New 1#, New 2#, ...)"),
+        QStringLiteral(
+            "column naming the new variables (default: Label# when present, else New 1#, New 2#, ...)"),
         QStringLiteral("COLUMN|none"));
   p.Add(QStringLiteral("weights"),
         QStringLiteral("weights of the untagged variables when there are more of them than new variables "
@@ -129,8 +139,9 @@ int MapCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   p.Add(QStringLiteral("decimal-separator"), QStringLiteral("as for svd"), QStringLiteral("C"));
   if (!p.Parse(args, out)) return 0;
 
-  const char separator =
-      p.IsSet(QStringLiteral("decimal-separator")) ? ParseSeparator(p.Value(QStringLiteral("decimal-separator"))) : DecimalSeparator();
+  const char separator = p.IsSet(QStringLiteral("decimal-separator"))
+                             ? ParseSeparator(p.Value(QStringLiteral("decimal-separator")))
+                             : DecimalSeparator();
   const QString casesText = p.Value(QStringLiteral("cases"));
   const QString output = p.Value(QStringLiteral("output"));
   const QString weightsText = p.Value(QStringLiteral("weights"));

@@ -11,12 +11,39 @@ CommandContext Loaded() {
   return c;
 }
 
-bool On(const char* name, const CommandContext& c) { return CommandEnabled(QString::fromLatin1(name), c); }
+// A misspelt name fails the test instead of reading as "always enabled".
+bool On(const char* name, const CommandContext& c) {
+  const std::optional<WsCommand> command = CommandByName(QString::fromLatin1(name));
+  EXPECT_TRUE(command.has_value()) << "no command named " << name;
+  return command && CommandEnabled(*command, c);
+}
+
+PopupItemState Popup(const char* name, const CommandContext& c) {
+  const std::optional<PopupItem> item = PopupItemByName(QString::fromLatin1(name));
+  EXPECT_TRUE(item.has_value()) << "no context menu item named " << name;
+  return item ? PopupState(*item, c) : PopupItemState{false, false};
+}
+
+TEST(CommandState, EveryCommandHasOneNameAndBack) {
+  for (int k = 0; k < WsCommandCount; ++k) {
+    const auto command = static_cast<WsCommand>(k);
+    EXPECT_EQ(CommandByName(CommandName(command)), command) << CommandName(command).toStdString();
+  }
+  for (int k = 0; k < PopupItemCount; ++k) {
+    const auto item = static_cast<PopupItem>(k);
+    EXPECT_EQ(PopupItemByName(PopupItemName(item)), item) << PopupItemName(item).toStdString();
+  }
+  EXPECT_FALSE(CommandByName(QStringLiteral("Sve1")).has_value());
+}
 
 TEST(CommandState, ABlankSheetOffersOnlyWhatNeedsNoData) {
   const CommandContext blank;
-  for (const char* name : {"New1", "Open1", "Reopen1", "AppendFile1", "Exit1", "Preferences1", "IncludeAll1"})
+  CommandContext blankWithHistory;
+  blankWithHistory.HasRecentFiles = true;
+  EXPECT_TRUE(On("Reopen1", blankWithHistory));
+  for (const char* name : {"New1", "Open1", "AppendFile1", "Exit1", "Preferences1", "IncludeAll1"})
     EXPECT_TRUE(On(name, blank)) << name;
+  EXPECT_FALSE(On("Reopen1", CommandContext{})) << "nothing to reopen";
   for (const char* name :
        {"Save1",       "SaveAs1",        "WSPrint1",    "SaveSelection1", "Copy1",          "Cut1",
         "Clear1",      "Connect1",       "Disconnect1", "SVD1",           "LinearMapping1", "AnalysisWizard1",
@@ -50,7 +77,6 @@ TEST(CommandState, EditingAndTheWizardTakeAwayWhatWouldDisturbThem) {
   EXPECT_FALSE(On("SendToMWizard1", c));
   c.WizardPage = 1;
   EXPECT_TRUE(On("SendToMWizard1", c));
-  EXPECT_TRUE(On("WSTButtonSendToMAW", c));
 }
 
 TEST(CommandState, CaseAndVariableCommandsFollowTheSelectionMode) {
@@ -76,7 +102,7 @@ TEST(CommandState, CaseAndVariableCommandsFollowTheSelectionMode) {
   EXPECT_FALSE(On("PlotIn1", c));
   c.Connected = true;
   EXPECT_TRUE(On("PlotIn1", c));
-  EXPECT_TRUE(On("WSTButtonPlotIn", c));
+  EXPECT_TRUE(On("B1", c));
   EXPECT_FALSE(On("Connect1", c));
   EXPECT_TRUE(On("Disconnect1", c));
   c.WizardOpen = true;
@@ -90,29 +116,29 @@ TEST(CommandState, CaseAndVariableCommandsFollowTheSelectionMode) {
 TEST(CommandState, ContextMenuShowsColumnOrRowItemsByMode) {
   CommandContext c = Loaded();
   c.ColumnsMode = true;
-  EXPECT_TRUE(PopupState(QStringLiteral("PMTag"), c).Visible);
-  EXPECT_FALSE(PopupState(QStringLiteral("PMInclude"), c).Visible);
-  EXPECT_FALSE(PopupState(QStringLiteral("PMPlotIn1"), c).Visible);
-  EXPECT_FALSE(PopupState(QStringLiteral("PMRenameCol1"), c).Enabled);
+  EXPECT_TRUE(Popup("PMTag", c).Visible);
+  EXPECT_FALSE(Popup("PMInclude", c).Visible);
+  EXPECT_FALSE(Popup("PMPlotIn1", c).Visible);
+  EXPECT_FALSE(Popup("PMRenameCol1", c).Enabled);
   c.Connected = true;
-  EXPECT_TRUE(PopupState(QStringLiteral("PMPlotIn1"), c).Visible);
+  EXPECT_TRUE(Popup("PMPlotIn1", c).Visible);
   c.WizardOpen = true;
   c.WizardPage = 3;
-  EXPECT_FALSE(PopupState(QStringLiteral("PMColAdd1"), c).Visible);
-  EXPECT_FALSE(PopupState(QStringLiteral("PMTag"), c).Enabled);
-  EXPECT_FALSE(PopupState(QStringLiteral("PMCut"), c).Enabled);
-  EXPECT_TRUE(PopupState(QStringLiteral("PMCopy"), c).Enabled);
+  EXPECT_FALSE(Popup("PMColAdd1", c).Visible);
+  EXPECT_FALSE(Popup("PMTag", c).Enabled);
+  EXPECT_FALSE(Popup("PMCut", c).Enabled);
+  EXPECT_TRUE(Popup("PMCopy", c).Enabled);
 
   c = Loaded();
   c.RowsMode = true;
-  EXPECT_TRUE(PopupState(QStringLiteral("PMInclude"), c).Visible);
-  EXPECT_TRUE(PopupState(QStringLiteral("PMRowDelete1"), c).Visible);
-  EXPECT_FALSE(PopupState(QStringLiteral("PMTag"), c).Visible);
-  EXPECT_FALSE(PopupState(QStringLiteral("PMSendMW1"), c).Visible);
+  EXPECT_TRUE(Popup("PMInclude", c).Visible);
+  EXPECT_TRUE(Popup("PMRowDelete1", c).Visible);
+  EXPECT_FALSE(Popup("PMTag", c).Visible);
+  EXPECT_FALSE(Popup("PMSendMW1", c).Visible);
   c.WizardOpen = true;
   c.WizardPage = 1;
-  EXPECT_TRUE(PopupState(QStringLiteral("PMSendMW1"), c).Visible);
-  EXPECT_FALSE(PopupState(QStringLiteral("PMRowDelete1"), c).Visible);
+  EXPECT_TRUE(Popup("PMSendMW1", c).Visible);
+  EXPECT_FALSE(Popup("PMRowDelete1", c).Visible);
 }
 
 }  // namespace

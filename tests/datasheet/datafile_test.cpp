@@ -419,5 +419,22 @@ TEST_F(DataFileTest, PickingARecentFileLoadsItAndMovesItUp) {
   EXPECT_EQ(Cell(1, 0), "A");
 }
 
+TEST_F(DataFileTest, AFailedSaveAsKeepsTheFileTheSheetCameFrom) {
+  const QString good = Path("good.vnp");
+  sheet.SetCell(1, 1, "5");
+  sheet.Blank = false;
+  sheet.Saved = false;
+  prompter.AnswerSave(good);
+  ASSERT_TRUE(files.SaveAs1Click());
+  prompter.AnswerSave(Path("no-such-folder/bad.vnp"));
+  prompter.AnswerNext(Button::Ok);  // the system's reason
+  EXPECT_FALSE(files.SaveAs1Click());
+  EXPECT_EQ(sheet.FileName, good);
+  EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("good.vnp - VarnelData"));
+  sheet.SetCell(1, 1, "6");
+  EXPECT_TRUE(files.Save1Click()) << "a later Save still goes to the file the sheet came from";
+  EXPECT_TRUE(AfterLine1(test::ReadFile(good)).contains("6"));
+}
+
 }  // namespace
 }  // namespace varnel

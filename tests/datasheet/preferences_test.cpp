@@ -80,9 +80,10 @@ TEST_F(PreferencesTest, TheDataSheetWritesItsOwnKeysAndKeepsEveryOtherLine) {
   const QByteArray foreign =
       "[Settings]\r\nScale=1,5\r\n[Export]\r\nDefaultFileFormat=PNG\r\n[WinPos]\r\nMWTop=3\r\n";
   ASSERT_TRUE(test::WriteFile(
-      Ini(), "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
-             "[Mine]\r\nKey=1\r\n" +
-                 foreign));
+      Ini(),
+      "[Prefs]\r\nMwGDisconnect=0\r\nFromAnotherVersion=x\r\n[RecentFiles]\r\nFile1=/data/a.vnp\r\n"
+      "[Mine]\r\nKey=1\r\n" +
+          foreign));
   Sheet wSheet(prompter, &graph);
   TVN_Wsheet w(wSheet, prompter);
   wSheet.Prefs.MwGDisconnect = true;
@@ -102,7 +103,8 @@ TEST_F(PreferencesTest, TheDataSheetWritesItsOwnKeysAndKeepsEveryOtherLine) {
   // The keys of the graphs and the wizard are theirs: the DataSheet leaves
   // them exactly as they were.
   const QByteArray text = test::ReadFile(Ini());
-  EXPECT_TRUE(text.contains("[Settings]\r\nScale=1,5\r\n[Export]\r\nDefaultFileFormat=PNG\r\n[WinPos]\r\nMWTop=3\r\n"))
+  EXPECT_TRUE(text.contains(
+      "[Settings]\r\nScale=1,5\r\n[Export]\r\nDefaultFileFormat=PNG\r\n[WinPos]\r\nMWTop=3\r\n"))
       << text.toStdString();
   EXPECT_EQ(text.indexOf("MaxTieSets"), -1);
   // The order of a new section's keys is the order they are written in.

@@ -301,5 +301,25 @@ TEST_F(SheetTest, CellsAreStoredCompactly) {
   EXPECT_EQ(sheet.Cell(5, 5), "a cell text that is much longer than sixteen bytes");
 }
 
+// A cell given its own text, or a part of it, keeps that text: the old
+// storage may go only after the copy.
+TEST(CellText, TakesItsOwnTextOrAPartOfIt) {
+  const std::string longText = "olivine with spinel inclusions, rim analysis";
+  for (const std::string& text : {std::string("Opx"), longText}) {
+    CellText cell(text);
+    cell.Assign(cell.View());
+    EXPECT_EQ(cell.View(), text);
+    cell = cell;  // through the copy assignment as well
+    EXPECT_EQ(cell.View(), text);
+  }
+  CellText cell(longText);
+  cell.Assign(cell.View().substr(8, 4));  // short, from the heap
+  EXPECT_EQ(cell.View(), "with");
+  EXPECT_FALSE(cell.OnHeap());
+  CellText other(longText);
+  other.Assign(other.View().substr(2, 30));  // long, from the heap
+  EXPECT_EQ(other.View(), longText.substr(2, 30));
+}
+
 }  // namespace
 }  // namespace varnel

@@ -145,7 +145,8 @@ TEST_F(CommandLineTest, RefusalsAndWrongUsageHaveTheirExitCodes) {
   EXPECT_EQ(Batch({QStringLiteral("frobnicate")}).status, 2);
   EXPECT_EQ(Batch({QStringLiteral("svd"), path, QStringLiteral("--no-such-option")}).status, 2);
   EXPECT_EQ(Batch({QStringLiteral("svd"), path, path}).status, 2) << "one data file";
-  EXPECT_EQ(Batch({QStringLiteral("map"), path, QStringLiteral("--cases")}).status, 2) << "a value is missing";
+  EXPECT_EQ(Batch({QStringLiteral("map"), path, QStringLiteral("--cases")}).status, 2)
+      << "a value is missing";
 }
 
 TEST_F(CommandLineTest, EveryCommandHasItsOwnHelp) {
@@ -171,7 +172,8 @@ TEST_F(CommandLineTest, EveryCommandHasItsOwnHelp) {
 
   const BatchRun version = Batch({QStringLiteral("--version")});
   EXPECT_EQ(version.status, 0);
-  EXPECT_TRUE(version.out.value(0).startsWith(QStringLiteral("varnel "))) << version.out.value(0).toStdString();
+  EXPECT_TRUE(version.out.value(0).startsWith(QStringLiteral("varnel ")))
+      << version.out.value(0).toStdString();
 }
 
 }  // namespace
