@@ -181,6 +181,7 @@ void GraphEngine::DrawTriangular(QPainter& p, const PageMetrics& m) {
   }
   if (ties) DrawTies(p, m, false, pixels);
   if (Settings.ViewPoints) {
+    labelPainterReady_ = false;  // the outline and the ties set their own pens and fonts
     pointsDrawn_[0] = 0;
     for (int k = 1; k <= plotCaseCount_; ++k) {
       const TriPoint& t = tri_[static_cast<std::size_t>(k)];
@@ -235,6 +236,7 @@ void GraphEngine::DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX
   }
   if (ties) DrawTies(p, m, true, pixels);
   if (Settings.ViewPoints) {
+    labelPainterReady_ = false;  // the outline and the ties set their own pens and fonts
     pointsDrawn_[1] = 0;
     for (int k = 1; k <= plotCaseCount_; ++k) {
       const int c = Settings.ZPOrdering ? order_[static_cast<std::size_t>(k - 1)] : k;

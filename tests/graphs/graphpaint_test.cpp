@@ -330,3 +330,25 @@ TEST(PaintSymbolTest, CopiedSymbolsLookLikeSymbolsDrawnOneByOne) {
 
 }  // namespace
 }  // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST(PaintLabelTest, BothViewsOfAStereoPairWriteTheirLabelsInTheLabelFontAndColour) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c", "d", "Tielin#"}, {"1", "1", "1", "1", "0"}, {"1", "2", "1", "1", "0"}});
+  p.engine.Settings.ViewLabels = true;
+  p.engine.Settings.ViewTies = true;
+  const QImage image = PaintPage(p.engine, PlotPage::Stereo);
+  // Case 1 sits at the centre of each view, (350, 353) and (650, 353); its
+  // label "1" to the right of the symbol.
+  const QRect left(350 + 6, 353, 14, 16), right(650 + 6, 353, 14, 16);
+  EXPECT_LT(Darkest(image, left.center().x(), left.center().y(), 6), 60);
+  EXPECT_LT(Darkest(image, right.center().x(), right.center().y(), 6), 60);
+  const int l = DarkPixelsIn(image, left), r = DarkPixelsIn(image, right);
+  EXPECT_GT(l, 3);
+  EXPECT_NEAR(r, l, 3);
+}
+
+}  // namespace
+}  // namespace varnel
