@@ -30,7 +30,7 @@ TEST(TriangleTest, CornersAndCentroidOfTheTriangle) {
   EXPECT_NEAR(static_cast<double>(y), 0.2887, 5e-5);
 }
 
-TEST(TriangleTest, ScreenPageOf1000PixelsPutsTheCornersWhereTheDesignSays) {
+TEST(TriangleTest, ScreenPageOf1000PixelsPutsTheCornersOnTheirPixels) {
   const QSize page = ScreenPageSize(true, 1030, 96, A4Landscape);
   EXPECT_EQ(page, QSize(1000, 707));
   const PageMetrics m = SetupPageMetrics(TargetKind::Screen, 1000, 707, 96, A4Landscape);
