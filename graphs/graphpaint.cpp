@@ -16,12 +16,12 @@ namespace varnel {
 namespace {
 
 // A font of the page: its point size scaled to the page, in target pixels.
-QFont PageFont(const FontSpec& spec, const PageMetrics& m) {
-  QFont f(spec.Name);
-  const int points = std::max(1, RoundPixel(static_cast<Real>(spec.Size) * m.DeviceScale));
+QFont PageFont(const LabelFontChoice& choice, const PageMetrics& m) {
+  QFont f(choice.Name);
+  const int points = std::max(1, RoundPixel(static_cast<Real>(choice.Size) * m.DeviceScale));
   f.setPixelSize(std::max(1, RoundPixel(static_cast<Real>(points) * m.TargetDpi / 72.0L)));
-  f.setItalic(spec.Italic);
-  f.setBold(spec.Bold);
+  f.setItalic(choice.Italic);
+  f.setBold(choice.Bold);
   f.setStyleStrategy(QFont::PreferAntialias);
   return f;
 }

@@ -14,7 +14,7 @@ namespace varnel {
 inline constexpr int SymbolShapeCount = 15;
 inline constexpr int MaxScaleFactor = 999;
 
-struct FontSpec {
+struct LabelFontChoice {
   QString Name;
   int Size = 10;  // points
   bool Bold = false;
@@ -36,8 +36,8 @@ struct GraphSettings {
   int DefaultTiePenWidth = 1;      // 0.1 mm
   int DefaultDiagramPenWidth = 3;  // 0.1 mm
   int InfinityLineLengthFactor = 3;
-  FontSpec LabelFont{QStringLiteral("Times New Roman"), 10, false, false, 0xFF000000};
-  FontSpec ApexFont{QStringLiteral("Arial"), 14, false, true, 0xFF000000};
+  LabelFontChoice LabelFont{QStringLiteral("Times New Roman"), 10, false, false, 0xFF000000};
+  LabelFontChoice ApexFont{QStringLiteral("Arial"), 14, false, true, 0xFF000000};
 
   bool ViewDiagram = true;
   bool ViewPoints = true;
