@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabBar>
@@ -264,6 +266,18 @@ void TVN_Graphs::BuildStatusBar() {
 }
 
 QString TVN_Graphs::StatusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
+
+void TVN_Graphs::ReadSettings(const IniFile& ini) {
+  const QSize screen =
+      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+  const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("G"), 540, 460, screen);
+  move(b.Left, b.Top);
+  resize(b.Width, b.Height);
+}
+
+void TVN_Graphs::WriteSettings(IniFile& ini, bool /*savePrefs*/) const {
+  WriteWindowBounds(ini, QStringLiteral("G"), Bounds());
+}
 
 void TVN_Graphs::SelectorsChanged() {
   static constexpr GraphSelector Apexes[4] = {GraphSelector::A, GraphSelector::B, GraphSelector::C,

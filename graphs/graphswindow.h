@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <array>
 
+#include "app/settingssection.h"
+#include "app/windowplacement.h"
 #include "graphs/graphengine.h"
 
 class QAction;
@@ -20,7 +22,7 @@ namespace varnel {
 class GraphPage;
 class TVN_Settings;
 
-class TVN_Graphs : public QMainWindow, public GraphView {
+class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection {
   Q_OBJECT
  public:
   // textPad receives the warnings log when it is viewed.
@@ -44,6 +46,11 @@ class TVN_Graphs : public QMainWindow, public GraphView {
   void SelectPage(PlotPage page);
   // Applies a view key as the window's keyboard handler does.
   void ViewKeyPressed(ViewKey key);
+
+  // The window's place ("WinPos": GTop, GLeft, GWidth, GHeight).
+  void ReadSettings(const IniFile& ini) override;
+  void WriteSettings(IniFile& ini, bool savePrefs) const override;
+  WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
 
   // GraphView
   void SelectorsChanged() override;
