@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -262,7 +263,6 @@ void TVN_Graphs::BuildStatusBar() {
   }
   panels_[0]->setText(engine_.Settings.PlotNegPoints ? QStringLiteral("np: ON") : QStringLiteral("np: OFF"));
   panels_[1]->setText(engine_.Settings.ScalingOn ? QStringLiteral("sc: ON") : QStringLiteral("sc: OFF"));
-  connect(bar, &QStatusBar::messageChanged, panels_[2], &QLabel::setText);
 }
 
 QString TVN_Graphs::StatusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
@@ -354,6 +354,15 @@ void TVN_Graphs::SizePaintBoxes() {
 void TVN_Graphs::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   SizePaintBoxes();
+}
+
+bool TVN_Graphs::event(QEvent* event) {
+  // Hints go to the third panel; a status-bar message would hide the others.
+  if (event->type() == QEvent::StatusTip) {
+    panels_[2]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
 }
 
 void TVN_Graphs::closeEvent(QCloseEvent* event) {

@@ -60,6 +60,7 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   void SetBusy(bool busy) override;
 
  protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScrollArea>
+#include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTest>
 
@@ -99,6 +101,10 @@ TEST(GraphsWindowTest, ViewSwitchesNegativePointsAndTheDataSheetStatus) {
   w.p.Connect({{"a", "b", "c"}, {"1", "1", "1"}, {"-1", "-1", "-1"}});
   EXPECT_EQ(w.p.sheet.StatusTexts()[0], "1");
   EXPECT_EQ(w.window.StatusPanel(0), "np: OFF");
+  QStatusTipEvent tip(QStringLiteral("Plot area: hint"));
+  QApplication::sendEvent(w.window.PaintBox(), &tip);
+  EXPECT_EQ(w.window.StatusPanel(2), "Plot area: hint");
+  EXPECT_TRUE(w.window.findChildren<QLabel*>().size() >= 3);
   w.window.Action("PlotInversePoints1")->trigger();
   EXPECT_EQ(w.window.StatusPanel(0), "np: ON");
   EXPECT_EQ(w.p.sheet.StatusTexts()[0], "2");
