@@ -229,7 +229,8 @@ QPixmap SplashPicture(const QString& version) {
   p.setFont(sub);
   p.drawText(QRect(30, 112, 260, 60), Qt::AlignLeft | Qt::TextWordWrap,
              QStringLiteral("Tables, diagrams and matrix analysis of chemical analyses"));
-  p.drawText(QRect(30, 195, 200, 20), Qt::AlignLeft, QStringLiteral("Version ") + version);
+  if (!version.isEmpty())
+    p.drawText(QRect(30, 195, 200, 20), Qt::AlignLeft, QStringLiteral("Version ") + version);
   return pm;
 }
 

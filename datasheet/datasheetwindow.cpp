@@ -35,6 +35,7 @@
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "controls/filehistory.h"
+#include "datasheet/aboutbox.h"
 #include "datasheet/editing.h"
 #include "datasheet/filterdialog.h"
 #include "datasheet/loadingwindow.h"
@@ -93,7 +94,11 @@ TVN_Wsheet::TVN_Wsheet(Sheet& sheet, Prompter& prompter, QWidget* parent)
   // palette of its own.
   const QColor face = QApplication::palette().color(QPalette::Button);
   const bool paletteDisplay = false;  // every display here has more than 256 colours
-  const auto tint = CellTintFor(face.red(), face.green(), face.blue(), paletteDisplay);
+  const QColor base = QApplication::palette().color(QPalette::Base);
+  const QColor highlight = QApplication::palette().color(QPalette::Highlight);
+  const auto tint = VisibleCellTint(CellTintFor(face.red(), face.green(), face.blue(), paletteDisplay),
+                                    {base.red(), base.green(), base.blue()},
+                                    {highlight.red(), highlight.green(), highlight.blue()});
   cellTint_ = QColor(tint[0], tint[1], tint[2]);
   model_->SetCellTint(cellTint_);
 
@@ -455,7 +460,13 @@ void TVN_Wsheet::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("WSStatusBar"));
   bar->setSizeGripEnabled(true);
-  const int widths[3] = {45, 45, 60};
+  // At least the widths of the classic layout, and wide enough for the
+  // longest text each panel shows in the status bar's own font.
+  const QFontMetrics fm(bar->font());
+  const int margin = 2 * fm.horizontalAdvance(QLatin1Char(' ')) + 6;
+  const int widths[3] = {std::max(45, fm.horizontalAdvance(QStringLiteral("Discon.")) + margin),
+                         std::max(45, fm.horizontalAdvance(QStringLiteral("88888")) + margin),
+                         std::max(60, fm.horizontalAdvance(QStringLiteral("8888888")) + margin)};
   for (int k = 0; k < 4; ++k) {
     panels_[k] = new QLabel(bar);
     panels_[k]->setFrameShape(QFrame::Panel);
@@ -572,7 +583,7 @@ void TVN_Wsheet::OnCurrentChanged() {
 }
 
 void TVN_Wsheet::OnViewSelectionChanged() {
-  if (syncing_ || sheet_.RowsMode || sheet_.ColumnsMode) return;
+  if (syncing_) return;
   const QItemSelection selection = grid_->selectionModel()->selection();
   if (selection.isEmpty()) return;
   int top = selection.first().top(), bottom = selection.first().bottom();
@@ -583,29 +594,18 @@ void TVN_Wsheet::OnViewSelectionChanged() {
     left = std::min(left, r.left());
     right = std::max(right, r.right());
   }
-  sheet_.Sel = Selection{left + 1, top + 1, right + 1, bottom + 1};
+  if (!sheet_.TakeCellSelection(left + 1, top + 1, right + 1, bottom + 1)) return;
   grid_->NameHeader()->viewport()->update();
   grid_->CaseHeader()->viewport()->update();
-  UpdateCommands();
 }
 
 void TVN_Wsheet::ExtendRows(int delta) {
-  Selection s = sheet_.Sel;
-  const int anchor = sheet_.AnchorRow;
-  int moving = s.Top == anchor ? s.Bottom : s.Top;
-  moving = std::clamp(moving + delta, 1, sheet_.RowCount() - 1);
-  sheet_.Sel = Selection{0, std::min(anchor, moving), sheet_.ColCount() - 1, std::max(anchor, moving)};
-  SelectionChanged();
+  const int moving = sheet_.ExtendRows(delta);
   grid_->scrollTo(model_->index(moving - 1, std::max(grid_->currentIndex().column(), 0)));
 }
 
 void TVN_Wsheet::ExtendColumns(int delta) {
-  Selection s = sheet_.Sel;
-  const int anchor = sheet_.AnchorCol;
-  int moving = s.Left == anchor ? s.Right : s.Left;
-  moving = std::clamp(moving + delta, 1, sheet_.ColCount() - 1);
-  sheet_.Sel = Selection{std::min(anchor, moving), 0, std::max(anchor, moving), sheet_.RowCount() - 1};
-  SelectionChanged();
+  const int moving = sheet_.ExtendColumns(delta);
   grid_->scrollTo(model_->index(std::max(grid_->currentIndex().row(), 0), moving - 1));
 }
 
@@ -838,27 +838,17 @@ void TVN_Wsheet::WSTButtonTxtPadClick() {
 }
 
 void TVN_Wsheet::About1Click() {
-  QDialog box(this);
-  box.setObjectName(QStringLiteral("vn_AboutBox"));
-  box.setWindowTitle(QStringLiteral("About Varnel"));
-  auto* layout = new QVBoxLayout(&box);
-  auto* picture = new QLabel(&box);
-  picture->setPixmap(SplashPicture(VersionString()));
-  layout->addWidget(picture);
-  auto* version = new QLabel(QStringLiteral("Version ") + VersionString(), &box);
-  version->setObjectName(QStringLiteral("AboutVersion"));
-  layout->addWidget(version);
-  layout->addWidget(
-      new QLabel(QStringLiteral("Singular value decomposition, coordinate mapping and "
-                                "triangular and tetrahedral diagrams for petrology and geochemistry."),
-                 &box));
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
-  connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-  layout->addWidget(buttons);
-  box.exec();
+  TVN_AboutBox box(this);
+  ExecDialog(box);
 }
 
-void TVN_Wsheet::WebSite1Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(HomePageUrl))); }
+void TVN_Wsheet::WebSite1Click() {
+  const QString url = QString::fromLatin1(HomePageUrl);
+  if (OpenUrl(QUrl(url))) return;
+  sheet_.Prompt().Message(
+      BoxKind::Information,
+      QStringLiteral("No web browser could be started.\n\rThe Varnel home page is ") + url, Only(Button::Ok));
+}
 
 void TVN_Wsheet::InOutOfPlot(InclusionChange change) {
   if (IsActive()) ChangeSelectedInclusion(sheet_, change);

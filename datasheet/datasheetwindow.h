@@ -2,9 +2,11 @@
 // tool bar, grid, context menu and status bar.
 #pragma once
 
+#include <QDesktopServices>
 #include <QFont>
 #include <QHash>
 #include <QMainWindow>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -67,6 +69,8 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
   // Runs a modal dialog; replaceable so that tests can fill it in instead.
   std::function<bool(QDialog&)> ExecDialog;
+  // Opens a web page in the browser; false when none could be started.
+  std::function<bool(const QUrl&)> OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
   // Hooks to windows that come later in the start-up order.
   std::function<void()> ShowTextPad;

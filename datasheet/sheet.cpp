@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "app/dialogparts.h"
 
@@ -265,6 +266,31 @@ void Sheet::CellSelected(int col, int row) {
   view_->UpdateCommands();
 }
 
+int Sheet::ExtendRows(int delta) {
+  const int anchor = AnchorRow;
+  int moving = Sel.Top == anchor ? Sel.Bottom : Sel.Top;
+  moving = std::clamp(moving + delta, 1, rowCount_ - 1);
+  Sel = Selection{0, std::min(anchor, moving), ColCount() - 1, std::max(anchor, moving)};
+  view_->SelectionChanged();
+  return moving;
+}
+
+int Sheet::ExtendColumns(int delta) {
+  const int anchor = AnchorCol;
+  int moving = Sel.Left == anchor ? Sel.Right : Sel.Left;
+  moving = std::clamp(moving + delta, 1, ColCount() - 1);
+  Sel = Selection{std::min(anchor, moving), 0, std::max(anchor, moving), rowCount_ - 1};
+  view_->SelectionChanged();
+  return moving;
+}
+
+bool Sheet::TakeCellSelection(int left, int top, int right, int bottom) {
+  if (RowsMode || ColumnsMode) return false;
+  Sel = Selection{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+  view_->UpdateCommands();
+  return true;
+}
+
 void Sheet::SelectAll() {
   Sel = Selection{1, 0, ColCount() - 1, rowCount_ - 1};
   ColumnsMode = true;
@@ -315,6 +341,18 @@ std::array<int, 3> CellTintFor(int r, int g, int b, bool paletteDisplay) {
     return c + static_cast<int>(std::nearbyint(static_cast<long double>(255 - c) / 2.5L));
   };
   return {lighten(r), lighten(g), lighten(b)};
+}
+
+std::array<int, 3> VisibleCellTint(std::array<int, 3> tint, std::array<int, 3> base,
+                                   std::array<int, 3> highlight) {
+  int difference = 0;
+  for (int k = 0; k < 3; ++k) difference = std::max(difference, std::abs(tint[k] - base[k]));
+  if (difference >= MinimumTintContrast) return tint;
+  // A pale button face (most current styles) would leave the tint nearly
+  // the cells' own colour: a touch of the selection colour shows it.
+  std::array<int, 3> mixed{};
+  for (int k = 0; k < 3; ++k) mixed[k] = (base[k] * 82 + highlight[k] * 18 + 50) / 100;
+  return mixed;
 }
 
 }  // namespace varnel

@@ -133,6 +133,14 @@ class Sheet {
   // The grid moved its current cell by keyboard or a click on a data cell.
   void CellSelected(int col, int row);
   void SelectAll();
+  // Shift+arrow keys over whole cases (rows) or whole variables (columns):
+  // the end away from the anchor moves by delta, within the sheet. Returns
+  // the row or column that moved, for scrolling to it.
+  int ExtendRows(int delta);
+  int ExtendColumns(int delta);
+  // The grid's own selection of cells (grid indices, inclusive) outside the
+  // whole-case and whole-variable modes; false when a mode keeps its own.
+  bool TakeCellSelection(int left, int top, int right, int bottom);
 
   // A committed cell edit: text is what the editor holds at commit.
   void CommitCellEdit(int col, int row, std::string_view text);
@@ -182,5 +190,11 @@ int AdjustInclusionWidth(int w, int pointSize);
 // The tint of highlighted cells from the button-face colour (r, g, b); a
 // palette display keeps the button-face colour itself.
 std::array<int, 3> CellTintFor(int r, int g, int b, bool paletteDisplay);
+// A tint closer than this (in any channel) to the cells' colour cannot be seen.
+inline constexpr int MinimumTintContrast = 20;
+// The tint as shown: itself when it stands out from the cells' colour base,
+// else base with a little of the highlight colour mixed in.
+std::array<int, 3> VisibleCellTint(std::array<int, 3> tint, std::array<int, 3> base,
+                                   std::array<int, 3> highlight);
 
 }  // namespace varnel

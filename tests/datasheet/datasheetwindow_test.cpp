@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "app/version.h"
 #include "datasheet/filter.h"
 #include "datasheet/namedialogs.h"
 #include "datasheet/sheetmodel.h"
@@ -372,6 +374,34 @@ TEST_F(WindowTest, DescriptionNamesAndTagsAreChangesToSave) {
   S().Saved = true;
   w.Action(QStringLiteral("RenameCol1"))->trigger();
   EXPECT_TRUE(S().Saved);
+}
+
+TEST_F(WindowTest, TheWebSiteWithoutABrowserSaysWhereItIs) {
+  QUrl opened;
+  w.OpenUrl = [&opened](const QUrl& url) {
+    opened = url;
+    return false;
+  };
+  prompter.Expect(
+      BoxKind::Information,
+      QStringLiteral("No web browser could be started.\n\rThe Varnel home page is https://varnel.org/"),
+      Only(Button::Ok), Button::Ok);
+  w.Action(QStringLiteral("WebSite1"))->trigger();
+  EXPECT_EQ(opened, QUrl(QStringLiteral("https://varnel.org/")));
+}
+
+TEST_F(WindowTest, TheAboutBoxNamesTheVersionOnce) {
+  bool shown = false;
+  w.ExecDialog = [&shown](QDialog& d) {
+    shown = true;
+    QString texts;
+    for (const QLabel* label : d.findChildren<QLabel*>()) texts += label->text() + QLatin1Char('\n');
+    EXPECT_EQ(texts.count(VersionString()), 1) << texts.toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("https://varnel.org/")));
+    return true;
+  };
+  w.Action(QStringLiteral("About1"))->trigger();
+  EXPECT_TRUE(shown);
 }
 
 TEST_F(WindowTest, CommandsOfPartsStillMissingSaySo) {

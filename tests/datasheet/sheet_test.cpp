@@ -110,6 +110,16 @@ TEST_F(SheetTest, CellTintLightensTheButtonFace) {
   EXPECT_EQ(CellTintFor(240, 240, 240, false), (std::array<int, 3>{246, 246, 246}));
   EXPECT_EQ(CellTintFor(0, 100, 255, false), (std::array<int, 3>{102, 162, 255}));
   EXPECT_EQ(CellTintFor(212, 208, 200, true), (std::array<int, 3>{212, 208, 200}));
+  // A classic grey face gives a tint that stands out from white cells...
+  const std::array<int, 3> white{255, 255, 255}, blue{48, 140, 198};
+  EXPECT_EQ(VisibleCellTint(CellTintFor(212, 208, 200, false), white, blue),
+            CellTintFor(212, 208, 200, false));
+  // ...a pale one (245 against 255) is replaced by one that can be seen.
+  const std::array<int, 3> pale = VisibleCellTint(CellTintFor(239, 239, 239, false), white, blue);
+  EXPECT_EQ(pale, (std::array<int, 3>{218, 234, 245}));
+  int contrast = 0;
+  for (int k = 0; k < 3; ++k) contrast = std::max(contrast, 255 - pale[k]);
+  EXPECT_GE(contrast, MinimumTintContrast);
 }
 
 TEST_F(SheetTest, AskSaveChangesOnlyAsksAboutUnsavedData) {
@@ -299,6 +309,28 @@ TEST_F(SheetTest, CellsAreStoredCompactly) {
   EXPECT_LT(sheet.MemoryBytes(), 4u * 100000u * 20u * 7u);
   sheet.SetCell(5, 5, "a cell text that is much longer than sixteen bytes");
   EXPECT_EQ(sheet.Cell(5, 5), "a cell text that is much longer than sixteen bytes");
+}
+
+TEST_F(SheetTest, ShiftArrowsMoveTheFarEndOfAWholeCaseOrVariableSelection) {
+  sheet.MouseDown(0, 5, false);
+  EXPECT_EQ(sheet.ExtendRows(1), 6);
+  EXPECT_EQ(sheet.Sel, (Selection{0, 5, 10, 6}));
+  EXPECT_EQ(sheet.ExtendRows(-3), 3) << "past the anchor the other end moves";
+  EXPECT_EQ(sheet.Sel, (Selection{0, 3, 10, 5}));
+  EXPECT_EQ(sheet.ExtendRows(-10), 1) << "never above the first case";
+  EXPECT_EQ(sheet.ExtendRows(100), 20) << "never below the last";
+  EXPECT_EQ(sheet.Sel, (Selection{0, 5, 10, 20}));
+
+  sheet.MouseDown(4, 0, false);
+  EXPECT_EQ(sheet.ExtendColumns(2), 6);
+  EXPECT_EQ(sheet.Sel, (Selection{4, 0, 6, 20}));
+  EXPECT_EQ(sheet.ExtendColumns(-9), 1);
+  EXPECT_EQ(sheet.Sel, (Selection{1, 0, 4, 20}));
+  EXPECT_FALSE(sheet.TakeCellSelection(2, 2, 3, 3)) << "whole variables keep their selection";
+
+  sheet.MouseDown(3, 3, false);
+  EXPECT_TRUE(sheet.TakeCellSelection(5, 7, 2, 4));
+  EXPECT_EQ(sheet.Sel, (Selection{2, 4, 5, 7}));
 }
 
 // A cell given its own text, or a part of it, keeps that text: the old
