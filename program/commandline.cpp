@@ -4,6 +4,7 @@
 #include "program/batchoptions.h"
 #include "program/matrixcommandline.h"
 #include "program/wizardcommand.h"
+#include "program/plotcommand.h"
 
 namespace varnel {
 namespace {
@@ -23,6 +24,7 @@ const BatchCommand Commands[] = {
     {"map", MapCommand},
     {"wizard", WizardCommand},
     {"merge-relations", MergeRelationsCommand},
+    {"plot", PlotCommand},
 };
 
 CommandFunction FindCommand(const QString& name) {
@@ -55,6 +57,8 @@ QString UsageText() {
       "                                 the Analysis Wizard on the listed cases, its report on\n"
       "                                 standard output\n"
       "  varnel merge-relations PART... joins the parts of a sharded, filtered enumeration\n"
+      "  varnel plot FILE [options] -o OUT.(png|pdf|svg|bmp)\n"
+      "                                 the Graphs page of the file drawn into a picture\n"
       "  varnel COMMAND --help          the options of a command\n"
       "  varnel --version               the version\n"
       "  varnel --help                  this text\n"

@@ -1,5 +1,5 @@
 // varnel: the desktop program, started on an optional data file.
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +28,10 @@ int main(int argc, char** argv) {
   QStringList arguments;
   for (int k = 1; k < argc; ++k) arguments << QString::fromLocal8Bit(argv[k]);
   if (varnel::IsBatchCommand(arguments)) {
-    QCoreApplication app(argc, argv);
+    // The commands show no window, but plot draws text: a graphical
+    // application on the platform that needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     varnel::InitVersionString();
     varnel::SetDecimalSeparator(varnel::SystemDecimalSeparator());
     return varnel::RunBatchCommand(arguments, stdout, stderr);

@@ -17,13 +17,18 @@
 #include "app/version.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/sheet.h"
+#include "graphs/graphengine.h"
+#include "graphs/graphswindow.h"
 #include "matrix/matrixcommands.h"
 #include "wizard/wizardwindow.h"
 
 namespace varnel {
 
 Program::Program() = default;
-Program::~Program() = default;
+Program::~Program() {
+  // The windows go before the engine; nothing may reach it through the sheet after.
+  if (sheet) sheet->SetGraphLink(nullptr);
+}
 
 void BuildProgram(Program& p) {
   p.prompter = std::make_unique<QtPrompter>();
@@ -31,6 +36,8 @@ void BuildProgram(Program& p) {
   p.printing = std::make_unique<TextPrinter>();
   p.wsheet = std::make_unique<TVN_Wsheet>(*p.sheet, *p.prompter);
   p.wsheet->SetTextPrinter(p.printing.get());
+  p.graphs = std::make_unique<GraphEngine>(*p.sheet, *p.prompter);
+  p.sheet->SetGraphLink(p.graphs.get());
   p.prompter->SetParent(p.wsheet.get());
   p.settings.Register(p.wsheet.get());
   TVN_Wsheet* wsheet = p.wsheet.get();
@@ -49,6 +56,9 @@ void BuildProgram(Program& p) {
   wsheet->AskTextPadAtExit = [txt] { return txt->AskAtExit(); };
   QObject::connect(wsheet, &TVN_Wsheet::GridFontChanged, txt,
                    [txt](const QFont& font) { txt->TxtRichEdit()->setFont(font); });
+  p.gwindow = std::make_unique<TVN_Graphs>(*p.graphs, *txt);
+  p.gwindow->ReadSettings(IniFile(SettingsFilePath()));
+  p.settings.Register(p.gwindow.get());
   p.matrix = std::make_unique<MatrixCommands>(*sheet, *p.prompter, *txt, wsheet);
   wsheet->SetMatrixLink(p.matrix.get());
 
@@ -87,6 +97,7 @@ int Startup(int argc, char** argv) {
 
   Program p;
   BuildProgram(p);
+  p.gwindow->show();
   p.wsheet->show();
   p.wsheet->raise();
   p.wsheet->activateWindow();

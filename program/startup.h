@@ -8,10 +8,12 @@
 
 namespace varnel {
 
+class GraphEngine;
 class MatrixCommands;
 class QtPrompter;
 class Sheet;
 class TextPrinter;
+class TVN_Graphs;
 class TVN_Txt;
 class TVN_Wsheet;
 class TVN_MWiz;
@@ -25,6 +27,9 @@ struct Program {
   std::unique_ptr<Sheet> sheet;
   std::unique_ptr<TextPrinter> printing;
   std::unique_ptr<TVN_Wsheet> wsheet;
+  // The graph engine reads the sheet; the DataSheet's graph link points at it.
+  std::unique_ptr<GraphEngine> graphs;
+  std::unique_ptr<TVN_Graphs> gwindow;
   std::unique_ptr<TVN_Txt> txt;
   std::unique_ptr<MatrixCommands> matrix;
   std::unique_ptr<TVN_MWiz> wizard;

@@ -1,0 +1,663 @@
+#include "graphs/graphengine.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+
+#include "app/atomicfile.h"
+#include "app/dialogparts.h"
+#include "app/numberlocale.h"
+#include "app/programfolder.h"
+#include "app/reportparts.h"
+#include "app/textcodec.h"
+#include "core/indexsort.h"
+#include "core/numberread.h"
+#include "datasheet/sheet.h"
+
+namespace varnel {
+namespace {
+
+constexpr std::size_t CaseSlots = MaxPlotCases + 1;  // cases are numbered from 1
+
+constexpr GraphSelector Apexes[4] = {GraphSelector::A, GraphSelector::B, GraphSelector::C, GraphSelector::D};
+
+int ApexOf(GraphSelector s) { return static_cast<int>(s); }
+
+// The special-column names auto-selection looks for, with their selectors.
+struct SpecialName {
+  const char* Name;
+  GraphSelector Selector;
+};
+constexpr SpecialName SpecialNames[] = {{"symbol#", GraphSelector::SymbolShape},
+                                        {"color#", GraphSelector::SymbolColor},
+                                        {"size#", GraphSelector::SymbolSize},
+                                        {"label#", GraphSelector::Label},
+                                        {"tielin#", GraphSelector::TieLine}};
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The integer a tie-line cell holds: optional blanks, a sign, digits, blanks.
+bool ReadInteger(std::string_view text, long long& value) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const std::size_t digits = i;
+  long long v = 0;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    if (v > (std::numeric_limits<long long>::max() - 9) / 10) return false;
+    v = v * 10 + (text[i++] - '0');
+  }
+  if (i == digits) return false;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i != text.size()) return false;
+  value = negative ? -v : v;
+  return true;
+}
+
+template <typename T>
+void Release(std::vector<T>& v) {
+  std::vector<T>().swap(v);
+}
+
+}  // namespace
+
+QRgb ColorOfCode(int code) {
+  static constexpr QRgb Table[SymbolShapeCount] = {
+      0xFF000000, 0xFFFF0000, 0xFF0000FF, 0xFF008000, 0xFF800080, 0xFFFFFF00, 0xFF00FFFF, 0xFF00FF00,
+      0xFFFF00FF, 0xFF800000, 0xFF000080, 0xFF808000, 0xFF008080, 0xFFC0C0C0, 0xFF808080};
+  return Table[static_cast<std::size_t>(std::clamp(code, 0, SymbolShapeCount - 1))];
+}
+
+GraphEngine::GraphEngine(Sheet& sheet, Prompter& prompter)
+    : DecimalSep(DecimalSeparator()), sheet_(sheet), prompter_(prompter) {
+  order_.assign(MaxPlotCases, 0);
+  for (int v = 0; v < 4; ++v)
+    vertexCoords_[static_cast<std::size_t>(v)] =
+        TetToCartesian(v == 0 ? 1 : 0, v == 1 ? 1 : 0, v == 2 ? 1 : 0, v == 3 ? 1 : 0);
+}
+
+bool GraphEngine::Connected() const { return sheet_.Connected; }
+
+bool GraphEngine::AllocateCaseArrays() {
+  try {
+    tri_.assign(CaseSlots, TriPoint{});
+    tet_.assign(CaseSlots, TetPoint{});
+    coords_.assign(CaseSlots, Point3{});
+    depthKeys_.assign(MaxPlotCases, 0);
+    order_.assign(MaxPlotCases, 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+void GraphEngine::ReleaseCaseArrays() {
+  Release(tri_);
+  Release(tet_);
+  Release(coords_);
+  Release(depthKeys_);
+  order_.assign(MaxPlotCases, 0);
+}
+
+void GraphEngine::GetWSheetData(bool includeAll) {
+  if (sheet_.Connected) DisconnectGraphs();
+  if (!AllocateCaseArrays()) {
+    prompter_.Message(BoxKind::Error,
+                      QStringLiteral("GetWSheetData: Not enough memory to allocate point arrays.\n\rPlease, "
+                                     "try again after closing other programs"),
+                      Only(Button::Ok));
+    DisconnectGraphs();
+    return;
+  }
+  plotCaseCount_ = std::clamp(sheet_.RowCount() - 1, 0, MaxPlotCases);
+  items_ = QStringList{QStringLiteral("(None)")};
+  for (int c = 1; c < sheet_.ColCount(); ++c) {
+    const std::string_view n = sheet_.Name(c);
+    items_ << QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()));
+  }
+  view_->SelectorsChanged();
+  SetGraphsCaptionFile(FileNameOnly(sheet_.FileName).toStdString());
+  sheet_.Connected = true;
+  sheet_.View().UpdateCommands();
+  if (includeAll)
+    sheet_.SetAllInclusion(true);
+  else
+    sheet_.RecountIncluded();
+  if (Settings.AutoVarSelect) {
+    AutoSelectVariables();
+  } else {
+    ResetSelectors();
+    RepaintSheetGrid();
+  }
+}
+
+void GraphEngine::DisconnectGraphs() {
+  ResetSelectors();
+  items_ = QStringList{QStringLiteral("(None)")};
+  view_->SelectorsChanged();
+  ReleaseCaseArrays();
+  caption_ = QStringLiteral("VarnelGraphs [Disconnected]");
+  view_->CaptionChanged();
+  sheet_.Connected = false;
+  sheet_.View().UpdateStatusBar();
+  sheet_.View().UpdateCommands();
+  RepaintSheetGrid();
+}
+
+void GraphEngine::SetGraphsCaptionFile(const std::string& fileName) {
+  caption_ =
+      QStringLiteral("VarnelGraphs [Connected to ") + QString::fromStdString(fileName) + QStringLiteral("]");
+  view_->CaptionChanged();
+}
+
+void GraphEngine::RepaintSheetGrid() {
+  sheet_.View().CellsChanged(0, 0, std::max(sheet_.ColCount() - 1, 0), std::max(sheet_.RowCount() - 1, 0));
+}
+
+void GraphEngine::SetSelectorItem(GraphSelector s, int item) {
+  chosen_[Index(s)] = std::clamp(item, 0, static_cast<int>(items_.size()) - 1);
+  view_->SelectorsChanged();
+}
+
+void GraphEngine::RunSelectorHandler(GraphSelector s) {
+  if (IsApexSelector(s))
+    ApexChanged(s);
+  else
+    SpecialColumnChanged(s);
+}
+
+void GraphEngine::ResetSelectors() {
+  updating_ = true;
+  for (GraphSelector s : {GraphSelector::C, GraphSelector::A, GraphSelector::B, GraphSelector::D,
+                          GraphSelector::SymbolShape, GraphSelector::SymbolColor, GraphSelector::SymbolSize,
+                          GraphSelector::Label, GraphSelector::TieLine}) {
+    chosen_[Index(s)] = 0;
+    RunSelectorHandler(s);
+  }
+  view_->SelectorsChanged();
+  updating_ = false;
+  Recompute();
+}
+
+void GraphEngine::AutoSelectVariables() {
+  if (sheet_.Connected) ResetSelectors();
+  updating_ = true;
+  int found = 0;
+  int third = 0, fourth = 0;
+  for (int c = 1; c < sheet_.ColCount() && found < 4; ++c) {
+    if (sheet_.IsTagged(c)) continue;
+    ++found;
+    if (found <= 2) {
+      const GraphSelector s = found == 1 ? GraphSelector::A : GraphSelector::B;
+      chosen_[Index(s)] = c;
+      ApexChanged(s);
+    } else if (found == 3) {
+      third = c;
+    } else {
+      fourth = c;
+    }
+  }
+  if (fourth != 0) {
+    chosen_[Index(GraphSelector::D)] = fourth;
+    ApexChanged(GraphSelector::D);
+  }
+  if (third != 0) {
+    chosen_[Index(GraphSelector::C)] = third;
+    ApexChanged(GraphSelector::C);
+  }
+  for (int c = 1; c < sheet_.ColCount(); ++c) {
+    if (!sheet_.IsTagged(c)) continue;
+    for (const SpecialName& special : SpecialNames)
+      if (SameIgnoringCase(sheet_.Name(c), special.Name)) {
+        chosen_[Index(special.Selector)] = c;
+        SpecialColumnChanged(special.Selector);
+      }
+  }
+  view_->SelectorsChanged();
+  updating_ = false;
+  RepaintSheetGrid();
+  Recompute();
+}
+
+void GraphEngine::SetAutoVarSelect(bool on) {
+  Settings.AutoVarSelect = on;
+  if (on && sheet_.Connected) AutoSelectVariables();
+}
+
+void GraphEngine::LoadApexValues(int apex) {
+  const GraphSelector s = Apexes[apex];
+  std::vector<Real>& values = apexValues_[static_cast<std::size_t>(apex)];
+  const int col = chosen_[Index(s)];
+  if (col == 0 || col >= sheet_.ColCount()) {
+    chosen_[Index(s)] = 0;
+    Release(values);
+    return;
+  }
+  view_->SetBusy(true);
+  if (values.empty()) {
+    try {
+      values.assign(CaseSlots, 0);
+    } catch (const std::bad_alloc&) {
+      view_->SetBusy(false);
+      prompter_.Message(BoxKind::Error, QStringLiteral("Not enough memory to store array of reals."),
+                        Only(Button::Ok));
+      chosen_[Index(s)] = 0;
+      view_->SelectorsChanged();
+      ApexChanged(s);
+      return;
+    }
+  }
+  const bool hasTri = !tri_.empty();
+  const int last = std::min(plotCaseCount_, sheet_.RowCount() - 1);
+  for (int k = 1; k <= last; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    const bool missing = !ReadNumber(sheet_.Cell(col, k), DecimalSep, values[i]);
+    if (!hasTri) continue;
+    TetPoint& t = tet_[i];
+    TriPoint& r = tri_[i];
+    switch (apex) {
+      case 0:
+        t.MissingA = r.MissingA = missing;
+        break;
+      case 1:
+        t.MissingB = r.MissingB = missing;
+        break;
+      case 2:
+        t.MissingC = r.MissingC = missing;
+        break;
+      default:
+        t.MissingD = missing;
+        break;
+    }
+  }
+  view_->SetBusy(false);
+}
+
+void GraphEngine::ApexChanged(GraphSelector s) {
+  LoadApexValues(ApexOf(s));
+  if (updating_ || sheet_.SelectorRefresh) return;
+  RepaintSheetGrid();
+  Recompute();
+}
+
+bool GraphEngine::SpecialItemVisible(GraphSelector s) const {
+  const GraphSettings& g = Settings;
+  switch (s) {
+    case GraphSelector::SymbolShape:
+      return g.ViewPoints && !g.UseDefaultShape;
+    case GraphSelector::SymbolColor:
+      return g.ViewPoints && !g.UseDefaultColor;
+    case GraphSelector::SymbolSize:
+      return g.ViewPoints && !g.UseDefaultSize;
+    case GraphSelector::Label:
+      return g.ViewLabels;
+    case GraphSelector::TieLine:
+      return g.ViewTies;
+    default:
+      return false;
+  }
+}
+
+void GraphEngine::SpecialColumnChanged(GraphSelector s) {
+  int col = chosen_[Index(s)];
+  if (col >= sheet_.ColCount()) col = chosen_[Index(s)] = 0;
+  const int last = std::min(plotCaseCount_, sheet_.RowCount() - 1);
+  view_->SetBusy(true);
+  // Fills one per-case array from the column, or releases it for "(None)".
+  const auto fill = [&](auto& array, auto value, const char* memoryText) {
+    if (col == 0) {
+      Release(array);
+      return true;
+    }
+    try {
+      array.assign(CaseSlots, {});
+    } catch (const std::bad_alloc&) {
+      view_->SetBusy(false);
+      prompter_.Message(BoxKind::Error, QString::fromLatin1(memoryText), Only(Button::Ok));
+      chosen_[Index(s)] = 0;
+      view_->SelectorsChanged();
+      view_->SetBusy(true);
+      return false;
+    }
+    for (int k = 1; k <= last; ++k) array[static_cast<std::size_t>(k)] = value(sheet_.Cell(col, k));
+    return true;
+  };
+  const auto code = [this](std::string_view text, int& out) {
+    Real v;
+    if (!ReadNumber(text, DecimalSep, v)) return false;
+    // Truncated to 64 bits, then the low 32 bits, as the codes were always read.
+    const Real t = std::trunc(v);
+    const long long wide = t >= 9.2e18L    ? std::numeric_limits<long long>::max()
+                           : t <= -9.2e18L ? std::numeric_limits<long long>::min()
+                                           : static_cast<long long>(t);
+    const auto low =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned long long>(wide)));
+    const long long magnitude = low < 0 ? -static_cast<long long>(low) : low;
+    out = static_cast<int>(magnitude % SymbolShapeCount);
+    return true;
+  };
+  switch (s) {
+    case GraphSelector::SymbolShape:
+      if (fill(
+              symbolShapes_,
+              [&](std::string_view t) {
+                int c = 0;
+                return static_cast<std::uint8_t>(code(t, c) ? c : Settings.DefSymShape);
+              },
+              "Not enough memory to store array of symbol shape codes.") &&
+          chosen_[Index(s)] == 0)
+        Settings.UseDefaultShape = true;
+      break;
+    case GraphSelector::SymbolColor:
+      if (fill(
+              symbolColors_,
+              [&](std::string_view t) {
+                int c = 0;
+                return code(t, c) ? ColorOfCode(c) : Settings.SymbolColor;
+              },
+              "Not enough memory to store array of symbol color codes.") &&
+          chosen_[Index(s)] == 0)
+        Settings.UseDefaultColor = true;
+      break;
+    case GraphSelector::SymbolSize:
+      if (fill(
+              symbolSizes_,
+              [&](std::string_view t) {
+                Real v;
+                if (!ReadNumber(t, DecimalSep, v))
+                  return static_cast<std::int32_t>(Settings.DefaultSymbolSize);
+                const Real a = std::fabs(v);
+                if (a > 1000) return static_cast<std::int32_t>(Settings.DefaultSymbolSize);
+                return static_cast<std::int32_t>(std::nearbyint(a));
+              },
+              "Not enough memory to store symbol size parameters.") &&
+          chosen_[Index(s)] == 0)
+        Settings.UseDefaultSize = true;
+      break;
+    case GraphSelector::Label:
+      if (col == 0) Settings.UseDefaultLabels = true;
+      break;
+    case GraphSelector::TieLine:
+      fill(
+          tieSets_,
+          [&](std::string_view t) {
+            long long v;
+            if (!ReadInteger(t, v)) return std::int32_t{-1};
+            const long long a = v < 0 ? -v : v;
+            return a < Settings.MaxTieSets ? static_cast<std::int32_t>(a) : std::int32_t{-1};
+          },
+          "Not enough memory to store array of tie line markers.");
+      view_->UpdateGraphCommands();
+      break;
+    default:
+      break;
+  }
+  view_->SetBusy(false);
+  if (!updating_ && !sheet_.SelectorRefresh) RepaintSheetGrid();
+  if (!updating_ && SpecialItemVisible(s)) RepaintGraph();
+}
+
+void GraphEngine::SetSelectorItemText(int column, const std::string& name) {
+  if (column < 1 || column >= items_.size()) return;
+  items_[column] = QString::fromStdString(name);
+  view_->SelectorsChanged();
+}
+
+void GraphEngine::AppendSelectorItem(const std::string& name) {
+  items_ << QString::fromStdString(name);
+  view_->SelectorsChanged();
+}
+
+void GraphEngine::InsertSelectorItem(int column, const std::string& name) {
+  items_.insert(std::clamp(column, 1, static_cast<int>(items_.size())), QString::fromStdString(name));
+  view_->SelectorsChanged();
+}
+
+void GraphEngine::RemoveSelectorItem(int column) {
+  if (column < 1 || column >= items_.size()) return;
+  items_.removeAt(column);
+  view_->SelectorsChanged();
+}
+
+void GraphEngine::SetPlotCaseCount(int count) { plotCaseCount_ = std::clamp(count, 0, MaxPlotCases); }
+
+void GraphEngine::Log(int k, const char* what) {
+  if (warningLog_)
+    *warningLog_ << QStringLiteral("Case ") + QString::number(k) + QLatin1Char('\t') + QLatin1String(what);
+}
+
+void GraphEngine::Recompute() {
+  int count = 0;
+  for (int a = 0; a < 3; ++a)
+    if (HasApexValues(a)) ++count;
+  if (HasApexValues(3)) ++count;
+  if (count < 3)
+    plotKind_ = 0;
+  else if (count == 3)
+    plotKind_ = HasApexValues(3) ? 0 : 1;
+  else
+    plotKind_ = 2;
+  view_->UpdateGraphCommands();
+  QStringList log;
+  if (Settings.LogTransformWarnings && plotKind_ != 0) {
+    log << QStringLiteral("Varnel warnings log file. Created on ") +
+               DateTimeText(QDateTime::currentDateTime())
+        << QStringLiteral("Warnings are from: ") + sheet_.FileName;
+    warningLog_ = &log;
+  }
+  if (!tri_.empty()) {
+    if (plotKind_ == 1) {
+      ProjectTriangular();
+    } else if (plotKind_ == 2) {
+      ProjectTetrahedral();
+      ProjectTriangular();
+      ProjectionDirty = true;
+    }
+  }
+  if (warningLog_) {
+    warningLog_ = nullptr;
+    QByteArray bytes;
+    for (const QString& line : log) bytes += line.toUtf8() + "\r\n";
+    QString error;
+    const QString path = ProgramDir() + QStringLiteral("varnel.log");
+    if (!SaveFileAtomically(path, bytes, QString(), &error))
+      prompter_.FileError(QStringLiteral("Could not write the plot warnings log ") + path +
+                          QStringLiteral(":\n\r") + error);
+  }
+  RepaintGraph();
+}
+
+void GraphEngine::ProjectTriangular() {
+  view_->SetBusy(true);
+  const bool scaling = Settings.ScalingOn;
+  const auto factor = [&](int apex) {
+    return scaling ? static_cast<Real>(Settings.ScaleFactors[static_cast<std::size_t>(apex)]) : 1.0L;
+  };
+  for (int k = 1; k <= plotCaseCount_; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    TriPoint& p = tri_[i];
+    p.Negative = false;
+    p.Plotted = true;
+    if (p.MissingA || p.MissingB || p.MissingC) {
+      p.Plotted = false;
+      Log(k, ": Missing Plot Value(s) for Triangular Plot");
+      continue;
+    }
+    Real a = apexValues_[0][i] * factor(0);
+    Real b = apexValues_[1][i] * factor(1);
+    const Real c = apexValues_[2][i] * factor(2);
+    const Real s = a + b + c;
+    if (s == 0) {
+      p.Plotted = false;
+      Log(k, ": Triangular Plot Zero Sum");
+      continue;
+    }
+    a /= s;
+    b /= s;
+    if (s < 0) {
+      p.Plotted = false;
+      p.Negative = true;
+      Log(k, ": Triangular Plot Negative Sum");
+    }
+    TriangleXY(a, b, p.X, p.Y);
+  }
+  view_->SetBusy(false);
+}
+
+void GraphEngine::ProjectTetrahedral() {
+  view_->SetBusy(true);
+  const bool scaling = Settings.ScalingOn;
+  const auto factor = [&](int apex) {
+    return scaling ? static_cast<Real>(Settings.ScaleFactors[static_cast<std::size_t>(apex)]) : 1.0L;
+  };
+  for (int k = 1; k <= plotCaseCount_; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    TetPoint& p = tet_[i];
+    p.Negative = false;
+    p.Plotted = true;
+    if (p.MissingA || p.MissingB || p.MissingC || p.MissingD) {
+      p.Plotted = false;
+      Log(k, ": Missing Plot Value(s) for Tetrahedral Plot");
+      continue;
+    }
+    Real v[4];
+    for (int a = 0; a < 4; ++a) v[a] = apexValues_[static_cast<std::size_t>(a)][i] * factor(a);
+    const Real s = v[0] + v[1] + v[2] + v[3];
+    if (s == 0) {
+      p.Plotted = false;
+      Log(k, ": Tetrahedral Plot Zero Sum");
+      continue;
+    }
+    for (Real& x : v) x /= s;
+    coords_[i] = TetToCartesian(v[0], v[1], v[2], v[3]);
+    if (s < 0) {
+      p.Plotted = false;
+      p.Negative = true;
+      Log(k, ": Tetrahedral Plot Negative Sum");
+    }
+  }
+  ProjectionDirty = true;
+  view_->SetBusy(false);
+}
+
+void GraphEngine::ProjectAll(int mode) {
+  if (!ProjectionDirty) return;
+  const ViewRotation rotation(mode, Settings.View);
+  for (std::size_t v = 0; v < 4; ++v) vertices_[v] = ProjectView(vertexCoords_[v], rotation);
+  if (plotKind_ == 2 && !tet_.empty()) {
+    for (int k = 1; k <= plotCaseCount_; ++k) {
+      const std::size_t i = static_cast<std::size_t>(k);
+      TetPoint& p = tet_[i];
+      if (!p.Plotted && !p.Negative) {
+        depthKeys_[i - 1] = 0;
+        continue;
+      }
+      const Projected q = ProjectView(coords_[i], rotation);
+      p.PX = q.PX;
+      p.PY = q.PY;
+      p.Depth = q.Depth;
+      depthKeys_[i - 1] = q.Depth;
+    }
+    if (Settings.ZPOrdering && mode != 2 && plotCaseCount_ > 0) {
+      PrompterSink sink(prompter_);
+      IndexFVector(depthKeys_, plotCaseCount_, order_, false, sink);
+    }
+  }
+  ProjectionDirty = false;
+}
+
+bool GraphEngine::IsDrawn(bool plotted, bool negative, int k) const {
+  return sheet_.Included(k) && (plotted || (negative && Settings.PlotNegPoints));
+}
+
+void GraphEngine::CountPoints() {
+  pointsDrawn_ = {0, 0};
+  if (!Settings.ViewPoints || tri_.empty()) return;
+  for (int k = 1; k <= plotCaseCount_; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    if (plotKind_ != 0 && IsDrawn(tri_[i].Plotted, tri_[i].Negative, k)) ++pointsDrawn_[0];
+    if (plotKind_ == 2 && IsDrawn(tet_[i].Plotted, tet_[i].Negative, k)) ++pointsDrawn_[1];
+  }
+}
+
+int GraphEngine::PointsDrawn() const {
+  return Page == PlotPage::Triangular ? pointsDrawn_[0] : pointsDrawn_[1];
+}
+
+void GraphEngine::RepaintGraph() {
+  // The counts a paint would make, so that the DataSheet's status bar is right
+  // while the Graphs window is minimised.
+  CountPoints();
+  view_->RepaintPlot();
+  sheet_.View().UpdateStatusBar();
+}
+
+int GraphEngine::SymbolShape(int k) const {
+  if (Settings.UseDefaultShape || symbolShapes_.empty()) return Settings.DefSymShape;
+  return symbolShapes_[static_cast<std::size_t>(k)];
+}
+
+QRgb GraphEngine::SymbolFill(int k) const {
+  if (Settings.UseDefaultColor || symbolColors_.empty()) return Settings.FillColor;
+  return symbolColors_[static_cast<std::size_t>(k)];
+}
+
+int GraphEngine::SymbolSize(int k) const {
+  if (Settings.UseDefaultSize || symbolSizes_.empty()) return Settings.DefaultSymbolSize;
+  return symbolSizes_[static_cast<std::size_t>(k)];
+}
+
+QString GraphEngine::LabelText(int k) const {
+  const int col = chosen_[Index(GraphSelector::Label)];
+  if (col != 0 && !Settings.UseDefaultLabels && col < sheet_.ColCount() && k < sheet_.RowCount()) {
+    const std::string_view t = sheet_.Cell(col, k);
+    return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
+  }
+  return QString::number(k);
+}
+
+QString GraphEngine::ApexLabel(int apex) const {
+  const int col = chosen_[Index(Apexes[apex])];
+  if (col <= 0 || col >= items_.size()) return QString(QLatin1Char(static_cast<char>('A' + apex)));
+  QString text = items_[col];
+  const int factor = Settings.ScaleFactors[static_cast<std::size_t>(apex)];
+  if (Settings.ScalingOn && factor > 1)
+    text += QStringLiteral("(x") + QString::number(factor) + QLatin1Char(')');
+  return text;
+}
+
+void GraphEngine::ViewLogFile(ReportTarget& textPad) {
+  const QString path = ProgramDir() + QStringLiteral("varnel.log");
+  QByteArray bytes;
+  if (!QFile::exists(path) || !ReadWholeFile(path, bytes, nullptr)) {
+    QString folder = ProgramDir();
+    prompter_.Message(BoxKind::Information,
+                      QStringLiteral("VARNEL.LOG could not be found in \"") + folder +
+                          QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked "
+                                         "whenever generating a log file is required"),
+                      Only(Button::Ok));
+    return;
+  }
+  const DecodedText text =
+      DecodeText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  QStringList lines;
+  for (std::string_view line : SplitLines(text.utf8))
+    lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+  textPad.StartReport();
+  textPad.AppendLines(lines);
+  textPad.CaretToEnd();
+  textPad.ShowReport();
+}
+
+}  // namespace varnel

@@ -1,0 +1,221 @@
+// The graph engine: connected to the DataSheet, it keeps its own numbers of
+// the apex variables and the special columns of every case, checks and
+// projects them, logs the cases it cannot plot, and paints the pages.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QStaticText>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/prompter.h"
+#include "app/reporttarget.h"
+#include "datasheet/links.h"
+#include "graphs/graphsettings.h"
+#include "graphs/pagemetrics.h"
+#include "graphs/projection.h"
+
+class QPainter;
+
+namespace varnel {
+
+class Sheet;
+
+inline constexpr int MaxPlotCases = 5000;
+
+// How the Graphs window follows the engine; every hook does nothing by
+// default, so the engine runs without a window.
+class GraphView {
+ public:
+  virtual ~GraphView() = default;
+  virtual void SelectorsChanged() {}  // the item list or a choice
+  virtual void CaptionChanged() {}
+  virtual void RepaintPlot() {}
+  virtual void UpdateGraphCommands() {}
+  virtual void SetBusy(bool) {}
+};
+
+// The keys that turn, zoom and separate the views.
+enum class ViewKey { Left, Right, Up, Down, Enlarge, Reduce, IncreaseSeparation, DecreaseSeparation };
+
+// What differs between the targets of one paint besides their metrics.
+struct PaintOptions {
+  PlotPage Page = PlotPage::Triangular;
+  bool FillBackground = true;  // the screen and bitmaps start white
+  bool Antialias = true;
+};
+
+// A point's place on the page during a paint, for ties and symbols.
+struct PixelPoint {
+  int X = 0;
+  int Y = 0;
+  bool Negative = false;
+  int Case = 0;
+};
+
+class GraphEngine : public GraphLink {
+ public:
+  GraphEngine(Sheet& sheet, Prompter& prompter);
+
+  void SetView(GraphView* view) { view_ = view ? view : &nullView_; }
+
+  // What the DataSheet calls.
+  void GetWSheetData(bool includeAll) override;
+  void DisconnectGraphs() override;
+  void RepaintGraph() override;
+  void Recompute() override;
+  bool Updating() const override { return updating_; }
+  void SetUpdating(bool on) override { updating_ = on; }
+  int SelectorItem(GraphSelector s) const override { return chosen_[Index(s)]; }
+  void SetSelectorItem(GraphSelector s, int item) override;
+  void ApexChanged(GraphSelector s) override;
+  void SpecialColumnChanged(GraphSelector s) override;
+  void SetSelectorItemText(int column, const std::string& name) override;
+  void AppendSelectorItem(const std::string& name) override;
+  void InsertSelectorItem(int column, const std::string& name) override;
+  void RemoveSelectorItem(int column) override;
+  void SetPlotCaseCount(int count) override;
+  bool ViewPoints() const override { return Settings.ViewPoints; }
+  int PointsDrawn() const override;
+  void SetGraphsCaptionFile(const std::string& fileName) override;
+
+  // The engine's own operations.
+  void ResetSelectors();
+  void AutoSelectVariables();
+  void LoadApexValues(int apex);  // 0..3 for A..D
+  void ProjectTriangular();
+  void ProjectTetrahedral();
+  void ProjectAll(int mode);
+  // Shows the warnings log in the TextPad, or says where it was looked for.
+  void ViewLogFile(ReportTarget& textPad);
+  // Runs the option switch: on while connected selects at once.
+  void SetAutoVarSelect(bool on);
+
+  // View controls; each returns whether the page must be repainted.
+  bool ApplyViewKey(ViewKey key);
+  // A drag with the left button from the stored pointer position by
+  // (stored - new) pixels.
+  bool DragBy(int dx, int dy);
+  bool SetEyeDistance(int position);
+  bool SetStereoRotation(int degrees);
+
+  // One routine for every target: the current page onto a painter.
+  void Paint(QPainter& painter, const PageMetrics& metrics, const PaintOptions& options);
+
+  // State.
+  GraphSettings Settings;
+  PlotPage Page = PlotPage::Triangular;
+  bool ProjectionDirty = true;
+  int PlotKind() const { return plotKind_; }
+  int PlotCaseCount() const { return plotCaseCount_; }
+  bool Connected() const;
+  bool TieVarSet() const { return chosen_[Index(GraphSelector::TieLine)] != 0; }
+  bool UseVarLabels() const { return chosen_[Index(GraphSelector::Label)] != 0; }
+  QString Caption() const { return caption_; }
+  // The selectors' shared item list: "(None)", then the DataSheet's names.
+  const QStringList& SelectorItems() const { return items_; }
+  int TriangularPointsDrawn() const { return pointsDrawn_[0]; }
+  int TetrahedralPointsDrawn() const { return pointsDrawn_[1]; }
+  const TriPoint& Tri(int k) const { return tri_[static_cast<std::size_t>(k)]; }
+  const TetPoint& Tet(int k) const { return tet_[static_cast<std::size_t>(k)]; }
+  const Point3& TetCoords(int k) const { return coords_[static_cast<std::size_t>(k)]; }
+  // Case numbers from the farthest to the nearest after the last ProjectAll.
+  std::int32_t DepthOrder(int k) const { return order_[static_cast<std::size_t>(k - 1)]; }
+  const Projected& Vertex(int v) const { return vertices_[static_cast<std::size_t>(v)]; }
+  bool HasApexValues(int apex) const { return !apexValues_[static_cast<std::size_t>(apex)].empty(); }
+  Real ApexValue(int apex, int k) const {
+    return apexValues_[static_cast<std::size_t>(apex)][static_cast<std::size_t>(k)];
+  }
+  int SymbolShape(int k) const;  // what the case is drawn with
+  QRgb SymbolFill(int k) const;
+  int SymbolSize(int k) const;
+  int TieSet(int k) const { return tieSets_.empty() ? -1 : tieSets_[static_cast<std::size_t>(k)]; }
+  QString LabelText(int k) const;
+  QString ApexLabel(int apex) const;
+  char DecimalSep;
+
+  // The drawing routines of a paint, also used on their own by tests.
+  void DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infinityEnd, int x, int y, bool tetrahedral);
+  void DrawTieSet(QPainter& p, const PageMetrics& m, const std::vector<PixelPoint>& points, int negatives,
+                  bool tetrahedral);
+  void DrawInfinityTie(QPainter& p, const PageMetrics& m, PixelPoint from, QRgb colour, PixelPoint towards,
+                       bool tetrahedral);
+
+ private:
+  static std::size_t Index(GraphSelector s) { return static_cast<std::size_t>(s); }
+  bool AllocateCaseArrays();
+  void ReleaseCaseArrays();
+  void RunSelectorHandler(GraphSelector s);
+  void RepaintSheetGrid();
+  bool SpecialItemVisible(GraphSelector s) const;
+  void Log(int k, const char* what);
+  bool IsDrawn(bool plotted, bool negative, int k) const;
+  void CountPoints();
+  void DrawTriangular(QPainter& p, const PageMetrics& m);
+  void DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX, int originY, int mode);
+  void DrawApexLabel(QPainter& p, const PageMetrics& m, const QString& text, int x, int y, int where);
+  const QImage& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring);
+  void DrawLabel(QPainter& p, int k, int x, int y, const QString& text, bool rayEnd);
+  void DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
+                        const QPoint (&v)[4], QPoint centre);
+  void DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral, const std::vector<PixelPoint>& pixels);
+
+  Sheet& sheet_;
+  Prompter& prompter_;
+  GraphView nullView_;
+  GraphView* view_ = &nullView_;
+
+  QStringList items_{QStringLiteral("(None)")};
+  std::array<int, GraphSelectorCount> chosen_{};
+  bool updating_ = false;
+  int plotKind_ = 0;
+  int plotCaseCount_ = 0;
+  QString caption_ = QStringLiteral("VarnelGraphs [Disconnected]");
+  std::array<int, 2> pointsDrawn_{};
+
+  std::array<std::vector<Real>, 4> apexValues_;
+  std::vector<TriPoint> tri_;
+  std::vector<TetPoint> tet_;
+  std::vector<Point3> coords_;
+  std::vector<Real> depthKeys_;
+  std::vector<std::int32_t> order_;
+  std::array<Projected, 4> vertices_{};
+  std::array<Point3, 4> vertexCoords_{};
+
+  std::vector<std::uint8_t> symbolShapes_;
+  std::vector<QRgb> symbolColors_;
+  std::vector<std::int32_t> symbolSizes_;
+  std::vector<std::int32_t> tieSets_;
+
+  QStringList* warningLog_ = nullptr;
+  QFont labelFont_;  // the point label font of the paint in progress
+  QRgb labelColor_ = 0;
+  bool useSprites_ = false;
+  bool labelPainterReady_ = false;
+  struct SpriteKey {
+    int Shape, R, W;
+    QRgb Pen, Brush;
+    bool Ring;
+    bool operator<(const SpriteKey& o) const {
+      return std::tie(Shape, R, W, Pen, Brush, Ring) < std::tie(o.Shape, o.R, o.W, o.Pen, o.Brush, o.Ring);
+    }
+  };
+  std::map<SpriteKey, QImage> sprites_;
+  struct LabelCache {
+    QString Text;
+    int Generation = -1;
+    QStaticText Laid;
+  };
+  std::vector<LabelCache> pointLabels_, rayLabels_;
+  int labelGeneration_ = 0;
+};
+
+}  // namespace varnel

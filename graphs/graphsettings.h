@@ -1,0 +1,79 @@
+// What the graphs draw and how: the switches, colours, pens, fonts and view
+// parameters of the graph engine, with their start values.
+#pragma once
+
+#include <QRgb>
+#include <QString>
+#include <array>
+
+#include "core/real.h"
+#include "graphs/projection.h"
+
+namespace varnel {
+
+inline constexpr int SymbolShapeCount = 15;
+inline constexpr int MaxScaleFactor = 999;
+
+struct LabelFontChoice {
+  QString Name;
+  int Size = 10;  // points
+  bool Bold = false;
+  bool Italic = false;
+  QRgb Color = 0xFF000000;
+};
+
+// The pages of the Graphs window, in the order of its tabs.
+enum class PlotPage { Tetrahedral = 0, Stereo = 1, Triangular = 2 };
+
+struct GraphSettings {
+  int DefSymShape = 2;
+  int DefaultSymbolSize = 30;  // 0.1 mm
+  QRgb SymbolColor = 0xFF000080;
+  QRgb FillColor = 0xFF0000FF;
+  QRgb OutlineColor = 0xFF000000;
+  QRgb TieColor = 0xFF808080;
+  int TieStyle = 0;                // solid, dash, dot, dash-dot, dash-dot-dot
+  int DefaultTiePenWidth = 1;      // 0.1 mm
+  int DefaultDiagramPenWidth = 3;  // 0.1 mm
+  int InfinityLineLengthFactor = 3;
+  LabelFontChoice LabelFont{QStringLiteral("Times New Roman"), 10, false, false, 0xFF000000};
+  LabelFontChoice ApexFont{QStringLiteral("Arial"), 14, false, true, 0xFF000000};
+
+  bool ViewDiagram = true;
+  bool ViewPoints = true;
+  bool ViewLabels = false;
+  bool ViewTies = false;
+  bool UseDefaultShape = true;
+  bool UseDefaultColor = true;
+  bool UseDefaultSize = true;
+  bool UseDefaultLabels = true;
+  bool UseDefaultTieColor = true;
+  bool PlotApexLabels = true;
+  bool PlotNegPoints = false;
+
+  bool LogTransformWarnings = false;
+  bool AutoVarSelect = true;
+  bool ZPOrdering = true;
+  bool ScalePage = true;
+  int MaxTieSets = 99;
+
+  Real Scale = 1;
+  Real StereoSFactor = 1;
+  ViewAngles View;
+
+  bool ScalingOn = false;
+  std::array<int, 4> ScaleFactors{1, 1, 1, 1};
+};
+
+inline constexpr Real RotationStep = 2.0L * DegreesToRadians;
+inline constexpr Real ZoomStep = 0.05L;
+inline constexpr Real SeparationStep = 0.05L;
+inline constexpr Real MouseStepPixels = 1.0L;
+
+// The colour of a Color# code 0..14.
+QRgb ColorOfCode(int code);
+
+// The outline of a symbol filled with c: each of red, green and blue halved.
+inline QRgb DarkenColor(QRgb c) { return qRgb(qRed(c) >> 1, qGreen(c) >> 1, qBlue(c) >> 1); }
+
+}  // namespace varnel

@@ -1,0 +1,478 @@
+#include "graphs/graphswindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/dialogparts.h"
+#include "graphs/graphcommands.h"
+#include "graphs/settingsdialog.h"
+
+namespace varnel {
+
+// The plot area: the page, painted by the engine, turned by the mouse.
+class GraphPage : public QWidget {
+ public:
+  explicit GraphPage(TVN_Graphs& window) : QWidget(nullptr), window_(window) {
+    setObjectName(QStringLiteral("GPaintBox"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setStatusTip(QStringLiteral(
+        "Plot area: Drag mouse or press arrow keys to rotate 3D graphs. Keypad plus/minus keys to enlarge or "
+        "reduce."));
+    setFocusPolicy(Qt::ClickFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    PaintOptions options;
+    options.Page = window_.engine_.Page;
+    window_.engine_.Paint(painter, window_.metrics_, options);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(0, 0, width() - 1, height() - 1);
+  }
+  void mousePressEvent(QMouseEvent* e) override { stored_ = e->position().toPoint(); }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    if (e->buttons() != Qt::LeftButton || e->modifiers() != Qt::NoModifier) return;
+    const QPoint now = e->position().toPoint();
+    const bool repaint = window_.engine_.DragBy(stored_.x() - now.x(), stored_.y() - now.y());
+    stored_ = now;
+    if (repaint) update();
+  }
+
+ private:
+  TVN_Graphs& window_;
+  QPoint stored_;
+};
+
+namespace {
+
+// The page with its border and the two shadow strips below and to the right.
+class SheetOfPaper : public QWidget {
+ public:
+  using QWidget::QWidget;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    const QWidget* page = findChild<QWidget*>(QStringLiteral("GPaintBox"));
+    if (!page) return;
+    const QRect g = page->geometry();
+    p.fillRect(QRect(g.left() + 6, g.bottom() + 2, g.width(), 6), QColor(64, 64, 64));
+    p.fillRect(QRect(g.right() + 2, g.top() + 6, 5, g.height()), QColor(64, 64, 64));
+  }
+};
+
+}  // namespace
+
+TVN_Graphs::TVN_Graphs(GraphEngine& engine, ReportTarget& textPad, QWidget* parent)
+    : QMainWindow(parent), engine_(engine), textPad_(textPad) {
+  setObjectName(QStringLiteral("VN_Graphs"));
+  resize(540, 460);
+  BuildMenus();
+  BuildToolBars();
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  scroll_ = new QScrollArea(central);
+  scroll_->setBackgroundRole(QPalette::Dark);
+  scroll_->setWidgetResizable(false);
+  sheetOfPaper_ = new SheetOfPaper;
+  sheetOfPaper_->setAutoFillBackground(false);
+  page_ = new GraphPage(*this);
+  page_->setParent(sheetOfPaper_);
+  page_->move(4, 4);
+  scroll_->setWidget(sheetOfPaper_);
+  layout->addWidget(scroll_, 1);
+  tabs_ = new QTabBar(central);
+  tabs_->setObjectName(QStringLiteral("GTabControl"));
+  tabs_->setShape(QTabBar::RoundedSouth);
+  tabs_->addTab(QStringLiteral("Tetrahedral"));
+  tabs_->addTab(QStringLiteral("Stereo Tetrahedral"));
+  tabs_->addTab(QStringLiteral("Triangular"));
+  tabs_->setCurrentIndex(static_cast<int>(engine_.Page));
+  connect(tabs_, &QTabBar::currentChanged, this,
+          [this](int index) { SelectPage(static_cast<PlotPage>(index)); });
+  layout->addWidget(tabs_);
+  setCentralWidget(central);
+  BuildStatusBar();
+  settings_ = new TVN_Settings(engine_, this);
+  settings_->Repaint = [this] { page_->update(); };
+  qApp->installEventFilter(this);
+  engine_.SetView(this);
+  SelectorsChanged();
+  CaptionChanged();
+  UpdateGraphCommands();
+}
+
+TVN_Graphs::~TVN_Graphs() {
+  qApp->removeEventFilter(this);
+  engine_.SetView(nullptr);
+}
+
+QWidget* TVN_Graphs::PaintBox() const { return page_; }
+
+QAction* TVN_Graphs::AddAction(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
+                               bool checkable, void (TVN_Graphs::*handler)()) {
+  auto* a = new QAction(caption, this);
+  a->setObjectName(name);
+  a->setStatusTip(hint);
+  a->setCheckable(checkable);
+  connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  menu->addAction(a);
+  actions_.insert(name, a);
+  return a;
+}
+
+void TVN_Graphs::BuildMenus() {
+  using W = TVN_Graphs;
+  QMenu* graph = menuBar()->addMenu(QStringLiteral("&Graph"));
+  AddAction(graph, QStringLiteral("MinimizeWindow1"), QStringLiteral("&Minimize Window"),
+            QStringLiteral("Minimize the Graphs window."), false, &W::MinimizeWindow1Click);
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  AddAction(view, QStringLiteral("ScalePage1"), QStringLiteral("&Fit to Window"),
+            QStringLiteral("Fit the page to the window, or show it at its printed size."), true,
+            &W::ScalePage1Click);
+  view->addSeparator();
+  AddAction(view, QStringLiteral("ViewDiagram1"), QStringLiteral("&Diagram"),
+            QStringLiteral("Show the diagram outline."), true, &W::ViewDiagram1Click);
+  AddAction(view, QStringLiteral("ViewPoints1"), QStringLiteral("&Points"),
+            QStringLiteral("Show the points."), true, &W::ViewPoints1Click);
+  AddAction(view, QStringLiteral("ViewLabels1"), QStringLiteral("Point &Labels"),
+            QStringLiteral("Show point labels."), true, &W::ViewLabels1Click);
+  AddAction(view, QStringLiteral("ViewTies1"), QStringLiteral("&Tie lines"),
+            QStringLiteral("Show tie lines."), true, &W::ViewTies1Click);
+  view->addSeparator();
+  AddAction(view, QStringLiteral("IncreaseSeparation1"), QStringLiteral("&Increase Separation"),
+            QStringLiteral("Move the views of the stereo pair apart."), false, &W::IncreaseSeparation1Click)
+      ->setShortcut(Qt::Key_F12);
+  AddAction(view, QStringLiteral("DecreaseSeparation1"), QStringLiteral("De&crease Separation"),
+            QStringLiteral("Move the views of the stereo pair together."), false,
+            &W::DecreaseSeparation1Click)
+      ->setShortcut(Qt::Key_F11);
+  AddAction(view, QStringLiteral("Enlarge1"), QStringLiteral("&Enlarge (keypad +)"),
+            QStringLiteral("Enlarge the graph."), false, &W::Enlarge1Click);
+  AddAction(view, QStringLiteral("Reduce1"), QStringLiteral("&Reduce (keypad -)"),
+            QStringLiteral("Reduce the graph."), false, &W::Reduce1Click);
+  view->addSeparator();
+  AddAction(view, QStringLiteral("ViewLogFile1"), QStringLiteral("Plot &Warnings File"),
+            QStringLiteral("Show the plot warnings log in the TextPad."), false, &W::ViewLogFile1Click);
+  AddAction(view, QStringLiteral("Toolbar1"), QStringLiteral("Tool&bar"),
+            QStringLiteral("Show or hide the tool bar."), true, &W::Toolbar1Click);
+  QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+  AddAction(settings, QStringLiteral("Diagram2"), QStringLiteral("&Diagram ..."),
+            QStringLiteral("Diagram outline and 3D projection parameters."), false, &W::Diagram2Click);
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  AddAction(options, QStringLiteral("PlotInversePoints1"), QStringLiteral("Plot &Negative Points"),
+            QStringLiteral("Also plot cases whose coordinates sum to a negative number."), true,
+            &W::PlotInversePoints1Click);
+  AddAction(options, QStringLiteral("ZOrdering1"), QStringLiteral("&Z-Ordering"),
+            QStringLiteral("Toggles drawing points in depth or database order."), true, &W::ZOrdering1Click);
+  AddAction(options, QStringLiteral("AutoVarSelect1"), QStringLiteral("Auto&VarSelect"),
+            QStringLiteral("Select the plot variables automatically on connecting."), true,
+            &W::AutoVarSelect1Click);
+  AddAction(options, QStringLiteral("GLogTransformWarnings1"), QStringLiteral("&Log Plot Warnings"),
+            QStringLiteral("Write the cases that cannot be plotted into varnel.log."), true,
+            &W::GLogTransformWarnings1Click);
+  QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+  AddAction(window, QStringLiteral("SingleTetrahedron1"), QStringLiteral("&Tetrahedral"),
+            QStringLiteral("Show the tetrahedron."), true, &W::SingleTetrahedron1Click);
+  AddAction(window, QStringLiteral("StereoPair1"), QStringLiteral("&Stereo Tetrahedral"),
+            QStringLiteral("Show the tetrahedron as a stereo pair."), true, &W::StereoPair1Click);
+  AddAction(window, QStringLiteral("TriangularPlot1"), QStringLiteral("T&riangular"),
+            QStringLiteral("Show the triangle."), true, &W::TriangularPlot1Click);
+  for (QMenu* m : {graph, view, settings, options, window})
+    connect(m, &QMenu::aboutToShow, this, [this] { UpdateGraphCommands(); });
+}
+
+void TVN_Graphs::BuildToolBars() {
+  commandBar_ = AddFixedToolBar(this, QStringLiteral("GToolBar"));
+  const auto button = [this](const QString& name, const QString& text, const QString& action) {
+    QAction* a = actions_.value(action);
+    auto* b = new QAction(text, this);
+    b->setObjectName(name);
+    b->setCheckable(a->isCheckable());
+    b->setToolTip(a->text().remove(QLatin1Char('&')));
+    b->setStatusTip(a->statusTip());
+    connect(b, &QAction::triggered, a, [a] { a->trigger(); });
+    commandBar_->addAction(b);
+    actions_.insert(name, b);
+  };
+  button(QStringLiteral("GTBButtonDiagram"), QStringLiteral("D"), QStringLiteral("ViewDiagram1"));
+  button(QStringLiteral("GTBButtonPoints"), QStringLiteral("P"), QStringLiteral("ViewPoints1"));
+  button(QStringLiteral("GTBButtonLabels"), QStringLiteral("L"), QStringLiteral("ViewLabels1"));
+  button(QStringLiteral("GTBButtonTies"), QStringLiteral("T"), QStringLiteral("ViewTies1"));
+  commandBar_->addSeparator();
+  button(QStringLiteral("GTBButtonEnlarge"), QStringLiteral("+"), QStringLiteral("Enlarge1"));
+  button(QStringLiteral("GTBButtonReduce"), QStringLiteral("-"), QStringLiteral("Reduce1"));
+
+  addToolBarBreak();
+  QToolBar* apexes = AddFixedToolBar(this, QStringLiteral("GToolBar2"));
+  static constexpr GraphSelector Apexes[4] = {GraphSelector::A, GraphSelector::B, GraphSelector::C,
+                                              GraphSelector::D};
+  for (int i = 0; i < 4; ++i) {
+    const QString letter(QLatin1Char(static_cast<char>('A' + i)));
+    auto* label = new QLabel(QStringLiteral(" ") + letter + QStringLiteral(": "), apexes);
+    apexes->addWidget(label);
+    auto* box = new QComboBox(apexes);
+    box->setObjectName(QStringLiteral("GCBox") + letter);
+    box->setMinimumContentsLength(8);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setToolTip(QStringLiteral("Apex ") + letter);
+    box->setStatusTip(QStringLiteral("Variable to plot in apex ") + letter + QLatin1Char('.'));
+    const GraphSelector s = Apexes[i];
+    connect(box, &QComboBox::activated, this, [this, s](int index) {
+      engine_.SetSelectorItem(s, index);
+      engine_.ApexChanged(s);
+    });
+    apexes->addWidget(box);
+    boxes_[static_cast<std::size_t>(i)] = box;
+  }
+}
+
+void TVN_Graphs::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  for (std::size_t k = 0; k < 3; ++k) {
+    panels_[k] = new QLabel(bar);
+    panels_[k]->setFrameShape(QFrame::Panel);
+    panels_[k]->setFrameShadow(QFrame::Sunken);
+    if (k < 2) {
+      panels_[k]->setFixedWidth(60);
+      panels_[k]->setAlignment(Qt::AlignCenter);
+      bar->addWidget(panels_[k]);
+    } else {
+      bar->addWidget(panels_[k], 1);
+    }
+  }
+  panels_[0]->setText(engine_.Settings.PlotNegPoints ? QStringLiteral("np: ON") : QStringLiteral("np: OFF"));
+  panels_[1]->setText(engine_.Settings.ScalingOn ? QStringLiteral("sc: ON") : QStringLiteral("sc: OFF"));
+}
+
+QString TVN_Graphs::StatusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
+
+void TVN_Graphs::ReadSettings(const IniFile& ini) {
+  const QSize screen =
+      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+  const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("G"), 540, 460, screen);
+  move(b.Left, b.Top);
+  resize(b.Width, b.Height);
+}
+
+void TVN_Graphs::WriteSettings(IniFile& ini, bool /*savePrefs*/) const {
+  WriteWindowBounds(ini, QStringLiteral("G"), Bounds());
+}
+
+void TVN_Graphs::SelectorsChanged() {
+  static constexpr GraphSelector Apexes[4] = {GraphSelector::A, GraphSelector::B, GraphSelector::C,
+                                              GraphSelector::D};
+  const QStringList& items = engine_.SelectorItems();
+  for (std::size_t i = 0; i < 4; ++i) {
+    QComboBox* box = boxes_[i];
+    const QSignalBlocker block(box);
+    bool same = box->count() == items.size();
+    for (int k = 0; same && k < items.size(); ++k) same = box->itemText(k) == items[k];
+    if (!same) {
+      box->clear();
+      box->addItems(items);
+    }
+    box->setCurrentIndex(engine_.SelectorItem(Apexes[i]));
+  }
+}
+
+void TVN_Graphs::CaptionChanged() { setWindowTitle(engine_.Caption()); }
+
+void TVN_Graphs::RepaintPlot() { page_->update(); }
+
+void TVN_Graphs::UpdateGraphCommands() {
+  const GraphCommandState s = GraphCommands(engine_);
+  const GraphSettings& g = engine_.Settings;
+  const auto set = [this](const QString& name, bool enabled, bool checked) {
+    for (const QString& n : {name}) {
+      QAction* a = actions_.value(n);
+      if (!a) continue;
+      a->setEnabled(enabled);
+      if (a->isCheckable()) a->setChecked(checked);
+    }
+  };
+  const auto both = [&](const QString& menu, const QString& tool, bool enabled, bool checked) {
+    set(menu, enabled, checked);
+    set(tool, enabled, checked);
+  };
+  both(QStringLiteral("ViewDiagram1"), QStringLiteral("GTBButtonDiagram"), true, g.ViewDiagram);
+  both(QStringLiteral("ViewPoints1"), QStringLiteral("GTBButtonPoints"), s.Points, g.ViewPoints);
+  both(QStringLiteral("ViewLabels1"), QStringLiteral("GTBButtonLabels"), s.Labels, g.ViewLabels);
+  both(QStringLiteral("ViewTies1"), QStringLiteral("GTBButtonTies"), s.Ties, g.ViewTies);
+  set(QStringLiteral("IncreaseSeparation1"), s.Separation, false);
+  set(QStringLiteral("DecreaseSeparation1"), s.Separation, false);
+  set(QStringLiteral("ScalePage1"), true, g.ScalePage);
+  set(QStringLiteral("PlotInversePoints1"), true, g.PlotNegPoints);
+  set(QStringLiteral("ZOrdering1"), true, g.ZPOrdering);
+  set(QStringLiteral("AutoVarSelect1"), true, g.AutoVarSelect);
+  set(QStringLiteral("GLogTransformWarnings1"), true, g.LogTransformWarnings);
+  set(QStringLiteral("Toolbar1"), true, commandBar_->isVisibleTo(this) || !isVisible());
+  set(QStringLiteral("SingleTetrahedron1"), true, engine_.Page == PlotPage::Tetrahedral);
+  set(QStringLiteral("StereoPair1"), true, engine_.Page == PlotPage::Stereo);
+  set(QStringLiteral("TriangularPlot1"), true, engine_.Page == PlotPage::Triangular);
+  boxes_[3]->setEnabled(s.ApexD);
+}
+
+void TVN_Graphs::SetBusy(bool busy) {
+  if (busy) {
+    if (busy_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else if (busy_ > 0 && --busy_ == 0) {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void TVN_Graphs::SizePaintBoxes() {
+  const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
+  const QSize size = ScreenPageSize(engine_.Settings.ScalePage, scroll_->viewport()->width(), dpi, printer_);
+  if (size == page_->size() && metrics_.W == size.width()) return;
+  page_->resize(size);
+  sheetOfPaper_->resize(size.width() + 15, size.height() + 16);
+  metrics_ = SetupPageMetrics(TargetKind::Screen, size.width(), size.height(), dpi, printer_);
+  page_->update();
+}
+
+void TVN_Graphs::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  SizePaintBoxes();
+}
+
+bool TVN_Graphs::event(QEvent* event) {
+  // Hints go to the third panel; a status-bar message would hide the others.
+  if (event->type() == QEvent::StatusTip) {
+    panels_[2]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TVN_Graphs::closeEvent(QCloseEvent* event) {
+  if (allowClose_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  showMinimized();
+}
+
+bool TVN_Graphs::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && watched == scroll_->viewport()) SizePaintBoxes();
+  if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool keypad = key->modifiers() & Qt::KeypadModifier;
+  switch (key->key()) {
+    case Qt::Key_Left:
+      ViewKeyPressed(ViewKey::Left);
+      return true;
+    case Qt::Key_Right:
+      ViewKeyPressed(ViewKey::Right);
+      return true;
+    case Qt::Key_Up:
+      ViewKeyPressed(ViewKey::Up);
+      return true;
+    case Qt::Key_Down:
+      ViewKeyPressed(ViewKey::Down);
+      return true;
+    case Qt::Key_Plus:
+      if (!keypad) break;
+      ViewKeyPressed(ViewKey::Enlarge);
+      return true;
+    case Qt::Key_Minus:
+      if (!keypad) break;
+      ViewKeyPressed(ViewKey::Reduce);
+      return true;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TVN_Graphs::ViewKeyPressed(ViewKey key) {
+  if (engine_.ApplyViewKey(key)) page_->update();
+}
+
+void TVN_Graphs::SelectPage(PlotPage page) {
+  engine_.Page = page;
+  if (tabs_->currentIndex() != static_cast<int>(page)) {
+    const QSignalBlocker block(tabs_);
+    tabs_->setCurrentIndex(static_cast<int>(page));
+  }
+  engine_.ProjectionDirty = true;
+  UpdateGraphCommands();
+  engine_.RepaintGraph();
+}
+
+void TVN_Graphs::ToggleView(bool GraphSettings::*flag) {
+  engine_.Settings.*flag = !(engine_.Settings.*flag);
+  engine_.RepaintGraph();
+  UpdateGraphCommands();
+}
+
+void TVN_Graphs::MinimizeWindow1Click() { showMinimized(); }
+void TVN_Graphs::ScalePage1Click() {
+  engine_.Settings.ScalePage = !engine_.Settings.ScalePage;
+  SizePaintBoxes();
+  UpdateGraphCommands();
+}
+void TVN_Graphs::ViewDiagram1Click() { ToggleView(&GraphSettings::ViewDiagram); }
+void TVN_Graphs::ViewPoints1Click() { ToggleView(&GraphSettings::ViewPoints); }
+void TVN_Graphs::ViewLabels1Click() { ToggleView(&GraphSettings::ViewLabels); }
+void TVN_Graphs::ViewTies1Click() { ToggleView(&GraphSettings::ViewTies); }
+void TVN_Graphs::IncreaseSeparation1Click() { ViewKeyPressed(ViewKey::IncreaseSeparation); }
+void TVN_Graphs::DecreaseSeparation1Click() { ViewKeyPressed(ViewKey::DecreaseSeparation); }
+void TVN_Graphs::Enlarge1Click() { ViewKeyPressed(ViewKey::Enlarge); }
+void TVN_Graphs::Reduce1Click() { ViewKeyPressed(ViewKey::Reduce); }
+void TVN_Graphs::ViewLogFile1Click() { engine_.ViewLogFile(textPad_); }
+void TVN_Graphs::Toolbar1Click() {
+  commandBar_->setVisible(!commandBar_->isVisible());
+  UpdateGraphCommands();
+}
+void TVN_Graphs::PlotInversePoints1Click() {
+  engine_.Settings.PlotNegPoints = !engine_.Settings.PlotNegPoints;
+  panels_[0]->setText(engine_.Settings.PlotNegPoints ? QStringLiteral("np: ON") : QStringLiteral("np: OFF"));
+  engine_.RepaintGraph();
+  UpdateGraphCommands();
+}
+void TVN_Graphs::ZOrdering1Click() {
+  engine_.Settings.ZPOrdering = !engine_.Settings.ZPOrdering;
+  if (engine_.Settings.ZPOrdering) {
+    engine_.ProjectionDirty = true;
+    page_->update();
+  }
+  UpdateGraphCommands();
+}
+void TVN_Graphs::AutoVarSelect1Click() {
+  engine_.SetAutoVarSelect(!engine_.Settings.AutoVarSelect);
+  UpdateGraphCommands();
+}
+void TVN_Graphs::GLogTransformWarnings1Click() {
+  engine_.Settings.LogTransformWarnings = !engine_.Settings.LogTransformWarnings;
+  UpdateGraphCommands();
+}
+void TVN_Graphs::SingleTetrahedron1Click() { SelectPage(PlotPage::Tetrahedral); }
+void TVN_Graphs::StereoPair1Click() { SelectPage(PlotPage::Stereo); }
+void TVN_Graphs::TriangularPlot1Click() { SelectPage(PlotPage::Triangular); }
+void TVN_Graphs::Diagram2Click() { settings_->ShowPage(QStringLiteral("Diagram")); }
+
+}  // namespace varnel

@@ -1,0 +1,60 @@
+#include "graphs/pagemetrics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace varnel {
+
+PageMetrics SetupPageMetrics(TargetKind kind, int w, int h, int screenDpi, const PrinterPage& printer) {
+  PageMetrics m;
+  m.W = w;
+  m.H = h;
+  m.CentreX = w / 2;
+  m.CentreY = h / 2;
+  m.UnitScale = static_cast<Real>(w) * 0.3L;
+  m.StereoUnitScale = m.UnitScale;
+  m.TargetDpi = kind == TargetKind::Printer ? printer.DpiY : screenDpi;
+  if (m.TargetDpi <= 0) m.TargetDpi = 96;
+  const Real pageInches = static_cast<Real>(printer.Height) / static_cast<Real>(std::max(printer.DpiY, 1));
+  m.DeviceScale = kind == TargetKind::Printer || pageInches <= 0
+                      ? 1.0L
+                      : (static_cast<Real>(h) / static_cast<Real>(m.TargetDpi)) / pageInches;
+  return m;
+}
+
+int RoundPixel(Real v) {
+  constexpr Real Bound = 1e8L;
+  if (!IsFinite(v)) return v > 0 ? static_cast<int>(Bound) : -static_cast<int>(Bound);
+  return static_cast<int>(std::nearbyint(std::clamp(v, -Bound, Bound)));
+}
+
+int MulDiv(int a, int b, int c) {
+  if (c == 0) return -1;
+  const std::int64_t p = static_cast<std::int64_t>(a) * b;
+  const std::int64_t half = (c > 0 ? c : -c) / 2;
+  const bool negative = (p < 0) != (c < 0);
+  const std::int64_t q = ((p < 0 ? -p : p) + half) / (c > 0 ? c : -c);
+  return static_cast<int>(negative ? -q : q);
+}
+
+int PenWidthPixels(int tenthsMm, const PageMetrics& m) {
+  return std::max(1, RoundPixel(static_cast<Real>(MulDiv(tenthsMm, m.TargetDpi, 254)) * m.DeviceScale));
+}
+
+SymbolGeometry SymbolMetrics(int tenthsMm, const PageMetrics& m) {
+  SymbolGeometry g;
+  g.S = MulDiv(tenthsMm, m.TargetDpi, 254);
+  g.R = std::max(1, RoundPixel(static_cast<Real>(g.S) * m.DeviceScale / 2));
+  g.W = std::max(1, RoundPixel(static_cast<Real>(g.R) / 5));
+  return g;
+}
+
+QSize ScreenPageSize(bool fitToWindow, int scrollAreaWidth, int screenDpi, const PrinterPage& printer) {
+  const int w =
+      fitToWindow ? scrollAreaWidth - 30 : MulDiv(printer.Width, screenDpi, std::max(printer.DpiX, 1));
+  const int width = std::max(w, 1);
+  return {width, std::max(1, RoundPixel(static_cast<Real>(width) / printer.PageAspect()))};
+}
+
+}  // namespace varnel

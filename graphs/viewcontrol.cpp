@@ -1,0 +1,63 @@
+// Turning, zooming and separating the tetrahedral views.
+#include <cmath>
+
+#include "graphs/graphengine.h"
+
+namespace varnel {
+
+bool GraphEngine::ApplyViewKey(ViewKey key) {
+  const bool turnable = Page != PlotPage::Triangular;
+  ViewAngles& v = Settings.View;
+  switch (key) {
+    case ViewKey::Left:
+    case ViewKey::Right:
+      if (!turnable) return false;
+      v.Alpha += key == ViewKey::Left ? -RotationStep : RotationStep;
+      ProjectionDirty = true;
+      return true;
+    case ViewKey::Up:
+    case ViewKey::Down:
+      if (!turnable) return false;
+      v.Theta += key == ViewKey::Up ? -RotationStep : RotationStep;
+      ProjectionDirty = true;
+      return true;
+    case ViewKey::Enlarge:
+      Settings.Scale += ZoomStep;
+      return true;
+    case ViewKey::Reduce:
+      if (Settings.Scale - ZoomStep > ZoomStep) Settings.Scale -= ZoomStep;
+      return true;
+    case ViewKey::IncreaseSeparation:
+      if (Page != PlotPage::Stereo) return false;
+      Settings.StereoSFactor += SeparationStep;
+      return true;
+    case ViewKey::DecreaseSeparation:
+      if (Page != PlotPage::Stereo) return false;
+      if (Settings.StereoSFactor - SeparationStep > SeparationStep) Settings.StereoSFactor -= SeparationStep;
+      return true;
+  }
+  return false;
+}
+
+bool GraphEngine::DragBy(int dx, int dy) {
+  if (Page == PlotPage::Triangular) return false;
+  ViewAngles& v = Settings.View;
+  if (std::abs(dx) / MouseStepPixels > 1) v.Alpha += dx < 0 ? RotationStep : -RotationStep;
+  if (std::abs(dy) / MouseStepPixels > 1) v.Theta += dy < 0 ? RotationStep : -RotationStep;
+  ProjectionDirty = true;
+  return true;
+}
+
+bool GraphEngine::SetEyeDistance(int position) {
+  Settings.View.EyeDistance = position;
+  ProjectionDirty = true;
+  return Page != PlotPage::Triangular;
+}
+
+bool GraphEngine::SetStereoRotation(int degrees) {
+  Settings.View.Gamma = degrees * DegreesToRadians;
+  ProjectionDirty = true;
+  return Page == PlotPage::Stereo;
+}
+
+}  // namespace varnel

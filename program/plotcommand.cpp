@@ -1,0 +1,166 @@
+#include "program/plotcommand.h"
+
+#include <QFileInfo>
+
+#include "app/numberlocale.h"
+#include "core/numberread.h"
+#include "graphs/graphengine.h"
+#include "graphs/plotpicture.h"
+#include "program/batchoptions.h"
+#include "program/batchsheet.h"
+
+namespace varnel {
+namespace {
+
+// A real option within [low, high].
+Real RealOption(const CommandParser& p, const QString& name, char separator, Real low, Real high) {
+  const QString text = p.Value(name);
+  Real v;
+  if (!ReadNumber(text.toStdString(), separator, v) || v < low || v > high)
+    throw UsageError{QStringLiteral("--%1 takes a number from %2 to %3, not \"%4\"")
+                         .arg(name)
+                         .arg(static_cast<double>(low))
+                         .arg(static_cast<double>(high))
+                         .arg(text)};
+  return v;
+}
+
+int IntegerOption(const CommandParser& p, const QString& name, int low, int high) {
+  bool ok = false;
+  const int v = p.Value(name).toInt(&ok);
+  if (!ok || v < low || v > high)
+    throw UsageError{QStringLiteral("--%1 takes a whole number from %2 to %3").arg(name).arg(low).arg(high)};
+  return v;
+}
+
+}  // namespace
+
+int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
+  CommandParser p(
+      QStringLiteral("plot"), QStringLiteral("plot FILE [options] -o OUT.(png|pdf|svg|bmp)"),
+      QStringLiteral("Draws the Graphs page of the data file as the window would: the triangle of "
+                     "apexes A, B, C, or the tetrahedron of A, B, C, D, with the file's Symbol#, "
+                     "Color#, Size#, Label# and Tielin# columns applied. Without --apex the "
+                     "apexes are the first untagged variables, as on connecting."));
+  p.Add(QStringLiteral("apex"), QStringLiteral("the apex variables by name or number"),
+        QStringLiteral("A,B,C[,D]"));
+  p.Add(QStringLiteral("cases"), QStringLiteral("the cases to plot, such as 1-9 or 1,3,5-7 (default: all)"),
+        QStringLiteral("LIST"));
+  p.Add(QStringLiteral("view"), QStringLiteral("triangular, tetrahedral or stereo (default: triangular)"),
+        QStringLiteral("VIEW"));
+  p.Add(QStringLiteral("alpha"),
+        QStringLiteral("turn of the tetrahedron about its vertical axis (default 21)"),
+        QStringLiteral("DEG"));
+  p.Add(QStringLiteral("theta"), QStringLiteral("tilt of the tetrahedron (default -54)"),
+        QStringLiteral("DEG"));
+  p.Add(QStringLiteral("eye"), QStringLiteral("distance of the eye, 1 to 30 (default 5)"),
+        QStringLiteral("E"));
+  p.Add(QStringLiteral("gamma"),
+        QStringLiteral("turn between the views of a stereo pair, 0 to 30 (default 5)"),
+        QStringLiteral("DEG"));
+  p.Add(QStringLiteral("labels"),
+        QStringLiteral("write point labels (Label# when present, else case numbers)"));
+  p.Add(QStringLiteral("ties"), QStringLiteral("draw the tie lines of the Tielin# column"));
+  p.Add(QStringLiteral("negative-points"),
+        QStringLiteral("also draw cases whose values sum to a negative number"));
+  p.Add(QStringLiteral("width"),
+        QStringLiteral("width of a PNG, BMP or SVG picture in pixels (default 1200)"), QStringLiteral("PX"));
+  p.Add(QStringLiteral("dpi"), QStringLiteral("its resolution in dots per inch (default 96)"),
+        QStringLiteral("N"));
+  p.Add(QStringLiteral("decimal-separator"),
+        QStringLiteral("decimal separator of the numbers read (default: the locale's)"), QStringLiteral("C"));
+  p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the picture to write"),
+        QStringLiteral("OUT"));
+  if (!p.Parse(args, out)) return 0;
+
+  const char separator = p.IsSet(QStringLiteral("decimal-separator"))
+                             ? ParseSeparator(p.Value(QStringLiteral("decimal-separator")))
+                             : DecimalSeparator();
+  const QString output = p.Value(QStringLiteral("output"));
+  if (output.isEmpty()) throw UsageError{QStringLiteral("plot needs -o OUT, the picture to write")};
+  if (PictureFormat(output).isEmpty())
+    throw UsageError{QStringLiteral("the picture must be a .png, .pdf, .svg or .bmp file")};
+  PictureRequest request;
+  request.Path = output;
+  const QString view =
+      p.IsSet(QStringLiteral("view")) ? p.Value(QStringLiteral("view")) : QStringLiteral("triangular");
+  const QStringList views{QStringLiteral("tetrahedral"), QStringLiteral("stereo"),
+                          QStringLiteral("triangular")};
+  if (!views.contains(view))
+    throw UsageError{QStringLiteral("--view takes triangular, tetrahedral or stereo")};
+  request.Page = static_cast<PlotPage>(views.indexOf(view));
+  if (p.IsSet(QStringLiteral("width"))) request.Width = IntegerOption(p, QStringLiteral("width"), 16, 20000);
+  if (p.IsSet(QStringLiteral("dpi"))) request.Dpi = IntegerOption(p, QStringLiteral("dpi"), 24, 2400);
+
+  BatchSheet batch(err, false);
+  if (!batch.Load(p.File())) return 1;
+  Sheet& sheet = batch.sheet;
+  GraphEngine engine(sheet, batch.prompter);
+  sheet.SetGraphLink(&engine);
+  engine.DecimalSep = separator;
+  GraphSettings& g = engine.Settings;
+  ViewAngles& angles = g.View;
+  if (p.IsSet(QStringLiteral("alpha")))
+    angles.Alpha = RealOption(p, QStringLiteral("alpha"), separator, -3600, 3600) * DegreesToRadians;
+  if (p.IsSet(QStringLiteral("theta")))
+    angles.Theta = RealOption(p, QStringLiteral("theta"), separator, -3600, 3600) * DegreesToRadians;
+  if (p.IsSet(QStringLiteral("gamma")))
+    angles.Gamma = RealOption(p, QStringLiteral("gamma"), separator, 0, 30) * DegreesToRadians;
+  if (p.IsSet(QStringLiteral("eye")))
+    angles.EyeDistance = RealOption(p, QStringLiteral("eye"), separator, 1, 30);
+  g.ViewLabels = p.IsSet(QStringLiteral("labels"));
+  g.ViewTies = p.IsSet(QStringLiteral("ties"));
+  g.PlotNegPoints = p.IsSet(QStringLiteral("negative-points"));
+
+  std::vector<int> apexes;
+  if (p.IsSet(QStringLiteral("apex"))) {
+    const QStringList names = p.Value(QStringLiteral("apex")).split(QLatin1Char(','));
+    if (names.size() < 3 || names.size() > 4)
+      throw UsageError{QStringLiteral("--apex takes three or four variables")};
+    for (const QString& name : names) apexes.push_back(FindColumn(sheet, name.trimmed()));
+  }
+  if (p.IsSet(QStringLiteral("cases"))) {
+    const std::vector<int> rows =
+        ParseCaseList(p.Value(QStringLiteral("cases")), sheet.CaseCount(), QStringLiteral("--cases"));
+    for (int r = 1; r < sheet.RowCount(); ++r) sheet.SetCell(0, r, "N");
+    for (int r : rows) sheet.SetCell(0, r, "Y");
+  }
+
+  // Connecting selects the apexes and finds the special columns; chosen
+  // apexes then take their places.
+  g.AutoVarSelect = true;
+  engine.GetWSheetData(false);
+  if (!apexes.empty()) {
+    engine.SetUpdating(true);
+    const GraphSelector order[4] = {GraphSelector::A, GraphSelector::B, GraphSelector::C, GraphSelector::D};
+    for (std::size_t i = 0; i < 4; ++i) {
+      engine.SetSelectorItem(order[i], i < apexes.size() ? apexes[i] : 0);
+      engine.ApexChanged(order[i]);
+    }
+    engine.SetUpdating(false);
+    engine.Recompute();
+  }
+  // The file's own symbols, colours, sizes and labels, as "From variable".
+  g.UseDefaultShape = engine.SelectorItem(GraphSelector::SymbolShape) == 0;
+  g.UseDefaultColor = engine.SelectorItem(GraphSelector::SymbolColor) == 0;
+  g.UseDefaultSize = engine.SelectorItem(GraphSelector::SymbolSize) == 0;
+  g.UseDefaultLabels = engine.SelectorItem(GraphSelector::Label) == 0;
+  engine.Page = request.Page;
+  const int needed = request.Page == PlotPage::Triangular ? 1 : 2;
+  if (engine.PlotKind() == 0 || (needed == 2 && engine.PlotKind() != 2))
+    std::fprintf(err, "varnel: only the outline is drawn: the %s needs %s apex variables\n",
+                 needed == 1 ? "triangle" : "tetrahedron", needed == 1 ? "three" : "four");
+
+  QString error;
+  if (!WritePlotPicture(engine, request, &error)) {
+    std::fprintf(err, "varnel: cannot write %s: %s\n", output.toLocal8Bit().constData(),
+                 error.toLocal8Bit().constData());
+    return 1;
+  }
+  const int points =
+      request.Page == PlotPage::Triangular ? engine.TriangularPointsDrawn() : engine.TetrahedralPointsDrawn();
+  std::fprintf(out, "%s: %d points drawn\n", QFileInfo(output).fileName().toLocal8Bit().constData(), points);
+  return 0;
+}
+
+}  // namespace varnel

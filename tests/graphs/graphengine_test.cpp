@@ -1,0 +1,328 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "app/reporttarget.h"
+#include "tests/graphs/plotsheet.h"
+#include "tests/support/files.h"
+
+namespace varnel {
+namespace {
+
+using test::PlotSheet;
+using Rows = std::vector<std::vector<std::string>>;
+
+int Item(const PlotSheet& p, GraphSelector s) { return p.engine.SelectorItem(s); }
+
+QStringList LogLines() {
+  const QByteArray bytes = test::ReadFile(PlotSheet::LogPath());
+  QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+TEST(ConnectTest, ListsTheColumnsAndNamesTheFileInTheCaption) {
+  PlotSheet p;
+  p.Fill({{"SiO2", "MgO", "Label#"}, {"1", "2", "a"}});
+  p.sheet.SetCell(0, 1, "N");
+  EXPECT_EQ(p.engine.Caption(), "VarnelGraphs [Disconnected]");
+  p.engine.GetWSheetData(true);
+  EXPECT_TRUE(p.sheet.Connected);
+  EXPECT_EQ(p.engine.SelectorItems(), QStringList({"(None)", "SiO2", "MgO", "Label#"}));
+  EXPECT_EQ(p.engine.Caption(), "VarnelGraphs [Connected to rocks.vnp]");
+  EXPECT_EQ(p.sheet.Cell(0, 1), "Y");  // connecting with every case included
+  EXPECT_EQ(p.sheet.IncludedCount(), 1);
+  EXPECT_EQ(p.sheet.StatusTexts()[0], "0");  // two apexes: nothing plotted
+
+  p.engine.DisconnectGraphs();
+  EXPECT_FALSE(p.sheet.Connected);
+  EXPECT_EQ(p.engine.SelectorItems(), QStringList({"(None)"}));
+  for (GraphSelector s : AllGraphSelectors) EXPECT_EQ(Item(p, s), 0);
+  EXPECT_EQ(p.engine.Caption(), "VarnelGraphs [Disconnected]");
+  EXPECT_EQ(p.sheet.StatusTexts()[0], "Discon.");
+}
+
+TEST(AutoSelectTest, TwoThreeFourAndFiveUntaggedVariables) {
+  PlotSheet two;
+  two.Connect({{"Label#", "SiO2", "MgO"}, {"x", "1", "2"}});
+  EXPECT_EQ(Item(two, GraphSelector::A), 2);
+  EXPECT_EQ(Item(two, GraphSelector::B), 3);
+  EXPECT_EQ(Item(two, GraphSelector::C), 0);
+  EXPECT_EQ(two.engine.PlotKind(), 0);
+
+  PlotSheet three;
+  three.Connect({{"SiO2", "X#", "MgO", "FeO"}, {"1", "9", "2", "3"}});
+  EXPECT_EQ(Item(three, GraphSelector::A), 1);
+  EXPECT_EQ(Item(three, GraphSelector::B), 3);
+  EXPECT_EQ(Item(three, GraphSelector::C), 4);
+  EXPECT_EQ(Item(three, GraphSelector::D), 0);
+  EXPECT_EQ(three.engine.PlotKind(), 1);
+
+  PlotSheet five;
+  five.Connect({{"a", "b", "c", "d", "e"}, {"1", "2", "3", "4", "5"}});
+  EXPECT_EQ(Item(five, GraphSelector::C), 3);
+  EXPECT_EQ(Item(five, GraphSelector::D), 4);
+  EXPECT_EQ(five.engine.PlotKind(), 2);
+
+  // Off: nothing is chosen.
+  PlotSheet off;
+  off.Connect({{"a", "b", "c"}, {"1", "2", "3"}}, false);
+  for (GraphSelector s : AllGraphSelectors) EXPECT_EQ(Item(off, s), 0);
+  off.engine.SetAutoVarSelect(true);
+  EXPECT_EQ(Item(off, GraphSelector::C), 3);
+}
+
+TEST(AutoSelectTest, SpecialNamesInAnyCaseAndTheLaterColumnWins) {
+  PlotSheet p;
+  p.Connect({{"SYMBOL#", "a", "color#", "Size#", "b", "LABEL#", "TieLin#", "c", "Symbol#"},
+             {"1", "1", "1", "1", "1", "x", "1", "1", "2"}});
+  EXPECT_EQ(Item(p, GraphSelector::SymbolShape), 9);
+  EXPECT_EQ(Item(p, GraphSelector::SymbolColor), 3);
+  EXPECT_EQ(Item(p, GraphSelector::SymbolSize), 4);
+  EXPECT_EQ(Item(p, GraphSelector::Label), 6);
+  EXPECT_EQ(Item(p, GraphSelector::TieLine), 7);
+  EXPECT_TRUE(p.engine.TieVarSet());
+  // The per-case values wait for "From variable"; a tie column works at once.
+  EXPECT_EQ(p.engine.SymbolShape(1), 2);
+  EXPECT_EQ(p.engine.TieSet(1), 1);
+  p.engine.Settings.UseDefaultShape = false;
+  EXPECT_EQ(p.engine.SymbolShape(1), 2);  // the later Symbol# column holds 2
+  p.sheet.SetCell(9, 1, "7");
+  p.engine.SpecialColumnChanged(GraphSelector::SymbolShape);
+  EXPECT_EQ(p.engine.SymbolShape(1), 7);
+}
+
+TEST(SpecialColumnTest, ColourSizeAndTieRules) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c", "Color#", "Size#", "Tielin#", "Symbol#"},
+             {"1", "1", "1", "-16.7", "1000", "99", "-31"},
+             {"1", "1", "1", "15", "1000.5", "0", "x"},
+             {"1", "1", "1", "abc", "-3", "1.5", "4294967311"},
+             {"1", "1", "1", "2", "2.5", " -7 ", "14.9"}});
+  GraphEngine& e = p.engine;
+  e.Settings.UseDefaultColor = e.Settings.UseDefaultSize = e.Settings.UseDefaultShape = false;
+  EXPECT_EQ(e.SymbolFill(1), qRgb(255, 0, 0));
+  EXPECT_EQ(e.SymbolFill(2), qRgb(0, 0, 0));
+  EXPECT_EQ(e.SymbolFill(3), e.Settings.SymbolColor);  // not a number
+  EXPECT_EQ(e.SymbolFill(4), qRgb(0, 0, 255));
+  EXPECT_EQ(e.SymbolSize(1), 1000);
+  EXPECT_EQ(e.SymbolSize(2), 30);
+  EXPECT_EQ(e.SymbolSize(3), 3);
+  EXPECT_EQ(e.SymbolSize(4), 2);  // a tie goes to even
+  EXPECT_EQ(e.TieSet(1), -1);     // MaxTieSets is 99: sets are 0..98
+  EXPECT_EQ(e.TieSet(2), 0);
+  EXPECT_EQ(e.TieSet(3), -1);  // not an integer
+  EXPECT_EQ(e.TieSet(4), 7);
+  EXPECT_EQ(e.SymbolShape(1), 1);  // |-31| mod 15
+  EXPECT_EQ(e.SymbolShape(2), 2);  // the default
+  EXPECT_EQ(e.SymbolShape(3), 0);  // 2^32 + 15: the low 32 bits are 15
+  EXPECT_EQ(e.SymbolShape(4), 14);
+  // MaxTieSets counts when the column is read.
+  e.Settings.MaxTieSets = 100;
+  e.SpecialColumnChanged(GraphSelector::TieLine);
+  EXPECT_EQ(e.TieSet(1), 99);
+  // Back to "(None)": the defaults again, and the switches back on default.
+  e.SetSelectorItem(GraphSelector::SymbolColor, 0);
+  e.SpecialColumnChanged(GraphSelector::SymbolColor);
+  EXPECT_TRUE(e.Settings.UseDefaultColor);
+  EXPECT_EQ(e.SymbolFill(1), e.Settings.FillColor);
+}
+
+TEST(RecomputeTest, PlotKindFollowsTheApexesThatHaveValues) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c", "d"}, {"1", "2", "3", "4"}}, false);
+  GraphEngine& e = p.engine;
+  const auto choose = [&](GraphSelector s, int col) {
+    e.SetSelectorItem(s, col);
+    e.ApexChanged(s);
+  };
+  choose(GraphSelector::A, 1);
+  choose(GraphSelector::B, 2);
+  choose(GraphSelector::D, 4);
+  EXPECT_EQ(e.PlotKind(), 0);
+  choose(GraphSelector::C, 3);
+  EXPECT_EQ(e.PlotKind(), 2);
+  choose(GraphSelector::D, 0);
+  EXPECT_EQ(e.PlotKind(), 1);
+  EXPECT_FALSE(e.HasApexValues(3));
+}
+
+TEST(RecomputeTest, RejectedCasesAreFlaggedAndLoggedOnlyForPlotsOfKindOneAndTwo) {
+  PlotSheet p;
+  p.engine.Settings.LogTransformWarnings = true;
+  p.Connect({{"a", "b", "c"}, {"1", "1", "1"}, {"-1", "-1", "0"}, {"1", "-1", "0"}, {"1", "", "1"}});
+  GraphEngine& e = p.engine;
+  EXPECT_TRUE(e.Tri(1).Plotted);
+  EXPECT_NEAR(static_cast<double>(e.Tri(1).X), 0.5, 1e-15);
+  EXPECT_NEAR(static_cast<double>(e.Tri(1).Y), 0.2887, 5e-5);
+  EXPECT_FALSE(e.Tri(2).Plotted);
+  EXPECT_TRUE(e.Tri(2).Negative);
+  EXPECT_NEAR(static_cast<double>(e.Tri(2).X), 0.75, 1e-15);
+  EXPECT_NEAR(static_cast<double>(e.Tri(2).Y), 0.433, 5e-5);
+  EXPECT_FALSE(e.Tri(3).Plotted);
+  EXPECT_FALSE(e.Tri(3).Negative);
+  EXPECT_TRUE(e.Tri(4).MissingB);
+  EXPECT_FALSE(e.Tri(4).Plotted);
+  const QStringList log = LogLines();
+  ASSERT_EQ(log.size(), 5);
+  EXPECT_TRUE(log[0].startsWith("Varnel warnings log file. Created on "));
+  EXPECT_EQ(log[1], "Warnings are from: /data/rocks.vnp");
+  EXPECT_EQ(log[2], "Case 2\t: Triangular Plot Negative Sum");
+  EXPECT_EQ(log[3], "Case 3\t: Triangular Plot Zero Sum");
+  EXPECT_EQ(log[4], "Case 4\t: Missing Plot Value(s) for Triangular Plot");
+  EXPECT_EQ(p.sheet.StatusTexts()[0], "1");
+  p.engine.Settings.PlotNegPoints = true;
+  p.engine.RepaintGraph();
+  EXPECT_EQ(p.sheet.StatusTexts()[0], "2");
+
+  // A plot of kind 0 writes no log.
+  QFile::remove(PlotSheet::LogPath());
+  e.SetSelectorItem(GraphSelector::C, 0);
+  e.ApexChanged(GraphSelector::C);
+  EXPECT_EQ(e.PlotKind(), 0);
+  EXPECT_FALSE(QFile::exists(PlotSheet::LogPath()));
+  // Nor does a recompute with logging off.
+  e.Settings.LogTransformWarnings = false;
+  e.SetSelectorItem(GraphSelector::C, 3);
+  e.ApexChanged(GraphSelector::C);
+  EXPECT_FALSE(QFile::exists(PlotSheet::LogPath()));
+}
+
+TEST(RecomputeTest, TetrahedralLinesComeFirstThenTheTriangularOnes) {
+  PlotSheet p;
+  p.engine.Settings.LogTransformWarnings = true;
+  p.Connect({{"a", "b", "c", "d"}, {"-1", "-1", "-1", "-1"}, {"1", "1", "1", "x"}, {"1", "-1", "0", "0"}});
+  const QStringList log = LogLines();
+  EXPECT_EQ(log.mid(2),
+            QStringList({"Case 1\t: Tetrahedral Plot Negative Sum",
+                         "Case 2\t: Missing Plot Value(s) for Tetrahedral Plot",
+                         "Case 3\t: Tetrahedral Plot Zero Sum", "Case 1\t: Triangular Plot Negative Sum",
+                         "Case 3\t: Triangular Plot Zero Sum"}));
+  // A negative sum of -4 lands on the centroid.
+  const Point3& c = p.engine.TetCoords(1);
+  EXPECT_NEAR(static_cast<double>(c.X), 0, 1e-15);
+  EXPECT_NEAR(static_cast<double>(c.Z), 0, 1e-15);
+  EXPECT_TRUE(p.engine.Tet(1).Negative);
+}
+
+TEST(RecomputeTest, CasesBeyondFiveThousandAreNeverReadNorLogged) {
+  PlotSheet p;
+  Rows rows{{"a", "b", "c"}};
+  for (int k = 1; k <= 6000; ++k) rows.push_back({"1", k > 4999 ? "x" : "1", "1"});
+  p.engine.Settings.LogTransformWarnings = true;
+  p.Connect(rows);
+  EXPECT_EQ(p.engine.PlotCaseCount(), 5000);
+  const QStringList log = LogLines();
+  EXPECT_EQ(log.size(), 3);
+  EXPECT_EQ(log.back(), "Case 5000\t: Missing Plot Value(s) for Triangular Plot");
+  EXPECT_EQ(p.engine.TriangularPointsDrawn(), 4999);
+}
+
+TEST(RecomputeTest, CoordinateScalingMultipliesBeforeTheSum) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c"}, {"2", "-1", "0"}, {"1", "1", "1"}});
+  EXPECT_TRUE(p.engine.Tri(1).Plotted);
+  p.engine.Settings.ScaleFactors = {1, 2, 1, 1};
+  p.engine.Settings.ScalingOn = true;
+  p.engine.Recompute();
+  EXPECT_FALSE(p.engine.Tri(1).Plotted);  // 2 - 2 + 0: a zero sum
+  EXPECT_EQ(p.engine.ApexLabel(1), "b(x2)");
+  EXPECT_EQ(p.engine.ApexLabel(0), "a");
+}
+
+TEST(SheetEditTest, EditsReReadTheColumnsAndTheSelectorsFollowTheColumns) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c"}, {"1", "1", "1"}});
+  p.sheet.EditStartText = "1";
+  p.sheet.CommitCellEdit(2, 1, "4");
+  EXPECT_NEAR(static_cast<double>(p.engine.Tri(1).Y), 0.8660254 * 4 / 6, 1e-7);
+  p.sheet.EditStartText = "4";
+  p.sheet.CommitCellEdit(2, 1, "");
+  EXPECT_FALSE(p.engine.Tri(1).Plotted);
+  EXPECT_TRUE(p.engine.Tri(1).MissingB);
+
+  p.engine.InsertSelectorItem(1, "New 1#");
+  p.engine.SetSelectorItemText(3, "MgO");
+  EXPECT_EQ(p.engine.SelectorItems(), QStringList({"(None)", "New 1#", "a", "MgO", "c"}));
+  p.engine.RemoveSelectorItem(1);
+  p.engine.AppendSelectorItem("Z#");
+  EXPECT_EQ(p.engine.SelectorItems(), QStringList({"(None)", "a", "MgO", "c", "Z#"}));
+}
+
+TEST(DepthOrderTest, FarToNearWithTheDefaultViewAndTheRightViewKeepsTheLeftOrder) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c", "d"},
+             {"1", "0", "0", "0"},
+             {"0", "1", "0", "0"},
+             {"0", "0", "1", "0"},
+             {"0", "0", "0", "1"}});
+  GraphEngine& e = p.engine;
+  e.ProjectionDirty = true;
+  e.ProjectAll(0);
+  EXPECT_EQ(std::vector<int>({e.DepthOrder(1), e.DepthOrder(2), e.DepthOrder(3), e.DepthOrder(4)}),
+            std::vector<int>({4, 1, 3, 2}));
+  EXPECT_NEAR(static_cast<double>(e.Tet(2).PY), -0.6654, 5e-5);
+  EXPECT_FALSE(e.ProjectionDirty);
+  // The right view of a pair does not sort: it reuses the left view's order.
+  e.Settings.View.Alpha = 200 * DegreesToRadians;
+  e.ProjectionDirty = true;
+  e.ProjectAll(2);
+  EXPECT_EQ(e.DepthOrder(1), 4);
+  EXPECT_EQ(e.DepthOrder(4), 2);
+}
+
+TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
+  PlotSheet p;
+  GraphEngine& e = p.engine;
+  e.Page = PlotPage::Triangular;
+  const ViewAngles before = e.Settings.View;
+  for (ViewKey k : {ViewKey::Left, ViewKey::Right, ViewKey::Up, ViewKey::Down})
+    EXPECT_FALSE(e.ApplyViewKey(k));
+  EXPECT_FALSE(e.DragBy(10, 10));
+  EXPECT_EQ(e.Settings.View.Alpha, before.Alpha);
+  EXPECT_EQ(e.Settings.View.Theta, before.Theta);
+  EXPECT_FALSE(e.ApplyViewKey(ViewKey::IncreaseSeparation));
+  for (int i = 0; i < 40; ++i) e.ApplyViewKey(ViewKey::Reduce);
+  EXPECT_GT(e.Settings.Scale, 0.05L);
+  EXPECT_NEAR(static_cast<double>(e.Settings.Scale), 0.1, 1e-9);
+
+  e.Page = PlotPage::Tetrahedral;
+  e.ProjectionDirty = false;
+  EXPECT_TRUE(e.ApplyViewKey(ViewKey::Right));
+  EXPECT_TRUE(e.ProjectionDirty);
+  EXPECT_NEAR(static_cast<double>(e.Settings.View.Alpha / DegreesToRadians), 23, 1e-12);
+  EXPECT_TRUE(e.ApplyViewKey(ViewKey::Up));
+  EXPECT_NEAR(static_cast<double>(e.Settings.View.Theta / DegreesToRadians), -56, 1e-12);
+  // A drag to the right (stored - new < 0) turns Alpha up; one pixel is no step.
+  e.DragBy(-3, 1);
+  EXPECT_NEAR(static_cast<double>(e.Settings.View.Alpha / DegreesToRadians), 25, 1e-12);
+  EXPECT_NEAR(static_cast<double>(e.Settings.View.Theta / DegreesToRadians), -56, 1e-12);
+  EXPECT_FALSE(e.ApplyViewKey(ViewKey::DecreaseSeparation));
+  e.Page = PlotPage::Stereo;
+  for (int i = 0; i < 40; ++i) e.ApplyViewKey(ViewKey::DecreaseSeparation);
+  EXPECT_NEAR(static_cast<double>(e.Settings.StereoSFactor), 0.1, 1e-9);
+  EXPECT_TRUE(e.SetStereoRotation(10));
+  EXPECT_FALSE(e.SetEyeDistance(1) && e.Page == PlotPage::Triangular);
+}
+
+TEST(LogFileTest, ViewingTheLogLoadsItIntoTheTextPadOrSaysWhereItWasLookedFor) {
+  PlotSheet p;
+  LinesReport pad;
+  p.prompter.Expect(
+      BoxKind::Information,
+      QStringLiteral("VARNEL.LOG could not be found in \"") + ProgramDir() +
+          QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked whenever "
+                         "generating a log file is required"),
+      Only(Button::Ok), Button::Ok);
+  p.engine.ViewLogFile(pad);
+  EXPECT_FALSE(pad.started);
+  p.engine.Settings.LogTransformWarnings = true;
+  p.Connect({{"a", "b", "c"}, {"0", "0", "0"}});
+  p.engine.ViewLogFile(pad);
+  EXPECT_TRUE(pad.shown);
+  ASSERT_EQ(pad.lines.size(), 3);
+  EXPECT_EQ(pad.lines[2], "Case 1\t: Triangular Plot Zero Sum");
+}
+
+}  // namespace
+}  // namespace varnel

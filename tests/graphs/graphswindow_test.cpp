@@ -1,0 +1,201 @@
+#include "graphs/graphswindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollArea>
+#include <QStatusTipEvent>
+#include <QTabBar>
+#include <QTest>
+
+#include "app/reporttarget.h"
+#include "tests/graphs/plotsheet.h"
+
+namespace varnel {
+namespace {
+
+using test::PlotSheet;
+
+struct Window {
+  PlotSheet p;
+  LinesReport pad;
+  TVN_Graphs window{p.engine, pad};
+  Window() {
+    window.resize(900, 700);
+    window.show();
+    QApplication::processEvents();
+  }
+  void Keep(const char* name) {
+    const QString keep = qEnvironmentVariable("VARNEL_TEST_PICTURES");
+    if (!keep.isEmpty())
+      window.grab().save(keep + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+  }
+};
+
+TEST(GraphsWindowTest, CaptionSelectorsAndChoosingAnApexRecompute) {
+  Window w;
+  EXPECT_EQ(w.window.windowTitle(), "VarnelGraphs [Disconnected]");
+  EXPECT_EQ(w.window.ApexBox(0)->count(), 1);
+  w.p.Connect({{"a", "b", "c", "d#"}, {"1", "1", "1", "5"}, {"2", "1", "1", "1"}});
+  EXPECT_EQ(w.window.windowTitle(), "VarnelGraphs [Connected to rocks.vnp]");
+  EXPECT_EQ(w.window.ApexBox(2)->count(), 5);
+  EXPECT_EQ(w.window.ApexBox(2)->currentText(), "c");
+  EXPECT_EQ(w.p.engine.PlotKind(), 1);
+  // The user puts d# in C: case 1 moves.
+  emit w.window.ApexBox(2)->activated(4);
+  EXPECT_EQ(w.p.engine.SelectorItem(GraphSelector::C), 4);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Tri(1).X), (1 + 0.5) / 7.0, 1e-15);
+  // A renamed variable shows in the lists at once.
+  w.p.engine.SetSelectorItemText(1, "SiO2");
+  EXPECT_EQ(w.window.ApexBox(0)->currentText(), "SiO2");
+  w.Keep("window-triangle");
+}
+
+TEST(GraphsWindowTest, PagesSwitchApexDAndTheSeparationCommands) {
+  Window w;
+  w.p.Connect({{"a", "b", "c", "d"}, {"1", "1", "1", "1"}});
+  w.window.SelectPage(PlotPage::Triangular);
+  EXPECT_FALSE(w.window.ApexBox(3)->isEnabled());
+  EXPECT_FALSE(w.window.Action("IncreaseSeparation1")->isEnabled());
+  EXPECT_TRUE(w.window.Action("TriangularPlot1")->isChecked());
+  w.window.Tabs()->setCurrentIndex(1);
+  EXPECT_EQ(w.p.engine.Page, PlotPage::Stereo);
+  EXPECT_TRUE(w.window.ApexBox(3)->isEnabled());
+  EXPECT_TRUE(w.window.Action("IncreaseSeparation1")->isEnabled());
+  w.window.Action("IncreaseSeparation1")->trigger();
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.StereoSFactor), 1.05, 1e-12);
+  w.Keep("window-stereo");
+}
+
+TEST(GraphsWindowTest, ArrowKeysTurnTheTetrahedronAndNeverReachTheSelectors) {
+  Window w;
+  w.p.Connect({{"a", "b", "c", "d"}, {"1", "1", "1", "1"}});
+  QComboBox* box = w.window.ApexBox(1);
+  box->setFocus();
+  w.window.SelectPage(PlotPage::Triangular);
+  const Real alpha = w.p.engine.Settings.View.Alpha;
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ(box->currentIndex(), 2);
+  EXPECT_EQ(w.p.engine.Settings.View.Alpha, alpha);
+  w.window.SelectPage(PlotPage::Tetrahedral);
+  QTest::keyClick(box, Qt::Key_Right);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.View.Alpha - alpha), 2 * 0.0174532925199, 1e-12);
+  EXPECT_EQ(box->currentIndex(), 2);
+  QTest::keyClick(box, Qt::Key_Plus, Qt::KeypadModifier);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.Scale), 1.05, 1e-12);
+  // A drag with the left button turns the view.
+  QWidget* page = w.window.PaintBox();
+  QTest::mousePress(page, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+  QMouseEvent move(QEvent::MouseMove, QPointF(110, 100), page->mapToGlobal(QPointF(110, 100)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(page, &move);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.View.Alpha - alpha), 4 * 0.0174532925199, 1e-12);
+}
+
+TEST(GraphsWindowTest, ViewSwitchesNegativePointsAndTheDataSheetStatus) {
+  Window w;
+  w.p.Connect({{"a", "b", "c"}, {"1", "1", "1"}, {"-1", "-1", "-1"}});
+  EXPECT_EQ(w.p.sheet.StatusTexts()[0], "1");
+  EXPECT_EQ(w.window.StatusPanel(0), "np: OFF");
+  QStatusTipEvent tip(QStringLiteral("Plot area: hint"));
+  QApplication::sendEvent(w.window.PaintBox(), &tip);
+  EXPECT_EQ(w.window.StatusPanel(2), "Plot area: hint");
+  EXPECT_TRUE(w.window.findChildren<QLabel*>().size() >= 3);
+  w.window.Action("PlotInversePoints1")->trigger();
+  EXPECT_EQ(w.window.StatusPanel(0), "np: ON");
+  EXPECT_EQ(w.p.sheet.StatusTexts()[0], "2");
+  w.window.Action("GTBButtonPoints")->trigger();
+  EXPECT_FALSE(w.p.engine.Settings.ViewPoints);
+  EXPECT_FALSE(w.window.Action("ViewPoints1")->isChecked());
+  EXPECT_FALSE(w.window.Action("ViewLabels1")->isEnabled());
+  EXPECT_EQ(w.p.sheet.StatusTexts()[0], "?");
+  // Ties need a tie-line variable.
+  EXPECT_FALSE(w.window.Action("ViewTies1")->isEnabled());
+}
+
+TEST(GraphsWindowTest, ClosingMinimisesAndThePageKeepsThePrinterShape) {
+  Window w;
+  w.window.close();
+  QApplication::processEvents();
+  EXPECT_TRUE(w.window.isMinimized() || w.window.isVisible());
+  const QSize page = w.window.PaintBox()->size();
+  EXPECT_NEAR(page.width() / static_cast<double>(page.height()), 1.414, 0.01);
+  w.window.Action("ScalePage1")->trigger();
+  EXPECT_EQ(w.window.PaintBox()->width(), 1123);  // A4 at 96 dots per inch
+  w.window.AllowClose();
+  w.window.close();
+  EXPECT_FALSE(w.window.isVisible());
+}
+
+TEST(GraphsWindowTest, WarningsFileGoesIntoTheTextPad) {
+  Window w;
+  w.p.engine.Settings.LogTransformWarnings = true;
+  w.p.Connect({{"a", "b", "c"}, {"0", "0", "0"}});
+  w.window.Action("ViewLogFile1")->trigger();
+  EXPECT_TRUE(w.pad.shown);
+  EXPECT_EQ(w.pad.lines.value(2), "Case 1\t: Triangular Plot Zero Sum");
+}
+
+}  // namespace
+}  // namespace varnel
+
+#include <QSlider>
+
+#include "graphs/settingsdialog.h"
+
+namespace varnel {
+namespace {
+
+TEST(GraphsWindowTest, EyeDistanceAndStereoRotationTrackBars) {
+  Window w;
+  w.p.Connect({{"a", "b", "c", "d"}, {"1", "0", "0", "0"}});
+  w.window.Action("Diagram2")->trigger();
+  TVN_Settings* s = w.window.SettingsDialog();
+  EXPECT_TRUE(s->isVisible());
+  EXPECT_EQ(s->STBEyeDistance->value(), 5);
+  w.window.SelectPage(PlotPage::Tetrahedral);
+  s->STBEyeDistance->setValue(2);
+  EXPECT_EQ(w.p.engine.Settings.View.EyeDistance, 2);
+  s->STBStereoRotation->setValue(30);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.View.Gamma), 0.5235987756, 1e-9);
+  // With the eye closer, the far vertex A draws in towards the centre.
+  w.p.engine.ProjectionDirty = true;
+  w.p.engine.ProjectAll(0);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Tet(1).PX), 0.6669 * 5.2364 / 5 * 2 / 2.2364, 2e-4);
+}
+
+}  // namespace
+}  // namespace varnel
+
+#include "app/inifile.h"
+
+namespace varnel {
+namespace {
+
+TEST(GraphsWindowTest, ItsPlaceIsReadAndWrittenUnderWinPos) {
+  Window w;
+  const QString path = ProgramDir() + QStringLiteral("graphs.ini");
+  QFile::remove(path);
+  {
+    IniFile ini(path);
+    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GTop"), 40);
+    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GLeft"), 30);
+    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GWidth"), 700);
+    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GHeight"), 500);
+    w.window.ReadSettings(ini);
+  }
+  EXPECT_EQ(w.window.width(), 700);
+  EXPECT_EQ(w.window.height(), 500);
+  w.window.resize(640, 480);
+  IniFile out(path);
+  w.window.WriteSettings(out, false);
+  EXPECT_EQ(out.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("GWidth"), 0), 640);
+  EXPECT_EQ(out.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("GHeight"), 0), 480);
+}
+
+}  // namespace
+}  // namespace varnel

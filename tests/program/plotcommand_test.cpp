@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "program/commandline.h"
+#include "tests/support/files.h"
+
+namespace varnel {
+namespace {
+
+struct PlotRun {
+  int status;
+  QString out;
+  QString err;
+};
+
+PlotRun Plot(const QStringList& args) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  PlotRun r;
+  r.status = RunBatchCommand(QStringList{QStringLiteral("plot")} + args, out, err);
+  const auto slurp = [](std::FILE* f) {
+    std::rewind(f);
+    QByteArray bytes;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, static_cast<qsizetype>(n));
+    std::fclose(f);
+    return QString::fromUtf8(bytes);
+  };
+  r.out = slurp(out);
+  r.err = slurp(err);
+  return r;
+}
+
+bool Blue(QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; }
+bool Red(QRgb c) { return qRed(c) > 200 && qBlue(c) < 60 && qGreen(c) < 60; }
+
+class PlotCommandTest : public ::testing::Test {
+ protected:
+  PlotCommandTest() {
+    data = dir.filePath(QStringLiteral("rocks.vnp"));
+    // Case 1 at the centroid of a, b, c; case 2 on the way to a; case 3 with
+    // a negative sum; Color# 1 makes case 2 red.
+    test::WriteFileOrFail(data,
+                          ";;test\r\nLabel#\ta\tb\tc\td\tColor#\tTielin#\r\n"
+                          "one\t1\t1\t1\t1\t2\t4\r\n"
+                          "two\t3\t1\t1\t1\t1\t4\r\n"
+                          "neg\t-2\t-1\t-1\t0\t2\t\r\n");
+  }
+  QString Out(const char* name) const { return dir.filePath(QLatin1String(name)); }
+  QTemporaryDir dir;
+  QString data;
+};
+
+TEST_F(PlotCommandTest, DrawsTheTriangleOfTheFirstUntaggedVariablesWithTheFileColours) {
+  const PlotRun run =
+      Plot({data, QStringLiteral("--width"), QStringLiteral("1000"), QStringLiteral("-o"), Out("t.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out, "t.png: 2 points drawn\n");
+  const QImage image(Out("t.png"));
+  ASSERT_EQ(image.size(), QSize(1000, 707));
+  EXPECT_LT(qGray(image.pixel(725, 548)), 80);  // corner A
+  EXPECT_TRUE(Blue(image.pixel(500, 418)));     // case 1 at the centroid, Color# 2
+  // Case 2: (0.6, 0.2, 0.2) -> (0.7, 0.1732) -> pixel (590, 470), red.
+  EXPECT_TRUE(Red(image.pixel(590, 470)));
+}
+
+TEST_F(PlotCommandTest, ChosenApexesCasesAndNegativePoints) {
+  PlotRun run = Plot({data, QStringLiteral("--apex"), QStringLiteral("c,b,2"), QStringLiteral("--cases"),
+                      QStringLiteral("2-3"), QStringLiteral("--negative-points"), QStringLiteral("--width"),
+                      QStringLiteral("1000"), QStringLiteral("-o"), Out("c.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out, "c.png: 2 points drawn\n");  // case 1 left out; the negative case drawn
+  const QImage image(Out("c.png"));
+  EXPECT_FALSE(Blue(image.pixel(500, 418)));
+  // Case 2 with a on C: (0.2, 0.2, 0.6) -> (0.3, 0.1732) -> pixel (410, 470).
+  EXPECT_TRUE(Red(image.pixel(410, 470)));
+}
+
+TEST_F(PlotCommandTest, TetrahedronStereoPairAndVectorFormats) {
+  PlotRun run =
+      Plot({data, QStringLiteral("--view"), QStringLiteral("stereo"), QStringLiteral("--alpha"),
+            QStringLiteral("30"), QStringLiteral("--theta"), QStringLiteral("-40"), QStringLiteral("--eye"),
+            QStringLiteral("8"), QStringLiteral("--gamma"), QStringLiteral("6"), QStringLiteral("--labels"),
+            QStringLiteral("--ties"), QStringLiteral("-o"), Out("s.svg")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out, "s.svg: 2 points drawn\n");
+  const QByteArray svg = test::ReadFile(Out("s.svg"));
+  EXPECT_TRUE(svg.contains("<svg"));
+  EXPECT_TRUE(svg.contains(">one<") || svg.contains("one"));
+  run = Plot(
+      {data, QStringLiteral("--view"), QStringLiteral("tetrahedral"), QStringLiteral("-o"), Out("t.pdf")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(test::ReadFile(Out("t.pdf")).startsWith("%PDF"));
+}
+
+TEST_F(PlotCommandTest, WrongUsageAndRefusedFilesLeaveNothingBehind) {
+  const auto refused = [&](const QStringList& args, int status, const char* message) {
+    const PlotRun run = Plot(args);
+    EXPECT_EQ(run.status, status) << args.join(' ').toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String(message))) << run.err.toStdString();
+  };
+  refused({data}, 2, "plot needs -o OUT");
+  refused({data, QStringLiteral("-o"), Out("x.txt")}, 2, ".png, .pdf, .svg or .bmp");
+  refused({data, QStringLiteral("--apex"), QStringLiteral("a,b"), QStringLiteral("-o"), Out("x.png")}, 2,
+          "three or four");
+  refused({data, QStringLiteral("--apex"), QStringLiteral("a,b,zz"), QStringLiteral("-o"), Out("x.png")}, 2,
+          "no column \"zz\"");
+  refused({data, QStringLiteral("--view"), QStringLiteral("cube"), QStringLiteral("-o"), Out("x.png")}, 2,
+          "--view");
+  refused({data, QStringLiteral("--eye"), QStringLiteral("0.5"), QStringLiteral("-o"), Out("x.png")}, 2,
+          "--eye");
+  refused({data, QStringLiteral("--cases"), QStringLiteral("9"), QStringLiteral("-o"), Out("x.png")}, 2,
+          "--cases");
+  refused({dir.filePath(QStringLiteral("missing.vnp")), QStringLiteral("-o"), Out("x.png")}, 1, "");
+  EXPECT_FALSE(QFile::exists(Out("x.png")));
+  // A folder that does not exist: refused, and said so.
+  refused({data, QStringLiteral("-o"), dir.filePath(QStringLiteral("no/such/x.png"))}, 1, "cannot write");
+}
+
+TEST_F(PlotCommandTest, TooFewApexVariablesDrawTheOutlineAndSaySo) {
+  const QString two = dir.filePath(QStringLiteral("two.vnp"));
+  test::WriteFileOrFail(two, ";;t\r\na\tb\tLabel#\r\n1\t2\tx\r\n");
+  const PlotRun run = Plot({two, QStringLiteral("-o"), Out("o.png")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.err.contains(QLatin1String("only the outline is drawn")));
+  EXPECT_EQ(run.out, "o.png: 0 points drawn\n");
+}
+
+}  // namespace
+}  // namespace varnel
