@@ -1010,6 +1010,11 @@ void TVN_Wsheet::HeaderLine1Click() {
   TVN_EditHeaderLine dialog(this);
   dialog.Caption->setText(QStringLiteral("Description text for file ") + sheet_.FileName);
   dialog.EditHeaderLine->setText(sheet_.HeaderLine);
+  // As wide as the description (within the screen), so that it reads whole.
+  const int wanted = dialog.EditHeaderLine->fontMetrics().horizontalAdvance(sheet_.HeaderLine) + 24;
+  const int most = screen() ? screen()->availableGeometry().width() * 9 / 10 : 1200;
+  dialog.EditHeaderLine->setMinimumWidth(std::clamp(wanted, 360, std::max(most, 360)));
+  dialog.adjustSize();
   if (!ExecDialog(dialog) || dialog.EditHeaderLine->text() == sheet_.HeaderLine) return;
   // The description is part of the file: changing it is a change to save.
   sheet_.HeaderLine = dialog.EditHeaderLine->text();
@@ -1017,9 +1022,23 @@ void TVN_Wsheet::HeaderLine1Click() {
   UpdateCommands();
 }
 
-void TVN_Wsheet::AdjustColWidth1Click() {
-  SetBusy(true);
-  const Selection& s = sheet_.Sel;
+void TVN_Wsheet::AdjustColWidth1Click() { FitColumns(sheet_.Sel); }
+
+void TVN_Wsheet::WidenColumns(int first, int last) {
+  const QFontMetrics fm(gridFont_);
+  for (int c = std::max(first, 1); c <= last && c < sheet_.ColCount(); ++c) {
+    int width = grid_->NameHeader()->sectionSize(c - 1);
+    for (int r = 0; r < sheet_.RowCount(); ++r) {
+      const std::string_view t = sheet_.Cell(c, r);
+      width = std::max(
+          width, fm.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()))) + 8);
+    }
+    grid_->NameHeader()->resizeSection(c - 1, width);
+  }
+}
+
+void TVN_Wsheet::FitColumns(const Selection& s) {
+  const BusyGuard busy(*this);
   const QFontMetrics fm(gridFont_);
   QFont bold = gridFont_;
   bold.setBold(true);
@@ -1042,7 +1061,6 @@ void TVN_Wsheet::AdjustColWidth1Click() {
     width += 4;
     if (grid_->NameHeader()->sectionSize(c - 1) != width) grid_->NameHeader()->resizeSection(c - 1, width);
   }
-  SetBusy(false);
 }
 
 void TVN_Wsheet::ResetDefaultColumnWidths1Click() { SizeInclusionColumn(true); }

@@ -99,6 +99,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   void SizeInclusionColumn(bool measureFont) override;
   void SelectionChanged() override;
   void ShowColumns(int first, int last) override;
+  void WidenColumns(int first, int last) override;
   void SetBusy(bool on) override;
   void ProcessEvents() override;
   bool SaveSheet() override;
@@ -185,6 +186,8 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   void ExtendRows(int delta);
   void ExtendColumns(int delta);
   bool MayStartEditing() const;
+  // Fits the columns of the selection to the widest of its cells.
+  void FitColumns(const Selection& s);
 
   Sheet& sheet_;
   TFileHist* history_ = nullptr;

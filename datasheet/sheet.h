@@ -37,6 +37,8 @@ class SheetView {
   virtual void SelectionChanged() {}
   // Scrolls so that columns first..last show, as many as fit, the last first.
   virtual void ShowColumns(int /*first*/, int /*last*/) {}
+  // Makes columns first..last at least as wide as their widest cell.
+  virtual void WidenColumns(int /*first*/, int /*last*/) {}
   virtual void SetBusy(bool) {}
   virtual void ProcessEvents() {}
   // Runs the Save command; false when it was cancelled or failed.

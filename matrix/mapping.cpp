@@ -152,6 +152,7 @@ int LinearMapCompute(Sheet& sheet, int top, int bottom, int nOld, int nNew, bool
   sheet.RowsMode = false;
   sheet.ColumnsMode = true;
   view.SelectionChanged();
+  view.WidenColumns(c0, sheet.ColCount() - 1);
   view.ShowColumns(c0, sheet.ColCount() - 1);
   view.UpdateCommands();
   if (sheet.Connected)

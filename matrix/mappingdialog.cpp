@@ -8,8 +8,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/dialogparts.h"
@@ -108,6 +110,14 @@ void TVN_LMapd::Prepare(const Sheet& sheet, int nOld, int nNew, bool weighted, c
     }
     LMStringGridWeights->blockSignals(false);
     WriteWeights();
+    // Every weight column shows whole, and the grid is as wide as they are
+    // (up to the screen's width, past which it scrolls).
+    LMStringGridWeights->resizeColumnsToContents();
+    int width = 2 * LMStringGridWeights->frameWidth() + 4;
+    for (int c = 0; c < nOld; ++c) width += LMStringGridWeights->columnWidth(c);
+    const QScreen* screen = this->screen();
+    const int most = screen ? screen->availableGeometry().width() * 9 / 10 : 1200;
+    LMStringGridWeights->setMinimumWidth(std::min(width, most));
   } else {
     LMPInfo->setText(QStringLiteral("Old (untagged) variables: %1 -- New variables: %2").arg(nOld).arg(nNew));
     LMStringGridWeights->setColumnCount(0);

@@ -376,6 +376,19 @@ TEST_F(WindowTest, DescriptionNamesAndTagsAreChangesToSave) {
   EXPECT_TRUE(S().Saved);
 }
 
+// New columns (the results of a mapping) show their values whole; columns
+// are never made narrower by it.
+TEST_F(WindowTest, WidenedColumnsShowTheirValuesWhole) {
+  S().SetCell(2, 7, "-0.0336999780000000001");
+  const int before = Names()->sectionSize(1);
+  const int narrowBefore = Names()->sectionSize(2);
+  w.WidenColumns(2, 3);
+  const int needed = w.Grid()->fontMetrics().horizontalAdvance(QStringLiteral("-0.0336999780000000001"));
+  EXPECT_GT(Names()->sectionSize(1), before);
+  EXPECT_GE(Names()->sectionSize(1), needed);
+  EXPECT_EQ(Names()->sectionSize(2), narrowBefore) << "an empty column keeps its width";
+}
+
 TEST_F(WindowTest, TheWebSiteWithoutABrowserSaysWhereItIs) {
   QUrl opened;
   w.OpenUrl = [&opened](const QUrl& url) {
