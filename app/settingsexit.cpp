@@ -6,7 +6,8 @@
 
 namespace varnel {
 
-bool SaveSettingsAtExit(const SettingsRegistry& registry, const QString& path, bool savePrefs, Prompter& prompter) {
+bool SaveSettingsAtExit(const SettingsRegistry& registry, const QString& path, bool savePrefs,
+                        Prompter& prompter) {
   const IniFile current(path);
   if (current.Unreadable()) {
     prompter.Message(BoxKind::Error,
@@ -19,7 +20,8 @@ bool SaveSettingsAtExit(const SettingsRegistry& registry, const QString& path, b
   }
   QString error;
   if (registry.WriteAll(path, savePrefs, &error)) return true;
-  prompter.Message(BoxKind::Error, QStringLiteral("Unable to write to ") + path + QStringLiteral("\n\r") + error,
+  prompter.Message(BoxKind::Error,
+                   QStringLiteral("Unable to write to ") + path + QStringLiteral("\n\r") + error,
                    Only(Button::Ok));
   return false;
 }

@@ -13,6 +13,7 @@ class SettingsRegistry;
 // the program does not own) and the user is told so; a file that cannot be
 // written is reported with the system's reason. The program closes either
 // way. True when the file was written.
-bool SaveSettingsAtExit(const SettingsRegistry& registry, const QString& path, bool savePrefs, Prompter& prompter);
+bool SaveSettingsAtExit(const SettingsRegistry& registry, const QString& path, bool savePrefs,
+                        Prompter& prompter);
 
 }  // namespace varnel

@@ -16,8 +16,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
-#include <new>
 #include <algorithm>
+#include <new>
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"

@@ -146,7 +146,8 @@ bool DataFiles::WriteSheet(const QString& path) {
     try {
       std::string bytes = DataFileText(sheet_, path, Now());
       bytes = EncodeForFile(std::move(bytes), sheet_.FileEncoding, &used);
-      ok = SaveFileAtomically(path, QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+      ok = SaveFileAtomically(path,
+                              QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
                               sheet_.Prefs.BackupWanted ? sheet_.BackupExt : QString(), &error);
     } catch (const std::bad_alloc&) {
       error = QStringLiteral("Not enough memory to save \"%1\".\n\rThe file was left as it was.")

@@ -61,7 +61,6 @@ void InputMatrix(const Sheet& sheet, const MatrixReportOptions& o, const FMatrix
 
 }  // namespace
 
-
 int SVDReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, int cases, const IVector& list,
               const Selection& selection, const ReportEnvironment& env, QStringList& out) {
   sheet.View().SetBusy(true);
@@ -78,7 +77,8 @@ int SVDReport(const Sheet& sheet, const MatrixReportOptions& o, int variables, i
     sheet.View().SetBusy(false);
     return code;
   }
-  const int dashes = AppendReportHeader(QStringLiteral("Singular Value Decomposition (SVD) results."), env, out);
+  const int dashes =
+      AppendReportHeader(QStringLiteral("Singular Value Decomposition (SVD) results."), env, out);
   InputMatrix(sheet, o, *m, variables, cases, list, top, bottom, dashes, sep, out);
 
   if (env.ProcessEvents) env.ProcessEvents();

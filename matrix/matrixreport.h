@@ -53,5 +53,4 @@ CommandOutcome RunSvdCommand(Sheet& sheet, const MatrixCommandContext& context);
 // The matrix-inverse command.
 CommandOutcome RunInverseCommand(Sheet& sheet, const MatrixCommandContext& context);
 
-
 }  // namespace varnel

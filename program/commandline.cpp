@@ -3,8 +3,8 @@
 #include "app/version.h"
 #include "program/batchoptions.h"
 #include "program/matrixcommandline.h"
-#include "program/wizardcommand.h"
 #include "program/plotcommand.h"
+#include "program/wizardcommand.h"
 
 namespace varnel {
 namespace {

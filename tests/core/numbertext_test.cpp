@@ -101,7 +101,8 @@ TEST(FormatFNumber, FixedStylesRoundTheExactBinaryValue) {
   const int styles[] = {StyleShort, StyleLong, StyleMax};
   const int decimals[] = {4, 6, 8};
   for (const Real x : values)
-    for (int s = 0; s < 3; ++s) ASSERT_EQ(FormatFNumber(styles[s], x, '.'), exact(x, decimals[s])) << static_cast<double>(x);
+    for (int s = 0; s < 3; ++s)
+      ASSERT_EQ(FormatFNumber(styles[s], x, '.'), exact(x, decimals[s])) << static_cast<double>(x);
 }
 
 }  // namespace

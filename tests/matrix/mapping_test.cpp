@@ -10,10 +10,10 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "program/commandline.h"
 #include "controls/numericedit.h"
 #include "datasheet/datafiles.h"
 #include "matrix/mappingdialog.h"
+#include "program/commandline.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/matrix/sheetbuilder.h"
 #include "tests/support/scriptedprompter.h"
