@@ -9,6 +9,7 @@
 #include "app/reporttarget.h"
 #include "datasheet/datafiles.h"
 #include "matrix/matrixreport.h"
+#include "tests/support/batchrun.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -21,24 +22,8 @@ struct BatchRun {
 };
 
 BatchRun Batch(const QStringList& args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  BatchRun r;
-  r.status = RunBatchCommand(args, out, err);
-  auto slurp = [](std::FILE* f) {
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, static_cast<qsizetype>(n));
-    std::fclose(f);
-    return QString::fromUtf8(bytes);
-  };
-  const QString text = slurp(out);
-  r.out = text.split(QLatin1Char('\n'));
-  if (!r.out.isEmpty() && r.out.last().isEmpty()) r.out.removeLast();
-  r.err = slurp(err);
-  return r;
+  const test::BatchOutput r = test::RunBatch(args);
+  return {r.status, r.OutLines(), r.err};
 }
 
 class CommandLineTest : public ::testing::Test {

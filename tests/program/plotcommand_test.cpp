@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "program/commandline.h"
+#include "tests/support/batchrun.h"
 #include "tests/support/files.h"
 
 namespace varnel {
@@ -18,22 +19,8 @@ struct PlotRun {
 };
 
 PlotRun Plot(const QStringList& args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  PlotRun r;
-  r.status = RunBatchCommand(QStringList{QStringLiteral("plot")} + args, out, err);
-  const auto slurp = [](std::FILE* f) {
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, static_cast<qsizetype>(n));
-    std::fclose(f);
-    return QString::fromUtf8(bytes);
-  };
-  r.out = slurp(out);
-  r.err = slurp(err);
-  return r;
+  const test::BatchOutput r = test::RunBatch(QStringList{QStringLiteral("plot")} + args);
+  return {r.status, r.OutText(), r.err};
 }
 
 bool Blue(QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; }

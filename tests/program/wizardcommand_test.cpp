@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "program/commandline.h"
+#include "tests/support/batchrun.h"
 
 namespace varnel {
 namespace {
@@ -19,22 +20,8 @@ struct Outcome {
 };
 
 Outcome Wizard(QStringList args) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  Outcome r;
-  r.status = RunBatchCommand(args, out, err);
-  auto slurp = [](std::FILE* f) {
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, static_cast<qsizetype>(n));
-    std::fclose(f);
-    return bytes;
-  };
-  r.out = slurp(out);
-  r.err = QString::fromUtf8(slurp(err));
-  return r;
+  const test::BatchOutput r = test::RunBatch(args);
+  return {r.status, r.out, r.err};
 }
 
 QStringList Lines(const QByteArray& bytes) {
