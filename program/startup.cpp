@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QSplashScreen>
 
+#include "app/dialogparts.h"
 #include "app/icons.h"
 #include "app/inifile.h"
 #include "app/numberlocale.h"
@@ -66,6 +67,12 @@ void BuildProgram(Program& p) {
   host.ShowTextPad = [txt] { txt->ShowTextPad(); };
   host.TextPadVisible = [txt] { return txt->isVisible(); };
   host.GridFont = [wsheet] { return wsheet->GridFont(); };
+  host.GraphsWindow = p.gwindow.get();
+  // Every Help button and F1 says what the Help menu says.
+  QtPrompter* prompter = p.prompter.get();
+  host.ShowHelp = [prompter](int) {
+    prompter->Message(BoxKind::Information, HelpNotInstalledText(), Only(Button::Ok));
+  };
   host.Environment = [sheet] {
     ReportEnvironment report;
     report.FileName = sheet->FileName;
