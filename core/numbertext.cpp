@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 namespace varnel {
 namespace {
@@ -150,6 +151,40 @@ std::string FormatFDiagonalRow(int i, int n, int style, Real x, char decimalSepa
       out += RowElement(style, x, decimalSeparator);
     else
       out += j < n ? zero : lastZero;
+  }
+  return out;
+}
+
+std::string GeneralNumberFormat(Real value, int digits, int exponentLimit, char sep) {
+  if (!IsFinite(value)) return value != value ? "NAN" : (value < 0 ? "-INF" : "INF");
+  if (value == 0) return "0";
+  char buf[80];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
+  const std::string text(buf, res.ptr);
+  const bool negative = text[0] == '-';
+  const std::size_t e = text.find('e');
+  std::string mantissa;
+  for (std::size_t k = negative ? 1 : 0; k < e; ++k)
+    if (text[k] != '.') mantissa += text[k];
+  const int exponent = std::atoi(text.c_str() + e + 1);
+  while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+  std::string out = negative ? "-" : "";
+  if (exponent >= exponentLimit || exponent < -5) {
+    out += mantissa[0];
+    if (mantissa.size() > 1) out += sep + mantissa.substr(1);
+    out += 'E';
+    if (exponent < 0) out += '-';
+    out += std::to_string(std::abs(exponent));
+    return out;
+  }
+  if (exponent >= 0) {
+    const auto intDigits = static_cast<std::size_t>(exponent) + 1;
+    if (mantissa.size() <= intDigits)
+      out += mantissa + std::string(intDigits - mantissa.size(), '0');
+    else
+      out += mantissa.substr(0, intDigits) + sep + mantissa.substr(intDigits);
+  } else {
+    out += std::string("0") + sep + std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
   }
   return out;
 }

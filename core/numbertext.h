@@ -15,6 +15,11 @@ enum NumberStyle : int { StyleShort = 0, StyleLong = 1, StyleMax = 2, StyleExp =
 // in scientific notation with a minimal exponent, a sign only when negative.
 std::string FormatFNumber(int style, Real x, char decimalSeparator);
 
+// A number in general form: at most `digits` significant digits without
+// trailing zeros, fixed-point unless the decimal exponent is at least
+// exponentLimit or below -5, then "1,5E-7" style.
+std::string GeneralNumberFormat(Real value, int digits, int exponentLimit, char decimalSeparator);
+
 // M(i, 1..n) joined by tabs; in Exp style each element that is not negative is
 // led by a space. Empty when n < 1.
 std::string FormatFMatrixRow(const FMatrix& m, int i, int n, int style, char decimalSeparator);

@@ -7,47 +7,12 @@
 
 #include "core/computationerror.h"
 #include "core/numberread.h"
+#include "core/numbertext.h"
 #include "core/svd.h"
 #include "matrix/selectionmatrix.h"
 
 namespace varnel {
-namespace {}  // namespace
-
-std::string GeneralNumberText(Real value, char sep) {
-  if (!IsFinite(value)) return value != value ? "NAN" : (value < 0 ? "-INF" : "INF");
-  if (value == 0) return "0";
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 7);
-  const std::string text(buf, res.ptr);
-  const bool negative = text[0] == '-';
-  const std::size_t start = negative ? 1 : 0;
-  const std::size_t e = text.find('e');
-  std::string digits;
-  for (std::size_t k = start; k < e; ++k)
-    if (text[k] != '.') digits += text[k];
-  const int exponent = std::stoi(text.substr(e + 1));
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  std::string out = negative ? "-" : "";
-  if (exponent >= 8 || exponent < -5) {
-    out += digits[0];
-    if (digits.size() > 1) out += sep + digits.substr(1);
-    out += 'E';
-    if (exponent < 0) out += '-';
-    out += std::to_string(std::abs(exponent));
-    return out;
-  }
-  if (exponent >= 0) {
-    const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
-    if (digits.size() <= intDigits) {
-      out += digits + std::string(intDigits - digits.size(), '0');
-    } else {
-      out += digits.substr(0, intDigits) + sep + digits.substr(intDigits);
-    }
-  } else {
-    out += std::string("0") + sep + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-  }
-  return out;
-}
+std::string GeneralNumberText(Real value, char sep) { return GeneralNumberFormat(value, 8, 8, sep); }
 
 Real DefaultWeight(std::string_view name) { return name.find('+') != std::string_view::npos ? 100 : 1; }
 

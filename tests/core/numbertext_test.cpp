@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <random>
 
 namespace varnel {
@@ -103,6 +104,31 @@ TEST(FormatFNumber, FixedStylesRoundTheExactBinaryValue) {
   for (const Real x : values)
     for (int s = 0; s < 3; ++s)
       ASSERT_EQ(FormatFNumber(styles[s], x, '.'), exact(x, decimals[s])) << static_cast<double>(x);
+}
+
+// The general form the mapping results (8 digits) and the wizard's values
+// (15 digits) are written in.
+TEST(GeneralNumberFormat, FixedOrExponentByTheLimits) {
+  struct Case {
+    Real value;
+    int digits, limit;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0.50409537123L, 8, 8, "0,50409537"},
+      {-0.0336999781L, 8, 8, "-0,033699978"},
+      {12345678.4L, 8, 8, "12345678"},
+      {123456784.0L, 8, 8, "1,2345678E8"},
+      {0.00000123L, 8, 8, "1,23E-6"},
+      {0.0000123L, 8, 8, "0,0000123"},
+      {2.5L, 15, 15, "2,5"},
+      {1e15L, 15, 15, "1E15"},
+      {0, 8, 8, "0"},
+      {100, 8, 8, "100"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(GeneralNumberFormat(c.value, c.digits, c.limit, ','), c.text) << c.text;
+  EXPECT_EQ(GeneralNumberFormat(-std::numeric_limits<Real>::infinity(), 8, 8, '.'), "-INF");
 }
 
 }  // namespace
