@@ -19,21 +19,7 @@ file=$(realpath "$1")
 shards=$2
 out=$(realpath -m "$3")
 shift 3
-varnel=${VARNEL:-varnel}
-case $shards in
-  ''|*[!0-9]*|0) echo "$0: SHARDS must be a positive number" >&2; exit 2 ;;
-esac
-filter=no
-for a in "$@"; do
-  [ "$a" = "--filter-duplicates" ] && filter=yes
-done
-
-total=$("$varnel" wizard "$file" "$@" --count)
-if [ "$total" -eq 0 ]; then
-  echo "$0: the working set has no univariant selections" >&2
-  exit 1
-fi
-[ "$shards" -gt "$total" ] && shards=$total
+. "$(dirname "$0")/univariants-common.sh"
 parts="$out.parts"
 mkdir -p "$parts"
 options=$(printf '%q ' "$@")
