@@ -85,8 +85,10 @@ void AddFreeLine(std::vector<PrintedLine>& out, const QString& line, const QFont
   }
 }
 
-// Lines laid out in columns at fixed offsets, band by band. Lines without a
-// tab appear in every band as they are.
+// Lines laid out in columns at fixed offsets, band by band. The first band
+// holds every line. A later band leaves out the lines that have nothing in
+// its columns, and the lines without a tab (titles, rules) before them, so
+// that a title stands only over columns of its own.
 void AddBands(std::vector<PrintedLine>& out, const QStringList& lines, const std::vector<qreal>& widths,
               qreal gap, bool repeatFirst, bool headings, const QFontMetricsF& fm, qreal indent, qreal room) {
   const std::vector<std::vector<int>> bands = ColumnBands(widths, room, gap, repeatFirst);
@@ -99,9 +101,13 @@ void AddBands(std::vector<PrintedLine>& out, const QStringList& lines, const std
     }
     const size_t bandStart = out.size();
     int heading = -1;
+    QStringList titles;  // lines without a tab, held back in a later band
     for (const QString& line : lines) {
       if (!line.contains(QLatin1Char('\t'))) {
-        AddFreeLine(out, line, fm, indent, room, heading);
+        if (b == 0)
+          AddFreeLine(out, line, fm, indent, room, heading);
+        else
+          titles << line;
         continue;
       }
       PrintedLine printed;
@@ -109,6 +115,14 @@ void AddBands(std::vector<PrintedLine>& out, const QStringList& lines, const std
       for (qsizetype k = 0; k < fields.size() && static_cast<size_t>(k) < offset.size(); ++k)
         if (offset[static_cast<size_t>(k)] >= 0 && !fields[k].isEmpty())
           printed.Pieces.emplace_back(offset[static_cast<size_t>(k)], fields[k]);
+      if (b > 0) {
+        if (printed.Pieces.empty()) {
+          titles.clear();
+          continue;
+        }
+        for (const QString& title : titles) AddFreeLine(out, title, fm, indent, room, heading);
+        titles.clear();
+      }
       if (headings && heading < 0) heading = static_cast<int>(out.size());
       printed.Heading = heading;
       out.push_back(std::move(printed));

@@ -189,5 +189,30 @@ TEST_F(PdfPrinting, ReportColumnsLineUpAndNeverRunTogether) {
   EXPECT_NEAR(static_cast<double>(b), 24.0, 2.0);
 }
 
+TEST_F(PdfPrinting, AReportTooWideForThePageContinuesItsColumnsOnFurtherPages) {
+  TabbedLines report;
+  report.TabCount = 22;
+  report.TabWidthPoints = 72;
+  report.Lines << QStringLiteral("WIDE MATRIX:");
+  for (int r = 1; r <= 3; ++r) {
+    QStringList row;
+    for (int c = 1; c <= 20; ++c) row << QStringLiteral("r%1c%2").arg(r).arg(c);
+    report.Lines << row.join(QLatin1Char('\t'));
+  }
+  report.Lines << QString() << QStringLiteral("NARROW MATRIX:") << QStringLiteral("n1\tn2");
+  ASSERT_EQ(printer.PrintReport({report}, mono, QStringLiteral("t"), nullptr, abort),
+            PrintOutcome::Completed);
+  const QStringList pages = PdfText(pdf).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+  ASSERT_GE(pages.size(), 3) << "20 inch-wide columns need three A4 widths";
+  EXPECT_TRUE(pages.first().contains(QStringLiteral("r1c1")));
+  EXPECT_TRUE(pages.first().contains(QStringLiteral("NARROW MATRIX:")));
+  EXPECT_TRUE(pages.first().contains(QStringLiteral("n2")));
+  const QString last = pages.last();
+  EXPECT_TRUE(last.contains(QStringLiteral("r3c20"))) << "the last column is printed";
+  EXPECT_TRUE(last.contains(QStringLiteral("WIDE MATRIX:"))) << "its title comes along";
+  EXPECT_FALSE(last.contains(QStringLiteral("r1c1 "))) << "no column is printed twice";
+  EXPECT_FALSE(last.contains(QStringLiteral("NARROW"))) << "a title with no columns on the page stays off";
+}
+
 }  // namespace
 }  // namespace varnel
