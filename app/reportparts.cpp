@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "app/version.h"
+
 namespace varnel {
 
 QString DateTimeText(const QDateTime& when) {
@@ -15,6 +17,15 @@ QString DateTimeText(const QDateTime& when) {
   timeFormat.remove(zone);
   return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
          locale.toString(when.time(), timeFormat.trimmed());
+}
+
+ReportEnvironment ReportEnvironmentNow(const QString& fileName, char decimalSeparator) {
+  ReportEnvironment env;
+  env.FileName = fileName;
+  env.Now = QDateTime::currentDateTime();
+  env.Version = VersionString();
+  env.DecimalSeparator = decimalSeparator;
+  return env;
 }
 
 QString DashedLine(int n) { return QString(std::max(n, 0), QLatin1Char('-')); }

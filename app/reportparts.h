@@ -18,6 +18,10 @@ struct ReportEnvironment {
   std::function<void()> ProcessEvents;
 };
 
+// The environment of a report computed now on the sheet's file: this
+// program's version, the current date and time.
+ReportEnvironment ReportEnvironmentNow(const QString& fileName, char decimalSeparator);
+
 // How a command ended. Declined: the user answered No to a question the
 // command asked, which is neither a failure nor a finished result.
 enum class CommandOutcome { Done, Declined, Refused, Cancelled, Failed };

@@ -31,11 +31,7 @@ MatrixCommandContext MatrixCommands::Context(TVn_SVD& dialog) {
   c.Report = &textPad_;
   c.FontSize = textPad_.TxtRichEdit()->font().pointSize();
   c.Environment = [this] {
-    ReportEnvironment env;
-    env.FileName = sheet_.FileName;
-    env.Now = QDateTime::currentDateTime();
-    env.Version = VersionString();
-    env.DecimalSeparator = DecimalSeparator();
+    ReportEnvironment env = ReportEnvironmentNow(sheet_.FileName, DecimalSeparator());
     env.ProcessEvents = [] { QApplication::processEvents(); };
     return env;
   };

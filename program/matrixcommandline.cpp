@@ -90,14 +90,7 @@ int RunMatrixReport(bool inverse, const QStringList& args, std::FILE* out, std::
   };
   context.Report = &report;
   context.FontSize = report.FontSize();
-  context.Environment = [&sheet, separator] {
-    ReportEnvironment env;
-    env.FileName = sheet.FileName;
-    env.Now = QDateTime::currentDateTime();
-    env.Version = VersionString();
-    env.DecimalSeparator = separator;
-    return env;
-  };
+  context.Environment = [&sheet, separator] { return ReportEnvironmentNow(sheet.FileName, separator); };
   const CommandOutcome outcome = inverse ? RunInverseCommand(sheet, context) : RunSvdCommand(sheet, context);
   PrintLines(out, report.lines);
   return outcome == CommandOutcome::Done ? 0 : 1;

@@ -73,14 +73,7 @@ void BuildProgram(Program& p) {
   host.ShowHelp = [prompter](int) {
     prompter->Message(BoxKind::Information, HelpNotInstalledText(), Only(Button::Ok));
   };
-  host.Environment = [sheet] {
-    ReportEnvironment report;
-    report.FileName = sheet->FileName;
-    report.Now = QDateTime::currentDateTime();
-    report.Version = VersionString();
-    report.DecimalSeparator = DecimalSeparator();
-    return report;
-  };
+  host.Environment = [sheet] { return ReportEnvironmentNow(sheet->FileName, DecimalSeparator()); };
   p.wizard = std::make_unique<TVN_MWiz>(*sheet, *p.prompter, *txt, host);
   p.wizard->ReadSettings(IniFile(SettingsFilePath()));
   p.settings.Register(p.wizard.get());

@@ -176,14 +176,7 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   context.Prompt = &batch.prompter;
   context.Report = &report;
   context.FontSize = [&report] { return report.FontSize(); };
-  context.Environment = [&sheet, separator] {
-    ReportEnvironment env;
-    env.FileName = sheet.FileName;
-    env.Now = QDateTime::currentDateTime();
-    env.Version = VersionString();
-    env.DecimalSeparator = separator;
-    return env;
-  };
+  context.Environment = [&sheet, separator] { return ReportEnvironmentNow(sheet.FileName, separator); };
   context.Threads = threads;
   MatrixWizard w(context);
   w.Reset();
