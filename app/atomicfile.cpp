@@ -308,28 +308,35 @@ bool SaveFileAtomically(const QString& path, const QByteArray& bytes, const QStr
   return true;
 }
 
-namespace {
-
-template <typename Bytes>
-bool ReadRegularFile(const QString& path, Bytes& bytes, QString* error) {
+int OpenRegularFile(const QString& path, struct stat* st, QString* error) {
   auto fail = [&](const QString& why) {
-    return Fail(error, QStringLiteral("Cannot open \"%1\": %2").arg(Native(path), why));
+    Fail(error, QStringLiteral("Cannot open \"%1\": %2").arg(Native(path), why));
+    return -1;
   };
   // Non-blocking, so that opening a FIFO does not wait for a writer.
   const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return fail(Reason(errno));
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
+  if (::fstat(fd, st) != 0) {
     const int err = errno;
     ::close(fd);
     return fail(Reason(err));
   }
-  if (!S_ISREG(st.st_mode)) {
+  if (!S_ISREG(st->st_mode)) {
     ::close(fd);
-    return fail(S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder.")
-                                    : QStringLiteral("it is not a regular file."));
+    return fail(S_ISDIR(st->st_mode) ? QStringLiteral("it is a folder.")
+                                     : QStringLiteral("it is not a regular file."));
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+namespace {
+
+template <typename Bytes>
+bool ReadRegularFile(const QString& path, Bytes& bytes, QString* error) {
+  struct stat st;
+  const int fd = OpenRegularFile(path, &st, error);
+  if (fd < 0) return false;
   std::size_t done = 0;
   bool ok = true;
   int err = 0;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <string>
 
+struct stat;
+
 namespace varnel {
 
 // The backup name of a file: its extension replaced by backupExt (appended
@@ -34,5 +36,10 @@ bool SaveFileAtomically(const QString& path, const QByteArray& bytes, const QStr
 // FIFOs and devices are refused without reading from them.
 bool ReadWholeFile(const QString& path, QByteArray& bytes, QString* error);
 bool ReadWholeFile(const QString& path, std::string& bytes, QString* error);
+
+// Opens a regular file for reading (blocking) and tells its status; -1 with
+// the reason in error for a folder, FIFO, device or a file that cannot be
+// opened, none of which is read from.
+int OpenRegularFile(const QString& path, struct stat* st, QString* error);
 
 }  // namespace varnel

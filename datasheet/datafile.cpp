@@ -3,12 +3,16 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
+#include <optional>
 
+#include "app/linefile.h"
 #include "app/reportparts.h"
 #include "datasheet/sheet.h"
 
@@ -119,15 +123,37 @@ bool IsCommentLine(std::string_view line, QString* description) {
   return true;
 }
 
-bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, const ReadOptions& options) {
+namespace {
+
+// Every line of a text in order, already UTF-8: fn(line, index) returns
+// false to stop. Returns false when the lines could not be read.
+using LineVisitor = std::function<bool(std::string_view, std::size_t)>;
+using LineSource = std::function<bool(const LineVisitor&)>;
+
+// Raised when a second pass over a file does not find what the first found.
+struct FileChanged {};
+
+// The grid is built in two passes over the lines, one to learn its size
+// and one to fill it, so that no line needs to be kept between them: a
+// file can then be read in pieces, in little more than the grid's memory.
+// On success the sheet adopts the grid; on any failure it is untouched.
+bool ReadGrid(Sheet& sheet, const LineSource& source, const ReadOptions& options) {
   BusyWhileReading busy(sheet.View());
-  int n = 0;
-  std::string_view nameLine;
-  for (std::string_view line : lines) {
-    if (IsCommentLine(line, &sheet.HeaderLine)) continue;
-    if (n == 0) nameLine = line;
-    ++n;
-  }
+  std::size_t n = 0;
+  int m = 0;
+  bool nameHasTab = false;
+  QString description = sheet.HeaderLine;
+  if (!source([&](std::string_view line, std::size_t) {
+        if (IsCommentLine(line, &description)) return true;
+        if (n == 0) {
+          nameHasTab = line.find('\t') != std::string_view::npos;
+          m = static_cast<int>(std::min<std::size_t>(std::count(line.begin(), line.end(), '\t') + 1,
+                                                     static_cast<std::size_t>(INT_MAX - 1)));
+        }
+        ++n;
+        return true;
+      }))
+    return false;
   if (n <= 1) {
     busy.Done();
     sheet.Prompt().Message(
@@ -136,7 +162,7 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
         Only(Button::Ok));
     return false;
   }
-  if (nameLine.find('\t') == std::string_view::npos) {
+  if (!nameHasTab) {
     busy.Done();
     sheet.Prompt().Message(
         BoxKind::Error,
@@ -145,45 +171,142 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
         Only(Button::Ok));
     return false;
   }
-  const int m = static_cast<int>(std::count(nameLine.begin(), nameLine.end(), '\t')) + 1;
-
   // The new grid is built aside and taken over whole, so a reader never sees
   // it half filled.
-  const std::size_t cells = (static_cast<std::size_t>(m) + 1) * static_cast<std::size_t>(n);
-  if (cells > MemoryWithinReach() / sizeof(CellText)) throw std::bad_alloc();
+  if (n > static_cast<std::size_t>(INT_MAX)) throw std::bad_alloc();
+  const std::size_t cells = (static_cast<std::size_t>(m) + 1) * n;
+  if (cells / n != static_cast<std::size_t>(m) + 1 || cells > MemoryWithinReach() / sizeof(CellText))
+    throw std::bad_alloc();
   Sheet::Columns columns(static_cast<std::size_t>(m) + 1);
-  for (auto& column : columns) column.resize(static_cast<std::size_t>(n));
+  for (auto& column : columns) column.resize(n);
   Warnings warnings;
-  int g = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (options.Progress && i % 10 == 0) options.Progress(static_cast<int>(i));
-    const std::string_view line = lines[i];
-    if (line.empty() || line[0] == ';') continue;
-    Fields fields{line};
-    int c = 1;
-    bool cut = false;
-    while (fields.hasTab()) {
-      columns[static_cast<std::size_t>(c)][static_cast<std::size_t>(g)].Assign(fields.next());
-      ++c;
-      if (c > m) {
-        if (options.ParseWarnings)
+  std::size_t g = 0;
+  if (!source([&](std::string_view line, std::size_t i) {
+        if (options.Progress && i % 10 == 0)
+          options.Progress(static_cast<int>(std::min<std::size_t>(i, INT_MAX)));
+        if (line.empty() || line[0] == ';') return true;
+        if (g >= n || (g == 0 && std::count(line.begin(), line.end(), '\t') + 1 != m)) throw FileChanged{};
+        Fields fields{line};
+        int c = 1;
+        bool cut = false;
+        while (fields.hasTab()) {
+          columns[static_cast<std::size_t>(c)][g].Assign(fields.next());
+          ++c;
+          if (c > m) {
+            if (options.ParseWarnings)
+              warnings.Add(
+                  QStringLiteral("Too many values in data line %1.\n\rExcess values will be skipped.")
+                      .arg(i));
+            cut = true;
+            break;
+          }
+        }
+        if (!cut) columns[static_cast<std::size_t>(c)][g].Assign(fields.rest);
+        if (c < m && options.ParseWarnings)
           warnings.Add(
-              QStringLiteral("Too many values in data line %1.\n\rExcess values will be skipped.").arg(i));
-        cut = true;
-        break;
-      }
-    }
-    if (!cut) columns[static_cast<std::size_t>(c)][static_cast<std::size_t>(g)].Assign(fields.rest);
-    if (c < m && options.ParseWarnings)
-      warnings.Add(
-          QStringLiteral("Too few values in data line %1.\n\rMissing values will be regarded as blanks.")
-              .arg(i));
-    ++g;
-  }
+              QStringLiteral("Too few values in data line %1.\n\rMissing values will be regarded as blanks.")
+                  .arg(i));
+        ++g;
+        return true;
+      }))
+    return false;
+  if (g != n) throw FileChanged{};
   busy.Done();
   ShowWarnings(sheet, warnings);
-  sheet.AdoptGrid(std::move(columns), n);
+  sheet.HeaderLine = description;
+  sheet.AdoptGrid(std::move(columns), static_cast<int>(n));
   return true;
+}
+
+}  // namespace
+
+bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, const ReadOptions& options) {
+  return ReadGrid(
+      sheet,
+      [&](const LineVisitor& visit) {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+          if (!visit(lines[i], i)) break;
+        return true;
+      },
+      options);
+}
+
+bool ReadDataFile(Sheet& sheet, const QString& path, const ReadOptions& options, TextEncoding* encoding) {
+  const QString shown = QDir::toNativeSeparators(path);
+  auto refuse = [&](const QString& text) {
+    sheet.Prompt().FileError(text);
+    return false;
+  };
+  LineFile file;
+  file.ChunkSize = std::max<std::size_t>(options.PieceSize, 1);
+  QString error;
+  if (!file.Open(path, &error)) return refuse(error);
+
+  // First the encoding, which only the whole file tells, and whether the
+  // file is text at all: a NUL would cut it short without a word.
+  bool bom = false;
+  bool utf8 = true;
+  std::optional<std::size_t> nulLine;
+  std::size_t lineCount = 0;
+  if (!file.ForEachLine(
+          [&](std::string_view line, std::size_t i) {
+            if (i == 0 && line.size() >= 3 && line.substr(0, 3) == "\xEF\xBB\xBF") bom = true;
+            if (line.find('\0') != std::string_view::npos) {
+              nulLine = i + 1;
+              return false;
+            }
+            if (utf8 && !IsValidUtf8(line)) utf8 = false;
+            lineCount = i + 1;
+            return true;
+          },
+          &error))
+    return refuse(error);
+  if (nulLine)
+    return refuse(
+        QStringLiteral("Cannot read \"%1\": line %2 holds a NUL character, so it is not a text file."
+                       "\n\rNothing was loaded.")
+            .arg(shown)
+            .arg(*nulLine));
+  const TextEncoding found = !utf8 ? TextEncoding::Windows1252
+                             : bom ? TextEncoding::Utf8Bom
+                                   : TextEncoding::Utf8;
+  if (options.LinesCounted) options.LinesCounted(lineCount);
+
+  std::string decoded;
+  const LineSource source = [&](const LineVisitor& visit) {
+    return file.ForEachLine(
+        [&](std::string_view line, std::size_t i) {
+          if (found == TextEncoding::Windows1252) {
+            decoded = Windows1252ToUtf8(line);
+            line = decoded;
+          } else if (i == 0 && found == TextEncoding::Utf8Bom) {
+            line.remove_prefix(3);
+          }
+          return visit(line, i);
+        },
+        &error);
+  };
+  try {
+    if (!ReadGrid(sheet, source, options)) return error.isEmpty() ? false : refuse(error);
+    if (!file.Unchanged()) throw FileChanged{};
+  } catch (const FileChanged&) {
+    return refuse(QStringLiteral("Cannot read \"%1\": the file changed while it was being read."
+                                 "\n\rNothing was loaded.")
+                      .arg(shown));
+  }
+  if (encoding) *encoding = found;
+  return true;
+}
+
+bool PastableText(Sheet& sheet, std::string_view text) {
+  const std::optional<std::size_t> line = NulLine(text);
+  if (!line) return true;
+  sheet.Prompt().Message(BoxKind::Error,
+                         QStringLiteral("The text on the clipboard holds a NUL character in line %1, so it "
+                                        "is not text.\n\rNothing was pasted.")
+                             .arg(*line),
+                         Only(Button::Ok));
+  return false;
 }
 
 void GridToLines(const Sheet& sheet, int left, int top, int right, int bottom, std::string& out) {

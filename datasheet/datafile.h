@@ -40,6 +40,10 @@ struct ReadOptions {
   bool ParseWarnings = true;
   // Told the 0-based index of each line read, for a progress bar.
   std::function<void(int line)> Progress;
+  // Told how many lines a file has before its grid is filled.
+  std::function<void(std::size_t lines)> LinesCounted;
+  // Bytes of a file read at a time.
+  std::size_t PieceSize = 1 << 20;
 };
 
 // How many reading warnings are kept and shown; the rest are counted in one
@@ -52,6 +56,18 @@ inline constexpr int MaxShownWarnings = 100;
 // Throws std::bad_alloc, with the grid untouched, when the new grid cannot be
 // held in memory.
 bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, const ReadOptions& options);
+
+// Reads a data file into the grid as ReadDataLines reads its lines, in
+// pieces: the file is never held whole, so reading needs little more than
+// the grid itself. A file that is not a regular file, cannot be read, holds
+// a NUL byte or changes while it is read is refused with a message, the
+// sheet untouched. encoding tells how the file was written.
+bool ReadDataFile(Sheet& sheet, const QString& path, const ReadOptions& options, TextEncoding* encoding);
+
+// Whether clipboard text may be pasted: text holding a NUL byte is refused
+// with a message naming its line, since cutting it there would lose what
+// follows without a word.
+bool PastableText(Sheet& sheet, std::string_view text);
 
 // Appends the cells of columns left..right joined by TAB, one line per row
 // top..bottom, each ended by CR LF.

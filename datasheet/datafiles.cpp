@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <climits>
 #include <new>
 
 #include "app/atomicfile.h"
@@ -89,19 +90,18 @@ bool DataFiles::LoadDataFile(const QString& path) {
   bool begun = false;
   TextEncoding encoding = TextEncoding::Utf8;
   try {
-    WorkLines work;
-    if (!ReadFile(sheet_, path, work)) return false;
-    encoding = work.encoding;
-    const int lineCount = static_cast<int>(work.lines.size());
-    const int maximum = std::max(lineCount - 1, 0) / 10;
-    if (progress_) progress_->Begin(maximum, maximum > 3);
-    begun = true;
-    sheet_.View().ProcessEvents();
-    sheet_.HeaderLine.clear();
     ReadOptions options;
     options.ParseWarnings = sheet_.Prefs.ParseWarnings;
+    options.LinesCounted = [this, &begun](std::size_t lineCount) {
+      const int maximum =
+          static_cast<int>(std::min<std::size_t>(lineCount > 0 ? lineCount - 1 : 0, INT_MAX) / 10);
+      if (progress_) progress_->Begin(maximum, maximum > 3);
+      begun = true;
+      sheet_.View().ProcessEvents();
+    };
     if (progress_) options.Progress = [this](int line) { progress_->Step(line / 10); };
-    ok = ReadDataLines(sheet_, work.lines, options);
+    sheet_.HeaderLine.clear();
+    ok = ReadDataFile(sheet_, path, options, &encoding);
   } catch (const std::bad_alloc&) {
     if (progress_ && begun) progress_->End();
     sheet_.HeaderLine = keptHeader;
@@ -109,8 +109,7 @@ bool DataFiles::LoadDataFile(const QString& path) {
     ::malloc_trim(0);
     return false;
   }
-  // The file's text and lines are freed by now; the allocator would keep
-  // their pages resident for later use, a third of a large sheet's memory.
+  // The allocator would keep the pages of the pieces read resident.
   ::malloc_trim(0);
   if (!ok) {
     sheet_.HeaderLine = keptHeader;
@@ -121,7 +120,7 @@ bool DataFiles::LoadDataFile(const QString& path) {
     sheet_.Saved = true;
     AfterRead();
   }
-  if (progress_) progress_->End();
+  if (progress_ && begun) progress_->End();
   return ok;
 }
 
@@ -264,6 +263,8 @@ void DataFiles::AppendFile1Click() {
 }
 
 void DataFiles::PasteFile1Click(const QString& clipboardText) {
+  const std::string text = clipboardText.toUtf8().toStdString();
+  if (!PastableText(sheet_, text)) return;
   const Button answer = sheet_.AskSaveChanges();
   if (answer == Button::Cancel) return;
   if (answer == Button::Yes && !Save1Click()) return;
@@ -271,7 +272,7 @@ void DataFiles::PasteFile1Click(const QString& clipboardText) {
   const QString keptHeader = sheet_.HeaderLine;
   try {
     WorkLines work;
-    work.SetText(clipboardText.toUtf8().toStdString());
+    work.SetText(text);
     sheet_.HeaderLine.clear();
     ReadOptions options;
     options.ParseWarnings = sheet_.Prefs.ParseWarnings;

@@ -79,6 +79,7 @@ std::string CopyText(const Sheet& sheet) {
 }
 
 void PasteText(Sheet& sheet, std::string_view text) {
+  if (!PastableText(sheet, text)) return;
   WorkLines work;
   work.SetText(std::string(text));
   Selection s = sheet.Sel;

@@ -248,6 +248,16 @@ TEST_F(DataFileTest, PasteAsNewFileRefusesTextWithoutTabButKeepsTheCaption) {
   EXPECT_EQ(Cell(1, 1), "old");
   EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("Untitled - VarnelData"));
 
+  // Text cut at a NUL would lose its rest: refused before anything is asked.
+  const QString withNul = QStringLiteral("X\tY\r\n1\t2\r\n3") + QChar(0) + QStringLiteral("\t4\r\n");
+  prompter.Expect(BoxKind::Error,
+                  Warn(QStringLiteral("The text on the clipboard holds a NUL character in line 3, so it is "
+                                      "not text."),
+                       QStringLiteral("Nothing was pasted.")),
+                  Only(Button::Ok), Button::Ok);
+  files.PasteFile1Click(withNul);
+  EXPECT_EQ(Cell(1, 1), "old");
+
   files.PasteFile1Click(QStringLiteral("X\tY\r\n1\t2\r\n"));
   EXPECT_EQ(Cell(2, 1), "2");
   EXPECT_FALSE(sheet.Saved) << "the data are in no file";
@@ -314,6 +324,57 @@ TEST_F(DataFileTest, ReadsWindows1252AndWritesItBackUnlessACharacterNeedsUtf8) {
                   .endsWith("Label#\tT\xC2\xB0"
                             "C\r\n\xCE\xB1-quartz\t850\r\n"));
   EXPECT_EQ(sheet.FileEncoding, TextEncoding::Utf8);
+}
+
+// The cells, the description and the size of a sheet, for comparing two readings.
+std::vector<std::string> Contents(const Sheet& s) {
+  std::vector<std::string> out{s.HeaderLine.toStdString(), std::to_string(s.ColCount()),
+                               std::to_string(s.RowCount())};
+  for (int r = 0; r < s.RowCount(); ++r)
+    for (int c = 1; c < s.ColCount(); ++c) out.emplace_back(s.Cell(c, r));
+  return out;
+}
+
+TEST_F(DataFileTest, AFileReadInPiecesGivesWhatItsWholeTextGives) {
+  // Every kind of line break, comment and description lines, ragged lines,
+  // a byte-order mark and 8-bit text; breaks of every piece size fall in
+  // every place, CR LF split between two pieces among them.
+  std::mt19937 gen(2026);
+  const char* const breaks[] = {"\r\n", "\n", "\r"};
+  const char* const fields[] = {"1.5", "", "-0.25", "Ol", "\xC3\xA9", "x y", "1e3"};
+  for (int round = 0; round < 12; ++round) {
+    std::string text = round % 3 == 0 ? "\xEF\xBB\xBF" : "";
+    text += ";;desc " + std::to_string(round) + breaks[gen() % 3];
+    text += "Label#\tA\tB\tC";
+    for (int line = 0; line < 40; ++line) {
+      text += breaks[gen() % 3];
+      if (gen() % 9 == 0) text += "; remark";
+      if (gen() % 11 == 0) continue;
+      const int n = 1 + static_cast<int>(gen() % 6);
+      for (int f = 0; f < n; ++f) text += std::string(f ? "\t" : "") + fields[gen() % 7];
+    }
+    if (round % 4 == 1) text += "\r\n";
+    if (round % 3 == 2) text += "\xB0";  // no longer UTF-8: Windows-1252
+    ASSERT_TRUE(test::WriteFile(Path("pieces.vnp"), QByteArray::fromStdString(text)));
+
+    WorkLines whole;
+    whole.SetBytes(std::string_view(text));
+    test::ScriptedPrompter quiet;
+    quiet.AnswerAnyWith(Button::Ignore);
+    Sheet expected(quiet);
+    expected.New1Click();
+    ReadOptions options;
+    ASSERT_TRUE(ReadDataLines(expected, whole.lines, options));
+    for (std::size_t piece : {1u, 2u, 3u, 5u, 8u, 64u, 1u << 20}) {
+      Sheet read(quiet);
+      read.New1Click();
+      options.PieceSize = piece;
+      TextEncoding encoding;
+      ASSERT_TRUE(ReadDataFile(read, Path("pieces.vnp"), options, &encoding)) << round << " " << piece;
+      EXPECT_EQ(Contents(read), Contents(expected)) << "round " << round << ", pieces of " << piece;
+      EXPECT_EQ(encoding, whole.encoding) << round;
+    }
+  }
 }
 
 TEST_F(DataFileTest, BadInputEndsInMessagesOrLoadsWhatItCan) {
@@ -524,7 +585,8 @@ std::size_t AddressSpaceInUse() {
   return 0;
 }
 
-int LoadUnderMemoryLimit(const QString& path, std::size_t budget, int expectedCases) {
+int LoadUnderMemoryLimit(const QString& path, std::size_t budget, int expectedCases,
+                         int expectedWarnings = MaxShownWarnings + 1) {
   return test::RunInChild([&] {
     CountingPrompter prompter;
     Sheet sheet(prompter);
@@ -537,7 +599,7 @@ int LoadUnderMemoryLimit(const QString& path, std::size_t budget, int expectedCa
     if (setrlimit(RLIMIT_AS, &limit) != 0) return static_cast<int>(NotRun);
     const bool ok = files.LoadDataFile(path);
     if (ok)
-      return static_cast<int>(sheet.CaseCount() == expectedCases && prompter.warnings == MaxShownWarnings + 1
+      return static_cast<int>(sheet.CaseCount() == expectedCases && prompter.warnings == expectedWarnings
                                   ? Loaded
                                   : LoadedWrongly);
     const bool unchanged = sheet.Cell(1, 1) == "unsaved edit" && !sheet.Saved && sheet.CaseCount() == 20 &&
@@ -562,6 +624,28 @@ TEST_F(DataFileTest, AFileOfManyBadLinesIsReadWithinAMemoryLimitOrRefusedWithThe
   // Far too little memory: refused with a message, the sheet and its
   // unsaved edit as they were, nothing aborted.
   EXPECT_EQ(LoadUnderMemoryLimit(Path("short.vnp"), 40u << 20, lines), RefusedUnchanged);
+}
+
+TEST_F(DataFileTest, AFileOfAnalysesIsReadInLittleMoreThanItsGrid) {
+  if (test::AddressSanitizerBuild)
+    GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
+  // 12 variables of seven-character values: 96 bytes a case in the file,
+  // 13 cells of 16 bytes (208 bytes) in the grid, 2.2 times the file. The
+  // whole text held beside the grid would need 3.2 times.
+  const int cases = 300'000;
+  QByteArray text = "Label#\tSiO2\tTiO2\tAl2O3\tFeO\tMnO\tMgO\tCaO\tNa2O\tK2O\tP2O5\tCr2O3\n";
+  text.reserve(cases * 97 + 100);
+  std::mt19937 gen(7);
+  for (int k = 0; k < cases; ++k) {
+    text += "S" + QByteArray::number(1000000 + k);
+    for (int v = 0; v < 11; ++v)
+      text += "\t" + QByteArray::number(10 + gen() % 89) + "." + QByteArray::number(1000 + gen() % 9000);
+    text += "\n";
+  }
+  test::WriteFileOrFail(Path("analyses.vnp"), text);
+  const auto size = static_cast<std::size_t>(text.size());
+  text = QByteArray();
+  EXPECT_EQ(LoadUnderMemoryLimit(Path("analyses.vnp"), size * 27 / 10, cases, 0), Loaded);
 }
 
 TEST_F(DataFileTest, AGridBeyondTheMachinesMemoryIsRefusedBeforeItIsMade) {

@@ -161,6 +161,13 @@ TEST_F(EditingTest, ClearEmptiesCellsButNeverNamesOrMarks) {
   sheet.Sel = Selection{1, 1, 1, 1};
   PasteText(sheet, "7.5\r\n");
   EXPECT_EQ(Cell(1, 1), "7.5");
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("The text on the clipboard holds a NUL character in line 2, so it is not "
+                                 "text.\n\rNothing was pasted."),
+                  Only(Button::Ok), Button::Ok);
+  PasteText(sheet, std::string_view("1\r\n2\0\r\n", 7));
+  EXPECT_EQ(Cell(1, 1), "7.5");
+  EXPECT_EQ(Cell(1, 2), "21") << "nothing of the text was pasted";
 }
 
 TEST_F(EditingTest, InsertingCasesMovesTheOthersDown) {
