@@ -28,7 +28,7 @@ struct PictureRequest {
 QString PictureFormat(const QString& path);
 
 // A printer page of the given size in millimetres at dpi.
-PrinterPage PageOfSize(QSizeF millimetres, int dpi = 600);
+PrinterPage PageOfSize(QSizeF millimetres, int dpi = 1200);
 
 // Paints and writes the file in one piece: a failure leaves any earlier file
 // as it was and returns false with the reason in error.
