@@ -376,7 +376,11 @@ void TVN_Graphs::UpdateCopyHints() {
 
 void TVN_Graphs::SetTextPrinter(TextPrinter* printer) {
   textPrinter_ = printer;
-  if (textPrinter_) UsePdfWhenNoPrinter(textPrinter_->Printer());
+  if (textPrinter_) {
+    UsePdfWhenNoPrinter(textPrinter_->Printer());
+    // Landscape until the settings file says otherwise.
+    textPrinter_->Printer().setPageOrientation(QPageLayout::Landscape);
+  }
   metrics_ = PageMetrics();
   SizePaintBoxes();
 }

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -165,6 +166,34 @@ TEST(VectorPictureTest, PdfAndSvgHoldTheApexLabelsAsText) {
   for (const char* label : {"SiO2", "MgO", "FeO"}) EXPECT_TRUE(text.contains(QLatin1String(label))) << label;
 }
 
+TEST(PrintGraphTest, TheStereoPagePrintsBothViews) {
+  PlotSheet p;
+  p.Connect({{"SiO2", "MgO", "FeO", "CaO"}, {"1", "1", "1", "1"}});
+  ASSERT_EQ(p.engine.PlotKind(), 2);
+  QTemporaryDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setOutputFileName(dir.filePath(QStringLiteral("stereo.pdf")));
+  ASSERT_TRUE(PrintGraph(p.engine, printer, PlotPage::Stereo));
+  VARNEL_REQUIRE_PDFTOTEXT();
+  const QString text = test::PdfText(printer.outputFileName(), false);
+  for (const char* label : {"SiO2", "MgO", "FeO", "CaO"})
+    EXPECT_EQ(text.count(QLatin1String(label)), 2) << label << " in " << text.toStdString();
+}
+
+TEST(PrintGraphTest, WithoutAPrinterThePdfPrinterGivesThePage) {
+  if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed on this machine";
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::NativeFormat);
+  UsePdfWhenNoPrinter(printer);
+  EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  const PrinterPage page = PageOfPrinter(printer);
+  EXPECT_GT(page.Width, page.Height);
+  EXPECT_GT(page.DpiX, 0);
+}
+
 struct Window {
   PlotSheet p;
   LinesReport pad;
@@ -241,7 +270,11 @@ TEST(GraphsOutputWindowTest, APrinterFailureIsReportedAndTheProgressWindowStays)
   EXPECT_TRUE(progress.isVisible());
   EXPECT_EQ(progress.Messages(), QStringList{QStringLiteral("Printing in progress... ")});
   EXPECT_TRUE(progress.PPButtonCancel->isHidden());  // a graph print cannot be cancelled
-  progress.hide();
+  // ... but the window that stays with the failure can be closed.
+  EXPECT_FALSE(progress.PPButtonClose->isHidden());
+  progress.PPButtonClose->click();
+  EXPECT_FALSE(progress.isVisible());
+  EXPECT_FALSE(progress.PPButtonCancel->isHidden());  // ready for a text print again
 }
 
 TEST(GraphsOutputWindowTest, ThePdfPrinterAsksForItsFile) {
