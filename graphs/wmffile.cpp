@@ -1,6 +1,9 @@
 #include "graphs/wmffile.h"
 
+#include <QList>
+#include <QPointF>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,6 +40,94 @@ constexpr qsizetype PlaceableSize = 22;
 constexpr qsizetype HeaderSize = 18;
 
 int Short(int v) { return std::clamp(v, -32768, 32767); }
+
+// Far beyond any page, inside the 16-bit range: what lies past it is cut off
+// rather than squeezed in, so that the part on the page keeps its direction.
+constexpr qreal Reach = 32000;
+
+// Cuts the segment a-b to the square of Reach (Liang-Barsky); false when
+// nothing of it is left.
+bool ClipSegment(QPointF& a, QPointF& b) {
+  qreal t0 = 0, t1 = 1;
+  const qreal dx = b.x() - a.x(), dy = b.y() - a.y();
+  const qreal p[4] = {-dx, dx, -dy, dy};
+  const qreal q[4] = {a.x() + Reach, Reach - a.x(), a.y() + Reach, Reach - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const qreal t = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
+    if (t0 > t1) return false;
+  }
+  const QPointF start = a;
+  a = start + t0 * QPointF(dx, dy);
+  b = start + t1 * QPointF(dx, dy);
+  return true;
+}
+
+QPoint Rounded(QPointF p) {
+  return {static_cast<int>(std::lround(p.x())), static_cast<int>(std::lround(p.y()))};
+}
+
+bool Inside(const QPoint& p) { return std::abs(p.x()) <= Reach && std::abs(p.y()) <= Reach; }
+
+// A polyline as the runs of it that lie within reach.
+QList<QVector<QPoint>> ClipPolyline(const QVector<QPoint>& points) {
+  QList<QVector<QPoint>> runs;
+  QVector<QPoint> run;
+  for (qsizetype i = 0; i + 1 < points.size(); ++i) {
+    QPointF a = points[i], b = points[i + 1];
+    if (!ClipSegment(a, b)) continue;
+    const QPoint from = Rounded(a), to = Rounded(b);
+    if (run.isEmpty() || run.back() != from) {
+      if (run.size() > 1) runs.push_back(run);
+      run = {from};
+    }
+    run.push_back(to);
+  }
+  if (run.size() > 1) runs.push_back(run);
+  return runs;
+}
+
+// A polygon cut to the square of Reach (Sutherland-Hodgman, edge by edge).
+QVector<QPoint> ClipPolygon(const QVector<QPoint>& points) {
+  if (std::all_of(points.begin(), points.end(), Inside)) return points;
+  QVector<QPointF> poly(points.begin(), points.end());
+  for (int edge = 0; edge < 4; ++edge) {
+    const auto inside = [edge](QPointF p) {
+      return edge == 0   ? p.x() >= -Reach
+             : edge == 1 ? p.x() <= Reach
+             : edge == 2 ? p.y() >= -Reach
+                         : p.y() <= Reach;
+    };
+    const auto cross = [edge](QPointF a, QPointF b) {
+      const bool vertical = edge < 2;
+      const qreal limit = edge % 2 == 0 ? -Reach : Reach;
+      const qreal t = vertical ? (limit - a.x()) / (b.x() - a.x()) : (limit - a.y()) / (b.y() - a.y());
+      return a + t * (b - a);
+    };
+    QVector<QPointF> out;
+    for (qsizetype i = 0; i < poly.size(); ++i) {
+      const QPointF cur = poly[i], prev = poly[(i + poly.size() - 1) % poly.size()];
+      if (inside(cur)) {
+        if (!inside(prev)) out.push_back(cross(prev, cur));
+        out.push_back(cur);
+      } else if (inside(prev)) {
+        out.push_back(cross(prev, cur));
+      }
+    }
+    poly = out;
+    if (poly.isEmpty()) break;
+  }
+  QVector<QPoint> result;
+  for (const QPointF& p : poly) result.push_back(Rounded(p));
+  return result;
+}
 
 // A character as one Windows-1252 byte.
 char Ansi(char32_t c) {
@@ -168,10 +259,10 @@ class WmfBuilder {
   std::optional<bool> winding_;
 };
 
-void WritePoints(WmfWriter& w, std::uint32_t function, const MetafileRecord& r) {
+void WritePoints(WmfWriter& w, std::uint32_t function, const QVector<QPoint>& points) {
   const qsizetype s = w.Begin(function);
-  w.out_.I16(Short(static_cast<int>(r.Points.size())));
-  for (const QPoint& p : r.Points) {
+  w.out_.I16(Short(static_cast<int>(points.size())));
+  for (const QPoint& p : points) {
     w.out_.I16(Short(p.x()));
     w.out_.I16(Short(p.y()));
   }
@@ -252,6 +343,7 @@ QByteArray WmfBytes(const MetafilePicture& picture, const MetafileDescription& d
   WmfBuilder b(w);
   for (const MetafileRecord& r : picture.Records) {
     if (r.What == MetafileRecord::Kind::Text) {
+      if (!Inside(r.Points.front())) continue;  // far off the page
       b.Font(r.Font);
       b.TextColor(r.TextColor);
       WriteText(w, r);
@@ -259,13 +351,14 @@ QByteArray WmfBytes(const MetafilePicture& picture, const MetafileDescription& d
     }
     b.Pen(r.Pen);
     if (r.What == MetafileRecord::Kind::Polyline) {
-      WritePoints(w, MetaPolyline, r);
+      for (const QVector<QPoint>& run : ClipPolyline(r.Points)) WritePoints(w, MetaPolyline, run);
       continue;
     }
     b.Brush(r.Brush);
     if (r.What == MetafileRecord::Kind::Polygon) {
       b.FillMode(r.Winding);
-      WritePoints(w, MetaPolygon, r);
+      const QVector<QPoint> clipped = ClipPolygon(r.Points);
+      if (clipped.size() > 2) WritePoints(w, MetaPolygon, clipped);
       continue;
     }
     // The box's right and bottom edges lie outside what is drawn.

@@ -10,9 +10,9 @@
 namespace varnel {
 
 // The file's bytes. The 16-bit format has no description field; the
-// description goes into a comment record. Coordinates beyond the 16-bit
-// range are held at its ends, and text is written in Windows-1252 ("?" for
-// a character it lacks).
+// description goes into a comment record. Lines and polygons are cut where
+// they leave the 16-bit range, text that far off is left out, and text is
+// written in Windows-1252 ("?" for a character it lacks).
 QByteArray WmfBytes(const MetafilePicture& picture, const MetafileDescription& description);
 
 }  // namespace varnel

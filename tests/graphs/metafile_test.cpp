@@ -288,6 +288,43 @@ TEST(WmfFileTest, PlaceableHeaderChecksumSizesAndEnd) {
   EXPECT_TRUE(texts.contains(QStringLiteral("FeO")));
 }
 
+TEST(WmfFileTest, LinesRunningFarOffThePageAreCutAndKeepTheirDirection) {
+  // With a large zoom a tie line runs from the page to far beyond the 16-bit range.
+  MetafileDevice device(QSize(1000, 700), 96);
+  QPainter p(&device);
+  p.setPen(QPen(Qt::black, 1));
+  p.drawLine(QPointF(100, 200), QPointF(100100, 50200));
+  const QPointF triangle[3] = {{500, 500}, {600, 500}, {550, -99500}};
+  p.setBrush(Qt::red);
+  p.drawPolygon(triangle, 3);
+  p.drawText(QPointF(90000, 100), QStringLiteral("far"));
+  p.end();
+  const QByteArray wmf = WmfBytes(device.Picture(), MetafileDescription());
+  std::vector<QVector<QPoint>> lines, polygons;
+  int texts = 0;
+  for (const Record& r : WmfRecords(wmf)) {
+    if (r.Type != 0x0325 && r.Type != 0x0324) {
+      texts += r.Type == 0x0A32;
+      continue;
+    }
+    QVector<QPoint> points;
+    for (int i = 0; i < I16(wmf, r.At + 6); ++i)
+      points.push_back({I16(wmf, r.At + 8 + 4 * i), I16(wmf, r.At + 10 + 4 * i)});
+    (r.Type == 0x0325 ? lines : polygons).push_back(points);
+  }
+  ASSERT_EQ(lines.size(), 1u);
+  ASSERT_EQ(lines[0].size(), 2);
+  EXPECT_EQ(lines[0][0], QPoint(100, 200));
+  EXPECT_EQ(lines[0][1], QPoint(32000, 16150));  // still a slope of one half
+  ASSERT_EQ(polygons.size(), 1u);
+  // The base stays; the far corner becomes two points on the cut.
+  EXPECT_EQ(polygons[0].size(), 4);
+  EXPECT_TRUE(polygons[0].contains(QPoint(500, 500)));
+  EXPECT_TRUE(polygons[0].contains(QPoint(600, 500)));
+  for (const QPoint& q : polygons[0]) EXPECT_GE(q.y(), -32000);
+  EXPECT_EQ(texts, 0);
+}
+
 // Converts a metafile with LibreOffice and reads the picture back.
 QImage Rendered(const QString& file, const QString& folder) {
   QProcess soffice;
