@@ -155,6 +155,8 @@ void GraphEngine::DisconnectGraphs() {
   RepaintSheetGrid();
 }
 
+QString GraphEngine::DataFileName() const { return FileNameOnly(sheet_.FileName); }
+
 void GraphEngine::SetGraphsCaptionFile(const std::string& fileName) {
   caption_ =
       QStringLiteral("VarnelGraphs [Connected to ") + QString::fromStdString(fileName) + QStringLiteral("]");

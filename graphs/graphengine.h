@@ -120,6 +120,9 @@ class GraphEngine : public GraphLink {
   bool TieVarSet() const { return chosen_[Index(GraphSelector::TieLine)] != 0; }
   bool UseVarLabels() const { return chosen_[Index(GraphSelector::Label)] != 0; }
   QString Caption() const { return caption_; }
+  // The connected data file's name without folder.
+  QString DataFileName() const;
+  Prompter& Prompt() const { return prompter_; }
   // The selectors' shared item list: "(None)", then the DataSheet's names.
   const QStringList& SelectorItems() const { return items_; }
   int TriangularPointsDrawn() const { return pointsDrawn_[0]; }

@@ -63,6 +63,12 @@ struct GraphSettings {
 
   bool ScalingOn = false;
   std::array<int, 4> ScaleFactors{1, 1, 1, 1};
+
+  // Copying and export.
+  int DefaultClpBMPWidth = 600;    // pixels
+  int DefaultFileBMPWidth = 1200;  // pixels
+  int ClipFormat = 0;              // 0 bitmap, otherwise metafile
+  int FileFormat = 1;              // 0 BMP, 1 EMF, 2 WMF
 };
 
 inline constexpr Real RotationStep = 2.0L * DegreesToRadians;

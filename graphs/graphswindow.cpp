@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -10,6 +11,9 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -19,7 +23,10 @@
 #include <QVBoxLayout>
 
 #include "app/dialogparts.h"
+#include "app/icons.h"
+#include "app/textprinting.h"
 #include "graphs/graphcommands.h"
+#include "graphs/graphoutput.h"
 #include "graphs/settingsdialog.h"
 
 namespace varnel {
@@ -34,6 +41,7 @@ class GraphPage : public QWidget {
         "Plot area: Drag mouse or press arrow keys to rotate 3D graphs. Keypad plus/minus keys to enlarge or "
         "reduce."));
     setFocusPolicy(Qt::ClickFocus);
+    setContextMenuPolicy(Qt::CustomContextMenu);
   }
 
  protected:
@@ -113,6 +121,8 @@ TVN_Graphs::TVN_Graphs(GraphEngine& engine, ReportTarget& textPad, QWidget* pare
   layout->addWidget(tabs_);
   setCentralWidget(central);
   BuildStatusBar();
+  connect(page_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { copyPopup_->popup(page_->mapToGlobal(at)); });
   settings_ = new TVN_Settings(engine_, this);
   settings_->Repaint = [this] { page_->update(); };
   qApp->installEventFilter(this);
@@ -144,8 +154,22 @@ QAction* TVN_Graphs::AddAction(QMenu* menu, const QString& name, const QString& 
 void TVN_Graphs::BuildMenus() {
   using W = TVN_Graphs;
   QMenu* graph = menuBar()->addMenu(QStringLiteral("&Graph"));
+  AddAction(graph, QStringLiteral("Export1"), QStringLiteral("&Export ..."),
+            QStringLiteral("Export current graph to a disk-based metafile or bitmap."), false,
+            &W::Export1Click);
+  graph->addSeparator();
+  AddAction(graph, QStringLiteral("PrinterSetup1"), QStringLiteral("Printer Se&tup ..."),
+            QStringLiteral("Choose and set up the printer."), false, &W::PrinterSetup1Click);
+  AddAction(graph, QStringLiteral("Print1"), QStringLiteral("&Print"),
+            QStringLiteral("Print the current graph."), false, &W::Print1Click);
+  graph->addSeparator();
   AddAction(graph, QStringLiteral("MinimizeWindow1"), QStringLiteral("&Minimize Window"),
             QStringLiteral("Minimize the Graphs window."), false, &W::MinimizeWindow1Click);
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  AddAction(edit, QStringLiteral("Copy1"), QStringLiteral("&Copy"), QString(), false, &W::Copy1Click);
+  copyPopup_ = new QMenu(this);
+  copyPopup_->setObjectName(QStringLiteral("GPopupMenu"));
+  AddAction(copyPopup_, QStringLiteral("Copy2"), QStringLiteral("Copy"), QString(), false, &W::Copy1Click);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   AddAction(view, QStringLiteral("ScalePage1"), QStringLiteral("&Fit to Window"),
             QStringLiteral("Fit the page to the window, or show it at its printed size."), true,
@@ -198,7 +222,7 @@ void TVN_Graphs::BuildMenus() {
             QStringLiteral("Show the tetrahedron as a stereo pair."), true, &W::StereoPair1Click);
   AddAction(window, QStringLiteral("TriangularPlot1"), QStringLiteral("T&riangular"),
             QStringLiteral("Show the triangle."), true, &W::TriangularPlot1Click);
-  for (QMenu* m : {graph, view, settings, options, window})
+  for (QMenu* m : {graph, edit, view, settings, options, window})
     connect(m, &QMenu::aboutToShow, this, [this] { UpdateGraphCommands(); });
 }
 
@@ -215,6 +239,11 @@ void TVN_Graphs::BuildToolBars() {
     commandBar_->addAction(b);
     actions_.insert(name, b);
   };
+  button(QStringLiteral("GTBPrint"), QStringLiteral("Print"), QStringLiteral("Print1"));
+  button(QStringLiteral("GTBCopy"), QStringLiteral("Copy"), QStringLiteral("Copy1"));
+  actions_.value(QStringLiteral("GTBPrint"))->setIcon(ToolBarIcon(ToolIcon::Print));
+  actions_.value(QStringLiteral("GTBCopy"))->setIcon(ToolBarIcon(ToolIcon::Copy));
+  commandBar_->addSeparator();
   button(QStringLiteral("GTBButtonDiagram"), QStringLiteral("D"), QStringLiteral("ViewDiagram1"));
   button(QStringLiteral("GTBButtonPoints"), QStringLiteral("P"), QStringLiteral("ViewPoints1"));
   button(QStringLiteral("GTBButtonLabels"), QStringLiteral("L"), QStringLiteral("ViewLabels1"));
@@ -331,6 +360,38 @@ void TVN_Graphs::UpdateGraphCommands() {
   set(QStringLiteral("StereoPair1"), true, engine_.Page == PlotPage::Stereo);
   set(QStringLiteral("TriangularPlot1"), true, engine_.Page == PlotPage::Triangular);
   boxes_[3]->setEnabled(s.ApexD);
+  UpdateCopyHints();
+}
+
+void TVN_Graphs::UpdateCopyHints() {
+  const bool bitmap = engine_.Settings.ClipFormat == 0;
+  const QString hint =
+      bitmap ? QStringLiteral("Copy to Clipboard in default format. Current default is Bitmap.")
+             : QStringLiteral("Copy to Clipboard in default format. Current default is Metafile.");
+  for (const char* name : {"Copy1", "Copy2", "GTBCopy"})
+    if (QAction* a = actions_.value(QString::fromLatin1(name))) a->setStatusTip(hint);
+  if (QAction* b = actions_.value(QStringLiteral("GTBCopy")))
+    b->setToolTip(bitmap ? QStringLiteral("Copy (as bitmap)") : QStringLiteral("Copy (as metafile)"));
+}
+
+void TVN_Graphs::SetTextPrinter(TextPrinter* printer) {
+  textPrinter_ = printer;
+  if (textPrinter_) {
+    UsePdfWhenNoPrinter(textPrinter_->Printer());
+    // Landscape until the settings file says otherwise.
+    textPrinter_->Printer().setPageOrientation(QPageLayout::Landscape);
+  }
+  metrics_ = PageMetrics();
+  SizePaintBoxes();
+}
+
+OutputContext TVN_Graphs::Context() const {
+  OutputContext c;
+  c.Page = engine_.Page;
+  c.ScreenDpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
+  c.Printer = printer_;
+  c.DataFileName = engine_.DataFileName();
+  return c;
 }
 
 void TVN_Graphs::SetBusy(bool busy) {
@@ -342,6 +403,7 @@ void TVN_Graphs::SetBusy(bool busy) {
 }
 
 void TVN_Graphs::SizePaintBoxes() {
+  if (textPrinter_) printer_ = PageOfPrinter(textPrinter_->Printer());
   const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
   const QSize size = ScreenPageSize(engine_.Settings.ScalePage, scroll_->viewport()->width(), dpi, printer_);
   if (size == page_->size() && metrics_.W == size.width()) return;
@@ -427,6 +489,59 @@ void TVN_Graphs::ToggleView(bool GraphSettings::*flag) {
   engine_.Settings.*flag = !(engine_.Settings.*flag);
   engine_.RepaintGraph();
   UpdateGraphCommands();
+}
+
+void TVN_Graphs::Export1Click() {
+  ExportGraph(engine_, engine_.Prompt(), Context());
+  SizePaintBoxes();
+}
+
+void TVN_Graphs::PrinterSetup1Click() {
+  if (!textPrinter_) return;
+  if (engine_.Prompt().PrinterSetup(textPrinter_->Printer())) SizePaintBoxes();
+}
+
+void TVN_Graphs::Print1Click() {
+  if (!textPrinter_) return;
+  QPrinter& printer = textPrinter_->Printer();
+  // The PDF printer needs a file; without one nothing could be written.
+  if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Print to PDF File");
+    spec.filter = QStringLiteral("PDF file (*.pdf)|*.pdf");
+    spec.defaultSuffix = QStringLiteral("pdf");
+    spec.initialPath = QStringLiteral("VNGraph1.pdf");
+    spec.confirmOverwrite = true;
+    const std::optional<QString> path = engine_.Prompt().SaveFileName(spec);
+    if (!path || path->isEmpty()) return;
+    printer.setOutputFileName(*path);
+  }
+  TVN_PrintingInProgress& progress = textPrinter_->ProgressWindow();
+  progress.adjustSize();
+  progress.move(x() + width() / 2 - progress.width() / 2, y() + height() / 2 - progress.height() / 2);
+  progress.PPMemoInfo->clear();
+  progress.PPMemoInfo->appendPlainText(QStringLiteral("Printing in progress... "));
+  progress.PPButtonCancel->hide();
+  progress.PPButtonClose->hide();
+  progress.show();
+  progress.repaint();
+  if (PrintGraph(engine_, printer, engine_.Page)) {
+    progress.PPMemoInfo->appendPlainText(QStringLiteral("Printing completed"));
+    progress.hide();
+    progress.PPButtonCancel->show();
+  } else {
+    engine_.Prompt().Message(
+        BoxKind::Error, QStringLiteral("Could not write to the printer.\n\rPlease check printer status."),
+        Only(Button::Ok));
+    // The window stays with the failure; Close puts it away.
+    progress.PPButtonClose->show();
+  }
+  SizePaintBoxes();
+}
+
+void TVN_Graphs::Copy1Click() {
+  QGuiApplication::clipboard()->setMimeData(GraphClipboardData(engine_, Context()));
+  SizePaintBoxes();
 }
 
 void TVN_Graphs::MinimizeWindow1Click() { showMinimized(); }

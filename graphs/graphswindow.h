@@ -20,7 +20,9 @@ class QToolBar;
 namespace varnel {
 
 class GraphPage;
+class TextPrinter;
 class TVN_Settings;
+struct OutputContext;
 
 class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection {
   Q_OBJECT
@@ -39,6 +41,13 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   const PageMetrics& Metrics() const { return metrics_; }
   // At exit the window closes for real; before that closing minimises it.
   void AllowClose() { allowClose_ = true; }
+  // The printer shared with the other windows, and its progress window. It
+  // gives the page its shape; with no printer installed it prints to PDF.
+  void SetTextPrinter(TextPrinter* printer);
+  // What printing, copying and export paint for: the page shown, the
+  // screen's resolution, the printer's page and the data file.
+  OutputContext Context() const;
+  QMenu* CopyPopup() const { return copyPopup_; }
 
   // Lays the page out again for the scroll area's size (on resizes and
   // "&Fit to Window").
@@ -74,7 +83,13 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
                      bool checkable, void (TVN_Graphs::*handler)());
   void ToggleView(bool GraphSettings::*flag);
 
+  void UpdateCopyHints();
+
   // Handlers, named after their menu items.
+  void Export1Click();
+  void PrinterSetup1Click();
+  void Print1Click();
+  void Copy1Click();
   void MinimizeWindow1Click();
   void ScalePage1Click();
   void ViewDiagram1Click();
@@ -109,6 +124,8 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   QTabBar* tabs_ = nullptr;
   std::array<QLabel*, 3> panels_{};
   TVN_Settings* settings_ = nullptr;
+  TextPrinter* textPrinter_ = nullptr;
+  QMenu* copyPopup_ = nullptr;
   bool allowClose_ = false;
   int busy_ = 0;
 };

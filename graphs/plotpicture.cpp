@@ -10,33 +10,47 @@
 #include <cmath>
 
 #include "app/atomicfile.h"
+#include "graphs/graphoutput.h"
+#include "graphs/wmffile.h"
 
 namespace varnel {
 
 QString PictureFormat(const QString& path) {
   const QString ext = QFileInfo(path).suffix().toLower();
-  if (ext == QLatin1String("png") || ext == QLatin1String("bmp") || ext == QLatin1String("pdf") ||
-      ext == QLatin1String("svg"))
-    return ext;
+  for (const char* known : {"png", "bmp", "pdf", "svg", "emf", "wmf"})
+    if (ext == QLatin1String(known)) return ext;
   return {};
+}
+
+PrinterPage PageOfSize(QSizeF millimetres, int dpi) {
+  PrinterPage page;
+  page.DpiX = page.DpiY = dpi;
+  page.Width = std::max(1, static_cast<int>(std::lround(millimetres.width() / 25.4 * dpi)));
+  page.Height = std::max(1, static_cast<int>(std::lround(millimetres.height() / 25.4 * dpi)));
+  return page;
 }
 
 bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QString* error) {
   const QString format = PictureFormat(request.Path);
   if (format.isEmpty()) {
-    if (error) *error = QStringLiteral("the picture must be a .png, .bmp, .pdf or .svg file");
+    if (error) *error = QStringLiteral("the picture must be a .png, .bmp, .pdf, .svg, .emf or .wmf file");
     return false;
   }
+  const bool sized = !request.PageMm.isEmpty();
+  const PrinterPage printer = sized ? PageOfSize(request.PageMm) : request.Printer;
+  OutputContext c;
+  c.Page = request.Page;
+  c.ScreenDpi = std::max(request.Dpi, 1);
+  c.Printer = printer;
+  c.DataFileName = request.DataFileName;
   PaintOptions options;
   options.Page = request.Page;
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   const int width = std::max(request.Width, 16);
-  const int height = std::max(1, RoundPixel(static_cast<Real>(width) / request.Printer.PageAspect()));
   if (format == QLatin1String("pdf")) {
     QPdfWriter writer(&buffer);
-    const PrinterPage& printer = request.Printer;
     writer.setResolution(printer.DpiY);
     writer.setPageSize(QPageSize(QSizeF(static_cast<qreal>(printer.Width) / printer.DpiX * 72.0,
                                         static_cast<qreal>(printer.Height) / printer.DpiY * 72.0),
@@ -51,26 +65,28 @@ bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QStrin
     engine.Paint(painter, m, options);
     painter.end();
   } else if (format == QLatin1String("svg")) {
+    QSize size(width, BitmapHeight(width, printer.PageAspect()));
+    if (sized && !request.WidthSet) size = MetafilePageSize(c);
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
-    svg.setSize(QSize(width, height));
-    svg.setViewBox(QRect(0, 0, width, height));
-    svg.setResolution(request.Dpi);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setResolution(c.ScreenDpi);
     svg.setTitle(QStringLiteral("Varnel Graph"));
     QPainter painter(&svg);
-    const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, width, height, request.Dpi, request.Printer);
+    const PageMetrics m =
+        SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), c.ScreenDpi, printer);
     engine.Paint(painter, m, options);
     painter.end();
+  } else if (format == QLatin1String("emf") || format == QLatin1String("wmf")) {
+    const QSize size = MetafilePageSize(c);
+    const MetafilePicture picture = GraphMetafile(engine, c, size, c.ScreenDpi);
+    buffer.write(format == QLatin1String("emf") ? EmfBytes(picture, GraphDescription(c))
+                                                : WmfBytes(picture, GraphDescription(c)));
   } else {
-    QImage image(width, height, QImage::Format_RGB32);
-    const int dotsPerMeter = static_cast<int>(std::lround(request.Dpi / 0.0254));
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    const PageMetrics m = SetupPageMetrics(TargetKind::Bitmap, width, height, request.Dpi, request.Printer);
-    engine.Paint(painter, m, options);
-    painter.end();
+    QSize size(width, BitmapHeight(width, printer.PageAspect()));
+    if (sized && !request.WidthSet) size = MetafilePageSize(c);
+    const QImage image = GraphBitmap(engine, c, size, c.ScreenDpi);
     if (!image.save(&buffer, format == QLatin1String("png") ? "PNG" : "BMP")) {
       if (error) *error = QStringLiteral("the picture could not be encoded");
       return false;

@@ -1,7 +1,9 @@
 // The current page of the graph engine written to a picture file: PNG or
-// BMP through an image, PDF as a printed page, SVG as a drawing.
+// BMP through an image, PDF as a printed page, SVG as a drawing, EMF and WMF
+// as metafiles.
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 
 #include "graphs/graphengine.h"
@@ -10,14 +12,23 @@ namespace varnel {
 
 struct PictureRequest {
   QString Path;      // the extension chooses the format
-  int Width = 1200;  // pixels of an image or a drawing
+  int Width = 1200;  // pixels of an image or an SVG drawing
   int Dpi = 96;      // its resolution
+  // The page in millimetres: a vector page's size, and a bitmap's size at
+  // Dpi when WidthSet is false. Empty: the printer's page.
+  QSizeF PageMm;
+  bool WidthSet = false;
   PlotPage Page = PlotPage::Triangular;
-  PrinterPage Printer;  // the page shape, and a PDF's size and resolution
+  PrinterPage Printer;   // the page shape, and a PDF's size and resolution
+  QString DataFileName;  // named in a metafile's description
 };
 
-// The formats by extension: "png", "bmp", "pdf", "svg"; empty when unknown.
+// The formats by extension: "png", "bmp", "pdf", "svg", "emf", "wmf"; empty
+// when unknown.
 QString PictureFormat(const QString& path);
+
+// A printer page of the given size in millimetres at dpi.
+PrinterPage PageOfSize(QSizeF millimetres, int dpi = 1200);
 
 // Paints and writes the file in one piece: a failure leaves any earlier file
 // as it was and returns false with the reason in error.

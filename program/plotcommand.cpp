@@ -25,6 +25,18 @@ Real RealOption(const CommandParser& p, const QString& name, char separator, Rea
   return v;
 }
 
+// A page of W x H millimetres, each from 10 to 2000.
+QSizeF PageSizeOption(const QString& text, char separator) {
+  const QStringList parts = text.split(QLatin1Char('x'));
+  Real w = 0, h = 0;
+  if (parts.size() != 2 || !ReadNumber(parts[0].trimmed().toStdString(), separator, w) ||
+      !ReadNumber(parts[1].trimmed().toStdString(), separator, h) || w < 10 || w > 2000 || h < 10 || h > 2000)
+    throw UsageError{
+        QStringLiteral("--size takes the page as WxH in millimetres, each from 10 to 2000, not \"%1\"")
+            .arg(text)};
+  return {static_cast<qreal>(w), static_cast<qreal>(h)};
+}
+
 int IntegerOption(const CommandParser& p, const QString& name, int low, int high) {
   bool ok = false;
   const int v = p.Value(name).toInt(&ok);
@@ -37,7 +49,7 @@ int IntegerOption(const CommandParser& p, const QString& name, int low, int high
 
 int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   CommandParser p(
-      QStringLiteral("plot"), QStringLiteral("plot FILE [options] -o OUT.(png|pdf|svg|bmp)"),
+      QStringLiteral("plot"), QStringLiteral("plot FILE [options] -o OUT.(png|bmp|pdf|svg|emf|wmf)"),
       QStringLiteral("Draws the Graphs page of the data file as the window would: the triangle of "
                      "apexes A, B, C, or the tetrahedron of A, B, C, D, with the file's Symbol#, "
                      "Color#, Size#, Label# and Tielin# columns applied. Without --apex the "
@@ -65,8 +77,13 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         QStringLiteral("also draw cases whose values sum to a negative number"));
   p.Add(QStringLiteral("width"),
         QStringLiteral("width of a PNG, BMP or SVG picture in pixels (default 1200)"), QStringLiteral("PX"));
-  p.Add(QStringLiteral("dpi"), QStringLiteral("its resolution in dots per inch (default 96)"),
+  p.Add(QStringLiteral("dpi"),
+        QStringLiteral("resolution of a PNG or BMP picture in dots per inch (default 96)"),
         QStringLiteral("N"));
+  p.Add(QStringLiteral("size"),
+        QStringLiteral("the page in millimetres, such as 180x120 (default: A4 landscape); a PNG or BMP "
+                       "picture without --width is this size at --dpi"),
+        QStringLiteral("WxH"));
   p.Add(QStringLiteral("decimal-separator"),
         QStringLiteral("decimal separator of the numbers read (default: the locale's)"), QStringLiteral("C"));
   p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the picture to write"),
@@ -79,9 +96,11 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   const QString output = p.Value(QStringLiteral("output"));
   if (output.isEmpty()) throw UsageError{QStringLiteral("plot needs -o OUT, the picture to write")};
   if (PictureFormat(output).isEmpty())
-    throw UsageError{QStringLiteral("the picture must be a .png, .pdf, .svg or .bmp file")};
+    throw UsageError{QStringLiteral("the picture must be a .png, .bmp, .pdf, .svg, .emf or .wmf file")};
   PictureRequest request;
   request.Path = output;
+  if (p.IsSet(QStringLiteral("size")))
+    request.PageMm = PageSizeOption(p.Value(QStringLiteral("size")), separator);
   const QString view =
       p.IsSet(QStringLiteral("view")) ? p.Value(QStringLiteral("view")) : QStringLiteral("triangular");
   const QStringList views{QStringLiteral("tetrahedral"), QStringLiteral("stereo"),
@@ -89,11 +108,15 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   if (!views.contains(view))
     throw UsageError{QStringLiteral("--view takes triangular, tetrahedral or stereo")};
   request.Page = static_cast<PlotPage>(views.indexOf(view));
-  if (p.IsSet(QStringLiteral("width"))) request.Width = IntegerOption(p, QStringLiteral("width"), 16, 20000);
+  if (p.IsSet(QStringLiteral("width"))) {
+    request.Width = IntegerOption(p, QStringLiteral("width"), 16, 20000);
+    request.WidthSet = true;
+  }
   if (p.IsSet(QStringLiteral("dpi"))) request.Dpi = IntegerOption(p, QStringLiteral("dpi"), 24, 2400);
 
   BatchSheet batch(err, false);
   if (!batch.Load(p.File())) return 1;
+  request.DataFileName = QFileInfo(p.File()).fileName();
   Sheet& sheet = batch.sheet;
   GraphEngine engine(sheet, batch.prompter);
   sheet.SetGraphLink(&engine);

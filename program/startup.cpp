@@ -58,6 +58,7 @@ void BuildProgram(Program& p) {
   QObject::connect(wsheet, &TVN_Wsheet::GridFontChanged, txt,
                    [txt](const QFont& font) { txt->TxtRichEdit()->setFont(font); });
   p.gwindow = std::make_unique<TVN_Graphs>(*p.graphs, *txt);
+  p.gwindow->SetTextPrinter(p.printing.get());
   p.gwindow->ReadSettings(IniFile(SettingsFilePath()));
   p.settings.Register(p.gwindow.get());
   p.matrix = std::make_unique<MatrixCommands>(*sheet, *p.prompter, *txt, wsheet);

@@ -85,6 +85,38 @@ TEST_F(PlotCommandTest, TetrahedronStereoPairAndVectorFormats) {
   EXPECT_TRUE(test::ReadFile(Out("t.pdf")).startsWith("%PDF"));
 }
 
+TEST_F(PlotCommandTest, MetafilesAndThePageSizeInMillimetres) {
+  PlotRun run = Plot({data, QStringLiteral("--labels"), QStringLiteral("-o"), Out("g.emf")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out, "g.emf: 2 points drawn\n");
+  const QByteArray emf = test::ReadFile(Out("g.emf"));
+  EXPECT_EQ(emf.mid(40, 4), QByteArray(" EMF"));
+  // The description names the data file (UTF-16, little-endian like the machine).
+  const QString title = QStringLiteral("Plot from data file: rocks.vnp");
+  EXPECT_TRUE(emf.contains(QByteArray(reinterpret_cast<const char*>(title.utf16()), title.size() * 2)));
+  run = Plot({data, QStringLiteral("--size"), QStringLiteral("180x120"), QStringLiteral("-o"), Out("g.wmf")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  const QByteArray wmf = test::ReadFile(Out("g.wmf"));
+  ASSERT_GT(wmf.size(), 22);
+  EXPECT_TRUE(wmf.startsWith(QByteArray("\xD7\xCD\xC6\x9A", 4)));
+  // 180 x 120 mm at 96 units per inch.
+  EXPECT_EQ(static_cast<unsigned char>(wmf[10]) | static_cast<unsigned char>(wmf[11]) << 8, 680);
+  EXPECT_EQ(static_cast<unsigned char>(wmf[12]) | static_cast<unsigned char>(wmf[13]) << 8, 453);
+
+  run = Plot({data, QStringLiteral("--size"), QStringLiteral("180x120"), QStringLiteral("-o"), Out("g.pdf")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  const QByteArray pdf = test::ReadFile(Out("g.pdf"));
+  EXPECT_TRUE(pdf.contains("/MediaBox [0 0 510.") && pdf.contains(" 340.")) << "not a 180 x 120 mm page";
+
+  // A bitmap of the page at 300 dots per inch.
+  run = Plot({data, QStringLiteral("--size"), QStringLiteral("180x120"), QStringLiteral("--dpi"),
+              QStringLiteral("300"), QStringLiteral("-o"), Out("g.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  const QImage image(Out("g.png"));
+  EXPECT_EQ(image.size(), QSize(2126, 1417));
+  EXPECT_EQ(image.dotsPerMeterX(), 11811);
+}
+
 TEST_F(PlotCommandTest, WrongUsageAndRefusedFilesLeaveNothingBehind) {
   const auto refused = [&](const QStringList& args, int status, const char* message) {
     const PlotRun run = Plot(args);
@@ -92,7 +124,11 @@ TEST_F(PlotCommandTest, WrongUsageAndRefusedFilesLeaveNothingBehind) {
     EXPECT_TRUE(run.err.contains(QLatin1String(message))) << run.err.toStdString();
   };
   refused({data}, 2, "plot needs -o OUT");
-  refused({data, QStringLiteral("-o"), Out("x.txt")}, 2, ".png, .pdf, .svg or .bmp");
+  refused({data, QStringLiteral("-o"), Out("x.txt")}, 2, ".png, .bmp, .pdf, .svg, .emf or .wmf");
+  refused({data, QStringLiteral("--size"), QStringLiteral("180"), QStringLiteral("-o"), Out("x.pdf")}, 2,
+          "--size takes the page as WxH in millimetres");
+  refused({data, QStringLiteral("--size"), QStringLiteral("5x120"), QStringLiteral("-o"), Out("x.pdf")}, 2,
+          "each from 10 to 2000");
   refused({data, QStringLiteral("--apex"), QStringLiteral("a,b"), QStringLiteral("-o"), Out("x.png")}, 2,
           "three or four");
   refused({data, QStringLiteral("--apex"), QStringLiteral("a,b,zz"), QStringLiteral("-o"), Out("x.png")}, 2,

@@ -1,0 +1,175 @@
+#include "graphs/graphoutput.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <cmath>
+
+#include "app/atomicfile.h"
+#include "graphs/wmffile.h"
+
+namespace varnel {
+
+int BitmapHeight(int width, Real pageAspect) {
+  if (!(pageAspect > 0)) return std::max(width, 1);
+  return std::max(1, RoundPixel(static_cast<Real>(width) / pageAspect));
+}
+
+PrinterPage PageOfPrinter(const QPrinter& printer) {
+  PrinterPage page;
+  // A printer that reports no page keeps the A4 page rather than dividing by nothing.
+  if (printer.width() > 0 && printer.height() > 0 && printer.logicalDpiX() > 0 && printer.logicalDpiY() > 0) {
+    page.Width = printer.width();
+    page.Height = printer.height();
+    page.DpiX = printer.logicalDpiX();
+    page.DpiY = printer.logicalDpiY();
+  }
+  return page;
+}
+
+void UsePdfWhenNoPrinter(QPrinter& printer) {
+  if (QPrinterInfo::availablePrinters().isEmpty() && printer.outputFormat() != QPrinter::PdfFormat)
+    printer.setOutputFormat(QPrinter::PdfFormat);
+}
+
+QImage GraphBitmap(GraphEngine& engine, const OutputContext& c, QSize size, int dpi) {
+  QImage image(size, QImage::Format_RGB32);
+  const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+  image.setDotsPerMeterX(dotsPerMeter);
+  image.setDotsPerMeterY(dotsPerMeter);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  const PageMetrics m = SetupPageMetrics(TargetKind::Bitmap, size.width(), size.height(), dpi, c.Printer);
+  PaintOptions options;
+  options.Page = c.Page;
+  engine.Paint(painter, m, options);
+  painter.end();
+  return image;
+}
+
+QSize MetafilePageSize(const OutputContext& c) {
+  const int w = std::max(1, MulDiv(c.Printer.Width, c.ScreenDpi, std::max(c.Printer.DpiX, 1)));
+  return {w, BitmapHeight(w, c.Printer.PageAspect())};
+}
+
+MetafilePicture GraphMetafile(GraphEngine& engine, const OutputContext& c, QSize size, int dpi) {
+  MetafileDevice device(size, dpi);
+  QPainter painter(&device);
+  const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), dpi, c.Printer);
+  PaintOptions options;
+  options.Page = c.Page;
+  // A metafile is drawn on whatever the reader pastes it into.
+  options.FillBackground = false;
+  engine.Paint(painter, m, options);
+  painter.end();
+  return device.Picture();
+}
+
+MetafileDescription GraphDescription(const OutputContext& c) {
+  MetafileDescription d;
+  d.Title = QStringLiteral("Plot from data file: ") + c.DataFileName;
+  return d;
+}
+
+QMimeData* GraphClipboardData(GraphEngine& engine, const OutputContext& c) {
+  auto* data = new QMimeData;
+  const GraphSettings& s = engine.Settings;
+  if (s.ClipFormat == 0) {
+    const int w = std::max(s.DefaultClpBMPWidth, 1);
+    data->setImageData(
+        GraphBitmap(engine, c, QSize(w, BitmapHeight(w, c.Printer.PageAspect())), c.ScreenDpi));
+    return data;
+  }
+  const QSize size = MetafilePageSize(c);
+  const QByteArray emf = EmfBytes(GraphMetafile(engine, c, size, c.ScreenDpi), GraphDescription(c));
+  data->setData(QStringLiteral("image/emf"), emf);
+  data->setData(QStringLiteral("image/x-emf"), emf);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  GraphBitmap(engine, c, size, c.ScreenDpi).save(&buffer, "PNG");
+  data->setData(QStringLiteral("image/png"), png);
+  return data;
+}
+
+std::optional<ExportType> ExportTypeOf(const QString& path) {
+  const QString ext = QFileInfo(path).suffix().toUpper();
+  if (ext == QLatin1String("BMP")) return ExportType::Bitmap;
+  if (ext == QLatin1String("EMF")) return ExportType::EnhancedMetafile;
+  if (ext == QLatin1String("WMF")) return ExportType::PlaceableMetafile;
+  return std::nullopt;
+}
+
+FileDialogSpec ExportDialogSpec(int fileFormat) {
+  static const char* const Extensions[3] = {"bmp", "emf", "wmf"};
+  const int f = std::clamp(fileFormat, 0, 2);
+  FileDialogSpec spec;
+  spec.title = QStringLiteral("Export to File");
+  spec.filter = QStringLiteral(
+      "Bitmap (*.bmp)|*.bmp|Enhanced Metafile (*.emf)|*.emf|Metafile old format (*.wmf)|*.wmf");
+  spec.filterIndex = f + 1;
+  spec.defaultSuffix = QString::fromLatin1(Extensions[f]);
+  spec.initialPath = QStringLiteral("VNGraph1");
+  spec.confirmOverwrite = true;
+  return spec;
+}
+
+QByteArray ExportBytes(GraphEngine& engine, const OutputContext& c, ExportType type) {
+  if (type == ExportType::Bitmap) {
+    const int w = std::max(engine.Settings.DefaultFileBMPWidth, 1);
+    const QImage image =
+        GraphBitmap(engine, c, QSize(w, BitmapHeight(w, c.Printer.PageAspect())), c.ScreenDpi);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "BMP")) return {};
+    return bytes;
+  }
+  const QSize size = MetafilePageSize(c);
+  const MetafilePicture picture = GraphMetafile(engine, c, size, c.ScreenDpi);
+  return type == ExportType::EnhancedMetafile ? EmfBytes(picture, GraphDescription(c))
+                                              : WmfBytes(picture, GraphDescription(c));
+}
+
+bool ExportGraph(GraphEngine& engine, Prompter& prompter, const OutputContext& c) {
+  const std::optional<QString> path = prompter.SaveFileName(ExportDialogSpec(engine.Settings.FileFormat));
+  if (!path || path->isEmpty()) return false;
+  const std::optional<ExportType> type = ExportTypeOf(*path);
+  if (!type) {
+    prompter.Message(
+        BoxKind::Error,
+        QStringLiteral("Sorry, cannot export to specified file type.\n\rFile type must be either "
+                       "<.bmp>, <.emf> or <.wmf>."),
+        Only(Button::Ok));
+    return false;
+  }
+  const QByteArray bytes = ExportBytes(engine, c, *type);
+  QString error;
+  if (bytes.isEmpty()) {
+    error = QStringLiteral("The picture could not be made for ") + *path + QLatin1Char('.');
+  } else if (SaveFileAtomically(*path, bytes, QString(), &error)) {
+    return true;
+  }
+  prompter.FileError(error);
+  return false;
+}
+
+bool PrintGraph(GraphEngine& engine, QPrinter& printer, PlotPage page) {
+  printer.setDocName(QStringLiteral("Varnel Graph"));
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const PrinterPage paper = PageOfPrinter(printer);
+  const PageMetrics m =
+      SetupPageMetrics(TargetKind::Printer, printer.width(), printer.height(), printer.logicalDpiY(), paper);
+  PaintOptions options;
+  options.Page = page;
+  options.FillBackground = false;
+  engine.Paint(painter, m, options);
+  const bool ended = painter.end();
+  return ended && printer.printerState() != QPrinter::Error;
+}
+
+}  // namespace varnel

@@ -1,0 +1,69 @@
+// The Graphs page on paper, on the clipboard and in files: every target is
+// painted by the engine's one paint routine after its own page metrics.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <optional>
+
+#include "app/prompter.h"
+#include "graphs/emffile.h"
+#include "graphs/graphengine.h"
+#include "graphs/metafiledevice.h"
+
+class QMimeData;
+class QPrinter;
+
+namespace varnel {
+
+// What every output needs besides the engine: the page shown, the screen's
+// resolution, the printer's page and the data file's name.
+struct OutputContext {
+  PlotPage Page = PlotPage::Triangular;
+  int ScreenDpi = 96;
+  PrinterPage Printer;
+  QString DataFileName;  // without folder
+};
+
+// A bitmap's height for its width: the printed page's shape.
+int BitmapHeight(int width, Real pageAspect);
+
+// The printer's page in device pixels and its resolution.
+PrinterPage PageOfPrinter(const QPrinter& printer);
+
+// With no printer installed the printer prints to a PDF file, so that the
+// program always has a page to lay its graphs out on.
+void UsePdfWhenNoPrinter(QPrinter& printer);
+
+// The page as a white bitmap of size.
+QImage GraphBitmap(GraphEngine& engine, const OutputContext& c, QSize size, int dpi);
+
+// The metafile's page: the printed page at its real size in screen pixels.
+QSize MetafilePageSize(const OutputContext& c);
+// The page recorded at size (in pixels of dpi), for EmfBytes or WmfBytes.
+MetafilePicture GraphMetafile(GraphEngine& engine, const OutputContext& c, QSize size, int dpi);
+// "Plot from data file: " and the name.
+MetafileDescription GraphDescription(const OutputContext& c);
+
+// The clipboard's contents for "&Copy": a bitmap of DefaultClpBMPWidth, or
+// the enhanced metafile of the page (with a PNG of it for programs that
+// take no metafiles).
+QMimeData* GraphClipboardData(GraphEngine& engine, const OutputContext& c);
+
+enum class ExportType { Bitmap, EnhancedMetafile, PlaceableMetafile };
+// By the file's extension, case ignored; nothing for any other.
+std::optional<ExportType> ExportTypeOf(const QString& path);
+// The "Export to File" dialog with the default format preselected.
+FileDialogSpec ExportDialogSpec(int fileFormat);
+// The bytes of an exported file.
+QByteArray ExportBytes(GraphEngine& engine, const OutputContext& c, ExportType type);
+// "&Export ...": asks for the file, refuses a type it cannot write, and
+// writes the file in one piece (a failure leaves an earlier file as it was
+// and is reported). Returns whether a file was written.
+bool ExportGraph(GraphEngine& engine, Prompter& prompter, const OutputContext& c);
+
+// Paints the page on the printer as one job; false when the printer fails.
+bool PrintGraph(GraphEngine& engine, QPrinter& printer, PlotPage page);
+
+}  // namespace varnel

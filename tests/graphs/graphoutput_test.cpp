@@ -1,0 +1,293 @@
+// Printing, copying and export of the Graphs page.
+#include "graphs/graphoutput.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "app/reporttarget.h"
+#include "app/textprinting.h"
+#include "graphs/graphswindow.h"
+#include "graphs/plotpicture.h"
+#include "tests/graphs/plotsheet.h"
+#include "tests/support/files.h"
+#include "tests/support/pdftext.h"
+
+namespace varnel {
+namespace {
+
+using test::PlotSheet;
+
+const QString WrongType = QStringLiteral(
+    "Sorry, cannot export to specified file type.\n\rFile type must be either <.bmp>, <.emf> or <.wmf>.");
+
+void Rocks(PlotSheet& p) { p.Connect({{"SiO2", "MgO", "FeO"}, {"1", "1", "1"}, {"2", "1", "1"}}); }
+
+OutputContext Context(PrinterPage printer = {}) {
+  OutputContext c;
+  c.Printer = printer;
+  c.DataFileName = QStringLiteral("rocks.vnp");
+  return c;
+}
+
+TEST(BitmapSizeTest, HeightFollowsThePrintedPageShape) {
+  EXPECT_EQ(BitmapHeight(600, 1.414L), 424);
+  EXPECT_EQ(BitmapHeight(1200, 1.414L), 849);
+  EXPECT_EQ(BitmapHeight(600, 1 / 1.414L), 848);  // portrait paper: higher than wide
+  EXPECT_EQ(BitmapHeight(600, 0), 600);           // no page shape: square, never a division by zero
+
+  // A landscape page of aspect 1.414 gives the export bitmap 600 x 424.
+  PlotSheet p;
+  Rocks(p);
+  p.engine.Settings.DefaultFileBMPWidth = 600;
+  PrinterPage landscape;
+  landscape.Width = 1414;
+  landscape.Height = 1000;
+  landscape.DpiX = landscape.DpiY = 120;
+  const QByteArray bmp = ExportBytes(p.engine, Context(landscape), ExportType::Bitmap);
+  ASSERT_TRUE(bmp.startsWith("BM"));
+  const QImage image = QImage::fromData(bmp, "BMP");
+  EXPECT_EQ(image.size(), QSize(600, 424));
+}
+
+TEST(ExportCommandTest, DialogFollowsTheDefaultFormat) {
+  for (int format = 0; format < 3; ++format) {
+    const FileDialogSpec spec = ExportDialogSpec(format);
+    EXPECT_EQ(spec.title, QStringLiteral("Export to File"));
+    EXPECT_EQ(spec.initialPath, QStringLiteral("VNGraph1"));
+    EXPECT_EQ(spec.filter, QStringLiteral("Bitmap (*.bmp)|*.bmp|Enhanced Metafile (*.emf)|*.emf|Metafile old "
+                                          "format (*.wmf)|*.wmf"));
+    EXPECT_EQ(spec.filterIndex, format + 1);
+    EXPECT_TRUE(spec.confirmOverwrite);
+  }
+  EXPECT_EQ(ExportDialogSpec(0).defaultSuffix, QStringLiteral("bmp"));
+  EXPECT_EQ(ExportDialogSpec(1).defaultSuffix, QStringLiteral("emf"));
+  EXPECT_EQ(ExportDialogSpec(2).defaultSuffix, QStringLiteral("wmf"));
+}
+
+TEST(ExportCommandTest, TheExtensionChoosesTheFormatAndAnUnknownOneWritesNothing) {
+  PlotSheet p;
+  Rocks(p);
+  QTemporaryDir dir;
+  p.engine.Settings.FileFormat = 1;  // EMF by default ...
+  const QString wmf = dir.filePath(QStringLiteral("graph.WMF"));
+  p.prompter.AnswerSave(wmf);
+  EXPECT_TRUE(ExportGraph(p.engine, p.prompter, Context()));
+  // ... and still a placeable WMF for a .wmf name.
+  EXPECT_TRUE(test::ReadFile(wmf).startsWith(QByteArray("\xD7\xCD\xC6\x9A", 4)));
+  EXPECT_EQ(p.prompter.dialogs.back().defaultSuffix, QStringLiteral("emf"));
+
+  const QString emf = dir.filePath(QStringLiteral("graph.emf"));
+  p.prompter.AnswerSave(emf);
+  EXPECT_TRUE(ExportGraph(p.engine, p.prompter, Context()));
+  EXPECT_EQ(test::ReadFile(emf).mid(40, 4), QByteArray(" EMF"));
+
+  const QString bmp = dir.filePath(QStringLiteral("graph.Bmp"));
+  p.prompter.AnswerSave(bmp);
+  EXPECT_TRUE(ExportGraph(p.engine, p.prompter, Context()));
+  EXPECT_EQ(QImage(bmp, "BMP").size(), QSize(1200, 849));
+
+  const QString txt = dir.filePath(QStringLiteral("graph.png"));
+  p.prompter.AnswerSave(txt);
+  p.prompter.Expect(BoxKind::Error, WrongType, Only(Button::Ok), Button::Ok);
+  EXPECT_FALSE(ExportGraph(p.engine, p.prompter, Context()));
+  EXPECT_FALSE(QFile::exists(txt));
+
+  p.prompter.AnswerSave(std::nullopt);  // cancelled: nothing, no message
+  EXPECT_FALSE(ExportGraph(p.engine, p.prompter, Context()));
+}
+
+TEST(ExportCommandTest, AFailedExportLeavesTheEarlierFileAsItWas) {
+  PlotSheet p;
+  Rocks(p);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("old.emf"));
+  test::WriteFileOrFail(path, "earlier picture");
+  QFile::setPermissions(path, QFileDevice::ReadOwner);
+  p.prompter.AnswerSave(path);
+  p.prompter.AnswerNext(Button::Ok);
+  EXPECT_FALSE(ExportGraph(p.engine, p.prompter, Context()));
+  ASSERT_EQ(p.prompter.shown.size(), 1u);
+  EXPECT_EQ(p.prompter.shown[0].kind, BoxKind::Error);
+  QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  EXPECT_EQ(test::ReadFile(path), QByteArray("earlier picture"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.emf")});
+}
+
+TEST(ClipboardTest, BitmapOrEnhancedMetafileByTheClipboardFormat) {
+  PlotSheet p;
+  Rocks(p);
+  p.engine.Settings.ClipFormat = 0;
+  std::unique_ptr<QMimeData> bitmap(GraphClipboardData(p.engine, Context()));
+  ASSERT_TRUE(bitmap->hasImage());
+  EXPECT_EQ(qvariant_cast<QImage>(bitmap->imageData()).size(), QSize(600, 424));
+  EXPECT_FALSE(bitmap->hasFormat(QStringLiteral("image/emf")));
+
+  p.engine.Settings.ClipFormat = 1;
+  std::unique_ptr<QMimeData> meta(GraphClipboardData(p.engine, Context()));
+  const QByteArray emf = meta->data(QStringLiteral("image/emf"));
+  EXPECT_EQ(emf.mid(40, 4), QByteArray(" EMF"));
+  EXPECT_EQ(meta->data(QStringLiteral("image/x-emf")), emf);
+  const QImage png = QImage::fromData(meta->data(QStringLiteral("image/png")), "PNG");
+  EXPECT_EQ(png.size(), QSize(1123, 794));  // the metafile's page, for programs without metafiles
+}
+
+TEST(VectorPictureTest, PdfAndSvgHoldTheApexLabelsAsText) {
+  PlotSheet p;
+  Rocks(p);
+  QTemporaryDir dir;
+  PictureRequest svg;
+  svg.Path = dir.filePath(QStringLiteral("g.svg"));
+  svg.PageMm = QSizeF(180, 120);
+  QString error;
+  ASSERT_TRUE(WritePlotPicture(p.engine, svg, &error)) << error.toStdString();
+  const QByteArray svgText = test::ReadFile(svg.Path);
+  for (const char* label : {">SiO2<", ">MgO<", ">FeO<"}) EXPECT_TRUE(svgText.contains(label)) << label;
+  EXPECT_TRUE(svgText.contains("width=\"180mm\"") || svgText.contains("width=\"180.0") ||
+              svgText.contains("width=\"179.9"))
+      << svgText.left(400).toStdString();
+
+  VARNEL_REQUIRE_PDFTOTEXT();
+  PictureRequest pdf = svg;
+  pdf.Path = dir.filePath(QStringLiteral("g.pdf"));
+  ASSERT_TRUE(WritePlotPicture(p.engine, pdf, &error)) << error.toStdString();
+  const QString text = test::PdfText(pdf.Path, false);
+  for (const char* label : {"SiO2", "MgO", "FeO"}) EXPECT_TRUE(text.contains(QLatin1String(label))) << label;
+}
+
+TEST(PrintGraphTest, TheStereoPagePrintsBothViews) {
+  PlotSheet p;
+  p.Connect({{"SiO2", "MgO", "FeO", "CaO"}, {"1", "1", "1", "1"}});
+  ASSERT_EQ(p.engine.PlotKind(), 2);
+  QTemporaryDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setOutputFileName(dir.filePath(QStringLiteral("stereo.pdf")));
+  ASSERT_TRUE(PrintGraph(p.engine, printer, PlotPage::Stereo));
+  VARNEL_REQUIRE_PDFTOTEXT();
+  const QString text = test::PdfText(printer.outputFileName(), false);
+  for (const char* label : {"SiO2", "MgO", "FeO", "CaO"})
+    EXPECT_EQ(text.count(QLatin1String(label)), 2) << label << " in " << text.toStdString();
+}
+
+TEST(PrintGraphTest, WithoutAPrinterThePdfPrinterGivesThePage) {
+  if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed on this machine";
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::NativeFormat);
+  UsePdfWhenNoPrinter(printer);
+  EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  const PrinterPage page = PageOfPrinter(printer);
+  EXPECT_GT(page.Width, page.Height);
+  EXPECT_GT(page.DpiX, 0);
+}
+
+struct Window {
+  PlotSheet p;
+  LinesReport pad;
+  TextPrinter printer;
+  TVN_Graphs window{p.engine, pad};
+  Window() {
+    window.SetTextPrinter(&printer);
+    window.resize(900, 700);
+    window.show();
+    QApplication::processEvents();
+  }
+};
+
+TEST(GraphsOutputWindowTest, CommandsHintsAndTheCopyHintFollowingTheFormat) {
+  Window w;
+  EXPECT_EQ(w.window.Action("Export1")->text(), QStringLiteral("&Export ..."));
+  EXPECT_EQ(w.window.Action("Export1")->statusTip(),
+            QStringLiteral("Export current graph to a disk-based metafile or bitmap."));
+  EXPECT_EQ(w.window.Action("PrinterSetup1")->text(), QStringLiteral("Printer Se&tup ..."));
+  EXPECT_EQ(w.window.Action("Print1")->text(), QStringLiteral("&Print"));
+  EXPECT_EQ(w.window.Action("GTBPrint")->statusTip(), QStringLiteral("Print the current graph."));
+  EXPECT_EQ(w.window.Action("Copy1")->text(), QStringLiteral("&Copy"));
+  EXPECT_EQ(w.window.Action("Copy2")->text(), QStringLiteral("Copy"));
+  EXPECT_EQ(w.window.Action("Copy1")->statusTip(),
+            QStringLiteral("Copy to Clipboard in default format. Current default is Bitmap."));
+  EXPECT_EQ(w.window.Action("GTBCopy")->toolTip(), QStringLiteral("Copy (as bitmap)"));
+  w.p.engine.Settings.ClipFormat = 1;
+  w.window.UpdateGraphCommands();
+  EXPECT_EQ(w.window.Action("Copy1")->statusTip(),
+            QStringLiteral("Copy to Clipboard in default format. Current default is Metafile."));
+  EXPECT_EQ(w.window.Action("GTBCopy")->toolTip(), QStringLiteral("Copy (as metafile)"));
+  EXPECT_EQ(w.window.CopyPopup()->actions().size(), 1);
+
+  // Copy puts the metafile on the clipboard and the page keeps its screen size.
+  Rocks(w.p);
+  const QSize page = w.window.PaintBox()->size();
+  w.window.Action("GTBCopy")->trigger();
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->data(QStringLiteral("image/emf")).mid(40, 4), QByteArray(" EMF"));
+  EXPECT_EQ(w.window.PaintBox()->size(), page);
+}
+
+TEST(GraphsOutputWindowTest, PrintingWritesThePageWithTheProgressWindow) {
+  Window w;
+  Rocks(w.p);
+  QTemporaryDir dir;
+  const QString pdf = dir.filePath(QStringLiteral("graph.pdf"));
+  w.printer.Printer().setOutputFormat(QPrinter::PdfFormat);
+  w.printer.Printer().setOutputFileName(pdf);
+  const QSize page = w.window.PaintBox()->size();
+  w.window.Action("Print1")->trigger();
+  TVN_PrintingInProgress& progress = w.printer.ProgressWindow();
+  EXPECT_EQ(progress.Messages(),
+            (QStringList{QStringLiteral("Printing in progress... "), QStringLiteral("Printing completed")}));
+  EXPECT_FALSE(progress.isVisible());
+  EXPECT_EQ(w.window.PaintBox()->size(), page);
+  ASSERT_TRUE(QFile::exists(pdf));
+  VARNEL_REQUIRE_PDFTOTEXT();
+  const QString text = test::PdfText(pdf, false);
+  for (const char* label : {"SiO2", "MgO", "FeO"}) EXPECT_TRUE(text.contains(QLatin1String(label))) << label;
+}
+
+TEST(GraphsOutputWindowTest, APrinterFailureIsReportedAndTheProgressWindowStays) {
+  Window w;
+  Rocks(w.p);
+  w.printer.Printer().setOutputFormat(QPrinter::PdfFormat);
+  w.printer.Printer().setOutputFileName(QStringLiteral("/nonexistent-folder/graph.pdf"));
+  w.p.prompter.Expect(BoxKind::Error,
+                      QStringLiteral("Could not write to the printer.\n\rPlease check printer status."),
+                      Only(Button::Ok), Button::Ok);
+  w.window.Action("Print1")->trigger();
+  TVN_PrintingInProgress& progress = w.printer.ProgressWindow();
+  EXPECT_TRUE(progress.isVisible());
+  EXPECT_EQ(progress.Messages(), QStringList{QStringLiteral("Printing in progress... ")});
+  EXPECT_TRUE(progress.PPButtonCancel->isHidden());  // a graph print cannot be cancelled
+  // ... but the window that stays with the failure can be closed.
+  EXPECT_FALSE(progress.PPButtonClose->isHidden());
+  progress.PPButtonClose->click();
+  EXPECT_FALSE(progress.isVisible());
+  EXPECT_FALSE(progress.PPButtonCancel->isHidden());  // ready for a text print again
+}
+
+TEST(GraphsOutputWindowTest, ThePdfPrinterAsksForItsFile) {
+  Window w;
+  Rocks(w.p);
+  w.printer.Printer().setOutputFormat(QPrinter::PdfFormat);
+  w.printer.Printer().setOutputFileName(QString());
+  w.p.prompter.AnswerSave(std::nullopt);  // cancelled: nothing printed
+  w.window.Action("Print1")->trigger();
+  ASSERT_EQ(w.p.prompter.dialogs.size(), 1u);
+  EXPECT_EQ(w.p.prompter.dialogs[0].defaultSuffix, QStringLiteral("pdf"));
+  EXPECT_FALSE(w.printer.ProgressWindow().isVisible());
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,404 @@
+// The metafile paint device and the EMF and WMF files written from it: the
+// structure a reader relies on, and what is drawn where.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <map>
+
+#include "graphs/emffile.h"
+#include "graphs/graphoutput.h"
+#include "graphs/projection.h"
+#include "graphs/wmffile.h"
+#include "tests/graphs/plotsheet.h"
+#include "tests/support/files.h"
+
+namespace varnel {
+namespace {
+
+using test::PlotSheet;
+
+std::uint32_t U32(const QByteArray& b, qsizetype at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
+  return v;
+}
+std::uint32_t U16(const QByteArray& b, qsizetype at) {
+  return static_cast<std::uint8_t>(b[at]) | static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 1]))
+                                                << 8;
+}
+int I32(const QByteArray& b, qsizetype at) { return static_cast<std::int32_t>(U32(b, at)); }
+int I16(const QByteArray& b, qsizetype at) { return static_cast<std::int16_t>(U16(b, at)); }
+
+struct Record {
+  std::uint32_t Type;
+  qsizetype At;
+  qsizetype Size;
+};
+
+// Walks the records of an EMF; fails the test on a size that breaks the chain.
+std::vector<Record> EmfRecords(const QByteArray& b) {
+  std::vector<Record> out;
+  qsizetype at = 0;
+  while (at + 8 <= b.size()) {
+    const Record r{U32(b, at), at, static_cast<qsizetype>(U32(b, at + 4))};
+    EXPECT_GE(r.Size, 8) << "record at " << at;
+    EXPECT_EQ(r.Size % 4, 0) << "record type " << r.Type << " at " << at;
+    if (r.Size < 8 || at + r.Size > b.size()) {
+      ADD_FAILURE() << "record type " << r.Type << " at " << at << " runs past the end";
+      break;
+    }
+    out.push_back(r);
+    at += r.Size;
+  }
+  EXPECT_EQ(at, b.size());
+  return out;
+}
+
+QString EmfText(const QByteArray& b, const Record& r) {
+  const auto chars = static_cast<qsizetype>(U32(b, r.At + 44));
+  const auto offset = static_cast<qsizetype>(U32(b, r.At + 48));
+  QString s;
+  for (qsizetype i = 0; i < chars; ++i) s += QChar(static_cast<char16_t>(U16(b, r.At + offset + 2 * i)));
+  return s;
+}
+
+// Walks the records of a placeable WMF after its two headers.
+std::vector<Record> WmfRecords(const QByteArray& b) {
+  std::vector<Record> out;
+  qsizetype at = 22 + 18;
+  while (at + 6 <= b.size()) {
+    const Record r{U16(b, at + 4), at, static_cast<qsizetype>(U32(b, at)) * 2};
+    if (r.Size < 6 || at + r.Size > b.size()) {
+      ADD_FAILURE() << "record " << std::hex << r.Type << " at " << std::dec << at << " has a bad size";
+      break;
+    }
+    out.push_back(r);
+    at += r.Size;
+  }
+  EXPECT_EQ(at, b.size());
+  return out;
+}
+
+// Three apexes named after oxides, a case at the centroid.
+void Rocks(PlotSheet& p) {
+  p.Connect({{"SiO2", "MgO", "FeO"}, {"1", "1", "1"}, {"2", "1", "1"}});
+  p.engine.Page = PlotPage::Triangular;
+}
+
+OutputContext Context() {
+  OutputContext c;
+  c.Page = PlotPage::Triangular;
+  c.ScreenDpi = 96;
+  c.DataFileName = QStringLiteral("rocks.vnp");
+  return c;
+}
+
+TEST(MetafileDeviceTest, RecordsPrimitivesAtTheirPixelsWithTheirPensAndBrushes) {
+  MetafileDevice device(QSize(200, 100), 96);
+  QPainter p(&device);
+  p.translate(0.5, 0.5);  // as the graphs paint: pixel centres
+  p.setPen(QPen(QColor(255, 0, 0), 3, Qt::DashLine, Qt::FlatCap, Qt::BevelJoin));
+  p.drawLine(QPointF(10, 20), QPointF(30, 40));
+  p.setBrush(QColor(0, 0, 255));
+  p.drawEllipse(QRectF(50, 10, 20, 20));
+  p.setPen(Qt::NoPen);
+  const QPointF tri[3] = {{100, 80}, {150, 80}, {125, 30}};
+  p.drawPolygon(tri, 3);
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(20);
+  p.setFont(f);
+  p.setPen(Qt::black);
+  p.drawText(QPointF(20, 90), QStringLiteral("SiO2"));
+  p.end();
+
+  const MetafilePicture& pic = device.Picture();
+  ASSERT_EQ(pic.Records.size(), 4u);
+  const MetafileRecord& line = pic.Records[0];
+  EXPECT_EQ(line.What, MetafileRecord::Kind::Polyline);
+  EXPECT_EQ(line.Points, (QVector<QPoint>{{10, 20}, {30, 40}}));
+  EXPECT_EQ(line.Pen.Style, MetafilePenStyle::Dash);
+  EXPECT_EQ(line.Pen.Width, 3);
+  EXPECT_EQ(line.Pen.Cap, MetafileCap::Flat);
+  EXPECT_EQ(line.Pen.Join, MetafileJoin::Bevel);
+  EXPECT_EQ(line.Pen.Color, qRgb(255, 0, 0));
+  const MetafileRecord& ellipse = pic.Records[1];
+  EXPECT_EQ(ellipse.What, MetafileRecord::Kind::Ellipse);
+  EXPECT_EQ(ellipse.Box, QRect(QPoint(50, 10), QPoint(70, 30)));
+  EXPECT_FALSE(ellipse.Brush.Null);
+  EXPECT_EQ(ellipse.Brush.Color, qRgb(0, 0, 255));
+  const MetafileRecord& polygon = pic.Records[2];
+  EXPECT_EQ(polygon.What, MetafileRecord::Kind::Polygon);
+  EXPECT_EQ(polygon.Pen.Style, MetafilePenStyle::Null);
+  EXPECT_EQ(polygon.Points.size(), 3);
+  const MetafileRecord& text = pic.Records[3];
+  EXPECT_EQ(text.What, MetafileRecord::Kind::Text);
+  EXPECT_EQ(text.Text, QStringLiteral("SiO2"));
+  EXPECT_EQ(text.Points.front(), QPoint(20, 90));  // the baseline's start
+  EXPECT_EQ(text.Font.PixelHeight, 20);
+  ASSERT_EQ(text.Advances.size(), 4);
+  int total = 0;
+  for (int a : text.Advances) total += a;
+  EXPECT_NEAR(total, QFontMetricsF(f, &device).horizontalAdvance(QStringLiteral("SiO2")), 1.0);
+  // The bounds hold the wide pen beyond the line's end, but not much more.
+  EXPECT_LE(pic.Bounds().left(), 10 - 2);
+  EXPECT_GE(pic.Bounds().left(), 10 - 4);
+}
+
+TEST(EmfFileTest, HeaderRecordsObjectsAndEndAreConsistent) {
+  PlotSheet p;
+  Rocks(p);
+  const OutputContext c = Context();
+  const QSize size = MetafilePageSize(c);
+  EXPECT_EQ(size, QSize(1123, 794));  // A4 landscape at 96 dots per inch
+  const QByteArray emf = ExportBytes(p.engine, c, ExportType::EnhancedMetafile);
+  const std::vector<Record> records = EmfRecords(emf);
+  ASSERT_GE(records.size(), 3u);
+  EXPECT_EQ(records.front().Type, 1u);
+  EXPECT_EQ(U32(emf, 40), 0x464D4520u);
+  EXPECT_EQ(U32(emf, 48), static_cast<std::uint32_t>(emf.size()));
+  EXPECT_EQ(U32(emf, 52), records.size());
+  // The frame is the page in 0.01 mm.
+  EXPECT_EQ(I32(emf, 24 + 8), 29713 - 1);
+  EXPECT_EQ(I32(emf, 24 + 12), 21008 - 1);
+  // The description: creator, title, two NULs.
+  const auto chars = static_cast<qsizetype>(U32(emf, 60));
+  const auto offset = static_cast<qsizetype>(U32(emf, 64));
+  QString description;
+  for (qsizetype i = 0; i < chars; ++i) description += QChar(static_cast<char16_t>(U16(emf, offset + 2 * i)));
+  EXPECT_EQ(description, QStringLiteral("Varnel") + QChar(0) +
+                             QStringLiteral("Plot from data file: rocks.vnp") + QChar(0) + QChar(0));
+  const Record& eof = records.back();
+  EXPECT_EQ(eof.Type, 14u);
+  EXPECT_EQ(U32(emf, eof.At + eof.Size - 4), static_cast<std::uint32_t>(eof.Size));
+
+  // Every object selected or deleted was created before, below nHandles.
+  const std::uint32_t handles = U16(emf, 56);
+  std::map<std::uint32_t, bool> alive;
+  QStringList texts;
+  for (const Record& r : records) {
+    if (r.Type == 95 || r.Type == 39 || r.Type == 82) {
+      const std::uint32_t h = U32(emf, r.At + 8);
+      EXPECT_GE(h, 1u);
+      EXPECT_LT(h, handles);
+      EXPECT_FALSE(alive[h]) << "handle " << h << " created twice";
+      alive[h] = true;
+    } else if (r.Type == 37 || r.Type == 40) {
+      const std::uint32_t h = U32(emf, r.At + 8);
+      if (h & 0x80000000u) continue;  // stock object
+      EXPECT_TRUE(alive[h]) << "handle " << h << " used when not created";
+      if (r.Type == 40) alive[h] = false;
+    } else if (r.Type == 84) {
+      texts << EmfText(emf, r);
+    }
+  }
+  for (const auto& [h, live] : alive) EXPECT_FALSE(live) << "handle " << h << " left undeleted";
+  EXPECT_TRUE(texts.contains(QStringLiteral("SiO2")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("MgO")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("FeO")));
+}
+
+TEST(EmfFileTest, OutlineAndApexLabelsStandWhereThePageMetricsPutThem) {
+  PlotSheet p;
+  Rocks(p);
+  const OutputContext c = Context();
+  const QByteArray emf = ExportBytes(p.engine, c, ExportType::EnhancedMetafile);
+  const QSize size = MetafilePageSize(c);
+  const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), 96, c.Printer);
+  const TriangleMapping map = MapTriangle(m.UnitScale, 1, m.CentreX, m.CentreY);
+  int ax, ay, bx, by, cx, cy;
+  TrianglePixel(map, 1, 0, ax, ay);
+  TrianglePixel(map, 0.5L, Sin60, bx, by);
+  TrianglePixel(map, 0, 0, cx, cy);
+  bool outline = false;
+  QPoint sio2;
+  for (const Record& r : EmfRecords(emf)) {
+    if (r.Type == 3 && U32(emf, r.At + 24) == 3) {
+      const QVector<QPoint> got{{I32(emf, r.At + 28), I32(emf, r.At + 32)},
+                                {I32(emf, r.At + 36), I32(emf, r.At + 40)},
+                                {I32(emf, r.At + 44), I32(emf, r.At + 48)}};
+      outline = outline || got == QVector<QPoint>{{ax, ay}, {bx, by}, {cx, cy}};
+    }
+    if (r.Type == 84 && EmfText(emf, r) == QStringLiteral("SiO2"))
+      sio2 = QPoint(I32(emf, r.At + 36), I32(emf, r.At + 40));
+  }
+  EXPECT_TRUE(outline) << "no triangle through " << ax << "," << ay << " " << bx << "," << by << " " << cx
+                       << "," << cy;
+  // Apex A's label starts the gap of 6 pixels right of corner A, its top level with it.
+  EXPECT_EQ(sio2.x(), ax + 6);
+  EXPECT_GT(sio2.y(), ay);
+  EXPECT_LT(sio2.y(), ay + 30);
+}
+
+TEST(WmfFileTest, PlaceableHeaderChecksumSizesAndEnd) {
+  PlotSheet p;
+  Rocks(p);
+  const QByteArray wmf = ExportBytes(p.engine, Context(), ExportType::PlaceableMetafile);
+  ASSERT_GT(wmf.size(), 40);
+  EXPECT_EQ(U32(wmf, 0), 0x9AC6CDD7u);
+  std::uint32_t sum = 0;
+  for (int i = 0; i < 20; i += 2) sum ^= U16(wmf, i);
+  EXPECT_EQ(U16(wmf, 20), sum);
+  EXPECT_EQ(I16(wmf, 10), 1123);  // the box: the page at 96 units per inch
+  EXPECT_EQ(I16(wmf, 12), 794);
+  EXPECT_EQ(U16(wmf, 14), 96u);
+  EXPECT_EQ(U16(wmf, 22), 1u);
+  EXPECT_EQ(U16(wmf, 24), 9u);
+  EXPECT_EQ(U16(wmf, 26), 0x0300u);
+  EXPECT_EQ(U32(wmf, 28) * 2, static_cast<std::uint32_t>(wmf.size() - 22));
+  const std::vector<Record> records = WmfRecords(wmf);
+  ASSERT_FALSE(records.empty());
+  std::uint32_t largest = 0;
+  for (const Record& r : records) largest = std::max(largest, static_cast<std::uint32_t>(r.Size / 2));
+  EXPECT_EQ(U32(wmf, 34), largest);
+  EXPECT_EQ(records.back().Type, 0u);
+  EXPECT_EQ(records.back().Size, 6);
+
+  // Objects take the lowest free slot; selects and deletes name live ones.
+  const std::uint32_t objects = U16(wmf, 32);
+  std::vector<bool> alive(objects, false);
+  QStringList texts;
+  bool described = false;
+  for (const Record& r : records) {
+    if (r.Type == 0x02FA || r.Type == 0x02FB || r.Type == 0x02FC) {
+      const auto slot =
+          static_cast<std::size_t>(std::find(alive.begin(), alive.end(), false) - alive.begin());
+      ASSERT_LT(slot, alive.size()) << "more objects alive than the header's count";
+      alive[slot] = true;
+    } else if (r.Type == 0x012D || r.Type == 0x01F0) {
+      const auto slot = U16(wmf, r.At + 6);
+      ASSERT_LT(slot, objects);
+      EXPECT_TRUE(alive[slot]);
+      if (r.Type == 0x01F0) alive[slot] = false;
+    } else if (r.Type == 0x0A32) {
+      const int count = I16(wmf, r.At + 10);
+      texts << QString::fromLatin1(wmf.mid(r.At + 14, count));
+    } else if (r.Type == 0x0626) {
+      described = wmf.mid(r.At + 10, static_cast<qsizetype>(U16(wmf, r.At + 8)))
+                      .contains("Plot from data file: rocks.vnp");
+    }
+  }
+  EXPECT_TRUE(described);
+  EXPECT_EQ(std::count(alive.begin(), alive.end(), true), 0);
+  EXPECT_TRUE(texts.contains(QStringLiteral("SiO2")));
+  EXPECT_TRUE(texts.contains(QStringLiteral("FeO")));
+}
+
+TEST(WmfFileTest, LinesRunningFarOffThePageAreCutAndKeepTheirDirection) {
+  // With a large zoom a tie line runs from the page to far beyond the 16-bit range.
+  MetafileDevice device(QSize(1000, 700), 96);
+  QPainter p(&device);
+  p.setPen(QPen(Qt::black, 1));
+  p.drawLine(QPointF(100, 200), QPointF(100100, 50200));
+  const QPointF triangle[3] = {{500, 500}, {600, 500}, {550, -99500}};
+  p.setBrush(Qt::red);
+  p.drawPolygon(triangle, 3);
+  p.drawText(QPointF(90000, 100), QStringLiteral("far"));
+  p.end();
+  const QByteArray wmf = WmfBytes(device.Picture(), MetafileDescription());
+  std::vector<QVector<QPoint>> lines, polygons;
+  int texts = 0;
+  for (const Record& r : WmfRecords(wmf)) {
+    if (r.Type != 0x0325 && r.Type != 0x0324) {
+      texts += r.Type == 0x0A32;
+      continue;
+    }
+    QVector<QPoint> points;
+    for (int i = 0; i < I16(wmf, r.At + 6); ++i)
+      points.push_back({I16(wmf, r.At + 8 + 4 * i), I16(wmf, r.At + 10 + 4 * i)});
+    (r.Type == 0x0325 ? lines : polygons).push_back(points);
+  }
+  ASSERT_EQ(lines.size(), 1u);
+  ASSERT_EQ(lines[0].size(), 2);
+  EXPECT_EQ(lines[0][0], QPoint(100, 200));
+  EXPECT_EQ(lines[0][1], QPoint(32000, 16150));  // still a slope of one half
+  ASSERT_EQ(polygons.size(), 1u);
+  // The base stays; the far corner becomes two points on the cut.
+  EXPECT_EQ(polygons[0].size(), 4);
+  EXPECT_TRUE(polygons[0].contains(QPoint(500, 500)));
+  EXPECT_TRUE(polygons[0].contains(QPoint(600, 500)));
+  for (const QPoint& q : polygons[0]) EXPECT_GE(q.y(), -32000);
+  EXPECT_EQ(texts, 0);
+}
+
+// Converts a metafile with LibreOffice and reads the picture back.
+QImage Rendered(const QString& file, const QString& folder) {
+  QProcess soffice;
+  soffice.start(QStringLiteral("soffice"),
+                {QStringLiteral("-env:UserInstallation=file://") + folder + QStringLiteral("/profile"),
+                 QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("png"),
+                 QStringLiteral("--outdir"), folder, file});
+  soffice.waitForFinished(120000);
+  return QImage(folder + QLatin1Char('/') + QFileInfo(file).completeBaseName() + QStringLiteral(".png"));
+}
+
+// The rectangle holding every dark pixel.
+QRect DarkBounds(const QImage& image) {
+  QRect r;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 160) r = r.united(QRect(x, y, 1, 1));
+  return r;
+}
+
+int DarkAround(const QImage& image, QPoint at, int radius) {
+  int n = 0;
+  for (int y = std::max(0, at.y() - radius); y <= std::min(image.height() - 1, at.y() + radius); ++y)
+    for (int x = std::max(0, at.x() - radius); x <= std::min(image.width() - 1, at.x() + radius); ++x)
+      if (qGray(image.pixel(x, y)) < 160) ++n;
+  return n;
+}
+
+// LibreOffice places a picture on a page of its own and scales it, so the
+// rendering is compared with our own bitmap of the page through the boxes
+// around what both have drawn.
+TEST(MetafileRenderTest, LibreOfficeDrawsTheTriangleAndLabelsWhereThePageHasThem) {
+  if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+    GTEST_SKIP() << "LibreOffice (soffice) is not installed, so the metafiles cannot be rendered";
+  PlotSheet p;
+  Rocks(p);
+  const OutputContext c = Context();
+  QTemporaryDir dir;
+  const QSize size = MetafilePageSize(c);
+  const QImage own = GraphBitmap(p.engine, c, size, 96);
+  const QRect ownBox = DarkBounds(own);
+  const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), 96, c.Printer);
+  const TriangleMapping map = MapTriangle(m.UnitScale, 1, m.CentreX, m.CentreY);
+  QPoint corner[3];
+  TrianglePixel(map, 1, 0, corner[0].rx(), corner[0].ry());
+  TrianglePixel(map, 0.5L, Sin60, corner[1].rx(), corner[1].ry());
+  TrianglePixel(map, 0, 0, corner[2].rx(), corner[2].ry());
+  for (const ExportType type : {ExportType::EnhancedMetafile, ExportType::PlaceableMetafile}) {
+    const QString file = dir.filePath(type == ExportType::EnhancedMetafile ? QStringLiteral("g.emf")
+                                                                           : QStringLiteral("w.wmf"));
+    test::WriteFileOrFail(file, ExportBytes(p.engine, c, type));
+    const QImage image = Rendered(file, dir.path());
+    ASSERT_FALSE(image.isNull()) << "LibreOffice made no picture of " << file.toStdString();
+    SCOPED_TRACE(file.toStdString());
+    const QRect box = DarkBounds(image);
+    ASSERT_FALSE(box.isEmpty());
+    const double sx = static_cast<double>(box.width()) / ownBox.width();
+    const double sy = static_cast<double>(box.height()) / ownBox.height();
+    EXPECT_NEAR(sx / sy, 1.0, 0.04);  // not stretched
+    const auto there = [&](QPoint q) {
+      return QPoint(box.left() + static_cast<int>(std::lround((q.x() - ownBox.left()) * sx)),
+                    box.top() + static_cast<int>(std::lround((q.y() - ownBox.top()) * sy)));
+    };
+    for (const QPoint& q : corner) EXPECT_GT(DarkAround(image, there(q), 3), 0) << q.x() << "," << q.y();
+    // The middle of the base, and nothing inside the triangle.
+    EXPECT_GT(DarkAround(image, there((corner[0] + corner[2]) / 2), 3), 0);
+    EXPECT_EQ(DarkAround(image, there(QPoint(m.CentreX, corner[0].y() - 60)), 10), 0);
+    // The labels: SiO2 right of A, MgO above B, FeO left of C.
+    EXPECT_GT(DarkAround(image, there(corner[0] + QPoint(25, 10)), 8), 5);
+    EXPECT_GT(DarkAround(image, there(corner[1] + QPoint(0, -14)), 8), 5);
+    EXPECT_GT(DarkAround(image, there(corner[2] + QPoint(-25, 10)), 8), 5);
+    EXPECT_EQ(DarkAround(image, there(corner[0] + QPoint(-25, 20)), 6), 0);
+  }
+}
+
+}  // namespace
+}  // namespace varnel
