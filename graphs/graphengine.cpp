@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <set>
+#include <tuple>
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
@@ -78,6 +80,16 @@ QRgb ColorOfCode(int code) {
       0xFFFF00FF, 0xFF800000, 0xFF000080, 0xFF808000, 0xFF008080, 0xFFC0C0C0, 0xFF808080};
   return Table[static_cast<std::size_t>(std::clamp(code, 0, SymbolShapeCount - 1))];
 }
+
+QString SymbolShapeName(int code) {
+  static const char* const Names[SymbolShapeCount] = {
+      "No symbol",      "Dot",         "Filled Circle",       "Circle",       "Filled Square",
+      "Square",         "Filled TriangleUp", "TriangleUp",    "Filled TriangleDown", "TriangleDown",
+      "Filled Diamond", "Diamond",     "Cross",               "Asterisk",     "Asp"};
+  return QString::fromLatin1(Names[static_cast<std::size_t>(std::clamp(code, 0, SymbolShapeCount - 1))]);
+}
+
+QString SymbolShapeText(int code) { return SymbolShapeName(code) + QStringLiteral(" - ") + QString::number(code); }
 
 GraphEngine::GraphEngine(Sheet& sheet, Prompter& prompter)
     : DecimalSep(DecimalSeparator()), sheet_(sheet), prompter_(prompter) {
@@ -616,6 +628,53 @@ QRgb GraphEngine::SymbolFill(int k) const {
 int GraphEngine::SymbolSize(int k) const {
   if (Settings.UseDefaultSize || symbolSizes_.empty()) return Settings.DefaultSymbolSize;
   return symbolSizes_[static_cast<std::size_t>(k)];
+}
+
+QRgb GraphEngine::SymbolPen(int k) const {
+  if (Settings.UseDefaultColor || symbolColors_.empty()) return Settings.SymbolColor;
+  return DarkenColor(symbolColors_[static_cast<std::size_t>(k)]);
+}
+
+QString GraphEngine::DataFileName() const { return sheet_.FileName; }
+
+int GraphEngine::LegendColumn() const {
+  const QString& wanted = Settings.LegendVariable;
+  if (wanted.isEmpty()) return 0;
+  for (int c = 1; c < items_.size(); ++c)
+    if (items_[c] == wanted) return c;
+  for (int c = 1; c < items_.size(); ++c)
+    if (items_[c].compare(wanted, Qt::CaseInsensitive) == 0) return c;
+  return 0;
+}
+
+std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) const {
+  std::vector<LegendEntry> entries;
+  int beyond = 0;
+  const bool tetrahedral = page != PlotPage::Triangular;
+  const bool drawn = Settings.ViewPoints && (tetrahedral ? plotKind_ == 2 && !tet_.empty()
+                                                          : (plotKind_ == 1 || plotKind_ == 2) && !tri_.empty());
+  const int col = LegendColumn();
+  std::set<std::tuple<int, QRgb, QRgb, QString>> seen;
+  for (int k = 1; drawn && k <= plotCaseCount_; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    if (tetrahedral ? !IsDrawn(tet_[i].Plotted, tet_[i].Negative, k)
+                    : !IsDrawn(tri_[i].Plotted, tri_[i].Negative, k))
+      continue;
+    LegendEntry e{SymbolShape(k), SymbolPen(k), SymbolFill(k), QString()};
+    if (col != 0 && col < sheet_.ColCount() && k < sheet_.RowCount()) {
+      const std::string_view t = sheet_.Cell(col, k);
+      e.Name = QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())).trimmed();
+    } else {
+      e.Name = SymbolShapeName(e.Shape);
+    }
+    if (!seen.insert(std::make_tuple(e.Shape, e.Pen, e.Fill, e.Name)).second) continue;
+    if (static_cast<int>(entries.size()) < MaxLegendEntries)
+      entries.push_back(std::move(e));
+    else
+      ++beyond;
+  }
+  if (more) *more = beyond;
+  return entries;
 }
 
 QString GraphEngine::LabelText(int k) const {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QStaticText>
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,16 @@ struct PaintOptions {
   bool Antialias = true;
 };
 
+// One line of the symbol key.
+struct LegendEntry {
+  int Shape = 0;
+  QRgb Pen = 0;
+  QRgb Fill = 0;
+  QString Name;
+  bool operator==(const LegendEntry&) const = default;
+};
+inline constexpr int MaxLegendEntries = 20;
+
 // A point's place on the page during a paint, for ties and symbols.
 struct PixelPoint {
   int X = 0;
@@ -60,6 +71,10 @@ struct PixelPoint {
   bool Negative = false;
   int Case = 0;
 };
+
+// One symbol of shape code 0..14 centred on (x, y): half-width r, outline
+// width w, as the pages draw it.
+void DrawSymbolShape(QPainter& p, int shape, int r, int w, QRgb pen, QRgb brush, qreal x, qreal y);
 
 class GraphEngine : public GraphLink {
  public:
@@ -109,6 +124,13 @@ class GraphEngine : public GraphLink {
 
   // One routine for every target: the current page onto a painter.
   void Paint(QPainter& painter, const PageMetrics& metrics, const PaintOptions& options);
+  // The different symbols the page draws, in the order of their first
+  // cases; *more counts those beyond MaxLegendEntries.
+  std::vector<LegendEntry> LegendEntries(PlotPage page, int* more = nullptr) const;
+  // The column the legend takes its names from, 0 when none.
+  int LegendColumn() const;
+  // Where the last paint put the legend (empty when none was drawn).
+  QRect LegendRect() const { return legendRect_; }
 
   // State.
   GraphSettings Settings;
@@ -120,6 +142,9 @@ class GraphEngine : public GraphLink {
   bool TieVarSet() const { return chosen_[Index(GraphSelector::TieLine)] != 0; }
   bool UseVarLabels() const { return chosen_[Index(GraphSelector::Label)] != 0; }
   QString Caption() const { return caption_; }
+  // The data file the sheet was read from.
+  QString DataFileName() const;
+  Prompter& UserPrompter() const { return prompter_; }
   // The selectors' shared item list: "(None)", then the DataSheet's names.
   const QStringList& SelectorItems() const { return items_; }
   int TriangularPointsDrawn() const { return pointsDrawn_[0]; }
@@ -167,6 +192,8 @@ class GraphEngine : public GraphLink {
   void DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
                         const QPoint (&v)[4], QPoint centre);
   void DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral, const std::vector<PixelPoint>& pixels);
+  void DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page);
+  QRgb SymbolPen(int k) const;
 
   Sheet& sheet_;
   Prompter& prompter_;
@@ -180,6 +207,7 @@ class GraphEngine : public GraphLink {
   int plotCaseCount_ = 0;
   QString caption_ = QStringLiteral("VarnelGraphs [Disconnected]");
   std::array<int, 2> pointsDrawn_{};
+  QRect legendRect_;
 
   std::array<std::vector<Real>, 4> apexValues_;
   std::vector<TriPoint> tri_;

@@ -19,7 +19,10 @@
 #include <QVBoxLayout>
 
 #include "app/dialogparts.h"
+#include "app/inifile.h"
+#include "graphs/cscalesdialog.h"
 #include "graphs/graphcommands.h"
+#include "graphs/graphsettingsfile.h"
 #include "graphs/settingsdialog.h"
 
 namespace varnel {
@@ -114,7 +117,10 @@ TVN_Graphs::TVN_Graphs(GraphEngine& engine, ReportTarget& textPad, QWidget* pare
   setCentralWidget(central);
   BuildStatusBar();
   settings_ = new TVN_Settings(engine_, this);
-  settings_->Repaint = [this] { page_->update(); };
+  settings_->PageAspect = [this] { return printer_.PageAspect(); };
+  settings_->FormatsChanged = [this] { FormatsChanged(); };
+  ExecScalesDialog = [](TVN_CScales& d) { return d.exec() == QDialog::Accepted; };
+  DeriveBitmapHeights(engine_.Settings, printer_.PageAspect());
   qApp->installEventFilter(this);
   engine_.SetView(this);
   SelectorsChanged();
@@ -144,6 +150,13 @@ QAction* TVN_Graphs::AddAction(QMenu* menu, const QString& name, const QString& 
 void TVN_Graphs::BuildMenus() {
   using W = TVN_Graphs;
   QMenu* graph = menuBar()->addMenu(QStringLiteral("&Graph"));
+  AddAction(graph, QStringLiteral("SavePlotSettings1"), QStringLiteral("&Save Plot Settings ..."),
+            QStringLiteral("Save current graph settings to a configuration (*.vng) file."), false,
+            &W::SavePlotSettings1Click);
+  AddAction(graph, QStringLiteral("LoadPlotSettings1"), QStringLiteral("&Load Plot Settings ..."),
+            QStringLiteral("Load graph settings from an existing configuration (*.vng) file."), false,
+            &W::LoadPlotSettings1Click);
+  graph->addSeparator();
   AddAction(graph, QStringLiteral("MinimizeWindow1"), QStringLiteral("&Minimize Window"),
             QStringLiteral("Minimize the Graphs window."), false, &W::MinimizeWindow1Click);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -177,9 +190,24 @@ void TVN_Graphs::BuildMenus() {
   AddAction(view, QStringLiteral("Toolbar1"), QStringLiteral("Tool&bar"),
             QStringLiteral("Show or hide the tool bar."), true, &W::Toolbar1Click);
   QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+  AddAction(settings, QStringLiteral("Symbols1"), QStringLiteral("&Symbols ..."),
+            QStringLiteral("Symbol shapes, sizes and colors, and the legend."), false, &W::Symbols1Click);
+  AddAction(settings, QStringLiteral("Labels1"), QStringLiteral("&Labels ..."),
+            QStringLiteral("Point and apex labels and their fonts."), false, &W::Labels1Click);
+  AddAction(settings, QStringLiteral("TieLines1"), QStringLiteral("&Tie lines ..."),
+            QStringLiteral("Tie line variable, colors and style."), false, &W::TieLines1Click);
   AddAction(settings, QStringLiteral("Diagram2"), QStringLiteral("&Diagram ..."),
             QStringLiteral("Diagram outline and 3D projection parameters."), false, &W::Diagram2Click);
+  AddAction(settings, QStringLiteral("CopyExport1"), QStringLiteral("&Copy/Export ..."),
+            QStringLiteral("Default bitmap sizes and formats for copying and export."), false,
+            &W::CopyExport1Click);
   QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  AddAction(options, QStringLiteral("ScaleCoordinates1"), QStringLiteral("&Scale Coordinates"),
+            QStringLiteral("Toggles coordinate scaling on/off"), true, &W::ScaleCoordinates1Click);
+  AddAction(options, QStringLiteral("SetupCoordinateScaling1"), QStringLiteral("Setup &Coordinate Scaling ..."),
+            QStringLiteral("Setup differential scaling of barycentric coordinates."), false,
+            &W::SetupCoordinateScaling1Click);
+  options->addSeparator();
   AddAction(options, QStringLiteral("PlotInversePoints1"), QStringLiteral("Plot &Negative Points"),
             QStringLiteral("Also plot cases whose coordinates sum to a negative number."), true,
             &W::PlotInversePoints1Click);
@@ -222,6 +250,14 @@ void TVN_Graphs::BuildToolBars() {
   commandBar_->addSeparator();
   button(QStringLiteral("GTBButtonEnlarge"), QStringLiteral("+"), QStringLiteral("Enlarge1"));
   button(QStringLiteral("GTBButtonReduce"), QStringLiteral("-"), QStringLiteral("Reduce1"));
+  commandBar_->addSeparator();
+  auto* settingsButton = new QAction(QStringLiteral("S"), this);
+  settingsButton->setObjectName(QStringLiteral("GTBSettings"));
+  settingsButton->setToolTip(QStringLiteral("Graph Settings ..."));
+  settingsButton->setStatusTip(QStringLiteral("Show the Graph Settings dialog."));
+  connect(settingsButton, &QAction::triggered, this, [this] { GTBSettingsClick(); });
+  commandBar_->addAction(settingsButton);
+  actions_.insert(QStringLiteral("GTBSettings"), settingsButton);
 
   addToolBarBreak();
   QToolBar* apexes = AddFixedToolBar(this, QStringLiteral("GToolBar2"));
@@ -268,6 +304,15 @@ void TVN_Graphs::BuildStatusBar() {
 QString TVN_Graphs::StatusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
 
 void TVN_Graphs::ReadSettings(const IniFile& ini) {
+  LoadGraphSettings(ini, engine_.Settings);
+  // The page keeps the printer's paper; only its orientation is kept here.
+  if (engine_.Settings.Landscape != (printer_.Width > printer_.Height))
+    std::swap(printer_.Width, printer_.Height);
+  DeriveBitmapHeights(engine_.Settings, printer_.PageAspect());
+  panels_[0]->setText(engine_.Settings.PlotNegPoints ? QStringLiteral("np: ON") : QStringLiteral("np: OFF"));
+  settings_->RefreshSettingsDialog();
+  UpdateGraphCommands();
+  FormatsChanged();
   const QSize screen =
       QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
   const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("G"), 540, 460, screen);
@@ -275,7 +320,12 @@ void TVN_Graphs::ReadSettings(const IniFile& ini) {
   resize(b.Width, b.Height);
 }
 
-void TVN_Graphs::WriteSettings(IniFile& ini, bool /*savePrefs*/) const {
+void TVN_Graphs::WriteSettings(IniFile& ini, bool savePrefs) const {
+  if (savePrefs) {
+    GraphSettings g = engine_.Settings;
+    g.Landscape = printer_.Width > printer_.Height;
+    SaveGraphSettings(ini, g);
+  }
   WriteWindowBounds(ini, QStringLiteral("G"), Bounds());
 }
 
@@ -294,6 +344,7 @@ void TVN_Graphs::SelectorsChanged() {
     }
     box->setCurrentIndex(engine_.SelectorItem(Apexes[i]));
   }
+  if (settings_) settings_->RefreshSettingsDialog();
 }
 
 void TVN_Graphs::CaptionChanged() { setWindowTitle(engine_.Caption()); }
@@ -322,6 +373,7 @@ void TVN_Graphs::UpdateGraphCommands() {
   set(QStringLiteral("IncreaseSeparation1"), s.Separation, false);
   set(QStringLiteral("DecreaseSeparation1"), s.Separation, false);
   set(QStringLiteral("ScalePage1"), true, g.ScalePage);
+  set(QStringLiteral("ScaleCoordinates1"), true, g.ScalingOn);
   set(QStringLiteral("PlotInversePoints1"), true, g.PlotNegPoints);
   set(QStringLiteral("ZOrdering1"), true, g.ZPOrdering);
   set(QStringLiteral("AutoVarSelect1"), true, g.AutoVarSelect);
@@ -428,6 +480,48 @@ void TVN_Graphs::ToggleView(bool GraphSettings::*flag) {
   engine_.RepaintGraph();
   UpdateGraphCommands();
 }
+
+void TVN_Graphs::ShowScalingState() {
+  panels_[1]->setText(engine_.Settings.ScalingOn ? QStringLiteral("sc: ON") : QStringLiteral("sc: OFF"));
+}
+
+void TVN_Graphs::FormatsChanged() {
+  // The copy and export commands are made elsewhere; their hints follow
+  // the defaults chosen here when they exist.
+  const bool metafile = engine_.Settings.ClipFormat != 0;
+  if (QAction* copy = actions_.value(QStringLiteral("Copy1")))
+    copy->setStatusTip(metafile ? QStringLiteral("Copy to Clipboard in default format. Current default is Metafile.")
+                                : QStringLiteral("Copy to Clipboard in default format. Current default is Bitmap."));
+  if (QAction* button = actions_.value(QStringLiteral("GTBCopy")))
+    button->setToolTip(metafile ? QStringLiteral("Copy (as metafile)") : QStringLiteral("Copy (as bitmap)"));
+}
+
+void TVN_Graphs::SavePlotSettings1Click() {
+  varnel::SavePlotSettings(engine_.Settings, engine_.UserPrompter(), engine_.DataFileName());
+}
+
+void TVN_Graphs::LoadPlotSettings1Click() {
+  if (varnel::LoadPlotSettings(engine_, engine_.UserPrompter())) settings_->RefreshSettingsDialog();
+}
+
+void TVN_Graphs::ScaleCoordinates1Click() {
+  engine_.Settings.ScalingOn = !engine_.Settings.ScalingOn;
+  engine_.Recompute();
+  ShowScalingState();
+  UpdateGraphCommands();
+}
+
+void TVN_Graphs::SetupCoordinateScaling1Click() {
+  TVN_CScales dialog(engine_, this);
+  const bool ok = ExecScalesDialog(dialog);
+  dialog.Finish(ok);
+}
+
+void TVN_Graphs::Symbols1Click() { settings_->ShowPage(QStringLiteral("Symbols")); }
+void TVN_Graphs::Labels1Click() { settings_->ShowPage(QStringLiteral("Labels")); }
+void TVN_Graphs::TieLines1Click() { settings_->ShowPage(QStringLiteral("Tie lines")); }
+void TVN_Graphs::CopyExport1Click() { settings_->ShowPage(QStringLiteral("Copy/Export")); }
+void TVN_Graphs::GTBSettingsClick() { settings_->ShowPage(QString()); }
 
 void TVN_Graphs::MinimizeWindow1Click() { showMinimized(); }
 void TVN_Graphs::ScalePage1Click() {

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <array>
+#include <functional>
 
 #include "app/settingssection.h"
 #include "app/windowplacement.h"
@@ -20,6 +21,7 @@ class QToolBar;
 namespace varnel {
 
 class GraphPage;
+class TVN_CScales;
 class TVN_Settings;
 
 class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection {
@@ -47,10 +49,15 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   // Applies a view key as the window's keyboard handler does.
   void ViewKeyPressed(ViewKey key);
 
-  // The window's place ("WinPos": GTop, GLeft, GWidth, GHeight).
+  // The Graphs keys of the settings file and the window's place ("WinPos":
+  // GTop, GLeft, GWidth, GHeight).
   void ReadSettings(const IniFile& ini) override;
   void WriteSettings(IniFile& ini, bool savePrefs) const override;
   WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
+  const PrinterPage& Printer() const { return printer_; }
+
+  // Runs the coordinate scaling dialog; tests answer it without exec().
+  std::function<bool(TVN_CScales&)> ExecScalesDialog;
 
   // GraphView
   void SelectorsChanged() override;
@@ -73,9 +80,20 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
                      bool checkable, void (TVN_Graphs::*handler)());
   void ToggleView(bool GraphSettings::*flag);
+  void ShowScalingState();
+  void FormatsChanged();
 
   // Handlers, named after their menu items.
+  void SavePlotSettings1Click();
+  void LoadPlotSettings1Click();
   void MinimizeWindow1Click();
+  void ScaleCoordinates1Click();
+  void SetupCoordinateScaling1Click();
+  void Symbols1Click();
+  void Labels1Click();
+  void TieLines1Click();
+  void CopyExport1Click();
+  void GTBSettingsClick();
   void ScalePage1Click();
   void ViewDiagram1Click();
   void ViewPoints1Click();

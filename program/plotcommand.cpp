@@ -5,6 +5,7 @@
 #include "app/numberlocale.h"
 #include "core/numberread.h"
 #include "graphs/graphengine.h"
+#include "graphs/graphsettingsfile.h"
 #include "graphs/plotpicture.h"
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
@@ -67,6 +68,12 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         QStringLiteral("width of a PNG, BMP or SVG picture in pixels (default 1200)"), QStringLiteral("PX"));
   p.Add(QStringLiteral("dpi"), QStringLiteral("its resolution in dots per inch (default 96)"),
         QStringLiteral("N"));
+  p.Add(QStringLiteral("settings"),
+        QStringLiteral("plot settings file (.vng) saved from the Graphs window; the options above override it"),
+        QStringLiteral("FILE.vng"));
+  p.Add(QStringLiteral("legend"),
+        QStringLiteral("draw a key of the symbols in use, named from the cells of COLUMN (none: the shape names)"),
+        QStringLiteral("COLUMN"));
   p.Add(QStringLiteral("decimal-separator"),
         QStringLiteral("decimal separator of the numbers read (default: the locale's)"), QStringLiteral("C"));
   p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the picture to write"),
@@ -99,6 +106,25 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   sheet.SetGraphLink(&engine);
   engine.DecimalSep = separator;
   GraphSettings& g = engine.Settings;
+  if (p.IsSet(QStringLiteral("settings"))) {
+    const QString path = p.Value(QStringLiteral("settings"));
+    QString error;
+    if (!ReadPlotSettingsFile(path, g, &error)) {
+      std::fprintf(err, "varnel: cannot read the plot settings %s: %s\n", path.toLocal8Bit().constData(),
+                   error.toLocal8Bit().constData());
+      return 1;
+    }
+  }
+  if (p.IsSet(QStringLiteral("legend"))) {
+    const QString column = p.Value(QStringLiteral("legend")).trimmed();
+    g.ShowLegend = true;
+    g.LegendVariable = column.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0
+                           ? QString()
+                           : [&] {
+                               const std::string_view name = sheet.Name(FindColumn(sheet, column));
+                               return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+                             }();
+  }
   ViewAngles& angles = g.View;
   if (p.IsSet(QStringLiteral("alpha")))
     angles.Alpha = RealOption(p, QStringLiteral("alpha"), separator, -3600, 3600) * DegreesToRadians;
