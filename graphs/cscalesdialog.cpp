@@ -1,10 +1,10 @@
 #include "graphs/cscalesdialog.h"
 
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QDialogButtonBox>
 #include <QVBoxLayout>
 
 #include "app/dialogparts.h"
@@ -31,9 +31,10 @@ TVN_CScales::TVN_CScales(GraphEngine& engine, QWidget* parent) : QDialog(parent)
   }
   grid->setColumnStretch(4, 1);
   layout->addLayout(grid);
-  auto* note = new QLabel(QStringLiteral("Caution: Coordinate scaling might produce unwanted results for cases "
-                                         "with mixed positive and negative coordinates."),
-                          this);
+  auto* note =
+      new QLabel(QStringLiteral("Caution: Coordinate scaling might produce unwanted results for cases "
+                                "with mixed positive and negative coordinates."),
+                 this);
   note->setWordWrap(true);
   note->setMinimumWidth(320);
   layout->addWidget(note);

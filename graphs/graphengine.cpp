@@ -82,14 +82,27 @@ QRgb ColorOfCode(int code) {
 }
 
 QString SymbolShapeName(int code) {
-  static const char* const Names[SymbolShapeCount] = {
-      "No symbol",      "Dot",         "Filled Circle",       "Circle",       "Filled Square",
-      "Square",         "Filled TriangleUp", "TriangleUp",    "Filled TriangleDown", "TriangleDown",
-      "Filled Diamond", "Diamond",     "Cross",               "Asterisk",     "Asp"};
+  static const char* const Names[SymbolShapeCount] = {"No symbol",
+                                                      "Dot",
+                                                      "Filled Circle",
+                                                      "Circle",
+                                                      "Filled Square",
+                                                      "Square",
+                                                      "Filled TriangleUp",
+                                                      "TriangleUp",
+                                                      "Filled TriangleDown",
+                                                      "TriangleDown",
+                                                      "Filled Diamond",
+                                                      "Diamond",
+                                                      "Cross",
+                                                      "Asterisk",
+                                                      "Asp"};
   return QString::fromLatin1(Names[static_cast<std::size_t>(std::clamp(code, 0, SymbolShapeCount - 1))]);
 }
 
-QString SymbolShapeText(int code) { return SymbolShapeName(code) + QStringLiteral(" - ") + QString::number(code); }
+QString SymbolShapeText(int code) {
+  return SymbolShapeName(code) + QStringLiteral(" - ") + QString::number(code);
+}
 
 GraphEngine::GraphEngine(Sheet& sheet, Prompter& prompter)
     : DecimalSep(DecimalSeparator()), sheet_(sheet), prompter_(prompter) {
@@ -651,8 +664,9 @@ std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) co
   std::vector<LegendEntry> entries;
   int beyond = 0;
   const bool tetrahedral = page != PlotPage::Triangular;
-  const bool drawn = Settings.ViewPoints && (tetrahedral ? plotKind_ == 2 && !tet_.empty()
-                                                          : (plotKind_ == 1 || plotKind_ == 2) && !tri_.empty());
+  const bool drawn =
+      Settings.ViewPoints &&
+      (tetrahedral ? plotKind_ == 2 && !tet_.empty() : (plotKind_ == 1 || plotKind_ == 2) && !tri_.empty());
   const int col = LegendColumn();
   std::set<std::tuple<int, QRgb, QRgb, QString>> seen;
   for (int k = 1; drawn && k <= plotCaseCount_; ++k) {

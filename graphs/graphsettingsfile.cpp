@@ -41,7 +41,8 @@ std::optional<Real> ReadReal(const IniFile& ini, const QString& section, const Q
 // Zoom and stereo separation: both read or both 1. Zero, negative or endless
 // values would draw nothing or turn the page inside out.
 void ReadScales(const IniFile& ini, const QString& section, GraphSettings& g) {
-  const std::optional<Real> stereo = ReadReal(ini, section, QStringLiteral("StereoSFactor"), QStringLiteral("1"));
+  const std::optional<Real> stereo =
+      ReadReal(ini, section, QStringLiteral("StereoSFactor"), QStringLiteral("1"));
   const std::optional<Real> scale = ReadReal(ini, section, QStringLiteral("Scale"), QStringLiteral("1"));
   const auto usable = [](const std::optional<Real>& v) { return v && std::isfinite(*v) && *v > 0; };
   if (usable(stereo) && usable(scale)) {
@@ -53,7 +54,9 @@ void ReadScales(const IniFile& ini, const QString& section, GraphSettings& g) {
   }
 }
 
-QString ClipFormatText(int format) { return format != 0 ? QStringLiteral("Metafile") : QStringLiteral("Bitmap"); }
+QString ClipFormatText(int format) {
+  return format != 0 ? QStringLiteral("Metafile") : QStringLiteral("Bitmap");
+}
 
 QString FileFormatText(int format) {
   switch (format) {
@@ -111,7 +114,8 @@ void LoadGraphSettings(const IniFile& ini, GraphSettings& g) {
   g.DefaultDiagramPenWidth =
       ReadRanged(ini, Settings, QStringLiteral("DefaultDiagramPenWidth"), 3, 1, MaxPenWidth);
   g.DefaultTiePenWidth = ReadRanged(ini, Settings, QStringLiteral("DefaultTiePenWidth"), 1, 1, MaxPenWidth);
-  g.LabelFont.Name = ReadText(ini, Settings, QStringLiteral("LabelFontName"), QStringLiteral("Times New Roman"));
+  g.LabelFont.Name =
+      ReadText(ini, Settings, QStringLiteral("LabelFontName"), QStringLiteral("Times New Roman"));
   g.LabelFont.Size = ReadRanged(ini, Settings, QStringLiteral("LabelFontSize"), 10, 1, MaxFontSize);
   g.ApexFont.Name = ReadText(ini, Settings, QStringLiteral("ApexFontName"), QStringLiteral("Arial"));
   g.ApexFont.Size = ReadRanged(ini, Settings, QStringLiteral("ApexFontSize"), 14, 1, MaxFontSize);
@@ -121,7 +125,8 @@ void LoadGraphSettings(const IniFile& ini, GraphSettings& g) {
            "Metafile")
           ? 1
           : 0;
-  const QString file = ini.ReadString(Export, QStringLiteral("DefaultFileFormat"), QStringLiteral("EnhMetafile"));
+  const QString file =
+      ini.ReadString(Export, QStringLiteral("DefaultFileFormat"), QStringLiteral("EnhMetafile"));
   g.FileFormat = Same(file, "Metafile") ? 2 : Same(file, "EnhMetafile") ? 1 : 0;
 }
 
@@ -159,7 +164,8 @@ void ReadPlotSettings(const IniFile& vng, GraphSettings& g) {
   ReadScales(vng, scales, g);
   g.InfinityLineLengthFactor =
       ReadRanged(vng, scales, QStringLiteral("InfinityLineLengthFactor"), 3, 1, MaxInfinityLength);
-  g.DefaultDiagramPenWidth = ReadRanged(vng, pens, QStringLiteral("DefaultDiagramPenWidth"), 3, 1, MaxPenWidth);
+  g.DefaultDiagramPenWidth =
+      ReadRanged(vng, pens, QStringLiteral("DefaultDiagramPenWidth"), 3, 1, MaxPenWidth);
   g.DefaultTiePenWidth = ReadRanged(vng, pens, QStringLiteral("DefaultTiePenWidth"), 1, 1, MaxPenWidth);
   g.LabelFont.Name = ReadText(vng, fonts, QStringLiteral("LabelFontName"), QStringLiteral("Times New Roman"));
   g.LabelFont.Size = ReadRanged(vng, fonts, QStringLiteral("LabelFontSize"), 8, 1, MaxFontSize);
@@ -231,9 +237,10 @@ bool SavePlotSettings(const GraphSettings& g, Prompter& prompter, const QString&
   const QString name = QFileInfo(*path).fileName();
   const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
   if (dot < 0 || name.mid(dot).toUpper() != QLatin1String(".VNG")) {
-    prompter.Message(BoxKind::Error,
-                     QStringLiteral("Sorry, cannot save to specified file type.\n\rFile type must be <.vng>."),
-                     Only(Button::Ok));
+    prompter.Message(
+        BoxKind::Error,
+        QStringLiteral("Sorry, cannot save to specified file type.\n\rFile type must be <.vng>."),
+        Only(Button::Ok));
     return false;
   }
   IniFile vng(*path);

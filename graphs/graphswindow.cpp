@@ -204,7 +204,8 @@ void TVN_Graphs::BuildMenus() {
   QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
   AddAction(options, QStringLiteral("ScaleCoordinates1"), QStringLiteral("&Scale Coordinates"),
             QStringLiteral("Toggles coordinate scaling on/off"), true, &W::ScaleCoordinates1Click);
-  AddAction(options, QStringLiteral("SetupCoordinateScaling1"), QStringLiteral("Setup &Coordinate Scaling ..."),
+  AddAction(options, QStringLiteral("SetupCoordinateScaling1"),
+            QStringLiteral("Setup &Coordinate Scaling ..."),
             QStringLiteral("Setup differential scaling of barycentric coordinates."), false,
             &W::SetupCoordinateScaling1Click);
   options->addSeparator();
@@ -490,8 +491,9 @@ void TVN_Graphs::FormatsChanged() {
   // the defaults chosen here when they exist.
   const bool metafile = engine_.Settings.ClipFormat != 0;
   if (QAction* copy = actions_.value(QStringLiteral("Copy1")))
-    copy->setStatusTip(metafile ? QStringLiteral("Copy to Clipboard in default format. Current default is Metafile.")
-                                : QStringLiteral("Copy to Clipboard in default format. Current default is Bitmap."));
+    copy->setStatusTip(
+        metafile ? QStringLiteral("Copy to Clipboard in default format. Current default is Metafile.")
+                 : QStringLiteral("Copy to Clipboard in default format. Current default is Bitmap."));
   if (QAction* button = actions_.value(QStringLiteral("GTBCopy")))
     button->setToolTip(metafile ? QStringLiteral("Copy (as metafile)") : QStringLiteral("Copy (as bitmap)"));
 }

@@ -218,7 +218,8 @@ QWidget* TVN_Settings::BuildSymbolsPage() {
   SCBDefSymShape = new QComboBox(shape);
   SCBDefSymShape->setObjectName(QStringLiteral("SCBDefSymShape"));
   SCBDefSymShape->setIconSize(QSize(20, 20));
-  for (int code = 0; code < SymbolShapeCount; ++code) SCBDefSymShape->addItem(ShapeIcon(code), SymbolShapeText(code));
+  for (int code = 0; code < SymbolShapeCount; ++code)
+    SCBDefSymShape->addItem(ShapeIcon(code), SymbolShapeText(code));
   SCBSymbolShapeVar = VariableList(shape, "SCBSymbolShapeVar");
   shapeGrid->addWidget(SRBSymbolDefaultShape, 0, 0);
   shapeGrid->addWidget(new QLabel(QStringLiteral("Default shape:"), shape), 0, 1);
@@ -374,9 +375,12 @@ QWidget* TVN_Settings::BuildLabelsPage() {
     g.UseDefaultLabels = on;
     Changed();
   });
-  connect(SCBoxLabelVar, &QComboBox::activated, this, [this](int index) { SelectorChosen(SCBoxLabelVar, index); });
-  connect(SBtnLabelFont, &QPushButton::clicked, this, [this] { PickFont(&GraphSettings::LabelFont, SPLabelFont); });
-  connect(SBtnApexFont, &QPushButton::clicked, this, [this] { PickFont(&GraphSettings::ApexFont, SPApexFont); });
+  connect(SCBoxLabelVar, &QComboBox::activated, this,
+          [this](int index) { SelectorChosen(SCBoxLabelVar, index); });
+  connect(SBtnLabelFont, &QPushButton::clicked, this,
+          [this] { PickFont(&GraphSettings::LabelFont, SPLabelFont); });
+  connect(SBtnApexFont, &QPushButton::clicked, this,
+          [this] { PickFont(&GraphSettings::ApexFont, SPApexFont); });
   connect(SCkBPlotApexLabels, &QCheckBox::toggled, this, [this, &g](bool on) {
     g.PlotApexLabels = on;
     Changed();
@@ -397,8 +401,8 @@ QWidget* TVN_Settings::BuildTiesPage() {
   auto* colours = Group(QStringLiteral(" Tie line color(s) "), page);
   auto* coloursGrid = new QGridLayout(colours);
   SRBTieDefaultColor = Radio(QStringLiteral("Use default &color"), colours, "SRBTieDefaultColor");
-  SRBTieFirstColor =
-      Radio(QStringLiteral("Use color of &first point symbol in each tie line set"), colours, "SRBTieFirstColor");
+  SRBTieFirstColor = Radio(QStringLiteral("Use color of &first point symbol in each tie line set"), colours,
+                           "SRBTieFirstColor");
   STieColor = Swatch(colours, "STieColor");
   SBtnTieColor = new QPushButton(QStringLiteral("C&hange ..."), colours);
   SBtnTieColor->setObjectName(QStringLiteral("SBtnTieColor"));
@@ -441,7 +445,8 @@ QWidget* TVN_Settings::BuildTiesPage() {
   layout->setColumnStretch(0, 2);
   layout->setColumnStretch(1, 1);
 
-  connect(SCBTielinVar, &QComboBox::activated, this, [this](int index) { SelectorChosen(SCBTielinVar, index); });
+  connect(SCBTielinVar, &QComboBox::activated, this,
+          [this](int index) { SelectorChosen(SCBTielinVar, index); });
   connect(SRBTieDefaultColor, &QRadioButton::toggled, this, [this, &g](bool on) {
     g.UseDefaultTieColor = on;
     Changed();
@@ -501,8 +506,9 @@ QWidget* TVN_Settings::BuildDiagramPage() {
   layout->addWidget(projection);
   layout->addStretch(1);
 
-  connect(SBtnOutlineColor, &QPushButton::clicked, this,
-          [this] { PickColor(&GraphSettings::OutlineColor, SOutlineColor, QStringLiteral("Outline color")); });
+  connect(SBtnOutlineColor, &QPushButton::clicked, this, [this] {
+    PickColor(&GraphSettings::OutlineColor, SOutlineColor, QStringLiteral("Outline color"));
+  });
   connect(STBDiagramPenWidth, &QSlider::valueChanged, this, [this, &g](int v) {
     g.DefaultDiagramPenWidth = v;
     Changed();
@@ -527,9 +533,9 @@ QWidget* TVN_Settings::BuildCopyExportPage() {
   sizesGrid->addWidget(new QLabel(QStringLiteral("Export file bitmap is to be"), sizes), 1, 0);
   sizesGrid->addWidget(SSEFileBMPWidth, 1, 1);
   sizesGrid->addWidget(new QLabel(QStringLiteral("pixels wide."), sizes), 1, 2);
-  auto* note =
-      new QLabel(QStringLiteral("(Bitmap height is set according to the the paper format of the current printer.)"),
-                 sizes);
+  auto* note = new QLabel(
+      QStringLiteral("(Bitmap height is set according to the the paper format of the current printer.)"),
+      sizes);
   note->setWordWrap(true);
   sizesGrid->addWidget(note, 2, 0, 1, 4);
   sizesGrid->setColumnStretch(3, 1);
@@ -550,8 +556,8 @@ QWidget* TVN_Settings::BuildCopyExportPage() {
   auto* fileColumn = new QVBoxLayout(file);
   SRGFileFormat = new QButtonGroup(file);
   id = 0;
-  for (const QString& caption :
-       {QStringLiteral(" B&itmap"), QStringLiteral(" En&hanced Metafile"), QStringLiteral(" Me&tafile (Aldus header)")}) {
+  for (const QString& caption : {QStringLiteral(" B&itmap"), QStringLiteral(" En&hanced Metafile"),
+                                 QStringLiteral(" Me&tafile (Aldus header)")}) {
     auto* r = new QRadioButton(caption, file);
     r->setObjectName(QStringLiteral("SRGFileFormat") + QString::number(id));
     SRGFileFormat->addButton(r, id++);
@@ -591,9 +597,7 @@ void TVN_Settings::ShowPage(const QString& title) {
   activateWindow();
 }
 
-int TVN_Settings::HelpTopic() const {
-  return HelpTopics[std::clamp(SPageControl->currentIndex(), 0, 4)];
-}
+int TVN_Settings::HelpTopic() const { return HelpTopics[std::clamp(SPageControl->currentIndex(), 0, 4)]; }
 
 void TVN_Settings::Changed() { engine_.RepaintGraph(); }
 
@@ -610,7 +614,8 @@ void TVN_Settings::SelectorChosen(QComboBox* box, int index) {
 
 void TVN_Settings::RefreshRadios() {
   const GraphSettings& g = engine_.Settings;
-  const auto pair = [this](QRadioButton* byDefault, QRadioButton* byVariable, GraphSelector s, bool useDefault) {
+  const auto pair = [this](QRadioButton* byDefault, QRadioButton* byVariable, GraphSelector s,
+                           bool useDefault) {
     const bool chosen = engine_.SelectorItem(s) != 0;
     byVariable->setEnabled(chosen);
     SetBlocked(byDefault, useDefault || !chosen);

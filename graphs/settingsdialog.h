@@ -74,9 +74,9 @@ class TVN_Settings : public QDialog {
   // "Diagram"
   QLabel* SOutlineColor = nullptr;
   QPushButton* SBtnOutlineColor = nullptr;
-  QSlider* STBDiagramPenWidth = nullptr;  // 1..50
-  QSlider* STBEyeDistance = nullptr;      // 1..30
-  QSlider* STBStereoRotation = nullptr;   // 0..30 degrees
+  QSlider* STBDiagramPenWidth = nullptr;      // 1..50
+  QSlider* STBEyeDistance = nullptr;          // 1..30
+  QSlider* STBStereoRotation = nullptr;       // 0..30 degrees
   QCheckBox* SCkBProjectionLegend = nullptr;  // never shown
 
   // "Copy/Export"

@@ -68,11 +68,13 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         QStringLiteral("width of a PNG, BMP or SVG picture in pixels (default 1200)"), QStringLiteral("PX"));
   p.Add(QStringLiteral("dpi"), QStringLiteral("its resolution in dots per inch (default 96)"),
         QStringLiteral("N"));
-  p.Add(QStringLiteral("settings"),
-        QStringLiteral("plot settings file (.vng) saved from the Graphs window; the options above override it"),
-        QStringLiteral("FILE.vng"));
+  p.Add(
+      QStringLiteral("settings"),
+      QStringLiteral("plot settings file (.vng) saved from the Graphs window; the options above override it"),
+      QStringLiteral("FILE.vng"));
   p.Add(QStringLiteral("legend"),
-        QStringLiteral("draw a key of the symbols in use, named from the cells of COLUMN (none: the shape names)"),
+        QStringLiteral(
+            "draw a key of the symbols in use, named from the cells of COLUMN (none: the shape names)"),
         QStringLiteral("COLUMN"));
   p.Add(QStringLiteral("decimal-separator"),
         QStringLiteral("decimal separator of the numbers read (default: the locale's)"), QStringLiteral("C"));
@@ -118,12 +120,10 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   if (p.IsSet(QStringLiteral("legend"))) {
     const QString column = p.Value(QStringLiteral("legend")).trimmed();
     g.ShowLegend = true;
-    g.LegendVariable = column.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0
-                           ? QString()
-                           : [&] {
-                               const std::string_view name = sheet.Name(FindColumn(sheet, column));
-                               return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-                             }();
+    g.LegendVariable = column.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0 ? QString() : [&] {
+      const std::string_view name = sheet.Name(FindColumn(sheet, column));
+      return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    }();
   }
   ViewAngles& angles = g.View;
   if (p.IsSet(QStringLiteral("alpha")))
