@@ -121,9 +121,28 @@ void SetBlocked(QSpinBox* box, int value) {
   box->setValue(value);
 }
 
+// The number beside a track bar, which shows no number of its own.
+QLabel* ValueLabel(const QSlider* bar) {
+  return bar->parentWidget()->findChild<QLabel*>(bar->objectName() + QStringLiteral("Value"));
+}
+
 void SetBlocked(QSlider* bar, int value) {
   const QSignalBlocker block(bar);
   bar->setValue(value);
+  if (QLabel* label = ValueLabel(bar)) label->setNum(bar->value());
+}
+
+// A track bar with its value beside it.
+QHBoxLayout* WithValue(QSlider* bar) {
+  auto* row = new QHBoxLayout;
+  auto* value = new QLabel(QString::number(bar->value()), bar->parentWidget());
+  value->setObjectName(bar->objectName() + QStringLiteral("Value"));
+  value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("000")));
+  value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  QObject::connect(bar, &QSlider::valueChanged, value, qOverload<int>(&QLabel::setNum));
+  row->addWidget(bar, 1);
+  row->addWidget(value);
+  return row;
 }
 
 void SetBlocked(QAbstractButton* button, bool checked) {
@@ -346,7 +365,8 @@ QWidget* TVN_Settings::BuildLabelsPage() {
   pointsGrid->addWidget(SRBUseDefLabels, 0, 0);
   pointsGrid->addWidget(SRBUseVarLabel, 1, 0);
   pointsGrid->addWidget(SCBoxLabelVar, 1, 1);
-  pointsGrid->addWidget(new QLabel(QStringLiteral("Label Font:"), points), 2, 0);
+  auto* labelCaption = new QLabel(QStringLiteral("Label Font:"), points);
+  pointsGrid->addWidget(labelCaption, 2, 0);
   pointsGrid->addWidget(SPLabelFont, 2, 1);
   pointsGrid->addWidget(SBtnLabelFont, 2, 2, Qt::AlignTop);
   pointsGrid->setColumnStretch(1, 1);
@@ -361,7 +381,8 @@ QWidget* TVN_Settings::BuildLabelsPage() {
   SBtnApexFont->setObjectName(QStringLiteral("SBtnApexFont"));
   SCkBPlotApexLabels = new QCheckBox(QStringLiteral("&Plot"), apex);
   SCkBPlotApexLabels->setObjectName(QStringLiteral("SCkBPlotApexLabels"));
-  apexGrid->addWidget(new QLabel(QStringLiteral("Apex Font:"), apex), 0, 0);
+  auto* apexCaption = new QLabel(QStringLiteral("Apex Font:"), apex);
+  apexGrid->addWidget(apexCaption, 0, 0);
   apexGrid->addWidget(SPApexFont, 0, 1);
   apexGrid->addWidget(SBtnApexFont, 0, 2, Qt::AlignTop);
   apexGrid->addWidget(SCkBPlotApexLabels, 1, 0);
@@ -370,6 +391,11 @@ QWidget* TVN_Settings::BuildLabelsPage() {
   layout->addWidget(points);
   layout->addWidget(apex);
   layout->addStretch(1);
+  // The two font panels line up.
+  const int captionWidth = std::max({SRBUseVarLabel->sizeHint().width(), labelCaption->sizeHint().width(),
+                                     apexCaption->sizeHint().width()});
+  pointsGrid->setColumnMinimumWidth(0, captionWidth);
+  apexGrid->setColumnMinimumWidth(0, captionWidth);
 
   connect(SRBUseDefLabels, &QRadioButton::toggled, this, [this, &g](bool on) {
     g.UseDefaultLabels = on;
@@ -423,12 +449,12 @@ QWidget* TVN_Settings::BuildTiesPage() {
                             QStringLiteral("Dash-Dot"), QStringLiteral("Dash-Dot-Dot")});
   STBTiePenWidth = TrackBar(1, MaxPenWidth, 1, style, "STBTiePenWidth");
   styleForm->addRow(QStringLiteral("Style:"), SCBTielinStyle);
-  styleForm->addRow(QStringLiteral("Thickness (0.1 mm units):"), STBTiePenWidth);
+  styleForm->addRow(QStringLiteral("Thickness (0.1 mm units):"), WithValue(STBTiePenWidth));
 
   auto* infinity = Group(QStringLiteral(" Infinity ties "), page);
   auto* infinityForm = new QFormLayout(infinity);
   STBInfinityLength = TrackBar(1, MaxInfinityLength, 3, infinity, "STBInfinityLength");
-  infinityForm->addRow(QStringLiteral("Default length:"), STBInfinityLength);
+  infinityForm->addRow(QStringLiteral("Default length:"), WithValue(STBInfinityLength));
 
   auto* sets = Group(QStringLiteral(" Max.Tie Sets "), page);
   auto* setsRow = new QHBoxLayout(sets);
@@ -488,14 +514,14 @@ QWidget* TVN_Settings::BuildDiagramPage() {
   colourRow->addStretch(1);
   STBDiagramPenWidth = TrackBar(1, MaxPenWidth, 3, outline, "STBDiagramPenWidth");
   outlineForm->addRow(QStringLiteral("Color:"), colourRow);
-  outlineForm->addRow(QStringLiteral("Thickness (0.1 mm units):"), STBDiagramPenWidth);
+  outlineForm->addRow(QStringLiteral("Thickness (0.1 mm units):"), WithValue(STBDiagramPenWidth));
 
   auto* projection = Group(QStringLiteral(" 3D Projection Parameters "), page);
   auto* form = new QFormLayout(projection);
   STBEyeDistance = TrackBar(1, 30, 5, projection, "STBEyeDistance");
   STBStereoRotation = TrackBar(0, 30, 5, projection, "STBStereoRotation");
-  form->addRow(QStringLiteral("Eye Distance:"), STBEyeDistance);
-  form->addRow(QStringLiteral("Stereo Rotation (degrees):"), STBStereoRotation);
+  form->addRow(QStringLiteral("Eye Distance:"), WithValue(STBEyeDistance));
+  form->addRow(QStringLiteral("Stereo Rotation (degrees):"), WithValue(STBStereoRotation));
   SCkBProjectionLegend = new QCheckBox(QStringLiteral(" Draw &legend with projection variables"), projection);
   SCkBProjectionLegend->setObjectName(QStringLiteral("SCkBProjectionLegend"));
   SCkBProjectionLegend->setEnabled(false);

@@ -80,7 +80,12 @@ void BuildProgram(Program& p) {
   p.wizard->ReadSettings(IniFile(SettingsFilePath()));
   p.settings.Register(p.wizard.get());
   sheet->SetWizardLink(p.wizard.get());
-  wsheet->SavePreferencesAtExit = [&p] { SaveSettingsAtExit(p); };
+  wsheet->SavePreferencesAtExit = [&p] {
+    SaveSettingsAtExit(p);
+    // Until now closing the Graphs window only minimised it; left so, it
+    // would refuse the program's quit and keep it running without a DataSheet.
+    p.gwindow->AllowClose();
+  };
 }
 
 void SaveSettingsAtExit(const Program& p) {
