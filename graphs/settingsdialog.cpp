@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -155,6 +156,50 @@ QGroupBox* Group(const QString& caption, QWidget* parent) { return new QGroupBox
 
 constexpr int HelpTopics[5] = {4120, 4130, 4140, 4150, 4160};
 
+// The font chooser: the platform's font page with the text colour below it.
+std::optional<LabelFontChoice> AskFont(QWidget* parent, const LabelFontChoice& initial) {
+  QDialog d(parent);
+  d.setWindowTitle(QStringLiteral("Font"));
+  auto* layout = new QVBoxLayout(&d);
+  auto* fonts = new QFontDialog(&d);
+  fonts->setWindowFlags(Qt::Widget);
+  fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+  QFont start(initial.Name, initial.Size);
+  start.setBold(initial.Bold);
+  start.setItalic(initial.Italic);
+  fonts->setCurrentFont(start);
+  layout->addWidget(fonts);
+  QRgb colour = initial.Color;
+  auto* row = new QHBoxLayout;
+  auto* swatch = Swatch(&d, "FontColor");
+  ShowColor(swatch, colour);
+  auto* change = new QPushButton(QStringLiteral("C&olor ..."), &d);
+  row->addWidget(new QLabel(QStringLiteral("Color:"), &d));
+  row->addWidget(swatch);
+  row->addWidget(change);
+  row->addStretch(1);
+  layout->addLayout(row);
+  QObject::connect(change, &QPushButton::clicked, &d, [&] {
+    const QColor c = QColorDialog::getColor(QColor::fromRgb(colour), &d, QStringLiteral("Font color"));
+    if (!c.isValid()) return;
+    colour = c.rgb();
+    ShowColor(swatch, colour);
+  });
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+  layout->addWidget(buttons);
+  if (d.exec() != QDialog::Accepted) return std::nullopt;
+  const QFont f = fonts->currentFont();
+  LabelFontChoice chosen = initial;
+  chosen.Name = f.family();
+  chosen.Size = f.pointSize() > 0 ? f.pointSize() : initial.Size;
+  chosen.Bold = f.bold();
+  chosen.Italic = f.italic();
+  chosen.Color = colour;
+  return chosen;
+}
+
 }  // namespace
 
 QString FontSampleText(const LabelFontChoice& font) {
@@ -170,24 +215,7 @@ TVN_Settings::TVN_Settings(GraphEngine& engine, QWidget* parent) : QDialog(paren
     if (!c.isValid()) return std::nullopt;
     return c.rgb();
   };
-  ChooseFont = [this](const LabelFontChoice& initial) -> std::optional<LabelFontChoice> {
-    QFont start(initial.Name, initial.Size);
-    start.setBold(initial.Bold);
-    start.setItalic(initial.Italic);
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, start, this, QStringLiteral("Font"));
-    if (!ok) return std::nullopt;
-    LabelFontChoice chosen = initial;
-    chosen.Name = f.family();
-    chosen.Size = f.pointSize() > 0 ? f.pointSize() : initial.Size;
-    chosen.Bold = f.bold();
-    chosen.Italic = f.italic();
-    // The colour is the text colour the font had; the colour dialog sets it.
-    const QColor c =
-        QColorDialog::getColor(QColor::fromRgb(initial.Color), this, QStringLiteral("Font color"));
-    if (c.isValid()) chosen.Color = c.rgb();
-    return chosen;
-  };
+  ChooseFont = [this](const LabelFontChoice& initial) { return AskFont(this, initial); };
   ShowHelp = [this](int) {
     engine_.UserPrompter().Message(BoxKind::Information, HelpNotInstalledText(), Only(Button::Ok));
   };
