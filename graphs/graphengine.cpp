@@ -463,6 +463,8 @@ void GraphEngine::Log(int k, const char* what) {
 }
 
 void GraphEngine::Recompute() {
+  projectedScaling_ = Settings.ScalingOn;
+  projectedFactors_ = Settings.ScaleFactors;
   int count = 0;
   for (int a = 0; a < 3; ++a)
     if (HasApexValues(a)) ++count;
@@ -704,8 +706,8 @@ QString GraphEngine::ApexLabel(int apex) const {
   const int col = chosen_[Index(Apexes[apex])];
   if (col <= 0 || col >= items_.size()) return QString(QLatin1Char(static_cast<char>('A' + apex)));
   QString text = items_[col];
-  const int factor = Settings.ScaleFactors[static_cast<std::size_t>(apex)];
-  if (Settings.ScalingOn && factor > 1)
+  const int factor = projectedFactors_[static_cast<std::size_t>(apex)];
+  if (projectedScaling_ && factor > 1)
     text += QStringLiteral("(x") + QString::number(factor) + QLatin1Char(')');
   return text;
 }

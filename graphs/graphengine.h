@@ -208,6 +208,10 @@ class GraphEngine : public GraphLink {
   QString caption_ = QStringLiteral("VarnelGraphs [Disconnected]");
   std::array<int, 2> pointsDrawn_{};
   QRect legendRect_;
+  // The scaling the last recompute projected with: the apex labels name it,
+  // also while a preview shows factors the settings do not hold.
+  bool projectedScaling_ = false;
+  std::array<int, 4> projectedFactors_{1, 1, 1, 1};
 
   std::array<std::vector<Real>, 4> apexValues_;
   std::vector<TriPoint> tri_;

@@ -261,6 +261,7 @@ TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeave
     // The preview is what the page now shows; the engine keeps its factors.
     EXPECT_NE(w.p.engine.Tri(1).X, x1);
     EXPECT_NE(w.Picture(), before);
+    EXPECT_EQ(w.p.engine.ApexLabel(0), "SiO2(x5)");
     EXPECT_FALSE(w.p.engine.Settings.ScalingOn);
     EXPECT_EQ(w.p.engine.Settings.ScaleFactors[0], 1);
     return false;  // Cancel
@@ -269,6 +270,7 @@ TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeave
   EXPECT_TRUE(previewEnabled);
   EXPECT_EQ(w.p.engine.Tri(1).X, x1);
   EXPECT_EQ(w.Picture(), before);
+  EXPECT_EQ(w.p.engine.ApexLabel(0), "SiO2");
   EXPECT_EQ(w.p.engine.Settings.ScaleFactors[0], 1);
 
   // OK keeps the factors but changes nothing while scaling is off.
