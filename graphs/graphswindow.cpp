@@ -319,6 +319,7 @@ void TVN_Graphs::ReadSettings(const IniFile& ini) {
   const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("G"), 540, 460, screen);
   move(b.Left, b.Top);
   resize(b.Width, b.Height);
+  SizePaintBoxes();  // the paper may have turned
 }
 
 void TVN_Graphs::WriteSettings(IniFile& ini, bool savePrefs) const {

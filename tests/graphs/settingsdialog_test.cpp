@@ -321,6 +321,7 @@ TEST(GraphsWindowSettingsTest, EveryGraphsKeyIsReadAndWrittenAtExit) {
   EXPECT_TRUE(w.window.Action(QStringLiteral("PlotInversePoints1"))->isChecked());
   // A portrait page: bitmaps higher than wide.
   EXPECT_LT(w.window.Printer().Width, w.window.Printer().Height);
+  EXPECT_GT(w.window.PaintBox()->height(), w.window.PaintBox()->width());
   EXPECT_EQ(g.ClpBmpHeight, BitmapHeight(800, w.window.Printer().PageAspect()));
   EXPECT_GT(g.ClpBmpHeight, 800);
   EXPECT_EQ(w.window.SettingsDialog()->SSESymbolSize->value(), 44);
