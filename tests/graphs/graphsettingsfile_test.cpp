@@ -232,6 +232,19 @@ TEST_F(SavePlotSettingsTest, AnotherExtensionIsRefusedAndNothingIsWritten) {
   EXPECT_TRUE(spec.confirmOverwrite);
 }
 
+TEST_F(SavePlotSettingsTest, AFileThatCannotBeWrittenIsReported) {
+  const QString path = Path("no/such/folder/plot.vng");
+  prompter.AnswerSave(path);
+  prompter.AnswerNext(Button::Ok);
+  EXPECT_FALSE(SavePlotSettings(GraphSettings{}, prompter, QStringLiteral("/data/rocks.vnp")));
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].kind, BoxKind::Error);
+  EXPECT_TRUE(prompter.shown[0].text.startsWith(QStringLiteral("Unable to write to ") + path +
+                                                QStringLiteral("\n\r")))
+      << prompter.shown[0].text.toStdString();
+  EXPECT_FALSE(QFile::exists(path));
+}
+
 TEST_F(SavePlotSettingsTest, SavedUnderAnyCaseOfVngAndLoadedBackIntoTheEngine) {
   GraphSettings g = Unusual();
   prompter.AnswerSave(Path("Rocks.VNG"));
