@@ -9,6 +9,7 @@
 #include "app/inifile.h"
 #include "app/windowplacement.h"
 #include "datasheet/preferencesfile.h"
+#include "graphs/graphsettingsfile.h"
 
 namespace {
 
@@ -29,8 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(prefs.DefaultColCount >= varnel::MinSheetSize && prefs.DefaultColCount <= varnel::MaxSheetSize);
   Check(prefs.DefaultRowCount >= varnel::MinSheetSize && prefs.DefaultRowCount <= varnel::MaxSheetSize);
   Check(prefs.ColorCells >= 0 && prefs.ColorCells <= 2);
-  varnel::GraphSettingsKeys graphs;
-  graphs.Read(ini);
+  // The Graphs keys, and the same bytes as a plot settings file: every value
+  // read lies in the range the settings dialog offers.
+  varnel::GraphSettings graphs;
+  varnel::LoadGraphSettings(ini, graphs);
+  Check(graphs.MaxTieSets >= 0 && graphs.MaxTieSets <= varnel::MaxTieSetsLimit);
+  Check(graphs.DefaultClpBMPWidth >= varnel::MinBitmapWidth &&
+        graphs.DefaultClpBMPWidth <= varnel::MaxBitmapWidth);
+  Check(graphs.DefSymShape >= 0 && graphs.DefSymShape < varnel::SymbolShapeCount);
+  Check(graphs.Scale > 0 && graphs.StereoSFactor > 0);
+  varnel::ReadPlotSettings(ini, graphs);
+  Check(graphs.View.EyeDistance >= 1 && graphs.View.EyeDistance <= 30);
+  Check(graphs.DefaultSymbolSize >= 1 && graphs.DefaultSymbolSize <= varnel::MaxSymbolSize);
   varnel::ReadWindowBounds(ini, QStringLiteral("DS"), 590, 370, QSize(1280, 1024));
 
   const QString font = QStringLiteral("Fuzz \u00E9 \u03B1");

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <set>
+#include <tuple>
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
@@ -77,6 +79,29 @@ QRgb ColorOfCode(int code) {
       0xFF000000, 0xFFFF0000, 0xFF0000FF, 0xFF008000, 0xFF800080, 0xFFFFFF00, 0xFF00FFFF, 0xFF00FF00,
       0xFFFF00FF, 0xFF800000, 0xFF000080, 0xFF808000, 0xFF008080, 0xFFC0C0C0, 0xFF808080};
   return Table[static_cast<std::size_t>(std::clamp(code, 0, SymbolShapeCount - 1))];
+}
+
+QString SymbolShapeName(int code) {
+  static const char* const Names[SymbolShapeCount] = {"No symbol",
+                                                      "Dot",
+                                                      "Filled Circle",
+                                                      "Circle",
+                                                      "Filled Square",
+                                                      "Square",
+                                                      "Filled TriangleUp",
+                                                      "TriangleUp",
+                                                      "Filled TriangleDown",
+                                                      "TriangleDown",
+                                                      "Filled Diamond",
+                                                      "Diamond",
+                                                      "Cross",
+                                                      "Asterisk",
+                                                      "Asp"};
+  return QString::fromLatin1(Names[static_cast<std::size_t>(std::clamp(code, 0, SymbolShapeCount - 1))]);
+}
+
+QString SymbolShapeText(int code) {
+  return SymbolShapeName(code) + QStringLiteral(" - ") + QString::number(code);
 }
 
 GraphEngine::GraphEngine(Sheet& sheet, Prompter& prompter)
@@ -440,6 +465,8 @@ void GraphEngine::Log(int k, const char* what) {
 }
 
 void GraphEngine::Recompute() {
+  projectedScaling_ = Settings.ScalingOn;
+  projectedFactors_ = Settings.ScaleFactors;
   int count = 0;
   for (int a = 0; a < 3; ++a)
     if (HasApexValues(a)) ++count;
@@ -620,6 +647,52 @@ int GraphEngine::SymbolSize(int k) const {
   return symbolSizes_[static_cast<std::size_t>(k)];
 }
 
+QRgb GraphEngine::SymbolPen(int k) const {
+  if (Settings.UseDefaultColor || symbolColors_.empty()) return Settings.SymbolColor;
+  return DarkenColor(symbolColors_[static_cast<std::size_t>(k)]);
+}
+
+int GraphEngine::LegendColumn() const {
+  const QString& wanted = Settings.LegendVariable;
+  if (wanted.isEmpty()) return 0;
+  for (int c = 1; c < items_.size(); ++c)
+    if (items_[c] == wanted) return c;
+  for (int c = 1; c < items_.size(); ++c)
+    if (items_[c].compare(wanted, Qt::CaseInsensitive) == 0) return c;
+  return 0;
+}
+
+std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) const {
+  std::vector<LegendEntry> entries;
+  int beyond = 0;
+  const bool tetrahedral = page != PlotPage::Triangular;
+  const bool drawn =
+      Settings.ViewPoints &&
+      (tetrahedral ? plotKind_ == 2 && !tet_.empty() : (plotKind_ == 1 || plotKind_ == 2) && !tri_.empty());
+  const int col = LegendColumn();
+  std::set<std::tuple<int, QRgb, QRgb, QString>> seen;
+  for (int k = 1; drawn && k <= plotCaseCount_; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    if (tetrahedral ? !IsDrawn(tet_[i].Plotted, tet_[i].Negative, k)
+                    : !IsDrawn(tri_[i].Plotted, tri_[i].Negative, k))
+      continue;
+    LegendEntry e{SymbolShape(k), SymbolPen(k), SymbolFill(k), QString()};
+    if (col != 0 && col < sheet_.ColCount() && k < sheet_.RowCount()) {
+      const std::string_view t = sheet_.Cell(col, k);
+      e.Name = QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())).trimmed();
+    } else {
+      e.Name = SymbolShapeName(e.Shape);
+    }
+    if (!seen.insert(std::make_tuple(e.Shape, e.Pen, e.Fill, e.Name)).second) continue;
+    if (static_cast<int>(entries.size()) < MaxLegendEntries)
+      entries.push_back(std::move(e));
+    else
+      ++beyond;
+  }
+  if (more) *more = beyond;
+  return entries;
+}
+
 QString GraphEngine::LabelText(int k) const {
   const int col = chosen_[Index(GraphSelector::Label)];
   if (col != 0 && !Settings.UseDefaultLabels && col < sheet_.ColCount() && k < sheet_.RowCount()) {
@@ -633,8 +706,8 @@ QString GraphEngine::ApexLabel(int apex) const {
   const int col = chosen_[Index(Apexes[apex])];
   if (col <= 0 || col >= items_.size()) return QString(QLatin1Char(static_cast<char>('A' + apex)));
   QString text = items_[col];
-  const int factor = Settings.ScaleFactors[static_cast<std::size_t>(apex)];
-  if (Settings.ScalingOn && factor > 1)
+  const int factor = projectedFactors_[static_cast<std::size_t>(apex)];
+  if (projectedScaling_ && factor > 1)
     text += QStringLiteral("(x") + QString::number(factor) + QLatin1Char(')');
   return text;
 }

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QStaticText>
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,16 @@ struct PaintOptions {
   bool Antialias = true;
 };
 
+// One line of the symbol key.
+struct LegendEntry {
+  int Shape = 0;
+  QRgb Pen = 0;
+  QRgb Fill = 0;
+  QString Name;
+  bool operator==(const LegendEntry&) const = default;
+};
+inline constexpr int MaxLegendEntries = 20;
+
 // A point's place on the page during a paint, for ties and symbols.
 struct PixelPoint {
   int X = 0;
@@ -60,6 +71,10 @@ struct PixelPoint {
   bool Negative = false;
   int Case = 0;
 };
+
+// One symbol of shape code 0..14 centred on (x, y): half-width r, outline
+// width w, as the pages draw it.
+void DrawSymbolShape(QPainter& p, int shape, int r, int w, QRgb pen, QRgb brush, qreal x, qreal y);
 
 class GraphEngine : public GraphLink {
  public:
@@ -109,6 +124,13 @@ class GraphEngine : public GraphLink {
 
   // One routine for every target: the current page onto a painter.
   void Paint(QPainter& painter, const PageMetrics& metrics, const PaintOptions& options);
+  // The different symbols the page draws, in the order of their first
+  // cases; *more counts those beyond MaxLegendEntries.
+  std::vector<LegendEntry> LegendEntries(PlotPage page, int* more = nullptr) const;
+  // The column the legend takes its names from, 0 when none.
+  int LegendColumn() const;
+  // Where the last paint put the legend (empty when none was drawn).
+  QRect LegendRect() const { return legendRect_; }
 
   // State.
   GraphSettings Settings;
@@ -170,6 +192,8 @@ class GraphEngine : public GraphLink {
   void DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
                         const QPoint (&v)[4], QPoint centre);
   void DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral, const std::vector<PixelPoint>& pixels);
+  void DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page);
+  QRgb SymbolPen(int k) const;
 
   Sheet& sheet_;
   Prompter& prompter_;
@@ -183,6 +207,11 @@ class GraphEngine : public GraphLink {
   int plotCaseCount_ = 0;
   QString caption_ = QStringLiteral("VarnelGraphs [Disconnected]");
   std::array<int, 2> pointsDrawn_{};
+  QRect legendRect_;
+  // The scaling the last recompute projected with: the apex labels name it,
+  // also while a preview shows factors the settings do not hold.
+  bool projectedScaling_ = false;
+  std::array<int, 4> projectedFactors_{1, 1, 1, 1};
 
   std::array<std::vector<Real>, 4> apexValues_;
   std::vector<TriPoint> tri_;

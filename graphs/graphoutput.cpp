@@ -13,11 +13,6 @@
 
 namespace varnel {
 
-int BitmapHeight(int width, Real pageAspect) {
-  if (!(pageAspect > 0)) return std::max(width, 1);
-  return std::max(1, RoundPixel(static_cast<Real>(width) / pageAspect));
-}
-
 PrinterPage PageOfPrinter(const QPrinter& printer) {
   PrinterPage page;
   // A printer that reports no page keeps the A4 page rather than dividing by nothing.

@@ -26,9 +26,6 @@ struct OutputContext {
   QString DataFileName;  // without folder
 };
 
-// A bitmap's height for its width: the printed page's shape.
-int BitmapHeight(int width, Real pageAspect);
-
 // The printer's page in device pixels and its resolution.
 PrinterPage PageOfPrinter(const QPrinter& printer);
 

@@ -90,6 +90,8 @@ void GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& o
     DrawTetrahedral(p, m, m.CentreX + half, m.CentreY, 2);
     ProjectionDirty = true;
   }
+  legendRect_ = QRect();
+  if (Settings.ShowLegend) DrawLegend(p, m, page);
   p.restore();
 }
 
@@ -390,6 +392,10 @@ void DrawShape(QPainter& p, int shape, int r, int w, QRgb penColour, QRgb brushC
 
 }  // namespace
 
+void DrawSymbolShape(QPainter& p, int shape, int r, int w, QRgb pen, QRgb brush, qreal x, qreal y) {
+  DrawShape(p, shape, r, w, pen, brush, false, x, y);
+}
+
 const QImage& GraphEngine::SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) {
   const SpriteKey key{shape, r, w, pen, brush, ring};
   auto found = sprites_.find(key);
@@ -440,6 +446,46 @@ void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infi
     if (negative) text.prepend(QLatin1Char('-'));
     DrawLabel(p, k, x + r + w, y, text, false);
   }
+}
+
+// The key sits in the top left corner of the page, clear of the triangle
+// and of the tetrahedron at its usual zoom: one line per symbol, drawn at
+// the default size, with its name in the point label font.
+void GraphEngine::DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page) {
+  int more = 0;
+  const std::vector<LegendEntry> entries = LegendEntries(page, &more);
+  if (entries.empty()) return;
+  labelPainterReady_ = false;
+  const SymbolGeometry g = SymbolMetrics(Settings.DefaultSymbolSize, m);
+  const QFont font = PageFont(Settings.LabelFont, m);
+  const QFontMetrics fm(font, p.device());
+  const int margin = std::max(2, RoundPixel(static_cast<Real>(MulDiv(40, m.TargetDpi, 254)) * m.DeviceScale));
+  const int pad = std::max(2, RoundPixel(static_cast<Real>(MulDiv(15, m.TargetDpi, 254)) * m.DeviceScale));
+  const int symbolBox = 2 * (g.R + g.W);
+  const int row = std::max(fm.height(), symbolBox) + pad / 2;
+  QStringList texts;
+  for (const LegendEntry& e : entries) texts << (e.Name.isEmpty() ? QStringLiteral(" ") : e.Name);
+  if (more > 0) texts << QStringLiteral("(") + QString::number(more) + QStringLiteral(" more)");
+  int textWidth = 0;
+  for (const QString& t : texts) textWidth = std::max(textWidth, fm.horizontalAdvance(t));
+  const QRect box(margin, margin, 3 * pad + symbolBox + textWidth,
+                  2 * pad + row * static_cast<int>(texts.size()) - pad / 2);
+  p.setPen(QPen(QColor(64, 64, 64), PenWidthPixels(1, m)));
+  p.setBrush(Qt::white);
+  p.drawRect(box);
+  p.setFont(font);
+  for (int i = 0; i < static_cast<int>(texts.size()); ++i) {
+    const int top = box.top() + pad + i * row;
+    const int centreY = top + (row - pad / 2) / 2;
+    if (i < static_cast<int>(entries.size())) {
+      const LegendEntry& e = entries[static_cast<std::size_t>(i)];
+      DrawShape(p, e.Shape, g.R, g.W, e.Pen, e.Fill, false, box.left() + pad + symbolBox / 2, centreY);
+    }
+    p.setPen(QColor::fromRgb(Settings.LabelFont.Color));
+    p.setBrush(Qt::NoBrush);
+    TextAt(p, box.left() + 2 * pad + symbolBox, centreY - fm.height() / 2, texts[i]);
+  }
+  legendRect_ = box;
 }
 
 void GraphEngine::DrawLabel(QPainter& p, int k, int x, int y, const QString& text, bool rayEnd) {

@@ -64,17 +64,44 @@ struct GraphSettings {
   bool ScalingOn = false;
   std::array<int, 4> ScaleFactors{1, 1, 1, 1};
 
-  // Copying and export.
-  int DefaultClpBMPWidth = 600;    // pixels
-  int DefaultFileBMPWidth = 1200;  // pixels
-  int ClipFormat = 0;              // 0 bitmap, otherwise metafile
-  int FileFormat = 1;              // 0 BMP, 1 EMF, 2 WMF
+  // The printer's orientation as the settings file keeps it.
+  bool Landscape = true;
+  // Copy and export: formats and bitmap sizes. The heights follow the
+  // widths through the printed page's shape (DeriveBitmapHeights).
+  int ClipFormat = 0;  // 0 bitmap, otherwise metafile
+  int FileFormat = 1;  // 0 BMP, 1 EMF, 2 WMF
+  int DefaultClpBMPWidth = 600;
+  int DefaultFileBMPWidth = 1200;
+  int ClpBmpHeight = 424;
+  int FileBmpHeight = 849;
+
+  // A key to the symbols: one line per shape and colour in use, named from
+  // the cells of LegendVariable (a column name; case numbers when empty or
+  // not in the sheet).
+  bool ShowLegend = false;
+  QString LegendVariable;
 };
+
+inline constexpr int MinBitmapWidth = 20;
+inline constexpr int MaxBitmapWidth = 9999;
+inline constexpr int MaxSymbolSize = 1000;
+inline constexpr int MaxPenWidth = 50;
+inline constexpr int MaxInfinityLength = 100;
+inline constexpr int MaxTieSetsLimit = 1000;
+
+// The bitmap heights for a page of the given shape (width / height).
+void DeriveBitmapHeights(GraphSettings& g, Real pageAspect);
+int BitmapHeight(int width, Real pageAspect);
 
 inline constexpr Real RotationStep = 2.0L * DegreesToRadians;
 inline constexpr Real ZoomStep = 0.05L;
 inline constexpr Real SeparationStep = 0.05L;
 inline constexpr Real MouseStepPixels = 1.0L;
+
+// The texts of the shape codes 0..14 as the default-shape list shows them
+// ("Filled Circle - 2"), and the bare names ("Filled Circle").
+QString SymbolShapeText(int code);
+QString SymbolShapeName(int code);
 
 // The colour of a Color# code 0..14.
 QRgb ColorOfCode(int code);

@@ -24,9 +24,12 @@
 
 #include "app/dialogparts.h"
 #include "app/icons.h"
+#include "app/inifile.h"
 #include "app/textprinting.h"
+#include "graphs/cscalesdialog.h"
 #include "graphs/graphcommands.h"
 #include "graphs/graphoutput.h"
+#include "graphs/graphsettingsfile.h"
 #include "graphs/settingsdialog.h"
 
 namespace varnel {
@@ -124,7 +127,10 @@ TVN_Graphs::TVN_Graphs(GraphEngine& engine, ReportTarget& textPad, QWidget* pare
   connect(page_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { copyPopup_->popup(page_->mapToGlobal(at)); });
   settings_ = new TVN_Settings(engine_, this);
-  settings_->Repaint = [this] { page_->update(); };
+  settings_->PageAspect = [this] { return printer_.PageAspect(); };
+  settings_->FormatsChanged = [this] { FormatsChanged(); };
+  ExecScalesDialog = [](TVN_CScales& d) { return d.exec() == QDialog::Accepted; };
+  DeriveBitmapHeights(engine_.Settings, printer_.PageAspect());
   qApp->installEventFilter(this);
   engine_.SetView(this);
   SelectorsChanged();
@@ -157,6 +163,12 @@ void TVN_Graphs::BuildMenus() {
   AddAction(graph, QStringLiteral("Export1"), QStringLiteral("&Export ..."),
             QStringLiteral("Export current graph to a disk-based metafile or bitmap."), false,
             &W::Export1Click);
+  AddAction(graph, QStringLiteral("SavePlotSettings1"), QStringLiteral("&Save Plot Settings ..."),
+            QStringLiteral("Save current graph settings to a configuration (*.vng) file."), false,
+            &W::SavePlotSettings1Click);
+  AddAction(graph, QStringLiteral("LoadPlotSettings1"), QStringLiteral("&Load Plot Settings ..."),
+            QStringLiteral("Load graph settings from an existing configuration (*.vng) file."), false,
+            &W::LoadPlotSettings1Click);
   graph->addSeparator();
   AddAction(graph, QStringLiteral("PrinterSetup1"), QStringLiteral("Printer Se&tup ..."),
             QStringLiteral("Choose and set up the printer."), false, &W::PrinterSetup1Click);
@@ -170,6 +182,8 @@ void TVN_Graphs::BuildMenus() {
   copyPopup_ = new QMenu(this);
   copyPopup_->setObjectName(QStringLiteral("GPopupMenu"));
   AddAction(copyPopup_, QStringLiteral("Copy2"), QStringLiteral("Copy"), QString(), false, &W::Copy1Click);
+  AddAction(copyPopup_, QStringLiteral("Settings2"), QStringLiteral("Settings..."),
+            QStringLiteral("Show the Graph Settings dialog."), false, &W::GTBSettingsClick);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   AddAction(view, QStringLiteral("ScalePage1"), QStringLiteral("&Fit to Window"),
             QStringLiteral("Fit the page to the window, or show it at its printed size."), true,
@@ -201,9 +215,25 @@ void TVN_Graphs::BuildMenus() {
   AddAction(view, QStringLiteral("Toolbar1"), QStringLiteral("Tool&bar"),
             QStringLiteral("Show or hide the tool bar."), true, &W::Toolbar1Click);
   QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+  AddAction(settings, QStringLiteral("Symbols1"), QStringLiteral("&Symbols ..."),
+            QStringLiteral("Symbol shapes, sizes and colors, and the legend."), false, &W::Symbols1Click);
+  AddAction(settings, QStringLiteral("Labels1"), QStringLiteral("&Labels ..."),
+            QStringLiteral("Point and apex labels and their fonts."), false, &W::Labels1Click);
+  AddAction(settings, QStringLiteral("TieLines1"), QStringLiteral("&Tie lines ..."),
+            QStringLiteral("Tie line variable, colors and style."), false, &W::TieLines1Click);
   AddAction(settings, QStringLiteral("Diagram2"), QStringLiteral("&Diagram ..."),
             QStringLiteral("Diagram outline and 3D projection parameters."), false, &W::Diagram2Click);
+  AddAction(settings, QStringLiteral("CopyExport1"), QStringLiteral("&Copy/Export ..."),
+            QStringLiteral("Default bitmap sizes and formats for copying and export."), false,
+            &W::CopyExport1Click);
   QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  AddAction(options, QStringLiteral("ScaleCoordinates1"), QStringLiteral("&Scale Coordinates"),
+            QStringLiteral("Toggles coordinate scaling on/off"), true, &W::ScaleCoordinates1Click);
+  AddAction(options, QStringLiteral("SetupCoordinateScaling1"),
+            QStringLiteral("Setup &Coordinate Scaling ..."),
+            QStringLiteral("Setup differential scaling of barycentric coordinates."), false,
+            &W::SetupCoordinateScaling1Click);
+  options->addSeparator();
   AddAction(options, QStringLiteral("PlotInversePoints1"), QStringLiteral("Plot &Negative Points"),
             QStringLiteral("Also plot cases whose coordinates sum to a negative number."), true,
             &W::PlotInversePoints1Click);
@@ -251,6 +281,14 @@ void TVN_Graphs::BuildToolBars() {
   commandBar_->addSeparator();
   button(QStringLiteral("GTBButtonEnlarge"), QStringLiteral("+"), QStringLiteral("Enlarge1"));
   button(QStringLiteral("GTBButtonReduce"), QStringLiteral("-"), QStringLiteral("Reduce1"));
+  commandBar_->addSeparator();
+  auto* settingsButton = new QAction(QStringLiteral("S"), this);
+  settingsButton->setObjectName(QStringLiteral("GTBSettings"));
+  settingsButton->setToolTip(QStringLiteral("Graph Settings ..."));
+  settingsButton->setStatusTip(QStringLiteral("Show the Graph Settings dialog."));
+  connect(settingsButton, &QAction::triggered, this, [this] { GTBSettingsClick(); });
+  commandBar_->addAction(settingsButton);
+  actions_.insert(QStringLiteral("GTBSettings"), settingsButton);
 
   addToolBarBreak();
   QToolBar* apexes = AddFixedToolBar(this, QStringLiteral("GToolBar2"));
@@ -297,14 +335,35 @@ void TVN_Graphs::BuildStatusBar() {
 QString TVN_Graphs::StatusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
 
 void TVN_Graphs::ReadSettings(const IniFile& ini) {
+  LoadGraphSettings(ini, engine_.Settings);
+  // The page keeps the printer's paper; only its orientation is kept here.
+  if (textPrinter_) {
+    textPrinter_->Printer().setPageOrientation(engine_.Settings.Landscape ? QPageLayout::Landscape
+                                                                          : QPageLayout::Portrait);
+    printer_ = PageOfPrinter(textPrinter_->Printer());
+  } else if (engine_.Settings.Landscape != (printer_.Width > printer_.Height)) {
+    std::swap(printer_.Width, printer_.Height);
+  }
+  DeriveBitmapHeights(engine_.Settings, printer_.PageAspect());
+  panels_[0]->setText(engine_.Settings.PlotNegPoints ? QStringLiteral("np: ON") : QStringLiteral("np: OFF"));
+  settings_->RefreshSettingsDialog();
+  UpdateGraphCommands();
+  FormatsChanged();
   const QSize screen =
       QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
   const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("G"), 540, 460, screen);
   move(b.Left, b.Top);
   resize(b.Width, b.Height);
+  SizePaintBoxes();  // the paper may have turned
 }
 
-void TVN_Graphs::WriteSettings(IniFile& ini, bool /*savePrefs*/) const {
+void TVN_Graphs::WriteSettings(IniFile& ini, bool savePrefs) const {
+  if (savePrefs) {
+    GraphSettings g = engine_.Settings;
+    g.Landscape = textPrinter_ ? textPrinter_->Printer().pageLayout().orientation() == QPageLayout::Landscape
+                               : printer_.Width > printer_.Height;
+    SaveGraphSettings(ini, g);
+  }
   WriteWindowBounds(ini, QStringLiteral("G"), Bounds());
 }
 
@@ -323,6 +382,7 @@ void TVN_Graphs::SelectorsChanged() {
     }
     box->setCurrentIndex(engine_.SelectorItem(Apexes[i]));
   }
+  if (settings_) settings_->RefreshSettingsDialog();
 }
 
 void TVN_Graphs::CaptionChanged() { setWindowTitle(engine_.Caption()); }
@@ -351,6 +411,7 @@ void TVN_Graphs::UpdateGraphCommands() {
   set(QStringLiteral("IncreaseSeparation1"), s.Separation, false);
   set(QStringLiteral("DecreaseSeparation1"), s.Separation, false);
   set(QStringLiteral("ScalePage1"), true, g.ScalePage);
+  set(QStringLiteral("ScaleCoordinates1"), true, g.ScalingOn);
   set(QStringLiteral("PlotInversePoints1"), true, g.PlotNegPoints);
   set(QStringLiteral("ZOrdering1"), true, g.ZPOrdering);
   set(QStringLiteral("AutoVarSelect1"), true, g.AutoVarSelect);
@@ -403,7 +464,11 @@ void TVN_Graphs::SetBusy(bool busy) {
 }
 
 void TVN_Graphs::SizePaintBoxes() {
-  if (textPrinter_) printer_ = PageOfPrinter(textPrinter_->Printer());
+  if (textPrinter_) {
+    // The printer may have been set up anew: its paper shapes the bitmaps too.
+    printer_ = PageOfPrinter(textPrinter_->Printer());
+    DeriveBitmapHeights(engine_.Settings, printer_.PageAspect());
+  }
   const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
   const QSize size = ScreenPageSize(engine_.Settings.ScalePage, scroll_->viewport()->width(), dpi, printer_);
   if (size == page_->size() && metrics_.W == size.width()) return;
@@ -543,6 +608,39 @@ void TVN_Graphs::Copy1Click() {
   QGuiApplication::clipboard()->setMimeData(GraphClipboardData(engine_, Context()));
   SizePaintBoxes();
 }
+
+void TVN_Graphs::ShowScalingState() {
+  panels_[1]->setText(engine_.Settings.ScalingOn ? QStringLiteral("sc: ON") : QStringLiteral("sc: OFF"));
+}
+
+void TVN_Graphs::FormatsChanged() { UpdateCopyHints(); }
+
+void TVN_Graphs::SavePlotSettings1Click() {
+  varnel::SavePlotSettings(engine_.Settings, engine_.Prompt(), engine_.DataFileName());
+}
+
+void TVN_Graphs::LoadPlotSettings1Click() {
+  if (varnel::LoadPlotSettings(engine_, engine_.Prompt())) settings_->RefreshSettingsDialog();
+}
+
+void TVN_Graphs::ScaleCoordinates1Click() {
+  engine_.Settings.ScalingOn = !engine_.Settings.ScalingOn;
+  engine_.Recompute();
+  ShowScalingState();
+  UpdateGraphCommands();
+}
+
+void TVN_Graphs::SetupCoordinateScaling1Click() {
+  TVN_CScales dialog(engine_, this);
+  const bool ok = ExecScalesDialog(dialog);
+  dialog.Finish(ok);
+}
+
+void TVN_Graphs::Symbols1Click() { settings_->ShowPage(QStringLiteral("Symbols")); }
+void TVN_Graphs::Labels1Click() { settings_->ShowPage(QStringLiteral("Labels")); }
+void TVN_Graphs::TieLines1Click() { settings_->ShowPage(QStringLiteral("Tie lines")); }
+void TVN_Graphs::CopyExport1Click() { settings_->ShowPage(QStringLiteral("Copy/Export")); }
+void TVN_Graphs::GTBSettingsClick() { settings_->ShowPage(QString()); }
 
 void TVN_Graphs::MinimizeWindow1Click() { showMinimized(); }
 void TVN_Graphs::ScalePage1Click() {

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <array>
+#include <functional>
 
 #include "app/settingssection.h"
 #include "app/windowplacement.h"
@@ -21,6 +22,7 @@ namespace varnel {
 
 class GraphPage;
 class TextPrinter;
+class TVN_CScales;
 class TVN_Settings;
 struct OutputContext;
 
@@ -56,10 +58,15 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   // Applies a view key as the window's keyboard handler does.
   void ViewKeyPressed(ViewKey key);
 
-  // The window's place ("WinPos": GTop, GLeft, GWidth, GHeight).
+  // The Graphs keys of the settings file and the window's place ("WinPos":
+  // GTop, GLeft, GWidth, GHeight).
   void ReadSettings(const IniFile& ini) override;
   void WriteSettings(IniFile& ini, bool savePrefs) const override;
   WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
+  const PrinterPage& Printer() const { return printer_; }
+
+  // Runs the coordinate scaling dialog; tests answer it without exec().
+  std::function<bool(TVN_CScales&)> ExecScalesDialog;
 
   // GraphView
   void SelectorsChanged() override;
@@ -82,6 +89,8 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
                      bool checkable, void (TVN_Graphs::*handler)());
   void ToggleView(bool GraphSettings::*flag);
+  void ShowScalingState();
+  void FormatsChanged();
 
   void UpdateCopyHints();
 
@@ -90,7 +99,16 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   void PrinterSetup1Click();
   void Print1Click();
   void Copy1Click();
+  void SavePlotSettings1Click();
+  void LoadPlotSettings1Click();
   void MinimizeWindow1Click();
+  void ScaleCoordinates1Click();
+  void SetupCoordinateScaling1Click();
+  void Symbols1Click();
+  void Labels1Click();
+  void TieLines1Click();
+  void CopyExport1Click();
+  void GTBSettingsClick();
   void ScalePage1Click();
   void ViewDiagram1Click();
   void ViewPoints1Click();

@@ -1,11 +1,23 @@
-// The Graph Settings dialog: modeless, its changes apply at once. It holds
-// the 3-D projection parameters of the "Diagram" page.
+// The Graph Settings dialog: modeless, every change applies at once and the
+// page is drawn again. Five pages: symbols, labels, tie lines, the diagram
+// with the 3-D projection, and the copy and export defaults.
 #pragma once
 
 #include <QDialog>
+#include <QRgb>
 #include <functional>
+#include <optional>
 
+#include "graphs/graphsettings.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
 
 namespace varnel {
@@ -18,19 +30,98 @@ class TVN_Settings : public QDialog {
   TVN_Settings(GraphEngine& engine, QWidget* parent = nullptr);
 
   QTabWidget* SPageControl = nullptr;
-  QSlider* STBEyeDistance = nullptr;     // 1..30
-  QSlider* STBStereoRotation = nullptr;  // 0..30 degrees
 
-  // Runs after a change that needs the page drawn again.
-  std::function<void()> Repaint = [] {};
+  // "Symbols"
+  QRadioButton* SRBSymbolDefaultShape = nullptr;
+  QRadioButton* SRBSymbolShapeVar = nullptr;
+  QComboBox* SCBDefSymShape = nullptr;
+  QComboBox* SCBSymbolShapeVar = nullptr;
+  QRadioButton* SRBSymbolDefaultSize = nullptr;
+  QRadioButton* SRBSymbolSizeVar = nullptr;
+  QSpinBox* SSESymbolSize = nullptr;  // 1..1000
+  QComboBox* SCBSymbolSizeVar = nullptr;
+  QRadioButton* SRBSymbolDefaultColor = nullptr;
+  QRadioButton* SRBSymbolColorVar = nullptr;
+  QLabel* SShapeColor = nullptr;
+  QLabel* SFillColor = nullptr;
+  QPushButton* SBtnShapeColor = nullptr;
+  QPushButton* SBtnFillColor = nullptr;
+  QComboBox* SCBSymbolColorVar = nullptr;
+  QCheckBox* SCkBLegend = nullptr;
+  QComboBox* SCBLegendVar = nullptr;  // "(None)" names the lines after the shapes
 
+  // "Labels"
+  QRadioButton* SRBUseDefLabels = nullptr;
+  QRadioButton* SRBUseVarLabel = nullptr;
+  QComboBox* SCBoxLabelVar = nullptr;
+  QLabel* SPLabelFont = nullptr;
+  QPushButton* SBtnLabelFont = nullptr;
+  QLabel* SPApexFont = nullptr;
+  QPushButton* SBtnApexFont = nullptr;
+  QCheckBox* SCkBPlotApexLabels = nullptr;
+
+  // "Tie lines"
+  QComboBox* SCBTielinVar = nullptr;
+  QRadioButton* SRBTieDefaultColor = nullptr;
+  QRadioButton* SRBTieFirstColor = nullptr;
+  QLabel* STieColor = nullptr;
+  QPushButton* SBtnTieColor = nullptr;
+  QComboBox* SCBTielinStyle = nullptr;
+  QSlider* STBTiePenWidth = nullptr;     // 1..50
+  QSlider* STBInfinityLength = nullptr;  // 1..100
+  QSpinBox* SSEMaxTieSets = nullptr;     // 0..1000
+
+  // "Diagram"
+  QLabel* SOutlineColor = nullptr;
+  QPushButton* SBtnOutlineColor = nullptr;
+  QSlider* STBDiagramPenWidth = nullptr;      // 1..50
+  QSlider* STBEyeDistance = nullptr;          // 1..30
+  QSlider* STBStereoRotation = nullptr;       // 0..30 degrees
+  QCheckBox* SCkBProjectionLegend = nullptr;  // never shown
+
+  // "Copy/Export"
+  QSpinBox* SSEClpBMPWidth = nullptr;   // 20..9999
+  QSpinBox* SSEFileBMPWidth = nullptr;  // 20..9999
+  QButtonGroup* SRGClipFormat = nullptr;
+  QButtonGroup* SRGFileFormat = nullptr;
+
+  // The colour and font choosers; tests answer them without a modal dialog.
+  std::function<std::optional<QRgb>(QRgb initial, const QString& title)> ChooseColor;
+  std::function<std::optional<LabelFontChoice>(const LabelFontChoice& initial)> ChooseFont;
+  // The printed page's shape, for the bitmap heights.
+  std::function<Real()> PageAspect = [] { return Real{7016} / Real{4961}; };
+  // After the clipboard or file format changed (the window's hints follow).
+  std::function<void()> FormatsChanged = [] {};
+  // The help topic of the page shown.
+  std::function<void(int topic)> ShowHelp;
+
+  // Selects the page of that caption and shows the dialog; an empty caption
+  // keeps the page.
   void ShowPage(const QString& title);
+  // Every control from the engine's settings and selectors, without
+  // running any handler.
+  void RefreshSettingsDialog();
+  int HelpTopic() const;
 
  private:
+  QWidget* BuildSymbolsPage();
+  QWidget* BuildLabelsPage();
+  QWidget* BuildTiesPage();
+  QWidget* BuildDiagramPage();
+  QWidget* BuildCopyExportPage();
+  void SelectorChosen(QComboBox* box, int index);
+  void RefreshRadios();
+  void PickColor(QRgb GraphSettings::*field, QLabel* swatch, const QString& title);
+  void PickFont(LabelFontChoice GraphSettings::*field, QLabel* sample);
+  void Changed();
+
   void STBEyeDistanceChange(int position);
   void STBStereoRotationChange(int position);
 
   GraphEngine& engine_;
 };
+
+// The sample text of a font panel: "Times New Roman 10 points".
+QString FontSampleText(const LabelFontChoice& font);
 
 }  // namespace varnel

@@ -5,6 +5,7 @@
 #include "app/numberlocale.h"
 #include "core/numberread.h"
 #include "graphs/graphengine.h"
+#include "graphs/graphsettingsfile.h"
 #include "graphs/plotpicture.h"
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
@@ -84,6 +85,14 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         QStringLiteral("the page in millimetres, such as 180x120 (default: A4 landscape); a PNG or BMP "
                        "picture without --width is this size at --dpi"),
         QStringLiteral("WxH"));
+  p.Add(
+      QStringLiteral("settings"),
+      QStringLiteral("plot settings file (.vng) saved from the Graphs window; the options above override it"),
+      QStringLiteral("FILE.vng"));
+  p.Add(QStringLiteral("legend"),
+        QStringLiteral(
+            "draw a key of the symbols in use, named from the cells of COLUMN (none: the shape names)"),
+        QStringLiteral("COLUMN"));
   p.Add(QStringLiteral("decimal-separator"),
         QStringLiteral("decimal separator of the numbers read (default: the locale's)"), QStringLiteral("C"));
   p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the picture to write"),
@@ -122,6 +131,23 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   sheet.SetGraphLink(&engine);
   engine.DecimalSep = separator;
   GraphSettings& g = engine.Settings;
+  if (p.IsSet(QStringLiteral("settings"))) {
+    const QString path = p.Value(QStringLiteral("settings"));
+    QString error;
+    if (!ReadPlotSettingsFile(path, g, &error)) {
+      std::fprintf(err, "varnel: cannot read the plot settings %s: %s\n", path.toLocal8Bit().constData(),
+                   error.toLocal8Bit().constData());
+      return 1;
+    }
+  }
+  if (p.IsSet(QStringLiteral("legend"))) {
+    const QString column = p.Value(QStringLiteral("legend")).trimmed();
+    g.ShowLegend = true;
+    g.LegendVariable = column.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0 ? QString() : [&] {
+      const std::string_view name = sheet.Name(FindColumn(sheet, column));
+      return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    }();
+  }
   ViewAngles& angles = g.View;
   if (p.IsSet(QStringLiteral("alpha")))
     angles.Alpha = RealOption(p, QStringLiteral("alpha"), separator, -3600, 3600) * DegreesToRadians;

@@ -51,7 +51,6 @@ void BuildProgram(Program& p) {
   p.txt = std::make_unique<TVN_Txt>(*p.prompter, *p.printing, env);
   p.txt->TxtRichEdit()->setFont(wsheet->GridFont());
   p.txt->ReadSettings(IniFile(SettingsFilePath()));
-  p.settings.Register(p.txt.get());
   TVN_Txt* txt = p.txt.get();
   wsheet->ShowTextPad = [txt] { txt->ShowTextPad(); };
   wsheet->AskTextPadAtExit = [txt] { return txt->AskAtExit(); };
@@ -60,7 +59,10 @@ void BuildProgram(Program& p) {
   p.gwindow = std::make_unique<TVN_Graphs>(*p.graphs, *txt);
   p.gwindow->SetTextPrinter(p.printing.get());
   p.gwindow->ReadSettings(IniFile(SettingsFilePath()));
+  // The exit routine writes the Graphs keys before the TextPad's, and the
+  // Graphs window's place before the TextPad's.
   p.settings.Register(p.gwindow.get());
+  p.settings.Register(p.txt.get());
   p.matrix = std::make_unique<MatrixCommands>(*sheet, *p.prompter, *txt, wsheet);
   wsheet->SetMatrixLink(p.matrix.get());
 
@@ -79,7 +81,12 @@ void BuildProgram(Program& p) {
   p.wizard->ReadSettings(IniFile(SettingsFilePath()));
   p.settings.Register(p.wizard.get());
   sheet->SetWizardLink(p.wizard.get());
-  wsheet->SavePreferencesAtExit = [&p] { SaveSettingsAtExit(p); };
+  wsheet->SavePreferencesAtExit = [&p] {
+    SaveSettingsAtExit(p);
+    // Until now closing the Graphs window only minimised it; left so, it
+    // would refuse the program's quit and keep it running without a DataSheet.
+    p.gwindow->AllowClose();
+  };
 }
 
 void SaveSettingsAtExit(const Program& p) {

@@ -16,10 +16,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "app/inifile.h"
 #include "app/reporttarget.h"
 #include "app/textprinting.h"
 #include "graphs/graphswindow.h"
 #include "graphs/plotpicture.h"
+#include "graphs/settingsdialog.h"
 #include "tests/graphs/plotsheet.h"
 #include "tests/support/files.h"
 #include "tests/support/pdftext.h"
@@ -207,6 +209,30 @@ struct Window {
   }
 };
 
+TEST(GraphsOutputWindowTest, TheSettingsFileTurnsThePrinterAndTheBitmapsFollowIt) {
+  Window w;
+  // Portrait paper from the settings file: the printer turns, the page on
+  // screen and the bitmap heights follow, and exit writes it back.
+  w.window.ReadSettings(IniFile(QStringLiteral("/nonexistent/VARNEL.INI"),
+                                "[Settings]\r\nLandscape=0\r\n[Export]\r\nDefaultClpBMPWidth=600\r\n"));
+  EXPECT_EQ(w.printer.Printer().pageLayout().orientation(), QPageLayout::Portrait);
+  EXPECT_LT(w.window.PaintBox()->width(), w.window.PaintBox()->height());
+  EXPECT_GT(w.p.engine.Settings.ClpBmpHeight, 600);
+  IniFile out(QStringLiteral("/nonexistent/VARNEL.INI"), "");
+  w.window.WriteSettings(out, true);
+  EXPECT_EQ(out.ReadString(QStringLiteral("Settings"), QStringLiteral("Landscape"), QString()),
+            QStringLiteral("0"));
+  // Set up anew as landscape: the bitmaps are wider than high again.
+  w.printer.Printer().setPageOrientation(QPageLayout::Landscape);
+  w.window.SizePaintBoxes();
+  EXPECT_EQ(w.p.engine.Settings.ClpBmpHeight,
+            BitmapHeight(600, PageOfPrinter(w.printer.Printer()).PageAspect()));
+  EXPECT_LT(w.p.engine.Settings.ClpBmpHeight, 600);
+  w.window.WriteSettings(out, true);
+  EXPECT_EQ(out.ReadString(QStringLiteral("Settings"), QStringLiteral("Landscape"), QString()),
+            QStringLiteral("1"));
+}
+
 TEST(GraphsOutputWindowTest, CommandsHintsAndTheCopyHintFollowingTheFormat) {
   Window w;
   EXPECT_EQ(w.window.Action("Export1")->text(), QStringLiteral("&Export ..."));
@@ -225,7 +251,13 @@ TEST(GraphsOutputWindowTest, CommandsHintsAndTheCopyHintFollowingTheFormat) {
   EXPECT_EQ(w.window.Action("Copy1")->statusTip(),
             QStringLiteral("Copy to Clipboard in default format. Current default is Metafile."));
   EXPECT_EQ(w.window.Action("GTBCopy")->toolTip(), QStringLiteral("Copy (as metafile)"));
-  EXPECT_EQ(w.window.CopyPopup()->actions().size(), 1);
+  // The plot area's pop-up: "Copy", and "Settings..." showing the settings dialog.
+  ASSERT_EQ(w.window.CopyPopup()->actions().size(), 2);
+  EXPECT_EQ(w.window.CopyPopup()->actions()[0]->text(), QStringLiteral("Copy"));
+  EXPECT_EQ(w.window.CopyPopup()->actions()[1]->text(), QStringLiteral("Settings..."));
+  w.window.CopyPopup()->actions()[1]->trigger();
+  EXPECT_TRUE(w.window.SettingsDialog()->isVisible());
+  w.window.SettingsDialog()->hide();
 
   // Copy puts the metafile on the clipboard and the page keeps its screen size.
   Rocks(w.p);

@@ -154,5 +154,59 @@ TEST_F(PlotCommandTest, TooFewApexVariablesDrawTheOutlineAndSaySo) {
   EXPECT_EQ(run.out, "o.png: 0 points drawn\n");
 }
 
+int RedPixelsIn(const QImage& image, const QRect& area) {
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) n += Red(image.pixel(x, y)) ? 1 : 0;
+  return n;
+}
+
+TEST_F(PlotCommandTest, PlotSettingsFileSetsTheZoomAndTheOptionsStillWin) {
+  const QString vng = Out("half.vng");
+  test::WriteFileOrFail(vng, "[Scales]\r\nScale=0.5\r\n[3D]\r\nAlpha=80\r\n");
+  PlotRun run = Plot({data, QStringLiteral("--settings"), vng, QStringLiteral("--width"),
+                      QStringLiteral("1000"), QStringLiteral("-o"), Out("half.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  QImage image(Out("half.png"));
+  // Half the zoom: FT 225, corner C at (388, 450), A at (613, 450).
+  EXPECT_LT(qGray(image.pixel(613, 450)), 80);
+  EXPECT_GT(qGray(image.pixel(725, 548)), 200);
+
+  // The same view twice, once from the file and once from --alpha, is the
+  // same picture; --alpha given with the file overrides the file.
+  run = Plot({data, QStringLiteral("--settings"), vng, QStringLiteral("--view"),
+              QStringLiteral("tetrahedral"), QStringLiteral("-o"), Out("t1.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  test::WriteFileOrFail(Out("scale.vng"), "[Scales]\r\nScale=0.5\r\n");
+  run = Plot({data, QStringLiteral("--settings"), Out("scale.vng"), QStringLiteral("--alpha"),
+              QStringLiteral("80"), QStringLiteral("--view"), QStringLiteral("tetrahedral"),
+              QStringLiteral("-o"), Out("t2.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  run = Plot({data, QStringLiteral("--settings"), vng, QStringLiteral("--alpha"), QStringLiteral("21"),
+              QStringLiteral("--view"), QStringLiteral("tetrahedral"), QStringLiteral("-o"), Out("t3.png")});
+  EXPECT_EQ(QImage(Out("t1.png")), QImage(Out("t2.png")));
+  EXPECT_NE(QImage(Out("t1.png")), QImage(Out("t3.png")));
+
+  run = Plot({data, QStringLiteral("--settings"), Out("missing.vng"), QStringLiteral("-o"), Out("m.png")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.err.contains(QLatin1String("cannot read the plot settings"))) << run.err.toStdString();
+  EXPECT_FALSE(QFile::exists(Out("m.png")));
+}
+
+TEST_F(PlotCommandTest, LegendOnlyWhenAskedFor) {
+  const QRect corner(0, 0, 300, 200);
+  PlotRun run =
+      Plot({data, QStringLiteral("--width"), QStringLiteral("1000"), QStringLiteral("-o"), Out("n.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(RedPixelsIn(QImage(Out("n.png")), corner), 0);
+  run = Plot({data, QStringLiteral("--legend"), QStringLiteral("Label#"), QStringLiteral("--width"),
+              QStringLiteral("1000"), QStringLiteral("-o"), Out("l.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_GT(RedPixelsIn(QImage(Out("l.png")), corner), 20);  // case two's red symbol in the key
+  run = Plot({data, QStringLiteral("--legend"), QStringLiteral("Rock#"), QStringLiteral("-o"), Out("r.png")});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(run.err.contains(QLatin1String("no column \"Rock#\""))) << run.err.toStdString();
+}
+
 }  // namespace
 }  // namespace varnel

@@ -1,0 +1,52 @@
+// The graph settings kept in files: the Graphs keys of the settings file,
+// and the plot settings files (.vng) the user saves and loads.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "graphs/graphsettings.h"
+
+namespace varnel {
+
+class IniFile;
+class Prompter;
+class GraphEngine;
+
+// A real as the settings files hold it: general form, up to 15 significant
+// digits, the system's decimal separator.
+QString SettingsRealText(Real value);
+// Reads what SettingsRealText writes; a point is accepted too, so that a file
+// written under another locale still reads. Nothing for a non-number.
+std::optional<Real> ReadSettingsReal(const QString& text);
+
+// The "Settings", "Options" and "Export" keys: missing, unreadable or
+// out-of-range values take their defaults; a "Scale" or "StereoSFactor" that
+// is not a usable number sets both to 1.
+void LoadGraphSettings(const IniFile& ini, GraphSettings& g);
+// Writes the same keys, each section in its fixed order.
+void SaveGraphSettings(IniFile& ini, const GraphSettings& g);
+
+// A plot settings file: every key is read, a missing one with its default
+// (the font sizes default to 8 and 12 here). The scales and the four view
+// values fall back as groups.
+void ReadPlotSettings(const IniFile& vng, GraphSettings& g);
+void WritePlotSettings(IniFile& vng, const GraphSettings& g);
+
+// The name the save dialog proposes for the data file's plot settings: the
+// name without folder and without its extension.
+QString ProposedPlotSettingsName(const QString& dataFile);
+
+inline const QString PlotSettingsFilter = QStringLiteral("Varnel Graph configuration file (*.vng)|*.vng");
+
+// "&Save Plot Settings ...": asks for the file and writes it atomically;
+// true when written.
+bool SavePlotSettings(const GraphSettings& g, Prompter& prompter, const QString& dataFile);
+// "&Load Plot Settings ...": asks for the file, reads it into the engine's
+// settings and repaints; true when read.
+bool LoadPlotSettings(GraphEngine& engine, Prompter& prompter);
+// Reads a plot settings file into g; false with the reason when the file
+// cannot be read (g is then unchanged).
+bool ReadPlotSettingsFile(const QString& path, GraphSettings& g, QString* error);
+
+}  // namespace varnel

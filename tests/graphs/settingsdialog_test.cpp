@@ -1,0 +1,381 @@
+#include "graphs/settingsdialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include "app/dialogparts.h"
+#include "app/inifile.h"
+#include "app/reporttarget.h"
+#include "graphs/cscalesdialog.h"
+#include "graphs/graphswindow.h"
+#include "tests/graphs/plotsheet.h"
+#include "tests/support/files.h"
+
+namespace varnel {
+namespace {
+
+using test::PlotSheet;
+
+struct CountingView : GraphView {
+  int repaints = 0;
+  void RepaintPlot() override { ++repaints; }
+};
+
+// The dialog over a connected engine whose repaints are counted.
+struct Dialog {
+  PlotSheet p;
+  CountingView view;
+  std::unique_ptr<TVN_Settings> dialog;
+  explicit Dialog(const std::vector<std::vector<std::string>>& rows) {
+    p.engine.SetView(&view);
+    p.Connect(rows);
+    dialog = std::make_unique<TVN_Settings>(p.engine);
+    view.repaints = 0;
+  }
+  ~Dialog() { p.engine.SetView(nullptr); }
+  // Runs f and says whether it repainted the page.
+  template <typename F>
+  bool Repaints(F f) {
+    const int before = view.repaints;
+    f();
+    return view.repaints > before;
+  }
+};
+
+const std::vector<std::vector<std::string>> Rocks = {
+    {"SiO2", "MgO", "FeO", "Symbol#", "Color#", "Rock#", "Tielin#"},
+    {"2", "1", "1", "4", "1", "dunite", "1"},
+    {"1", "2", "1", "4", "1", "dunite", "1"},
+    {"1", "1", "2", "6", "2", "basalt", ""}};
+
+TEST(SettingsDialogTest, EveryControlChangesTheEngineAndRepaints) {
+  Dialog d(Rocks);
+  TVN_Settings& s = *d.dialog;
+  GraphSettings& g = d.p.engine.Settings;
+  EXPECT_TRUE(d.Repaints([&] { s.SSESymbolSize->setValue(45); }));
+  EXPECT_EQ(g.DefaultSymbolSize, 45);
+  EXPECT_EQ(s.SSESymbolSize->minimum(), 1);
+  EXPECT_EQ(s.SSESymbolSize->maximum(), 1000);
+  EXPECT_EQ(s.SCBDefSymShape->count(), 15);
+  EXPECT_EQ(s.SCBDefSymShape->itemText(14), "Asp - 14");
+  EXPECT_EQ(s.SCBDefSymShape->currentIndex(), 2);
+  EXPECT_TRUE(d.Repaints([&] { emit s.SCBDefSymShape->activated(5); }));
+  EXPECT_EQ(g.DefSymShape, 5);
+  EXPECT_TRUE(d.Repaints([&] { s.STBTiePenWidth->setValue(12); }));
+  EXPECT_EQ(g.DefaultTiePenWidth, 12);
+  EXPECT_TRUE(d.Repaints([&] { s.STBInfinityLength->setValue(70); }));
+  EXPECT_EQ(g.InfinityLineLengthFactor, 70);
+  EXPECT_EQ(s.SCBTielinStyle->itemText(4), "Dash-Dot-Dot");
+  EXPECT_TRUE(d.Repaints([&] { emit s.SCBTielinStyle->activated(3); }));
+  EXPECT_EQ(g.TieStyle, 3);
+  EXPECT_TRUE(d.Repaints([&] { s.STBDiagramPenWidth->setValue(20); }));
+  EXPECT_EQ(g.DefaultDiagramPenWidth, 20);
+  EXPECT_TRUE(d.Repaints([&] { s.SCkBPlotApexLabels->setChecked(false); }));
+  EXPECT_FALSE(g.PlotApexLabels);
+  EXPECT_TRUE(d.Repaints([&] { s.SRBTieFirstColor->setChecked(true); }));
+  EXPECT_FALSE(g.UseDefaultTieColor);
+  // The tie-set limit is read with the column; a change repaints only
+  // while ties are shown.
+  EXPECT_FALSE(d.Repaints([&] { s.SSEMaxTieSets->setValue(10); }));
+  EXPECT_EQ(g.MaxTieSets, 10);
+  g.ViewTies = true;
+  EXPECT_TRUE(d.Repaints([&] { s.SSEMaxTieSets->setValue(11); }));
+
+  // Colours and fonts come from their choosers; a cancelled one changes nothing.
+  std::optional<QRgb> colourAnswer = qRgb(10, 200, 30);
+  QString asked;
+  s.ChooseColor = [&](QRgb, const QString& title) {
+    asked = title;
+    return colourAnswer;
+  };
+  EXPECT_TRUE(d.Repaints([&] { s.SBtnFillColor->click(); }));
+  EXPECT_EQ(g.FillColor, qRgb(10, 200, 30));
+  EXPECT_EQ(s.SFillColor->palette().color(QPalette::Window), QColor(10, 200, 30));
+  colourAnswer = std::nullopt;
+  EXPECT_FALSE(d.Repaints([&] { s.SBtnOutlineColor->click(); }));
+  EXPECT_EQ(g.OutlineColor, qRgb(0, 0, 0));
+  colourAnswer = qRgb(1, 2, 3);
+  s.SBtnTieColor->click();
+  s.SBtnShapeColor->click();
+  EXPECT_EQ(g.TieColor, qRgb(1, 2, 3));
+  EXPECT_EQ(g.SymbolColor, qRgb(1, 2, 3));
+  EXPECT_EQ(asked, "Shape color");
+  EXPECT_EQ(s.SPLabelFont->text(), "Times New Roman 10 points");
+  s.ChooseFont = [](const LabelFontChoice& f) {
+    LabelFontChoice c = f;
+    c.Name = QStringLiteral("Courier");
+    c.Size = 12;
+    c.Color = qRgb(200, 0, 0);
+    return std::optional<LabelFontChoice>(c);
+  };
+  EXPECT_TRUE(d.Repaints([&] { s.SBtnLabelFont->click(); }));
+  EXPECT_EQ(g.LabelFont.Name, "Courier");
+  EXPECT_EQ(g.LabelFont.Size, 12);
+  EXPECT_EQ(g.LabelFont.Color, qRgb(200, 0, 0));
+  EXPECT_EQ(s.SPLabelFont->text(), "Courier 12 points");
+  s.SBtnApexFont->click();
+  EXPECT_EQ(g.ApexFont.Name, "Courier");
+  EXPECT_TRUE(g.ApexFont.Italic);  // the style the apex font had stays unless the chooser changes it
+  EXPECT_EQ(s.SPApexFont->text(), "Courier 12 points");
+}
+
+TEST(SettingsDialogTest, FromVariableNeedsAColumnAndTakesEffectOnlyWhenChecked) {
+  Dialog d(Rocks);
+  TVN_Settings& s = *d.dialog;
+  GraphSettings& g = d.p.engine.Settings;
+  // Auto-selection found Symbol# and Color#: the buttons are enabled, the
+  // defaults still hold.
+  EXPECT_EQ(s.SCBSymbolShapeVar->currentText(), "Symbol#");
+  EXPECT_TRUE(s.SRBSymbolShapeVar->isEnabled());
+  EXPECT_TRUE(s.SRBSymbolDefaultShape->isChecked());
+  EXPECT_FALSE(s.SRBSymbolSizeVar->isEnabled());
+  EXPECT_EQ(d.p.engine.SymbolShape(1), 2);
+  EXPECT_TRUE(d.Repaints([&] { s.SRBSymbolShapeVar->setChecked(true); }));
+  EXPECT_FALSE(g.UseDefaultShape);
+  EXPECT_EQ(d.p.engine.SymbolShape(1), 4);
+  s.SRBSymbolColorVar->setChecked(true);
+  EXPECT_EQ(d.p.engine.SymbolFill(3), qRgb(0, 0, 255));
+  // "(None)" takes the column away and the default back.
+  emit s.SCBSymbolShapeVar->activated(0);
+  EXPECT_EQ(d.p.engine.SelectorItem(GraphSelector::SymbolShape), 0);
+  EXPECT_FALSE(s.SRBSymbolShapeVar->isEnabled());
+  EXPECT_TRUE(s.SRBSymbolDefaultShape->isChecked());
+  EXPECT_TRUE(g.UseDefaultShape);
+  // A label column chosen in the dialog, then used.
+  emit s.SCBoxLabelVar->activated(6);
+  EXPECT_TRUE(s.SRBUseVarLabel->isEnabled());
+  s.SRBUseVarLabel->setChecked(true);
+  EXPECT_EQ(d.p.engine.LabelText(3), "basalt");
+  // Choosing the tie-line column reads it at once.
+  emit s.SCBTielinVar->activated(0);
+  EXPECT_FALSE(d.p.engine.TieVarSet());
+  emit s.SCBTielinVar->activated(7);
+  EXPECT_EQ(d.p.engine.TieSet(1), 1);
+  EXPECT_EQ(d.p.engine.TieSet(3), -1);
+}
+
+TEST(SettingsDialogTest, CopyExportPageSetsFormatsWidthsAndHeights) {
+  Dialog d(Rocks);
+  TVN_Settings& s = *d.dialog;
+  GraphSettings& g = d.p.engine.Settings;
+  s.PageAspect = [] { return Real{1.414L}; };
+  int formatChanges = 0;
+  s.FormatsChanged = [&] { ++formatChanges; };
+  EXPECT_EQ(s.SSEClpBMPWidth->value(), 600);
+  EXPECT_EQ(s.SSEFileBMPWidth->value(), 1200);
+  EXPECT_TRUE(s.SRGClipFormat->button(0)->isChecked());
+  EXPECT_TRUE(s.SRGFileFormat->button(1)->isChecked());
+  s.SSEClpBMPWidth->setValue(601);
+  EXPECT_EQ(g.DefaultClpBMPWidth, 601);
+  EXPECT_EQ(g.ClpBmpHeight, 425);
+  s.SSEClpBMPWidth->setValue(600);
+  EXPECT_EQ(g.ClpBmpHeight, 424);
+  s.SSEFileBMPWidth->setValue(2000);
+  EXPECT_EQ(g.FileBmpHeight, 1414);
+  s.SSEFileBMPWidth->setValue(5);
+  EXPECT_EQ(g.DefaultFileBMPWidth, 20);
+  s.SRGClipFormat->button(1)->click();
+  EXPECT_EQ(g.ClipFormat, 1);
+  s.SRGFileFormat->button(2)->click();
+  EXPECT_EQ(g.FileFormat, 2);
+  EXPECT_EQ(formatChanges, 2);
+  // Showing the page reads the widths again.
+  g.DefaultClpBMPWidth = 777;
+  s.SPageControl->setCurrentIndex(0);
+  s.SPageControl->setCurrentIndex(4);
+  EXPECT_EQ(s.SPageControl->tabText(4), "Copy/Export");
+  EXPECT_EQ(s.SSEClpBMPWidth->value(), 777);
+}
+
+TEST(SettingsDialogTest, LegendSwitchAndColumnAndTheHelpOfEachPage) {
+  Dialog d(Rocks);
+  TVN_Settings& s = *d.dialog;
+  GraphSettings& g = d.p.engine.Settings;
+  EXPECT_FALSE(s.SCkBLegend->isChecked());
+  EXPECT_TRUE(d.Repaints([&] { s.SCkBLegend->setChecked(true); }));
+  EXPECT_TRUE(g.ShowLegend);
+  emit s.SCBLegendVar->activated(6);
+  EXPECT_EQ(g.LegendVariable, "Rock#");
+  emit s.SCBLegendVar->activated(0);
+  EXPECT_EQ(g.LegendVariable, "");
+  std::vector<int> topics;
+  s.ShowHelp = [&](int topic) { topics.push_back(topic); };
+  auto* help = s.findChild<QPushButton*>(QStringLiteral("SBtnHelp"));
+  for (int page = 0; page < 5; ++page) {
+    s.SPageControl->setCurrentIndex(page);
+    help->click();
+  }
+  EXPECT_EQ(topics, (std::vector<int>{4120, 4130, 4140, 4150, 4160}));
+  // The design's hidden projection legend stays hidden.
+  EXPECT_FALSE(s.SCkBProjectionLegend->isEnabled());
+  EXPECT_TRUE(s.SCkBProjectionLegend->isHidden());
+}
+
+// The Graphs window with its menus and status bar.
+struct Window {
+  PlotSheet p;
+  LinesReport pad;
+  TVN_Graphs window{p.engine, pad};
+  Window() {
+    window.resize(900, 700);
+    window.show();
+    QApplication::processEvents();
+  }
+  QImage Picture() {
+    QImage image(600, 424, QImage::Format_RGB32);
+    QPainter painter(&image);
+    p.engine.Paint(painter, SetupPageMetrics(TargetKind::Bitmap, 600, 424, 96, PrinterPage()),
+                   PaintOptions{});
+    return image;
+  }
+};
+
+TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeavesThePlot) {
+  Window w;
+  w.p.Connect({{"SiO2", "MgO", "FeO"}, {"2", "1", "0.5"}, {"1", "3", "7"}});
+  EXPECT_EQ(w.window.StatusPanel(1), "sc: OFF");
+  const QImage before = w.Picture();
+  const Real x1 = w.p.engine.Tri(1).X;
+
+  bool previewEnabled = false;
+  w.window.ExecScalesDialog = [&](TVN_CScales& d) {
+    previewEnabled = d.CSBtnPreview->isEnabled();
+    EXPECT_EQ(d.CSSpin[0]->value(), 1);
+    EXPECT_EQ(d.CSSpin[0]->maximum(), 999);
+    d.CSSpin[0]->setValue(5);
+    d.CSBtnPreview->click();
+    // The preview is what the page now shows; the engine keeps its factors.
+    EXPECT_NE(w.p.engine.Tri(1).X, x1);
+    EXPECT_NE(w.Picture(), before);
+    EXPECT_EQ(w.p.engine.ApexLabel(0), "SiO2(x5)");
+    EXPECT_FALSE(w.p.engine.Settings.ScalingOn);
+    EXPECT_EQ(w.p.engine.Settings.ScaleFactors[0], 1);
+    return false;  // Cancel
+  };
+  w.window.Action(QStringLiteral("SetupCoordinateScaling1"))->trigger();
+  EXPECT_TRUE(previewEnabled);
+  EXPECT_EQ(w.p.engine.Tri(1).X, x1);
+  EXPECT_EQ(w.Picture(), before);
+  EXPECT_EQ(w.p.engine.ApexLabel(0), "SiO2");
+  EXPECT_EQ(w.p.engine.Settings.ScaleFactors[0], 1);
+
+  // OK keeps the factors but changes nothing while scaling is off.
+  w.window.ExecScalesDialog = [](TVN_CScales& d) {
+    d.CSSpin[0]->setValue(3);
+    return true;
+  };
+  w.window.Action(QStringLiteral("SetupCoordinateScaling1"))->trigger();
+  EXPECT_EQ(w.p.engine.Settings.ScaleFactors[0], 3);
+  EXPECT_EQ(w.Picture(), before);
+  w.window.Action(QStringLiteral("ScaleCoordinates1"))->trigger();
+  EXPECT_EQ(w.window.StatusPanel(1), "sc: ON");
+  EXPECT_TRUE(w.window.Action(QStringLiteral("ScaleCoordinates1"))->isChecked());
+  EXPECT_EQ(w.p.engine.ApexLabel(0), "SiO2(x3)");
+  EXPECT_NE(w.Picture(), before);
+  w.window.Action(QStringLiteral("ScaleCoordinates1"))->trigger();
+  EXPECT_EQ(w.window.StatusPanel(1), "sc: OFF");
+  EXPECT_EQ(w.Picture(), before);
+}
+
+TEST(GraphsWindowScalingTest, PreviewNeedsAPlot) {
+  Window w;
+  bool previewEnabled = true;
+  w.window.ExecScalesDialog = [&](TVN_CScales& d) {
+    previewEnabled = d.CSBtnPreview->isEnabled();
+    return false;
+  };
+  w.window.Action(QStringLiteral("SetupCoordinateScaling1"))->trigger();
+  EXPECT_FALSE(previewEnabled);
+  w.p.Connect({{"a", "b"}, {"1", "2"}});  // two apexes: nothing to plot
+  w.window.Action(QStringLiteral("SetupCoordinateScaling1"))->trigger();
+  EXPECT_FALSE(previewEnabled);
+}
+
+TEST(GraphsWindowSettingsTest, EveryGraphsKeyIsReadAndWrittenAtExit) {
+  Window w;
+  const QString path = ProgramDir() + QStringLiteral("graphs-all.ini");
+  test::WriteFileOrFail(path,
+                        "[Settings]\r\nLandscape=0\r\nDefaultSymbolSize=44\r\nScale=1.5\r\n"
+                        "[Options]\r\nPlotNegPoints=1\r\nMaxTieSets=7\r\n"
+                        "[Export]\r\nDefaultClpBMPWidth=800\r\nDefaultClipboardFormat=Metafile\r\n");
+  w.window.ReadSettings(IniFile(path));
+  const GraphSettings& g = w.p.engine.Settings;
+  EXPECT_EQ(g.DefaultSymbolSize, 44);
+  EXPECT_EQ(g.Scale, 1.5L);
+  EXPECT_EQ(g.MaxTieSets, 7);
+  EXPECT_EQ(w.window.StatusPanel(0), "np: ON");
+  EXPECT_TRUE(w.window.Action(QStringLiteral("PlotInversePoints1"))->isChecked());
+  // A portrait page: bitmaps higher than wide.
+  EXPECT_LT(w.window.Printer().Width, w.window.Printer().Height);
+  EXPECT_GT(w.window.PaintBox()->height(), w.window.PaintBox()->width());
+  EXPECT_EQ(g.ClpBmpHeight, BitmapHeight(800, w.window.Printer().PageAspect()));
+  EXPECT_GT(g.ClpBmpHeight, 800);
+  EXPECT_EQ(w.window.SettingsDialog()->SSESymbolSize->value(), 44);
+  EXPECT_TRUE(w.window.SettingsDialog()->SRGClipFormat->button(1)->isChecked());
+
+  IniFile positionsOnly(path);
+  w.window.WriteSettings(positionsOnly, false);
+  EXPECT_FALSE(positionsOnly.HasKey(QStringLiteral("Settings"), QStringLiteral("ApexFontName")));
+  EXPECT_TRUE(positionsOnly.HasKey(QStringLiteral("WinPos"), QStringLiteral("GTop")));
+  IniFile all(path);
+  w.window.WriteSettings(all, true);
+  EXPECT_EQ(all.ReadString(QStringLiteral("Settings"), QStringLiteral("Landscape"), {}), "0");
+  EXPECT_EQ(all.ReadString(QStringLiteral("Settings"), QStringLiteral("ApexFontName"), {}), "Arial");
+  EXPECT_EQ(all.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultClipboardFormat"), {}),
+            "Metafile");
+  EXPECT_EQ(all.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), {}), "EnhMetafile");
+  EXPECT_EQ(all.ReadInteger(QStringLiteral("Options"), QStringLiteral("MaxTieSets"), 0), 7);
+}
+
+TEST(GraphsWindowSettingsTest, MenusOpenTheirPagesAndLoadingRefreshesTheDialog) {
+  Window w;
+  TVN_Settings* s = w.window.SettingsDialog();
+  const std::pair<const char*, const char*> items[] = {{"Symbols1", "Symbols"},
+                                                       {"Labels1", "Labels"},
+                                                       {"TieLines1", "Tie lines"},
+                                                       {"Diagram2", "Diagram"},
+                                                       {"CopyExport1", "Copy/Export"}};
+  for (const auto& [action, page] : items) {
+    s->hide();
+    w.window.Action(QLatin1String(action))->trigger();
+    EXPECT_TRUE(s->isVisible());
+    EXPECT_EQ(s->SPageControl->tabText(s->SPageControl->currentIndex()), page);
+  }
+  s->hide();
+  w.window.Action(QStringLiteral("GTBSettings"))->trigger();
+  EXPECT_TRUE(s->isVisible());
+  EXPECT_EQ(s->SPageControl->currentIndex(), 4);  // the page it was on
+
+  QTemporaryDir dir;
+  const QString vng = dir.filePath(QStringLiteral("big.vng"));
+  test::WriteFileOrFail(
+      vng, "[Fonts]\r\nLabelFontSize=20\r\n[Pens]\r\nDefaultTiePenWidth=9\r\n[3D]\r\nEyeDistance=12\r\n");
+  w.p.prompter.AnswerOpen(vng);
+  w.window.Action(QStringLiteral("LoadPlotSettings1"))->trigger();
+  EXPECT_EQ(s->SPLabelFont->text(), "Times New Roman 20 points");
+  EXPECT_EQ(s->STBTiePenWidth->value(), 9);
+  EXPECT_EQ(s->STBEyeDistance->value(), 12);
+  EXPECT_EQ(w.p.engine.Settings.View.EyeDistance, 12);
+
+  w.p.prompter.AnswerSave(dir.filePath(QStringLiteral("saved.vng")));
+  w.window.Action(QStringLiteral("SavePlotSettings1"))->trigger();
+  EXPECT_EQ(w.p.prompter.dialogs.back().initialPath, "Untitled");  // a new sheet's name
+  EXPECT_TRUE(test::ReadFile(dir.filePath(QStringLiteral("saved.vng"))).contains("LabelFontSize=20\r\n"));
+}
+
+}  // namespace
+}  // namespace varnel
