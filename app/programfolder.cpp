@@ -41,6 +41,13 @@ QString BaseDir(const char* variable, const QString& underHome) {
   return WithSeparator(QDir::homePath()) + underHome;
 }
 
+QString UserConfigDir() {
+  return BaseDir("XDG_CONFIG_HOME", QStringLiteral(".config/")) + QStringLiteral("varnel/");
+}
+QString UserStateDir() {
+  return BaseDir("XDG_STATE_HOME", QStringLiteral(".local/state/")) + QStringLiteral("varnel/");
+}
+
 }  // namespace
 
 QString ProgramDir() {
@@ -60,19 +67,12 @@ bool UserFilesInProgramDir() {
   return !InstalledCopy() && ::access(QFile::encodeName(ProgramDir()).constData(), W_OK) == 0;
 }
 
-QString SettingsDir() {
-  if (UserFilesInProgramDir()) return ProgramDir();
-  return BaseDir("XDG_CONFIG_HOME", QStringLiteral(".config/")) + QStringLiteral("varnel/");
-}
+QString SettingsDir() { return UserFilesInProgramDir() ? ProgramDir() : UserConfigDir(); }
 
 QString SettingsFilePath() { return SettingsDir() + QStringLiteral("VARNEL.INI"); }
 
 QString WarningsLogPath() {
-  const QString folder =
-      UserFilesInProgramDir()
-          ? ProgramDir()
-          : BaseDir("XDG_STATE_HOME", QStringLiteral(".local/state/")) + QStringLiteral("varnel/");
-  return folder + QStringLiteral("varnel.log");
+  return (UserFilesInProgramDir() ? ProgramDir() : UserStateDir()) + QStringLiteral("varnel.log");
 }
 
 QString SharedDataDir() {
@@ -87,7 +87,9 @@ QString ReadmePath() {
   return QFileInfo(path).isFile() ? path : QString();
 }
 
-bool MakeFolderFor(const QString& filePath, QString* error) {
+bool MakeUserFolderFor(const QString& filePath, QString* error) {
+  const QString target = QDir::cleanPath(QFileInfo(filePath).path());
+  if (target != QDir::cleanPath(UserConfigDir()) && target != QDir::cleanPath(UserStateDir())) return true;
   QStringList missing;
   for (QString folder = QFileInfo(filePath).path(); !QFileInfo(folder).isDir();
        folder = QFileInfo(folder).path()) {

@@ -40,9 +40,10 @@ QString SharedDataDir();
 // empty when there is none.
 QString ReadmePath();
 
-// Creates the folder a user file goes into when it is missing (the user's
-// configuration folder on the first exit of an installed copy). False with
-// the reason in error.
-bool MakeFolderFor(const QString& filePath, QString* error);
+// Makes the user's configuration or state folder (the first exit of an
+// installed copy finds none) when filePath lies in it. Any other folder is
+// left alone: one missing beside a portable copy is an error for the save
+// to report. False with the reason in error.
+bool MakeUserFolderFor(const QString& filePath, QString* error);
 
 }  // namespace varnel

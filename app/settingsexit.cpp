@@ -20,7 +20,7 @@ bool SaveSettingsAtExit(const SettingsRegistry& registry, const QString& path, b
     return false;
   }
   QString error;
-  if (MakeFolderFor(path, &error) && registry.WriteAll(path, savePrefs, &error)) return true;
+  if (MakeUserFolderFor(path, &error) && registry.WriteAll(path, savePrefs, &error)) return true;
   prompter.Message(BoxKind::Error,
                    QStringLiteral("Unable to write to ") + path + QStringLiteral("\n\r") + error,
                    Only(Button::Ok));

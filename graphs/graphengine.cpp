@@ -472,7 +472,7 @@ void GraphEngine::Recompute() {
     for (const QString& line : log) bytes += line.toUtf8() + "\r\n";
     QString error;
     const QString path = WarningsLogPath();
-    if (!MakeFolderFor(path, &error) || !SaveFileAtomically(path, bytes, QString(), &error))
+    if (!MakeUserFolderFor(path, &error) || !SaveFileAtomically(path, bytes, QString(), &error))
       prompter_.FileError(QStringLiteral("Could not write the plot warnings log ") + path +
                           QStringLiteral(":\n\r") + error);
   }

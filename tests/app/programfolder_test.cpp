@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "app/dialogparts.h"
@@ -207,6 +208,14 @@ TEST_F(InstalledCopyTest, TheFirstExitMakesTheConfigurationFolderWithoutAWord) {
       QFile::permissions(At(QStringLiteral("config"))) & (QFileDevice::ReadOther | QFileDevice::ExeOther), 0)
       << "the base folder made for the user is private";
   EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(InstalledCopyTest, OnlyTheUsersOwnFoldersAreMade) {
+  // A folder that went missing elsewhere stays missing: the save reports it.
+  EXPECT_TRUE(MakeUserFolderFor(At(QStringLiteral("gone/VARNEL.INI")), nullptr));
+  EXPECT_FALSE(QFileInfo::exists(At(QStringLiteral("gone"))));
+  EXPECT_TRUE(MakeUserFolderFor(At(QStringLiteral("state//varnel/varnel.log")), nullptr));
+  EXPECT_TRUE(QFileInfo(At(QStringLiteral("state/varnel"))).isDir());
 }
 
 TEST_F(InstalledCopyTest, AConfigurationFolderThatCannotBeMadeIsReportedAndNothingElseIsTouched) {
