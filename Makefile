@@ -9,7 +9,10 @@ CMAKE_GUI  ?= ON
 # CI builds with warnings as errors (WERROR=ON).
 WERROR     ?= OFF
 
-.PHONY: all deps build run test test-asan bench fuzz clean format format-check
+# Where "make install" puts the program; DESTDIR stages it elsewhere.
+PREFIX     ?= /usr/local
+
+.PHONY: all deps build run test test-asan bench fuzz clean format format-check install package
 SAMPLE     ?= examples/peridotite.vnp
 
 all: build
@@ -24,6 +27,22 @@ build: deps
 # Starts the program on a bundled sample file.
 run: build
 	@./$(BUILD)/varnel $(SAMPLE)
+
+# The program, its manual page, icon, desktop entry, file types, examples
+# and README under PREFIX. Installing for the system refreshes the desktop's
+# caches, so that data files open in Varnel at once.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+	@if [ -z "$(DESTDIR)" ]; then \
+	  command -v update-mime-database >/dev/null && update-mime-database $(PREFIX)/share/mime || true; \
+	  command -v update-desktop-database >/dev/null && update-desktop-database -q $(PREFIX)/share/applications || true; \
+	fi
+
+# A Debian package of the same files (prefix /usr) in $(BUILD)/: install it
+# with "apt install ./$(BUILD)/varnel_*.deb".
+package: build
+	@cd $(BUILD) && cpack --config CPackConfig.cmake
+	@ls $(BUILD)/varnel_*.deb
 
 test: build test-asan
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -9,6 +9,7 @@
 #include <QShortcut>
 #include <QToolBar>
 
+#include "app/programfolder.h"
 #include "app/prompter.h"
 
 namespace varnel {
@@ -16,9 +17,12 @@ namespace varnel {
 QString FileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
 
 QString HelpNotInstalledText() {
-  return QStringLiteral(
+  QString text = QStringLiteral(
       "The Varnel help is not installed on this system.\n\r"
       "The README file that comes with Varnel describes the program.");
+  const QString readme = ReadmePath();
+  if (!readme.isEmpty()) text += QStringLiteral("\n\r") + readme;
+  return text;
 }
 
 QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const QString& cancelCaption) {

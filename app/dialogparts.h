@@ -14,7 +14,8 @@ namespace varnel {
 // The file name of a path, without its folder.
 QString FileNameOnly(const QString& path);
 
-// What Help says while there is no help to show.
+// What Help says while there is no help to show, naming the README when the
+// installation has one.
 QString HelpNotInstalledText();
 
 // OK, Cancel and Help at the foot of a dialog: OK accepts, Cancel rejects,

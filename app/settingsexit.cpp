@@ -1,6 +1,7 @@
 #include "app/settingsexit.h"
 
 #include "app/inifile.h"
+#include "app/programfolder.h"
 #include "app/prompter.h"
 #include "app/settingssection.h"
 
@@ -19,7 +20,7 @@ bool SaveSettingsAtExit(const SettingsRegistry& registry, const QString& path, b
     return false;
   }
   QString error;
-  if (registry.WriteAll(path, savePrefs, &error)) return true;
+  if (MakeUserFolderFor(path, &error) && registry.WriteAll(path, savePrefs, &error)) return true;
   prompter.Message(BoxKind::Error,
                    QStringLiteral("Unable to write to ") + path + QStringLiteral("\n\r") + error,
                    Only(Button::Ok));

@@ -32,7 +32,7 @@ void TFileHist::Write() {
     ini.WriteString(QStringLiteral("RecentFiles"), QStringLiteral("File%1").arg(n),
                     n <= files_.size() ? files_[n - 1] : QString());
   // A list that cannot be written is still shown; the next change tries again.
-  ini.Save();
+  if (MakeUserFolderFor(SettingsPath(), nullptr)) ini.Save();
 }
 
 void TFileHist::AddFile(const QString& path) {

@@ -787,7 +787,9 @@ void TVN_Wsheet::closeEvent(QCloseEvent* event) {
   }
   if (SavePreferencesAtExit) SavePreferencesAtExit();
   event->accept();
-  QApplication::quit();
+  // Not quit(): it first asks every window to close, and the Graphs window
+  // answers by minimising itself, which would keep the program running.
+  QCoreApplication::exit(0);
 }
 
 void TVN_Wsheet::New1Click() { sheet_.New1Click(); }

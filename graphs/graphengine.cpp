@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -499,8 +500,8 @@ void GraphEngine::Recompute() {
     QByteArray bytes;
     for (const QString& line : log) bytes += line.toUtf8() + "\r\n";
     QString error;
-    const QString path = ProgramDir() + QStringLiteral("varnel.log");
-    if (!SaveFileAtomically(path, bytes, QString(), &error))
+    const QString path = WarningsLogPath();
+    if (!MakeUserFolderFor(path, &error) || !SaveFileAtomically(path, bytes, QString(), &error))
       prompter_.FileError(QStringLiteral("Could not write the plot warnings log ") + path +
                           QStringLiteral(":\n\r") + error);
   }
@@ -713,10 +714,10 @@ QString GraphEngine::ApexLabel(int apex) const {
 }
 
 void GraphEngine::ViewLogFile(ReportTarget& textPad) {
-  const QString path = ProgramDir() + QStringLiteral("varnel.log");
+  const QString path = WarningsLogPath();
   QByteArray bytes;
   if (!QFile::exists(path) || !ReadWholeFile(path, bytes, nullptr)) {
-    QString folder = ProgramDir();
+    const QString folder = QFileInfo(path).path() + QLatin1Char('/');
     prompter_.Message(BoxKind::Information,
                       QStringLiteral("VARNEL.LOG could not be found in \"") + folder +
                           QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked "

@@ -45,6 +45,12 @@ bool IsBatchCommand(const QStringList& arguments) {
   return FindCommand(first) != nullptr || IsHelp(first) || first == QLatin1String("--version");
 }
 
+QStringList BatchCommandNames() {
+  QStringList names;
+  for (const BatchCommand& c : Commands) names << QLatin1String(c.name);
+  return names;
+}
+
 QString UsageText() {
   return QStringLiteral(
       "Usage:\n"

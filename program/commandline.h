@@ -17,4 +17,7 @@ int RunBatchCommand(const QStringList& arguments, std::FILE* out, std::FILE* err
 // The text of "varnel --help".
 QString UsageText();
 
+// The names of the commands, in the order of the dispatch table.
+QStringList BatchCommandNames();
+
 }  // namespace varnel

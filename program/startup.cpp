@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QIcon>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QSplashScreen>
+#include <QSvgRenderer>
 
 #include "app/dialogparts.h"
 #include "app/icons.h"
@@ -24,6 +27,25 @@
 #include "wizard/wizardwindow.h"
 
 namespace varnel {
+namespace {
+
+// The icon of the desktop entry, also on the windows: the SVG the
+// installation puts under share/icons, built into the program.
+QIcon ProgramIcon() {
+  QSvgRenderer svg(QStringLiteral(":/varnel.svg"));
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter painter(&pm);
+    svg.render(&painter);
+    painter.end();
+    icon.addPixmap(pm);
+  }
+  return icon;
+}
+
+}  // namespace
 
 Program::Program() = default;
 Program::~Program() {
@@ -96,6 +118,9 @@ void SaveSettingsAtExit(const Program& p) {
 int Startup(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Varnel"));
+  // Ties the windows to varnel.desktop (its name and icon on Wayland too).
+  QGuiApplication::setDesktopFileName(QStringLiteral("varnel"));
+  QApplication::setWindowIcon(ProgramIcon());
   InitVersionString();
   SetDecimalSeparator(SystemDecimalSeparator());
 

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
   poppler-utils clang-format parallel
+  dpkg-dev desktop-file-utils shared-mime-info
 )
 
 missing=()

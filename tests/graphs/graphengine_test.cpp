@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include "app/reporttarget.h"
 #include "tests/graphs/plotsheet.h"
@@ -322,6 +324,39 @@ TEST(LogFileTest, ViewingTheLogLoadsItIntoTheTextPadOrSaysWhereItWasLookedFor) {
   EXPECT_TRUE(pad.shown);
   ASSERT_EQ(pad.lines.size(), 3);
   EXPECT_EQ(pad.lines[2], "Case 1\t: Triangular Plot Zero Sum");
+}
+
+TEST(LogFileTest, AnInstalledCopyKeepsTheLogInTheUsersStateFolder) {
+  QTemporaryDir root;
+  ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("usr/bin")));
+  ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("usr/share/varnel")));
+  const test::ProgramDirScope installed(root.filePath(QStringLiteral("usr/bin")));
+  const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+  qputenv("XDG_STATE_HOME", QFile::encodeName(root.filePath(QStringLiteral("state"))));
+  const QString folder = root.filePath(QStringLiteral("state/varnel/"));
+  {
+    PlotSheet p;
+    LinesReport pad;
+    p.prompter.Expect(
+        BoxKind::Information,
+        QStringLiteral("VARNEL.LOG could not be found in \"") + folder +
+            QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked whenever "
+                           "generating a log file is required"),
+        Only(Button::Ok), Button::Ok);
+    p.engine.ViewLogFile(pad);
+    // The state folder does not exist yet: the first log makes it.
+    p.engine.Settings.LogTransformWarnings = true;
+    p.Connect({{"a", "b", "c"}, {"0", "0", "0"}});
+    EXPECT_TRUE(test::ReadFile(folder + QStringLiteral("varnel.log"))
+                    .endsWith("Case 1\t: Triangular Plot Zero Sum\r\n"));
+    EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("usr/bin/varnel.log"))));
+    p.engine.ViewLogFile(pad);
+    ASSERT_EQ(pad.lines.size(), 3);
+  }
+  if (oldState.isNull())
+    qunsetenv("XDG_STATE_HOME");
+  else
+    qputenv("XDG_STATE_HOME", oldState);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ struct PlotSheet {
     engine.Settings.AutoVarSelect = autoSelect;
     engine.GetWSheetData(true);
   }
-  static QString LogPath() { return ProgramDir() + QStringLiteral("varnel.log"); }
+  static QString LogPath() { return WarningsLogPath(); }
 };
 
 }  // namespace varnel::test

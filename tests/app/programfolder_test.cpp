@@ -1,0 +1,239 @@
+#include "app/programfolder.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "app/dialogparts.h"
+#include "app/inifile.h"
+#include "app/settingsexit.h"
+#include "app/settingssection.h"
+#include "tests/support/files.h"
+#include "tests/support/scriptedprompter.h"
+
+namespace varnel {
+namespace {
+
+// Sets (or with an empty value, removes) an environment variable for the
+// life of the scope.
+class EnvScope {
+ public:
+  EnvScope(const char* name, const QString& value) : name_(name), had_(qEnvironmentVariableIsSet(name)) {
+    if (had_) old_ = qgetenv(name);
+    if (value.isEmpty())
+      qunsetenv(name);
+    else
+      qputenv(name, QFile::encodeName(value));
+  }
+  ~EnvScope() {
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
+  }
+  EnvScope(const EnvScope&) = delete;
+  EnvScope& operator=(const EnvScope&) = delete;
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+// What a process that may not write into the program folder sees. The
+// folder is made read-only; root writes anyway, so for root the question is
+// asked in a child process that has become nobody. f runs in a child either
+// way (its environment changes stay there) and its text comes back.
+struct ChildAnswer {
+  int status = -1;
+  QString text;
+};
+
+ChildAnswer AskWithoutWriteAccess(const QString& programDir, const std::function<QString()>& f) {
+  QFile::setPermissions(programDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                        QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                        QFileDevice::ExeGroup);
+  int fds[2];
+  if (::pipe(fds) != 0) return {};
+  const int status = test::RunInChild([&] {
+    ::close(fds[0]);
+    if (geteuid() == 0 && !test::BecomeNobody()) return 2;
+    if (::access(QFile::encodeName(programDir).constData(), W_OK) == 0) return 3;
+    const QByteArray text = f().toUtf8();
+    const bool written =
+        ::write(fds[1], text.constData(), static_cast<std::size_t>(text.size())) == text.size();
+    ::close(fds[1]);
+    return written ? 0 : 4;
+  });
+  ::close(fds[1]);
+  QByteArray bytes;
+  char buf[4096];
+  ssize_t n;
+  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) bytes.append(buf, static_cast<qsizetype>(n));
+  ::close(fds[0]);
+  QFile::setPermissions(programDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  return {status, QString::fromUtf8(bytes)};
+}
+
+class ProgramFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (geteuid() == 0 && !test::OthersCanReach(root.path()))
+      GTEST_SKIP() << "another user cannot reach the temporary folder " << root.path().toStdString();
+    // nobody must get into the folders and read the files made here.
+    QFile::setPermissions(root.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                           QFileDevice::ExeOther);
+    ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("program")));
+    ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("home")));
+  }
+  QString At(const QString& relative) const { return root.path() + QLatin1Char('/') + relative; }
+
+  QTemporaryDir root;
+  test::ProgramDirScope folder{At(QStringLiteral("program"))};
+};
+
+TEST_F(ProgramFolderTest, AWritableProgramFolderKeepsTheUsersFilesAsAPortableCopyDoes) {
+  const EnvScope config("XDG_CONFIG_HOME", At(QStringLiteral("config")));
+  const EnvScope state("XDG_STATE_HOME", At(QStringLiteral("state")));
+  EXPECT_TRUE(UserFilesInProgramDir());
+  EXPECT_FALSE(InstalledCopy());
+  EXPECT_EQ(SettingsFilePath(), At(QStringLiteral("program/VARNEL.INI")));
+  EXPECT_EQ(WarningsLogPath(), At(QStringLiteral("program/varnel.log")));
+  EXPECT_EQ(SharedDataDir(), At(QStringLiteral("program/")));
+}
+
+TEST_F(ProgramFolderTest, AReadOnlyProgramFolderSendsThemToTheXdgFolders) {
+  const ChildAnswer answer = AskWithoutWriteAccess(At(QStringLiteral("program")), [&] {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(At(QStringLiteral("config"))));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(At(QStringLiteral("state/"))));
+    return SettingsFilePath() + QLatin1Char('\n') + WarningsLogPath();
+  });
+  ASSERT_EQ(answer.status, 0);
+  EXPECT_EQ(answer.text, At(QStringLiteral("config/varnel/VARNEL.INI")) + QLatin1Char('\n') +
+                             At(QStringLiteral("state/varnel/varnel.log")));
+}
+
+TEST_F(ProgramFolderTest, WithoutTheXdgVariablesTheFoldersAreUnderHome) {
+  const ChildAnswer answer = AskWithoutWriteAccess(At(QStringLiteral("program")), [&] {
+    qputenv("HOME", QFile::encodeName(At(QStringLiteral("home"))));
+    qunsetenv("XDG_CONFIG_HOME");
+    // A relative path is no base folder and counts as unset.
+    qputenv("XDG_STATE_HOME", "relative/state");
+    return SettingsFilePath() + QLatin1Char('\n') + WarningsLogPath();
+  });
+  ASSERT_EQ(answer.status, 0);
+  EXPECT_EQ(answer.text, At(QStringLiteral("home/.config/varnel/VARNEL.INI")) + QLatin1Char('\n') +
+                             At(QStringLiteral("home/.local/state/varnel/varnel.log")));
+}
+
+TEST_F(ProgramFolderTest, WithASettingsFileInBothPlacesTheWritableProgramFolderWins) {
+  ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("config/varnel")));
+  test::WriteFileOrFail(At(QStringLiteral("program/VARNEL.INI")), "[Prefs]\r\nColorCells=1\r\n");
+  test::WriteFileOrFail(At(QStringLiteral("config/varnel/VARNEL.INI")), "[Prefs]\r\nColorCells=2\r\n");
+  const EnvScope config("XDG_CONFIG_HOME", At(QStringLiteral("config")));
+  const auto colorCells = [] {
+    return QString::number(
+        IniFile(SettingsFilePath()).ReadInteger(QStringLiteral("Prefs"), QStringLiteral("ColorCells"), 0));
+  };
+  EXPECT_EQ(colorCells(), QStringLiteral("1"));
+
+  // Once the program folder is read-only, the user's own file is the one.
+  const ChildAnswer answer = AskWithoutWriteAccess(At(QStringLiteral("program")), colorCells);
+  ASSERT_EQ(answer.status, 0);
+  EXPECT_EQ(answer.text, QStringLiteral("2"));
+}
+
+// The layout "make install" and the package leave: PREFIX/bin/varnel and
+// PREFIX/share/varnel. Root may write into PREFIX/bin, and still the files
+// go to the user's folders.
+class InstalledCopyTest : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    if (IsSkipped()) return;
+    ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("usr/bin")));
+    ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("usr/share/varnel/examples")));
+  }
+  test::ProgramDirScope installed{At(QStringLiteral("usr/bin"))};
+  EnvScope config{"XDG_CONFIG_HOME", At(QStringLiteral("config"))};
+  EnvScope state{"XDG_STATE_HOME", At(QStringLiteral("state"))};
+};
+
+TEST_F(InstalledCopyTest, KeepsTheUsersFilesInTheUsersFoldersAndItsOwnUnderShare) {
+  EXPECT_TRUE(InstalledCopy());
+  EXPECT_FALSE(UserFilesInProgramDir());
+  EXPECT_EQ(SettingsFilePath(), At(QStringLiteral("config/varnel/VARNEL.INI")));
+  EXPECT_EQ(WarningsLogPath(), At(QStringLiteral("state/varnel/varnel.log")));
+  EXPECT_EQ(SharedDataDir(), At(QStringLiteral("usr/share/varnel/")));
+
+  EXPECT_EQ(ReadmePath(), QString());
+  EXPECT_EQ(HelpNotInstalledText(),
+            QStringLiteral("The Varnel help is not installed on this system.\n\r"
+                           "The README file that comes with Varnel describes the program."));
+  ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("usr/share/doc/varnel")));
+  test::WriteFileOrFail(At(QStringLiteral("usr/share/doc/varnel/README.md")), "# Varnel\n");
+  EXPECT_EQ(ReadmePath(), At(QStringLiteral("usr/share/doc/varnel/README.md")));
+  EXPECT_TRUE(HelpNotInstalledText().endsWith(QStringLiteral("\n\r") + ReadmePath()));
+}
+
+TEST_F(InstalledCopyTest, AFolderNamedBinWithoutSharedFilesIsAPortableCopy) {
+  ASSERT_TRUE(QDir(At(QStringLiteral("usr/share/varnel"))).removeRecursively());
+  EXPECT_FALSE(InstalledCopy());
+  EXPECT_EQ(SettingsFilePath(), At(QStringLiteral("usr/bin/VARNEL.INI")));
+}
+
+class OneKey : public SettingsSection {
+ public:
+  void ReadSettings(const IniFile&) override {}
+  void WriteSettings(IniFile& ini, bool) const override {
+    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("Left"), 12);
+  }
+};
+
+TEST_F(InstalledCopyTest, TheFirstExitMakesTheConfigurationFolderWithoutAWord) {
+  test::ScriptedPrompter prompter;  // any box fails the test
+  const QString path = SettingsFilePath();
+  EXPECT_FALSE(IniFile(path).Unreadable()) << "a missing file reads as the defaults";
+  OneKey section;
+  SettingsRegistry registry;
+  registry.Register(&section);
+  ASSERT_TRUE(SaveSettingsAtExit(registry, path, true, prompter));
+  EXPECT_EQ(test::ReadFile(At(QStringLiteral("config/varnel/VARNEL.INI"))), "[WinPos]\r\nLeft=12\r\n");
+  EXPECT_EQ(
+      QFile::permissions(At(QStringLiteral("config"))) & (QFileDevice::ReadOther | QFileDevice::ExeOther), 0)
+      << "the base folder made for the user is private";
+  EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(InstalledCopyTest, OnlyTheUsersOwnFoldersAreMade) {
+  // A folder that went missing elsewhere stays missing: the save reports it.
+  EXPECT_TRUE(MakeUserFolderFor(At(QStringLiteral("gone/VARNEL.INI")), nullptr));
+  EXPECT_FALSE(QFileInfo::exists(At(QStringLiteral("gone"))));
+  EXPECT_TRUE(MakeUserFolderFor(At(QStringLiteral("state//varnel/varnel.log")), nullptr));
+  EXPECT_TRUE(QFileInfo(At(QStringLiteral("state/varnel"))).isDir());
+}
+
+TEST_F(InstalledCopyTest, AConfigurationFolderThatCannotBeMadeIsReportedAndNothingElseIsTouched) {
+  test::WriteFileOrFail(At(QStringLiteral("config")), "a file where the folder should be");
+  const EnvScope blocked("XDG_CONFIG_HOME", At(QStringLiteral("config/deeper")));
+  test::ScriptedPrompter prompter;
+  const QString path = SettingsFilePath();
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("Unable to write to ") + path +
+                      QStringLiteral("\n\rCannot create the folder ") + At(QStringLiteral("config/deeper")) +
+                      QStringLiteral(": Not a directory"),
+                  Only(Button::Ok), Button::Ok);
+  OneKey section;
+  SettingsRegistry registry;
+  registry.Register(&section);
+  EXPECT_FALSE(SaveSettingsAtExit(registry, path, true, prompter));
+  EXPECT_EQ(test::ReadFile(At(QStringLiteral("config"))), "a file where the folder should be");
+}
+
+}  // namespace
+}  // namespace varnel

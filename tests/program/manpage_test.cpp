@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include "program/commandline.h"
+#include "tests/support/batchrun.h"
+
+namespace varnel {
+namespace {
+
+// The words a reader sees: requests and font changes gone, escapes undone,
+// runs of blanks made one.
+QString ManText(const QString& roff) {
+  QStringList kept;
+  for (const QString& line : roff.split(QLatin1Char('\n'))) {
+    if (line.startsWith(QLatin1String(".SS ")))
+      kept << line.mid(4);
+    else if (!line.startsWith(QLatin1Char('.')))
+      kept << line;
+  }
+  QString text = kept.join(QLatin1Char(' '));
+  text.remove(QRegularExpression(QStringLiteral(R"(\\f[BIRP])")));
+  text.replace(QLatin1String("\\-"), QLatin1String("-"));
+  text.replace(QLatin1String("\\&"), QString());
+  text.replace(QLatin1String("\\e"), QLatin1String("\\"));
+  return text.simplified();
+}
+
+// The paragraphs of a help text, without its "Usage:" and "Options:" headings.
+QStringList HelpParagraphs(const QString& help) {
+  QStringList paragraphs;
+  for (QString paragraph : help.split(QStringLiteral("\n\n"))) {
+    paragraph.remove(QRegularExpression(QStringLiteral("^Usage:"), QRegularExpression::MultilineOption));
+    paragraph.remove(QRegularExpression(QStringLiteral("^Options:$"), QRegularExpression::MultilineOption));
+    paragraph = paragraph.simplified();
+    if (!paragraph.isEmpty()) paragraphs << paragraph;
+  }
+  return paragraphs;
+}
+
+TEST(ManPage, SaysWhatTheHelpSaysForTheProgramAndEveryCommand) {
+  QFile file(QStringLiteral(VARNEL_MANPAGE));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << VARNEL_MANPAGE;
+  const QString roff = QString::fromUtf8(file.readAll());
+  const QString man = ManText(roff);
+
+  const test::BatchOutput usage = test::RunBatch({QStringLiteral("--help")});
+  ASSERT_EQ(usage.status, 0);
+  ASSERT_EQ(usage.OutText(), UsageText());
+  for (const QString& paragraph : HelpParagraphs(usage.OutText()))
+    EXPECT_TRUE(man.contains(paragraph)) << "not in varnel.1: " << paragraph.toStdString();
+
+  const QStringList commands = BatchCommandNames();
+  ASSERT_GE(commands.size(), 6);
+  for (const QString& command : commands) {
+    const test::BatchOutput help = test::RunBatch({command, QStringLiteral("--help")});
+    ASSERT_EQ(help.status, 0) << command.toStdString();
+    EXPECT_TRUE(roff.contains(QStringLiteral("\n.SS varnel ") +
+                              QString(command).replace(QLatin1String("-"), QLatin1String("\\-")) +
+                              QLatin1Char(' ')))
+        << "no section for " << command.toStdString();
+    const QStringList paragraphs = HelpParagraphs(help.OutText());
+    ASSERT_GE(paragraphs.size(), 2) << command.toStdString();
+    for (const QString& paragraph : paragraphs)
+      EXPECT_TRUE(man.contains(paragraph)) << "not in varnel.1: " << paragraph.toStdString();
+  }
+}
+
+TEST(ManPage, CarriesTheVersionOfTheProgramItWasWrittenFrom) {
+  QFile file(QStringLiteral(VARNEL_MANPAGE));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QProcess varnel;
+  varnel.start(QStringLiteral(VARNEL_BINARY), {QStringLiteral("--version")});
+  ASSERT_TRUE(varnel.waitForFinished(60000));
+  const QString version = QString::fromUtf8(varnel.readAllStandardOutput()).trimmed();
+  EXPECT_EQ(version, QStringLiteral("varnel " VARNEL_TEST_VERSION));
+  EXPECT_EQ(QString::fromUtf8(file.readLine()),
+            QStringLiteral(".TH VARNEL 1 \"\" \"Varnel %1\" \"User Commands\"\n").arg(version.mid(7)));
+}
+
+}  // namespace
+}  // namespace varnel
