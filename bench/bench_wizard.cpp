@@ -4,6 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QStringList>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 
 #include "app/reporttarget.h"
@@ -57,7 +62,57 @@ BENCHMARK(BM_Univariants20x10)
     ->UseRealTime()
     ->Iterations(3);
 
+// Writes the benchmark's enumeration (keys first when filtered), so that a
+// faster enumeration can be compared byte for byte with the lines of the
+// code before it, and so that a profiler sees one plain run of the first
+// `selections` selections.
+int WriteLines(const char* path, int threads, bool filter, std::uint64_t selections) {
+  TwentyPhases p;
+  p.job.FilterDuplicates = filter;
+  std::atomic<bool> cancel{false};
+  const std::uint64_t last = std::min(selections, SelectionCount(p.job)) - 1;
+  const UnivariantResult r = FindUnivariants(p.job, 0, last, threads, cancel);
+  std::FILE* f = std::fopen(path, "wb");
+  if (!f) {
+    std::perror(path);
+    return 1;
+  }
+  for (std::size_t k = 0; k < r.Lines.size(); ++k) {
+    if (filter) std::fprintf(f, "%s\t", r.Keys[k].c_str());
+    std::fprintf(f, "%s\n", r.Lines[k].c_str());
+  }
+  for (const std::uint64_t rank : r.Failures)
+    std::fprintf(f, "failed %llu\n", static_cast<unsigned long long>(rank));
+  return std::fclose(f) == 0 ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace varnel
 
-BENCHMARK_MAIN();
+// bench_wizard --write-lines FILE [--threads N] [--filter] [--selections N]
+// writes the lines; without --write-lines the benchmarks run.
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "--write-lines") == 0) {
+    int threads = 1;
+    bool filter = false;
+    std::uint64_t selections = UINT64_MAX;
+    for (int k = 3; k < argc; ++k) {
+      if (std::strcmp(argv[k], "--filter") == 0)
+        filter = true;
+      else if (std::strcmp(argv[k], "--threads") == 0 && k + 1 < argc)
+        threads = std::atoi(argv[++k]);
+      else if (std::strcmp(argv[k], "--selections") == 0 && k + 1 < argc)
+        selections = std::strtoull(argv[++k], nullptr, 10);
+      else {
+        std::fprintf(stderr, "unknown argument %s\n", argv[k]);
+        return 2;
+      }
+    }
+    return varnel::WriteLines(argv[2], threads, filter, selections);
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
