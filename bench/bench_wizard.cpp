@@ -66,9 +66,11 @@ BENCHMARK(BM_Univariants20x10)
 // faster enumeration can be compared byte for byte with the lines of the
 // code before it, and so that a profiler sees one plain run of the first
 // `selections` selections.
-int WriteLines(const char* path, int threads, bool filter, std::uint64_t selections) {
+int WriteLines(const char* path, int threads, bool filter, std::uint64_t selections, int style, bool raw) {
   TwentyPhases p;
   p.job.FilterDuplicates = filter;
+  p.job.Format.Style = style;
+  p.job.Format.Normalize = !raw;
   std::atomic<bool> cancel{false};
   const std::uint64_t last = std::min(selections, SelectionCount(p.job)) - 1;
   const UnivariantResult r = FindUnivariants(p.job, 0, last, threads, cancel);
@@ -90,15 +92,23 @@ int WriteLines(const char* path, int threads, bool filter, std::uint64_t selecti
 }  // namespace varnel
 
 // bench_wizard --write-lines FILE [--threads N] [--filter] [--selections N]
-// writes the lines; without --write-lines the benchmarks run.
+// [--exp] [--raw] writes the lines (--exp in Exp style, --raw not
+// normalised: the null vectors to 13 digits); without --write-lines the
+// benchmarks run.
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "--write-lines") == 0) {
     int threads = 1;
     bool filter = false;
+    bool raw = false;
+    int style = varnel::StyleShort;
     std::uint64_t selections = UINT64_MAX;
     for (int k = 3; k < argc; ++k) {
       if (std::strcmp(argv[k], "--filter") == 0)
         filter = true;
+      else if (std::strcmp(argv[k], "--exp") == 0)
+        style = varnel::StyleExp;
+      else if (std::strcmp(argv[k], "--raw") == 0)
+        raw = true;
       else if (std::strcmp(argv[k], "--threads") == 0 && k + 1 < argc)
         threads = std::atoi(argv[++k]);
       else if (std::strcmp(argv[k], "--selections") == 0 && k + 1 < argc)
@@ -108,7 +118,7 @@ int main(int argc, char** argv) {
         return 2;
       }
     }
-    return varnel::WriteLines(argv[2], threads, filter, selections);
+    return varnel::WriteLines(argv[2], threads, filter, selections, style, raw);
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
