@@ -5,11 +5,13 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <thread>
 
 #include "app/reporttarget.h"
 #include "wizard/relations.h"
@@ -88,14 +90,36 @@ int WriteLines(const char* path, int threads, bool filter, std::uint64_t selecti
   return std::fclose(f) == 0 ? 0 : 1;
 }
 
+// Sets Cancel after `ms` milliseconds of the full enumeration and reports how
+// long the workers took to stop.
+int MeasureCancel(int threads, int ms) {
+  TwentyPhases p;
+  std::atomic<bool> cancel{false};
+  std::chrono::steady_clock::time_point setAt;
+  std::thread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    setAt = std::chrono::steady_clock::now();
+    cancel.store(true);
+  });
+  const UnivariantResult r = FindUnivariants(p.job, 0, SelectionCount(p.job) - 1, threads, cancel);
+  const auto stoppedAt = std::chrono::steady_clock::now();
+  canceller.join();
+  std::printf("cancelled=%d, stopped %.3f ms after Cancel\n", r.Cancelled ? 1 : 0,
+              std::chrono::duration<double, std::milli>(stoppedAt - setAt).count());
+  return r.Cancelled ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace varnel
 
+// bench_wizard --cancel-after MS [THREADS] measures how fast Cancel stops.
 // bench_wizard --write-lines FILE [--threads N] [--filter] [--selections N]
 // [--exp] [--raw] writes the lines (--exp in Exp style, --raw not
 // normalised: the null vectors to 13 digits); without --write-lines the
 // benchmarks run.
 int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "--cancel-after") == 0)
+    return varnel::MeasureCancel(argc >= 4 ? std::atoi(argv[3]) : 2, std::atoi(argv[2]));
   if (argc >= 3 && std::strcmp(argv[1], "--write-lines") == 0) {
     int threads = 1;
     bool filter = false;
