@@ -192,7 +192,9 @@ struct Workspace {
   std::vector<std::size_t> starts;
 };
 
-struct ChunkOut {
+// Neighbouring chunks are filled by different workers: each gets cache lines
+// of its own.
+struct alignas(64) ChunkOut {
   std::vector<std::string> lines;
   std::vector<std::string> keys;
   std::vector<std::uint64_t> failures;
