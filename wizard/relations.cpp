@@ -358,7 +358,9 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
   }
   if (poll) poll(done.load());
 
-  std::unordered_set<std::string> seen;
+  // The set views the kept keys in result.Keys, which is reserved for every
+  // line at once and so never moves them.
+  std::unordered_set<std::string_view> seen;
   std::size_t lineCount = 0;
   for (const ChunkOut& chunk : chunks) lineCount += chunk.lines.size();
   result.Lines.reserve(lineCount);
@@ -371,11 +373,13 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
     if (!job.FilterDuplicates) {
       for (auto& line : chunk.lines) result.Lines.push_back(std::move(line));
     } else {
-      for (std::size_t i = 0; i < chunk.lines.size(); ++i)
-        if (seen.insert(chunk.keys[i]).second) {
+      for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
+        result.Keys.push_back(std::move(chunk.keys[i]));
+        if (seen.insert(result.Keys.back()).second)
           result.Lines.push_back(std::move(chunk.lines[i]));
-          result.Keys.push_back(std::move(chunk.keys[i]));
-        }
+        else
+          result.Keys.pop_back();
+      }
     }
     chunk = ChunkOut{};
   }
