@@ -4,7 +4,14 @@
 #include <benchmark/benchmark.h>
 
 #include <QStringList>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <random>
+#include <thread>
 
 #include "app/reporttarget.h"
 #include "wizard/relations.h"
@@ -57,7 +64,89 @@ BENCHMARK(BM_Univariants20x10)
     ->UseRealTime()
     ->Iterations(3);
 
+// Writes the benchmark's enumeration (keys first when filtered), so that a
+// faster enumeration can be compared byte for byte with the lines of the
+// code before it, and so that a profiler sees one plain run of the first
+// `selections` selections.
+int WriteLines(const char* path, int threads, bool filter, std::uint64_t selections, int style, bool raw) {
+  TwentyPhases p;
+  p.job.FilterDuplicates = filter;
+  p.job.Format.Style = style;
+  p.job.Format.Normalize = !raw;
+  std::atomic<bool> cancel{false};
+  const std::uint64_t last = std::min(selections, SelectionCount(p.job)) - 1;
+  const UnivariantResult r = FindUnivariants(p.job, 0, last, threads, cancel);
+  std::FILE* f = std::fopen(path, "wb");
+  if (!f) {
+    std::perror(path);
+    return 1;
+  }
+  for (std::size_t k = 0; k < r.Lines.size(); ++k) {
+    if (filter) std::fprintf(f, "%s\t", r.Keys[k].c_str());
+    std::fprintf(f, "%s\n", r.Lines[k].c_str());
+  }
+  for (const std::uint64_t rank : r.Failures)
+    std::fprintf(f, "failed %llu\n", static_cast<unsigned long long>(rank));
+  return std::fclose(f) == 0 ? 0 : 1;
+}
+
+// Sets Cancel after `ms` milliseconds of the full enumeration and reports how
+// long the workers took to stop.
+int MeasureCancel(int threads, int ms) {
+  TwentyPhases p;
+  std::atomic<bool> cancel{false};
+  std::chrono::steady_clock::time_point setAt;
+  std::thread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    setAt = std::chrono::steady_clock::now();
+    cancel.store(true);
+  });
+  const UnivariantResult r = FindUnivariants(p.job, 0, SelectionCount(p.job) - 1, threads, cancel);
+  const auto stoppedAt = std::chrono::steady_clock::now();
+  canceller.join();
+  std::printf("cancelled=%d, stopped %.3f ms after Cancel\n", r.Cancelled ? 1 : 0,
+              std::chrono::duration<double, std::milli>(stoppedAt - setAt).count());
+  return r.Cancelled ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace varnel
 
-BENCHMARK_MAIN();
+// bench_wizard --cancel-after MS [THREADS] measures how fast Cancel stops.
+// bench_wizard --write-lines FILE [--threads N] [--filter] [--selections N]
+// [--exp] [--raw] writes the lines (--exp in Exp style, --raw not
+// normalised: the null vectors to 13 digits); without --write-lines the
+// benchmarks run.
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "--cancel-after") == 0)
+    return varnel::MeasureCancel(argc >= 4 ? std::atoi(argv[3]) : 2, std::atoi(argv[2]));
+  if (argc >= 3 && std::strcmp(argv[1], "--write-lines") == 0) {
+    int threads = 1;
+    bool filter = false;
+    bool raw = false;
+    int style = varnel::StyleShort;
+    std::uint64_t selections = UINT64_MAX;
+    for (int k = 3; k < argc; ++k) {
+      if (std::strcmp(argv[k], "--filter") == 0)
+        filter = true;
+      else if (std::strcmp(argv[k], "--exp") == 0)
+        style = varnel::StyleExp;
+      else if (std::strcmp(argv[k], "--raw") == 0)
+        raw = true;
+      else if (std::strcmp(argv[k], "--threads") == 0 && k + 1 < argc)
+        threads = std::atoi(argv[++k]);
+      else if (std::strcmp(argv[k], "--selections") == 0 && k + 1 < argc)
+        selections = std::strtoull(argv[++k], nullptr, 10);
+      else {
+        std::fprintf(stderr, "unknown argument %s\n", argv[k]);
+        return 2;
+      }
+    }
+    return varnel::WriteLines(argv[2], threads, filter, selections, style, raw);
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -58,55 +58,63 @@ bool FastFixedDigits(Real ax, int decimals, std::string& out) {
   return true;
 }
 
-std::string FixedText(Real x, int decimals, char decimalSeparator) {
-  if (!std::isfinite(x)) return NonFiniteText(x, true);
-  {
-    std::string fast(1, ' ');
-    fast.reserve(24);
-    if (FastFixedDigits(std::fabs(x), decimals, fast)) {
-      bool allZero = true;
-      for (std::size_t k = 1; k < fast.size(); ++k)
-        if (fast[k] >= '1' && fast[k] <= '9') {
-          allZero = false;
-          break;
-        }
-      if (x < 0 && !allZero) fast[0] = '-';
-      SetSeparator(fast, 1, decimalSeparator);
-      return fast;
-    }
+// Appends the text of x, led by a space or a minus sign; the text is built
+// in place so that a report line needs no temporary per number.
+void AppendFixed(std::string& out, Real x, int decimals, char decimalSeparator) {
+  if (!std::isfinite(x)) {
+    out += NonFiniteText(x, true);
+    return;
   }
-  char buf[5000];
-  std::string out(1, ' ');
-  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::fixed, decimals);
-  out.append(buf, res.ptr);
+  const std::size_t start = out.size();
+  out += ' ';
+  if (!FastFixedDigits(std::fabs(x), decimals, out)) {
+    char buf[5000];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::fixed, decimals);
+    out.append(buf, res.ptr);
+  }
   bool allZero = true;
-  for (std::size_t k = 1; k < out.size(); ++k)
+  for (std::size_t k = start + 1; k < out.size(); ++k)
     if (out[k] >= '1' && out[k] <= '9') {
       allZero = false;
       break;
     }
-  if (x < 0 && !allZero) out[0] = '-';
-  SetSeparator(out, 1, decimalSeparator);
+  if (x < 0 && !allZero) out[start] = '-';
+  SetSeparator(out, start + 1, decimalSeparator);
+}
+
+std::string FixedText(Real x, int decimals, char decimalSeparator) {
+  std::string out;
+  out.reserve(24);
+  AppendFixed(out, x, decimals, decimalSeparator);
   return out;
 }
 
-std::string ExpText(Real x, char decimalSeparator) {
-  if (!std::isfinite(x)) return NonFiniteText(x, false);
+void AppendExp(std::string& out, Real x, char decimalSeparator) {
+  if (!std::isfinite(x)) {
+    out += NonFiniteText(x, false);
+    return;
+  }
   if (x == 0) x = 0;  // no sign on a negative zero
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 12);
-  std::string mantissa;
-  std::string exponent;
   const char* e = buf;
   while (e < res.ptr && *e != 'e') ++e;
-  mantissa.assign(static_cast<const char*>(buf), e);
-  SetSeparator(mantissa, 0, decimalSeparator);
+  const std::size_t start = out.size();
+  out.append(static_cast<const char*>(buf), e);
+  SetSeparator(out, start, decimalSeparator);
+  out += 'E';
   char expSign = '+';
   const char* p = e + 1;
   if (p < res.ptr && (*p == '+' || *p == '-')) expSign = *p++;
   while (p + 1 < res.ptr && *p == '0') ++p;
-  exponent.assign(p, static_cast<const char*>(res.ptr));
-  return mantissa + 'E' + expSign + exponent;
+  out += expSign;
+  out.append(p, static_cast<const char*>(res.ptr));
+}
+
+std::string ExpText(Real x, char decimalSeparator) {
+  std::string out;
+  AppendExp(out, x, decimalSeparator);
+  return out;
 }
 
 std::string RowElement(int style, Real x, char decimalSeparator) {
@@ -123,6 +131,13 @@ std::string RowElement(int style, Real x, char decimalSeparator) {
 std::string FormatFNumber(int style, Real x, char decimalSeparator) {
   if (style == StyleExp) return ExpText(x, decimalSeparator);
   return FixedText(x, FixedDecimals(style), decimalSeparator);
+}
+
+void AppendFNumber(std::string& out, int style, Real x, char decimalSeparator) {
+  if (style == StyleExp)
+    AppendExp(out, x, decimalSeparator);
+  else
+    AppendFixed(out, x, FixedDecimals(style), decimalSeparator);
 }
 
 std::string FormatFMatrixRow(const FMatrix& m, int i, int n, int style, char decimalSeparator) {

@@ -14,6 +14,8 @@ enum NumberStyle : int { StyleShort = 0, StyleLong = 1, StyleMax = 2, StyleExp =
 // sign (a value that rounds to zero gets the space). Exp: 13 significant digits
 // in scientific notation with a minimal exponent, a sign only when negative.
 std::string FormatFNumber(int style, Real x, char decimalSeparator);
+// The same text appended to out, for lines built in one buffer.
+void AppendFNumber(std::string& out, int style, Real x, char decimalSeparator);
 
 // A number in general form: at most `digits` significant digits without
 // trailing zeros, fixed-point unless the decimal exponent is at least

@@ -290,8 +290,10 @@ int Decompose(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
           h = 1 / h;
           c = gg * h;
           s = -f * h;
-          cu[i] = c;
-          su[i] = s;
+          if constexpr (WithU) {
+            cu[i] = c;
+            su[i] = s;
+          }
           last = i;
         }
         if (WithU && last >= l) ApplyCancellation(a, m, nm, l, last, cu, su);
@@ -336,8 +338,20 @@ int Decompose(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
         g = g * c - x * s;
         h = y * s;
         y *= c;
-        cv[j] = c;
-        sv[j] = s;
+        if constexpr (WithU) {
+          cv[j] = c;
+          sv[j] = s;
+        } else {
+          // Without U the rotation of V goes here, between the divisions
+          // and square roots of the sweep, and runs while they are under way.
+          for (int r = 1; r <= n; ++r) {
+            Real* row = v.Row(r);
+            const Real vy = row[j - 1];
+            const Real vz = row[j];
+            row[j - 1] = vy * c + vz * s;
+            row[j] = vz * c - vy * s;
+          }
+        }
         z = Pythag(f, h);
         w[j] = z;
         if (z != 0) {
@@ -347,11 +361,15 @@ int Decompose(FMatrix& a, FMatrix& v, int m, int n, FVector& w) {
         }
         f = c * g + s * y;
         x = c * y - s * g;
-        cu[j] = c;
-        su[j] = s;
+        if constexpr (WithU) {
+          cu[j] = c;
+          su[j] = s;
+        }
       }
-      ApplySweep(v, n, l, nm, cv, sv);
-      if (WithU) ApplySweep(a, m, l, nm, cu, su);
+      if constexpr (WithU) {
+        ApplySweep(v, n, l, nm, cv, sv);
+        ApplySweep(a, m, l, nm, cu, su);
+      }
       rv1[l] = 0;
       rv1[k] = f;
       w[k] = x;

@@ -17,6 +17,9 @@ int SV_Decomp(FMatrix& a, FMatrix& v, int m, int n, FVector& w);
 
 // W and V exactly as SV_Decomp gives them, without forming U: a is left
 // holding the Householder vectors. For callers that only need null spaces.
+// Here m may be below n: the rows below m are then taken as zero without
+// being read or written, and W and V are those of the matrix with n rows
+// whose last n - m rows are zero, to the last bit.
 int SV_DecompWV(FMatrix& a, FMatrix& v, int m, int n, FVector& w);
 
 // The computational zero: n x max(W[1..n]) x 1e-14.

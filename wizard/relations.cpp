@@ -1,11 +1,13 @@
 #include "wizard/relations.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <unordered_set>
 
@@ -36,10 +38,72 @@ void ForEachPosition(std::span<const Real> x, std::span<const int> members, int 
   }
 }
 
-bool PrintsAsZero(const std::string& t) {
+bool PrintsAsZero(std::string_view t) {
   for (const char ch : t)
     if (ch >= '1' && ch <= '9') return false;
   return true;
+}
+
+}  // namespace
+
+namespace {
+
+void AppendCoefficientRow(std::string& out, std::span<const Real> x, std::span<const int> members,
+                          int setCount, const RelationFormat& format, std::string_view zero) {
+  ForEachPosition(x, members, setCount, [&](int c, Real v) {
+    if (c > 1) out += '\t';
+    if (v == 0)
+      out += zero;
+    else
+      AppendFNumber(out, format.Style, v, format.DecimalSeparator);
+  });
+}
+
+// starts: scratch for the offsets of the fields.
+void AppendRelationKey(std::string& key, std::span<const Real> x, std::span<const int> members, int setCount,
+                       char separator, std::vector<std::size_t>& starts) {
+  starts.clear();
+  ForEachPosition(x, members, setCount, [&](int c, Real v) {
+    if (c > 1) key += ';';
+    starts.push_back(key.size());
+    AppendFNumber(key, StyleLong, v, separator);
+  });
+  starts.push_back(key.size() + 1);  // where a field after the last would start
+  auto field = [&](std::size_t k) {
+    return std::string_view(key).substr(starts[k], starts[k + 1] - 1 - starts[k]);
+  };
+  const std::size_t count = starts.size() - 1;
+  bool flip = false;
+  for (std::size_t k = 0; k < count; ++k)
+    if (!PrintsAsZero(field(k))) {
+      flip = key[starts[k]] == '-';
+      break;
+    }
+  if (!flip) return;
+  for (std::size_t k = 0; k < count; ++k)
+    if (!PrintsAsZero(field(k))) key[starts[k]] = key[starts[k]] == '-' ? ' ' : '-';
+}
+
+// right: scratch for the right-hand side.
+void AppendRelationEquation(std::string& out, std::span<const Real> x, std::span<const int> members,
+                            const std::vector<std::string>& names, const RelationFormat& format,
+                            std::string& right) {
+  right.clear();
+  bool leftEmpty = true;
+  for (std::size_t k = 0; k < members.size(); ++k) {
+    const Real v = x[k];
+    if (v == 0) continue;
+    const bool left = v > 0;
+    std::string& side = left ? out : right;
+    if (left ? !leftEmpty : !right.empty()) side += " + ";
+    AppendFNumber(side, format.Style, std::fabs(v), format.DecimalSeparator);
+    side += ' ';
+    const auto c = static_cast<std::size_t>(members[k]);
+    if (c < names.size()) side += names[c];
+    if (left) leftEmpty = false;
+  }
+  out += " = ";
+  out += right;
 }
 
 }  // namespace
@@ -49,48 +113,22 @@ std::string CoefficientRow(std::span<const Real> x, std::span<const int> members
   std::string out;
   out.reserve(static_cast<std::size_t>(setCount) * 10);
   const std::string zero = FormatFNumber(format.Style, 0, format.DecimalSeparator);
-  ForEachPosition(x, members, setCount, [&](int c, Real v) {
-    if (c > 1) out += '\t';
-    out += v == 0 ? zero : FormatFNumber(format.Style, v, format.DecimalSeparator);
-  });
+  AppendCoefficientRow(out, x, members, setCount, format, zero);
   return out;
 }
 
 std::string RelationKey(std::span<const Real> x, std::span<const int> members, int setCount, char separator) {
-  std::vector<std::string> fields;
-  fields.reserve(static_cast<std::size_t>(setCount));
-  ForEachPosition(x, members, setCount,
-                  [&](int, Real v) { fields.push_back(FormatFNumber(StyleLong, v, separator)); });
-  bool flip = false;
-  for (const std::string& f : fields)
-    if (!PrintsAsZero(f)) {
-      flip = f[0] == '-';
-      break;
-    }
   std::string key;
-  for (std::size_t k = 0; k < fields.size(); ++k) {
-    if (k > 0) key += ';';
-    std::string& f = fields[k];
-    if (flip && !PrintsAsZero(f)) f[0] = f[0] == '-' ? ' ' : '-';
-    key += f;
-  }
+  std::vector<std::size_t> starts;
+  AppendRelationKey(key, x, members, setCount, separator, starts);
   return key;
 }
 
 std::string RelationEquation(std::span<const Real> x, std::span<const int> members,
                              const std::vector<std::string>& names, const RelationFormat& format) {
-  std::string left, right;
-  for (std::size_t k = 0; k < members.size(); ++k) {
-    const Real v = x[k];
-    if (v == 0) continue;
-    std::string& side = v > 0 ? left : right;
-    if (!side.empty()) side += " + ";
-    side += FormatFNumber(format.Style, std::fabs(v), format.DecimalSeparator);
-    side += ' ';
-    const auto c = static_cast<std::size_t>(members[k]);
-    if (c < names.size()) side += names[c];
-  }
-  return left + " = " + right;
+  std::string out, right;
+  AppendRelationEquation(out, x, members, names, format, right);
+  return out;
 }
 
 std::uint64_t Binomial(int n, int k) {
@@ -142,19 +180,31 @@ void NextSelection(int setCount, int q, int* removed) {
   for (int u = t + 1; u < q; ++u) removed[u] = removed[u - 1] + 1;
 }
 
+// What one worker reuses from selection to selection, so that a selection
+// allocates nothing but the lines it hands out.
 struct Workspace {
   FMatrix a, v;
   FVector w;
   Real x[MaxMatrixDim + 1];
   int members[64];
   int removed[64];
+  std::string line, right, key, zero;
+  std::vector<std::size_t> starts;
 };
 
-struct ChunkOut {
+// Neighbouring chunks are filled by different workers: each gets cache lines
+// of its own.
+struct alignas(64) ChunkOut {
   std::vector<std::string> lines;
   std::vector<std::string> keys;
   std::vector<std::uint64_t> failures;
 };
+
+void AppendInteger(std::string& out, int value) {
+  char buf[16];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);
+  out.append(buf, res.ptr);
+}
 
 // The relations of one selection, as a sequential run writes them.
 void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, ChunkOut& out) {
@@ -170,41 +220,52 @@ void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, C
     }
     ws.members[count++] = p;
   }
-  std::string label;
-  if (!job.FilterDuplicates)
-    label = SelectionLabel(std::span<const int>(ws.removed, static_cast<std::size_t>(q)));
-  const std::size_t firstLine = out.lines.size();
-  if (!job.FilterDuplicates) out.lines.emplace_back();
-  bool anyRelation = false;
 
-  const int d = std::max(m, c);
   const FMatrix& set = *job.WorkingSet;
-  int rho = 1;
   bool decomposed = false;
   if (m > 1 && c > 1) {
-    for (int i = 1; i <= d; ++i) {
+    // With fewer rows than members the decomposition takes the missing rows
+    // as zero without touching them.
+    for (int i = 1; i <= m; ++i) {
       Real* row = ws.a.Row(i);
-      if (i > m) {
-        std::fill(row, row + c, Real{0});
-        continue;
-      }
       const Real* src = set.Row(i);
       for (int k = 0; k < c; ++k) row[k] = src[ws.members[k] - 1];
     }
-    if (SV_DecompWV(ws.a, ws.v, d, c, ws.w) != 0) {
+    if (SV_DecompWV(ws.a, ws.v, m, c, ws.w) != 0) {
       out.failures.push_back(rank);
     } else {
       decomposed = true;
     }
   }
+  Real t = 0;
+  int rho = 1;
   if (decomposed) {
-    const Real t = SV_ZeroThreshold(ws.w, c);
+    t = SV_ZeroThreshold(ws.w, c);
     rho = 0;
     for (int j = 1; j <= c; ++j)
       if (ws.w[j] > t) ++rho;
-    if (job.SetRank > rho && !job.FilterDuplicates) label += " D(r = " + std::to_string(rho) + ")";
+  }
+  if (!job.FilterDuplicates) {
+    std::string& label = ws.line;
+    label.clear();
+    label += '[';
+    for (int k = 0; k < q; ++k) {
+      if (k > 0) label += ", ";
+      AppendInteger(label, ws.removed[k]);
+    }
+    label += ']';
+    if (decomposed && job.SetRank > rho) {
+      label += " D(r = ";
+      AppendInteger(label, rho);
+      label += ')';
+    }
+    out.lines.emplace_back(label);
+  }
+  bool anyRelation = false;
+  if (decomposed) {
     const std::span<const int> members(ws.members, static_cast<std::size_t>(c));
     std::span<Real> x(ws.x, static_cast<std::size_t>(c));
+    if (ws.zero.empty()) ws.zero = FormatFNumber(job.Format.Style, 0, job.Format.DecimalSeparator);
     int found = 0;
     for (int j = c; j >= 1; --j) {
       if (std::fabs(ws.w[j]) <= t) {
@@ -214,21 +275,23 @@ void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, C
           x[static_cast<std::size_t>(i - 1)] = std::fabs(e) >= t ? e : Real{0};
         }
         if (job.Format.Normalize) NormalizeRelation(x);
-        std::string line = CoefficientRow(x, members, setCount, job.Format);
+        std::string& line = ws.line;
+        line.clear();
+        AppendCoefficientRow(line, x, members, setCount, job.Format, ws.zero);
         line += "\t | ";
-        line += RelationEquation(x, members, job.Names, job.Format);
-        if (job.FilterDuplicates)
-          out.keys.push_back(RelationKey(x, members, setCount, job.Format.DecimalSeparator));
-        out.lines.push_back(std::move(line));
+        AppendRelationEquation(line, x, members, job.Names, job.Format, ws.right);
+        if (job.FilterDuplicates) {
+          ws.key.clear();
+          AppendRelationKey(ws.key, x, members, setCount, job.Format.DecimalSeparator, ws.starts);
+          out.keys.emplace_back(ws.key);
+        }
+        out.lines.emplace_back(line);
         anyRelation = true;
       }
       if (found >= c - rho) break;
     }
   }
-  if (!job.FilterDuplicates) {
-    out.lines[firstLine] = std::move(label);
-    if (!anyRelation) out.lines.emplace_back(" ***Error");
-  }
+  if (!job.FilterDuplicates && !anyRelation) out.lines.emplace_back(" ***Error");
 }
 
 }  // namespace
@@ -262,12 +325,15 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
       const std::uint64_t from = first + k * ChunkSize;
       const std::uint64_t to = std::min(last, from + ChunkSize - 1);
       UnrankSelection(from, job.SetCount, q, std::span<int>(ws->removed, 64));
-      for (std::uint64_t r = from; r <= to; ++r) {
+      // The counter is shared by the workers: it is brought up to date once a
+      // chunk rather than bounced between their caches once a selection.
+      std::uint64_t r = from;
+      for (; r <= to; ++r) {
         if (cancel.load(std::memory_order_relaxed)) break;
         OneSelection(job, r, *ws, chunks[k]);
-        done.fetch_add(1, std::memory_order_relaxed);
         NextSelection(job.SetCount, q, ws->removed);
       }
+      done.fetch_add(r - from, std::memory_order_relaxed);
     }
     std::lock_guard lock(mutex);
     if (--running == 0) finished.notify_all();
@@ -292,17 +358,28 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
   }
   if (poll) poll(done.load());
 
-  std::unordered_set<std::string> seen;
+  // The set views the kept keys in result.Keys, which is reserved for every
+  // line at once and so never moves them.
+  std::unordered_set<std::string_view> seen;
+  std::size_t lineCount = 0;
+  for (const ChunkOut& chunk : chunks) lineCount += chunk.lines.size();
+  result.Lines.reserve(lineCount);
+  if (job.FilterDuplicates) {
+    result.Keys.reserve(lineCount);
+    seen.reserve(lineCount);
+  }
   for (ChunkOut& chunk : chunks) {
     result.Failures.insert(result.Failures.end(), chunk.failures.begin(), chunk.failures.end());
     if (!job.FilterDuplicates) {
       for (auto& line : chunk.lines) result.Lines.push_back(std::move(line));
     } else {
-      for (std::size_t i = 0; i < chunk.lines.size(); ++i)
-        if (seen.insert(chunk.keys[i]).second) {
+      for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
+        result.Keys.push_back(std::move(chunk.keys[i]));
+        if (seen.insert(result.Keys.back()).second)
           result.Lines.push_back(std::move(chunk.lines[i]));
-          result.Keys.push_back(std::move(chunk.keys[i]));
-        }
+        else
+          result.Keys.pop_back();
+      }
     }
     chunk = ChunkOut{};
   }

@@ -48,6 +48,35 @@ TEST(FormatFNumber, ExpStyleHasThirteenDigitsAndAShortExponent) {
   EXPECT_EQ(FormatFNumber(StyleExp, 1.0L / 3, '.'), "3.333333333333E-1");
 }
 
+TEST(AppendFNumber, AppendsTheSameTextAndLeavesWhatWasThere) {
+  // The text before holds a dot, a minus sign and digits: the separator, the
+  // sign and the zero test of the appended number must look at its own text.
+  const std::string before = "-1.5\t";
+  const Real values[] = {0,
+                         -0.0L,
+                         1.5L,
+                         -2,
+                         0.00004L,
+                         -0.00004L,
+                         1e12L,
+                         -123.456789L,
+                         2.5e-300L,
+                         std::numeric_limits<Real>::infinity(),
+                         std::numeric_limits<Real>::quiet_NaN()};
+  for (const int style : {StyleShort, StyleLong, StyleMax, StyleExp})
+    for (const char separator : {'.', ','})
+      for (const Real x : values) {
+        std::string out = before;
+        AppendFNumber(out, style, x, separator);
+        EXPECT_EQ(out, before + FormatFNumber(style, x, separator)) << style << " " << static_cast<double>(x);
+      }
+  std::string out = "0.0";
+  AppendFNumber(out, StyleShort, -0.00004L, ',');
+  EXPECT_EQ(out, "0.0 0,0000");
+  AppendFNumber(out, StyleExp, -1.25L, ',');
+  EXPECT_EQ(out, "0.0 0,0000-1,250000000000E+0");
+}
+
 TEST(FormatFMatrixRow, JoinsElementsWithTabs) {
   FMatrix m;
   m(2, 1) = 1;

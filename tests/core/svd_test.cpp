@@ -260,6 +260,34 @@ TEST(SV_DecompWV, GivesTheSameWAndVBitForBit) {
   }
 }
 
+TEST(SV_DecompWV, FewerRowsThanColumnsMatchTheZeroPaddedMatrix) {
+  std::mt19937_64 gen(5);
+  for (const auto& [rows, cols] : {std::pair{9, 10}, std::pair{5, 12}, std::pair{1, 4}, std::pair{7, 8}}) {
+    FMatrix a = RandomMatrix(gen, rows, cols);
+    // Dependent and zero columns make the iteration meet zero singular values
+    // and cancel superdiagonal elements.
+    for (int i = 1; i <= rows; ++i) {
+      a(i, 2) = a(i, 1) - a(i, cols);
+      if (cols > 4) a(i, 4) = 0;
+    }
+    FMatrix padded = a;  // rows below `rows` are zero
+    FMatrix unread = a;
+    // Whatever the unread rows hold must not matter.
+    for (int i = rows + 1; i <= cols; ++i)
+      for (int j = 1; j <= cols; ++j) unread(i, j) = 1e30L;
+    FMatrix vp, vs;
+    FVector wp, ws;
+    ASSERT_EQ(SV_Decomp(padded, vp, cols, cols, wp), 0);
+    ASSERT_EQ(SV_DecompWV(unread, vs, rows, cols, ws), 0);
+    for (int j = 1; j <= cols; ++j) {
+      EXPECT_EQ(std::memcmp(&wp[j], &ws[j], 10), 0) << rows << "x" << cols << " W" << j;
+      for (int i = 1; i <= cols; ++i)
+        EXPECT_EQ(std::memcmp(&vp(i, j), &vs(i, j), 10), 0) << rows << "x" << cols << " V" << i << "," << j;
+    }
+    for (int i = rows + 1; i <= cols; ++i) EXPECT_EQ(unread(i, 1), 1e30L);
+  }
+}
+
 TEST(SV_Decomp, NonFiniteInputOrOverflowIsAFailure) {
   const Real bad[] = {std::numeric_limits<Real>::infinity(), -std::numeric_limits<Real>::infinity(),
                       std::numeric_limits<Real>::quiet_NaN()};

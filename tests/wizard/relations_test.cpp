@@ -173,17 +173,28 @@ TEST(Relations, ThreadsAndRangesGiveTheSequentialLines) {
 }
 
 TEST(Relations, CancelStopsTheEnumerationWithNoLines) {
-  SetBuilder set = RandomSet(6, 14, 3);
+  // Far more selections than any machine gets through before the first poll,
+  // so that the poll is sure to come while the workers run.
+  SetBuilder set = RandomSet(6, 24, 3);
   set.job.SetRank = 6;
+  ASSERT_EQ(SelectionCount(set.job), Binomial(24, 17));
   std::atomic<bool> cancel{false};
   int polls = 0;
-  const auto r = FindUnivariants(set.job, 0, SelectionCount(set.job) - 1, 2, cancel, [&](std::uint64_t) {
+  std::uint64_t doneAtCancel = 0;
+  const auto r = FindUnivariants(set.job, 0, SelectionCount(set.job) - 1, 2, cancel, [&](std::uint64_t done) {
     ++polls;
+    doneAtCancel = done;
     cancel.store(true);
   });
   EXPECT_TRUE(r.Cancelled);
   EXPECT_TRUE(r.Lines.empty());
   EXPECT_GE(polls, 1);
+  EXPECT_LT(doneAtCancel, SelectionCount(set.job));
+
+  // Cancel set before the start: nothing runs.
+  const auto before = FindUnivariants(set.job, 0, 99, 2, cancel);
+  EXPECT_TRUE(before.Cancelled);
+  EXPECT_TRUE(before.Lines.empty());
 }
 
 TEST(Relations, AssemblageSeparation) {
