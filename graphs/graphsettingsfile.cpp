@@ -275,10 +275,13 @@ bool LoadPlotSettings(GraphEngine& engine, Prompter& prompter) {
   spec.defaultSuffix = QStringLiteral("vng");
   spec.mustExist = true;
   const std::optional<QString> path = prompter.OpenFileName(spec);
-  if (!path) return false;
+  return path && LoadPlotSettingsFile(engine, prompter, *path);
+}
+
+bool LoadPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QString& path) {
   QString error;
-  if (!ReadPlotSettingsFile(*path, engine.Settings, &error)) {
-    prompter.FileError(QStringLiteral("Unable to read ") + *path + QStringLiteral("\n\r") + error);
+  if (!ReadPlotSettingsFile(path, engine.Settings, &error)) {
+    prompter.FileError(QStringLiteral("Unable to read ") + path + QStringLiteral("\n\r") + error);
     return false;
   }
   engine.ProjectionDirty = true;

@@ -45,6 +45,8 @@ bool SavePlotSettings(const GraphSettings& g, Prompter& prompter, const QString&
 // "&Load Plot Settings ...": asks for the file, reads it into the engine's
 // settings and repaints; true when read.
 bool LoadPlotSettings(GraphEngine& engine, Prompter& prompter);
+// The same for a file already chosen (one opened from the desktop).
+bool LoadPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QString& path);
 // Reads a plot settings file into g; false with the reason when the file
 // cannot be read (g is then unchanged).
 bool ReadPlotSettingsFile(const QString& path, GraphSettings& g, QString* error);

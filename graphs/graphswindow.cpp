@@ -623,6 +623,12 @@ void TVN_Graphs::LoadPlotSettings1Click() {
   if (varnel::LoadPlotSettings(engine_, engine_.Prompt())) settings_->RefreshSettingsDialog();
 }
 
+bool TVN_Graphs::OpenPlotSettings(const QString& path) {
+  if (!LoadPlotSettingsFile(engine_, engine_.Prompt(), path)) return false;
+  settings_->RefreshSettingsDialog();
+  return true;
+}
+
 void TVN_Graphs::ScaleCoordinates1Click() {
   engine_.Settings.ScalingOn = !engine_.Settings.ScalingOn;
   engine_.Recompute();

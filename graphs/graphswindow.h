@@ -51,6 +51,10 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   OutputContext Context() const;
   QMenu* CopyPopup() const { return copyPopup_; }
 
+  // Takes the plot settings of a file chosen outside the window (the
+  // desktop's "Open with"), as "&Load Plot Settings ..." does.
+  bool OpenPlotSettings(const QString& path);
+
   // Lays the page out again for the scroll area's size (on resizes and
   // "&Fit to Window").
   void SizePaintBoxes();

@@ -115,6 +115,19 @@ void SaveSettingsAtExit(const Program& p) {
   SaveSettingsAtExit(p.settings, SettingsFilePath(), p.sheet->Prefs.SavePrefs, *p.prompter);
 }
 
+void OpenArgument(Program& p, const QString& path) {
+  const QFileInfo file(path);
+  if (!file.isFile()) return;
+  if (file.suffix().compare(QLatin1String("vng"), Qt::CaseInsensitive) == 0) {
+    if (p.gwindow->OpenPlotSettings(file.absoluteFilePath())) {
+      p.gwindow->showNormal();
+      p.gwindow->raise();
+    }
+    return;
+  }
+  p.wsheet->LoadDataFile(file.absoluteFilePath());
+}
+
 int Startup(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Varnel"));
@@ -137,8 +150,7 @@ int Startup(int argc, char** argv) {
   app.processEvents();
 
   const QStringList args = QApplication::arguments();
-  if (args.size() > 1 && QFileInfo(args.at(1)).isFile())
-    p.wsheet->LoadDataFile(QFileInfo(args.at(1)).absoluteFilePath());
+  if (args.size() > 1) OpenArgument(p, args.at(1));
 
   splash.finish(p.wsheet.get());
   return app.exec();

@@ -45,6 +45,11 @@ void BuildProgram(Program& p);
 void SaveSettingsAtExit(const Program& p);
 
 // Runs the start-up sequence and then the event loop; returns the exit code.
+// Opens a file named on the command line (or by the desktop): a plot
+// settings file (.vng) goes to the Graphs window, anything else is loaded as
+// a data file. Names that are not files are left alone.
+void OpenArgument(Program& p, const QString& path);
+
 int Startup(int argc, char** argv);
 
 }  // namespace varnel

@@ -94,6 +94,7 @@ field() { sed -n "s/^$1=//p" "$desktop"; }
 [ "$(field Exec)" = "varnel %f" ] || fail "Exec is '$(field Exec)'"
 [ -f "$root/usr/share/icons/hicolor/scalable/apps/$(field Icon).svg" ] || fail "no icon named '$(field Icon)'"
 echo "$(field MimeType)" | tr ';' '\n' | grep -qx application/x-varnel-data || fail "MimeType lacks the data files"
+echo "$(field MimeType)" | tr ";" "\n" | grep -qx application/x-varnel-graph || fail "MimeType lacks the plot settings files"
 for type in $(field MimeType | tr ';' ' '); do
   grep -q "<mime-type type=\"$type\">" "$mime" || fail "$type is not declared in varnel.xml"
 done
