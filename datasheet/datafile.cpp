@@ -125,9 +125,8 @@ bool IsCommentLine(std::string_view line, QString* description) {
 
 namespace {
 
-// Every line of a text in order, already UTF-8: fn(line, index) returns
-// false to stop. Returns false when the lines could not be read.
-using LineVisitor = std::function<bool(std::string_view, std::size_t)>;
+// Every line of a text in order, already UTF-8, given to a visitor; false
+// when the lines could not be read.
 using LineSource = std::function<bool(const LineVisitor&)>;
 
 // Raised when a second pass over a file does not find what the first found.
@@ -231,24 +230,20 @@ bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, con
       options);
 }
 
-bool ReadDataFile(Sheet& sheet, const QString& path, const ReadOptions& options, TextEncoding* encoding) {
-  const QString shown = QDir::toNativeSeparators(path);
-  auto refuse = [&](const QString& text) {
-    sheet.Prompt().FileError(text);
+bool DataFileLines::Open(Sheet& sheet, const QString& path, std::size_t pieceSize) {
+  path_ = path;
+  file_.ChunkSize = std::max<std::size_t>(pieceSize, 1);
+  if (!file_.Open(path, &error_)) {
+    sheet.Prompt().FileError(error_);
     return false;
-  };
-  LineFile file;
-  file.ChunkSize = std::max<std::size_t>(options.PieceSize, 1);
-  QString error;
-  if (!file.Open(path, &error)) return refuse(error);
-
+  }
   // First the encoding, which only the whole file tells, and whether the
   // file is text at all: a NUL would cut it short without a word.
   bool bom = false;
   bool utf8 = true;
   std::optional<std::size_t> nulLine;
-  std::size_t lineCount = 0;
-  if (!file.ForEachLine(
+  lineCount_ = 0;
+  if (!file_.ForEachLine(
           [&](std::string_view line, std::size_t i) {
             if (i == 0 && line.size() >= 3 && line.substr(0, 3) == "\xEF\xBB\xBF") bom = true;
             if (line.find('\0') != std::string_view::npos) {
@@ -256,45 +251,61 @@ bool ReadDataFile(Sheet& sheet, const QString& path, const ReadOptions& options,
               return false;
             }
             if (utf8 && !IsValidUtf8(line)) utf8 = false;
-            lineCount = i + 1;
+            lineCount_ = i + 1;
             return true;
           },
-          &error))
-    return refuse(error);
-  if (nulLine)
-    return refuse(
+          &error_)) {
+    sheet.Prompt().FileError(error_);
+    return false;
+  }
+  if (nulLine) {
+    sheet.Prompt().FileError(
         QStringLiteral("Cannot read \"%1\": line %2 holds a NUL character, so it is not a text file."
                        "\n\rNothing was loaded.")
-            .arg(shown)
+            .arg(QDir::toNativeSeparators(path))
             .arg(*nulLine));
-  const TextEncoding found = !utf8 ? TextEncoding::Windows1252
-                             : bom ? TextEncoding::Utf8Bom
-                                   : TextEncoding::Utf8;
-  if (options.LinesCounted) options.LinesCounted(lineCount);
+    return false;
+  }
+  encoding_ = !utf8 ? TextEncoding::Windows1252 : bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
+  return true;
+}
 
-  std::string decoded;
-  const LineSource source = [&](const LineVisitor& visit) {
-    return file.ForEachLine(
-        [&](std::string_view line, std::size_t i) {
-          if (found == TextEncoding::Windows1252) {
-            decoded = Windows1252ToUtf8(line);
-            line = decoded;
-          } else if (i == 0 && found == TextEncoding::Utf8Bom) {
-            line.remove_prefix(3);
-          }
-          return visit(line, i);
-        },
-        &error);
-  };
+bool DataFileLines::ForEachLine(const LineVisitor& visit) {
+  return file_.ForEachLine(
+      [&](std::string_view line, std::size_t i) {
+        if (encoding_ == TextEncoding::Windows1252) {
+          decoded_ = Windows1252ToUtf8(line);
+          line = decoded_;
+        } else if (i == 0 && encoding_ == TextEncoding::Utf8Bom) {
+          line.remove_prefix(3);
+        }
+        return visit(line, i);
+      },
+      &error_);
+}
+
+void DataFileLines::TellChanged(Sheet& sheet) const {
+  sheet.Prompt().FileError(QStringLiteral("Cannot read \"%1\": the file changed while it was being read."
+                                          "\n\rNothing was loaded.")
+                               .arg(QDir::toNativeSeparators(path_)));
+}
+
+bool ReadDataFile(Sheet& sheet, const QString& path, const ReadOptions& options, TextEncoding* encoding) {
+  DataFileLines file;
+  if (!file.Open(sheet, path, options.PieceSize)) return false;
+  if (options.LinesCounted) options.LinesCounted(file.LineCount());
   try {
-    if (!ReadGrid(sheet, source, options)) return error.isEmpty() ? false : refuse(error);
+    if (!ReadGrid(
+            sheet, [&](const LineVisitor& visit) { return file.ForEachLine(visit); }, options)) {
+      if (!file.Error().isEmpty()) sheet.Prompt().FileError(file.Error());
+      return false;
+    }
     if (!file.Unchanged()) throw FileChanged{};
   } catch (const FileChanged&) {
-    return refuse(QStringLiteral("Cannot read \"%1\": the file changed while it was being read."
-                                 "\n\rNothing was loaded.")
-                      .arg(shown));
+    file.TellChanged(sheet);
+    return false;
   }
-  if (encoding) *encoding = found;
+  if (encoding) *encoding = file.Encoding();
   return true;
 }
 
@@ -319,8 +330,11 @@ void GridToLines(const Sheet& sheet, int left, int top, int right, int bottom, s
   }
 }
 
-void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int left, int top, int right,
-                int bottom) {
+namespace {
+
+// Pastes count lines, given one after another by source, from (left, top).
+void PasteFrom(Sheet& sheet, std::size_t count, const LineSource& source, int left, int top, int right,
+               int bottom) {
   SheetView& view = sheet.View();
   view.SetBusy(true);
   view.EndCellEdit();
@@ -332,23 +346,24 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
       warn = false;
     view.SetBusy(true);
   };
-  const bool single = lines.size() == 1;
+  const bool single = count == 1;
   int k = 0;
   int lastCol = left;
-  for (std::size_t j = 0; j < lines.size(); ++j) {
-    const int r = top + static_cast<int>(j);
+  std::size_t j = 0;
+  source([&](std::string_view line, std::size_t) {
+    if (j >= count) return false;
+    const int r = top + static_cast<int>(j++);
     if (r > sheet.RowCount() - 1) {
       warning(QStringLiteral(
           "Pasted data lines exceed current DataSheet size.\n\rExcess lines will be skipped."));
-      break;
+      return false;
     }
-    const std::string_view line = lines[j];
     k = static_cast<int>(std::count(line.begin(), line.end(), '\t')) + 1;
     if (single && k == 1) {
       for (int rr = top; rr <= std::min(bottom, sheet.RowCount() - 1); ++rr)
         for (int cc = left; cc <= std::min(right, sheet.ColCount() - 1); ++cc) sheet.SetCell(cc, rr, line);
       lastCol = right;
-      break;
+      return false;
     }
     Fields fields{line};
     int c = left;
@@ -367,11 +382,12 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
     }
     if (!cut) sheet.SetCell(c, r, fields.rest);
     lastCol = std::max(lastCol, std::min(c, sheet.ColCount() - 1));
-  }
+    return true;
+  });
   sheet.Saved = false;
   sheet.Blank = false;
   view.CellsChanged(left, top, std::max(lastCol, right),
-                    std::max(bottom, top + static_cast<int>(lines.size()) - 1));
+                    std::max(bottom, top + static_cast<int>(std::min<std::size_t>(count, INT_MAX / 2)) - 1));
   view.UpdateCommands();
   if (sheet.Connected) {
     if (top == 0)
@@ -380,6 +396,37 @@ void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int le
     sheet.RefreshGraphSelectors();
   }
   view.SetBusy(false);
+}
+
+}  // namespace
+
+void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int left, int top, int right,
+                int bottom) {
+  PasteFrom(
+      sheet, lines.size(),
+      [&](const LineVisitor& visit) {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+          if (!visit(lines[i], i)) break;
+        return true;
+      },
+      left, top, right, bottom);
+}
+
+bool PasteDataLines(Sheet& sheet, DataFileLines& file, std::size_t count, int left, int top, int right,
+                    int bottom) {
+  bool read = true;
+  PasteFrom(
+      sheet, count,
+      [&](const LineVisitor& visit) {
+        std::size_t j = 0;
+        read = file.ForEachLine([&](std::string_view line, std::size_t) {
+          if (IsCommentLine(line, nullptr)) return true;
+          return visit(line, j++);
+        });
+        return read;
+      },
+      left, top, right, bottom);
+  return read && file.Unchanged();
 }
 
 std::string SavedFileFirstLine(const QString& fileName, const QDateTime& when, int cases, int variables) {

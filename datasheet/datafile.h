@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/linefile.h"
 #include "app/prompter.h"
 #include "app/textcodec.h"
 
@@ -57,6 +58,37 @@ inline constexpr int MaxShownWarnings = 100;
 // held in memory.
 bool ReadDataLines(Sheet& sheet, const std::vector<std::string_view>& lines, const ReadOptions& options);
 
+// Lines of a text, in order, already UTF-8: visit(line, index) returns false
+// to stop.
+using LineVisitor = std::function<bool(std::string_view line, std::size_t index)>;
+
+// A data file read line by line in pieces: scanned once on opening for its
+// encoding and for NUL bytes, then visited as UTF-8 as often as needed,
+// never held whole in memory.
+class DataFileLines {
+ public:
+  // False, with the message shown, for a file that cannot be opened or
+  // read, is not a regular file or holds a NUL byte.
+  bool Open(Sheet& sheet, const QString& path, std::size_t pieceSize = std::size_t{1} << 20);
+  std::size_t LineCount() const { return lineCount_; }
+  TextEncoding Encoding() const { return encoding_; }
+  // Every line from the first; false when reading fails (Error() says why).
+  bool ForEachLine(const LineVisitor& visit);
+  const QString& Error() const { return error_; }
+  // Whether the file is still as it was when opened.
+  bool Unchanged() const { return file_.Unchanged(); }
+  // The message for a file that changed between two passes.
+  void TellChanged(Sheet& sheet) const;
+
+ private:
+  LineFile file_;
+  QString path_;
+  QString error_;
+  std::string decoded_;
+  std::size_t lineCount_ = 0;
+  TextEncoding encoding_ = TextEncoding::Utf8;
+};
+
 // Reads a data file into the grid as ReadDataLines reads its lines, in
 // pieces: the file is never held whole, so reading needs little more than
 // the grid itself. A file that is not a regular file, cannot be read, holds
@@ -77,6 +109,12 @@ void GridToLines(const Sheet& sheet, int left, int top, int right, int bottom, s
 // whole block. Warns about lines or values beyond the sheet (OK / Ignore).
 void PasteLines(Sheet& sheet, const std::vector<std::string_view>& lines, int left, int top, int right,
                 int bottom);
+
+// Pastes the count data lines (not comments) of a file as PasteLines does.
+// False when the file could not be read to its end or changed meanwhile:
+// the caller then takes back what was pasted.
+bool PasteDataLines(Sheet& sheet, DataFileLines& file, std::size_t count, int left, int top, int right,
+                    int bottom);
 
 // The date and time as the system writes them: short date, a space, long time.
 

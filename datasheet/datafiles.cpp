@@ -33,28 +33,6 @@ FileDialogSpec SaveSpec(const QString& fileName) {
   return spec;
 }
 
-// Reads a whole file; the system's reason is shown when it cannot be read.
-// A NUL byte, which no text file holds, refuses the file: reading on would
-// silently drop what follows it.
-bool ReadFile(Sheet& sheet, const QString& path, WorkLines& work) {
-  std::string bytes;
-  QString error;
-  if (!ReadWholeFile(path, bytes, &error)) {
-    sheet.Prompt().FileError(error);
-    return false;
-  }
-  if (const std::optional<std::size_t> line = NulLine(bytes)) {
-    sheet.Prompt().FileError(
-        QStringLiteral("Cannot read \"%1\": line %2 holds a NUL character, so it is not a text file."
-                       "\n\rNothing was loaded.")
-            .arg(QDir::toNativeSeparators(path))
-            .arg(*line));
-    return false;
-  }
-  work.SetBytes(std::move(bytes));
-  return true;
-}
-
 // The command ran out of memory: nothing it would have changed has changed.
 void NoMemory(Sheet& sheet, const QString& what) {
   sheet.View().SetBusy(false);
@@ -218,14 +196,34 @@ void DataFiles::AppendFile1Click() {
   const std::optional<QString> path = sheet_.Prompt().OpenFileName(spec);
   if (!path) return;
   const int first = sheet_.RowCount();
+  const bool wasSaved = sheet_.Saved;
   int added = 0;
+  // Takes the appended rows back, as when memory runs out.
+  auto takeBack = [&] {
+    if (added == 0) return;
+    sheet_.RemoveRows(first, added);
+    sheet_.Saved = wasSaved;
+    added = 0;
+    sheet_.View().SizeInclusionColumn(false);
+    if (sheet_.Connected)
+      sheet_.Graph().SetPlotCaseCount(std::min(sheet_.CaseCount(), MirroredCases));
+    else
+      sheet_.RecountIncluded();
+  };
   try {
-    WorkLines work;
-    if (!ReadFile(sheet_, *path, work)) return;
-    std::vector<std::string_view> lines;
-    for (std::string_view line : work.lines)
-      if (!line.empty() && line[0] != ';') lines.push_back(line);
-    if (lines.empty()) {
+    // Read in pieces twice, to count the cases and then to paste them, so
+    // that a large file is never held whole beside the grid.
+    DataFileLines file;
+    if (!file.Open(sheet_, *path)) return;
+    std::size_t cases = 0;
+    if (!file.ForEachLine([&](std::string_view line, std::size_t) {
+          if (!IsCommentLine(line, nullptr)) ++cases;
+          return true;
+        })) {
+      sheet_.Prompt().FileError(file.Error());
+      return;
+    }
+    if (cases == 0) {
       sheet_.Prompt().Message(BoxKind::Warning,
                               QStringLiteral("Warning: no valid data lines found in file ") +
                                   QDir::toNativeSeparators(*path) +
@@ -233,7 +231,8 @@ void DataFiles::AppendFile1Click() {
                               Only(Button::Ok));
       return;
     }
-    const int n = static_cast<int>(lines.size());
+    if (cases > static_cast<std::size_t>(INT_MAX - 1 - first)) throw std::bad_alloc();
+    const int n = static_cast<int>(cases);
     // Room for the new rows first, so that running out of memory stops the
     // command before the sheet changes.
     if (static_cast<std::size_t>(sheet_.ColCount()) * static_cast<std::size_t>(n) >
@@ -248,16 +247,16 @@ void DataFiles::AppendFile1Click() {
       sheet_.Graph().SetPlotCaseCount(std::min(sheet_.CaseCount(), MirroredCases));
     else
       sheet_.RecountIncluded();
-    PasteLines(sheet_, lines, 1, first, sheet_.ColCount() - 1, first + n - 1);
-  } catch (const std::bad_alloc&) {
-    if (added > 0) {
-      sheet_.RemoveRows(first, added);
-      sheet_.View().SizeInclusionColumn(false);
-      if (sheet_.Connected)
-        sheet_.Graph().SetPlotCaseCount(std::min(sheet_.CaseCount(), MirroredCases));
+    if (!PasteDataLines(sheet_, file, cases, 1, first, sheet_.ColCount() - 1, first + n - 1)) {
+      takeBack();
+      if (!file.Error().isEmpty())
+        sheet_.Prompt().FileError(file.Error());
       else
-        sheet_.RecountIncluded();
+        file.TellChanged(sheet_);
+      return;
     }
+  } catch (const std::bad_alloc&) {
+    takeBack();
     NoMemory(sheet_, QStringLiteral("append \"") + QDir::toNativeSeparators(*path) + QLatin1Char('"'));
   }
 }

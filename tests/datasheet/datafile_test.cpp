@@ -238,6 +238,26 @@ TEST_F(DataFileTest, AppendTurnsTheNameLineIntoAnExcludedCase) {
   EXPECT_EQ(sheet.CaseCount(), 5);
 }
 
+TEST_F(DataFileTest, AppendReadsEightBitFilesAndRefusesOnesWithANul) {
+  ASSERT_TRUE(test::WriteFile(Path("a.vnp"), "Label#\tB\r\nx\t2\r\n"));
+  ASSERT_TRUE(files.LoadDataFile(Path("a.vnp")));
+  ASSERT_TRUE(test::WriteFile(Path("old.vnp"), "Label#\tB\r\nCa\xEFte\t850\r"));
+  prompter.AnswerOpen(Path("old.vnp"));
+  files.AppendFile1Click();
+  ASSERT_EQ(sheet.CaseCount(), 3);
+  EXPECT_EQ(Cell(1, 3), "Ca\xC3\xAFte") << "Windows-1252 decoded, the last line without a break read";
+
+  ASSERT_TRUE(test::WriteFile(Path("nul.vnp"), QByteArray("A\tB\r\n1\t2\r\n3\0\t4\r\n", 16)));
+  prompter.AnswerOpen(Path("nul.vnp"));
+  prompter.Expect(BoxKind::Error,
+                  QStringLiteral("Cannot read \"%1\": line 3 holds a NUL character, so it is not a text file."
+                                 "\n\rNothing was loaded.")
+                      .arg(Path("nul.vnp")),
+                  Only(Button::Ok), Button::Ok);
+  files.AppendFile1Click();
+  EXPECT_EQ(sheet.CaseCount(), 3) << "nothing of the file was appended";
+}
+
 TEST_F(DataFileTest, PasteAsNewFileRefusesTextWithoutTabButKeepsTheCaption) {
   sheet.SetCell(1, 1, "old");
   prompter.Expect(BoxKind::Error,
