@@ -678,6 +678,8 @@ std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) co
                     : !IsDrawn(tri_[i].Plotted, tri_[i].Negative, k))
       continue;
     LegendEntry e{SymbolShape(k), SymbolPen(k), SymbolFill(k), QString()};
+    // Shape 0 hides its cases: a key line without a marker explains nothing.
+    if (e.Shape == 0) continue;
     if (col != 0 && col < sheet_.ColCount() && k < sheet_.RowCount()) {
       const std::string_view t = sheet_.Cell(col, k);
       e.Name = QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())).trimmed();

@@ -32,6 +32,7 @@ void UsePdfWhenNoPrinter(QPrinter& printer) {
 
 QImage GraphBitmap(GraphEngine& engine, const OutputContext& c, QSize size, int dpi) {
   QImage image(size, QImage::Format_RGB32);
+  if (image.isNull()) return image;  // no memory for it: the caller says so
   const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
   image.setDotsPerMeterX(dotsPerMeter);
   image.setDotsPerMeterY(dotsPerMeter);

@@ -300,7 +300,9 @@ void TVN_Graphs::BuildToolBars() {
     apexes->addWidget(label);
     auto* box = new QComboBox(apexes);
     box->setObjectName(QStringLiteral("GCBox") + letter);
-    box->setMinimumContentsLength(8);
+    // Six characters hold most oxide names and let all four boxes fit the
+    // window at its first size; longer names show in the open list.
+    box->setMinimumContentsLength(6);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setToolTip(QStringLiteral("Apex ") + letter);
     box->setStatusTip(QStringLiteral("Variable to plot in apex ") + letter + QLatin1Char('.'));

@@ -86,7 +86,24 @@ bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QStrin
   } else {
     QSize size(width, BitmapHeight(width, printer.PageAspect()));
     if (sized && !request.WidthSet) size = MetafilePageSize(c);
+    // A large page at a high resolution, or a wide picture of a tall page,
+    // would ask for gigabytes: refuse it before the image is made.
+    if (size.width() > MaxBitmapSide || size.height() > MaxBitmapSide) {
+      if (error)
+        *error = QStringLiteral("a picture of %1 x %2 pixels is too large (at most %3 on a side)")
+                     .arg(size.width())
+                     .arg(size.height())
+                     .arg(MaxBitmapSide);
+      return false;
+    }
     const QImage image = GraphBitmap(engine, c, size, c.ScreenDpi);
+    if (image.isNull()) {
+      if (error)
+        *error = QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels")
+                     .arg(size.width())
+                     .arg(size.height());
+      return false;
+    }
     if (!image.save(&buffer, format == QLatin1String("png") ? "PNG" : "BMP")) {
       if (error) *error = QStringLiteral("the picture could not be encoded");
       return false;

@@ -23,6 +23,9 @@ struct PictureRequest {
   QString DataFileName;  // named in a metafile's description
 };
 
+// The longest side of a PNG or BMP picture, in pixels.
+inline constexpr int MaxBitmapSide = 20000;
+
 // The formats by extension: "png", "bmp", "pdf", "svg", "emf", "wmf"; empty
 // when unknown.
 QString PictureFormat(const QString& path);

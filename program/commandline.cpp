@@ -63,7 +63,7 @@ QString UsageText() {
       "                                 the Analysis Wizard on the listed cases, its report on\n"
       "                                 standard output\n"
       "  varnel merge-relations PART... joins the parts of a sharded, filtered enumeration\n"
-      "  varnel plot FILE [options] -o OUT.(png|pdf|svg|bmp)\n"
+      "  varnel plot FILE [options] -o OUT.(png|bmp|pdf|svg|emf|wmf)\n"
       "                                 the Graphs page of the file drawn into a picture\n"
       "  varnel COMMAND --help          the options of a command\n"
       "  varnel --version               the version\n"

@@ -117,6 +117,21 @@ TEST(GraphsWindowTest, ViewSwitchesNegativePointsAndTheDataSheetStatus) {
   EXPECT_FALSE(w.window.Action("ViewTies1")->isEnabled());
 }
 
+TEST(GraphsWindowTest, AllFourSelectorsFitTheWindowAtItsFirstSize) {
+  // 540 x 460 is the window's size on a first start: apex D must not hide
+  // behind the tool bar's overflow button.
+  Window w;
+  w.p.Connect({{"SiO2", "Al2O3", "FeO", "MgO"}, {"1", "1", "1", "1"}});
+  w.window.resize(540, 460);
+  QApplication::processEvents();
+  for (int apex = 0; apex < 4; ++apex) {
+    const QComboBox* box = w.window.ApexBox(apex);
+    EXPECT_TRUE(box->isVisible()) << "apex " << apex;
+    EXPECT_LE(box->mapTo(&w.window, QPoint(box->width(), 0)).x(), w.window.width()) << "apex " << apex;
+  }
+  w.Keep("window-first-size");
+}
+
 TEST(GraphsWindowTest, ClosingMinimisesAndThePageKeepsThePrinterShape) {
   Window w;
   w.window.close();

@@ -73,6 +73,30 @@ TEST(LegendTest, OneLinePerSymbolInUseNamedFromTheChosenColumn) {
   EXPECT_TRUE(e.LegendEntries(PlotPage::Triangular).empty());
 }
 
+TEST(LegendTest, HiddenCasesOfShapeZeroGetNoLine) {
+  // The basalts are hidden by shape 0; the gabbro keeps its triangle.
+  PlotSheet p;
+  p.Connect({{"SiO2", "MgO", "FeO", "CaO", "Symbol#", "Color#", "Rock#"},
+             {"2", "1", "1", "1", "4", "1", "dunite"},
+             {"1", "1", "2", "1", "0", "3", "basalt"},
+             {"1", "1", "1", "2", "0", "3", "basalt"},
+             {"1", "1", "0", "0", "6", "3", "gabbro"}});
+  GraphEngine& e = p.engine;
+  e.Settings.UseDefaultShape = false;
+  e.Settings.UseDefaultColor = false;
+  e.Settings.LegendVariable = QStringLiteral("Rock#");
+  const std::vector<LegendEntry> tri = e.LegendEntries(PlotPage::Triangular);
+  ASSERT_EQ(tri.size(), 2u);
+  EXPECT_EQ(tri[0].Name, "dunite");
+  EXPECT_EQ(tri[1].Name, "gabbro");
+  EXPECT_EQ(tri[1].Shape, 6);
+  // Named after the shapes, there is no "No symbol" line either.
+  e.Settings.LegendVariable.clear();
+  const std::vector<LegendEntry> tet = e.LegendEntries(PlotPage::Tetrahedral);
+  ASSERT_EQ(tet.size(), 2u);
+  for (const LegendEntry& entry : tet) EXPECT_NE(entry.Name, "No symbol");
+}
+
 TEST(LegendTest, DrawnOnlyWhenSwitchedOnAndLeavesTheRestOfThePageAlone) {
   Rocks p;
   GraphEngine& e = p.engine;

@@ -145,6 +145,37 @@ TEST_F(PlotCommandTest, WrongUsageAndRefusedFilesLeaveNothingBehind) {
   refused({data, QStringLiteral("-o"), dir.filePath(QStringLiteral("no/such/x.png"))}, 1, "cannot write");
 }
 
+TEST_F(PlotCommandTest, BitmapsTooLargeForTheMemoryAreRefusedWithTheirSize) {
+  // Each option is in its range, but together they ask for gigabytes.
+  PlotRun run = Plot({data, QStringLiteral("--size"), QStringLiteral("2000x2000"), QStringLiteral("--dpi"),
+                      QStringLiteral("2400"), QStringLiteral("-o"), Out("big.png")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.err.contains(QLatin1String("a picture of 188976 x 188976 pixels is too large")))
+      << run.err.toStdString();
+  EXPECT_FALSE(run.err.contains(QLatin1String("QPainter"))) << run.err.toStdString();
+  EXPECT_TRUE(run.out.isEmpty());
+  EXPECT_FALSE(QFile::exists(Out("big.png")));
+  // A wide picture of a tall page (its shape from the page at 1200 dots per
+  // inch, 472 x 94488): the height is what is too large.
+  run = Plot({data, QStringLiteral("--size"), QStringLiteral("10x2000"), QStringLiteral("--width"),
+              QStringLiteral("20000"), QStringLiteral("-o"), Out("tall.bmp")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(run.err.contains(QLatin1String("a picture of 20000 x 4003729 pixels is too large")))
+      << run.err.toStdString();
+  EXPECT_FALSE(QFile::exists(Out("tall.bmp")));
+  // An earlier picture of the same name stays as it was.
+  test::WriteFileOrFail(Out("keep.png"), "old");
+  run = Plot({data, QStringLiteral("--size"), QStringLiteral("2000x100"), QStringLiteral("--dpi"),
+              QStringLiteral("600"), QStringLiteral("-o"), Out("keep.png")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(test::ReadFile(Out("keep.png")), QByteArray("old"));
+  // The largest picture allowed is still made.
+  run = Plot({data, QStringLiteral("--size"), QStringLiteral("2000x10"), QStringLiteral("--dpi"),
+              QStringLiteral("254"), QStringLiteral("-o"), Out("edge.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(QImage(Out("edge.png")).width(), 20000);
+}
+
 TEST_F(PlotCommandTest, TooFewApexVariablesDrawTheOutlineAndSaySo) {
   const QString two = dir.filePath(QStringLiteral("two.vnp"));
   test::WriteFileOrFail(two, ";;t\r\na\tb\tLabel#\r\n1\t2\tx\r\n");
