@@ -88,6 +88,9 @@ inline constexpr int MaxSymbolSize = 1000;
 inline constexpr int MaxPenWidth = 50;
 inline constexpr int MaxInfinityLength = 100;
 inline constexpr int MaxTieSetsLimit = 1000;
+// Beyond a zoom or stereo separation this large the page shows nothing of
+// the diagram; such a value in a file is taken as a mistake.
+inline constexpr Real MaxScaleOrSeparation = 1000;
 
 // The bitmap heights for a page of the given shape (width / height).
 void DeriveBitmapHeights(GraphSettings& g, Real pageAspect);

@@ -39,13 +39,16 @@ std::optional<Real> ReadReal(const IniFile& ini, const QString& section, const Q
   return ReadSettingsReal(ini.ReadString(section, key, fallback));
 }
 
-// Zoom and stereo separation: both read or both 1. Zero, negative or endless
-// values would draw nothing or turn the page inside out.
+// Zoom and stereo separation: both read or both 1. Zero, negative, endless
+// or absurdly large values would draw nothing, or nothing on the page, or
+// turn the page inside out.
 void ReadScales(const IniFile& ini, const QString& section, GraphSettings& g) {
   const std::optional<Real> stereo =
       ReadReal(ini, section, QStringLiteral("StereoSFactor"), QStringLiteral("1"));
   const std::optional<Real> scale = ReadReal(ini, section, QStringLiteral("Scale"), QStringLiteral("1"));
-  const auto usable = [](const std::optional<Real>& v) { return v && std::isfinite(*v) && *v > 0; };
+  const auto usable = [](const std::optional<Real>& v) {
+    return v && std::isfinite(*v) && *v > 0 && *v <= MaxScaleOrSeparation;
+  };
   if (usable(stereo) && usable(scale)) {
     g.StereoSFactor = *stereo;
     g.Scale = *scale;

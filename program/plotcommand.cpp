@@ -202,8 +202,12 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
 
   QString error;
   if (!WritePlotPicture(engine, request, &error)) {
-    std::fprintf(err, "varnel: cannot write %s: %s\n", output.toLocal8Bit().constData(),
-                 error.toLocal8Bit().constData());
+    // The save's own reasons name the file already.
+    if (error.contains(output))
+      std::fprintf(err, "varnel: %s\n", error.toLocal8Bit().constData());
+    else
+      std::fprintf(err, "varnel: cannot write %s: %s\n", output.toLocal8Bit().constData(),
+                   error.toLocal8Bit().constData());
     return 1;
   }
   const int points =

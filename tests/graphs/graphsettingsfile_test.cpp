@@ -92,6 +92,11 @@ TEST(GraphIniTest, ScalesFallBackTogetherAndBadIntegersTakeTheirDefaults) {
   LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=1.5\r\nScale=0\r\n"), g);
   EXPECT_EQ(g.Scale, 1);
   EXPECT_EQ(g.StereoSFactor, 1);
+  LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=1.5\r\nScale=1e300\r\n"), g);
+  EXPECT_EQ(g.Scale, 1) << "a zoom that leaves nothing of the diagram on the page";
+  EXPECT_EQ(g.StereoSFactor, 1);
+  LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=1000\r\nScale=2\r\n"), g);
+  EXPECT_EQ(g.StereoSFactor, 1000);
 
   LoadGraphSettings(Ini("[Settings]\r\nDefSymShape=15\r\nDefaultSymbolSize=big\r\nLabelFontName=\r\n"
                         "[Options]\r\nMaxTieSets=1001\r\nZPOrdering=0\r\n"

@@ -142,7 +142,14 @@ TEST_F(PlotCommandTest, WrongUsageAndRefusedFilesLeaveNothingBehind) {
   refused({dir.filePath(QStringLiteral("missing.vnp")), QStringLiteral("-o"), Out("x.png")}, 1, "");
   EXPECT_FALSE(QFile::exists(Out("x.png")));
   // A folder that does not exist: refused, and said so.
-  refused({data, QStringLiteral("-o"), dir.filePath(QStringLiteral("no/such/x.png"))}, 1, "cannot write");
+  {
+    // The reason names the file once.
+    const QString missing = dir.filePath(QStringLiteral("no/such/x.png"));
+    const PlotRun run = Plot({data, QStringLiteral("-o"), missing});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("annot write"))) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(missing), 1) << run.err.toStdString();
+  }
 }
 
 TEST_F(PlotCommandTest, BitmapsTooLargeForTheMemoryAreRefusedWithTheirSize) {
