@@ -31,26 +31,8 @@ void TextAt(QPainter& p, int x, int y, const QString& text) {
   p.drawText(QPointF(x, y + p.fontMetrics().ascent()), text);
 }
 
-// Whether the segment a-b passes through the rectangle (Liang-Barsky).
-bool SegmentMeetsRect(QPointF a, QPointF b, const QRectF& r) {
-  qreal t0 = 0, t1 = 1;
-  const qreal dx = b.x() - a.x(), dy = b.y() - a.y();
-  const qreal p[4] = {-dx, dx, -dy, dy};
-  const qreal q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const qreal t = q[i] / p[i];
-    if (p[i] < 0)
-      t0 = std::max(t0, t);
-    else
-      t1 = std::min(t1, t);
-    if (t0 > t1) return false;
-  }
-  return true;
-}
+// Whether the segment a-b passes through the rectangle.
+bool SegmentMeetsRect(QPointF a, QPointF b, const QRectF& r) { return ClipSegment(a, b, r); }
 
 Qt::PenStyle TiePenStyle(int style) {
   static constexpr Qt::PenStyle Styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,

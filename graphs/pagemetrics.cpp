@@ -57,4 +57,27 @@ QSize ScreenPageSize(bool fitToWindow, int scrollAreaWidth, int screenDpi, const
   return {width, std::max(1, RoundPixel(static_cast<Real>(width) / printer.PageAspect()))};
 }
 
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {
+  qreal t0 = 0, t1 = 1;
+  const qreal dx = b.x() - a.x(), dy = b.y() - a.y();
+  const qreal p[4] = {-dx, dx, -dy, dy};
+  const qreal q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const qreal t = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
+    if (t0 > t1) return false;
+  }
+  const QPointF start = a;
+  a = start + t0 * QPointF(dx, dy);
+  b = start + t1 * QPointF(dx, dy);
+  return true;
+}
+
 }  // namespace varnel

@@ -2,6 +2,8 @@
 // target is a scaled copy of.
 #pragma once
 
+#include <QPointF>
+#include <QRectF>
 #include <QSize>
 
 #include "core/real.h"
@@ -58,5 +60,9 @@ SymbolGeometry SymbolMetrics(int tenthsMm, const PageMetrics& m);
 // otherwise the printed page at its real size; the height follows the
 // printer's page shape.
 QSize ScreenPageSize(bool fitToWindow, int scrollAreaWidth, int screenDpi, const PrinterPage& printer);
+
+// Cuts the segment a-b to the rectangle (Liang-Barsky); false when nothing
+// of it lies inside.
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r);
 
 }  // namespace varnel

@@ -10,6 +10,7 @@
 
 #include "app/textcodec.h"
 #include "graphs/metafilebytes.h"
+#include "graphs/pagemetrics.h"
 
 namespace varnel {
 namespace {
@@ -45,31 +46,6 @@ int Short(int v) { return std::clamp(v, -32768, 32767); }
 // rather than squeezed in, so that the part on the page keeps its direction.
 constexpr qreal Reach = 32000;
 
-// Cuts the segment a-b to the square of Reach (Liang-Barsky); false when
-// nothing of it is left.
-bool ClipSegment(QPointF& a, QPointF& b) {
-  qreal t0 = 0, t1 = 1;
-  const qreal dx = b.x() - a.x(), dy = b.y() - a.y();
-  const qreal p[4] = {-dx, dx, -dy, dy};
-  const qreal q[4] = {a.x() + Reach, Reach - a.x(), a.y() + Reach, Reach - a.y()};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const qreal t = q[i] / p[i];
-    if (p[i] < 0)
-      t0 = std::max(t0, t);
-    else
-      t1 = std::min(t1, t);
-    if (t0 > t1) return false;
-  }
-  const QPointF start = a;
-  a = start + t0 * QPointF(dx, dy);
-  b = start + t1 * QPointF(dx, dy);
-  return true;
-}
-
 QPoint Rounded(QPointF p) {
   return {static_cast<int>(std::lround(p.x())), static_cast<int>(std::lround(p.y()))};
 }
@@ -82,7 +58,7 @@ QList<QVector<QPoint>> ClipPolyline(const QVector<QPoint>& points) {
   QVector<QPoint> run;
   for (qsizetype i = 0; i + 1 < points.size(); ++i) {
     QPointF a = points[i], b = points[i + 1];
-    if (!ClipSegment(a, b)) continue;
+    if (!ClipSegment(a, b, QRectF(-Reach, -Reach, 2 * Reach, 2 * Reach))) continue;
     const QPoint from = Rounded(a), to = Rounded(b);
     if (run.isEmpty() || run.back() != from) {
       if (run.size() > 1) runs.push_back(run);
