@@ -1,13 +1,16 @@
 #include "app/dialogparts.h"
 
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/programfolder.h"
 #include "app/prompter.h"
@@ -51,6 +54,17 @@ QToolBar* AddFixedToolBar(QMainWindow* window, const QString& name) {
   bar->setIconSize(QSize(20, 20));
   bar->setContextMenuPolicy(Qt::PreventContextMenu);
   return bar;
+}
+
+void ShowListItems(QComboBox* box, const QStringList& items, int index) {
+  const QSignalBlocker block(box);
+  bool same = box->count() == items.size();
+  for (int k = 0; same && k < items.size(); ++k) same = box->itemText(k) == items[k];
+  if (!same) {
+    box->clear();
+    box->addItems(items);
+  }
+  box->setCurrentIndex(items.isEmpty() ? -1 : std::clamp(index, 0, static_cast<int>(items.size()) - 1));
 }
 
 }  // namespace varnel

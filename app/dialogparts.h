@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QBoxLayout;
+class QComboBox;
 class QDialog;
 class QDialogButtonBox;
 class QToolBar;
@@ -25,5 +27,10 @@ QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout,
 
 // A fixed tool bar of flat 20-pixel buttons with no context menu.
 QToolBar* AddFixedToolBar(QMainWindow* window, const QString& name);
+
+// Shows items in a list box, refilled only when they differ from what it
+// holds (so its open list and place stay), and selects index (clamped to the
+// list), all without the box's change signals.
+void ShowListItems(QComboBox* box, const QStringList& items, int index);
 
 }  // namespace varnel

@@ -374,15 +374,7 @@ void TVN_Graphs::SelectorsChanged() {
                                               GraphSelector::D};
   const QStringList& items = engine_.SelectorItems();
   for (std::size_t i = 0; i < 4; ++i) {
-    QComboBox* box = boxes_[i];
-    const QSignalBlocker block(box);
-    bool same = box->count() == items.size();
-    for (int k = 0; same && k < items.size(); ++k) same = box->itemText(k) == items[k];
-    if (!same) {
-      box->clear();
-      box->addItems(items);
-    }
-    box->setCurrentIndex(engine_.SelectorItem(Apexes[i]));
+    ShowListItems(boxes_[i], items, engine_.SelectorItem(Apexes[i]));
   }
   if (settings_) settings_->RefreshSettingsDialog();
 }

@@ -686,16 +686,7 @@ void TVN_Settings::RefreshRadios() {
 void TVN_Settings::RefreshSettingsDialog() {
   const GraphSettings& g = engine_.Settings;
   const QStringList& items = engine_.SelectorItems();
-  const auto fill = [&items](QComboBox* box, int index) {
-    const QSignalBlocker block(box);
-    bool same = box->count() == items.size();
-    for (int k = 0; same && k < items.size(); ++k) same = box->itemText(k) == items[k];
-    if (!same) {
-      box->clear();
-      box->addItems(items);
-    }
-    box->setCurrentIndex(std::clamp(index, 0, static_cast<int>(items.size()) - 1));
-  };
+  const auto fill = [&items](QComboBox* box, int index) { ShowListItems(box, items, index); };
   fill(SCBSymbolShapeVar, engine_.SelectorItem(GraphSelector::SymbolShape));
   fill(SCBSymbolSizeVar, engine_.SelectorItem(GraphSelector::SymbolSize));
   fill(SCBSymbolColorVar, engine_.SelectorItem(GraphSelector::SymbolColor));
