@@ -508,12 +508,12 @@ void GraphEngine::Recompute() {
   RepaintGraph();
 }
 
+Real GraphEngine::ApexFactor(int apex) const {
+  return Settings.ScalingOn ? static_cast<Real>(Settings.ScaleFactors[static_cast<std::size_t>(apex)]) : 1.0L;
+}
+
 void GraphEngine::ProjectTriangular() {
   view_->SetBusy(true);
-  const bool scaling = Settings.ScalingOn;
-  const auto factor = [&](int apex) {
-    return scaling ? static_cast<Real>(Settings.ScaleFactors[static_cast<std::size_t>(apex)]) : 1.0L;
-  };
   for (int k = 1; k <= plotCaseCount_; ++k) {
     const std::size_t i = static_cast<std::size_t>(k);
     TriPoint& p = tri_[i];
@@ -524,9 +524,9 @@ void GraphEngine::ProjectTriangular() {
       Log(k, ": Missing Plot Value(s) for Triangular Plot");
       continue;
     }
-    Real a = apexValues_[0][i] * factor(0);
-    Real b = apexValues_[1][i] * factor(1);
-    const Real c = apexValues_[2][i] * factor(2);
+    Real a = apexValues_[0][i] * ApexFactor(0);
+    Real b = apexValues_[1][i] * ApexFactor(1);
+    const Real c = apexValues_[2][i] * ApexFactor(2);
     const Real s = a + b + c;
     if (s == 0) {
       p.Plotted = false;
@@ -547,10 +547,6 @@ void GraphEngine::ProjectTriangular() {
 
 void GraphEngine::ProjectTetrahedral() {
   view_->SetBusy(true);
-  const bool scaling = Settings.ScalingOn;
-  const auto factor = [&](int apex) {
-    return scaling ? static_cast<Real>(Settings.ScaleFactors[static_cast<std::size_t>(apex)]) : 1.0L;
-  };
   for (int k = 1; k <= plotCaseCount_; ++k) {
     const std::size_t i = static_cast<std::size_t>(k);
     TetPoint& p = tet_[i];
@@ -562,7 +558,7 @@ void GraphEngine::ProjectTetrahedral() {
       continue;
     }
     Real v[4];
-    for (int a = 0; a < 4; ++a) v[a] = apexValues_[static_cast<std::size_t>(a)][i] * factor(a);
+    for (int a = 0; a < 4; ++a) v[a] = apexValues_[static_cast<std::size_t>(a)][i] * ApexFactor(a);
     const Real s = v[0] + v[1] + v[2] + v[3];
     if (s == 0) {
       p.Plotted = false;

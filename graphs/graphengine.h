@@ -106,6 +106,8 @@ class GraphEngine : public GraphLink {
   void ResetSelectors();
   void AutoSelectVariables();
   void LoadApexValues(int apex);  // 0..3 for A..D
+  // An apex variable's scale factor while coordinate scaling is on, else 1.
+  Real ApexFactor(int apex) const;
   void ProjectTriangular();
   void ProjectTetrahedral();
   void ProjectAll(int mode);
