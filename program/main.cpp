@@ -22,6 +22,18 @@ bool HasDisplay() {
   return false;
 }
 
+QtMessageHandler defaultHandler = nullptr;
+
+// Without XDG_RUNTIME_DIR (cron, ssh, containers) the toolkit warns on every
+// start that it picked a folder of its own. The commands never use that
+// folder, and the line would land in whatever the user collects from stderr
+// beside the report, so it is dropped; every other message passes.
+void QuietRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+    return;
+  if (defaultHandler) defaultHandler(type, context, message);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -31,6 +43,7 @@ int main(int argc, char** argv) {
     // The commands show no window, but plot draws text: a graphical
     // application on the platform that needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    defaultHandler = qInstallMessageHandler(QuietRuntimeDirNotice);
     QGuiApplication app(argc, argv);
     varnel::InitVersionString();
     varnel::SetDecimalSeparator(varnel::SystemDecimalSeparator());

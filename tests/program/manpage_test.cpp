@@ -80,5 +80,29 @@ TEST(ManPage, CarriesTheVersionOfTheProgramItWasWrittenFrom) {
             QStringLiteral(".TH VARNEL 1 \"\" \"Varnel %1\" \"User Commands\"\n").arg(version.mid(7)));
 }
 
+// Commands run from cron, ssh or a container often have no XDG_RUNTIME_DIR;
+// what they print on stderr must still be only their own messages.
+TEST(CommandStderr, HoldsOnlyTheProgramsOwnMessagesWithoutARuntimeFolder) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  auto run = [&env](const QStringList& args) {
+    QProcess varnel;
+    varnel.setProcessEnvironment(env);
+    varnel.start(QStringLiteral(VARNEL_BINARY), args);
+    EXPECT_TRUE(varnel.waitForFinished(60000));
+    return std::pair{varnel.exitCode(), QString::fromUtf8(varnel.readAllStandardError())};
+  };
+  const auto [versionCode, versionErr] = run({QStringLiteral("--version")});
+  EXPECT_EQ(versionCode, 0);
+  EXPECT_EQ(versionErr, QString());
+  const auto [missingCode, missingErr] =
+      run({QStringLiteral("wizard"), QStringLiteral("/nonexistent/none.vnp"), QStringLiteral("--cases"),
+           QStringLiteral("1")});
+  EXPECT_EQ(missingCode, 1);
+  EXPECT_TRUE(missingErr.startsWith(QStringLiteral("error: Cannot open"))) << missingErr.toStdString();
+  EXPECT_FALSE(missingErr.contains(QStringLiteral("XDG_RUNTIME_DIR"))) << missingErr.toStdString();
+}
+
 }  // namespace
 }  // namespace varnel
