@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/reporttarget.h"
+#include "core/svd.h"
 #include "wizard/relations.h"
 
 namespace varnel {
@@ -63,6 +64,109 @@ BENCHMARK(BM_Univariants20x10)
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Iterations(3);
+
+// The decomposition alone, for the same selections on one thread: how much
+// of a selection's time the 80-bit arithmetic takes before any text is made.
+void BM_DecompositionOnly(benchmark::State& state) {
+  TwentyPhases p;
+  const std::uint64_t total = SelectionCount(p.job);
+  FMatrix a, v;
+  FVector w;
+  for (auto _ : state) {
+    int removed[10];
+    UnrankSelection(0, 20, 10, std::span<int>(removed, 10));
+    Real sink = 0;
+    for (std::uint64_t r = 0; r < total; ++r) {
+      int members[10], count = 0, next = 0;
+      for (int ph = 1; ph <= 20; ++ph) {
+        if (next < 10 && removed[next] == ph) {
+          ++next;
+          continue;
+        }
+        members[count++] = ph;
+      }
+      for (int i = 1; i <= 9; ++i)
+        for (int k = 0; k < 10; ++k) a(i, k + 1) = p.set(i, members[k]);
+      if (SV_DecompWV(a, v, 9, 10, w) == 0) sink += v(1, 10);
+      int t = 9;
+      while (t >= 0 && removed[t] == 20 - 10 + t + 1) --t;
+      if (t < 0) break;
+      ++removed[t];
+      for (int u = t + 1; u < 10; ++u) removed[u] = removed[u - 1] + 1;
+    }
+    benchmark::DoNotOptimize(sink);
+  }
+  state.counters["per_selection"] =
+      benchmark::Counter(static_cast<double>(total),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DecompositionOnly)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+#if defined(__x86_64__) || defined(__i386__)
+// What the x87 unit costs on this processor, the floor under the
+// decomposition: the latency of the chains that divisions and square roots
+// form in each rotation of the QR sweeps, and the throughput of the 80-bit
+// loads and stores that every element update needs (there is no 80-bit
+// arithmetic with a memory operand, and eight registers hold no matrix).
+enum X87Op { OpMulChain, OpDivChain, OpSqrtChain, OpLoad80, OpStore80, OpStoreThenLoad80 };
+
+void BM_X87(benchmark::State& state) {
+  constexpr int Ops = 1000;
+  alignas(64) static long double cells[16] = {1.0L, 1.0L, 1.0L, 1.0L, 1.0L, 1.0L, 1.0L, 1.0L,
+                                              1.0L, 1.0L, 1.0L, 1.0L, 1.0L, 1.0L, 1.0L, 1.0L};
+  const auto op = static_cast<X87Op>(state.range(0));
+  // One squares, divides by itself and roots to one: no overflow, no
+  // special operands on any path.
+  long double x = 1.0L;
+  for (auto _ : state) {
+    for (int k = 0; k < Ops / 4; ++k) {
+      switch (op) {
+        case OpMulChain:
+          asm volatile("fmul %%st(0), %%st\n\tfmul %%st(0), %%st\n\tfmul %%st(0), %%st\n\tfmul %%st(0), %%st"
+                       : "+t"(x));
+          break;
+        case OpDivChain:
+          asm volatile(
+              "fdivr %%st(0), %%st\n\tfdivr %%st(0), %%st\n\tfdivr %%st(0), %%st\n\tfdivr %%st(0), %%st"
+              : "+t"(x));
+          break;
+        case OpSqrtChain:
+          asm volatile("fsqrt\n\tfsqrt\n\tfsqrt\n\tfsqrt" : "+t"(x));
+          break;
+        case OpLoad80:
+          asm volatile(
+              "fldt (%0)\n\tfldt 16(%0)\n\tfldt 32(%0)\n\tfldt 48(%0)\n\t"
+              "fstp %%st(0)\n\tfstp %%st(0)\n\tfstp %%st(0)\n\tfstp %%st(0)" ::"r"(cells)
+              : "memory");
+          break;
+        case OpStore80:
+          asm volatile(
+              "fld1\n\tfstpt 64(%0)\n\tfld1\n\tfstpt 80(%0)\n\tfld1\n\tfstpt 96(%0)\n\t"
+              "fld1\n\tfstpt 112(%0)" ::"r"(cells)
+              : "memory");
+          break;
+        case OpStoreThenLoad80:
+          asm volatile(
+              "fldt (%0)\n\tfstpt (%0)\n\tfldt (%0)\n\tfstpt (%0)\n\t"
+              "fldt (%0)\n\tfstpt (%0)\n\tfldt (%0)\n\tfstpt (%0)" ::"r"(cells + 8)
+              : "memory");
+          break;
+      }
+    }
+    benchmark::DoNotOptimize(x);
+  }
+  state.counters["per_op"] =
+      benchmark::Counter(Ops, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_X87)
+    ->Arg(OpMulChain)
+    ->Arg(OpDivChain)
+    ->Arg(OpSqrtChain)
+    ->Arg(OpLoad80)
+    ->Arg(OpStore80)
+    ->Arg(OpStoreThenLoad80)
+    ->ArgName("mul_div_sqrt_latency_load_store_forward");
+#endif
 
 // Writes the benchmark's enumeration (keys first when filtered), so that a
 // faster enumeration can be compared byte for byte with the lines of the

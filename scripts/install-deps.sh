@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
-  poppler-utils clang-format parallel
+  poppler-utils clang-format parallel python3-numpy
   dpkg-dev desktop-file-utils shared-mime-info
 )
 
