@@ -1,5 +1,9 @@
 #include "program/commandline.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "app/version.h"
 #include "program/batchoptions.h"
 #include "program/matrixcommandline.h"
@@ -77,7 +81,9 @@ QString UsageText() {
       "1 the command or the file was refused, 2 wrong usage.\n");
 }
 
-int RunBatchCommand(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+namespace {
+
+int RunCommand(const QStringList& arguments, std::FILE* out, std::FILE* err) {
   const QString command = arguments.value(0);
   if (IsHelp(command)) {
     const QString topic = arguments.value(1);
@@ -98,6 +104,20 @@ int RunBatchCommand(const QStringList& arguments, std::FILE* out, std::FILE* err
                  FindCommand(command) ? (command + QLatin1Char(' ')).toLocal8Bit().constData() : "");
     return 2;
   }
+}
+
+}  // namespace
+
+int RunBatchCommand(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+  const int status = RunCommand(arguments, out, err);
+  // A full disk or a closed output must not pass for a finished report.
+  errno = 0;
+  const bool flushed = std::fflush(out) == 0;
+  const int reason = errno;
+  if (flushed && !std::ferror(out)) return status;
+  std::fprintf(err, "varnel: the output could not be written in full%s%s\n", reason != 0 ? ": " : "",
+               reason != 0 ? std::strerror(reason) : "");
+  return status != 0 ? status : 1;
 }
 
 }  // namespace varnel

@@ -7,12 +7,15 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
+#include <cstdio>
+#include <string_view>
 #include <thread>
 #include <unordered_set>
 
 #include "app/numberlocale.h"
 #include "app/reporttarget.h"
 #include "app/version.h"
+#include "core/computationerror.h"
 #include "core/numberread.h"
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
@@ -51,11 +54,6 @@ std::vector<QString> SplitValues(const QString& text, char separator) {
   std::vector<QString> out;
   for (const QString& part : text.split(between)) out.push_back(part.trimmed());
   return out;
-}
-
-void PrintText(std::FILE* out, const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), out);
-  std::fputc('\n', out);
 }
 
 }  // namespace
@@ -273,18 +271,31 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
                    w.SetRank, w.SetCount);
       return 1;
     }
+    // A part of a large enumeration may hold billions of selections: its
+    // lines go out block by block rather than being gathered first, and a
+    // failed write ends the run instead of computing on for nothing.
+    constexpr std::uint64_t BlockSelections = 1 << 16;
     std::atomic<bool> cancel{false};
-    const UnivariantResult r = FindUnivariants(job, rangeFirst, rangeLast, threads, cancel);
-    PrompterSink sink(batch.prompter);
-    for (std::size_t k = 0; k < r.Lines.size(); ++k) {
-      if (job.FilterDuplicates) {
-        std::fputs(r.Keys[k].c_str(), out);
-        std::fputc('\t', out);
-      }
-      PrintText(out, r.Lines[k]);
-    }
+    const UnivariantStream r = StreamUnivariants(job, rangeFirst, rangeLast, threads, BlockSelections, cancel,
+                                                 [out](std::string_view key, std::string_view line) {
+                                                   if (!key.empty()) {
+                                                     std::fwrite(key.data(), 1, key.size(), out);
+                                                     std::fputc('\t', out);
+                                                   }
+                                                   std::fwrite(line.data(), 1, line.size(), out);
+                                                   std::fputc('\n', out);
+                                                   return std::ferror(out) == 0;
+                                                 });
     std::fflush(out);
-    return r.Failures.empty() ? 0 : 1;
+    if (r.Stopped) return 1;  // the write error is reported once, by the caller
+    if (!r.Failures.empty()) {
+      PrompterSink sink(batch.prompter);
+      ComputationError(CodeNoConvergence, "OutUnivariant: ", sink);
+      std::fprintf(err, "%zu selection(s) printed \" ***Error\", the first at rank %llu\n", r.Failures.size(),
+                   static_cast<unsigned long long>(r.Failures.front()));
+      return 1;
+    }
+    return 0;
   }
   int status = 0;
   for (Step s : steps) {

@@ -386,6 +386,37 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
   return result;
 }
 
+UnivariantStream StreamUnivariants(
+    const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
+    std::uint64_t blockSelections, std::atomic<bool>& cancel,
+    const std::function<bool(std::string_view key, std::string_view line)>& emit) {
+  UnivariantStream stream;
+  const std::uint64_t total = SelectionCount(job);
+  if (total == 0 || first > last || first >= total) return stream;
+  last = std::min(last, total - 1);
+  blockSelections = std::max<std::uint64_t>(blockSelections, 1);
+  std::unordered_set<std::string> seen;
+  for (std::uint64_t from = first;;) {
+    const std::uint64_t to = last - from < blockSelections ? last : from + blockSelections - 1;
+    UnivariantResult block = FindUnivariants(job, from, to, threads, cancel);
+    if (block.Cancelled) {
+      stream.Cancelled = true;
+      return stream;
+    }
+    stream.Failures.insert(stream.Failures.end(), block.Failures.begin(), block.Failures.end());
+    for (std::size_t k = 0; k < block.Lines.size(); ++k) {
+      if (job.FilterDuplicates && !seen.insert(block.Keys[k]).second) continue;
+      if (!emit(job.FilterDuplicates ? std::string_view(block.Keys[k]) : std::string_view(),
+                block.Lines[k])) {
+        stream.Stopped = true;
+        return stream;
+      }
+    }
+    if (to == last) return stream;
+    from = to + 1;
+  }
+}
+
 bool SeparatesAssemblages(const std::string& line, int setCount, const std::vector<int>& a,
                           const std::vector<int>& b, char separator) {
   std::vector<bool> pos(static_cast<std::size_t>(setCount) + 1), neg(static_cast<std::size_t>(setCount) + 1);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/fmatrix.h"
@@ -78,6 +79,22 @@ struct UnivariantResult {
 UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, std::uint64_t last,
                                  int threads, std::atomic<bool>& cancel,
                                  const std::function<void(std::uint64_t done)>& poll = {});
+
+// The same enumeration handed out as it goes, block by block, so that a range
+// of any length needs memory for one block only (and, when filtering, for the
+// keys met so far). emit receives each line in order with its key (empty
+// unless filtering); a relation whose key an earlier block handed out is not
+// handed out again, so the lines are exactly those of FindUnivariants over
+// the whole range. Returning false from emit stops the enumeration.
+struct UnivariantStream {
+  std::vector<std::uint64_t> Failures;
+  bool Cancelled = false;
+  bool Stopped = false;  // emit returned false
+};
+UnivariantStream StreamUnivariants(
+    const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
+    std::uint64_t blockSelections, std::atomic<bool>& cancel,
+    const std::function<bool(std::string_view key, std::string_view line)>& emit);
 
 // Working sets and selection counts as the enumeration sees them.
 inline int LeftOutCount(const UnivariantJob& job) { return job.SetCount - job.SetRank - 1; }

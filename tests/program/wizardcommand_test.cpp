@@ -121,6 +121,27 @@ TEST(WizardCommand, RangesJoinIntoTheFullListAndFilteredPartsMerge) {
   EXPECT_LT(total, 12376);
 }
 
+// A full disk under the report must not pass for a finished run.
+TEST(WizardCommand, AnOutputThatCannotBeWrittenIsAFailure) {
+  const QStringList ranged{QStringLiteral("wizard"),  Sample,
+                           QStringLiteral("--cases"), QStringLiteral("1-17"),
+                           QStringLiteral("--rank"),  QStringLiteral("5"),
+                           QStringLiteral("--yes"),   QStringLiteral("--univariants"),
+                           QStringLiteral("--range"), QStringLiteral("0-12375")};
+  for (const QStringList& args : {QStringList{QStringLiteral("--version")},
+                                  EndMembers + QStringList{QStringLiteral("--univariants")}, ranged}) {
+    std::FILE* full = std::fopen("/dev/full", "w");
+    if (!full) GTEST_SKIP() << "no /dev/full here";
+    std::FILE* err = std::tmpfile();
+    const int status = RunBatchCommand(args, full, err);
+    std::fclose(full);
+    const QString message = QString::fromUtf8(test::ReadBack(err));
+    EXPECT_EQ(status, 1) << args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("varnel: the output could not be written in full")))
+        << message.toStdString();
+  }
+}
+
 TEST(WizardCommand, WrongUsageAndRefusals) {
   EXPECT_EQ(Wizard(EndMembers + QStringList{QStringLiteral("--univariants"), QStringLiteral("--range"),
                                             QStringLiteral("5-2")})

@@ -172,6 +172,57 @@ TEST(Relations, ThreadsAndRangesGiveTheSequentialLines) {
   EXPECT_EQ(f1.Keys, f4.Keys);
 }
 
+struct Streamed {
+  std::vector<std::string> keys, lines;
+  UnivariantStream result;
+};
+
+Streamed Stream(const UnivariantJob& job, std::uint64_t block, std::size_t stopAfter = SIZE_MAX) {
+  Streamed s;
+  std::atomic<bool> cancel{false};
+  s.result = StreamUnivariants(job, 0, SelectionCount(job) - 1, 2, block, cancel,
+                               [&s, stopAfter](std::string_view key, std::string_view line) {
+                                 s.keys.emplace_back(key);
+                                 s.lines.emplace_back(line);
+                                 return s.lines.size() < stopAfter;
+                               });
+  return s;
+}
+
+TEST(Relations, StreamedBlocksGiveTheLinesOfOneRun) {
+  SetBuilder set = RandomSet(6, 12, 11);
+  set.job.SetRank = 6;
+  std::atomic<bool> cancel{false};
+  const std::uint64_t total = SelectionCount(set.job);
+  for (const bool filter : {false, true}) {
+    set.job.FilterDuplicates = filter;
+    const auto whole = FindUnivariants(set.job, 0, total - 1, 1, cancel);
+    for (const std::uint64_t block : {std::uint64_t{1}, std::uint64_t{7}, total, total + 5}) {
+      const Streamed s = Stream(set.job, block);
+      EXPECT_EQ(s.lines, whole.Lines) << "block " << block;
+      if (filter) {
+        EXPECT_EQ(s.keys, whole.Keys) << "block " << block;
+      }
+      EXPECT_FALSE(s.result.Stopped);
+      EXPECT_FALSE(s.result.Cancelled);
+    }
+  }
+  // A relation met again in a later block is not printed again.
+  SetBuilder twice({{1, 0}, {0, 1}, {0, 2}, {2, 0}});
+  twice.job.SetRank = 2;
+  twice.job.FilterDuplicates = true;
+  const auto filtered = twice.Run(2, true);
+  const Streamed one = Stream(twice.job, 1);
+  EXPECT_EQ(one.lines, filtered.Lines);
+  EXPECT_EQ(one.keys, filtered.Keys);
+  EXPECT_EQ(one.lines.size(), 2u);
+  // The receiver ends it: no line after the one it refused.
+  set.job.FilterDuplicates = false;
+  const Streamed cut = Stream(set.job, 5, 3);
+  EXPECT_TRUE(cut.result.Stopped);
+  EXPECT_EQ(cut.lines.size(), 3u);
+}
+
 TEST(Relations, CancelStopsTheEnumerationWithNoLines) {
   // Far more selections than any machine gets through before the first poll,
   // so that the poll is sure to come while the workers run.
