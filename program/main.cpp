@@ -25,9 +25,10 @@ bool HasDisplay() {
 QtMessageHandler defaultHandler = nullptr;
 
 // Without XDG_RUNTIME_DIR (cron, ssh, containers) the toolkit warns on every
-// start that it picked a folder of its own. The commands never use that
-// folder, and the line would land in whatever the user collects from stderr
-// beside the report, so it is dropped; every other message passes.
+// start that it picked a folder of its own. The program never uses that
+// folder, and from a command the line would land in whatever the user
+// collects from stderr beside the report, so it is dropped; every other
+// message passes.
 void QuietRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
     return;
@@ -39,11 +40,11 @@ void QuietRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context, co
 int main(int argc, char** argv) {
   QStringList arguments;
   for (int k = 1; k < argc; ++k) arguments << QString::fromLocal8Bit(argv[k]);
+  defaultHandler = qInstallMessageHandler(QuietRuntimeDirNotice);
   if (varnel::IsBatchCommand(arguments)) {
     // The commands show no window, but plot draws text: a graphical
     // application on the platform that needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    defaultHandler = qInstallMessageHandler(QuietRuntimeDirNotice);
     QGuiApplication app(argc, argv);
     varnel::InitVersionString();
     varnel::SetDecimalSeparator(varnel::SystemDecimalSeparator());
