@@ -16,76 +16,60 @@
 namespace varnel {
 namespace {
 
+// A folder of the test's own; a failed Save shows its reason.
+class AtomicFileTest : public ::testing::Test {
+ protected:
+  QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+  ::testing::AssertionResult Save(const QString& path, const QByteArray& bytes, const char* backup = ".BAK") {
+    if (SaveFileAtomically(path, bytes, QString::fromLatin1(backup), &error))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << error.toStdString();
+  }
+  QTemporaryDir dir;
+  QString error;
+};
+
 TEST(BackupName, ReplacesOrAppendsTheExtension) {
-  EXPECT_EQ(BackupName(QStringLiteral("/d/rocks.vnp"), QStringLiteral(".BAK")),
-            QStringLiteral("/d/rocks.BAK"));
-  EXPECT_EQ(BackupName(QStringLiteral("/d/rocks"), QStringLiteral(".BAK")), QStringLiteral("/d/rocks.BAK"));
-  EXPECT_EQ(BackupName(QStringLiteral("/d/a.b.txt"), QStringLiteral(".BAK")), QStringLiteral("/d/a.b.BAK"));
+  for (const auto& [path, backup] : {std::pair{"/d/rocks.vnp", "/d/rocks.BAK"},
+                                     {"/d/rocks", "/d/rocks.BAK"},
+                                     {"/d/a.b.txt", "/d/a.b.BAK"}})
+    EXPECT_EQ(BackupName(QString::fromLatin1(path), QStringLiteral(".BAK")), QString::fromLatin1(backup));
 }
 
-TEST(SaveFileAtomically, BackupHoldsThePreviousVersion) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("rocks.vnp"));
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "first", QStringLiteral(".BAK"), &error)) << error.toStdString();
-  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("rocks.BAK")))) << "nothing to back up yet";
-  ASSERT_TRUE(SaveFileAtomically(path, "second", QStringLiteral(".BAK"), &error));
+TEST_F(AtomicFileTest, BackupHoldsThePreviousVersion) {
+  const QString path = Path("rocks.vnp");
+  ASSERT_TRUE(Save(path, "first"));
+  EXPECT_FALSE(QFile::exists(Path("rocks.BAK"))) << "nothing to back up yet";
+  ASSERT_TRUE(Save(path, "second"));
   EXPECT_EQ(test::ReadFile(path), "second");
-  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("rocks.BAK"))), "first");
-  ASSERT_TRUE(SaveFileAtomically(path, "third", QString(), &error));
+  EXPECT_EQ(test::ReadFile(Path("rocks.BAK")), "first");
+  ASSERT_TRUE(Save(path, "third", ""));
   EXPECT_EQ(test::ReadFile(path), "third");
-  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("rocks.BAK"))), "first") << "no backup asked for";
+  EXPECT_EQ(test::ReadFile(Path("rocks.BAK")), "first") << "no backup asked for";
   // No temporary file is left behind.
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
-TEST(SaveFileAtomically, AFailedWriteLeavesTheOldFileAndItsBackup) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("rocks.vnp"));
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "old version", QString(), &error));
-  ASSERT_TRUE(SaveFileAtomically(path, "current version", QStringLiteral(".BAK"), &error));
-
-  // A file-size limit makes the write fail the way a full disk does, for root
-  // too.
-  bool ok = true;
-  test::WithFileSizeLimit(
-      4, [&] { ok = SaveFileAtomically(path, QByteArray(1000, 'x'), QStringLiteral(".BAK"), &error); });
-
-  EXPECT_FALSE(ok);
-  EXPECT_FALSE(error.isEmpty());
-  EXPECT_EQ(test::ReadFile(path), "current version");
-  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("rocks.BAK"))), "old version");
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "temporary file removed";
-}
-
-TEST(SaveFileAtomically, AMissingFolderIsReported) {
-  QTemporaryDir dir;
-  QString error;
-  EXPECT_FALSE(
-      SaveFileAtomically(dir.filePath(QStringLiteral("no/such/folder/x.vnp")), "x", QString(), &error));
+TEST_F(AtomicFileTest, AMissingFolderIsReported) {
+  EXPECT_FALSE(Save(Path("no/such/folder/x.vnp"), "x", ""));
   EXPECT_TRUE(error.contains(QStringLiteral("x.vnp"))) << error.toStdString();
 }
 
-TEST(SaveFileAtomically, AnUnwritableFolderKeepsTheOldFile) {
+TEST_F(AtomicFileTest, AnUnwritableFolderKeepsTheOldFile) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders; the size-limit test covers this";
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("report.txt"));
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "kept", QString(), &error));
+  const QString path = Path("report.txt");
+  ASSERT_TRUE(Save(path, "kept", ""));
   QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-  EXPECT_FALSE(SaveFileAtomically(path, "lost", QStringLiteral(".BAK"), &error));
+  EXPECT_FALSE(Save(path, "lost"));
   QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   EXPECT_EQ(test::ReadFile(path), "kept");
 }
 
-TEST(SaveFileAtomically, KeepsThePermissionsOfTheReplacedFile) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("shared.vnp"));
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "a", QString(), &error));
+TEST_F(AtomicFileTest, KeepsThePermissionsOfTheReplacedFile) {
+  const QString path = Path("shared.vnp");
+  ASSERT_TRUE(Save(path, "a", ""));
   QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
-  ASSERT_TRUE(SaveFileAtomically(path, "b", QString(), &error));
+  ASSERT_TRUE(Save(path, "b", ""));
   EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
             QFileDevice::ReadGroup);
 }
@@ -119,120 +103,108 @@ int Entries(const QString& folder) {
       QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System).size());
 }
 
-TEST(SaveFileAtomically, RefusesToReplaceWhatIsNotAWritableRegularFile) {
-  QTemporaryDir dir;
-  QString error;
-
-  const QString folder = dir.filePath(QStringLiteral("rocks.vnp"));
+TEST_F(AtomicFileTest, RefusesToReplaceWhatIsNotAWritableRegularFile) {
+  const QString folder = Path("rocks.vnp");
   ASSERT_TRUE(QDir().mkdir(folder));
-  EXPECT_FALSE(SaveFileAtomically(folder, "data", QStringLiteral(".BAK"), &error));
+  EXPECT_FALSE(Save(folder, "data"));
   EXPECT_TRUE(error.contains(QStringLiteral("folder"))) << error.toStdString();
   EXPECT_TRUE(QFileInfo(folder).isDir());
 
-  const QString fifo = dir.filePath(QStringLiteral("pipe.vnp"));
+  const QString fifo = Path("pipe.vnp");
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
-  EXPECT_FALSE(SaveFileAtomically(fifo, "data", QStringLiteral(".BAK"), &error));
+  EXPECT_FALSE(Save(fifo, "data"));
   EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
   EXPECT_EQ(At(fifo).type, static_cast<mode_t>(S_IFIFO)) << "the FIFO stays a FIFO";
 
   // A device node, reached through a link as a user might.
-  const QString device = dir.filePath(QStringLiteral("null.vnp"));
+  const QString device = Path("null.vnp");
   ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), device));
-  EXPECT_FALSE(SaveFileAtomically(device, "data", QString(), &error));
+  EXPECT_FALSE(Save(device, "data", ""));
   EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
   EXPECT_EQ(At(QStringLiteral("/dev/null")).type, static_cast<mode_t>(S_IFCHR));
 
   // Read-only means read-only for root too: the user marked it so.
-  const QString locked = dir.filePath(QStringLiteral("locked.vnp"));
+  const QString locked = Path("locked.vnp");
   test::WriteFileOrFail(locked, "keep me");
   ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-  EXPECT_FALSE(SaveFileAtomically(locked, "lost", QStringLiteral(".BAK"), &error));
+  EXPECT_FALSE(Save(locked, "lost"));
   EXPECT_TRUE(error.contains(QStringLiteral("is read-only"))) << error.toStdString();
   EXPECT_EQ(test::ReadFile(locked), "keep me");
-  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("locked.BAK"))));
+  EXPECT_FALSE(QFile::exists(Path("locked.BAK")));
 
   EXPECT_EQ(Entries(dir.path()), 4) << "no temporary or backup file left behind";
 }
 
-TEST(SaveFileAtomically, ASymbolicLinkStaysALinkAndItsFileIsWritten) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(QDir().mkdir(dir.filePath(QStringLiteral("store"))));
-  const QString real = dir.filePath(QStringLiteral("store/real.vnp"));
-  const QString link = dir.filePath(QStringLiteral("rocks.vnp"));
-  test::WriteFileOrFail(real, "old");
+TEST_F(AtomicFileTest, ASymbolicLinkStaysALinkAndItsFileIsWritten) {
+  ASSERT_TRUE(QDir().mkdir(Path("store")));
+  const QString link = Path("rocks.vnp");
+  test::WriteFileOrFail(Path("store/real.vnp"), "old");
   // A relative link, resolved from the link's own folder.
   ASSERT_EQ(::symlink("store/real.vnp", QFile::encodeName(link).constData()), 0);
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(link, "new", QStringLiteral(".BAK"), &error)) << error.toStdString();
+  ASSERT_TRUE(Save(link, "new"));
   EXPECT_TRUE(At(link).link);
-  EXPECT_EQ(test::ReadFile(real), "new");
-  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("store/real.BAK"))), "old")
+  EXPECT_EQ(test::ReadFile(Path("store/real.vnp")), "new");
+  EXPECT_EQ(test::ReadFile(Path("store/real.BAK")), "old")
       << "the backup lies beside the file that was replaced";
 
   // A link to a file not yet there makes the file, and stays a link.
-  const QString dangling = dir.filePath(QStringLiteral("later.vnp"));
-  ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("store/later.vnp")), dangling));
-  ASSERT_TRUE(SaveFileAtomically(dangling, "first", QStringLiteral(".BAK"), &error)) << error.toStdString();
+  const QString dangling = Path("later.vnp");
+  ASSERT_TRUE(QFile::link(Path("store/later.vnp"), dangling));
+  ASSERT_TRUE(Save(dangling, "first"));
   EXPECT_TRUE(At(dangling).link);
-  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("store/later.vnp"))), "first");
+  EXPECT_EQ(test::ReadFile(Path("store/later.vnp")), "first");
 
   // A loop of links is an error, not a hang.
-  const QString a = dir.filePath(QStringLiteral("a.vnp"));
-  const QString b = dir.filePath(QStringLiteral("b.vnp"));
-  ASSERT_TRUE(QFile::link(b, a));
-  ASSERT_TRUE(QFile::link(a, b));
-  EXPECT_FALSE(SaveFileAtomically(a, "x", QString(), &error));
-  EXPECT_TRUE(At(a).link && At(b).link);
+  ASSERT_TRUE(QFile::link(Path("b.vnp"), Path("a.vnp")));
+  ASSERT_TRUE(QFile::link(Path("a.vnp"), Path("b.vnp")));
+  EXPECT_FALSE(Save(Path("a.vnp"), "x", ""));
+  EXPECT_TRUE(At(Path("a.vnp")).link && At(Path("b.vnp")).link);
 }
 
-TEST(SaveFileAtomically, EveryHardLinkSeesTheNewDataAndTheBackupTheOld) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("rocks.vnp"));
-  const QString other = dir.filePath(QStringLiteral("shared-name.vnp"));
+TEST_F(AtomicFileTest, EveryHardLinkSeesTheNewDataAndTheBackupTheOld) {
+  const QString path = Path("rocks.vnp");
+  const QString other = Path("shared-name.vnp");
   test::WriteFileOrFail(path, "old contents, longer than the new");
   ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "new", QStringLiteral(".BAK"), &error)) << error.toStdString();
+  ASSERT_TRUE(Save(path, "new"));
   EXPECT_EQ(test::ReadFile(path), "new");
   EXPECT_EQ(test::ReadFile(other), "new");
   EXPECT_EQ(At(path).links, 2u);
-  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("rocks.BAK"))), "old contents, longer than the new");
-  ASSERT_TRUE(SaveFileAtomically(path, QByteArray(5000, 'g'), QString(), &error));
+  EXPECT_EQ(test::ReadFile(Path("rocks.BAK")), "old contents, longer than the new");
+  ASSERT_TRUE(Save(path, QByteArray(5000, 'g'), ""));
   EXPECT_EQ(test::ReadFile(other), QByteArray(5000, 'g')) << "growing in place";
   EXPECT_EQ(Entries(dir.path()), 3);
 }
 
-TEST(SaveFileAtomically, AFailedSaveNeverCostsThePreviousBackup) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("rocks.vnp"));
-  const QString backup = dir.filePath(QStringLiteral("rocks.BAK"));
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "version 1", QString(), &error));
-  ASSERT_TRUE(SaveFileAtomically(path, "version 2", QStringLiteral(".BAK"), &error));
-  ASSERT_EQ(test::ReadFile(backup), "version 1");
+TEST_F(AtomicFileTest, AFailedSaveLeavesTheFileAndNeverCostsThePreviousBackup) {
+  const QString path = Path("rocks.vnp");
+  ASSERT_TRUE(Save(path, "version 1", ""));
+  ASSERT_TRUE(Save(path, "version 2"));
+  ASSERT_EQ(test::ReadFile(Path("rocks.BAK")), "version 1");
 
   // Replaced by renaming, and written in place (a second hard link): both
-  // fail on a full disk with the file and its backup as they were.
+  // fail on a full disk (a file-size limit, which holds for root too) with
+  // the file and its backup as they were. The limits fail the first bytes
+  // and a later write.
   for (bool linked : {false, true}) {
-    if (linked) {
-      ASSERT_EQ(::link(QFile::encodeName(path).constData(),
-                       QFile::encodeName(dir.filePath(QStringLiteral("twin.vnp"))).constData()),
+    if (linked)
+      ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(Path("twin.vnp")).constData()),
                 0);
+    for (rlim_t limit : {4, 100}) {
+      SCOPED_TRACE((linked ? "linked, limit " : "limit ") + std::to_string(limit));
+      bool saved = true;
+      test::WithFileSizeLimit(limit, [&] { saved = Save(path, QByteArray(1000, 'x')); });
+      EXPECT_FALSE(saved);
+      EXPECT_FALSE(error.isEmpty());
+      EXPECT_EQ(test::ReadFile(path), "version 2");
+      EXPECT_EQ(test::ReadFile(Path("rocks.BAK")), "version 1");
     }
-    bool ok = true;
-    test::WithFileSizeLimit(
-        100, [&] { ok = SaveFileAtomically(path, QByteArray(1000, 'x'), QStringLiteral(".BAK"), &error); });
-    EXPECT_FALSE(ok) << linked;
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(test::ReadFile(path), "version 2") << linked;
-    EXPECT_EQ(test::ReadFile(backup), "version 1") << linked;
   }
   EXPECT_EQ(Entries(dir.path()), 3) << "no temporary file left behind";
 }
 
-TEST(SaveFileAtomically, ASizeLimitIsAnErrorNotAKill) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("big.vnp"));
+TEST_F(AtomicFileTest, ASizeLimitIsAnErrorNotAKill) {
+  const QString path = Path("big.vnp");
   // The limit is set with the signal's default action, which ends the
   // process unless the save keeps it away.
   const int status = test::RunInChild([&] {
@@ -241,7 +213,6 @@ TEST(SaveFileAtomically, ASizeLimitIsAnErrorNotAKill) {
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &limit);
-    QString error;
     const bool ok = SaveFileAtomically(path, QByteArray(100000, 'x'), QString(), &error);
     return !ok && error.contains(QStringLiteral("big.vnp")) ? 0 : 1;
   });
@@ -250,98 +221,81 @@ TEST(SaveFileAtomically, ASizeLimitIsAnErrorNotAKill) {
   EXPECT_EQ(Entries(dir.path()), 0);
 }
 
-TEST(SaveFileAtomically, ANameNearTheLengthLimitCanBeSaved) {
-  QTemporaryDir dir;
-  const QString name = QString(246, QLatin1Char('n')) + QStringLiteral(".vnp");
-  ASSERT_EQ(QFile::encodeName(name).size(), 250);
-  const QString path = dir.filePath(name);
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "one", QStringLiteral(".BAK"), &error)) << error.toStdString();
-  ASSERT_TRUE(SaveFileAtomically(path, "two", QStringLiteral(".BAK"), &error)) << error.toStdString();
+TEST_F(AtomicFileTest, ANameNearTheLengthLimitCanBeSaved) {
+  const QString stem = QString(246, QLatin1Char('n'));
+  ASSERT_EQ(QFile::encodeName(stem + QStringLiteral(".vnp")).size(), 250);
+  const QString path = dir.filePath(stem + QStringLiteral(".vnp"));
+  ASSERT_TRUE(Save(path, "one"));
+  ASSERT_TRUE(Save(path, "two"));
   EXPECT_EQ(test::ReadFile(path), "two");
-  EXPECT_EQ(test::ReadFile(dir.filePath(QString(246, QLatin1Char('n')) + QStringLiteral(".BAK"))), "one");
+  EXPECT_EQ(test::ReadFile(dir.filePath(stem + QStringLiteral(".BAK"))), "one");
 }
 
-TEST(SaveFileAtomically, AFileNamedLikeItsBackupKeepsItsNewContents) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("rocks.BAK"));
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "old", QStringLiteral(".BAK"), &error));
-  ASSERT_TRUE(SaveFileAtomically(path, "new", QStringLiteral(".BAK"), &error));
-  EXPECT_EQ(test::ReadFile(path), "new");
+TEST_F(AtomicFileTest, AFileNamedLikeItsBackupKeepsItsNewContents) {
+  ASSERT_TRUE(Save(Path("rocks.BAK"), "old"));
+  ASSERT_TRUE(Save(Path("rocks.BAK"), "new"));
+  EXPECT_EQ(test::ReadFile(Path("rocks.BAK")), "new");
 }
 
-TEST(SaveFileAtomically, TheOwnerAndGroupOfTheReplacedFileStay) {
+TEST_F(AtomicFileTest, TheOwnerAndGroupOfTheReplacedFileStay) {
   if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user to test this";
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("theirs.vnp"));
+  const QString path = Path("theirs.vnp");
   test::WriteFileOrFail(path, "old");
   ASSERT_EQ(::chown(QFile::encodeName(path).constData(), test::NobodyId, test::NobodyId), 0);
-  QString error;
-  ASSERT_TRUE(SaveFileAtomically(path, "new", QStringLiteral(".BAK"), &error)) << error.toStdString();
+  ASSERT_TRUE(Save(path, "new"));
   EXPECT_EQ(test::ReadFile(path), "new");
   EXPECT_EQ(At(path).owner, test::NobodyId);
   EXPECT_EQ(At(path).group, test::NobodyId);
 }
 
-TEST(SaveFileAtomically, AnOwnerThatCannotBeKeptIsWrittenInPlace) {
+TEST_F(AtomicFileTest, AnOwnerThatCannotBeKeptIsWrittenInPlace) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root, to run the save as another user than the file's owner";
-  QTemporaryDir dir;
   if (!test::OthersCanReach(dir.path()))
     GTEST_SKIP() << "another user cannot reach the temporary folder " << dir.path().toStdString();
-  ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                    QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                                    QFileDevice::WriteOther | QFileDevice::ExeOther));
-  const QString path = dir.filePath(QStringLiteral("roots.vnp"));
+  const auto all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther;
+  ASSERT_TRUE(QFile::setPermissions(
+      dir.path(), all | QFileDevice::ExeOwner | QFileDevice::WriteOther | QFileDevice::ExeOther));
+  const QString path = Path("roots.vnp");
   test::WriteFileOrFail(path, "root's old data");
-  ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ReadOther | QFileDevice::WriteOther));
-  const int status = test::RunInChild([&] {
-    if (!test::BecomeNobody()) return 2;
-    QString error;
-    return SaveFileAtomically(path, "nobody's new data", QStringLiteral(".BAK"), &error) ? 0 : 1;
-  });
-  ASSERT_EQ(status, 0);
+  ASSERT_TRUE(QFile::setPermissions(path, all | QFileDevice::WriteOther));
+  // Run as nobody: 0 when saved (or, read-only, refused as such), 1 when not, 2 when not nobody.
+  const auto saveAsNobody = [&](const QByteArray& bytes, bool refused) {
+    return test::RunInChild([&] {
+      if (!test::BecomeNobody()) return 2;
+      const bool ok = SaveFileAtomically(path, bytes, QStringLiteral(".BAK"), &error);
+      return ok != refused && (!refused || error.contains(QStringLiteral("is read-only"))) ? 0 : 1;
+    });
+  };
+  ASSERT_EQ(saveAsNobody("nobody's new data", false), 0);
   EXPECT_EQ(test::ReadFile(path), "nobody's new data");
   EXPECT_EQ(At(path).owner, 0u) << "the file did not change hands";
-  EXPECT_EQ(test::ReadFile(dir.filePath(QStringLiteral("roots.BAK"))), "root's old data");
+  EXPECT_EQ(test::ReadFile(Path("roots.BAK")), "root's old data");
 
   // A read-only file of someone else's is refused, not replaced through the
   // writable folder.
-  ASSERT_TRUE(
-      QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
-  const int refused = test::RunInChild([&] {
-    if (!test::BecomeNobody()) return 2;
-    QString error;
-    return !SaveFileAtomically(path, "x", QString(), &error) && error.contains(QStringLiteral("is read-only"))
-               ? 0
-               : 1;
-  });
-  EXPECT_EQ(refused, 0);
+  ASSERT_TRUE(QFile::setPermissions(path, all));
+  EXPECT_EQ(saveAsNobody("x", true), 0);
   EXPECT_EQ(test::ReadFile(path), "nobody's new data");
 }
 
-TEST(ReadWholeFile, RefusesFoldersFifosAndDevicesWithoutReadingThem) {
-  QTemporaryDir dir;
+TEST_F(AtomicFileTest, ReadWholeFileRefusesFoldersFifosAndDevicesWithoutReadingThem) {
   QByteArray bytes;
   std::string text;
-  QString error;
   EXPECT_FALSE(ReadWholeFile(dir.path(), bytes, &error));
   EXPECT_TRUE(error.contains(QStringLiteral("folder"))) << error.toStdString();
   // Endless: reading it would never end.
   EXPECT_FALSE(ReadWholeFile(QStringLiteral("/dev/zero"), text, &error));
   EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
   // No writer: opening it for reading would wait for ever.
-  const QString fifo = dir.filePath(QStringLiteral("pipe"));
+  const QString fifo = Path("pipe");
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
   EXPECT_FALSE(ReadWholeFile(fifo, text, &error));
   EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
 
-  const QString file = dir.filePath(QStringLiteral("f"));
-  test::WriteFileOrFail(file, QByteArray("a\0b", 3));
-  ASSERT_TRUE(ReadWholeFile(file, text, &error));
+  test::WriteFileOrFail(Path("f"), QByteArray("a\0b", 3));
+  ASSERT_TRUE(ReadWholeFile(Path("f"), text, &error));
   EXPECT_EQ(text, std::string("a\0b", 3));
-  EXPECT_FALSE(ReadWholeFile(dir.filePath(QStringLiteral("absent")), text, &error));
+  EXPECT_FALSE(ReadWholeFile(Path("absent"), text, &error));
   EXPECT_TRUE(error.contains(QStringLiteral("absent")));
 }
 

@@ -91,51 +91,50 @@ class ProgramFolderTest : public ::testing::Test {
     ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("program")));
     ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("home")));
   }
-  QString At(const QString& relative) const { return root.path() + QLatin1Char('/') + relative; }
+  QString At(const char* relative) const { return root.path() + QLatin1Char('/') + QLatin1String(relative); }
 
   QTemporaryDir root;
-  test::ProgramDirScope folder{At(QStringLiteral("program"))};
+  test::ProgramDirScope folder{At("program")};
 };
 
 TEST_F(ProgramFolderTest, AWritableProgramFolderKeepsTheUsersFilesAsAPortableCopyDoes) {
-  const EnvScope config("XDG_CONFIG_HOME", At(QStringLiteral("config")));
-  const EnvScope state("XDG_STATE_HOME", At(QStringLiteral("state")));
+  const EnvScope config("XDG_CONFIG_HOME", At("config"));
+  const EnvScope state("XDG_STATE_HOME", At("state"));
   EXPECT_TRUE(UserFilesInProgramDir());
   EXPECT_FALSE(InstalledCopy());
-  EXPECT_EQ(SettingsFilePath(), At(QStringLiteral("program/VARNEL.INI")));
-  EXPECT_EQ(WarningsLogPath(), At(QStringLiteral("program/varnel.log")));
-  EXPECT_EQ(SharedDataDir(), At(QStringLiteral("program/")));
+  EXPECT_EQ(SettingsFilePath(), At("program/VARNEL.INI"));
+  EXPECT_EQ(WarningsLogPath(), At("program/varnel.log"));
+  EXPECT_EQ(SharedDataDir(), At("program/"));
 }
 
 TEST_F(ProgramFolderTest, AReadOnlyProgramFolderSendsThemToTheXdgFolders) {
-  const ChildAnswer answer = AskWithoutWriteAccess(At(QStringLiteral("program")), [&] {
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(At(QStringLiteral("config"))));
-    qputenv("XDG_STATE_HOME", QFile::encodeName(At(QStringLiteral("state/"))));
+  const ChildAnswer answer = AskWithoutWriteAccess(At("program"), [&] {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(At("config")));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(At("state/")));
     return SettingsFilePath() + QLatin1Char('\n') + WarningsLogPath();
   });
   ASSERT_EQ(answer.status, 0);
-  EXPECT_EQ(answer.text, At(QStringLiteral("config/varnel/VARNEL.INI")) + QLatin1Char('\n') +
-                             At(QStringLiteral("state/varnel/varnel.log")));
+  EXPECT_EQ(answer.text, At("config/varnel/VARNEL.INI") + QLatin1Char('\n') + At("state/varnel/varnel.log"));
 }
 
 TEST_F(ProgramFolderTest, WithoutTheXdgVariablesTheFoldersAreUnderHome) {
-  const ChildAnswer answer = AskWithoutWriteAccess(At(QStringLiteral("program")), [&] {
-    qputenv("HOME", QFile::encodeName(At(QStringLiteral("home"))));
+  const ChildAnswer answer = AskWithoutWriteAccess(At("program"), [&] {
+    qputenv("HOME", QFile::encodeName(At("home")));
     qunsetenv("XDG_CONFIG_HOME");
     // A relative path is no base folder and counts as unset.
     qputenv("XDG_STATE_HOME", "relative/state");
     return SettingsFilePath() + QLatin1Char('\n') + WarningsLogPath();
   });
   ASSERT_EQ(answer.status, 0);
-  EXPECT_EQ(answer.text, At(QStringLiteral("home/.config/varnel/VARNEL.INI")) + QLatin1Char('\n') +
-                             At(QStringLiteral("home/.local/state/varnel/varnel.log")));
+  EXPECT_EQ(answer.text, At("home/.config/varnel/VARNEL.INI") + QLatin1Char('\n') +
+                             At("home/.local/state/varnel/varnel.log"));
 }
 
 TEST_F(ProgramFolderTest, WithASettingsFileInBothPlacesTheWritableProgramFolderWins) {
   ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("config/varnel")));
-  test::WriteFileOrFail(At(QStringLiteral("program/VARNEL.INI")), "[Prefs]\r\nColorCells=1\r\n");
-  test::WriteFileOrFail(At(QStringLiteral("config/varnel/VARNEL.INI")), "[Prefs]\r\nColorCells=2\r\n");
-  const EnvScope config("XDG_CONFIG_HOME", At(QStringLiteral("config")));
+  test::WriteFileOrFail(At("program/VARNEL.INI"), "[Prefs]\r\nColorCells=1\r\n");
+  test::WriteFileOrFail(At("config/varnel/VARNEL.INI"), "[Prefs]\r\nColorCells=2\r\n");
+  const EnvScope config("XDG_CONFIG_HOME", At("config"));
   const auto colorCells = [] {
     return QString::number(
         IniFile(SettingsFilePath()).ReadInteger(QStringLiteral("Prefs"), QStringLiteral("ColorCells"), 0));
@@ -143,7 +142,7 @@ TEST_F(ProgramFolderTest, WithASettingsFileInBothPlacesTheWritableProgramFolderW
   EXPECT_EQ(colorCells(), QStringLiteral("1"));
 
   // Once the program folder is read-only, the user's own file is the one.
-  const ChildAnswer answer = AskWithoutWriteAccess(At(QStringLiteral("program")), colorCells);
+  const ChildAnswer answer = AskWithoutWriteAccess(At("program"), colorCells);
   ASSERT_EQ(answer.status, 0);
   EXPECT_EQ(answer.text, QStringLiteral("2"));
 }
@@ -159,80 +158,75 @@ class InstalledCopyTest : public ProgramFolderTest {
     ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("usr/bin")));
     ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("usr/share/varnel/examples")));
   }
-  test::ProgramDirScope installed{At(QStringLiteral("usr/bin"))};
-  EnvScope config{"XDG_CONFIG_HOME", At(QStringLiteral("config"))};
-  EnvScope state{"XDG_STATE_HOME", At(QStringLiteral("state"))};
+  // Saves the settings at exit, as the program does, with one key to write.
+  bool SaveAtExit(const QString& path) {
+    struct OneKey : SettingsSection {
+      void ReadSettings(const IniFile&) override {}
+      void WriteSettings(IniFile& ini, bool) const override {
+        ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("Left"), 12);
+      }
+    } section;
+    SettingsRegistry registry;
+    registry.Register(&section);
+    return SaveSettingsAtExit(registry, path, true, prompter);
+  }
+  test::ScriptedPrompter prompter;  // an unexpected box fails the test
+  test::ProgramDirScope installed{At("usr/bin")};
+  EnvScope config{"XDG_CONFIG_HOME", At("config")};
+  EnvScope state{"XDG_STATE_HOME", At("state")};
 };
 
 TEST_F(InstalledCopyTest, KeepsTheUsersFilesInTheUsersFoldersAndItsOwnUnderShare) {
   EXPECT_TRUE(InstalledCopy());
   EXPECT_FALSE(UserFilesInProgramDir());
-  EXPECT_EQ(SettingsFilePath(), At(QStringLiteral("config/varnel/VARNEL.INI")));
-  EXPECT_EQ(WarningsLogPath(), At(QStringLiteral("state/varnel/varnel.log")));
-  EXPECT_EQ(SharedDataDir(), At(QStringLiteral("usr/share/varnel/")));
+  EXPECT_EQ(SettingsFilePath(), At("config/varnel/VARNEL.INI"));
+  EXPECT_EQ(WarningsLogPath(), At("state/varnel/varnel.log"));
+  EXPECT_EQ(SharedDataDir(), At("usr/share/varnel/"));
 
   EXPECT_EQ(ReadmePath(), QString());
   EXPECT_EQ(HelpNotInstalledText(),
             QStringLiteral("The Varnel help is not installed on this system.\n\r"
                            "The README file that comes with Varnel describes the program."));
   ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("usr/share/doc/varnel")));
-  test::WriteFileOrFail(At(QStringLiteral("usr/share/doc/varnel/README.md")), "# Varnel\n");
-  EXPECT_EQ(ReadmePath(), At(QStringLiteral("usr/share/doc/varnel/README.md")));
+  test::WriteFileOrFail(At("usr/share/doc/varnel/README.md"), "# Varnel\n");
+  EXPECT_EQ(ReadmePath(), At("usr/share/doc/varnel/README.md"));
   EXPECT_TRUE(HelpNotInstalledText().endsWith(QStringLiteral("\n\r") + ReadmePath()));
 }
 
 TEST_F(InstalledCopyTest, AFolderNamedBinWithoutSharedFilesIsAPortableCopy) {
-  ASSERT_TRUE(QDir(At(QStringLiteral("usr/share/varnel"))).removeRecursively());
+  ASSERT_TRUE(QDir(At("usr/share/varnel")).removeRecursively());
   EXPECT_FALSE(InstalledCopy());
-  EXPECT_EQ(SettingsFilePath(), At(QStringLiteral("usr/bin/VARNEL.INI")));
+  EXPECT_EQ(SettingsFilePath(), At("usr/bin/VARNEL.INI"));
 }
 
-class OneKey : public SettingsSection {
- public:
-  void ReadSettings(const IniFile&) override {}
-  void WriteSettings(IniFile& ini, bool) const override {
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("Left"), 12);
-  }
-};
-
 TEST_F(InstalledCopyTest, TheFirstExitMakesTheConfigurationFolderWithoutAWord) {
-  test::ScriptedPrompter prompter;  // any box fails the test
-  const QString path = SettingsFilePath();
-  EXPECT_FALSE(IniFile(path).Unreadable()) << "a missing file reads as the defaults";
-  OneKey section;
-  SettingsRegistry registry;
-  registry.Register(&section);
-  ASSERT_TRUE(SaveSettingsAtExit(registry, path, true, prompter));
-  EXPECT_EQ(test::ReadFile(At(QStringLiteral("config/varnel/VARNEL.INI"))), "[WinPos]\r\nLeft=12\r\n");
-  EXPECT_EQ(
-      QFile::permissions(At(QStringLiteral("config"))) & (QFileDevice::ReadOther | QFileDevice::ExeOther), 0)
+  EXPECT_FALSE(IniFile(SettingsFilePath()).Unreadable()) << "a missing file reads as the defaults";
+  ASSERT_TRUE(SaveAtExit(SettingsFilePath()));
+  EXPECT_EQ(test::ReadFile(At("config/varnel/VARNEL.INI")), "[WinPos]\r\nLeft=12\r\n");
+  EXPECT_EQ(QFile::permissions(At("config")) & (QFileDevice::ReadOther | QFileDevice::ExeOther), 0)
       << "the base folder made for the user is private";
   EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(InstalledCopyTest, OnlyTheUsersOwnFoldersAreMade) {
   // A folder that went missing elsewhere stays missing: the save reports it.
-  EXPECT_TRUE(MakeUserFolderFor(At(QStringLiteral("gone/VARNEL.INI")), nullptr));
-  EXPECT_FALSE(QFileInfo::exists(At(QStringLiteral("gone"))));
-  EXPECT_TRUE(MakeUserFolderFor(At(QStringLiteral("state//varnel/varnel.log")), nullptr));
-  EXPECT_TRUE(QFileInfo(At(QStringLiteral("state/varnel"))).isDir());
+  EXPECT_TRUE(MakeUserFolderFor(At("gone/VARNEL.INI"), nullptr));
+  EXPECT_FALSE(QFileInfo::exists(At("gone")));
+  EXPECT_TRUE(MakeUserFolderFor(At("state//varnel/varnel.log"), nullptr));
+  EXPECT_TRUE(QFileInfo(At("state/varnel")).isDir());
 }
 
 TEST_F(InstalledCopyTest, AConfigurationFolderThatCannotBeMadeIsReportedAndNothingElseIsTouched) {
-  test::WriteFileOrFail(At(QStringLiteral("config")), "a file where the folder should be");
-  const EnvScope blocked("XDG_CONFIG_HOME", At(QStringLiteral("config/deeper")));
-  test::ScriptedPrompter prompter;
+  test::WriteFileOrFail(At("config"), "a file where the folder should be");
+  const EnvScope blocked("XDG_CONFIG_HOME", At("config/deeper"));
   const QString path = SettingsFilePath();
   prompter.Expect(BoxKind::Error,
                   QStringLiteral("Unable to write to ") + path +
-                      QStringLiteral("\n\rCannot create the folder ") + At(QStringLiteral("config/deeper")) +
+                      QStringLiteral("\n\rCannot create the folder ") + At("config/deeper") +
                       QStringLiteral(": Not a directory"),
                   Only(Button::Ok), Button::Ok);
-  OneKey section;
-  SettingsRegistry registry;
-  registry.Register(&section);
-  EXPECT_FALSE(SaveSettingsAtExit(registry, path, true, prompter));
-  EXPECT_EQ(test::ReadFile(At(QStringLiteral("config"))), "a file where the folder should be");
+  EXPECT_FALSE(SaveAtExit(path));
+  EXPECT_EQ(test::ReadFile(At("config")), "a file where the folder should be");
 }
 
 }  // namespace

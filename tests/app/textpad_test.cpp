@@ -10,7 +10,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QProcess>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <csignal>
@@ -22,10 +22,6 @@
 
 namespace varnel {
 namespace {
-
-const QString Question(const QString& name) {
-  return QStringLiteral("TextPad file ") + name + QStringLiteral(" has changed.\n\rSave modifications?");
-}
 
 class TextPadTest : public ::testing::Test {
  protected:
@@ -41,6 +37,20 @@ class TextPadTest : public ::testing::Test {
     pad.TxtRichEdit()->insertPlainText(text);
   }
   bool On(const char* name) { return pad.Action(QString::fromLatin1(name))->isEnabled(); }
+  // Whether the context menu, made ready to show, offers the item.
+  bool PopupOn(const char* name) {
+    pad.PrepareContextMenu();
+    for (QAction* item : pad.ContextMenu()->actions())
+      if (item->objectName() == QLatin1String(name)) return item->isEnabled();
+    ADD_FAILURE() << "no context menu item " << name;
+    return false;
+  }
+  // The next box asks whether to save the untitled text.
+  void ExpectSaveQuestion(Buttons buttons, Button answer) {
+    prompter.Expect(BoxKind::Confirmation,
+                    QStringLiteral("TextPad file Untitled has changed.\n\rSave modifications?"), buttons,
+                    answer);
+  }
 
   QTemporaryDir dir;
   bool backups = true;
@@ -87,27 +97,23 @@ TEST_F(TextPadTest, BlocksAppendAfterTheRememberedPosition) {
 
 TEST_F(TextPadTest, NewOffersCancelOnlyToItsOwnCommand) {
   Type(QStringLiteral("my notes"));
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")),
-                  Button::Yes | Button::No | Button::Cancel, Button::Cancel);
+  ExpectSaveQuestion(Button::Yes | Button::No | Button::Cancel, Button::Cancel);
   pad.Action(QStringLiteral("New1"))->trigger();
   EXPECT_EQ(pad.Lines(), QStringList{QStringLiteral("my notes")});
 
   // Yes, then the Save As dialog cancelled: the TextPad's own New keeps the text.
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")),
-                  Button::Yes | Button::No | Button::Cancel, Button::Yes);
+  ExpectSaveQuestion(Button::Yes | Button::No | Button::Cancel, Button::Yes);
   prompter.AnswerSave(std::nullopt);
   pad.Action(QStringLiteral("New1"))->trigger();
   EXPECT_EQ(pad.Lines(), QStringList{QStringLiteral("my notes")});
 
   // A report offers Yes and No, and replaces the text either way.
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No,
-                  Button::Yes);
+  ExpectSaveQuestion(Button::Yes | Button::No, Button::Yes);
   prompter.AnswerSave(std::nullopt);
   pad.StartReport();
   EXPECT_TRUE(pad.Lines().isEmpty());
   Type(QStringLiteral("more"));
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No,
-                  Button::No);
+  ExpectSaveQuestion(Button::Yes | Button::No, Button::No);
   pad.StartReport();
   EXPECT_TRUE(pad.Lines().isEmpty());
   EXPECT_FALSE(pad.Modified());
@@ -215,29 +221,18 @@ TEST_F(TextPadTest, MenuStatesFollowTextSelectionAndReadOnly) {
   EXPECT_TRUE(On("Undo1"));
   EXPECT_FALSE(On("Copy1"));
   pad.TxtRichEdit()->selectAll();
-  EXPECT_TRUE(On("Copy1"));
-  EXPECT_TRUE(On("Cut1"));
-  EXPECT_TRUE(On("Delete1"));
+  for (const char* name : {"Copy1", "Cut1", "Delete1"}) EXPECT_TRUE(On(name)) << name;
 
   const QColor editable = pad.TxtRichEdit()->palette().color(QPalette::Base);
   pad.Action(QStringLiteral("ReadOnly1"))->trigger();
   EXPECT_TRUE(pad.Action(QStringLiteral("ReadOnly1"))->isChecked());
   EXPECT_TRUE(On("Copy1"));
-  EXPECT_FALSE(On("Cut1"));
-  EXPECT_FALSE(On("Delete1"));
-  EXPECT_FALSE(On("Paste1"));
-  EXPECT_FALSE(On("Undo1"));
+  for (const char* name : {"Cut1", "Delete1", "Paste1", "Undo1"})
+    EXPECT_FALSE(On(name)) << name << " when read-only";
   EXPECT_EQ(pad.TxtRichEdit()->palette().color(QPalette::Base),
             QApplication::palette().color(QPalette::Button));
-  pad.PrepareContextMenu();
-  for (QAction* item : pad.ContextMenu()->actions()) {
-    if (item->objectName() == QLatin1String("TxECut1")) {
-      EXPECT_FALSE(item->isEnabled());
-    }
-    if (item->objectName() == QLatin1String("TxECopy1")) {
-      EXPECT_TRUE(item->isEnabled());
-    }
-  }
+  EXPECT_FALSE(PopupOn("TxECut1"));
+  EXPECT_TRUE(PopupOn("TxECopy1"));
   pad.SetReadOnly(false);
   EXPECT_EQ(pad.TxtRichEdit()->palette().color(QPalette::Base), editable);
 }
@@ -251,8 +246,7 @@ TEST_F(TextPadTest, PrintsTheSelectionOnly) {
   c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
   pad.TxtRichEdit()->setTextCursor(c);
   const QString pdf = dir.filePath(QStringLiteral("sel.pdf"));
-  printer.Printer().setOutputFormat(QPrinter::PdfFormat);
-  printer.Printer().setOutputFileName(pdf);
+  test::PrintToPdf(printer.Printer(), pdf);
   prompter.AnswerPrint(Prompter::PrintRange::Selection);
   pad.Action(QStringLiteral("Print1"))->trigger();
   ASSERT_EQ(prompter.printDialogs, std::vector<bool>{true});
@@ -265,11 +259,9 @@ TEST_F(TextPadTest, PrintsTheSelectionOnly) {
 TEST_F(TextPadTest, ExitAsksOnlyAboutAModifiedDocument) {
   EXPECT_TRUE(pad.AskAtExit());
   Type(QStringLiteral("x"));
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")),
-                  Button::Yes | Button::No | Button::Cancel, Button::Cancel);
+  ExpectSaveQuestion(Button::Yes | Button::No | Button::Cancel, Button::Cancel);
   EXPECT_FALSE(pad.AskAtExit());
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")),
-                  Button::Yes | Button::No | Button::Cancel, Button::No);
+  ExpectSaveQuestion(Button::Yes | Button::No | Button::Cancel, Button::No);
   EXPECT_TRUE(pad.AskAtExit());
 }
 
@@ -282,14 +274,6 @@ TEST_F(TextPadTest, ClosingOnlyHides) {
   pad.ShowTextPad();
   EXPECT_TRUE(pad.isVisible());
 }
-
-}  // namespace
-}  // namespace varnel
-
-#include <QScrollBar>
-
-namespace varnel {
-namespace {
 
 TEST_F(TextPadTest, LongLinesScrollSidewaysAtAnyWindowSize) {
   pad.StartReport();
@@ -304,14 +288,7 @@ TEST_F(TextPadTest, LongLinesScrollSidewaysAtAnyWindowSize) {
   QApplication::processEvents();
   EXPECT_LT(bar->maximum(), narrow) << "a wider window leaves less to scroll";
   EXPECT_EQ(pad.TxtRichEdit()->document()->blockCount(), 2) << "nothing wraps";
-  pad.TxtRichEdit()->document()->setModified(false);
 }
-
-}  // namespace
-}  // namespace varnel
-
-namespace varnel {
-namespace {
 
 // Where the caret stands, in pixels from the text's left edge, after the
 // given number of tabs in a line.
@@ -372,7 +349,6 @@ TEST_F(TextPadTest, TabStopsAreInPointsAtTheScreensResolutionAndWidenPerBlock) {
   pad.AppendLines({QStringLiteral("a\tb")});
   EXPECT_EQ(pad.TabbedRuns(false).size(), 1);
   EXPECT_EQ(pad.TabbedRuns(false)[0].TabWidthPoints, 0);
-  pad.TxtRichEdit()->document()->setModified(false);
 }
 
 TEST_F(TextPadTest, ASelectionPrintsWithTheStopsOfItsLines) {
@@ -391,21 +367,14 @@ TEST_F(TextPadTest, ASelectionPrintsWithTheStopsOfItsLines) {
   EXPECT_EQ(runs[0].TabWidthPoints, 0);
   EXPECT_EQ(runs[1].Lines, QStringList({QStringLiteral("5\t6")}));
   EXPECT_EQ(runs[1].TabWidthPoints, 76);
-  pad.TxtRichEdit()->document()->setModified(false);
 }
 
 TEST_F(TextPadTest, UndoIsOffWhileThereIsNothingToUndo) {
   EXPECT_FALSE(On("Undo1")) << "a new TextPad";
-  pad.PrepareContextMenu();
-  for (QAction* item : pad.ContextMenu()->actions()) {
-    if (item->objectName() == QStringLiteral("TxEUndo1")) {
-      EXPECT_FALSE(item->isEnabled());
-    }
-  }
+  EXPECT_FALSE(PopupOn("TxEUndo1"));
   Type(QStringLiteral("notes"));
   EXPECT_TRUE(On("Undo1"));
-  prompter.Expect(BoxKind::Confirmation, Question(QStringLiteral("Untitled")), Button::Yes | Button::No,
-                  Button::No);
+  ExpectSaveQuestion(Button::Yes | Button::No, Button::No);
   pad.StartReport();
   EXPECT_FALSE(On("Undo1")) << "a report starts on an empty text";
   pad.AppendLines({QStringLiteral("line")});
@@ -419,14 +388,7 @@ TEST_F(TextPadTest, UndoIsOffWhileThereIsNothingToUndo) {
   pad.SetReadOnly(true);
   EXPECT_FALSE(On("Undo1")) << "read-only";
   pad.SetReadOnly(false);
-  pad.TxtRichEdit()->document()->setModified(false);
 }
-
-}  // namespace
-}  // namespace varnel
-
-namespace varnel {
-namespace {
 
 TEST_F(TextPadTest, ABlockWithoutLinesLeavesTheLineBeforeAlone) {
   pad.StartReport();
@@ -436,7 +398,6 @@ TEST_F(TextPadTest, ABlockWithoutLinesLeavesTheLineBeforeAlone) {
   pad.SetBlockTabStops(pad.BlockStart(), 2, 300);
   EXPECT_EQ(pad.TabDistanceAt(0), before);
   EXPECT_EQ(pad.TabbedRuns(false).size(), 1);
-  pad.TxtRichEdit()->document()->setModified(false);
 }
 
 }  // namespace

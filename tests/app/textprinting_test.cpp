@@ -32,10 +32,7 @@ class PdfPrinting : public ::testing::Test {
  protected:
   void SetUp() override {
     VARNEL_REQUIRE_PDFTOTEXT();
-    printer.Printer().setOutputFormat(QPrinter::PdfFormat);
-    printer.Printer().setOutputFileName(pdf);
-    printer.Printer().setPageSize(QPageSize(QPageSize::A4));
-    printer.Printer().setPageOrientation(QPageLayout::Portrait);
+    test::PrintToPdf(printer.Printer(), pdf);
   }
   QTemporaryDir dir;
   QString pdf = dir.filePath(QStringLiteral("out.pdf"));
@@ -44,47 +41,29 @@ class PdfPrinting : public ::testing::Test {
   bool abort = false;
 };
 
-TEST(PrintTextLines, PrintsEveryLineToThePdfPrinter) {
-  VARNEL_REQUIRE_PDFTOTEXT();
-  QTemporaryDir dir;
-  TextPrinter printer;
-  const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-  printer.Printer().setOutputFormat(QPrinter::PdfFormat);
-  printer.Printer().setOutputFileName(pdf);
-  QStringList lines;
-  lines << QStringLiteral("Singular values") << QStringLiteral("SiO2\t47.31\tAl2O3\t16.02");
+TEST_F(PdfPrinting, PrintsEveryLineOnAsManyPagesAsItNeeds) {
+  QStringList lines{QStringLiteral("Singular values"), QStringLiteral("SiO2\t47.31\tAl2O3\t16.02")};
   for (int k = 1; k <= 150; ++k) lines << QStringLiteral("case %1 done").arg(k);
-  bool abort = true;  // cleared at the start
-  EXPECT_EQ(printer.PrintTextLines(lines, QFont(QStringLiteral("DejaVu Sans Mono"), 10),
-                                   QStringLiteral("rocks.vnp"), nullptr, abort),
+  abort = true;  // cleared at the start
+  EXPECT_EQ(printer.PrintTextLines(lines, mono, QStringLiteral("rocks.vnp"), nullptr, abort),
             PrintOutcome::Completed);
   EXPECT_FALSE(abort);
   const QString text = PdfText(pdf);
-  EXPECT_TRUE(text.contains(QStringLiteral("Singular values")));
-  EXPECT_TRUE(text.contains(QStringLiteral("47.31")));
-  EXPECT_TRUE(text.contains(QStringLiteral("case 1 done")));
-  EXPECT_TRUE(text.contains(QStringLiteral("case 150 done"))) << "a second page is started";
-  EXPECT_TRUE(text.contains(QLatin1Char('\f'))) << "more than one page";
+  for (const char* part : {"Singular values", "47.31", "case 1 done", "case 150 done", "\f"})
+    EXPECT_TRUE(text.contains(QString::fromLatin1(part))) << part;
   EXPECT_EQ(printer.ProgressWindow().Messages(),
             QStringList({QStringLiteral("Printing in progress... (Click Cancel to abort)"),
                          QStringLiteral("Printing completed")}));
   EXPECT_FALSE(printer.ProgressWindow().isVisible());
 }
 
-TEST(PrintTextLines, CancelStopsAfterTheCurrentLineAndOffersClose) {
-  VARNEL_REQUIRE_PDFTOTEXT();
-  QTemporaryDir dir;
-  TextPrinter printer;
-  const QString pdf = dir.filePath(QStringLiteral("cut.pdf"));
-  printer.Printer().setOutputFormat(QPrinter::PdfFormat);
-  printer.Printer().setOutputFileName(pdf);
+TEST_F(PdfPrinting, CancelStopsAfterTheCurrentLineAndOffersClose) {
   QStringList lines;
   for (int k = 1; k <= 50; ++k) lines << QStringLiteral("line number %1").arg(k);
   // The first turn of the event loop comes before any line, the second after
   // the first line: Cancel is clicked then.
   QPushButton* cancel = printer.ProgressWindow().PPButtonCancel;
   QTimer::singleShot(0, cancel, [cancel] { QTimer::singleShot(0, cancel, &QPushButton::click); });
-  bool abort = false;
   EXPECT_EQ(printer.PrintTextLines(lines, QFont(), QStringLiteral("x"), nullptr, abort),
             PrintOutcome::Aborted);
   EXPECT_TRUE(abort);

@@ -4,12 +4,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,10 +21,12 @@
 
 #include "app/version.h"
 #include "datasheet/filter.h"
+#include "datasheet/filterdialog.h"
 #include "datasheet/namedialogs.h"
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
 #include "tests/datasheet/recordinggraph.h"
+#include "tests/datasheet/sheetcells.h"
 #include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"
 
@@ -56,8 +62,27 @@ class WindowTest : public ::testing::Test {
     Mouse(target, QEvent::MouseButtonPress, pos, mods);
     Mouse(target, QEvent::MouseButtonRelease, pos, mods);
   }
-  bool Enabled(const char* name) { return w.Action(QString::fromLatin1(name))->isEnabled(); }
+  QAction* Act(const char* name) { return w.Action(QString::fromLatin1(name)); }
+  void Trigger(const char* name) { Act(name)->trigger(); }
+  bool Enabled(const char* name) { return Act(name)->isEnabled(); }
+  // Ends the edit with key and lets the delegate commit, which it does on
+  // the next turn of the event loop.
+  void Commit(Qt::Key key = Qt::Key_Return) {
+    QTest::keyClick(Editor(), key);
+    QApplication::processEvents();
+  }
   QWidget* Editor() { return w.Grid()->indexWidget(w.Grid()->currentIndex()); }
+  void ExpectSaveQuestion(Button answer) {
+    prompter.Expect(BoxKind::Confirmation,
+                    QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
+                    Button::Yes | Button::No | Button::Cancel, answer);
+  }
+  // Sends a close event to the window and tells whether it was accepted.
+  bool Close() {
+    QCloseEvent close;
+    QApplication::sendEvent(&w, &close);
+    return close.isAccepted();
+  }
 
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
@@ -133,10 +158,7 @@ TEST_F(WindowTest, DoubleClicksToggleInclusion) {
   Click(Cases()->viewport(), RowHeaderPoint(4), Qt::ShiftModifier);
   S().SetCell(0, 3, "n");  // a lower-case n counts as excluded
   Mouse(Cases()->viewport(), QEvent::MouseButtonDblClick, RowHeaderPoint(4));
-  EXPECT_EQ(S().Cell(0, 2), "Y");
-  EXPECT_EQ(S().Cell(0, 3), "Y");
-  EXPECT_EQ(S().Cell(0, 4), "Y");
-  EXPECT_EQ(S().Cell(0, 5), "N");
+  EXPECT_EQ(test::Marks(S(), 1, 5), "NYYYN");
   EXPECT_EQ(S().IncludedCount(), 3);
   EXPECT_EQ(w.StatusPanel(1), QStringLiteral("3"));
   EXPECT_TRUE(S().Saved) << "inclusion is no change of data";
@@ -161,16 +183,15 @@ TEST_F(WindowTest, TypingEditsACellAndEnterCommitsIt) {
   QTest::keyClick(w.Grid(), Qt::Key_5);
   ASSERT_TRUE(w.Editing());
   EXPECT_FALSE(Enabled("Copy1"));
-  EXPECT_TRUE(w.Action(QStringLiteral("Copy1"))->shortcut().isEmpty()) << "Ctrl+C belongs to the editor";
+  EXPECT_TRUE(Act("Copy1")->shortcut().isEmpty()) << "Ctrl+C belongs to the editor";
   ASSERT_NE(Editor(), nullptr);
   QTest::keyClicks(Editor(), QStringLiteral("1.2"));
-  QTest::keyClick(Editor(), Qt::Key_Return);
-  QApplication::processEvents();  // the delegate commits on the next turn of the event loop
+  Commit();
   EXPECT_FALSE(w.Editing());
   EXPECT_EQ(S().Cell(3, 2), "51.2");
   EXPECT_FALSE(S().Saved);
   EXPECT_FALSE(S().Blank);
-  EXPECT_EQ(w.Action(QStringLiteral("Copy1"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
+  EXPECT_EQ(Act("Copy1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
   EXPECT_TRUE(Enabled("Save1"));
 }
 
@@ -213,45 +234,36 @@ TEST_F(WindowTest, ExitAsksAboutTheDataSheetAndThenTheTextPad) {
   bool saved = false;
   w.SavePreferencesAtExit = [&saved] { saved = true; };
   S().Saved = false;
-  prompter.Expect(BoxKind::Confirmation,
-                  QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
-                  Button::Yes | Button::No | Button::Cancel, Button::Cancel);
-  QCloseEvent refuse;
-  QApplication::sendEvent(&w, &refuse);
-  EXPECT_FALSE(refuse.isAccepted());
+  ExpectSaveQuestion(Button::Cancel);
+  EXPECT_FALSE(Close());
   EXPECT_EQ(order, std::vector<std::string>{"textpad"}) << "asked even after Cancel";
   EXPECT_FALSE(saved);
 
-  prompter.Expect(BoxKind::Confirmation,
-                  QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
-                  Button::Yes | Button::No | Button::Cancel, Button::No);
-  QCloseEvent allow;
-  QApplication::sendEvent(&w, &allow);
-  EXPECT_TRUE(allow.isAccepted());
+  ExpectSaveQuestion(Button::No);
+  EXPECT_TRUE(Close());
   EXPECT_TRUE(saved) << "settings are written once the close is allowed";
 }
 
 TEST_F(WindowTest, ContextMenuShowsTheItemsOfTheSelectionMode) {
   Click(Names()->viewport(), NameCellPoint(3));
   w.PreparePopup();
-  auto item = [this](const char* name) { return w.Action(QString::fromLatin1(name)); };
-  EXPECT_TRUE(item("PMTag")->isVisible());
-  EXPECT_TRUE(item("PMColAdd1")->isVisible());
-  EXPECT_FALSE(item("PMInclude")->isVisible());
-  EXPECT_FALSE(item("PMPlotIn1")->isVisible()) << "not connected";
-  EXPECT_FALSE(item("PMCut")->isEnabled()) << "blank sheet";
+  EXPECT_TRUE(Act("PMTag")->isVisible());
+  EXPECT_TRUE(Act("PMColAdd1")->isVisible());
+  EXPECT_FALSE(Act("PMInclude")->isVisible());
+  EXPECT_FALSE(Act("PMPlotIn1")->isVisible()) << "not connected";
+  EXPECT_FALSE(Act("PMCut")->isEnabled()) << "blank sheet";
   Click(Cases()->viewport(), RowHeaderPoint(3));
   w.PreparePopup();
-  EXPECT_FALSE(item("PMTag")->isVisible());
-  EXPECT_TRUE(item("PMInclude")->isVisible());
-  EXPECT_TRUE(item("PMRowInsert1")->isVisible());
+  EXPECT_FALSE(Act("PMTag")->isVisible());
+  EXPECT_TRUE(Act("PMInclude")->isVisible());
+  EXPECT_TRUE(Act("PMRowInsert1")->isVisible());
 }
 
 TEST_F(WindowTest, HintsShowTheirLongPartInTheLastPanel) {
   w.RouteHint(QStringLiteral("Save|Save current DataSheet contents to disk."));
   EXPECT_EQ(w.StatusPanel(3), QStringLiteral("Save current DataSheet contents to disk."));
-  EXPECT_EQ(w.Action(QStringLiteral("Save1"))->toolTip(), QStringLiteral("Save"));
-  EXPECT_EQ(w.Action(QStringLiteral("Open1"))->toolTip(), QStringLiteral("Open"));
+  EXPECT_EQ(Act("Save1")->toolTip(), QStringLiteral("Save"));
+  EXPECT_EQ(Act("Open1")->toolTip(), QStringLiteral("Open"));
   EXPECT_EQ(w.StatusPanel(0), QStringLiteral("Discon."));
   EXPECT_EQ(w.StatusPanel(2), QStringLiteral("20"));
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Untitled - VarnelData"));
@@ -289,7 +301,7 @@ TEST_F(WindowTest, ACommandTakesTheValueBeingTyped) {
   ASSERT_TRUE(w.Editing());
   QTest::keyClicks(Editor(), QStringLiteral("2.5"));
   prompter.AnswerSave(path);
-  w.Action(QStringLiteral("Save1"))->trigger();
+  Trigger("Save1");
   EXPECT_FALSE(w.Editing());
   EXPECT_EQ(S().Cell(1, 1), "42.5");
   EXPECT_TRUE(test::ReadFile(path).contains("42.5")) << "the file holds what was typed";
@@ -302,12 +314,8 @@ TEST_F(WindowTest, ClosingTheWindowTakesTheValueBeingTyped) {
   w.Grid()->setCurrentIndex(w.Model().index(1, 1));
   QTest::keyClick(w.Grid(), Qt::Key_7);
   ASSERT_TRUE(w.Editing());
-  prompter.Expect(BoxKind::Confirmation,
-                  QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?"),
-                  Button::Yes | Button::No | Button::Cancel, Button::Cancel);
-  QCloseEvent refuse;
-  QApplication::sendEvent(&w, &refuse);
-  EXPECT_FALSE(refuse.isAccepted());
+  ExpectSaveQuestion(Button::Cancel);
+  EXPECT_FALSE(Close());
   EXPECT_EQ(S().Cell(2, 2), "7");
 }
 
@@ -320,8 +328,7 @@ TEST_F(WindowTest, ACellOfASelectedCaseCanBeTypedInto) {
   EXPECT_FALSE(S().RowsMode);
   QTest::keyClick(w.Grid(), Qt::Key_9);
   ASSERT_TRUE(w.Editing());
-  QTest::keyClick(Editor(), Qt::Key_Return);
-  QApplication::processEvents();
+  Commit();
   EXPECT_EQ(S().Cell(1, 3), "9");
 
   Click(Names()->viewport(), NameCellPoint(2));
@@ -335,15 +342,13 @@ TEST_F(WindowTest, ACellOfASelectedCaseCanBeTypedInto) {
 TEST_F(WindowTest, EnterGoesDownAndTabGoesRight) {
   w.Grid()->setCurrentIndex(w.Model().index(1, 1));
   QTest::keyClick(w.Grid(), Qt::Key_1);
-  QTest::keyClick(Editor(), Qt::Key_Return);
-  QApplication::processEvents();
+  Commit();
   EXPECT_EQ(S().Cell(2, 2), "1");
   EXPECT_EQ(w.Grid()->currentIndex(), w.Model().index(2, 1));
   EXPECT_FALSE(w.Editing()) << "the next cell is not opened";
 
   QTest::keyClick(w.Grid(), Qt::Key_2);
-  QTest::keyClick(Editor(), Qt::Key_Tab);
-  QApplication::processEvents();
+  Commit(Qt::Key_Tab);
   EXPECT_EQ(S().Cell(2, 3), "2");
   EXPECT_EQ(w.Grid()->currentIndex(), w.Model().index(2, 2));
   EXPECT_FALSE(w.Editing());
@@ -361,18 +366,18 @@ TEST_F(WindowTest, DescriptionNamesAndTagsAreChangesToSave) {
     act();
     EXPECT_FALSE(S().Saved) << what;
   };
-  changes("description", [this] { w.Action(QStringLiteral("HeaderLine1"))->trigger(); });
+  changes("description", [this] { Trigger("HeaderLine1"); });
   EXPECT_EQ(S().HeaderLine, QStringLiteral("Spinel lherzolites"));
   Click(Names()->viewport(), NameCellPoint(2));
-  changes("rename", [this] { w.Action(QStringLiteral("RenameCol1"))->trigger(); });
+  changes("rename", [this] { Trigger("RenameCol1"); });
   EXPECT_EQ(S().Name(2), "MgO");
-  changes("tag", [this] { w.Action(QStringLiteral("Tag1"))->trigger(); });
+  changes("tag", [this] { Trigger("Tag1"); });
   EXPECT_EQ(S().Name(2), "MgO#");
-  changes("untag", [this] { w.Action(QStringLiteral("Untag1"))->trigger(); });
+  changes("untag", [this] { Trigger("Untag1"); });
   EXPECT_EQ(S().Name(2), "MgO");
   // Renaming to the same name changes nothing.
   S().Saved = true;
-  w.Action(QStringLiteral("RenameCol1"))->trigger();
+  Trigger("RenameCol1");
   EXPECT_TRUE(S().Saved);
 }
 
@@ -399,7 +404,7 @@ TEST_F(WindowTest, TheWebSiteWithoutABrowserSaysWhereItIs) {
       BoxKind::Information,
       QStringLiteral("No web browser could be started.\n\rThe Varnel home page is https://varnel.org/"),
       Only(Button::Ok), Button::Ok);
-  w.Action(QStringLiteral("WebSite1"))->trigger();
+  Trigger("WebSite1");
   EXPECT_EQ(opened, QUrl(QStringLiteral("https://varnel.org/")));
 }
 
@@ -413,7 +418,7 @@ TEST_F(WindowTest, TheAboutBoxNamesTheVersionOnce) {
     EXPECT_TRUE(texts.contains(QStringLiteral("https://varnel.org/")));
     return true;
   };
-  w.Action(QStringLiteral("About1"))->trigger();
+  Trigger("About1");
   EXPECT_TRUE(shown);
 }
 
@@ -430,28 +435,13 @@ TEST_F(WindowTest, CommandsOfPartsStillMissingSaySo) {
 }
 
 TEST_F(WindowTest, HideToolbarTogglesTheToolBar) {
-  QAction* hide = w.Action(QStringLiteral("HideToolbar1"));
+  QAction* hide = Act("HideToolbar1");
   hide->trigger();
   EXPECT_TRUE(hide->isChecked());
   EXPECT_FALSE(w.ToolBar()->isVisible());
   hide->trigger();
   EXPECT_TRUE(w.ToolBar()->isVisible());
 }
-
-}  // namespace
-}  // namespace varnel
-
-#include <QClipboard>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QRadioButton>
-
-#include "datasheet/filterdialog.h"
-#include "datasheet/namedialogs.h"
-
-namespace varnel {
-namespace {
 
 class CommandsTest : public WindowTest {
  protected:
@@ -463,7 +453,6 @@ class CommandsTest : public WindowTest {
     S().SetAllInclusion(true);
     w.UpdateCommands();
   }
-  void Trigger(const char* name) { w.Action(QString::fromLatin1(name))->trigger(); }
 };
 
 TEST_F(CommandsTest, ShortcutCommandsIgnoreTheSheetWhileAnotherWindowIsActive) {
@@ -528,8 +517,7 @@ TEST_F(CommandsTest, FilterDialogRunsOnTheSelectedVariable) {
   };
   Trigger("Filter1");
   EXPECT_EQ(S().IncludedCount(), 14) << "cases 15..20 excluded";
-  EXPECT_EQ(S().Cell(0, 15), "N");
-  EXPECT_EQ(S().Cell(0, 14), "Y");
+  EXPECT_EQ(test::Marks(S(), 14, 15), "YN");
 
   // A first operator of "(None)" does nothing, whatever the second says.
   w.ExecDialog = [](QDialog& d) {
@@ -580,20 +568,13 @@ TEST_F(CommandsTest, AdjustColumnWidthsFitsTheLongestCell) {
             QFontMetrics(w.GridFont()).horizontalAdvance(QStringLiteral("88888888888")));
 }
 
-}  // namespace
-}  // namespace varnel
-
-namespace varnel {
-namespace {
-
 TEST_F(WindowTest, DoubleClickingADataCellEditsItAndDelClearsTheSelection) {
   const QModelIndex cell = w.Model().index(2, 3);
   w.Grid()->setCurrentIndex(cell);
   Mouse(w.Grid()->viewport(), QEvent::MouseButtonDblClick, w.Grid()->visualRect(cell).center());
   ASSERT_TRUE(w.Editing());
   QTest::keyClicks(Editor(), QStringLiteral("7.25"));
-  QTest::keyClick(Editor(), Qt::Key_Return);
-  QApplication::processEvents();
+  Commit();
   EXPECT_EQ(S().Cell(4, 3), "7.25");
   EXPECT_FALSE(S().Blank);
 

@@ -5,6 +5,7 @@
 #include "datasheet/filter.h"
 #include "datasheet/sheet.h"
 #include "tests/datasheet/recordinggraph.h"
+#include "tests/datasheet/sheetcells.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -23,6 +24,8 @@ class EditingTest : public ::testing::Test {
     sheet.Blank = false;
   }
   std::string Cell(int c, int r) { return std::string(sheet.Cell(c, r)); }
+  std::string Names(int left, int right) { return test::Row(sheet, 0, left, right); }
+  std::string Marks(int first, int last) { return test::Marks(sheet, first, last); }
   void SelectColumns(int left, int right) {
     sheet.Sel = Selection{left, 0, right, sheet.RowCount() - 1};
     sheet.ColumnsMode = true;
@@ -45,12 +48,9 @@ TEST_F(EditingTest, TagsAreAddedAndTheFirstOneRemoved) {
   sheet.SetCell(3, 0, "A##");
   SelectColumns(1, 3);
   TagVariables(sheet, true);
-  EXPECT_EQ(Cell(1, 0), "SiO2#");
-  EXPECT_EQ(Cell(2, 0), "Si#O2");
+  EXPECT_EQ(Names(1, 3), "SiO2#|Si#O2|A##");
   TagVariables(sheet, false);
-  EXPECT_EQ(Cell(1, 0), "SiO2");
-  EXPECT_EQ(Cell(2, 0), "SiO2");
-  EXPECT_EQ(Cell(3, 0), "A#") << "still tagged";
+  EXPECT_EQ(Names(1, 3), "SiO2|SiO2|A#") << "A# still tagged";
   EXPECT_FALSE(sheet.Saved) << "the names are part of the file";
 
   sheet.Connected = true;
@@ -64,9 +64,7 @@ TEST_F(EditingTest, InclusionOfTheSelectedCases) {
   sheet.SetCell(0, 3, "n");
   SelectRows(2, 4);
   ChangeSelectedInclusion(sheet, InclusionChange::Toggle);
-  EXPECT_EQ(Cell(0, 2), "N");
-  EXPECT_EQ(Cell(0, 3), "Y") << "a lower-case n is excluded, so it toggles to Y";
-  EXPECT_EQ(Cell(0, 4), "N");
+  EXPECT_EQ(Marks(2, 4), "NYN") << "a lower-case n is excluded, so it toggles to Y";
   ChangeSelectedInclusion(sheet, InclusionChange::Exclude);
   EXPECT_EQ(sheet.IncludedCount(), 7);
   ToggleAllInclusion(sheet);
@@ -82,35 +80,32 @@ TEST_F(EditingTest, FilterComparesNumbersAndFallsBackToText) {
   sheet.SetCell(1, 5, "5,5");  // the wrong separator: text
   sheet.SetAllInclusion(false);
   RunFilter(sheet, 1, FilterCondition::Make(OpGreater, "5", false, '.'), std::nullopt, true, true, '.');
-  EXPECT_EQ(Cell(0, 1), "Y");
-  EXPECT_EQ(Cell(0, 2), "Y") << "abc compared as text sorts after 5";
-  EXPECT_EQ(Cell(0, 3), "N") << "the empty cell is smaller";
-  EXPECT_EQ(Cell(0, 4), "N");
-  EXPECT_EQ(Cell(0, 5), "Y") << "'5,5' > '5' as text";
+  // abc and 5,5 compare as text, after 5; the empty cell is smaller.
+  EXPECT_EQ(Marks(1, 5), "YYNNY");
   EXPECT_TRUE(sheet.Saved);
 
   // With Exclude, failing cases keep their marks.
   RunFilter(sheet, 1, FilterCondition::Make(OpEqual, "10", false, '.'), std::nullopt, true, false, '.');
-  EXPECT_EQ(Cell(0, 1), "N");
-  EXPECT_EQ(Cell(0, 2), "Y");
+  EXPECT_EQ(Marks(1, 2), "NY");
 }
 
-TEST_F(EditingTest, ValidateSubstringsMatchesInsideTheCell) {
-  sheet.SetCell(1, 1, "Ol-1");
-  sheet.SetCell(1, 2, "Olivine");
-  sheet.SetCell(1, 3, "OL");
-  sheet.SetCell(1, 4, "Ol");
-  const FilterCondition inside = FilterCondition::Make(OpEqual, "Ol", true, '.');
-  const FilterCondition whole = FilterCondition::Make(OpEqual, "Ol", false, '.');
-  EXPECT_TRUE(FilterTest(inside, "Ol-1", '.'));
-  EXPECT_TRUE(FilterTest(inside, "Olivine", '.'));
-  EXPECT_FALSE(FilterTest(inside, "OL", '.'));
-  EXPECT_FALSE(FilterTest(whole, "Olivine", '.'));
-  EXPECT_TRUE(FilterTest(whole, "Ol", '.'));
-  EXPECT_FALSE(FilterTest(FilterCondition::Make(OpEqual, "", true, '.'), "Ol", '.')) << "empty never matches";
-  EXPECT_FALSE(FilterTest(FilterCondition::Make(OpNone, "Ol", false, '.'), "Ol", '.'));
-  EXPECT_TRUE(FilterTest(FilterCondition::Make(OpDifferent, "2", false, '.'), "2.5", '.'));
-  EXPECT_TRUE(FilterTest(FilterCondition::Make(OpLessEqual, "2.5", false, '.'), "2.50", '.'));
+TEST(Filter, SubstringsMatchInsideTheCellAndNumbersAsNumbers) {
+  struct Case {
+    FilterOperator op;
+    const char* value;
+    bool inside;
+    const char* cell;
+    bool passes;
+  };
+  const Case cases[] = {
+      {OpEqual, "Ol", true, "Ol-1", true},      {OpEqual, "Ol", true, "Olivine", true},
+      {OpEqual, "Ol", true, "OL", false},       {OpEqual, "Ol", false, "Olivine", false},
+      {OpEqual, "Ol", false, "Ol", true},       {OpEqual, "", true, "Ol", false},  // empty never matches
+      {OpNone, "Ol", false, "Ol", false},       {OpDifferent, "2", false, "2.5", true},
+      {OpLessEqual, "2.5", false, "2.50", true}};
+  for (const Case& c : cases)
+    EXPECT_EQ(FilterTest(FilterCondition::Make(c.op, c.value, c.inside, '.'), c.cell, '.'), c.passes)
+        << "op " << c.op << " '" << c.value << "'" << (c.inside ? " inside " : " whole ") << c.cell;
 }
 
 TEST_F(EditingTest, TwoConditionsCoverEveryCaseOfALargeSheet) {
@@ -122,23 +117,16 @@ TEST_F(EditingTest, TwoConditionsCoverEveryCaseOfALargeSheet) {
   const auto low = FilterCondition::Make(OpGreaterEqual, "10", false, '.');
   const auto high = FilterCondition::Make(OpLess, "20", false, '.');
   RunFilter(sheet, 1, low, high, true, true, '.');
-  EXPECT_EQ(Cell(0, 69915), "Y") << "beyond case 65535 too";
-  EXPECT_EQ(Cell(0, 69925), "N");
+  EXPECT_EQ(Marks(69909, 69920), "NYYYYYYYYYYN") << "beyond case 65535 too";
   EXPECT_EQ(Cell(0, 15), "Y");
   RunFilter(sheet, 1, FilterCondition::Make(OpEqual, "1", false, '.'),
             FilterCondition::Make(OpEqual, "2", false, '.'), false, true, '.');
-  EXPECT_EQ(Cell(0, 69901), "Y") << "Or";
-  EXPECT_EQ(Cell(0, 69902), "Y");
+  EXPECT_EQ(Marks(69901, 69902), "YY") << "Or";
 }
 
 TEST_F(EditingTest, FilterValuesAreSortedWithoutCaseAndWithoutTheName) {
-  sheet.SetCell(2, 0, "Phase");
-  sheet.SetCell(2, 1, "ol");
-  sheet.SetCell(2, 2, "Cpx");
-  sheet.SetCell(2, 3, "OL");
-  sheet.SetCell(2, 4, "");
-  sheet.SetCell(2, 5, "phase");
-  for (int r = 6; r <= 10; ++r) sheet.SetCell(2, r, "cpx");
+  const char* const cells[] = {"Phase", "ol", "Cpx", "OL", "", "phase", "cpx", "cpx", "cpx", "cpx", "cpx"};
+  for (int r = 0; r <= 10; ++r) sheet.SetCell(2, r, cells[r]);
   EXPECT_EQ(FilterValues(sheet, 2), QStringList({QString(), QStringLiteral("Cpx"), QStringLiteral("ol")}));
 }
 
@@ -154,17 +142,16 @@ TEST_F(EditingTest, ClearEmptiesCellsButNeverNamesOrMarks) {
   SelectColumns(2, 2);
   ClearSelection(sheet);
   EXPECT_EQ(Cell(2, 0), "V2");
-  EXPECT_EQ(Cell(2, 5), "");
-  EXPECT_EQ(Cell(0, 5), "Y");
-  EXPECT_EQ(Cell(3, 5), "53");
+  EXPECT_EQ(test::Row(sheet, 5, 0, 3), "Y|51||53");
   EXPECT_FALSE(sheet.Saved);
   sheet.Sel = Selection{1, 1, 1, 1};
   PasteText(sheet, "7.5\r\n");
   EXPECT_EQ(Cell(1, 1), "7.5");
-  prompter.Expect(BoxKind::Error,
-                  QStringLiteral("The text on the clipboard holds a NUL character in line 2, so it is not "
-                                 "text.\n\rNothing was pasted."),
-                  Only(Button::Ok), Button::Ok);
+  prompter.Expect(
+      BoxKind::Error,
+      QStringLiteral("The text on the clipboard holds a NUL character in line 2, so it is not text."
+                     "\n\rNothing was pasted."),
+      Only(Button::Ok), Button::Ok);
   PasteText(sheet, std::string_view("1\r\n2\0\r\n", 7));
   EXPECT_EQ(Cell(1, 1), "7.5");
   EXPECT_EQ(Cell(1, 2), "21") << "nothing of the text was pasted";
@@ -174,12 +161,9 @@ TEST_F(EditingTest, InsertingCasesMovesTheOthersDown) {
   SelectRows(3, 4);
   InsertCases(sheet);
   EXPECT_EQ(sheet.CaseCount(), 12);
-  EXPECT_EQ(Cell(1, 3), "");
-  EXPECT_EQ(Cell(4, 4), "");
-  EXPECT_EQ(Cell(0, 3), "N");
-  EXPECT_EQ(Cell(0, 4), "N");
-  EXPECT_EQ(Cell(1, 5), "31");
-  EXPECT_EQ(Cell(1, 12), "101");
+  EXPECT_EQ(test::Row(sheet, 3, 0, 4), "N||||");
+  EXPECT_EQ(test::Row(sheet, 4, 0, 4), "N||||");
+  EXPECT_EQ(test::Column(sheet, 1, 1, 12), "11|21|||31|41|51|61|71|81|91|101");
   EXPECT_EQ(sheet.Sel, (Selection{0, 3, 4, 4}));
   EXPECT_FALSE(sheet.Saved);
   EXPECT_EQ(sheet.IncludedCount(), 10);
@@ -206,37 +190,35 @@ TEST_F(EditingTest, AddingCasesAppendsExcludedEmptyOnes) {
   SelectRows(2, 3);
   AddCases(sheet);
   EXPECT_EQ(sheet.CaseCount(), 12);
-  EXPECT_EQ(Cell(0, 11), "N");
-  EXPECT_EQ(Cell(1, 12), "");
+  EXPECT_EQ(test::Row(sheet, 11, 0, 4), "N||||");
+  EXPECT_EQ(test::Row(sheet, 12, 0, 4), "N||||");
   EXPECT_EQ(sheet.Sel, (Selection{1, 11, 4, 12}));
 }
 
 TEST_F(EditingTest, InsertingVariablesKeepsTheSelectorsOnTheirVariables) {
   sheet.Connected = true;
-  graph.chosen[static_cast<int>(GraphSelector::A)] = 3;
-  graph.chosen[static_cast<int>(GraphSelector::Label)] = 1;
+  graph.Chosen(GraphSelector::A) = 3;
+  graph.Chosen(GraphSelector::Label) = 1;
   graph.log.clear();
   SelectColumns(2, 3);
   InsertVariables(sheet);
   EXPECT_EQ(sheet.VariableCount(), 6);
-  EXPECT_EQ(Cell(2, 0), "New 2#");
-  EXPECT_EQ(Cell(3, 0), "New 3#");
-  EXPECT_EQ(Cell(5, 0), "V3");
-  EXPECT_EQ(graph.chosen[static_cast<int>(GraphSelector::A)], 5) << "apex A still names V3";
-  EXPECT_EQ(graph.chosen[static_cast<int>(GraphSelector::Label)], 1);
+  EXPECT_EQ(Names(1, 6), "V1|New 2#|New 3#|V2|V3|V4");
+  EXPECT_EQ(graph.Chosen(GraphSelector::A), 5) << "apex A still names V3";
+  EXPECT_EQ(graph.Chosen(GraphSelector::Label), 1);
   EXPECT_EQ(graph.log, (std::vector<std::string>{"insert 2 New 2#", "insert 3 New 3#"}));
 }
 
 TEST_F(EditingTest, DeletingThePlottedVariableResetsItsApex) {
   sheet.Connected = true;
-  graph.chosen[static_cast<int>(GraphSelector::B)] = 2;
-  graph.chosen[static_cast<int>(GraphSelector::C)] = 4;
+  graph.Chosen(GraphSelector::B) = 2;
+  graph.Chosen(GraphSelector::C) = 4;
   graph.log.clear();
   SelectColumns(2, 2);
   DeleteVariables(sheet);
   EXPECT_EQ(Cell(2, 0), "V3");
-  EXPECT_EQ(graph.chosen[static_cast<int>(GraphSelector::B)], 0) << "(None)";
-  EXPECT_EQ(graph.chosen[static_cast<int>(GraphSelector::C)], 3) << "moves with V4";
+  EXPECT_EQ(graph.Chosen(GraphSelector::B), 0) << "(None)";
+  EXPECT_EQ(graph.Chosen(GraphSelector::C), 3) << "moves with V4";
   EXPECT_EQ(graph.log,
             (std::vector<std::string>{"updating on", "apex B", "remove 2", "updating off", "recompute"}));
   EXPECT_EQ(sheet.Sel, (Selection{1, 1, 1, 1}));
@@ -258,8 +240,7 @@ TEST_F(EditingTest, AddedVariablesAreNamedAndTagged) {
   graph.log.clear();
   SelectColumns(1, 2);
   AddVariables(sheet);
-  EXPECT_EQ(Cell(5, 0), "New 5#");
-  EXPECT_EQ(Cell(6, 0), "New 6#");
+  EXPECT_EQ(Names(4, 6), "V4|New 5#|New 6#");
   EXPECT_EQ(sheet.Sel, (Selection{5, 1, 6, 10}));
   EXPECT_EQ(graph.log, (std::vector<std::string>{"append New 5#", "append New 6#"}));
 }
@@ -273,7 +254,7 @@ TEST_F(EditingTest, RenamingTakesTheTextAsTyped) {
   sheet.Connected = true;
   sheet.Sel = Selection{3, 0, 3, 10};
   PlotIn(sheet, GraphSelector::D);
-  EXPECT_EQ(graph.chosen[static_cast<int>(GraphSelector::D)], 3);
+  EXPECT_EQ(graph.Chosen(GraphSelector::D), 3);
   EXPECT_EQ(graph.log.back(), "apex D");
 }
 

@@ -18,6 +18,7 @@ struct RecordingGraph : GraphLink {
   bool sawSelectorRefresh = false;
   const bool* selectorRefresh = nullptr;  // the sheet's flag, when watched
 
+  int& Chosen(GraphSelector s) { return chosen[static_cast<int>(s)]; }
   static const char* Name(GraphSelector s) {
     static const char* names[] = {"A", "B", "C", "D", "Label", "Shape", "Size", "Color", "Tie"};
     return names[static_cast<int>(s)];

@@ -10,14 +10,12 @@ namespace {
 
 const QString SaveQuestion = QStringLiteral("DataSheet file Untitled has changed.\n\rSave modifications?");
 
-struct SheetFixture : ::testing::Test {
+struct SheetTest : ::testing::Test {
   test::ScriptedPrompter prompter;
   test::RecordingGraph graph;
   Sheet sheet{prompter, &graph};
-  SheetFixture() { EXPECT_TRUE(sheet.New1Click()); }
+  SheetTest() { EXPECT_TRUE(sheet.New1Click()); }
 };
-
-using SheetTest = SheetFixture;
 
 TEST_F(SheetTest, ANewSheetHasTenTaggedVariablesAndTwentyExcludedCases) {
   EXPECT_EQ(sheet.ColCount(), 11);
@@ -47,26 +45,15 @@ TEST_F(SheetTest, NewFollowsThePreferredSize) {
   EXPECT_EQ(sheet.Name(3), "Var_3#");
 }
 
-TEST_F(SheetTest, TagsAreAHashAnywhereInTheName) {
-  EXPECT_TRUE(Sheet::IsTaggedName("Si#O2"));
-  EXPECT_TRUE(Sheet::IsTaggedName("Label#"));
-  EXPECT_FALSE(Sheet::IsTaggedName("SiO2"));
-  EXPECT_FALSE(Sheet::IsTaggedName(""));
-}
+TEST_F(SheetTest, TagsAreAHashAnywhereInTheNameAndOnlyTheExactTextYIncludes) {
+  for (const char* tagged : {"Si#O2", "Label#"}) EXPECT_TRUE(Sheet::IsTaggedName(tagged)) << tagged;
+  for (const char* plain : {"SiO2", ""}) EXPECT_FALSE(Sheet::IsTaggedName(plain)) << plain;
 
-TEST_F(SheetTest, OnlyTheExactTextYIncludes) {
-  sheet.SetCell(0, 1, "Y");
-  sheet.SetCell(0, 2, "y");
-  sheet.SetCell(0, 3, " Y");
-  sheet.SetCell(0, 4, "Y ");
-  sheet.SetCell(0, 5, "Y");
+  const char* const marks[] = {"Y", "y", " Y", "Y ", "Y"};
+  for (int r = 1; r <= 5; ++r) sheet.SetCell(0, r, marks[r - 1]);
   sheet.RecountIncluded();
   EXPECT_EQ(sheet.IncludedCount(), 2);
-  EXPECT_TRUE(sheet.Included(1));
-  EXPECT_FALSE(sheet.Included(2));
-  EXPECT_FALSE(sheet.Included(3));
-  EXPECT_FALSE(sheet.Included(4));
-  EXPECT_TRUE(sheet.Included(5));
+  for (int r = 1; r <= 5; ++r) EXPECT_EQ(sheet.Included(r), r == 1 || r == 5) << "'" << marks[r - 1] << "'";
   EXPECT_EQ(sheet.StatusTexts()[1], QStringLiteral("2"));
 }
 
@@ -87,23 +74,14 @@ TEST_F(SheetTest, TheMirrorCountsOnlyTheFirst5000Cases) {
 }
 
 TEST_F(SheetTest, InclusionColumnWidthFollowsTheDigitsOfTheCaseCount) {
-  EXPECT_EQ(InclusionDigits(0), 12);
-  EXPECT_EQ(InclusionDigits(1), 3);
-  EXPECT_EQ(InclusionDigits(9), 3);
-  EXPECT_EQ(InclusionDigits(12), 4);
-  EXPECT_EQ(InclusionDigits(99), 4);
-  EXPECT_EQ(InclusionDigits(100), 5);
-  EXPECT_EQ(InclusionDigits(9999), 6);
-  EXPECT_EQ(InclusionDigits(10000), 7);
-  EXPECT_EQ(InclusionDigits(100000), 8);
-  EXPECT_EQ(InclusionDigits(999999999), 11);
-  EXPECT_EQ(InclusionDigits(1000000000), 12);
-  EXPECT_EQ(AdjustInclusionWidth(30, 7), 38);
-  EXPECT_EQ(AdjustInclusionWidth(30, 8), 35);
-  EXPECT_EQ(AdjustInclusionWidth(30, 11), 35);
-  EXPECT_EQ(AdjustInclusionWidth(30, 12), 30);
-  EXPECT_EQ(AdjustInclusionWidth(30, 16), 26);
-  EXPECT_EQ(AdjustInclusionWidth(30, 19), 22);
+  // Case counts and their digits.
+  const std::pair<int, int> digits[] = {{0, 12},     {1, 3},          {9, 3},          {12, 4},
+                                        {99, 4},     {100, 5},        {9999, 6},       {10000, 7},
+                                        {100000, 8}, {999999999, 11}, {1000000000, 12}};
+  for (const auto& [cases, expected] : digits) EXPECT_EQ(InclusionDigits(cases), expected) << cases;
+  // Digits and the width of a column of 30.
+  const std::pair<int, int> widths[] = {{7, 38}, {8, 35}, {11, 35}, {12, 30}, {16, 26}, {19, 22}};
+  for (const auto& [n, expected] : widths) EXPECT_EQ(AdjustInclusionWidth(30, n), expected) << n << " digits";
 }
 
 TEST_F(SheetTest, CellTintLightensTheButtonFace) {
@@ -122,19 +100,14 @@ TEST_F(SheetTest, CellTintLightensTheButtonFace) {
   EXPECT_GE(contrast, MinimumTintContrast);
 }
 
-TEST_F(SheetTest, AskSaveChangesOnlyAsksAboutUnsavedData) {
-  EXPECT_EQ(sheet.AskSaveChanges(), Button::No);
-  EXPECT_TRUE(prompter.shown.empty());
-  sheet.Saved = false;
-  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel,
-                  Button::Cancel);
-  EXPECT_EQ(sheet.AskSaveChanges(), Button::Cancel);
-}
-
 TEST_F(SheetTest, NewAsksFirstAndKeepsTheDataUnlessAllowed) {
+  EXPECT_EQ(sheet.AskSaveChanges(), Button::No) << "saved data: nothing to ask";
   sheet.SetCell(1, 1, "47.3");
   sheet.Saved = false;
   sheet.Blank = false;
+  prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel,
+                  Button::Cancel);
+  EXPECT_EQ(sheet.AskSaveChanges(), Button::Cancel);
   prompter.Expect(BoxKind::Confirmation, SaveQuestion, Button::Yes | Button::No | Button::Cancel,
                   Button::Cancel);
   EXPECT_FALSE(sheet.New1Click());
@@ -240,11 +213,7 @@ TEST_F(SheetTest, ACommittedEditMarksTheSheetOnlyWhenTheTextChanged) {
   EXPECT_FALSE(sheet.Blank);
 }
 
-TEST(SheetEditing, EmptyingACellDoesNotMakeTheSheetNonBlank) {
-  test::ScriptedPrompter prompter;
-  test::RecordingGraph graph;
-  Sheet sheet(prompter, &graph);
-  sheet.New1Click();
+TEST_F(SheetTest, EmptyingACellDoesNotMakeTheSheetNonBlank) {
   sheet.SetCell(1, 1, "x");
   sheet.EditStartText = "x";
   sheet.CommitCellEdit(1, 1, "");
@@ -254,9 +223,9 @@ TEST(SheetEditing, EmptyingACellDoesNotMakeTheSheetNonBlank) {
 
 TEST_F(SheetTest, AnEditInAPlottedColumnRereadsItsSelectorsOnce) {
   sheet.Connected = true;
-  graph.chosen[static_cast<int>(GraphSelector::B)] = 3;
-  graph.chosen[static_cast<int>(GraphSelector::Label)] = 3;
-  graph.chosen[static_cast<int>(GraphSelector::A)] = 2;
+  graph.Chosen(GraphSelector::B) = 3;
+  graph.Chosen(GraphSelector::Label) = 3;
+  graph.Chosen(GraphSelector::A) = 2;
   graph.selectorRefresh = &sheet.SelectorRefresh;
   graph.log.clear();
   sheet.EditStartText = "";
@@ -267,8 +236,8 @@ TEST_F(SheetTest, AnEditInAPlottedColumnRereadsItsSelectorsOnce) {
 }
 
 TEST_F(SheetTest, GraphUpkeepHappensOnlyWhileConnected) {
-  graph.chosen[static_cast<int>(GraphSelector::C)] = 4;
-  graph.chosen[static_cast<int>(GraphSelector::TieLine)] = 1;
+  graph.Chosen(GraphSelector::C) = 4;
+  graph.Chosen(GraphSelector::TieLine) = 1;
   graph.log.clear();
   sheet.RenameGraphVariable(4, "MgO");
   sheet.RefreshGraphSelectors();

@@ -3,12 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
 namespace varnel::test {
+
+// Sends what printer prints to an A4 portrait PDF file at pdf.
+inline void PrintToPdf(QPrinter& printer, const QString& pdf) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(pdf);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageOrientation(QPageLayout::Portrait);
+}
 
 inline bool HavePdfToText() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
 
