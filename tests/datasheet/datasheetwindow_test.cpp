@@ -225,7 +225,7 @@ TEST_F(WindowTest, TypingWhileWholeCasesAreSelectedDoesNotEdit) {
   S().WizardOpen = false;
 }
 
-TEST_F(WindowTest, ExitAsksAboutTheDataSheetAndThenTheTextPad) {
+TEST_F(WindowTest, ExitTakesTheValueBeingTypedAndAsksAboutTheDataSheetThenTheTextPad) {
   std::vector<std::string> order;
   w.AskTextPadAtExit = [&order] {
     order.push_back("textpad");
@@ -233,9 +233,13 @@ TEST_F(WindowTest, ExitAsksAboutTheDataSheetAndThenTheTextPad) {
   };
   bool saved = false;
   w.SavePreferencesAtExit = [&saved] { saved = true; };
-  S().Saved = false;
+  // The value being typed is taken first: it makes the sheet one to save.
+  w.Grid()->setCurrentIndex(w.Model().index(1, 1));
+  QTest::keyClick(w.Grid(), Qt::Key_7);
+  ASSERT_TRUE(w.Editing());
   ExpectSaveQuestion(Button::Cancel);
   EXPECT_FALSE(Close());
+  EXPECT_EQ(S().Cell(2, 2), "7");
   EXPECT_EQ(order, std::vector<std::string>{"textpad"}) << "asked even after Cancel";
   EXPECT_FALSE(saved);
 
@@ -306,17 +310,6 @@ TEST_F(WindowTest, ACommandTakesTheValueBeingTyped) {
   EXPECT_EQ(S().Cell(1, 1), "42.5");
   EXPECT_TRUE(test::ReadFile(path).contains("42.5")) << "the file holds what was typed";
   EXPECT_TRUE(S().Saved);
-}
-
-TEST_F(WindowTest, ClosingTheWindowTakesTheValueBeingTyped) {
-  w.AskTextPadAtExit = [] { return true; };
-  w.SavePreferencesAtExit = [] {};
-  w.Grid()->setCurrentIndex(w.Model().index(1, 1));
-  QTest::keyClick(w.Grid(), Qt::Key_7);
-  ASSERT_TRUE(w.Editing());
-  ExpectSaveQuestion(Button::Cancel);
-  EXPECT_FALSE(Close());
-  EXPECT_EQ(S().Cell(2, 2), "7");
 }
 
 TEST_F(WindowTest, ACellOfASelectedCaseCanBeTypedInto) {

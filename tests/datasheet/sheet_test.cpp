@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/datasheet/recordinggraph.h"
+#include "tests/datasheet/sheetcells.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -17,13 +18,12 @@ struct SheetTest : ::testing::Test {
   SheetTest() { EXPECT_TRUE(sheet.New1Click()); }
 };
 
-TEST_F(SheetTest, ANewSheetHasTenTaggedVariablesAndTwentyExcludedCases) {
+TEST_F(SheetTest, ANewSheetHasTheTaggedVariablesAndExcludedCasesOfThePreferredSize) {
   EXPECT_EQ(sheet.ColCount(), 11);
   EXPECT_EQ(sheet.RowCount(), 21);
-  EXPECT_EQ(sheet.Name(1), "Var_1#");
-  EXPECT_EQ(sheet.Name(10), "Var_10#");
-  EXPECT_EQ(sheet.Cell(0, 0), "");
-  for (int r = 1; r <= 20; ++r) EXPECT_EQ(sheet.Cell(0, r), "N");
+  EXPECT_EQ(test::Row(sheet, 0, 0, 10),
+            "|Var_1#|Var_2#|Var_3#|Var_4#|Var_5#|Var_6#|Var_7#|Var_8#|Var_9#|Var_10#");
+  EXPECT_EQ(test::Marks(sheet, 1, 20), std::string(20, 'N'));
   EXPECT_EQ(sheet.IncludedCount(), 0);
   EXPECT_EQ(sheet.StatusTexts(),
             (std::array<QString, 3>{QStringLiteral("Discon."), QStringLiteral("0"), QStringLiteral("20")}));
@@ -34,9 +34,8 @@ TEST_F(SheetTest, ANewSheetHasTenTaggedVariablesAndTwentyExcludedCases) {
   EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("Untitled - VarnelData"));
   EXPECT_EQ(sheet.AppTitle(), QStringLiteral("Untitled - Varnel"));
   EXPECT_EQ(sheet.Sel, (Selection{1, 1, 1, 1}));
-}
 
-TEST_F(SheetTest, NewFollowsThePreferredSize) {
+  // New follows the preferred size.
   sheet.Prefs.DefaultColCount = 3;
   sheet.Prefs.DefaultRowCount = 5;
   ASSERT_TRUE(sheet.New1Click());
@@ -78,7 +77,8 @@ TEST_F(SheetTest, InclusionColumnWidthFollowsTheDigitsOfTheCaseCount) {
   const std::pair<int, int> digits[] = {{0, 12},     {1, 3},          {9, 3},          {12, 4},
                                         {99, 4},     {100, 5},        {9999, 6},       {10000, 7},
                                         {100000, 8}, {999999999, 11}, {1000000000, 12}};
-  for (const auto& [cases, expected] : digits) EXPECT_EQ(InclusionDigits(cases), expected) << cases;
+  for (const auto& [cases, expected] : digits)
+    EXPECT_EQ(InclusionDigits(cases), expected) << cases << " cases";
   // Digits and the width of a column of 30.
   const std::pair<int, int> widths[] = {{7, 38}, {8, 35}, {11, 35}, {12, 30}, {16, 26}, {19, 22}};
   for (const auto& [n, expected] : widths) EXPECT_EQ(AdjustInclusionWidth(30, n), expected) << n << " digits";
