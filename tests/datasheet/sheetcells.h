@@ -8,17 +8,26 @@
 
 namespace varnel::test {
 
-// The cells of row r from column left to column right, joined by '|'.
-inline std::string Row(const Sheet& sheet, int r, int left, int right) {
+// The cells from (left, top) to (right, bottom) of one row or one column,
+// joined by '|'.
+inline std::string Cells(const Sheet& sheet, int left, int top, int right, int bottom) {
   std::string text;
-  for (int c = left; c <= right; ++c) text += (c > left ? "|" : "") + std::string(sheet.Cell(c, r));
+  for (int c = left; c <= right; ++c)
+    for (int r = top; r <= bottom; ++r)
+      text += (c > left || r > top ? "|" : "") + std::string(sheet.Cell(c, r));
   return text;
 }
-
-// The cells of column c from row top to row bottom, joined by '|'.
+inline std::string Row(const Sheet& sheet, int r, int left, int right) {
+  return Cells(sheet, left, r, right, r);
+}
 inline std::string Column(const Sheet& sheet, int c, int top, int bottom) {
+  return Cells(sheet, c, top, c, bottom);
+}
+
+// Every cell of the sheet: rows joined by '/', their cells by '|'.
+inline std::string Grid(const Sheet& sheet) {
   std::string text;
-  for (int r = top; r <= bottom; ++r) text += (r > top ? "|" : "") + std::string(sheet.Cell(c, r));
+  for (int r = 0; r < sheet.RowCount(); ++r) text += (r ? "/" : "") + Row(sheet, r, 0, sheet.ColCount() - 1);
   return text;
 }
 
