@@ -187,9 +187,10 @@ TEST_F(AtomicFileTest, AFailedSaveLeavesTheFileAndNeverCostsThePreviousBackup) {
   // the file and its backup as they were. The limits fail the first bytes
   // and a later write.
   for (bool linked : {false, true}) {
-    if (linked)
+    if (linked) {
       ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(Path("twin.vnp")).constData()),
                 0);
+    }
     for (rlim_t limit : {4, 100}) {
       SCOPED_TRACE((linked ? "linked, limit " : "limit ") + std::to_string(limit));
       bool saved = true;
