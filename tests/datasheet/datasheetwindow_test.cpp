@@ -178,7 +178,7 @@ TEST_F(WindowTest, CornerClickSelectsEverything) {
   EXPECT_EQ(w.Grid()->selectionModel()->selectedIndexes().size(), 200);
 }
 
-TEST_F(WindowTest, TypingEditsACellAndEnterCommitsIt) {
+TEST_F(WindowTest, TypingEditsACellEnterCommitsItAndGoesDownAndTabGoesRight) {
   w.Grid()->setCurrentIndex(w.Model().index(1, 2));
   QTest::keyClick(w.Grid(), Qt::Key_5);
   ASSERT_TRUE(w.Editing());
@@ -187,12 +187,19 @@ TEST_F(WindowTest, TypingEditsACellAndEnterCommitsIt) {
   ASSERT_NE(Editor(), nullptr);
   QTest::keyClicks(Editor(), QStringLiteral("1.2"));
   Commit();
-  EXPECT_FALSE(w.Editing());
+  EXPECT_FALSE(w.Editing()) << "the next cell is not opened";
   EXPECT_EQ(S().Cell(3, 2), "51.2");
+  EXPECT_EQ(w.Grid()->currentIndex(), w.Model().index(2, 2)) << "Enter goes down";
   EXPECT_FALSE(S().Saved);
   EXPECT_FALSE(S().Blank);
   EXPECT_EQ(Act("Copy1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+C")));
   EXPECT_TRUE(Enabled("Save1"));
+
+  QTest::keyClick(w.Grid(), Qt::Key_2);
+  Commit(Qt::Key_Tab);
+  EXPECT_EQ(S().Cell(3, 3), "2");
+  EXPECT_EQ(w.Grid()->currentIndex(), w.Model().index(2, 3)) << "Tab goes right";
+  EXPECT_FALSE(w.Editing());
 }
 
 TEST_F(WindowTest, EscapeRestoresTheCellAndLeavesSavedAlone) {
@@ -330,48 +337,6 @@ TEST_F(WindowTest, ACellOfASelectedCaseCanBeTypedInto) {
   EXPECT_FALSE(S().ColumnsMode);
   QTest::keyClick(w.Grid(), Qt::Key_8);
   EXPECT_TRUE(w.Editing());
-}
-
-TEST_F(WindowTest, EnterGoesDownAndTabGoesRight) {
-  w.Grid()->setCurrentIndex(w.Model().index(1, 1));
-  QTest::keyClick(w.Grid(), Qt::Key_1);
-  Commit();
-  EXPECT_EQ(S().Cell(2, 2), "1");
-  EXPECT_EQ(w.Grid()->currentIndex(), w.Model().index(2, 1));
-  EXPECT_FALSE(w.Editing()) << "the next cell is not opened";
-
-  QTest::keyClick(w.Grid(), Qt::Key_2);
-  Commit(Qt::Key_Tab);
-  EXPECT_EQ(S().Cell(2, 3), "2");
-  EXPECT_EQ(w.Grid()->currentIndex(), w.Model().index(2, 2));
-  EXPECT_FALSE(w.Editing());
-}
-
-TEST_F(WindowTest, DescriptionNamesAndTagsAreChangesToSave) {
-  w.ExecDialog = [](QDialog& d) {
-    if (auto* header = qobject_cast<TVN_EditHeaderLine*>(&d))
-      header->EditHeaderLine->setText(QStringLiteral("Spinel lherzolites"));
-    if (auto* rename = qobject_cast<TVN_EVName*>(&d)) rename->EVNameEdit->setText(QStringLiteral("MgO"));
-    return true;
-  };
-  const auto changes = [this](const char* what, const std::function<void()>& act) {
-    S().Saved = true;
-    act();
-    EXPECT_FALSE(S().Saved) << what;
-  };
-  changes("description", [this] { Trigger("HeaderLine1"); });
-  EXPECT_EQ(S().HeaderLine, QStringLiteral("Spinel lherzolites"));
-  Click(Names()->viewport(), NameCellPoint(2));
-  changes("rename", [this] { Trigger("RenameCol1"); });
-  EXPECT_EQ(S().Name(2), "MgO");
-  changes("tag", [this] { Trigger("Tag1"); });
-  EXPECT_EQ(S().Name(2), "MgO#");
-  changes("untag", [this] { Trigger("Untag1"); });
-  EXPECT_EQ(S().Name(2), "MgO");
-  // Renaming to the same name changes nothing.
-  S().Saved = true;
-  Trigger("RenameCol1");
-  EXPECT_TRUE(S().Saved);
 }
 
 // New columns (the results of a mapping) show their values whole; columns
@@ -525,7 +490,7 @@ TEST_F(CommandsTest, FilterDialogRunsOnTheSelectedVariable) {
   EXPECT_EQ(S().IncludedCount(), 14);
 }
 
-TEST_F(CommandsTest, RenameAndDescriptionDialogs) {
+TEST_F(CommandsTest, NamesTagsAndTheDescriptionAreChangesToSave) {
   Click(Names()->viewport(), NameCellPoint(5));
   w.ExecDialog = [](QDialog& d) {
     auto& r = static_cast<TVN_EVName&>(d);
@@ -538,6 +503,23 @@ TEST_F(CommandsTest, RenameAndDescriptionDialogs) {
   EXPECT_EQ(S().Name(5), "Fe#2");
   EXPECT_FALSE(S().Saved);
 
+  const auto changes = [this](const char* command, const char* name) {
+    S().Saved = true;
+    Trigger(command);
+    EXPECT_EQ(S().Name(5), name) << command;
+    EXPECT_FALSE(S().Saved) << command;
+  };
+  changes("Untag1", "Fe2");
+  changes("Tag1", "Fe2#");
+  w.ExecDialog = [](QDialog& d) {
+    static_cast<TVN_EVName&>(d).EVNameEdit->setText(QStringLiteral("MgO"));
+    return true;
+  };
+  changes("RenameCol1", "MgO");
+  S().Saved = true;
+  Trigger("RenameCol1");
+  EXPECT_TRUE(S().Saved) << "renaming to the same name changes nothing";
+
   w.ExecDialog = [](QDialog& d) {
     auto& h = static_cast<TVN_EditHeaderLine&>(d);
     EXPECT_EQ(h.Caption->text(), QStringLiteral("Description text for file Untitled"));
@@ -545,8 +527,10 @@ TEST_F(CommandsTest, RenameAndDescriptionDialogs) {
     h.EditHeaderLine->setText(QStringLiteral("Lherzolite xenoliths"));
     return true;
   };
+  S().Saved = true;
   Trigger("HeaderLine1");
   EXPECT_EQ(S().HeaderLine, QStringLiteral("Lherzolite xenoliths"));
+  EXPECT_FALSE(S().Saved) << "the description is part of the file";
 }
 
 TEST_F(CommandsTest, AdjustColumnWidthsFitsTheLongestCell) {
