@@ -222,7 +222,7 @@ TEST_F(AtomicFileTest, ASizeLimitIsAnErrorNotAKill) {
   EXPECT_EQ(Entries(dir.path()), 0);
 }
 
-TEST_F(AtomicFileTest, ANameNearTheLengthLimitCanBeSaved) {
+TEST_F(AtomicFileTest, ANameNearTheLengthLimitOrLikeItsBackupCanBeSaved) {
   const QString stem = QString(246, QLatin1Char('n'));
   ASSERT_EQ(QFile::encodeName(stem + QStringLiteral(".vnp")).size(), 250);
   const QString path = dir.filePath(stem + QStringLiteral(".vnp"));
@@ -230,9 +230,8 @@ TEST_F(AtomicFileTest, ANameNearTheLengthLimitCanBeSaved) {
   ASSERT_TRUE(Save(path, "two"));
   EXPECT_EQ(test::ReadFile(path), "two");
   EXPECT_EQ(test::ReadFile(dir.filePath(stem + QStringLiteral(".BAK"))), "one");
-}
 
-TEST_F(AtomicFileTest, AFileNamedLikeItsBackupKeepsItsNewContents) {
+  // A file named like its own backup keeps its new contents.
   ASSERT_TRUE(Save(Path("rocks.BAK"), "old"));
   ASSERT_TRUE(Save(Path("rocks.BAK"), "new"));
   EXPECT_EQ(test::ReadFile(Path("rocks.BAK")), "new");
