@@ -25,10 +25,7 @@ class SheetPrintingTest : public ::testing::Test {
   SheetPrintingTest() {
     sheet.New1Click();
     files.Now = [] { return QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15)); };
-    printer.Printer().setOutputFormat(QPrinter::PdfFormat);
-    printer.Printer().setOutputFileName(pdf);
-    printer.Printer().setPageSize(QPageSize(QPageSize::A4));
-    printer.Printer().setPageOrientation(QPageLayout::Portrait);
+    test::PrintToPdf(printer.Printer(), pdf);
   }
   // Prints as the DataSheet's Print command does and returns the pages.
   QStringList Print(bool selection) {
