@@ -22,7 +22,7 @@
 #include "graphs/graphswindow.h"
 #include "graphs/plotpicture.h"
 #include "graphs/settingsdialog.h"
-#include "tests/graphs/plotsheet.h"
+#include "tests/graphs/graphswindowscope.h"
 #include "tests/support/files.h"
 #include "tests/support/pdftext.h"
 
@@ -34,7 +34,7 @@ using test::PlotSheet;
 const QString WrongType = QStringLiteral(
     "Sorry, cannot export to specified file type.\n\rFile type must be either <.bmp>, <.emf> or <.wmf>.");
 
-void Rocks(PlotSheet& p) { p.Connect({{"SiO2", "MgO", "FeO"}, {"1", "1", "1"}, {"2", "1", "1"}}); }
+void Rocks(PlotSheet& p) { p.ConnectRocks(); }
 
 OutputContext Context(PrinterPage printer = {}) {
   OutputContext c;
@@ -196,17 +196,9 @@ TEST(PrintGraphTest, WithoutAPrinterThePdfPrinterGivesThePage) {
   EXPECT_GT(page.DpiX, 0);
 }
 
-struct Window {
-  PlotSheet p;
-  LinesReport pad;
-  TextPrinter printer;
-  TVN_Graphs window{p.engine, pad};
-  Window() {
-    window.SetTextPrinter(&printer);
-    window.resize(900, 700);
-    window.show();
-    QApplication::processEvents();
-  }
+// The window printing through a printer of its own.
+struct Window : test::GraphsWindowScope {
+  Window() : GraphsWindowScope(true) {}
 };
 
 TEST(GraphsOutputWindowTest, TheSettingsFileTurnsThePrinterAndTheBitmapsFollowIt) {

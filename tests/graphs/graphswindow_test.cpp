@@ -8,33 +8,22 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
+#include <QSlider>
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTest>
 
+#include "app/inifile.h"
 #include "app/reporttarget.h"
-#include "tests/graphs/plotsheet.h"
+#include "graphs/settingsdialog.h"
+#include "tests/graphs/graphswindowscope.h"
 
 namespace varnel {
 namespace {
 
 using test::PlotSheet;
 
-struct Window {
-  PlotSheet p;
-  LinesReport pad;
-  TVN_Graphs window{p.engine, pad};
-  Window() {
-    window.resize(900, 700);
-    window.show();
-    QApplication::processEvents();
-  }
-  void Keep(const char* name) {
-    const QString keep = qEnvironmentVariable("VARNEL_TEST_PICTURES");
-    if (!keep.isEmpty())
-      window.grab().save(keep + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-  }
-};
+using Window = test::GraphsWindowScope;
 
 TEST(GraphsWindowTest, CaptionSelectorsAndChoosingAnApexRecompute) {
   Window w;
@@ -155,16 +144,6 @@ TEST(GraphsWindowTest, WarningsFileGoesIntoTheTextPad) {
   EXPECT_EQ(w.pad.lines.value(2), "Case 1\t: Triangular Plot Zero Sum");
 }
 
-}  // namespace
-}  // namespace varnel
-
-#include <QSlider>
-
-#include "graphs/settingsdialog.h"
-
-namespace varnel {
-namespace {
-
 TEST(GraphsWindowTest, EyeDistanceAndStereoRotationTrackBars) {
   Window w;
   w.p.Connect({{"a", "b", "c", "d"}, {"1", "0", "0", "0"}});
@@ -182,14 +161,6 @@ TEST(GraphsWindowTest, EyeDistanceAndStereoRotationTrackBars) {
   w.p.engine.ProjectAll(0);
   EXPECT_NEAR(static_cast<double>(w.p.engine.Tet(1).PX), 0.6669 * 5.2364 / 5 * 2 / 2.2364, 2e-4);
 }
-
-}  // namespace
-}  // namespace varnel
-
-#include "app/inifile.h"
-
-namespace varnel {
-namespace {
 
 TEST(GraphsWindowTest, ItsPlaceIsReadAndWrittenUnderWinPos) {
   Window w;

@@ -22,7 +22,7 @@
 #include "app/reporttarget.h"
 #include "graphs/cscalesdialog.h"
 #include "graphs/graphswindow.h"
-#include "tests/graphs/plotsheet.h"
+#include "tests/graphs/graphswindowscope.h"
 #include "tests/support/files.h"
 
 namespace varnel {
@@ -225,24 +225,7 @@ TEST(SettingsDialogTest, LegendSwitchAndColumnAndTheHelpOfEachPage) {
   EXPECT_TRUE(s.SCkBProjectionLegend->isHidden());
 }
 
-// The Graphs window with its menus and status bar.
-struct Window {
-  PlotSheet p;
-  LinesReport pad;
-  TVN_Graphs window{p.engine, pad};
-  Window() {
-    window.resize(900, 700);
-    window.show();
-    QApplication::processEvents();
-  }
-  QImage Picture() {
-    QImage image(600, 424, QImage::Format_RGB32);
-    QPainter painter(&image);
-    p.engine.Paint(painter, SetupPageMetrics(TargetKind::Bitmap, 600, 424, 96, PrinterPage()),
-                   PaintOptions{});
-    return image;
-  }
-};
+using Window = test::GraphsWindowScope;
 
 TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeavesThePlot) {
   Window w;
