@@ -275,14 +275,15 @@ TEST_F(SavePlotSettingsTest, SavedUnderAnyCaseOfVngAndLoadedBackIntoTheEngine) {
 TEST(CoordinateScalingTest, FactorsOfOneDrawWhatScalingOffDraws) {
   PlotSheet p;
   p.Connect({{"SiO2", "MgO", "FeO"}, {"2", "1", "0.5"}, {"1", "3", "7"}, {"0", "0", "1"}});
-  std::vector<std::pair<Real, Real>> off;
-  for (int k = 1; k <= 3; ++k) off.emplace_back(p.engine.Tri(k).X, p.engine.Tri(k).Y);
+  const auto points = [&] {
+    std::vector<std::pair<Real, Real>> xy;
+    for (int k = 1; k <= 3; ++k) xy.emplace_back(p.engine.Tri(k).X, p.engine.Tri(k).Y);
+    return xy;
+  };
+  const auto off = points();
   p.engine.Settings.ScalingOn = true;
   p.engine.Recompute();
-  for (int k = 1; k <= 3; ++k) {
-    EXPECT_EQ(p.engine.Tri(k).X, off[static_cast<std::size_t>(k - 1)].first);
-    EXPECT_EQ(p.engine.Tri(k).Y, off[static_cast<std::size_t>(k - 1)].second);
-  }
+  EXPECT_EQ(points(), off);  // to the last bit
   EXPECT_EQ(p.engine.ApexLabel(0), "SiO2");
   p.engine.Settings.ScaleFactors = {3, 1, 1, 1};
   p.engine.Recompute();

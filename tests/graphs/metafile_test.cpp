@@ -88,10 +88,12 @@ std::vector<Record> WmfRecords(const QByteArray& b) {
   return out;
 }
 
-void Rocks(PlotSheet& p) {
-  p.ConnectRocks();
-  p.engine.Page = PlotPage::Triangular;
-}
+struct Rocks : PlotSheet {
+  Rocks() {
+    ConnectRocks();
+    engine.Page = PlotPage::Triangular;
+  }
+};
 
 OutputContext Context() {
   OutputContext c;
@@ -169,8 +171,7 @@ TEST(MetafileDeviceTest, RecordsPrimitivesAtTheirPixelsWithTheirPensAndBrushes) 
 }
 
 TEST(EmfFileTest, HeaderRecordsObjectsAndEndAreConsistent) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   const OutputContext c = Context();
   const QSize size = MetafilePageSize(c);
   EXPECT_EQ(size, QSize(1123, 794));  // A4 landscape at 96 dots per inch
@@ -218,8 +219,7 @@ TEST(EmfFileTest, HeaderRecordsObjectsAndEndAreConsistent) {
 }
 
 TEST(EmfFileTest, OutlineAndApexLabelsStandWhereThePageMetricsPutThem) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   const OutputContext c = Context();
   const QByteArray emf = ExportBytes(p.engine, c, ExportType::EnhancedMetafile);
   const PageCorners k = Corners(c);
@@ -244,8 +244,7 @@ TEST(EmfFileTest, OutlineAndApexLabelsStandWhereThePageMetricsPutThem) {
 }
 
 TEST(WmfFileTest, PlaceableHeaderChecksumSizesAndEnd) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   const QByteArray wmf = ExportBytes(p.engine, Context(), ExportType::PlaceableMetafile);
   ASSERT_GT(wmf.size(), 40);
   EXPECT_EQ(U32(wmf, 0), 0x9AC6CDD7u);
@@ -364,8 +363,7 @@ int DarkAround(const QImage& image, QPoint at, int radius) {
 TEST(MetafileRenderTest, LibreOfficeDrawsTheTriangleAndLabelsWhereThePageHasThem) {
   if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
     GTEST_SKIP() << "LibreOffice (soffice) is not installed, so the metafiles cannot be rendered";
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   const OutputContext c = Context();
   QTemporaryDir dir;
   const QRect ownBox = DarkBounds(GraphBitmap(p.engine, c, MetafilePageSize(c), 96));

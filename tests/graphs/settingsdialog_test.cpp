@@ -316,12 +316,14 @@ TEST(GraphsWindowSettingsTest, EveryGraphsKeyIsReadAndWrittenAtExit) {
   EXPECT_TRUE(positionsOnly.HasKey(QStringLiteral("WinPos"), QStringLiteral("GTop")));
   IniFile all(path);
   w.window.WriteSettings(all, true);
-  EXPECT_EQ(all.ReadString(QStringLiteral("Settings"), QStringLiteral("Landscape"), {}), "0");
-  EXPECT_EQ(all.ReadString(QStringLiteral("Settings"), QStringLiteral("ApexFontName"), {}), "Arial");
-  EXPECT_EQ(all.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultClipboardFormat"), {}),
-            "Metafile");
-  EXPECT_EQ(all.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), {}), "EnhMetafile");
-  EXPECT_EQ(all.ReadInteger(QStringLiteral("Options"), QStringLiteral("MaxTieSets"), 0), 7);
+  const auto written = [&](const char* section, const char* key) {
+    return all.ReadString(QLatin1String(section), QLatin1String(key), {});
+  };
+  EXPECT_EQ(written("Settings", "Landscape"), "0");
+  EXPECT_EQ(written("Settings", "ApexFontName"), "Arial");
+  EXPECT_EQ(written("Export", "DefaultClipboardFormat"), "Metafile");
+  EXPECT_EQ(written("Export", "DefaultFileFormat"), "EnhMetafile");
+  EXPECT_EQ(written("Options", "MaxTieSets"), "7");
 }
 
 TEST(GraphsWindowSettingsTest, MenusOpenTheirPagesAndLoadingRefreshesTheDialog) {
