@@ -164,20 +164,12 @@ TEST(GraphsWindowTest, EyeDistanceAndStereoRotationTrackBars) {
 
 TEST(GraphsWindowTest, ItsPlaceIsReadAndWrittenUnderWinPos) {
   Window w;
-  const QString path = ProgramDir() + QStringLiteral("graphs.ini");
-  QFile::remove(path);
-  {
-    IniFile ini(path);
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GTop"), 40);
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GLeft"), 30);
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GWidth"), 700);
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GHeight"), 500);
-    w.window.ReadSettings(ini);
-  }
+  const QString path = QStringLiteral("/nonexistent/VARNEL.INI");
+  w.window.ReadSettings(IniFile(path, "[WinPos]\r\nGTop=40\r\nGLeft=30\r\nGWidth=700\r\nGHeight=500\r\n"));
   EXPECT_EQ(w.window.width(), 700);
   EXPECT_EQ(w.window.height(), 500);
   w.window.resize(640, 480);
-  IniFile out(path);
+  IniFile out(path, "");
   w.window.WriteSettings(out, false);
   EXPECT_EQ(out.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("GWidth"), 0), 640);
   EXPECT_EQ(out.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("GHeight"), 0), 480);
