@@ -88,6 +88,7 @@ std::vector<Record> WmfRecords(const QByteArray& b) {
   return out;
 }
 
+// The oxide triangle on its own page.
 struct Rocks : PlotSheet {
   Rocks() {
     ConnectRocks();
