@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "app/reporttarget.h"
 #include "tests/graphs/plotsheet.h"
@@ -44,27 +45,25 @@ TEST(ConnectTest, ListsTheColumnsAndNamesTheFileInTheCaption) {
   EXPECT_EQ(p.sheet.StatusTexts()[0], "Discon.");
 }
 
-TEST(AutoSelectTest, TwoThreeFourAndFiveUntaggedVariables) {
-  PlotSheet two;
-  two.Connect({{"Label#", "SiO2", "MgO"}, {"x", "1", "2"}});
-  EXPECT_EQ(Item(two, GraphSelector::A), 2);
-  EXPECT_EQ(Item(two, GraphSelector::B), 3);
-  EXPECT_EQ(Item(two, GraphSelector::C), 0);
-  EXPECT_EQ(two.engine.PlotKind(), 0);
-
-  PlotSheet three;
-  three.Connect({{"SiO2", "X#", "MgO", "FeO"}, {"1", "9", "2", "3"}});
-  EXPECT_EQ(Item(three, GraphSelector::A), 1);
-  EXPECT_EQ(Item(three, GraphSelector::B), 3);
-  EXPECT_EQ(Item(three, GraphSelector::C), 4);
-  EXPECT_EQ(Item(three, GraphSelector::D), 0);
-  EXPECT_EQ(three.engine.PlotKind(), 1);
-
-  PlotSheet five;
-  five.Connect({{"a", "b", "c", "d", "e"}, {"1", "2", "3", "4", "5"}});
-  EXPECT_EQ(Item(five, GraphSelector::C), 3);
-  EXPECT_EQ(Item(five, GraphSelector::D), 4);
-  EXPECT_EQ(five.engine.PlotKind(), 2);
+TEST(AutoSelectTest, TwoThreeAndFiveUntaggedVariables) {
+  const struct {
+    const char* name;
+    Rows rows;
+    std::vector<int> apexes;  // the columns in A, B, C and D
+    int kind;
+  } cases[] = {
+      {"two", {{"Label#", "SiO2", "MgO"}, {"x", "1", "2"}}, {2, 3, 0, 0}, 0},
+      {"three", {{"SiO2", "X#", "MgO", "FeO"}, {"1", "9", "2", "3"}}, {1, 3, 4, 0}, 1},
+      {"five", {{"a", "b", "c", "d", "e"}, {"1", "2", "3", "4", "5"}}, {1, 2, 3, 4}, 2},
+  };
+  for (const auto& c : cases) {
+    PlotSheet p;
+    p.Connect(c.rows);
+    const std::vector<int> apexes{Item(p, GraphSelector::A), Item(p, GraphSelector::B),
+                                  Item(p, GraphSelector::C), Item(p, GraphSelector::D)};
+    EXPECT_EQ(apexes, c.apexes) << c.name;
+    EXPECT_EQ(p.engine.PlotKind(), c.kind) << c.name;
+  }
 
   // Off: nothing is chosen.
   PlotSheet off;
@@ -103,22 +102,18 @@ TEST(SpecialColumnTest, ColourSizeAndTieRules) {
              {"1", "1", "1", "2", "2.5", " -7 ", "14.9"}});
   GraphEngine& e = p.engine;
   e.Settings.UseDefaultColor = e.Settings.UseDefaultSize = e.Settings.UseDefaultShape = false;
-  EXPECT_EQ(e.SymbolFill(1), qRgb(255, 0, 0));
-  EXPECT_EQ(e.SymbolFill(2), qRgb(0, 0, 0));
-  EXPECT_EQ(e.SymbolFill(3), e.Settings.SymbolColor);  // not a number
-  EXPECT_EQ(e.SymbolFill(4), qRgb(0, 0, 255));
-  EXPECT_EQ(e.SymbolSize(1), 1000);
-  EXPECT_EQ(e.SymbolSize(2), 30);
-  EXPECT_EQ(e.SymbolSize(3), 3);
-  EXPECT_EQ(e.SymbolSize(4), 2);  // a tie goes to even
-  EXPECT_EQ(e.TieSet(1), -1);     // MaxTieSets is 99: sets are 0..98
-  EXPECT_EQ(e.TieSet(2), 0);
-  EXPECT_EQ(e.TieSet(3), -1);  // not an integer
-  EXPECT_EQ(e.TieSet(4), 7);
-  EXPECT_EQ(e.SymbolShape(1), 1);  // |-31| mod 15
-  EXPECT_EQ(e.SymbolShape(2), 2);  // the default
-  EXPECT_EQ(e.SymbolShape(3), 0);  // 2^32 + 15: the low 32 bits are 15
-  EXPECT_EQ(e.SymbolShape(4), 14);
+  // Fill, size, tie set and shape of each case. Colour "abc" is no number
+  // (the default colour), size 2.5 a tie that goes to even; tie set 99 is
+  // past 0..98 (MaxTieSets is 99) and 1.5 no integer; shape -31 gives
+  // |-31| mod 15, "x" the default, 2^32 + 15 its low 32 bits (15, so 0).
+  using Got = std::tuple<QRgb, int, int, int>;
+  const Got want[] = {{qRgb(255, 0, 0), 1000, -1, 1},
+                      {qRgb(0, 0, 0), 30, 0, 2},
+                      {e.Settings.SymbolColor, 3, -1, 0},
+                      {qRgb(0, 0, 255), 2, 7, 14}};
+  for (int k = 1; k <= 4; ++k)
+    EXPECT_EQ(Got(e.SymbolFill(k), e.SymbolSize(k), e.TieSet(k), e.SymbolShape(k)), want[k - 1])
+        << "case " << k;
   // MaxTieSets counts when the column is read.
   e.Settings.MaxTieSets = 100;
   e.SpecialColumnChanged(GraphSelector::TieLine);
@@ -307,15 +302,19 @@ TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
   EXPECT_FALSE(e.SetEyeDistance(1) && e.Page == PlotPage::Triangular);
 }
 
+// The box that says where the warnings file was looked for.
+void ExpectNoLogIn(PlotSheet& p, const QString& folder) {
+  p.prompter.Expect(BoxKind::Information,
+                    QStringLiteral("VARNEL.LOG could not be found in \"") + folder +
+                        QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked "
+                                       "whenever generating a log file is required"),
+                    Only(Button::Ok), Button::Ok);
+}
+
 TEST(LogFileTest, ViewingTheLogLoadsItIntoTheTextPadOrSaysWhereItWasLookedFor) {
   PlotSheet p;
   LinesReport pad;
-  p.prompter.Expect(
-      BoxKind::Information,
-      QStringLiteral("VARNEL.LOG could not be found in \"") + ProgramDir() +
-          QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked whenever "
-                         "generating a log file is required"),
-      Only(Button::Ok), Button::Ok);
+  ExpectNoLogIn(p, ProgramDir());
   p.engine.ViewLogFile(pad);
   EXPECT_FALSE(pad.started);
   p.engine.Settings.LogTransformWarnings = true;
@@ -337,12 +336,7 @@ TEST(LogFileTest, AnInstalledCopyKeepsTheLogInTheUsersStateFolder) {
   {
     PlotSheet p;
     LinesReport pad;
-    p.prompter.Expect(
-        BoxKind::Information,
-        QStringLiteral("VARNEL.LOG could not be found in \"") + folder +
-            QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked whenever "
-                           "generating a log file is required"),
-        Only(Button::Ok), Button::Ok);
+    ExpectNoLogIn(p, folder);
     p.engine.ViewLogFile(pad);
     // The state folder does not exist yet: the first log makes it.
     p.engine.Settings.LogTransformWarnings = true;

@@ -22,7 +22,7 @@
 #include "graphs/graphswindow.h"
 #include "graphs/plotpicture.h"
 #include "graphs/settingsdialog.h"
-#include "tests/graphs/plotsheet.h"
+#include "tests/graphs/graphswindowscope.h"
 #include "tests/support/files.h"
 #include "tests/support/pdftext.h"
 
@@ -34,7 +34,9 @@ using test::PlotSheet;
 const QString WrongType = QStringLiteral(
     "Sorry, cannot export to specified file type.\n\rFile type must be either <.bmp>, <.emf> or <.wmf>.");
 
-void Rocks(PlotSheet& p) { p.Connect({{"SiO2", "MgO", "FeO"}, {"1", "1", "1"}, {"2", "1", "1"}}); }
+struct Rocks : PlotSheet {
+  Rocks() { ConnectRocks(); }
+};
 
 OutputContext Context(PrinterPage printer = {}) {
   OutputContext c;
@@ -50,8 +52,7 @@ TEST(BitmapSizeTest, HeightFollowsThePrintedPageShape) {
   EXPECT_EQ(BitmapHeight(600, 0), 600);           // no page shape: square, never a division by zero
 
   // A landscape page of aspect 1.414 gives the export bitmap 600 x 424.
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   p.engine.Settings.DefaultFileBMPWidth = 600;
   PrinterPage landscape;
   landscape.Width = 1414;
@@ -64,41 +65,36 @@ TEST(BitmapSizeTest, HeightFollowsThePrintedPageShape) {
 }
 
 TEST(ExportCommandTest, DialogFollowsTheDefaultFormat) {
+  const char* const suffixes[] = {"bmp", "emf", "wmf"};
   for (int format = 0; format < 3; ++format) {
+    SCOPED_TRACE(suffixes[format]);
     const FileDialogSpec spec = ExportDialogSpec(format);
     EXPECT_EQ(spec.title, QStringLiteral("Export to File"));
     EXPECT_EQ(spec.initialPath, QStringLiteral("VNGraph1"));
     EXPECT_EQ(spec.filter, QStringLiteral("Bitmap (*.bmp)|*.bmp|Enhanced Metafile (*.emf)|*.emf|Metafile old "
                                           "format (*.wmf)|*.wmf"));
     EXPECT_EQ(spec.filterIndex, format + 1);
+    EXPECT_EQ(spec.defaultSuffix, QLatin1String(suffixes[format]));
     EXPECT_TRUE(spec.confirmOverwrite);
   }
-  EXPECT_EQ(ExportDialogSpec(0).defaultSuffix, QStringLiteral("bmp"));
-  EXPECT_EQ(ExportDialogSpec(1).defaultSuffix, QStringLiteral("emf"));
-  EXPECT_EQ(ExportDialogSpec(2).defaultSuffix, QStringLiteral("wmf"));
 }
 
 TEST(ExportCommandTest, TheExtensionChoosesTheFormatAndAnUnknownOneWritesNothing) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   QTemporaryDir dir;
+  // Exports under the name given in the dialog; returns the file's path.
+  const auto exported = [&](const char* name) {
+    const QString path = dir.filePath(QLatin1String(name));
+    p.prompter.AnswerSave(path);
+    EXPECT_TRUE(ExportGraph(p.engine, p.prompter, Context())) << name;
+    return path;
+  };
   p.engine.Settings.FileFormat = 1;  // EMF by default ...
-  const QString wmf = dir.filePath(QStringLiteral("graph.WMF"));
-  p.prompter.AnswerSave(wmf);
-  EXPECT_TRUE(ExportGraph(p.engine, p.prompter, Context()));
   // ... and still a placeable WMF for a .wmf name.
-  EXPECT_TRUE(test::ReadFile(wmf).startsWith(QByteArray("\xD7\xCD\xC6\x9A", 4)));
+  EXPECT_TRUE(test::ReadFile(exported("graph.WMF")).startsWith(QByteArray("\xD7\xCD\xC6\x9A", 4)));
   EXPECT_EQ(p.prompter.dialogs.back().defaultSuffix, QStringLiteral("emf"));
-
-  const QString emf = dir.filePath(QStringLiteral("graph.emf"));
-  p.prompter.AnswerSave(emf);
-  EXPECT_TRUE(ExportGraph(p.engine, p.prompter, Context()));
-  EXPECT_EQ(test::ReadFile(emf).mid(40, 4), QByteArray(" EMF"));
-
-  const QString bmp = dir.filePath(QStringLiteral("graph.Bmp"));
-  p.prompter.AnswerSave(bmp);
-  EXPECT_TRUE(ExportGraph(p.engine, p.prompter, Context()));
-  EXPECT_EQ(QImage(bmp, "BMP").size(), QSize(1200, 849));
+  EXPECT_EQ(test::ReadFile(exported("graph.emf")).mid(40, 4), QByteArray(" EMF"));
+  EXPECT_EQ(QImage(exported("graph.Bmp"), "BMP").size(), QSize(1200, 849));
 
   const QString txt = dir.filePath(QStringLiteral("graph.png"));
   p.prompter.AnswerSave(txt);
@@ -111,8 +107,7 @@ TEST(ExportCommandTest, TheExtensionChoosesTheFormatAndAnUnknownOneWritesNothing
 }
 
 TEST(ExportCommandTest, AFailedExportLeavesTheEarlierFileAsItWas) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("old.emf"));
   test::WriteFileOrFail(path, "earlier picture");
@@ -128,8 +123,7 @@ TEST(ExportCommandTest, AFailedExportLeavesTheEarlierFileAsItWas) {
 }
 
 TEST(ClipboardTest, BitmapOrEnhancedMetafileByTheClipboardFormat) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   p.engine.Settings.ClipFormat = 0;
   std::unique_ptr<QMimeData> bitmap(GraphClipboardData(p.engine, Context()));
   ASSERT_TRUE(bitmap->hasImage());
@@ -146,8 +140,7 @@ TEST(ClipboardTest, BitmapOrEnhancedMetafileByTheClipboardFormat) {
 }
 
 TEST(VectorPictureTest, PdfAndSvgHoldTheApexLabelsAsText) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   QTemporaryDir dir;
   PictureRequest svg;
   svg.Path = dir.filePath(QStringLiteral("g.svg"));
@@ -196,17 +189,9 @@ TEST(PrintGraphTest, WithoutAPrinterThePdfPrinterGivesThePage) {
   EXPECT_GT(page.DpiX, 0);
 }
 
-struct Window {
-  PlotSheet p;
-  LinesReport pad;
-  TextPrinter printer;
-  TVN_Graphs window{p.engine, pad};
-  Window() {
-    window.SetTextPrinter(&printer);
-    window.resize(900, 700);
-    window.show();
-    QApplication::processEvents();
-  }
+// The window printing through a printer of its own.
+struct Window : test::GraphsWindowScope {
+  Window() : GraphsWindowScope(true) {}
 };
 
 TEST(GraphsOutputWindowTest, TheSettingsFileTurnsThePrinterAndTheBitmapsFollowIt) {
@@ -235,22 +220,23 @@ TEST(GraphsOutputWindowTest, TheSettingsFileTurnsThePrinterAndTheBitmapsFollowIt
 
 TEST(GraphsOutputWindowTest, CommandsHintsAndTheCopyHintFollowingTheFormat) {
   Window w;
-  EXPECT_EQ(w.window.Action("Export1")->text(), QStringLiteral("&Export ..."));
-  EXPECT_EQ(w.window.Action("Export1")->statusTip(),
-            QStringLiteral("Export current graph to a disk-based metafile or bitmap."));
-  EXPECT_EQ(w.window.Action("PrinterSetup1")->text(), QStringLiteral("Printer Se&tup ..."));
-  EXPECT_EQ(w.window.Action("Print1")->text(), QStringLiteral("&Print"));
-  EXPECT_EQ(w.window.Action("GTBPrint")->statusTip(), QStringLiteral("Print the current graph."));
-  EXPECT_EQ(w.window.Action("Copy1")->text(), QStringLiteral("&Copy"));
-  EXPECT_EQ(w.window.Action("Copy2")->text(), QStringLiteral("Copy"));
-  EXPECT_EQ(w.window.Action("Copy1")->statusTip(),
-            QStringLiteral("Copy to Clipboard in default format. Current default is Bitmap."));
-  EXPECT_EQ(w.window.Action("GTBCopy")->toolTip(), QStringLiteral("Copy (as bitmap)"));
+  const auto text = [&](const char* action) { return w.window.Action(action)->text(); };
+  const auto hint = [&](const char* action) { return w.window.Action(action)->statusTip(); };
+  const auto tip = [&](const char* action) { return w.window.Action(action)->toolTip(); };
+  EXPECT_EQ(text("Export1"), QStringLiteral("&Export ..."));
+  EXPECT_EQ(hint("Export1"), QStringLiteral("Export current graph to a disk-based metafile or bitmap."));
+  EXPECT_EQ(text("PrinterSetup1"), QStringLiteral("Printer Se&tup ..."));
+  EXPECT_EQ(text("Print1"), QStringLiteral("&Print"));
+  EXPECT_EQ(hint("GTBPrint"), QStringLiteral("Print the current graph."));
+  EXPECT_EQ(text("Copy1"), QStringLiteral("&Copy"));
+  EXPECT_EQ(text("Copy2"), QStringLiteral("Copy"));
+  EXPECT_EQ(hint("Copy1"), QStringLiteral("Copy to Clipboard in default format. Current default is Bitmap."));
+  EXPECT_EQ(tip("GTBCopy"), QStringLiteral("Copy (as bitmap)"));
   w.p.engine.Settings.ClipFormat = 1;
   w.window.UpdateGraphCommands();
-  EXPECT_EQ(w.window.Action("Copy1")->statusTip(),
+  EXPECT_EQ(hint("Copy1"),
             QStringLiteral("Copy to Clipboard in default format. Current default is Metafile."));
-  EXPECT_EQ(w.window.Action("GTBCopy")->toolTip(), QStringLiteral("Copy (as metafile)"));
+  EXPECT_EQ(tip("GTBCopy"), QStringLiteral("Copy (as metafile)"));
   // The plot area's pop-up: "Copy", and "Settings..." showing the settings dialog.
   ASSERT_EQ(w.window.CopyPopup()->actions().size(), 2);
   EXPECT_EQ(w.window.CopyPopup()->actions()[0]->text(), QStringLiteral("Copy"));
@@ -260,7 +246,7 @@ TEST(GraphsOutputWindowTest, CommandsHintsAndTheCopyHintFollowingTheFormat) {
   w.window.SettingsDialog()->hide();
 
   // Copy puts the metafile on the clipboard and the page keeps its screen size.
-  Rocks(w.p);
+  w.p.ConnectRocks();
   const QSize page = w.window.PaintBox()->size();
   w.window.Action("GTBCopy")->trigger();
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -271,7 +257,7 @@ TEST(GraphsOutputWindowTest, CommandsHintsAndTheCopyHintFollowingTheFormat) {
 
 TEST(GraphsOutputWindowTest, PrintingWritesThePageWithTheProgressWindow) {
   Window w;
-  Rocks(w.p);
+  w.p.ConnectRocks();
   QTemporaryDir dir;
   const QString pdf = dir.filePath(QStringLiteral("graph.pdf"));
   w.printer.Printer().setOutputFormat(QPrinter::PdfFormat);
@@ -291,7 +277,7 @@ TEST(GraphsOutputWindowTest, PrintingWritesThePageWithTheProgressWindow) {
 
 TEST(GraphsOutputWindowTest, APrinterFailureIsReportedAndTheProgressWindowStays) {
   Window w;
-  Rocks(w.p);
+  w.p.ConnectRocks();
   w.printer.Printer().setOutputFormat(QPrinter::PdfFormat);
   w.printer.Printer().setOutputFileName(QStringLiteral("/nonexistent-folder/graph.pdf"));
   w.p.prompter.Expect(BoxKind::Error,
@@ -311,7 +297,7 @@ TEST(GraphsOutputWindowTest, APrinterFailureIsReportedAndTheProgressWindowStays)
 
 TEST(GraphsOutputWindowTest, ThePdfPrinterAsksForItsFile) {
   Window w;
-  Rocks(w.p);
+  w.p.ConnectRocks();
   w.printer.Printer().setOutputFormat(QPrinter::PdfFormat);
   w.printer.Printer().setOutputFileName(QString());
   w.p.prompter.AnswerSave(std::nullopt);  // cancelled: nothing printed

@@ -3,14 +3,20 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QPicture>
 
 #include "graphs/plotpicture.h"
+#include "tests/graphs/pixels.h"
 #include "tests/graphs/plotsheet.h"
 #include "tests/support/files.h"
 
 namespace varnel {
 namespace {
 
+using test::Darkest;
+using test::DarkPixelsIn;
+using test::IsWhite;
+using test::Near;
 using test::PlotSheet;
 
 const PrinterPage A4Landscape;
@@ -31,31 +37,6 @@ QImage PaintPage(GraphEngine& e, PlotPage page = PlotPage::Triangular, int width
     image.save(keep + QLatin1Char('/') + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
                QStringLiteral(".png"));
   return image;
-}
-
-// The darkest grey level around (x, y), within radius pixels.
-int Darkest(const QImage& image, int x, int y, int radius = 0) {
-  int darkest = 255;
-  for (int dy = -radius; dy <= radius; ++dy)
-    for (int dx = -radius; dx <= radius; ++dx)
-      darkest = std::min(darkest, qGray(image.pixel(x + dx, y + dy)));
-  return darkest;
-}
-
-bool IsWhite(QRgb c) { return qRed(c) > 245 && qGreen(c) > 245 && qBlue(c) > 245; }
-
-// Mostly the colour want: every channel within 40 of it.
-bool Near(QRgb c, QRgb want) {
-  return std::abs(qRed(c) - qRed(want)) <= 40 && std::abs(qGreen(c) - qGreen(want)) <= 40 &&
-         std::abs(qBlue(c) - qBlue(want)) <= 40;
-}
-
-int DarkPixelsIn(const QImage& image, const QRect& area) {
-  int n = 0;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x)
-      if (qGray(image.pixel(x, y)) < 128) ++n;
-  return n;
 }
 
 TEST(PaintTriangleTest, OutlineCornersAreSharpAndThePageIsWhite) {
@@ -256,12 +237,6 @@ TEST(PictureTest, PngPdfAndSvgFilesAndAnUnknownExtensionRefused) {
   EXPECT_EQ(test::ReadFile(request.Path), "kept");
 }
 
-}  // namespace
-}  // namespace varnel
-
-namespace varnel {
-namespace {
-
 // Pixels that the apex labels change and that the outline alone darkens.
 int LabelPixelsOnTheOutline(GraphEngine& e, PlotPage page) {
   e.Settings.PlotApexLabels = false;
@@ -287,14 +262,6 @@ TEST(PaintLabelTest, ApexLabelsNeverTouchTheOutlineOfTheTriangleOrTheTurningTetr
     EXPECT_EQ(LabelPixelsOnTheOutline(p.engine, PlotPage::Tetrahedral), 0) << "turned by " << step;
   }
 }
-
-}  // namespace
-}  // namespace varnel
-
-#include <QPicture>
-
-namespace varnel {
-namespace {
 
 TEST(PaintSymbolTest, CopiedSymbolsLookLikeSymbolsDrawnOneByOne) {
   PlotSheet p;
@@ -327,12 +294,6 @@ TEST(PaintSymbolTest, CopiedSymbolsLookLikeSymbolsDrawnOneByOne) {
   EXPECT_LT(different, 50);
   EXPECT_GT(DarkPixelsIn(copied, QRect(280, 160, 440, 380)), 1000);  // there is something to compare
 }
-
-}  // namespace
-}  // namespace varnel
-
-namespace varnel {
-namespace {
 
 TEST(PaintLabelTest, BothViewsOfAStereoPairWriteTheirLabelsInTheLabelFontAndColour) {
   PlotSheet p;

@@ -49,54 +49,47 @@ GraphSettings Unusual() {
 
 IniFile Ini(const char* text) { return IniFile(QStringLiteral("/nowhere/VARNEL.INI"), text); }
 
+// What the settings file holds for the settings g.
+std::string Saved(const GraphSettings& g) {
+  IniFile ini(QStringLiteral("/nowhere/VARNEL.INI"), "");
+  SaveGraphSettings(ini, g);
+  return ini.Bytes().toStdString();
+}
+
 TEST(GraphIniTest, WithoutAFileEveryKeyHasItsDefault) {
   GraphSettings g = Unusual();
   LoadGraphSettings(IniFile(QDir::temp().filePath(QStringLiteral("no-such-varnel.ini"))), g);
-  EXPECT_EQ(g.MaxTieSets, 99);
-  EXPECT_EQ(g.DefaultFileBMPWidth, 1200);
-  EXPECT_EQ(g.DefaultClpBMPWidth, 600);
-  EXPECT_EQ(g.ClipFormat, 0);  // bitmap
-  EXPECT_EQ(g.FileFormat, 1);  // EMF
-  EXPECT_TRUE(g.Landscape);
-  EXPECT_FALSE(g.PlotNegPoints);
-  EXPECT_TRUE(g.ZPOrdering);
-  EXPECT_FALSE(g.LogTransformWarnings);
-  EXPECT_TRUE(g.AutoVarSelect);
-  EXPECT_TRUE(g.ScalePage);
-  EXPECT_EQ(g.InfinityLineLengthFactor, 3);
-  EXPECT_EQ(g.DefSymShape, 2);
-  EXPECT_EQ(g.DefaultSymbolSize, 30);
-  EXPECT_EQ(g.DefaultDiagramPenWidth, 3);
-  EXPECT_EQ(g.DefaultTiePenWidth, 1);
-  EXPECT_EQ(g.LabelFont.Name, "Times New Roman");
-  EXPECT_EQ(g.LabelFont.Size, 10);
-  EXPECT_EQ(g.ApexFont.Name, "Arial");
-  EXPECT_EQ(g.ApexFont.Size, 14);
+  // Every key the file has, read back through the writer checked below.
+  EXPECT_EQ(
+      Saved(g),
+      "[Settings]\r\nLandscape=1\r\nDefaultSymbolSize=30\r\nStereoSFactor=1\r\nScale=1\r\n"
+      "LabelFontName=Times New Roman\r\nLabelFontSize=10\r\nApexFontName=Arial\r\nApexFontSize=14\r\n"
+      "DefaultDiagramPenWidth=3\r\nDefaultTiePenWidth=1\r\nDefSymShape=2\r\nInfinityLineLengthFactor=3\r\n"
+      "\r\n[Options]\r\nMaxTieSets=99\r\nPlotNegPoints=0\r\nZPOrdering=1\r\nLogTransformWarnings=0\r\n"
+      "AutoVarSelect=1\r\nScalePage=1\r\n"
+      "\r\n[Export]\r\nDefaultFileBMPWidth=1200\r\nDefaultClpBMPWidth=600\r\n"
+      "DefaultClipboardFormat=Bitmap\r\nDefaultFileFormat=EnhMetafile\r\n");
   EXPECT_TRUE(g.ApexFont.Italic);  // the style is no key of the file
-  EXPECT_EQ(g.Scale, 1);
-  EXPECT_EQ(g.StereoSFactor, 1);
 }
 
 TEST(GraphIniTest, ScalesFallBackTogetherAndBadIntegersTakeTheirDefaults) {
   GraphSettings g;
-  LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=1.5\r\nScale=abc\r\n"), g);
-  EXPECT_EQ(g.Scale, 1);
-  EXPECT_EQ(g.StereoSFactor, 1);  // good by itself, reset with the bad one
-  LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=x\r\nScale=2\r\n"), g);
-  EXPECT_EQ(g.Scale, 1);
-  EXPECT_EQ(g.StereoSFactor, 1);
-  LoadGraphSettings(Ini("[settings]\r\nstereosfactor=1.5\r\nSCALE=0.25\r\n"), g);
-  EXPECT_EQ(g.StereoSFactor, 1.5L);
-  EXPECT_EQ(g.Scale, 0.25L);
-  // A zoom of zero would draw the whole plot on one pixel.
-  LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=1.5\r\nScale=0\r\n"), g);
-  EXPECT_EQ(g.Scale, 1);
-  EXPECT_EQ(g.StereoSFactor, 1);
-  LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=1.5\r\nScale=1e300\r\n"), g);
-  EXPECT_EQ(g.Scale, 1) << "a zoom that leaves nothing of the diagram on the page";
-  EXPECT_EQ(g.StereoSFactor, 1);
-  LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=1000\r\nScale=2\r\n"), g);
-  EXPECT_EQ(g.StereoSFactor, 1000);
+  // A bad scale resets the good one with it. A zoom of zero would draw the
+  // whole plot on one pixel, one of 1e300 leave nothing of it on the page.
+  const struct {
+    const char* ini;
+    Real scale, stereo;
+  } scales[] = {{"[Settings]\r\nStereoSFactor=1.5\r\nScale=abc\r\n", 1, 1},
+                {"[Settings]\r\nStereoSFactor=x\r\nScale=2\r\n", 1, 1},
+                {"[settings]\r\nstereosfactor=1.5\r\nSCALE=0.25\r\n", 0.25L, 1.5L},
+                {"[Settings]\r\nStereoSFactor=1.5\r\nScale=0\r\n", 1, 1},
+                {"[Settings]\r\nStereoSFactor=1.5\r\nScale=1e300\r\n", 1, 1},
+                {"[Settings]\r\nStereoSFactor=1000\r\nScale=2\r\n", 2, 1000}};
+  for (const auto& c : scales) {
+    LoadGraphSettings(Ini(c.ini), g);
+    EXPECT_EQ(g.Scale, c.scale) << c.ini;
+    EXPECT_EQ(g.StereoSFactor, c.stereo) << c.ini;
+  }
 
   LoadGraphSettings(Ini("[Settings]\r\nDefSymShape=15\r\nDefaultSymbolSize=big\r\nLabelFontName=\r\n"
                         "[Options]\r\nMaxTieSets=1001\r\nZPOrdering=0\r\n"
@@ -125,10 +118,9 @@ TEST(GraphIniTest, KeysAreWrittenInTheirOrderWithTheSystemSeparator) {
   g.StereoSFactor = 0.1L + 0.2L;  // not 0.3 in binary: 15 digits make it 0,3
   g.ClipFormat = 1;
   g.FileFormat = 2;
-  IniFile ini(QStringLiteral("/nowhere/VARNEL.INI"), "");
-  SaveGraphSettings(ini, g);
+  const std::string text = Saved(g);
   EXPECT_EQ(
-      ini.Bytes().toStdString(),
+      text,
       "[Settings]\r\nLandscape=1\r\nDefaultSymbolSize=30\r\nStereoSFactor=0,3\r\nScale=1,05\r\n"
       "LabelFontName=Times New Roman\r\nLabelFontSize=10\r\nApexFontName=Arial\r\nApexFontSize=14\r\n"
       "DefaultDiagramPenWidth=3\r\nDefaultTiePenWidth=1\r\nDefSymShape=2\r\nInfinityLineLengthFactor=3\r\n"
@@ -137,7 +129,7 @@ TEST(GraphIniTest, KeysAreWrittenInTheirOrderWithTheSystemSeparator) {
       "\r\n[Export]\r\nDefaultFileBMPWidth=1200\r\nDefaultClpBMPWidth=600\r\n"
       "DefaultClipboardFormat=Metafile\r\nDefaultFileFormat=Metafile\r\n");
   GraphSettings back = Unusual();
-  LoadGraphSettings(IniFile(QStringLiteral("/nowhere/VARNEL.INI"), ini.Bytes().toStdString()), back);
+  LoadGraphSettings(IniFile(QStringLiteral("/nowhere/VARNEL.INI"), text), back);
   EXPECT_EQ(back.Scale, 1.05L);
   EXPECT_EQ(back.StereoSFactor, 0.3L);
   EXPECT_EQ(back.FileFormat, 2);
@@ -283,14 +275,15 @@ TEST_F(SavePlotSettingsTest, SavedUnderAnyCaseOfVngAndLoadedBackIntoTheEngine) {
 TEST(CoordinateScalingTest, FactorsOfOneDrawWhatScalingOffDraws) {
   PlotSheet p;
   p.Connect({{"SiO2", "MgO", "FeO"}, {"2", "1", "0.5"}, {"1", "3", "7"}, {"0", "0", "1"}});
-  std::vector<std::pair<Real, Real>> off;
-  for (int k = 1; k <= 3; ++k) off.emplace_back(p.engine.Tri(k).X, p.engine.Tri(k).Y);
+  const auto points = [&] {
+    std::vector<std::pair<Real, Real>> xy;
+    for (int k = 1; k <= 3; ++k) xy.emplace_back(p.engine.Tri(k).X, p.engine.Tri(k).Y);
+    return xy;
+  };
+  const auto off = points();
   p.engine.Settings.ScalingOn = true;
   p.engine.Recompute();
-  for (int k = 1; k <= 3; ++k) {
-    EXPECT_EQ(p.engine.Tri(k).X, off[static_cast<std::size_t>(k - 1)].first);
-    EXPECT_EQ(p.engine.Tri(k).Y, off[static_cast<std::size_t>(k - 1)].second);
-  }
+  EXPECT_EQ(points(), off);  // to the last bit
   EXPECT_EQ(p.engine.ApexLabel(0), "SiO2");
   p.engine.Settings.ScaleFactors = {3, 1, 1, 1};
   p.engine.Recompute();

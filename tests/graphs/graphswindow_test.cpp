@@ -8,33 +8,22 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
+#include <QSlider>
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTest>
 
+#include "app/inifile.h"
 #include "app/reporttarget.h"
-#include "tests/graphs/plotsheet.h"
+#include "graphs/settingsdialog.h"
+#include "tests/graphs/graphswindowscope.h"
 
 namespace varnel {
 namespace {
 
 using test::PlotSheet;
 
-struct Window {
-  PlotSheet p;
-  LinesReport pad;
-  TVN_Graphs window{p.engine, pad};
-  Window() {
-    window.resize(900, 700);
-    window.show();
-    QApplication::processEvents();
-  }
-  void Keep(const char* name) {
-    const QString keep = qEnvironmentVariable("VARNEL_TEST_PICTURES");
-    if (!keep.isEmpty())
-      window.grab().save(keep + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-  }
-};
+using Window = test::GraphsWindowScope;
 
 TEST(GraphsWindowTest, CaptionSelectorsAndChoosingAnApexRecompute) {
   Window w;
@@ -155,16 +144,6 @@ TEST(GraphsWindowTest, WarningsFileGoesIntoTheTextPad) {
   EXPECT_EQ(w.pad.lines.value(2), "Case 1\t: Triangular Plot Zero Sum");
 }
 
-}  // namespace
-}  // namespace varnel
-
-#include <QSlider>
-
-#include "graphs/settingsdialog.h"
-
-namespace varnel {
-namespace {
-
 TEST(GraphsWindowTest, EyeDistanceAndStereoRotationTrackBars) {
   Window w;
   w.p.Connect({{"a", "b", "c", "d"}, {"1", "0", "0", "0"}});
@@ -183,30 +162,14 @@ TEST(GraphsWindowTest, EyeDistanceAndStereoRotationTrackBars) {
   EXPECT_NEAR(static_cast<double>(w.p.engine.Tet(1).PX), 0.6669 * 5.2364 / 5 * 2 / 2.2364, 2e-4);
 }
 
-}  // namespace
-}  // namespace varnel
-
-#include "app/inifile.h"
-
-namespace varnel {
-namespace {
-
 TEST(GraphsWindowTest, ItsPlaceIsReadAndWrittenUnderWinPos) {
   Window w;
-  const QString path = ProgramDir() + QStringLiteral("graphs.ini");
-  QFile::remove(path);
-  {
-    IniFile ini(path);
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GTop"), 40);
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GLeft"), 30);
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GWidth"), 700);
-    ini.WriteInteger(QStringLiteral("WinPos"), QStringLiteral("GHeight"), 500);
-    w.window.ReadSettings(ini);
-  }
+  const QString path = QStringLiteral("/nonexistent/VARNEL.INI");
+  w.window.ReadSettings(IniFile(path, "[WinPos]\r\nGTop=40\r\nGLeft=30\r\nGWidth=700\r\nGHeight=500\r\n"));
   EXPECT_EQ(w.window.width(), 700);
   EXPECT_EQ(w.window.height(), 500);
   w.window.resize(640, 480);
-  IniFile out(path);
+  IniFile out(path, "");
   w.window.WriteSettings(out, false);
   EXPECT_EQ(out.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("GWidth"), 0), 640);
   EXPECT_EQ(out.ReadInteger(QStringLiteral("WinPos"), QStringLiteral("GHeight"), 0), 480);

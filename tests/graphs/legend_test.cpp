@@ -4,11 +4,13 @@
 #include <QPainter>
 
 #include "graphs/graphengine.h"
+#include "tests/graphs/pixels.h"
 #include "tests/graphs/plotsheet.h"
 
 namespace varnel {
 namespace {
 
+using test::PixelsLike;
 using test::PlotSheet;
 
 QImage Paint(GraphEngine& e, PlotPage page) {
@@ -21,28 +23,19 @@ QImage Paint(GraphEngine& e, PlotPage page) {
   return image;
 }
 
-int PixelsLike(const QImage& image, const QRect& area, QRgb want) {
-  int n = 0;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x) {
-      const QRgb c = image.pixel(x, y);
-      if (std::abs(qRed(c) - qRed(want)) < 40 && std::abs(qGreen(c) - qGreen(want)) < 40 &&
-          std::abs(qBlue(c) - qBlue(want)) < 40)
-        ++n;
-    }
-  return n;
-}
-
+// Cases with their shapes, colours and rock names; the legend names them by Rock#.
 struct Rocks : PlotSheet {
-  Rocks() {
-    Connect({{"SiO2", "MgO", "FeO", "CaO", "Symbol#", "Color#", "Rock#"},
-             {"2", "1", "1", "1", "4", "1", "dunite"},
-             {"1", "2", "1", "1", "4", "1", "dunite"},
-             {"1", "1", "2", "1", "6", "3", "basalt"},
-             {"1", "1", "1", "2", "6", "3", "basalt"},
-             {"1", "1", "0", "0", "6", "3", "gabbro"}});
+  explicit Rocks(const std::vector<std::vector<std::string>>& rows = {
+                     {"SiO2", "MgO", "FeO", "CaO", "Symbol#", "Color#", "Rock#"},
+                     {"2", "1", "1", "1", "4", "1", "dunite"},
+                     {"1", "2", "1", "1", "4", "1", "dunite"},
+                     {"1", "1", "2", "1", "6", "3", "basalt"},
+                     {"1", "1", "1", "2", "6", "3", "basalt"},
+                     {"1", "1", "0", "0", "6", "3", "gabbro"}}) {
+    Connect(rows);
     engine.Settings.UseDefaultShape = false;
     engine.Settings.UseDefaultColor = false;
+    engine.Settings.LegendVariable = QStringLiteral("Rock#");
   }
 };
 
@@ -75,16 +68,12 @@ TEST(LegendTest, OneLinePerSymbolInUseNamedFromTheChosenColumn) {
 
 TEST(LegendTest, HiddenCasesOfShapeZeroGetNoLine) {
   // The basalts are hidden by shape 0; the gabbro keeps its triangle.
-  PlotSheet p;
-  p.Connect({{"SiO2", "MgO", "FeO", "CaO", "Symbol#", "Color#", "Rock#"},
-             {"2", "1", "1", "1", "4", "1", "dunite"},
-             {"1", "1", "2", "1", "0", "3", "basalt"},
-             {"1", "1", "1", "2", "0", "3", "basalt"},
-             {"1", "1", "0", "0", "6", "3", "gabbro"}});
+  Rocks p({{"SiO2", "MgO", "FeO", "CaO", "Symbol#", "Color#", "Rock#"},
+           {"2", "1", "1", "1", "4", "1", "dunite"},
+           {"1", "1", "2", "1", "0", "3", "basalt"},
+           {"1", "1", "1", "2", "0", "3", "basalt"},
+           {"1", "1", "0", "0", "6", "3", "gabbro"}});
   GraphEngine& e = p.engine;
-  e.Settings.UseDefaultShape = false;
-  e.Settings.UseDefaultColor = false;
-  e.Settings.LegendVariable = QStringLiteral("Rock#");
   const std::vector<LegendEntry> tri = e.LegendEntries(PlotPage::Triangular);
   ASSERT_EQ(tri.size(), 2u);
   EXPECT_EQ(tri[0].Name, "dunite");
@@ -100,7 +89,13 @@ TEST(LegendTest, HiddenCasesOfShapeZeroGetNoLine) {
 TEST(LegendTest, DrawnOnlyWhenSwitchedOnAndLeavesTheRestOfThePageAlone) {
   Rocks p;
   GraphEngine& e = p.engine;
-  e.Settings.LegendVariable = QStringLiteral("Rock#");
+  // The page with the key's place (and a margin) blanked out.
+  const auto outside = [](QImage image, const QRect& box) {
+    QPainter blank(&image);
+    blank.fillRect(box.adjusted(-2, -2, 2, 2), Qt::white);
+    blank.end();
+    return image;
+  };
   for (PlotPage page : {PlotPage::Triangular, PlotPage::Tetrahedral, PlotPage::Stereo}) {
     e.Settings.ShowLegend = false;
     const QImage off = Paint(e, page);
@@ -116,15 +111,7 @@ TEST(LegendTest, DrawnOnlyWhenSwitchedOnAndLeavesTheRestOfThePageAlone) {
     EXPECT_GT(PixelsLike(on, box, qRgb(255, 0, 0)), 20);
     EXPECT_GT(PixelsLike(on, box, qRgb(0, 128, 0)), 10);
     EXPECT_EQ(PixelsLike(off, box, qRgb(255, 0, 0)), 0);
-    QImage outside = on.copy();
-    QPainter blank(&outside);
-    blank.fillRect(box.adjusted(-2, -2, 2, 2), Qt::white);
-    blank.end();
-    QImage offOutside = off.copy();
-    QPainter blankOff(&offOutside);
-    blankOff.fillRect(box.adjusted(-2, -2, 2, 2), Qt::white);
-    blankOff.end();
-    EXPECT_EQ(outside, offOutside) << static_cast<int>(page);
+    EXPECT_EQ(outside(on, box), outside(off, box)) << static_cast<int>(page);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "graphs/graphoutput.h"
 #include "graphs/projection.h"
 #include "graphs/wmffile.h"
+#include "tests/graphs/pixels.h"
 #include "tests/graphs/plotsheet.h"
 #include "tests/support/files.h"
 
@@ -59,13 +60,16 @@ std::vector<Record> EmfRecords(const QByteArray& b) {
   return out;
 }
 
-QString EmfText(const QByteArray& b, const Record& r) {
-  const auto chars = static_cast<qsizetype>(U32(b, r.At + 44));
-  const auto offset = static_cast<qsizetype>(U32(b, r.At + 48));
+// UTF-16 text whose count of characters and offset stand at countAt and
+// countAt + 4, the offset counted from base.
+QString Utf16(const QByteArray& b, qsizetype base, qsizetype countAt) {
+  const auto chars = static_cast<qsizetype>(U32(b, countAt));
+  const auto offset = static_cast<qsizetype>(U32(b, countAt + 4));
   QString s;
-  for (qsizetype i = 0; i < chars; ++i) s += QChar(static_cast<char16_t>(U16(b, r.At + offset + 2 * i)));
+  for (qsizetype i = 0; i < chars; ++i) s += QChar(static_cast<char16_t>(U16(b, base + offset + 2 * i)));
   return s;
 }
+QString EmfText(const QByteArray& b, const Record& r) { return Utf16(b, r.At, r.At + 44); }
 
 // Walks the records of a placeable WMF after its two headers.
 std::vector<Record> WmfRecords(const QByteArray& b) {
@@ -84,11 +88,13 @@ std::vector<Record> WmfRecords(const QByteArray& b) {
   return out;
 }
 
-// Three apexes named after oxides, a case at the centroid.
-void Rocks(PlotSheet& p) {
-  p.Connect({{"SiO2", "MgO", "FeO"}, {"1", "1", "1"}, {"2", "1", "1"}});
-  p.engine.Page = PlotPage::Triangular;
-}
+// The oxide triangle on its own page.
+struct Rocks : PlotSheet {
+  Rocks() {
+    ConnectRocks();
+    engine.Page = PlotPage::Triangular;
+  }
+};
 
 OutputContext Context() {
   OutputContext c;
@@ -96,6 +102,22 @@ OutputContext Context() {
   c.ScreenDpi = 96;
   c.DataFileName = QStringLiteral("rocks.vnp");
   return c;
+}
+
+// The metafile page's metrics and the triangle's corners A, B and C on it.
+struct PageCorners {
+  PageMetrics m;
+  QPoint a, b, c;
+};
+PageCorners Corners(const OutputContext& context) {
+  const QSize size = MetafilePageSize(context);
+  PageCorners k{
+      SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), 96, context.Printer), {}, {}, {}};
+  const TriangleMapping map = MapTriangle(k.m.UnitScale, 1, k.m.CentreX, k.m.CentreY);
+  TrianglePixel(map, 1, 0, k.a.rx(), k.a.ry());
+  TrianglePixel(map, 0.5L, Sin60, k.b.rx(), k.b.ry());
+  TrianglePixel(map, 0, 0, k.c.rx(), k.c.ry());
+  return k;
 }
 
 TEST(MetafileDeviceTest, RecordsPrimitivesAtTheirPixelsWithTheirPensAndBrushes) {
@@ -150,8 +172,7 @@ TEST(MetafileDeviceTest, RecordsPrimitivesAtTheirPixelsWithTheirPensAndBrushes) 
 }
 
 TEST(EmfFileTest, HeaderRecordsObjectsAndEndAreConsistent) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   const OutputContext c = Context();
   const QSize size = MetafilePageSize(c);
   EXPECT_EQ(size, QSize(1123, 794));  // A4 landscape at 96 dots per inch
@@ -166,12 +187,8 @@ TEST(EmfFileTest, HeaderRecordsObjectsAndEndAreConsistent) {
   EXPECT_EQ(I32(emf, 24 + 8), 29713 - 1);
   EXPECT_EQ(I32(emf, 24 + 12), 21008 - 1);
   // The description: creator, title, two NULs.
-  const auto chars = static_cast<qsizetype>(U32(emf, 60));
-  const auto offset = static_cast<qsizetype>(U32(emf, 64));
-  QString description;
-  for (qsizetype i = 0; i < chars; ++i) description += QChar(static_cast<char16_t>(U16(emf, offset + 2 * i)));
-  EXPECT_EQ(description, QStringLiteral("Varnel") + QChar(0) +
-                             QStringLiteral("Plot from data file: rocks.vnp") + QChar(0) + QChar(0));
+  EXPECT_EQ(Utf16(emf, 0, 60), QStringLiteral("Varnel") + QChar(0) +
+                                   QStringLiteral("Plot from data file: rocks.vnp") + QChar(0) + QChar(0));
   const Record& eof = records.back();
   EXPECT_EQ(eof.Type, 14u);
   EXPECT_EQ(U32(emf, eof.At + eof.Size - 4), static_cast<std::uint32_t>(eof.Size));
@@ -203,17 +220,10 @@ TEST(EmfFileTest, HeaderRecordsObjectsAndEndAreConsistent) {
 }
 
 TEST(EmfFileTest, OutlineAndApexLabelsStandWhereThePageMetricsPutThem) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   const OutputContext c = Context();
   const QByteArray emf = ExportBytes(p.engine, c, ExportType::EnhancedMetafile);
-  const QSize size = MetafilePageSize(c);
-  const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), 96, c.Printer);
-  const TriangleMapping map = MapTriangle(m.UnitScale, 1, m.CentreX, m.CentreY);
-  int ax, ay, bx, by, cx, cy;
-  TrianglePixel(map, 1, 0, ax, ay);
-  TrianglePixel(map, 0.5L, Sin60, bx, by);
-  TrianglePixel(map, 0, 0, cx, cy);
+  const PageCorners k = Corners(c);
   bool outline = false;
   QPoint sio2;
   for (const Record& r : EmfRecords(emf)) {
@@ -221,22 +231,21 @@ TEST(EmfFileTest, OutlineAndApexLabelsStandWhereThePageMetricsPutThem) {
       const QVector<QPoint> got{{I32(emf, r.At + 28), I32(emf, r.At + 32)},
                                 {I32(emf, r.At + 36), I32(emf, r.At + 40)},
                                 {I32(emf, r.At + 44), I32(emf, r.At + 48)}};
-      outline = outline || got == QVector<QPoint>{{ax, ay}, {bx, by}, {cx, cy}};
+      outline = outline || got == QVector<QPoint>{k.a, k.b, k.c};
     }
     if (r.Type == 84 && EmfText(emf, r) == QStringLiteral("SiO2"))
       sio2 = QPoint(I32(emf, r.At + 36), I32(emf, r.At + 40));
   }
-  EXPECT_TRUE(outline) << "no triangle through " << ax << "," << ay << " " << bx << "," << by << " " << cx
-                       << "," << cy;
+  EXPECT_TRUE(outline) << "no triangle through " << k.a.x() << "," << k.a.y() << " " << k.b.x() << ","
+                       << k.b.y() << " " << k.c.x() << "," << k.c.y();
   // Apex A's label starts the gap of 6 pixels right of corner A, its top level with it.
-  EXPECT_EQ(sio2.x(), ax + 6);
-  EXPECT_GT(sio2.y(), ay);
-  EXPECT_LT(sio2.y(), ay + 30);
+  EXPECT_EQ(sio2.x(), k.a.x() + 6);
+  EXPECT_GT(sio2.y(), k.a.y());
+  EXPECT_LT(sio2.y(), k.a.y() + 30);
 }
 
 TEST(WmfFileTest, PlaceableHeaderChecksumSizesAndEnd) {
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   const QByteArray wmf = ExportBytes(p.engine, Context(), ExportType::PlaceableMetafile);
   ASSERT_GT(wmf.size(), 40);
   EXPECT_EQ(U32(wmf, 0), 0x9AC6CDD7u);
@@ -346,11 +355,7 @@ QRect DarkBounds(const QImage& image) {
 }
 
 int DarkAround(const QImage& image, QPoint at, int radius) {
-  int n = 0;
-  for (int y = std::max(0, at.y() - radius); y <= std::min(image.height() - 1, at.y() + radius); ++y)
-    for (int x = std::max(0, at.x() - radius); x <= std::min(image.width() - 1, at.x() + radius); ++x)
-      if (qGray(image.pixel(x, y)) < 160) ++n;
-  return n;
+  return test::DarkPixelsIn(image, QRect(at - QPoint(radius, radius), at + QPoint(radius, radius)), 160);
 }
 
 // LibreOffice places a picture on a page of its own and scales it, so the
@@ -359,19 +364,12 @@ int DarkAround(const QImage& image, QPoint at, int radius) {
 TEST(MetafileRenderTest, LibreOfficeDrawsTheTriangleAndLabelsWhereThePageHasThem) {
   if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
     GTEST_SKIP() << "LibreOffice (soffice) is not installed, so the metafiles cannot be rendered";
-  PlotSheet p;
-  Rocks(p);
+  Rocks p;
   const OutputContext c = Context();
   QTemporaryDir dir;
-  const QSize size = MetafilePageSize(c);
-  const QImage own = GraphBitmap(p.engine, c, size, 96);
-  const QRect ownBox = DarkBounds(own);
-  const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), 96, c.Printer);
-  const TriangleMapping map = MapTriangle(m.UnitScale, 1, m.CentreX, m.CentreY);
-  QPoint corner[3];
-  TrianglePixel(map, 1, 0, corner[0].rx(), corner[0].ry());
-  TrianglePixel(map, 0.5L, Sin60, corner[1].rx(), corner[1].ry());
-  TrianglePixel(map, 0, 0, corner[2].rx(), corner[2].ry());
+  const QRect ownBox = DarkBounds(GraphBitmap(p.engine, c, MetafilePageSize(c), 96));
+  const PageCorners k = Corners(c);
+  const QPoint corner[3] = {k.a, k.b, k.c};
   for (const ExportType type : {ExportType::EnhancedMetafile, ExportType::PlaceableMetafile}) {
     const QString file = dir.filePath(type == ExportType::EnhancedMetafile ? QStringLiteral("g.emf")
                                                                            : QStringLiteral("w.wmf"));
@@ -391,7 +389,7 @@ TEST(MetafileRenderTest, LibreOfficeDrawsTheTriangleAndLabelsWhereThePageHasThem
     for (const QPoint& q : corner) EXPECT_GT(DarkAround(image, there(q), 3), 0) << q.x() << "," << q.y();
     // The middle of the base, and nothing inside the triangle.
     EXPECT_GT(DarkAround(image, there((corner[0] + corner[2]) / 2), 3), 0);
-    EXPECT_EQ(DarkAround(image, there(QPoint(m.CentreX, corner[0].y() - 60)), 10), 0);
+    EXPECT_EQ(DarkAround(image, there(QPoint(k.m.CentreX, corner[0].y() - 60)), 10), 0);
     // The labels: SiO2 right of A, MgO above B, FeO left of C.
     EXPECT_GT(DarkAround(image, there(corner[0] + QPoint(25, 10)), 8), 5);
     EXPECT_GT(DarkAround(image, there(corner[1] + QPoint(0, -14)), 8), 5);

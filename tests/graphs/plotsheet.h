@@ -42,6 +42,8 @@ struct PlotSheet {
     engine.Settings.AutoVarSelect = autoSelect;
     engine.GetWSheetData(true);
   }
+  // Three apexes named after oxides, case 1 at the centroid.
+  void ConnectRocks() { Connect({{"SiO2", "MgO", "FeO"}, {"1", "1", "1"}, {"2", "1", "1"}}); }
   static QString LogPath() { return WarningsLogPath(); }
 };
 

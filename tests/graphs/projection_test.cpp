@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPoint>
+#include <array>
 #include <cmath>
 
 #include "graphs/graphsettings.h"
@@ -70,18 +71,14 @@ TEST(PageMetricsTest, SymbolRadiusAndPenWidthsAt96And600DotsPerInch) {
   PageMetrics print;
   print.TargetDpi = 600;
   print.DeviceScale = 1;
-  SymbolGeometry g = SymbolMetrics(30, print);
-  EXPECT_EQ(g.S, 71);
-  EXPECT_EQ(g.R, 36);
-  EXPECT_EQ(g.W, 7);
+  // Size, radius and outline width.
+  const auto srw = [](const SymbolGeometry& g) { return std::array<int, 3>{g.S, g.R, g.W}; };
+  EXPECT_EQ(srw(SymbolMetrics(30, print)), (std::array<int, 3>{71, 36, 7}));
   PageMetrics screen;
   screen.TargetDpi = 96;
   screen.DeviceScale = 0.5L;
-  g = SymbolMetrics(30, screen);
-  EXPECT_EQ(g.S, 11);
-  EXPECT_EQ(g.R, 3);
-  EXPECT_EQ(g.W, 1);
-  g = SymbolMetrics(1, screen);
+  EXPECT_EQ(srw(SymbolMetrics(30, screen)), (std::array<int, 3>{11, 3, 1}));
+  SymbolGeometry g = SymbolMetrics(1, screen);
   EXPECT_EQ(g.R, 1);
   EXPECT_EQ(g.W, 1);
   g = SymbolMetrics(0, screen);

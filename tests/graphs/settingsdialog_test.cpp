@@ -22,7 +22,7 @@
 #include "app/reporttarget.h"
 #include "graphs/cscalesdialog.h"
 #include "graphs/graphswindow.h"
-#include "tests/graphs/plotsheet.h"
+#include "tests/graphs/graphswindowscope.h"
 #include "tests/support/files.h"
 
 namespace varnel {
@@ -225,24 +225,7 @@ TEST(SettingsDialogTest, LegendSwitchAndColumnAndTheHelpOfEachPage) {
   EXPECT_TRUE(s.SCkBProjectionLegend->isHidden());
 }
 
-// The Graphs window with its menus and status bar.
-struct Window {
-  PlotSheet p;
-  LinesReport pad;
-  TVN_Graphs window{p.engine, pad};
-  Window() {
-    window.resize(900, 700);
-    window.show();
-    QApplication::processEvents();
-  }
-  QImage Picture() {
-    QImage image(600, 424, QImage::Format_RGB32);
-    QPainter painter(&image);
-    p.engine.Paint(painter, SetupPageMetrics(TargetKind::Bitmap, 600, 424, 96, PrinterPage()),
-                   PaintOptions{});
-    return image;
-  }
-};
+using Window = test::GraphsWindowScope;
 
 TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeavesThePlot) {
   Window w;
@@ -333,12 +316,14 @@ TEST(GraphsWindowSettingsTest, EveryGraphsKeyIsReadAndWrittenAtExit) {
   EXPECT_TRUE(positionsOnly.HasKey(QStringLiteral("WinPos"), QStringLiteral("GTop")));
   IniFile all(path);
   w.window.WriteSettings(all, true);
-  EXPECT_EQ(all.ReadString(QStringLiteral("Settings"), QStringLiteral("Landscape"), {}), "0");
-  EXPECT_EQ(all.ReadString(QStringLiteral("Settings"), QStringLiteral("ApexFontName"), {}), "Arial");
-  EXPECT_EQ(all.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultClipboardFormat"), {}),
-            "Metafile");
-  EXPECT_EQ(all.ReadString(QStringLiteral("Export"), QStringLiteral("DefaultFileFormat"), {}), "EnhMetafile");
-  EXPECT_EQ(all.ReadInteger(QStringLiteral("Options"), QStringLiteral("MaxTieSets"), 0), 7);
+  const auto written = [&](const char* section, const char* key) {
+    return all.ReadString(QLatin1String(section), QLatin1String(key), {});
+  };
+  EXPECT_EQ(written("Settings", "Landscape"), "0");
+  EXPECT_EQ(written("Settings", "ApexFontName"), "Arial");
+  EXPECT_EQ(written("Export", "DefaultClipboardFormat"), "Metafile");
+  EXPECT_EQ(written("Export", "DefaultFileFormat"), "EnhMetafile");
+  EXPECT_EQ(written("Options", "MaxTieSets"), "7");
 }
 
 TEST(GraphsWindowSettingsTest, MenusOpenTheirPagesAndLoadingRefreshesTheDialog) {

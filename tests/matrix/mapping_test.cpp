@@ -16,6 +16,7 @@
 #include "program/commandline.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/matrix/sheetbuilder.h"
+#include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {
@@ -24,6 +25,12 @@ namespace {
 class MappingTest : public ::testing::Test {
  protected:
   std::string Cell(int c, int r) { return std::string(sheet.Cell(c, r)); }
+  // The texts of row r from column first to column last.
+  std::vector<std::string> Row(int r, int first, int last) {
+    std::vector<std::string> texts;
+    for (int c = first; c <= last; ++c) texts.push_back(Cell(c, r));
+    return texts;
+  }
   // Selects the defining cases as whole rows and runs the command with the
   // dialog's defaults changed by adjust.
   MappingOutcome Map(int top, int bottom, const std::function<void(MappingOptions&)>& adjust = {}) {
@@ -58,14 +65,10 @@ TEST_F(MappingTest, LeastSquaresOverThreeOldVariables) {
   EXPECT_TRUE(seenWeighted);
   EXPECT_EQ(seenWeights, (std::vector<Real>{1, 1, 1}));
   ASSERT_EQ(sheet.ColCount(), 7);
-  EXPECT_EQ(Cell(5, 0), "A#");
-  EXPECT_EQ(Cell(6, 0), "B#");
-  EXPECT_EQ(Cell(5, 3), "2");
-  EXPECT_EQ(Cell(6, 3), "3");
-  EXPECT_EQ(Cell(5, 4), "0");
-  EXPECT_EQ(Cell(6, 4), "0.5");
-  EXPECT_EQ(Cell(5, 1), "1");
-  EXPECT_EQ(Cell(6, 1), "0");
+  EXPECT_EQ(Row(0, 5, 6), (std::vector<std::string>{"A#", "B#"}));
+  EXPECT_EQ(Row(1, 5, 6), (std::vector<std::string>{"1", "0"}));
+  EXPECT_EQ(Row(3, 5, 6), (std::vector<std::string>{"2", "3"}));
+  EXPECT_EQ(Row(4, 5, 6), (std::vector<std::string>{"0", "0.5"}));
   EXPECT_FALSE(sheet.Saved);
   EXPECT_TRUE(sheet.ColumnsMode);
   EXPECT_EQ(sheet.Sel, (Selection{5, 1, 6, 4}));
@@ -105,10 +108,8 @@ TEST_F(MappingTest, EqualCountsGiveTheExactInverseWithoutWeights) {
   EXPECT_FALSE(seenWeighted);
   EXPECT_TRUE(seenWeights.empty());
   // (7, 11) = 2 (2, 1) + 3 (1, 3)
-  EXPECT_EQ(Cell(3, 3), "2");
-  EXPECT_EQ(Cell(4, 3), "3");
-  EXPECT_EQ(Cell(3, 0), "New 1#");
-  EXPECT_EQ(Cell(4, 0), "New 2#");
+  EXPECT_EQ(Row(3, 3, 4), (std::vector<std::string>{"2", "3"}));
+  EXPECT_EQ(Row(0, 3, 4), (std::vector<std::string>{"New 1#", "New 2#"}));
 }
 
 TEST_F(MappingTest, AVariableWithAPlusWeighsAHundredTimesMore) {
@@ -257,29 +258,26 @@ TEST(MappingDialog, WeightsStartByNameAndZeroIsWarnedAbout) {
 TEST(MapCommand, WritesTheSameCellsAsTheWindowCommand) {
   QTemporaryDir dir;
   const QString in = dir.filePath(QStringLiteral("g.vnp"));
-  {
-    QFile f(in);
-    f.open(QIODevice::WriteOnly);
-    f.write(
-        "Label#\tSiO2\tFeO\tMgO\r\nFo\t42.71\t0\t57.29\r\nFa\t29.49\t70.51\t0\r\nOl\t40.8\t9.8\t49."
-        "4\r\nx\t40\tn.d.\t50\r\n");
-  }
+  test::WriteFileOrFail(in,
+                        "Label#\tSiO2\tFeO\tMgO\r\nFo\t42.71\t0\t57.29\r\nFa\t29.49\t70.51\t0\r\n"
+                        "Ol\t40.8\t9.8\t49.4\r\nx\t40\tn.d.\t50\r\n");
   const QString out = dir.filePath(QStringLiteral("mapped.vnp"));
   std::FILE* sink = std::tmpfile();
-  EXPECT_EQ(RunBatchCommand({QStringLiteral("map"), in, QStringLiteral("--cases"), QStringLiteral("1-2"),
-                             QStringLiteral("-o"), out},
-                            sink, sink),
-            0);
+  // "map in <options> -o out"
+  const auto map = [&](const QStringList& options) {
+    return RunBatchCommand(
+        QStringList{QStringLiteral("map"), in} + options + QStringList{QStringLiteral("-o"), out}, sink,
+        sink);
+  };
+  EXPECT_EQ(map({QStringLiteral("--cases"), QStringLiteral("1-2")}), 0);
   test::ScriptedPrompter prompter;
-  Sheet mapped(prompter);
-  mapped.New1Click();
-  DataFiles files(mapped, nullptr, nullptr);
-  ASSERT_TRUE(files.LoadDataFile(out));
-
-  Sheet direct(prompter);
-  direct.New1Click();
-  DataFiles files2(direct, nullptr, nullptr);
-  ASSERT_TRUE(files2.LoadDataFile(in));
+  const auto load = [](Sheet& sheet, const QString& path) {
+    sheet.New1Click();
+    return DataFiles(sheet, nullptr, nullptr).LoadDataFile(path);
+  };
+  Sheet mapped(prompter), direct(prompter);
+  ASSERT_TRUE(load(mapped, out));
+  ASSERT_TRUE(load(direct, in));
   direct.Sel = Selection{0, 1, direct.ColCount() - 1, 2};
   direct.RowsMode = true;
   ASSERT_EQ(RunMappingCommand(direct, '.',
@@ -296,16 +294,12 @@ TEST(MapCommand, WritesTheSameCellsAsTheWindowCommand) {
   EXPECT_EQ(mapped.Cell(5, 4), "");
 
   // Degenerate definitions are refused unless --yes.
-  EXPECT_EQ(RunBatchCommand({QStringLiteral("map"), in, QStringLiteral("--cases"), QStringLiteral("2-2"),
-                             QStringLiteral("-o"), out},
-                            sink, sink),
-            1);
-  EXPECT_EQ(RunBatchCommand({QStringLiteral("map"), in, QStringLiteral("--cases"), QStringLiteral("1-2"),
-                             QStringLiteral("--weights"), QStringLiteral("1,2"), QStringLiteral("-o"), out},
-                            sink, sink),
+  EXPECT_EQ(map({QStringLiteral("--cases"), QStringLiteral("2-2")}), 1);
+  EXPECT_EQ(map({QStringLiteral("--cases"), QStringLiteral("1-2"), QStringLiteral("--weights"),
+                 QStringLiteral("1,2")}),
             2)
       << "three weights are needed";
-  EXPECT_EQ(RunBatchCommand({QStringLiteral("map"), in, QStringLiteral("-o"), out}, sink, sink), 2);
+  EXPECT_EQ(map({}), 2);
   std::fclose(sink);
 }
 

@@ -19,7 +19,8 @@ namespace {
 TEST(NumericEdit, ClampsWhileTypingAndChecksWhenLeft) {
   test::ScriptedPrompter prompter;
   NumericEdit edit(0, 99999999.9L, 16);
-  edit.SetInvalidMessage(QStringLiteral("Invalid zero threshold entry."), &prompter);
+  const QString invalid = QStringLiteral("Invalid zero threshold entry.");
+  edit.SetInvalidMessage(invalid, &prompter);
   edit.SetValue(0.009L);
   EXPECT_EQ(edit.text(), QStringLiteral("0.0090000000000000"));
 
@@ -33,16 +34,14 @@ TEST(NumericEdit, ClampsWhileTypingAndChecksWhenLeft) {
   EXPECT_EQ(edit.Value(), 99999999.9L);
 
   // Leaving with text out of range: the message, and the last good value back.
-  prompter.Expect(BoxKind::Error, QStringLiteral("Invalid zero threshold entry."), Only(Button::Ok),
-                  Button::Ok);
+  prompter.Expect(BoxKind::Error, invalid, Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(edit.Leave());
   EXPECT_EQ(edit.Value(), 0.009L);
   EXPECT_EQ(edit.text(), QStringLiteral("0.0090000000000000"));
 
   edit.clear();
   QTest::keyClicks(&edit, QStringLiteral("abc"));
-  prompter.Expect(BoxKind::Error, QStringLiteral("Invalid zero threshold entry."), Only(Button::Ok),
-                  Button::Ok);
+  prompter.Expect(BoxKind::Error, invalid, Only(Button::Ok), Button::Ok);
   EXPECT_FALSE(edit.Leave());
 
   edit.clear();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/reporttarget.h"
+#include "app/textpad.h"
+#include "app/textprinting.h"
 #include "datasheet/datafile.h"
 #include "tests/matrix/sheetbuilder.h"
 #include "tests/support/scriptedprompter.h"
@@ -38,6 +40,12 @@ class ReportTest : public ::testing::Test {
     return {title + QStringLiteral(" (Varnel 9.9)"), file, QString(file.size(), QLatin1Char('-'))};
   }
   QString Rule() { return QString(Header(QString())[1].size(), QLatin1Char('-')); }
+  // How a transposed report of two cases begins: up to the input matrix.
+  QStringList Opening(const QString& title, const char* names, const char* row1, const char* row2) {
+    return Header(title) << QStringLiteral(" 1\t 2\t Cases") << Rule() << QString::fromLatin1(names) << Rule()
+                         << QString() << QStringLiteral(" INPUT MATRIX:") << QStringLiteral("--------------")
+                         << QString::fromLatin1(row1) << QString::fromLatin1(row2);
+  }
 
   test::ScriptedPrompter prompter;
   Sheet sheet{prompter};
@@ -49,11 +57,9 @@ class ReportTest : public ::testing::Test {
 
 TEST_F(ReportTest, TransposedShortReportLineForLine) {
   ASSERT_EQ(RunSvdCommand(sheet, context), CommandOutcome::Done);
-  QStringList expected = Header(QStringLiteral("Singular Value Decomposition (SVD) results."));
-  expected << QStringLiteral(" 1\t 2\t Cases") << Rule() << QStringLiteral(" A\t B\t Label#") << Rule()
-           << QString() << QStringLiteral(" INPUT MATRIX:") << QStringLiteral("--------------")
-           << QStringLiteral(" 1.0000\t 0.0000\t SiO2") << QStringLiteral(" 0.0000\t 3.0000\t MgO")
-           << QString() << QStringLiteral(" MATRIX U:") << QStringLiteral("----------")
+  QStringList expected = Opening(QStringLiteral("Singular Value Decomposition (SVD) results."),
+                                 " A\t B\t Label#", " 1.0000\t 0.0000\t SiO2", " 0.0000\t 3.0000\t MgO");
+  expected << QString() << QStringLiteral(" MATRIX U:") << QStringLiteral("----------")
            << QStringLiteral("-1.0000\t 0.0000") << QStringLiteral(" 0.0000\t-1.0000") << QString()
            << QStringLiteral(" SINGULAR VALUES W: ") << QString(29, QLatin1Char('-'))
            << QStringLiteral(" 1.0000\t 3.0000") << QString() << QStringLiteral(" MATRIX V:")
@@ -178,11 +184,9 @@ TEST_F(ReportTest, SizeChecksComeBeforeTheDialogAndCancelChangesNothing) {
 TEST_F(ReportTest, InverseOfASquareSelection) {
   test::Fill(sheet, {{"Label#", "X", "Y"}, {"p", "2", "0"}, {"q", "0", "4"}});
   ASSERT_EQ(RunInverseCommand(sheet, context), CommandOutcome::Done);
-  QStringList expected = Header(QStringLiteral("Matrix Inverse computation results."));
-  expected << QStringLiteral(" 1\t 2\t Cases") << Rule() << QStringLiteral(" p\t q\t Label#") << Rule()
-           << QString() << QStringLiteral(" INPUT MATRIX:") << QStringLiteral("--------------")
-           << QStringLiteral(" 2.0000\t 0.0000\t X") << QStringLiteral(" 0.0000\t 4.0000\t Y") << QString()
-           << QStringLiteral(" INVERSE OF INPUT MATRIX:") << QString(25, QLatin1Char('-'))
+  QStringList expected = Opening(QStringLiteral("Matrix Inverse computation results."), " p\t q\t Label#",
+                                 " 2.0000\t 0.0000\t X", " 0.0000\t 4.0000\t Y");
+  expected << QString() << QStringLiteral(" INVERSE OF INPUT MATRIX:") << QString(25, QLatin1Char('-'))
            << QStringLiteral(" 0.5000\t 0.0000") << QStringLiteral(" 0.0000\t 0.2500");
   EXPECT_EQ(report.lines, expected);
   options.Style = StyleExp;
@@ -215,15 +219,6 @@ TEST_F(ReportTest, ALinearlyDependentSelectionGivesTheZeroPivotWarningAndNoInver
   EXPECT_EQ(report.lines[report.lines.size() - 2], QString());
   EXPECT_TRUE(report.lines.contains(QStringLiteral(" INPUT MATRIX:"))) << "the input matrix stays";
 }
-
-}  // namespace
-}  // namespace varnel
-
-#include "app/textpad.h"
-#include "app/textprinting.h"
-
-namespace varnel {
-namespace {
 
 TEST_F(ReportTest, TheTextPadHoldsTheReportWithItsTabStops) {
   TextPrinter printer;
