@@ -60,7 +60,7 @@ TEST(AppendFNumber, AppendsTheSameTextAndLeavesWhatWasThere) {
                          -0.00004L,
                          1e12L,
                          -123.456789L,
-                         2.5e-300L,
+                         2.5e-300L,  //
                          std::numeric_limits<Real>::infinity(),
                          std::numeric_limits<Real>::quiet_NaN()};
   for (const int style : {StyleShort, StyleLong, StyleMax, StyleExp})
@@ -99,12 +99,6 @@ TEST(FormatFDiagonalRow, WritesFixedZerosOffTheDiagonal) {
   EXPECT_EQ(FormatFDiagonalRow(1, 2, StyleLong, 1, ','), " 1,000000\t 0,000000");
   EXPECT_EQ(FormatFDiagonalRow(2, 2, StyleMax, 0, '.'), " 0.00000000\t 0.00000000");
 }
-
-}  // namespace
-}  // namespace varnel
-
-namespace varnel {
-namespace {
 
 // The fixed styles agree with the exact decimal expansion everywhere: at
 // random magnitudes, on rounding ties and just beside them.

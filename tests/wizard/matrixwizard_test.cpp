@@ -21,15 +21,14 @@ class WizardTest : public ::testing::Test {
  protected:
   WizardTest() : sheet(prompter) {}
 
-  void Fill(const std::vector<std::vector<std::string>>& rows) { test::FillSheet(sheet, rows); }
-
-  void Standard() {
-    Fill({{"Label#", "X", "Y", "Z", "Comment#"},
-          {"P1", "1", "0", "0", "first"},
-          {"P2", "0", "1", "0", "second"},
-          {"P3", "1", "1", "0", "third"},
-          {"P4", "0", "0", "2", "fourth"}});
-  }
+  using Rows = std::vector<std::vector<std::string>>;
+  void Fill(const Rows& rows) { test::FillSheet(sheet, rows); }
+  void Standard() { Fill(StandardRows); }
+  const Rows StandardRows{{"Label#", "X", "Y", "Z", "Comment#"},
+                          {"P1", "1", "0", "0", "first"},
+                          {"P2", "0", "1", "0", "second"},
+                          {"P3", "1", "1", "0", "third"},
+                          {"P4", "0", "0", "2", "fourth"}};
 
   MatrixWizard& Make(char sep = '.') {
     WizardContext c;
@@ -51,12 +50,16 @@ class WizardTest : public ::testing::Test {
     return *wizard;
   }
 
-  // Adds every case and steps to the Model page.
-  void ToModel(MatrixWizard& w) {
+  // A wizard on these rows with every case added, on the Model page.
+  MatrixWizard& AtModel(const Rows& rows) {
+    Fill(rows);
+    MatrixWizard& w = Make();
     w.AddCases(1, sheet.RowCount() - 1);
-    for (int k = 0; k < 3; ++k) ASSERT_TRUE(w.Next());
-    ASSERT_EQ(w.Page, PageModel);
+    for (int k = 0; k < 3; ++k) EXPECT_TRUE(w.Next());
+    EXPECT_EQ(w.Page, PageModel);
+    return w;
   }
+  MatrixWizard& AtModel() { return AtModel(StandardRows); }
   // The next box, with an OK button only.
   void ExpectOk(BoxKind kind, const char* text) {
     prompter.Expect(kind, QString::fromUtf8(text), Only(Button::Ok), Button::Ok);
@@ -121,9 +124,7 @@ TEST_F(WizardTest, ReportHeaderAndInputMatrixWithLabelsAndComments) {
 }
 
 TEST_F(WizardTest, RankLinesAndSvdMatrices) {
-  Standard();
-  MatrixWizard& w = Make();
-  ToModel(w);
+  MatrixWizard& w = AtModel();
   const int start = static_cast<int>(report.lines.indexOf(QStringLiteral(" MATRIX U:")));
   ASSERT_GT(start, 0);
   EXPECT_TRUE(LinesAre(report.lines.mid(start), {{5, ""}, {6, " SINGULAR VALUES [W]:"}, {9, " MATRIX V:"}}));
@@ -157,9 +158,7 @@ TEST(WizardText, CompZeroAndGeneralTexts) {
 }
 
 TEST_F(WizardTest, WeightingLinesAndZeroWeight) {
-  Standard();
-  MatrixWizard& w = Make();
-  ToModel(w);
+  MatrixWizard& w = AtModel();
   w.Back();
   w.WeightOn = true;
   w.OutWeighted = true;
@@ -198,9 +197,7 @@ TEST_F(WizardTest, WeightingLinesAndZeroWeight) {
 }
 
 TEST_F(WizardTest, GuessZeroEditsAndTheComputationalBox) {
-  Standard();
-  MatrixWizard& w = Make();
-  ToModel(w);
+  MatrixWizard& w = AtModel();
   EXPECT_EQ(w.ThresholdEdited(QStringLiteral("x"), QStringLiteral("0.0009")), QStringLiteral("0.0009"));
   EXPECT_EQ(w.ThresholdEdited(QStringLiteral("-1.8"), QStringLiteral("0.0009")), QStringLiteral("1.8"));
   EXPECT_EQ(w.GuessZero, 1.8L);
@@ -227,14 +224,12 @@ TEST_F(WizardTest, GuessZeroEditsAndTheComputationalBox) {
 }
 
 TEST_F(WizardTest, DesiredRankMaximumForFullColumnRank) {
-  Fill({{"A", "B", "C", "D", "E"},
-        {"1", "0", "0", "0", "0"},
-        {"0", "1", "0", "0", "0"},
-        {"0", "0", "1", "0", "0"},
-        {"0", "0", "0", "1", "0"},
-        {"0", "0", "0", "0", "1"}});
-  MatrixWizard& w = Make();
-  ToModel(w);
+  MatrixWizard& w = AtModel({{"A", "B", "C", "D", "E"},
+                             {"1", "0", "0", "0", "0"},
+                             {"0", "1", "0", "0", "0"},
+                             {"0", "0", "1", "0", "0"},
+                             {"0", "0", "0", "1", "0"},
+                             {"0", "0", "0", "0", "1"}});
   EXPECT_EQ(w.AbsoluteRank, 5);
   EXPECT_EQ(w.DesiredRankMaximum(), 4);
   EXPECT_EQ(w.DesiredRank, 4);
@@ -334,9 +329,7 @@ TEST_F(WizardTest, ToleranceClassesAndAbsentText) {
 }
 
 TEST_F(WizardTest, TestModelQuestionsAndBlocks) {
-  Standard();
-  MatrixWizard& w = Make();
-  ToModel(w);
+  MatrixWizard& w = AtModel();
   w.DesiredRank = 3;
   ExpectOk(BoxKind::Information, "Input matrix rank is already 3.\n\rNo need to test.");
   EXPECT_EQ(w.TestModelClick(), CommandOutcome::Refused);
@@ -386,9 +379,7 @@ TEST_F(WizardTest, TestModelQuestionsAndBlocks) {
 }
 
 TEST_F(WizardTest, ReactionSpaceOfTheWholeInput) {
-  Standard();
-  MatrixWizard& w = Make();
-  ToModel(w);
+  MatrixWizard& w = AtModel();
   ASSERT_TRUE(w.Next());
   EXPECT_EQ(w.Page, PageReactions);
   EXPECT_TRUE(w.ModelIsInput);
@@ -420,13 +411,11 @@ TEST_F(WizardTest, ReactionSpaceOfTheWholeInput) {
 
 TEST_F(WizardTest, UnivariantsAndAssemblages) {
   // Three phases on a line through two components plus a fourth.
-  Fill({{"Label#", "X", "Y", "Z"},
-        {"Fo", "1", "0", "0"},
-        {"En", "1", "1", "0"},
-        {"Qz", "0", "1", "0"},
-        {"Sp", "0", "0", "1"}});
-  MatrixWizard& w = Make();
-  ToModel(w);
+  MatrixWizard& w = AtModel({{"Label#", "X", "Y", "Z"},
+                             {"Fo", "1", "0", "0"},
+                             {"En", "1", "1", "0"},
+                             {"Qz", "0", "1", "0"},
+                             {"Sp", "0", "0", "1"}});
   ASSERT_TRUE(w.Next());
   // Set rank 3, four columns: one selection "[]".
   const auto before = report.lines.size();
@@ -471,13 +460,11 @@ TEST_F(WizardTest, UnivariantsAndAssemblages) {
 }
 
 TEST_F(WizardTest, ExcludingFromAModelSetAsksFirst) {
-  Fill({{"Label#", "X", "Y", "Z"},
-        {"Fo", "1", "0", "0.001"},
-        {"En", "1", "1", "0"},
-        {"Qz", "0", "1", "0"},
-        {"Sp", "0", "0", "1"}});
-  MatrixWizard& w = Make();
-  ToModel(w);
+  MatrixWizard& w = AtModel({{"Label#", "X", "Y", "Z"},
+                             {"Fo", "1", "0", "0.001"},
+                             {"En", "1", "1", "0"},
+                             {"Qz", "0", "1", "0"},
+                             {"Sp", "0", "0", "1"}});
   w.DesiredRank = 2;                 // below the absolute rank: a model matrix
   prompter.AnswerNext(Button::Yes);  // lower than the guess rank
   ASSERT_TRUE(w.Next());
