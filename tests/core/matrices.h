@@ -43,13 +43,6 @@ inline FVector FromValues(std::initializer_list<Real> values) {
 // The 80 bits of an extended real, without the padding after them.
 inline bool SameBits(const Real& a, const Real& b) { return std::memcmp(&a, &b, 10) == 0; }
 
-// Whether the first n elements of a and b hold the same bits.
-inline ::testing::AssertionResult SameBits(const FVector& a, const FVector& b, int n) {
-  for (int k = 1; k <= n; ++k)
-    if (!SameBits(a[k], b[k])) return ::testing::AssertionFailure() << "element " << k << " differs";
-  return ::testing::AssertionSuccess();
-}
-
 // Whether the rows x cols blocks of a and b are equal, bit for bit or by value
 // (where 0 and -0 are the same).
 inline ::testing::AssertionResult SameBlock(const FMatrix& a, const FMatrix& b, int rows, int cols,

@@ -60,7 +60,7 @@ TEST(AppendFNumber, AppendsTheSameTextAndLeavesWhatWasThere) {
                          -0.00004L,
                          1e12L,
                          -123.456789L,
-                         2.5e-300L,  //
+                         2.5e-300L,
                          std::numeric_limits<Real>::infinity(),
                          std::numeric_limits<Real>::quiet_NaN()};
   for (const int style : {StyleShort, StyleLong, StyleMax, StyleExp})
