@@ -135,7 +135,7 @@ TEST_F(PlotCommandTest, WrongUsageAndRefusedFilesLeaveNothingBehind) {
   refused({data, "--view", "cube", "-o", Out("x.png")}, 2, "--view");
   refused({data, "--eye", "0.5", "-o", Out("x.png")}, 2, "--eye");
   refused({data, "--cases", "9", "-o", Out("x.png")}, 2, "--cases");
-  refused({Out("missing.vnp"), "-o", Out("x.png")}, 1, "");
+  refused({Out("missing.vnp"), "-o", Out("x.png")}, 1, "Cannot open");
   EXPECT_FALSE(QFile::exists(Out("x.png")));
   // A folder that does not exist: refused, and the reason names the file once.
   const QString missing = Out("no/such/x.png");
