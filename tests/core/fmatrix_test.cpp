@@ -4,15 +4,20 @@
 
 #include <limits>
 
+#include "tests/core/matrices.h"
+
 namespace varnel {
 namespace {
+
+using test::FromRows;
+using test::FromValues;
+using test::SameValues;
 
 constexpr Real Inf = std::numeric_limits<Real>::infinity();
 const Real NaN = std::numeric_limits<Real>::quiet_NaN();
 
 TEST(FMatrix, IsZeroFilledAndOneBasedRowMajor) {
   FMatrix m;
-  EXPECT_EQ(sizeof(m.a), 60u * 60u * sizeof(Real));
   for (int i = 1; i <= 60; ++i)
     for (int j = 1; j <= 60; ++j) ASSERT_EQ(m(i, j), 0);
   m(2, 3) = 7;
@@ -35,43 +40,23 @@ TEST(FMatrix, FillAndCopyTouchOnlyTheLogicalBlock) {
 }
 
 TEST(ScaleFMatrixRows, ZeroWeightLeavesItsRowWhenDividingAndClearsItWhenMultiplying) {
-  FMatrix m;
-  m(1, 1) = 4;
-  m(1, 2) = 6;
-  m(2, 1) = 1;
-  m(2, 2) = 1;
-  FVector w;
-  w[1] = 2;
-  w[2] = 0;
+  FMatrix m = FromRows({{4, 6}, {1, 1}});
+  const FVector w = FromValues({2, 0});
   EXPECT_EQ(ScaleFMatrixRows(m, w, 2, 2, true), 0);
-  EXPECT_EQ(m(1, 1), 2);
-  EXPECT_EQ(m(1, 2), 3);
-  EXPECT_EQ(m(2, 1), 1);
-  EXPECT_EQ(m(2, 2), 1);
-
+  EXPECT_TRUE(SameValues(m, FromRows({{2, 3}, {1, 1}}), 2, 2));
   EXPECT_EQ(ScaleFMatrixRows(m, w, 2, 2, false), 0);
-  EXPECT_EQ(m(1, 1), 4);
-  EXPECT_EQ(m(2, 1), 0);
-  EXPECT_EQ(m(2, 2), 0);
+  EXPECT_TRUE(SameValues(m, FromRows({{4, 6}, {0, 0}}), 2, 2));
 }
 
 TEST(ScaleFMatrixRows, ZeroOverZeroIsTreatedLikeADivisionByZero) {
-  FMatrix m;  // row 1 is all zeros
-  m(2, 1) = 3;
-  FVector w;
-  w[1] = 0;
-  w[2] = 3;
-  EXPECT_EQ(ScaleFMatrixRows(m, w, 2, 2, true), 0);
-  EXPECT_EQ(m(1, 1), 0);
-  EXPECT_EQ(m(1, 2), 0);
-  EXPECT_EQ(m(2, 1), 1);
+  FMatrix m = FromRows({{0, 0}, {3, 0}});
+  EXPECT_EQ(ScaleFMatrixRows(m, FromValues({0, 3}), 2, 2, true), 0);
+  EXPECT_TRUE(SameValues(m, FromRows({{0, 0}, {1, 0}}), 2, 2));
 }
 
 TEST(ScaleFMatrixRows, NonFiniteWeightsOrResultsAreReported) {
-  FMatrix m;
-  m(1, 1) = 1;
-  FVector w;
-  w[1] = Inf;
+  FMatrix m = FromRows({{1}});
+  FVector w = FromValues({Inf});
   EXPECT_EQ(ScaleFMatrixRows(m, w, 1, 1, false), NonFiniteCode);
   w[1] = NaN;
   EXPECT_EQ(ScaleFMatrixRows(m, w, 1, 1, true), NonFiniteCode);
@@ -82,17 +67,11 @@ TEST(ScaleFMatrixRows, NonFiniteWeightsOrResultsAreReported) {
 }
 
 TEST(SubtractAndDivide, ElementWiseWithFailuresReported) {
-  FMatrix a, b, c;
-  a(1, 1) = 6;
-  a(1, 2) = 1;
-  b(1, 1) = 2;
-  b(1, 2) = 4;
+  FMatrix a = FromRows({{6, 1}}), b = FromRows({{2, 4}}), c;
   EXPECT_EQ(SubtractFMatrix(a, b, c, 1, 2), 0);
-  EXPECT_EQ(c(1, 1), 4);
-  EXPECT_EQ(c(1, 2), -3);
+  EXPECT_TRUE(SameValues(c, FromRows({{4, -3}}), 1, 2));
   EXPECT_EQ(DivideFMatrix(a, b, c, 1, 2), 0);
-  EXPECT_EQ(c(1, 1), 3);
-  EXPECT_EQ(c(1, 2), 0.25L);
+  EXPECT_TRUE(SameValues(c, FromRows({{3, 0.25L}}), 1, 2));
 
   b(1, 2) = 0;
   EXPECT_EQ(DivideFMatrix(a, b, c, 1, 2), NonFiniteCode);

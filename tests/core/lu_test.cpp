@@ -7,97 +7,94 @@
 #include <random>
 
 #include "core/computationerror.h"
+#include "tests/core/matrices.h"
 #include "tests/core/recording_sink.h"
 
 namespace varnel {
 namespace {
 
-FMatrix FromRows(std::initializer_list<std::initializer_list<Real>> rows) {
-  FMatrix m;
-  int i = 1;
-  for (const auto& r : rows) {
-    int j = 1;
-    for (Real x : r) m(i, j++) = x;
-    ++i;
-  }
-  return m;
+using test::FromRows;
+using test::FromValues;
+using test::SameValues;
+
+struct Decomposed {
+  int status;
+  FMatrix lu;
+  IVector indx;
+  Real d = 0;
+};
+
+Decomposed Decompose(const FMatrix& a, int n) {
+  Decomposed r{0, a, {}, 0};
+  r.status = LU_Decomp(r.lu, n, r.indx, r.d);
+  return r;
+}
+
+struct Inverse {
+  int status;
+  FMatrix y;
+  std::size_t boxes;
+};
+
+// y starts filled with 7 so that an inverse left unwritten shows.
+Inverse Invert(FMatrix a, int n) {
+  Inverse r{0, {}, 0};
+  FillFMatrix(r.y, n, n, 7);
+  test::RecordingSink sink;
+  r.status = InvertFMatrix(a, r.y, n, sink);
+  r.boxes = sink.boxes.size();
+  return r;
 }
 
 TEST(LU, DiagonalMatrixInvertsWithoutExchanges) {
-  FMatrix a = FromRows({{2, 0}, {0, 4}});
-  IVector indx;
-  Real d = 0;
-  FMatrix lu = a;
-  EXPECT_EQ(LU_Decomp(lu, 2, indx, d), 0);
-  EXPECT_EQ(d, 1);
-  EXPECT_EQ(indx[1], 1);
-  EXPECT_EQ(indx[2], 2);
-  FMatrix y;
-  test::RecordingSink sink;
-  EXPECT_EQ(InvertFMatrix(a, y, 2, sink), 0);
-  EXPECT_EQ(y(1, 1), 0.5L);
-  EXPECT_EQ(y(1, 2), 0);
-  EXPECT_EQ(y(2, 1), 0);
-  EXPECT_EQ(y(2, 2), 0.25L);
-  EXPECT_TRUE(sink.boxes.empty());
+  const FMatrix a = FromRows({{2, 0}, {0, 4}});
+  const Decomposed lu = Decompose(a, 2);
+  EXPECT_EQ(lu.status, 0);
+  EXPECT_EQ(lu.d, 1);
+  EXPECT_EQ(lu.indx[1], 1);
+  EXPECT_EQ(lu.indx[2], 2);
+  const Inverse inv = Invert(a, 2);
+  EXPECT_EQ(inv.status, 0);
+  EXPECT_TRUE(SameValues(inv.y, FromRows({{0.5L, 0}, {0, 0.25L}}), 2, 2));
+  EXPECT_EQ(inv.boxes, 0u);
 }
 
 TEST(LU, PermutationExchangesRowsAndIsItsOwnInverse) {
-  FMatrix lu = FromRows({{0, 1}, {1, 0}});
-  IVector indx;
-  Real d = 0;
-  EXPECT_EQ(LU_Decomp(lu, 2, indx, d), 0);
-  EXPECT_EQ(d, -1);
-  EXPECT_EQ(indx[1], 2);
-  EXPECT_EQ(indx[2], 2);
-  FMatrix a = FromRows({{0, 1}, {1, 0}});
-  FMatrix y;
-  test::RecordingSink sink;
-  EXPECT_EQ(InvertFMatrix(a, y, 2, sink), 0);
-  EXPECT_EQ(y(1, 1), 0);
-  EXPECT_EQ(y(1, 2), 1);
-  EXPECT_EQ(y(2, 1), 1);
-  EXPECT_EQ(y(2, 2), 0);
+  const FMatrix a = FromRows({{0, 1}, {1, 0}});
+  const Decomposed lu = Decompose(a, 2);
+  EXPECT_EQ(lu.status, 0);
+  EXPECT_EQ(lu.d, -1);
+  EXPECT_EQ(lu.indx[1], 2);
+  EXPECT_EQ(lu.indx[2], 2);
+  const Inverse inv = Invert(a, 2);
+  EXPECT_EQ(inv.status, 0);
+  EXPECT_TRUE(SameValues(inv.y, a, 2, 2));
 }
 
 TEST(LU, EqualScaledCandidatesPickTheLowerRow) {
   // Column 1 candidates scale to 1 in every row: the last row wins.
-  FMatrix lu = FromRows({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}});
-  IVector indx;
-  Real d = 0;
-  EXPECT_EQ(LU_Decomp(lu, 3, indx, d), 0);
-  EXPECT_EQ(indx[1], 3);
-  EXPECT_EQ(d, -1);
+  const Decomposed lu = Decompose(FromRows({{1, 0, 0}, {1, 1, 0}, {1, 0, 1}}), 3);
+  EXPECT_EQ(lu.status, 0);
+  EXPECT_EQ(lu.indx[1], 3);
+  EXPECT_EQ(lu.d, -1);
 }
 
 TEST(LU, ZeroPivotCompletesButInverseIsRefused) {
-  FMatrix lu = FromRows({{1, 2}, {2, 4}});
-  IVector indx;
-  Real d = 0;
-  EXPECT_EQ(LU_Decomp(lu, 2, indx, d), CodeLuZeroPivot);
-  EXPECT_EQ(lu(2, 2), 1e-20L);
-
-  FMatrix a = FromRows({{1, 2}, {2, 4}});
-  FMatrix y;
-  FillFMatrix(y, 2, 2, 7);
-  test::RecordingSink sink;
-  EXPECT_EQ(InvertFMatrix(a, y, 2, sink), CodeLuZeroPivot);
-  EXPECT_EQ(y(1, 1), 7) << "no inverse is written";
-  EXPECT_EQ(y(2, 2), 7);
+  const FMatrix a = FromRows({{1, 2}, {2, 4}});
+  const Decomposed lu = Decompose(a, 2);
+  EXPECT_EQ(lu.status, CodeLuZeroPivot);
+  EXPECT_EQ(lu.lu(2, 2), 1e-20L);
+  const Inverse inv = Invert(a, 2);
+  EXPECT_EQ(inv.status, CodeLuZeroPivot);
+  EXPECT_TRUE(SameValues(inv.y, FromRows({{7, 7}, {7, 7}}), 2, 2)) << "no inverse is written";
 }
 
 TEST(LU, ZeroRowStopsBeforeAnyElimination) {
-  FMatrix lu = FromRows({{1, 2}, {0, 0}});
-  const FMatrix before = lu;
-  IVector indx;
-  Real d = 0;
-  EXPECT_EQ(LU_Decomp(lu, 2, indx, d), CodeLuSingular);
-  EXPECT_EQ(lu(1, 1), before(1, 1));
-  EXPECT_EQ(lu(1, 2), before(1, 2));
-  FMatrix y;
-  test::RecordingSink sink;
-  FMatrix a = before;
-  EXPECT_EQ(InvertFMatrix(a, y, 2, sink), CodeLuSingular);
+  const FMatrix a = FromRows({{1, 2}, {0, 0}});
+  const Decomposed lu = Decompose(a, 2);
+  EXPECT_EQ(lu.status, CodeLuSingular);
+  EXPECT_TRUE(SameValues(lu.lu, a, 1, 2));
+  EXPECT_EQ(Invert(a, 2).status, CodeLuSingular);
 }
 
 TEST(LU, InverseOfWellConditionedRandomMatricesIsAccurate) {
@@ -107,44 +104,38 @@ TEST(LU, InverseOfWellConditionedRandomMatricesIsAccurate) {
     FMatrix a;
     for (int i = 1; i <= n; ++i)
       for (int j = 1; j <= n; ++j) a(i, j) = dist(gen) + (i == j ? n : 0);  // diagonally dominant
-    FMatrix work = a, y;
-    test::RecordingSink sink;
-    ASSERT_EQ(InvertFMatrix(work, y, n, sink), 0);
+    const Inverse inv = Invert(a, n);
+    ASSERT_EQ(inv.status, 0);
     for (int i = 1; i <= n; ++i)
       for (int j = 1; j <= n; ++j) {
         Real s = 0;
-        for (int k = 1; k <= n; ++k) s += a(i, k) * y(k, j);
+        for (int k = 1; k <= n; ++k) s += a(i, k) * inv.y(k, j);
         ASSERT_NEAR(static_cast<double>(s), i == j ? 1.0 : 0.0, 1e-15) << n;
       }
   }
 }
 
 TEST(LU, SolveSkipsLeadingZerosAndSolves) {
-  FMatrix a = FromRows({{4, 1, 0}, {1, 3, 1}, {0, 1, 2}});
-  const FMatrix original = a;
-  IVector indx;
-  Real d = 0;
-  ASSERT_EQ(LU_Decomp(a, 3, indx, d), 0);
-  FVector b;
-  b[3] = 1;
+  const FMatrix a = FromRows({{4, 1, 0}, {1, 3, 1}, {0, 1, 2}});
+  const Decomposed lu = Decompose(a, 3);
+  ASSERT_EQ(lu.status, 0);
+  FVector b = FromValues({0, 0, 1});
   test::RecordingSink sink;
-  LU_Bksolv(a, 3, indx, b, sink);
+  LU_Bksolv(lu.lu, 3, lu.indx, b, sink);
   for (int i = 1; i <= 3; ++i) {
     Real s = 0;
-    for (int k = 1; k <= 3; ++k) s += original(i, k) * b[k];
+    for (int k = 1; k <= 3; ++k) s += a(i, k) * b[k];
     EXPECT_NEAR(static_cast<double>(s), i == 3 ? 1.0 : 0.0, 1e-17);
   }
 }
 
 TEST(LU, DivisionByZeroInTheBackPassIsReportedAndTheSolveGoesOn) {
   // An upper factor with a zero on the diagonal, as only a hand-made LU has.
-  FMatrix lu = FromRows({{2, 1}, {0, 0}});
+  const FMatrix lu = FromRows({{2, 1}, {0, 0}});
   IVector indx;
   indx[1] = 1;
   indx[2] = 2;
-  FVector b;
-  b[1] = 4;
-  b[2] = 1;
+  FVector b = FromValues({4, 1});
   test::RecordingSink sink;
   LU_Bksolv(lu, 2, indx, b, sink);
   ASSERT_EQ(sink.boxes.size(), 1u);
@@ -159,19 +150,11 @@ TEST(LU, NonFiniteInputIsAFailure) {
   for (Real x : {std::numeric_limits<Real>::infinity(), std::numeric_limits<Real>::quiet_NaN()}) {
     FMatrix a = FromRows({{1, 2}, {3, 4}});
     a(2, 1) = x;
-    IVector indx;
-    Real d = 0;
-    FMatrix work = a;
-    EXPECT_EQ(LU_Decomp(work, 2, indx, d), NonFiniteCode);
-    FMatrix y;
-    test::RecordingSink sink;
-    EXPECT_EQ(InvertFMatrix(a, y, 2, sink), NonFiniteCode);
+    EXPECT_EQ(Decompose(a, 2).status, NonFiniteCode);
+    EXPECT_EQ(Invert(a, 2).status, NonFiniteCode);
   }
   // Finite input whose inverse overflows.
-  FMatrix tiny = FromRows({{1e-4940L, 0}, {0, 1}});
-  FMatrix y;
-  test::RecordingSink sink;
-  EXPECT_EQ(InvertFMatrix(tiny, y, 2, sink), NonFiniteCode);
+  EXPECT_EQ(Invert(FromRows({{1e-4940L, 0}, {0, 1}}), 2).status, NonFiniteCode);
 }
 
 }  // namespace

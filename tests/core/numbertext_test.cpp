@@ -100,12 +100,6 @@ TEST(FormatFDiagonalRow, WritesFixedZerosOffTheDiagonal) {
   EXPECT_EQ(FormatFDiagonalRow(2, 2, StyleMax, 0, '.'), " 0.00000000\t 0.00000000");
 }
 
-}  // namespace
-}  // namespace varnel
-
-namespace varnel {
-namespace {
-
 // The fixed styles agree with the exact decimal expansion everywhere: at
 // random magnitudes, on rounding ties and just beside them.
 TEST(FormatFNumber, FixedStylesRoundTheExactBinaryValue) {

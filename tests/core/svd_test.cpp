@@ -3,35 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <random>
 
 #include "core/computationerror.h"
+#include "tests/core/matrices.h"
 #include "tests/core/recording_sink.h"
 #include "tests/core/svd_reference.h"
 
 namespace varnel {
 namespace {
 
-FMatrix RandomMatrix(std::mt19937_64& gen, int rows, int cols) {
-  std::uniform_real_distribution<double> d(-1.0, 1.0);
-  FMatrix m;
-  for (int i = 1; i <= rows; ++i)
-    for (int j = 1; j <= cols; ++j) m(i, j) = static_cast<Real>(d(gen)) + static_cast<Real>(d(gen)) * 1e-17L;
-  return m;
-}
-
-FMatrix FromRows(std::initializer_list<std::initializer_list<Real>> rows) {
-  FMatrix m;
-  int i = 1;
-  for (const auto& r : rows) {
-    int j = 1;
-    for (Real x : r) m(i, j++) = x;
-    ++i;
-  }
-  return m;
-}
+using test::FromRows;
+using test::FromValues;
+using test::RandomMatrix;
+using test::SameBits;
 
 Real MaxW(const FVector& w, int n) {
   Real mx = 0;
@@ -68,11 +54,9 @@ TEST(SV_Decomp, TwoByTwoIdentityComesOutWithNegatedFactors) {
   ASSERT_EQ(SV_Decomp(a, v, 2, 2, w), 0);
   EXPECT_EQ(w[1], 1);
   EXPECT_EQ(w[2], 1);
-  for (int i = 1; i <= 2; ++i)
-    for (int j = 1; j <= 2; ++j) {
-      EXPECT_EQ(a(i, j), i == j ? -1 : 0) << "U(" << i << "," << j << ")";
-      EXPECT_EQ(v(i, j), i == j ? -1 : 0) << "V(" << i << "," << j << ")";
-    }
+  const FMatrix minusI = FromRows({{-1, 0}, {0, -1}});
+  EXPECT_TRUE(test::SameValues(a, minusI, 2, 2)) << "U";
+  EXPECT_TRUE(test::SameValues(v, minusI, 2, 2)) << "V";
   EXPECT_EQ(SV_ZeroThreshold(w, 2), 2 * 1e-14L);
 }
 
@@ -208,11 +192,9 @@ TEST(SV_Decomp, MatchesTheTextbookLoopsBitForBit) {
     FVector w1, w2;
     ASSERT_EQ(SV_Decomp(u1, v1, m, n, w1), 0);
     ASSERT_EQ(test::ReferenceSvd(u2, v2, m, n, w2), 0);
-    for (int j = 1; j <= n; ++j) ASSERT_EQ(w1(j), w2(j)) << "W " << rows << "x" << cols;
-    for (int i = 1; i <= m; ++i)
-      for (int j = 1; j <= n; ++j) ASSERT_EQ(u1(i, j), u2(i, j)) << "U " << rows << "x" << cols;
-    for (int i = 1; i <= n; ++i)
-      for (int j = 1; j <= n; ++j) ASSERT_EQ(v1(i, j), v2(i, j)) << "V " << rows << "x" << cols;
+    for (int j = 1; j <= n; ++j) ASSERT_TRUE(SameBits(w1[j], w2[j])) << "W " << rows << "x" << cols;
+    ASSERT_TRUE(SameBits(u1, u2, m, n)) << "U " << rows << "x" << cols;
+    ASSERT_TRUE(SameBits(v1, v2, n, n)) << "V " << rows << "x" << cols;
   }
 }
 
@@ -230,13 +212,9 @@ TEST(SV_Decomp, MatchesTheTextbookLoopsOnBidiagonalsWithZeroDiagonals) {
     FVector w1, w2;
     ASSERT_EQ(SV_Decomp(u1, v1, n, n, w1), 0);
     ASSERT_EQ(test::ReferenceSvd(u2, v2, n, n, w2), 0);
-    for (int i = 1; i <= n; ++i) {
-      ASSERT_EQ(w1[i], w2[i]) << zeroAt;
-      for (int j = 1; j <= n; ++j) {
-        ASSERT_EQ(u1(i, j), u2(i, j)) << zeroAt;
-        ASSERT_EQ(v1(i, j), v2(i, j)) << zeroAt;
-      }
-    }
+    for (int i = 1; i <= n; ++i) ASSERT_TRUE(SameBits(w1[i], w2[i])) << zeroAt;
+    ASSERT_TRUE(SameBits(u1, u2, n, n)) << zeroAt;
+    ASSERT_TRUE(SameBits(v1, v2, n, n)) << zeroAt;
     EXPECT_LE(RebuildError(a, u1, v1, w1, n, n), 1e-17L);
   }
 }
@@ -253,10 +231,8 @@ TEST(SV_DecompWV, GivesTheSameWAndVBitForBit) {
     const int d = std::max(rows, cols);
     ASSERT_EQ(SV_Decomp(a, va, d, cols, wa), 0);
     ASSERT_EQ(SV_DecompWV(b, vb, d, cols, wb), 0);
-    for (int j = 1; j <= cols; ++j) {
-      EXPECT_EQ(std::memcmp(&wa[j], &wb[j], 10), 0) << rows << "x" << cols << " W" << j;
-      for (int i = 1; i <= cols; ++i) EXPECT_EQ(std::memcmp(&va(i, j), &vb(i, j), 10), 0);
-    }
+    for (int j = 1; j <= cols; ++j) EXPECT_TRUE(SameBits(wa[j], wb[j])) << rows << "x" << cols << " W" << j;
+    EXPECT_TRUE(SameBits(va, vb, cols, cols)) << rows << "x" << cols << " V";
   }
 }
 
@@ -279,11 +255,8 @@ TEST(SV_DecompWV, FewerRowsThanColumnsMatchTheZeroPaddedMatrix) {
     FVector wp, ws;
     ASSERT_EQ(SV_Decomp(padded, vp, cols, cols, wp), 0);
     ASSERT_EQ(SV_DecompWV(unread, vs, rows, cols, ws), 0);
-    for (int j = 1; j <= cols; ++j) {
-      EXPECT_EQ(std::memcmp(&wp[j], &ws[j], 10), 0) << rows << "x" << cols << " W" << j;
-      for (int i = 1; i <= cols; ++i)
-        EXPECT_EQ(std::memcmp(&vp(i, j), &vs(i, j), 10), 0) << rows << "x" << cols << " V" << i << "," << j;
-    }
+    for (int j = 1; j <= cols; ++j) EXPECT_TRUE(SameBits(wp[j], ws[j])) << rows << "x" << cols << " W" << j;
+    EXPECT_TRUE(SameBits(vp, vs, cols, cols)) << rows << "x" << cols << " V";
     for (int i = rows + 1; i <= cols; ++i) EXPECT_EQ(unread(i, 1), 1e30L);
   }
 }
@@ -352,11 +325,8 @@ TEST(SV_Bksolv, LeavesOutZeroedSingularValues) {
   // splits the weight equally between the two equal columns.
   FMatrix a = FromRows({{1, 1, 0}, {2, 2, 1}, {0, 0, 3}, {1, 1, 1}});
   FMatrix u = a, v;
-  FVector w, x, b;
-  b[1] = 2;
-  b[2] = 5;
-  b[3] = 3;
-  b[4] = 3;  // = 1*col1 + 1*col2 + 1*col3
+  FVector w, x;
+  FVector b = FromValues({2, 5, 3, 3});  // = 1*col1 + 1*col2 + 1*col3
   ASSERT_EQ(SV_Decomp(u, v, 4, 3, w), 0);
   const Real t = SV_ZeroThreshold(w, 3);
   for (int k = 1; k <= 3; ++k)

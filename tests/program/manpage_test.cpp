@@ -46,7 +46,7 @@ TEST(ManPage, SaysWhatTheHelpSaysForTheProgramAndEveryCommand) {
   const QString roff = QString::fromUtf8(file.readAll());
   const QString man = ManText(roff);
 
-  const test::BatchOutput usage = test::RunBatch({QStringLiteral("--help")});
+  const test::BatchOutput usage = test::RunBatch({"--help"});
   ASSERT_EQ(usage.status, 0);
   ASSERT_EQ(usage.OutText(), UsageText());
   for (const QString& paragraph : HelpParagraphs(usage.OutText()))
@@ -55,7 +55,7 @@ TEST(ManPage, SaysWhatTheHelpSaysForTheProgramAndEveryCommand) {
   const QStringList commands = BatchCommandNames();
   ASSERT_GE(commands.size(), 6);
   for (const QString& command : commands) {
-    const test::BatchOutput help = test::RunBatch({command, QStringLiteral("--help")});
+    const test::BatchOutput help = test::RunBatch({command, "--help"});
     ASSERT_EQ(help.status, 0) << command.toStdString();
     EXPECT_TRUE(roff.contains(QStringLiteral("\n.SS varnel ") +
                               QString(command).replace(QLatin1String("-"), QLatin1String("\\-")) +
@@ -72,7 +72,7 @@ TEST(ManPage, CarriesTheVersionOfTheProgramItWasWrittenFrom) {
   QFile file(QStringLiteral(VARNEL_MANPAGE));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   QProcess varnel;
-  varnel.start(QStringLiteral(VARNEL_BINARY), {QStringLiteral("--version")});
+  varnel.start(QStringLiteral(VARNEL_BINARY), {"--version"});
   ASSERT_TRUE(varnel.waitForFinished(60000));
   const QString version = QString::fromUtf8(varnel.readAllStandardOutput()).trimmed();
   EXPECT_EQ(version, QStringLiteral("varnel " VARNEL_TEST_VERSION));
@@ -93,12 +93,10 @@ TEST(CommandStderr, HoldsOnlyTheProgramsOwnMessagesWithoutARuntimeFolder) {
     EXPECT_TRUE(varnel.waitForFinished(60000));
     return std::pair{varnel.exitCode(), QString::fromUtf8(varnel.readAllStandardError())};
   };
-  const auto [versionCode, versionErr] = run({QStringLiteral("--version")});
+  const auto [versionCode, versionErr] = run({"--version"});
   EXPECT_EQ(versionCode, 0);
   EXPECT_EQ(versionErr, QString());
-  const auto [missingCode, missingErr] =
-      run({QStringLiteral("wizard"), QStringLiteral("/nonexistent/none.vnp"), QStringLiteral("--cases"),
-           QStringLiteral("1")});
+  const auto [missingCode, missingErr] = run({"wizard", "/nonexistent/none.vnp", "--cases", "1"});
   EXPECT_EQ(missingCode, 1);
   EXPECT_TRUE(missingErr.startsWith(QStringLiteral("error: Cannot open"))) << missingErr.toStdString();
   EXPECT_FALSE(missingErr.contains(QStringLiteral("XDG_RUNTIME_DIR"))) << missingErr.toStdString();

@@ -7,43 +7,26 @@
 
 #include "program/commandline.h"
 #include "tests/support/batchrun.h"
+#include "tests/support/files.h"
 
 namespace varnel {
 namespace {
 
+using test::RunBatch;
+
 const QString Sample = QStringLiteral(VARNEL_SOURCE_DIR "/examples/peridotite.vnp");
 
-struct Outcome {
-  int status;
-  QByteArray out;
-  QString err;
-};
-
-Outcome Wizard(QStringList args) {
-  const test::BatchOutput r = test::RunBatch(args);
-  return {r.status, r.out, r.err};
-}
-
-QStringList Lines(const QByteArray& bytes) {
-  QStringList l = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
-  if (!l.isEmpty() && l.last().isEmpty()) l.removeLast();
-  return l;
-}
-
 // The end members: seven phases on five components, rank 5.
-const QStringList EndMembers{QStringLiteral("wizard"),
-                             Sample,
-                             QStringLiteral("--cases"),
-                             QStringLiteral("11-17"),
-                             QStringLiteral("--decimal-separator"),
-                             QStringLiteral(".")};
+const QStringList EndMembers{"wizard", Sample, "--cases", "11-17", "--decimal-separator", "."};
+// All seventeen cases at rank 5: 12376 univariant selections.
+const QStringList AllCases{"wizard", Sample, "--cases", "1-17", "--rank", "5", "--yes", "--univariants"};
+const QStringList AllCasesInOneRange = AllCases + QStringList{"--range", "0-12375"};
 
 TEST(WizardCommand, PrintsTheReportOfEveryStep) {
-  const Outcome r =
-      Wizard(EndMembers + QStringList{QStringLiteral("--no-svd-matrices"), QStringLiteral("--univariants"),
-                                      QStringLiteral("--reaction-space")});
+  const test::BatchOutput r =
+      RunBatch(EndMembers + QStringList{"--no-svd-matrices", "--univariants", "--reaction-space"});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
-  const QStringList out = Lines(r.out);
+  const QStringList out = r.OutLines();
   EXPECT_TRUE(out[0].startsWith(QStringLiteral("Matrix analysis results. (Varnel ")));
   EXPECT_EQ(out[3], QStringLiteral(" 11\t 12\t 13\t 14\t 15\t 16\t 17\t (Case numbers)"));
   EXPECT_EQ(out[5], QStringLiteral(" Fo\t Fa\t En\t Di\t Py\t Grs\t Sp\t Label#"));
@@ -61,75 +44,54 @@ TEST(WizardCommand, PrintsTheReportOfEveryStep) {
 
 TEST(WizardCommand, AQuestionWithoutYesEndsTheRun) {
   // All seventeen cases have rank 5; a model of rank 4 is below the guess rank.
-  const QStringList args{QStringLiteral("wizard"),       Sample,
-                         QStringLiteral("--cases"),      QStringLiteral("1-17"),
-                         QStringLiteral("--rank"),       QStringLiteral("4"),
-                         QStringLiteral("--univariants")};
-  const Outcome asked = Wizard(args);
+  const QStringList args{"wizard", Sample, "--cases", "1-17", "--rank", "4", "--univariants"};
+  const QString unfiltered = QStringLiteral(" \"Univariant\" relation(s): (unfiltered)");
+  const test::BatchOutput asked = RunBatch(args);
   EXPECT_EQ(asked.status, 1);
   EXPECT_TRUE(asked.err.contains(QStringLiteral("Requested model rank is lower than input threshold rank.")));
-  EXPECT_FALSE(Lines(asked.out).contains(QStringLiteral(" \"Univariant\" relation(s): (unfiltered)")));
-  const Outcome yes = Wizard(args + QStringList{QStringLiteral("--yes")});
+  EXPECT_FALSE(asked.OutLines().contains(unfiltered));
+  const test::BatchOutput yes = RunBatch(args + QStringList{"--yes"});
   EXPECT_EQ(yes.status, 0);
-  EXPECT_TRUE(Lines(yes.out).contains(QStringLiteral(" \"Univariant\" relation(s): (unfiltered)")));
+  EXPECT_TRUE(yes.OutLines().contains(unfiltered));
 }
 
 TEST(WizardCommand, RangesJoinIntoTheFullListAndFilteredPartsMerge) {
-  const QStringList base{QStringLiteral("wizard"),  Sample,
-                         QStringLiteral("--cases"), QStringLiteral("1-17"),
-                         QStringLiteral("--rank"),  QStringLiteral("5"),
-                         QStringLiteral("--yes"),   QStringLiteral("--univariants")};
-  const Outcome count =
-      Wizard(QStringList(base.begin(), base.end() - 1) + QStringList{QStringLiteral("--count")});
-  ASSERT_EQ(count.out, QByteArray("12376\n"));
-  const Outcome full = Wizard(base);
+  ASSERT_EQ(RunBatch(AllCases.mid(0, AllCases.size() - 1) + QStringList{"--count"}).out,
+            QByteArray("12376\n"));
+  const test::BatchOutput full = RunBatch(AllCases);
   ASSERT_EQ(full.status, 0);
   QByteArray joined;
-  for (const char* range : {"0-0", "1-4000", "4001-9999", "10000-12375"}) {
-    const Outcome part = Wizard(base + QStringList{QStringLiteral("--range"), QString::fromLatin1(range)});
+  for (const QString range : {"0-0", "1-4000", "4001-9999", "10000-12375"}) {
+    const test::BatchOutput part = RunBatch(AllCases + QStringList{"--range", range});
     ASSERT_EQ(part.status, 0) << part.err.toStdString();
     joined += part.out;
   }
   // The list is the end of the report, after the names line.
   ASSERT_TRUE(full.out.endsWith(joined));
   EXPECT_TRUE(joined.startsWith("[1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11]\n"));
-  EXPECT_EQ(Wizard(base + QStringList{QStringLiteral("--range"), QStringLiteral("0-12375"),
-                                      QStringLiteral("--threads"), QStringLiteral("1")})
-                .out,
-            joined);
+  EXPECT_EQ(RunBatch(AllCasesInOneRange + QStringList{"--threads", "1"}).out, joined);
 
   QTemporaryDir dir;
-  const QStringList filtered = base + QStringList{QStringLiteral("--filter-duplicates")};
-  QStringList parts{QStringLiteral("merge-relations")};
-  for (const char* range : {"0-5000", "5001-12375"}) {
-    const Outcome part =
-        Wizard(filtered + QStringList{QStringLiteral("--range"), QString::fromLatin1(range)});
-    const QString path = dir.filePath(QString::fromLatin1(range));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(part.out);
-    parts << path;
+  const QStringList filtered = AllCases + QStringList{"--filter-duplicates"};
+  QStringList parts{"merge-relations"};
+  for (const QString range : {"0-5000", "5001-12375"}) {
+    parts << dir.filePath(range);
+    test::WriteFileOrFail(parts.last(), RunBatch(filtered + QStringList{"--range", range}).out);
   }
-  const Outcome merged = Wizard(parts);
+  const test::BatchOutput merged = RunBatch(parts);
   ASSERT_EQ(merged.status, 0) << merged.err.toStdString();
-  const Outcome one = Wizard(filtered);
+  const test::BatchOutput one = RunBatch(filtered);
   EXPECT_TRUE(one.out.endsWith(merged.out));
-  const QStringList lines = Lines(one.out);
-  const qsizetype total = Lines(merged.out).size();
-  EXPECT_TRUE(
-      lines.contains(QStringLiteral(" \"Univariant\" relation(s): (filtered, totalling %1)").arg(total)));
+  const qsizetype total = merged.OutLines().size();
+  EXPECT_TRUE(one.OutLines().contains(
+      QStringLiteral(" \"Univariant\" relation(s): (filtered, totalling %1)").arg(total)));
   EXPECT_LT(total, 12376);
 }
 
 // A full disk under the report must not pass for a finished run.
 TEST(WizardCommand, AnOutputThatCannotBeWrittenIsAFailure) {
-  const QStringList ranged{QStringLiteral("wizard"),  Sample,
-                           QStringLiteral("--cases"), QStringLiteral("1-17"),
-                           QStringLiteral("--rank"),  QStringLiteral("5"),
-                           QStringLiteral("--yes"),   QStringLiteral("--univariants"),
-                           QStringLiteral("--range"), QStringLiteral("0-12375")};
-  for (const QStringList& args : {QStringList{QStringLiteral("--version")},
-                                  EndMembers + QStringList{QStringLiteral("--univariants")}, ranged}) {
+  for (const QStringList& args :
+       {QStringList{"--version"}, EndMembers + QStringList{"--univariants"}, AllCasesInOneRange}) {
     std::FILE* full = std::fopen("/dev/full", "w");
     if (!full) GTEST_SKIP() << "no /dev/full here";
     std::FILE* err = std::tmpfile();
@@ -143,33 +105,37 @@ TEST(WizardCommand, AnOutputThatCannotBeWrittenIsAFailure) {
 }
 
 TEST(WizardCommand, WrongUsageAndRefusals) {
-  EXPECT_EQ(Wizard(EndMembers + QStringList{QStringLiteral("--univariants"), QStringLiteral("--range"),
-                                            QStringLiteral("5-2")})
-                .status,
-            2);
-  EXPECT_EQ(Wizard(EndMembers + QStringList{QStringLiteral("--reaction-space"), QStringLiteral("--range"),
-                                            QStringLiteral("0-2")})
-                .status,
-            2);
-  EXPECT_EQ(Wizard(EndMembers + QStringList{QStringLiteral("--weights"), QStringLiteral("1,2")}).status, 2);
-  EXPECT_EQ(Wizard(EndMembers + QStringList{QStringLiteral("--threshold"), QStringLiteral("abc")}).status, 2);
-  EXPECT_EQ(Wizard({QStringLiteral("wizard"), Sample}).status, 2);
-  const Outcome rank = Wizard(EndMembers + QStringList{QStringLiteral("--rank"), QStringLiteral("9")});
-  EXPECT_EQ(rank.status, 1);
-  EXPECT_TRUE(rank.err.contains(QStringLiteral("--rank must lie between 1 and 5")));
-  // Intersections need both assemblages.
-  const Outcome none = Wizard(EndMembers + QStringList{QStringLiteral("--intersections")});
-  EXPECT_EQ(none.status, 1);
-  EXPECT_TRUE(none.err.contains(QStringLiteral("Intersections is not available")));
-  const Outcome bad = Wizard({QStringLiteral("merge-relations"), QStringLiteral("/no/such/part")});
-  EXPECT_EQ(bad.status, 1);
+  struct Case {
+    QStringList args;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {EndMembers + QStringList{"--univariants", "--range", "5-2"}, 2, ""},
+      {EndMembers + QStringList{"--reaction-space", "--range", "0-2"}, 2, ""},
+      {EndMembers + QStringList{"--weights", "1,2"}, 2, ""},
+      {EndMembers + QStringList{"--threshold", "abc"}, 2, ""},
+      {{"wizard", Sample}, 2, ""},
+      {EndMembers + QStringList{"--rank", "9"}, 1, "--rank must lie between 1 and 5"},
+      // Intersections need both assemblages.
+      {EndMembers + QStringList{"--intersections"}, 1, "Intersections is not available"},
+      {{"merge-relations", "/no/such/part"}, 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+    const test::BatchOutput r = RunBatch(c.args);
+    EXPECT_EQ(r.status, c.status);
+    if (*c.message) {
+      EXPECT_TRUE(r.err.contains(QLatin1String(c.message))) << r.err.toStdString();
+    }
+  }
 }
 
 TEST(WizardCommand, WeightsAndTheirLines) {
-  const Outcome r = Wizard(EndMembers + QStringList{QStringLiteral("--weights"), QStringLiteral("1,2,1,1,0"),
-                                                    QStringLiteral("--output-weighted")});
+  const test::BatchOutput r =
+      RunBatch(EndMembers + QStringList{"--weights", "1,2,1,1,0", "--output-weighted"});
   ASSERT_EQ(r.status, 0);
-  const QStringList out = Lines(r.out);
+  const QStringList out = r.OutLines();
   EXPECT_TRUE(r.err.contains(QStringLiteral("Row Weights: Zero entry for component CaO")));
   const qsizetype at = out.indexOf(QStringLiteral(" ****ROW WEIGHTING IS ENABLED"));
   ASSERT_GT(at, 0);
@@ -180,28 +146,19 @@ TEST(WizardCommand, WeightsAndTheirLines) {
 
 // GNU parallel runs the shards; the joined bytes are those of one run.
 TEST(WizardCommand, ParallelScriptGivesTheBytesOfOneRun) {
-  const QStringList options{Sample,
-                            QStringLiteral("4"),
-                            QStringLiteral("--cases"),
-                            QStringLiteral("1-17"),
-                            QStringLiteral("--rank"),
-                            QStringLiteral("5"),
-                            QStringLiteral("--yes")};
   QProcess script;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("VARNEL"), QStringLiteral(VARNEL_BINARY));
   env.insert(QStringLiteral("JOBS"), QStringLiteral("2"));
   script.setProcessEnvironment(env);
-  script.start(QStringLiteral(VARNEL_SOURCE_DIR "/scripts/univariants-parallel.sh"), options);
+  script.start(QStringLiteral(VARNEL_SOURCE_DIR "/scripts/univariants-parallel.sh"),
+               {Sample, "4", "--cases", "1-17", "--rank", "5", "--yes"});
   ASSERT_TRUE(script.waitForFinished(300000));
   ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
   const QByteArray sharded = script.readAllStandardOutput();
-  const Outcome one =
-      Wizard({QStringLiteral("wizard"), Sample, QStringLiteral("--cases"), QStringLiteral("1-17"),
-              QStringLiteral("--rank"), QStringLiteral("5"), QStringLiteral("--yes"),
-              QStringLiteral("--univariants"), QStringLiteral("--range"), QStringLiteral("0-12375")});
-  EXPECT_EQ(sharded.size(), one.out.size());
-  EXPECT_TRUE(sharded == one.out);
+  const QByteArray one = RunBatch(AllCasesInOneRange).out;
+  EXPECT_EQ(sharded.size(), one.size());
+  EXPECT_TRUE(sharded == one);
 }
 
 }  // namespace

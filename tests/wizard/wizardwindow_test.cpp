@@ -16,6 +16,7 @@
 
 #include "datasheet/sheet.h"
 #include "tests/support/scriptedprompter.h"
+#include "tests/wizard/wizardsheet.h"
 #include "wizard/optionsdialog.h"
 
 namespace varnel {
@@ -24,16 +25,11 @@ namespace {
 class WizardWindowTest : public ::testing::Test {
  protected:
   WizardWindowTest() : sheet(prompter) {
-    const std::vector<std::vector<std::string>> rows{{"Label#", "X", "Y", "Z", "Comment#"},
-                                                     {"Fo", "1", "0", "0", "a"},
-                                                     {"En", "1", "1", "0", "b"},
-                                                     {"Qz", "0", "1", "0", "c"},
-                                                     {"Sp", "0", "0", "1", "d"}};
-    sheet.SetSize(6, 5);
-    for (std::size_t r = 0; r < rows.size(); ++r)
-      for (std::size_t c = 0; c < rows[r].size(); ++c)
-        sheet.SetCell(static_cast<int>(c) + 1, static_cast<int>(r), rows[r][c]);
-    sheet.SetAllInclusion(true);
+    test::FillSheet(sheet, {{"Label#", "X", "Y", "Z", "Comment#"},
+                            {"Fo", "1", "0", "0", "a"},
+                            {"En", "1", "1", "0", "b"},
+                            {"Qz", "0", "1", "0", "c"},
+                            {"Sp", "0", "0", "1", "d"}});
     WizardHost host;
     host.Environment = [] {
       ReportEnvironment e;
@@ -48,6 +44,12 @@ class WizardWindowTest : public ::testing::Test {
     T* w = window->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
+  }
+  // Shows the wizard with every case added and steps to the Model page.
+  void ShowModelPage() {
+    window->show();
+    window->AddCases(1, 1, 5, 4);
+    for (int k = 0; k < 3; ++k) window->MWBNextFinishClick();
   }
 
   test::ScriptedPrompter prompter;
@@ -116,9 +118,7 @@ TEST_F(WizardWindowTest, NextThroughThePagesToTheReactions) {
 }
 
 TEST_F(WizardWindowTest, NumberStyleRefillsTheSingularValuesOnTheModelPage) {
-  window->show();
-  window->AddCases(1, 1, 5, 4);
-  for (int k = 0; k < 3; ++k) window->MWBNextFinishClick();
+  ShowModelPage();
   auto* grid = Find<QTableWidget>("MWStringGridSValues");
   const QString shortText = grid->item(0, 0)->text();
   window->OptionsDialog().SetStyle(StyleLong);
@@ -137,9 +137,7 @@ TEST_F(WizardWindowTest, NumberStyleRefillsTheSingularValuesOnTheModelPage) {
 }
 
 TEST_F(WizardWindowTest, TheThresholdEditTakesOnlyNumberKeys) {
-  window->show();
-  window->AddCases(1, 1, 5, 4);
-  for (int k = 0; k < 3; ++k) window->MWBNextFinishClick();
+  ShowModelPage();
   auto* edit = Find<QLineEdit>("MWEditThreshold");
   EXPECT_EQ(edit->text(), QStringLiteral("0.0009"));
   edit->setFocus();
