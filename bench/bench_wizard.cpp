@@ -88,11 +88,7 @@ void BM_DecompositionOnly(benchmark::State& state) {
       for (int i = 1; i <= 9; ++i)
         for (int k = 0; k < 10; ++k) a(i, k + 1) = p.set(i, members[k]);
       if (SV_DecompWV(a, v, 9, 10, w) == 0) sink += v(1, 10);
-      int t = 9;
-      while (t >= 0 && removed[t] == 20 - 10 + t + 1) --t;
-      if (t < 0) break;
-      ++removed[t];
-      for (int u = t + 1; u < 10; ++u) removed[u] = removed[u - 1] + 1;
+      NextSelection(20, 10, removed);
     }
     benchmark::DoNotOptimize(sink);
   }

@@ -169,9 +169,6 @@ void UnrankSelection(std::uint64_t rank, int setCount, int q, std::span<int> rem
   }
 }
 
-namespace {
-
-// Moves to the lexicographically next set of left-out positions.
 void NextSelection(int setCount, int q, int* removed) {
   int t = q - 1;
   while (t >= 0 && removed[t] == setCount - q + t + 1) --t;
@@ -179,6 +176,8 @@ void NextSelection(int setCount, int q, int* removed) {
   ++removed[t];
   for (int u = t + 1; u < q; ++u) removed[u] = removed[u - 1] + 1;
 }
+
+namespace {
 
 // What one worker reuses from selection to selection, so that a selection
 // allocates nothing but the lines it hands out.

@@ -51,6 +51,10 @@ std::string SelectionLabel(std::span<const int> removed);
 // selection with this 0-based lexicographic rank.
 void UnrankSelection(std::uint64_t rank, int setCount, int q, std::span<int> removed);
 
+// Moves the q left-out positions to the lexicographically next selection;
+// the last selection is left as it is.
+void NextSelection(int setCount, int q, int* removed);
+
 struct UnivariantJob {
   const FMatrix* WorkingSet = nullptr;  // rows x setCount
   int Rows = 0;
