@@ -10,6 +10,8 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation
   poppler-utils clang-format parallel python3-numpy
   dpkg-dev desktop-file-utils shared-mime-info
+  liborcus-dev libxlsxwriter-dev libmuparser-dev
+  python3-pandas python3-openpyxl python3-matplotlib
 )
 
 missing=()
