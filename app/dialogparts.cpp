@@ -5,38 +5,28 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMainWindow>
-#include <QMessageBox>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QToolBar>
 #include <algorithm>
 
-#include "app/programfolder.h"
-#include "app/prompter.h"
+#include "app/help.h"
 
 namespace varnel {
 
 QString FileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
-
-QString HelpNotInstalledText() {
-  QString text = QStringLiteral(
-      "The Varnel help is not installed on this system.\n\r"
-      "The README file that comes with Varnel describes the program.");
-  const QString readme = ReadmePath();
-  if (!readme.isEmpty()) text += QStringLiteral("\n\r") + readme;
-  return text;
-}
 
 QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const QString& cancelCaption) {
   auto* buttons = new QDialogButtonBox(dialog);
   buttons->addButton(QDialogButtonBox::Ok);
   buttons->addButton(cancelCaption, QDialogButtonBox::RejectRole);
   buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
-  // The Help button and F1 say what the Help menu says.
-  const auto help = [dialog] {
-    QMessageBox::information(dialog, QStringLiteral("Varnel"), DisplayText(HelpNotInstalledText()));
-  };
+  // The Help button and F1 open the dialog's page of the manual, found by
+  // the dialog's form name.
+  const auto help = [dialog] { ShowHelp(HelpSectionOfForm(dialog->objectName())); };
   QObject::connect(buttons, &QDialogButtonBox::helpRequested, dialog, help);
   auto* f1 = new QShortcut(QKeySequence::HelpContents, dialog);
   QObject::connect(f1, &QShortcut::activated, dialog, help);
@@ -44,6 +34,11 @@ QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const QS
   QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
   layout->addWidget(buttons);
   return buttons;
+}
+
+QRect AvailableArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
 QToolBar* AddFixedToolBar(QMainWindow* window, const QString& name) {

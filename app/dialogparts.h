@@ -1,6 +1,7 @@
 // Pieces every window and dialog of the program shares.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -16,14 +17,14 @@ namespace varnel {
 // The file name of a path, without its folder.
 QString FileNameOnly(const QString& path);
 
-// What Help says while there is no help to show, naming the README when the
-// installation has one.
-QString HelpNotInstalledText();
-
 // OK, Cancel and Help at the foot of a dialog: OK accepts, Cancel rejects,
-// Help (and F1) say what the Help menu says.
+// Help (and F1) open the dialog's page of the manual (see app/help.h).
 QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout,
                                    const QString& cancelCaption = QStringLiteral("&Cancel"));
+
+// The part of the primary screen that windows may take (without panels and
+// docks of the desktop).
+QRect AvailableArea();
 
 // A fixed tool bar of flat 20-pixel buttons with no context menu.
 QToolBar* AddFixedToolBar(QMainWindow* window, const QString& name);

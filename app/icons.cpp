@@ -196,6 +196,67 @@ QIcon ToolBarIcon(ToolIcon which) {
       return TextGlyph(QStringLiteral("+"), QColor(60, 140, 90));
     case ToolIcon::Mapping:
       return TextGlyph(QStringLiteral("xy"), QColor(150, 100, 40));
+    case ToolIcon::Diagram:
+      return Glyph([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 40, 120), 1.6));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolygon(QPolygonF({QPointF(10, 2.5), QPointF(18, 17), QPointF(2, 17)}));
+      });
+    case ToolIcon::Points:
+      return Glyph([](QPainter& p) {
+        p.setPen(QPen(QColor(150, 30, 30), 1));
+        p.setBrush(QColor(220, 60, 60));
+        for (const QPointF c : {QPointF(5, 14), QPointF(10, 6), QPointF(14.5, 12), QPointF(8, 16.5)})
+          p.drawEllipse(c, 2.2, 2.2);
+      });
+    case ToolIcon::Labels:
+      return Glyph([](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(220, 60, 60));
+        p.drawEllipse(QPointF(5, 15), 2.2, 2.2);
+        QFont f = QApplication::font();
+        f.setPixelSize(10);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(40, 40, 40));
+        p.drawText(QRectF(7, 1, 13, 12), Qt::AlignCenter, QStringLiteral("Ab"));
+      });
+    case ToolIcon::TieLines:
+      return Glyph([](QPainter& p) {
+        p.setPen(QPen(QColor(60, 110, 60), 1.5));
+        p.drawLine(QPointF(4, 15), QPointF(16, 5));
+        p.drawLine(QPointF(4, 15), QPointF(15, 16));
+        p.setPen(QPen(QColor(150, 30, 30), 1));
+        p.setBrush(QColor(220, 60, 60));
+        for (const QPointF c : {QPointF(4, 15), QPointF(16, 5), QPointF(15, 16)}) p.drawEllipse(c, 2.2, 2.2);
+      });
+    case ToolIcon::Enlarge:
+    case ToolIcon::Reduce: {
+      const bool enlarge = which == ToolIcon::Enlarge;
+      return Glyph([enlarge](QPainter& p) {
+        p.setPen(QPen(QColor(60, 60, 60), 1.6));
+        p.setBrush(QColor(225, 235, 250));
+        p.drawEllipse(QPointF(8.5, 8.5), 5.8, 5.8);
+        p.setPen(QPen(QColor(60, 60, 60), 2.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(13, 13), QPointF(17.5, 17.5));
+        p.setPen(QPen(QColor(40, 80, 150), 1.6));
+        p.drawLine(QPointF(5.8, 8.5), QPointF(11.2, 8.5));
+        if (enlarge) p.drawLine(QPointF(8.5, 5.8), QPointF(8.5, 11.2));
+      });
+    }
+    case ToolIcon::Settings:
+      return Glyph([](QPainter& p) {
+        // Three sliders: settings that change the drawing at once.
+        for (int k = 0; k < 3; ++k) {
+          const qreal y = 4.5 + 5.5 * k;
+          const qreal knob = k == 1 ? 13 : (k == 0 ? 6.5 : 9.5);
+          p.setPen(QPen(QColor(90, 90, 90), 1.4));
+          p.drawLine(QPointF(2.5, y), QPointF(17.5, y));
+          p.setPen(QPen(QColor(40, 80, 150), 1));
+          p.setBrush(QColor(120, 160, 220));
+          p.drawRoundedRect(QRectF(knob - 2, y - 2.5, 4, 5), 1, 1);
+        }
+      });
   }
   return {};
 }

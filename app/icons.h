@@ -1,4 +1,4 @@
-// The small pictures of the DataSheet: header marks and tool bar buttons,
+// The small pictures of the windows: header marks and tool bar buttons,
 // drawn at start-up rather than shipped as files.
 #pragma once
 
@@ -26,7 +26,15 @@ enum class ToolIcon {
   PlotIn,
   Maw,
   AddToMaw,
-  Mapping
+  Mapping,
+  // The Graphs window's switches and tools.
+  Diagram,
+  Points,
+  Labels,
+  TieLines,
+  Enlarge,
+  Reduce,
+  Settings
 };
 QIcon ToolBarIcon(ToolIcon which);
 

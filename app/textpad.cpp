@@ -422,7 +422,8 @@ void TVN_Txt::ReadSettings(const IniFile& ini) {
   edit_->setFont(font);
   const QSize screen =
       QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
-  const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("T"), 550, 450, screen);
+  const WindowBounds b =
+      ReadWindowBounds(ini, QStringLiteral("T"), TileFirstStart(AvailableArea()).TextPad, screen);
   move(b.Left, b.Top);
   resize(b.Width, b.Height);
 }

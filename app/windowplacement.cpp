@@ -1,5 +1,7 @@
 #include "app/windowplacement.h"
 
+#include <algorithm>
+
 #include "app/inifile.h"
 
 namespace varnel {
@@ -17,6 +19,40 @@ WindowBounds ReadWindowBounds(const IniFile& ini, const QString& prefix, int def
   if (b.Top >= screen.height()) b.Top = centredTop;
   if (b.Left >= screen.width()) b.Left = centredLeft;
   return b;
+}
+
+WindowBounds ReadWindowBounds(const IniFile& ini, const QString& prefix, const QRect& firstStart,
+                              QSize screen) {
+  const QString section = QStringLiteral("WinPos");
+  WindowBounds b;
+  b.Top = ini.ReadInteger(section, prefix + QStringLiteral("Top"), firstStart.top());
+  b.Left = ini.ReadInteger(section, prefix + QStringLiteral("Left"), firstStart.left());
+  b.Width = ini.ReadInteger(section, prefix + QStringLiteral("Width"), firstStart.width());
+  b.Height = ini.ReadInteger(section, prefix + QStringLiteral("Height"), firstStart.height());
+  if (b.Top >= screen.height()) b.Top = firstStart.top();
+  if (b.Left >= screen.width()) b.Left = firstStart.left();
+  return b;
+}
+
+bool HasWindowBounds(const IniFile& ini, const QString& prefix) {
+  return ini.HasKey(QStringLiteral("WinPos"), prefix + QStringLiteral("Top")) &&
+         ini.HasKey(QStringLiteral("WinPos"), prefix + QStringLiteral("Left"));
+}
+
+FirstStartTiles TileFirstStart(const QRect& available) {
+  // Each window gets at least the size it had before there were tiles (the
+  // Graphs window needs that much for its four selectors); on a screen too
+  // small for both side by side they overlap rather than shrink.
+  const int w = available.width(), h = available.height();
+  const int upper = std::min(h, std::max(h * 2 / 3, 460));
+  const int sheetWidth = std::min(w, std::max(w * 11 / 20, 590));  // the table wants more room than the page
+  const int graphsWidth = std::min(w, std::max(w - sheetWidth, 540));
+  const int padHeight = std::min(h, std::max(h - upper, 200));
+  FirstStartTiles t;
+  t.DataSheet = QRect(available.left(), available.top(), sheetWidth, upper);
+  t.Graphs = QRect(available.left() + w - graphsWidth, available.top(), graphsWidth, upper);
+  t.TextPad = QRect(available.left(), available.top() + h - padHeight, w, padHeight);
+  return t;
 }
 
 void WriteWindowBounds(IniFile& ini, const QString& prefix, const WindowBounds& b, bool withSize) {

@@ -1,6 +1,7 @@
 // Window bounds kept in the "WinPos" section of the settings file.
 #pragma once
 
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -19,6 +20,24 @@ struct WindowBounds {
 // second monitor). Nothing else is corrected.
 WindowBounds ReadWindowBounds(const IniFile& ini, const QString& prefix, int defaultWidth, int defaultHeight,
                               QSize screen);
+// The same, with the window's tile as its place at the first start: missing
+// values come from the tile, and a stored top or left at or beyond the
+// screen's height or width goes back to the tile's.
+WindowBounds ReadWindowBounds(const IniFile& ini, const QString& prefix, const QRect& firstStart,
+                              QSize screen);
+
+// True when the settings file holds the window's place (a later start).
+bool HasWindowBounds(const IniFile& ini, const QString& prefix);
+
+// The places of the main windows at the first start, as whole frames on
+// the available part of the screen: the DataSheet on the left and the
+// Graphs window on the right share the upper two thirds; the TextPad, which
+// opens with the first report, takes the strip below them across the screen.
+struct FirstStartTiles {
+  QRect DataSheet, Graphs, TextPad;
+};
+FirstStartTiles TileFirstStart(const QRect& available);
+
 void WriteWindowBounds(IniFile& ini, const QString& prefix, const WindowBounds& bounds, bool withSize = true);
 
 }  // namespace varnel

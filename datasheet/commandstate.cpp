@@ -60,7 +60,6 @@ constexpr std::array<const char*, WsCommandCount> CommandNames = {
     "ShowTextPad1",
     "HelpTopics1",
     "Quickstart1",
-    "HelponHelp1",
     "About1",
     "WebSite1",
 };
@@ -170,7 +169,6 @@ bool CommandEnabled(WsCommand command, const CommandContext& c) {
     case C::ShowTextPad:
     case C::HelpTopics:
     case C::Introduction:
-    case C::HelpOnHelp:
     case C::About:
     case C::WebSite:
       return true;

@@ -77,7 +77,6 @@ enum class WsCommand {
   ShowTextPad,
   HelpTopics,
   Introduction,
-  HelpOnHelp,
   About,
   WebSite,
 };

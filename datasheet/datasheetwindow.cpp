@@ -29,6 +29,7 @@
 #include <new>
 
 #include "app/dialogparts.h"
+#include "app/help.h"
 #include "app/icons.h"
 #include "app/inifile.h"
 #include "app/numberlocale.h"
@@ -113,7 +114,8 @@ void TVN_Wsheet::ReadSettings(const IniFile& ini) {
   gridFont_ = QFont(sheet_.Prefs.SheetFontName, sheet_.Prefs.SheetFontSize);
   const QSize screen =
       QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
-  const WindowBounds bounds = ReadWindowBounds(ini, QStringLiteral("DS"), 590, 370, screen);
+  const WindowBounds bounds =
+      ReadWindowBounds(ini, QStringLiteral("DS"), TileFirstStart(AvailableArea()).DataSheet, screen);
   move(bounds.Left, bounds.Top);
   resize(bounds.Width, bounds.Height);
 }
@@ -269,11 +271,10 @@ void TVN_Wsheet::BuildMenus() {
       {C::ShowTextPad, "ShowTextPad", "", "Displays (or brings to forefront) the TextPad window.",
        [this] { WSTButtonTxtPadClick(); }},
       // Help
-      {C::HelpTopics, "Varnel Help &Topics ...", "F1", "Contents of the Varnel help.",
-       [this] { HelpClick(); }},
-      {C::Introduction, "&Introduction ...", "", "A short introduction to Varnel.", [this] { HelpClick(); }},
-      {C::HelpOnHelp, "Help on &Windows Help ...", "", "How to use the help system.",
-       [this] { HelpClick(); }},
+      {C::HelpTopics, "Varnel Help &Topics ...", "F1", "Contents of the Varnel manual.",
+       [] { ShowHelp(QString::fromLatin1(HelpContentsSection)); }},
+      {C::Introduction, "&Introduction ...", "", "A short introduction to Varnel.",
+       [] { ShowHelp(QStringLiteral("introduction")); }},
       {C::About, "&About Varnel ...", "", "Version and credits of Varnel.", [this] { About1Click(); }},
       {C::WebSite, "&Check Varnel Web Site", "", "Open the Varnel home page in your browser.",
        [this] { WebSite1Click(); }},
@@ -309,7 +310,7 @@ void TVN_Wsheet::BuildMenus() {
        {C::AddVariables, C::InsertVariables, C::DeleteVariables, sep, C::Tag, C::Untag, sep, C::Rename, sep,
         C::PlotIn}},
       {"&Matrix", "Matrix1", {C::Svd, C::Inverse, sep, C::AnalysisWizard, sep, C::ShowTextPad}},
-      {"&Help", "Help1", {C::HelpTopics, C::Introduction, C::HelpOnHelp, sep, C::About, C::WebSite}},
+      {"&Help", "Help1", {C::HelpTopics, C::Introduction, sep, C::About, C::WebSite}},
   };
   for (const MenuSpec& m : menus) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.title));
@@ -480,7 +481,18 @@ void TVN_Wsheet::BuildStatusBar() {
   const int widths[3] = {std::max(45, fm.horizontalAdvance(QStringLiteral("Discon.")) + margin),
                          std::max(45, fm.horizontalAdvance(QStringLiteral("88888")) + margin),
                          std::max(60, fm.horizontalAdvance(QStringLiteral("8888888")) + margin)};
+  // Each number has a short word before it, so that the three read without
+  // hovering over them.
+  static constexpr const char* Captions[3] = {"drawn", "included", "cases"};
+  static constexpr const char* Tips[3] = {"Points drawn in the Graphs window", "Included cases", "Cases"};
   for (int k = 0; k < 4; ++k) {
+    if (k < 3) {
+      auto* caption = new QLabel(QString::fromLatin1(Captions[k]), bar);
+      caption->setObjectName(QStringLiteral("WSStatusCaption%1").arg(k));
+      caption->setToolTip(QString::fromLatin1(Tips[k]));
+      caption->setIndent(4);
+      bar->addWidget(caption);
+    }
     panels_[k] = new QLabel(bar);
     panels_[k]->setFrameShape(QFrame::Panel);
     panels_[k]->setFrameShadow(QFrame::Sunken);
@@ -494,9 +506,7 @@ void TVN_Wsheet::BuildStatusBar() {
       bar->addWidget(panels_[k], 1);
     }
   }
-  panels_[0]->setToolTip(QStringLiteral("Points drawn in the Graphs window"));
-  panels_[1]->setToolTip(QStringLiteral("Included cases"));
-  panels_[2]->setToolTip(QStringLiteral("Cases"));
+  for (int k = 0; k < 3; ++k) panels_[k]->setToolTip(QString::fromLatin1(Tips[k]));
 }
 
 QString TVN_Wsheet::StatusPanel(int panel) const { return panels_[panel]->text(); }
@@ -1081,10 +1091,6 @@ void TVN_Wsheet::Preferences1Click() {
   dialog.Apply(sheet_.Prefs);
   model_->Repaint();
   UpdateCommands();
-}
-
-void TVN_Wsheet::HelpClick() {
-  sheet_.Prompt().Message(BoxKind::Information, HelpNotInstalledText(), Only(Button::Ok));
 }
 
 void TVN_Wsheet::CommitPendingEdit() {

@@ -156,7 +156,6 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   void AdjustColWidth1Click();
   void ResetDefaultColumnWidths1Click();
   void Font1Click();
-  void HelpClick();
   void Preferences1Click();
 
  protected:

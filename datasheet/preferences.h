@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "app/desktopfonts.h"
+
 namespace varnel {
 
 // The sizes of new sheets the Preferences dialog offers.
@@ -20,7 +22,7 @@ struct Preferences {
   bool ParseWarnings = true;
   int DefaultColCount = 10;
   int DefaultRowCount = 20;
-  QString SheetFontName = QStringLiteral("Arial");
+  QString SheetFontName = DesktopSansFamily();
   int SheetFontSize = 8;
 };
 

@@ -1,6 +1,7 @@
 #include "graphs/graphengine.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -715,11 +716,12 @@ void GraphEngine::ViewLogFile(ReportTarget& textPad) {
   const QString path = WarningsLogPath();
   QByteArray bytes;
   if (!QFile::exists(path) || !ReadWholeFile(path, bytes, nullptr)) {
-    const QString folder = QFileInfo(path).path() + QLatin1Char('/');
+    // The message names the file where it really is and the menu item that
+    // really switches the log on.
     prompter_.Message(BoxKind::Information,
-                      QStringLiteral("VARNEL.LOG could not be found in \"") + folder +
-                          QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked "
-                                         "whenever generating a log file is required"),
+                      QStringLiteral("The plot warnings log \"") + QDir::toNativeSeparators(path) +
+                          QStringLiteral("\" could not be found.\n\rPlease, ensure that \"Options > Log Plot "
+                                         "Warnings\" is checked whenever generating a log file is required."),
                       Only(Button::Ok));
     return;
   }

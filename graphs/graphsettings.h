@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 
+#include "app/desktopfonts.h"
 #include "core/real.h"
 #include "graphs/projection.h"
 
@@ -36,8 +37,9 @@ struct GraphSettings {
   int DefaultTiePenWidth = 1;      // 0.1 mm
   int DefaultDiagramPenWidth = 3;  // 0.1 mm
   int InfinityLineLengthFactor = 3;
-  LabelFontChoice LabelFont{QStringLiteral("Times New Roman"), 10, false, false, 0xFF000000};
-  LabelFontChoice ApexFont{QStringLiteral("Arial"), 14, false, true, 0xFF000000};
+  // Point labels in the desktop's serif, apex labels in its sans-serif.
+  LabelFontChoice LabelFont{DesktopSerifFamily(), 10, false, false, 0xFF000000};
+  LabelFontChoice ApexFont{DesktopSansFamily(), 14, false, true, 0xFF000000};
 
   bool ViewDiagram = true;
   bool ViewPoints = true;

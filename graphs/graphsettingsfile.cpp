@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "app/desktopfonts.h"
 #include "app/inifile.h"
 #include "app/numberlocale.h"
 #include "app/prompter.h"
@@ -119,10 +120,9 @@ void LoadGraphSettings(const IniFile& ini, GraphSettings& g) {
   g.DefaultDiagramPenWidth =
       ReadRanged(ini, Settings, QStringLiteral("DefaultDiagramPenWidth"), 3, 1, MaxPenWidth);
   g.DefaultTiePenWidth = ReadRanged(ini, Settings, QStringLiteral("DefaultTiePenWidth"), 1, 1, MaxPenWidth);
-  g.LabelFont.Name =
-      ReadText(ini, Settings, QStringLiteral("LabelFontName"), QStringLiteral("Times New Roman"));
+  g.LabelFont.Name = ReadText(ini, Settings, QStringLiteral("LabelFontName"), DesktopSerifFamily());
   g.LabelFont.Size = ReadRanged(ini, Settings, QStringLiteral("LabelFontSize"), 10, 1, MaxFontSize);
-  g.ApexFont.Name = ReadText(ini, Settings, QStringLiteral("ApexFontName"), QStringLiteral("Arial"));
+  g.ApexFont.Name = ReadText(ini, Settings, QStringLiteral("ApexFontName"), DesktopSansFamily());
   g.ApexFont.Size = ReadRanged(ini, Settings, QStringLiteral("ApexFontSize"), 14, 1, MaxFontSize);
   ReadScales(ini, Settings, g);
   g.ClipFormat =
@@ -172,9 +172,9 @@ void ReadPlotSettings(const IniFile& vng, GraphSettings& g) {
   g.DefaultDiagramPenWidth =
       ReadRanged(vng, pens, QStringLiteral("DefaultDiagramPenWidth"), 3, 1, MaxPenWidth);
   g.DefaultTiePenWidth = ReadRanged(vng, pens, QStringLiteral("DefaultTiePenWidth"), 1, 1, MaxPenWidth);
-  g.LabelFont.Name = ReadText(vng, fonts, QStringLiteral("LabelFontName"), QStringLiteral("Times New Roman"));
+  g.LabelFont.Name = ReadText(vng, fonts, QStringLiteral("LabelFontName"), DesktopSerifFamily());
   g.LabelFont.Size = ReadRanged(vng, fonts, QStringLiteral("LabelFontSize"), 8, 1, MaxFontSize);
-  g.ApexFont.Name = ReadText(vng, fonts, QStringLiteral("ApexFontName"), QStringLiteral("Arial"));
+  g.ApexFont.Name = ReadText(vng, fonts, QStringLiteral("ApexFontName"), DesktopSansFamily());
   g.ApexFont.Size = ReadRanged(vng, fonts, QStringLiteral("ApexFontSize"), 12, 1, MaxFontSize);
 
   // The view is one whole: a value that is not a number, or an eye inside

@@ -274,17 +274,27 @@ void TVN_Graphs::BuildToolBars() {
   actions_.value(QStringLiteral("GTBPrint"))->setIcon(ToolBarIcon(ToolIcon::Print));
   actions_.value(QStringLiteral("GTBCopy"))->setIcon(ToolBarIcon(ToolIcon::Copy));
   commandBar_->addSeparator();
-  button(QStringLiteral("GTBButtonDiagram"), QStringLiteral("D"), QStringLiteral("ViewDiagram1"));
-  button(QStringLiteral("GTBButtonPoints"), QStringLiteral("P"), QStringLiteral("ViewPoints1"));
-  button(QStringLiteral("GTBButtonLabels"), QStringLiteral("L"), QStringLiteral("ViewLabels1"));
-  button(QStringLiteral("GTBButtonTies"), QStringLiteral("T"), QStringLiteral("ViewTies1"));
+  // The switches and tools show pictures in the style of the other tool
+  // bars; their tooltips say what the letters of older versions meant.
+  const auto tool = [&](const char* name, const char* letter, const char* action, ToolIcon icon) {
+    button(QString::fromLatin1(name), QString::fromLatin1(letter), QString::fromLatin1(action));
+    QAction* b = actions_.value(QString::fromLatin1(name));
+    b->setIcon(ToolBarIcon(icon));
+    b->setToolTip(b->toolTip() + QStringLiteral(" (") + QString::fromLatin1(letter) + QLatin1Char(')'));
+  };
+  tool("GTBButtonDiagram", "D", "ViewDiagram1", ToolIcon::Diagram);
+  tool("GTBButtonPoints", "P", "ViewPoints1", ToolIcon::Points);
+  tool("GTBButtonLabels", "L", "ViewLabels1", ToolIcon::Labels);
+  tool("GTBButtonTies", "T", "ViewTies1", ToolIcon::TieLines);
   commandBar_->addSeparator();
   button(QStringLiteral("GTBButtonEnlarge"), QStringLiteral("+"), QStringLiteral("Enlarge1"));
   button(QStringLiteral("GTBButtonReduce"), QStringLiteral("-"), QStringLiteral("Reduce1"));
+  actions_.value(QStringLiteral("GTBButtonEnlarge"))->setIcon(ToolBarIcon(ToolIcon::Enlarge));
+  actions_.value(QStringLiteral("GTBButtonReduce"))->setIcon(ToolBarIcon(ToolIcon::Reduce));
   commandBar_->addSeparator();
-  auto* settingsButton = new QAction(QStringLiteral("S"), this);
+  auto* settingsButton = new QAction(ToolBarIcon(ToolIcon::Settings), QStringLiteral("S"), this);
   settingsButton->setObjectName(QStringLiteral("GTBSettings"));
-  settingsButton->setToolTip(QStringLiteral("Graph Settings ..."));
+  settingsButton->setToolTip(QStringLiteral("Graph Settings ... (S)"));
   settingsButton->setStatusTip(QStringLiteral("Show the Graph Settings dialog."));
   connect(settingsButton, &QAction::triggered, this, [this] { GTBSettingsClick(); });
   commandBar_->addAction(settingsButton);
@@ -353,7 +363,8 @@ void TVN_Graphs::ReadSettings(const IniFile& ini) {
   FormatsChanged();
   const QSize screen =
       QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
-  const WindowBounds b = ReadWindowBounds(ini, QStringLiteral("G"), 540, 460, screen);
+  const WindowBounds b =
+      ReadWindowBounds(ini, QStringLiteral("G"), TileFirstStart(AvailableArea()).Graphs, screen);
   move(b.Left, b.Top);
   resize(b.Width, b.Height);
   SizePaintBoxes();  // the paper may have turned

@@ -14,12 +14,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "app/dialogparts.h"
+#include "app/help.h"
 #include "app/prompter.h"
 #include "graphs/graphengine.h"
 
@@ -216,9 +218,7 @@ TVN_Settings::TVN_Settings(GraphEngine& engine, QWidget* parent) : QDialog(paren
     return c.rgb();
   };
   ChooseFont = [this](const LabelFontChoice& initial) { return AskFont(this, initial); };
-  ShowHelp = [this](int) {
-    engine_.Prompt().Message(BoxKind::Information, HelpNotInstalledText(), Only(Button::Ok));
-  };
+  ShowHelp = [](int topic) { varnel::ShowHelp(HelpSectionOfContext(topic)); };
 
   auto* layout = new QVBoxLayout(this);
   SPageControl = new QTabWidget(this);
@@ -248,6 +248,10 @@ TVN_Settings::TVN_Settings(GraphEngine& engine, QWidget* parent) : QDialog(paren
   layout->addLayout(buttons);
   connect(close, &QPushButton::clicked, this, &QDialog::hide);
   connect(help, &QPushButton::clicked, this, [this] {
+    if (ShowHelp) ShowHelp(HelpTopic());
+  });
+  auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+  connect(f1, &QShortcut::activated, this, [this] {
     if (ShowHelp) ShowHelp(HelpTopic());
   });
   RefreshSettingsDialog();

@@ -6,10 +6,13 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QSplashScreen>
 #include <QSvgRenderer>
 
 #include "app/dialogparts.h"
+#include "app/help.h"
+#include "app/helpwindow.h"
 #include "app/icons.h"
 #include "app/inifile.h"
 #include "app/numberlocale.h"
@@ -19,6 +22,7 @@
 #include "app/textpad.h"
 #include "app/textprinting.h"
 #include "app/version.h"
+#include "app/windowplacement.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
@@ -93,22 +97,39 @@ void BuildProgram(Program& p) {
   host.TextPadVisible = [txt] { return txt->isVisible(); };
   host.GridFont = [wsheet] { return wsheet->GridFont(); };
   host.GraphsWindow = p.gwindow.get();
-  // Every Help button and F1 says what the Help menu says.
-  QtPrompter* prompter = p.prompter.get();
-  host.ShowHelp = [prompter](int) {
-    prompter->Message(BoxKind::Information, HelpNotInstalledText(), Only(Button::Ok));
-  };
+  host.ShowHelp = [](int context) { ShowHelp(HelpSectionOfContext(context)); };
   host.Environment = [sheet] { return ReportEnvironmentNow(sheet->FileName, DecimalSeparator()); };
   p.wizard = std::make_unique<TVN_MWiz>(*sheet, *p.prompter, *txt, host);
   p.wizard->ReadSettings(IniFile(SettingsFilePath()));
   p.settings.Register(p.wizard.get());
   sheet->SetWizardLink(p.wizard.get());
+  // The manual's window; every Help button and F1 opens it at its section.
+  p.help = std::make_unique<HelpWindow>();
+  SetHelpViewer(p.help.get());
+  for (QWidget* window : {static_cast<QWidget*>(p.gwindow.get()), static_cast<QWidget*>(txt)}) {
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, window);
+    QObject::connect(f1, &QShortcut::activated, window,
+                     [window] { ShowHelp(HelpSectionOfForm(window->objectName())); });
+  }
   wsheet->SavePreferencesAtExit = [&p] {
     SaveSettingsAtExit(p);
     // Until now closing the Graphs window only minimised it; left so, it
     // would refuse the program's quit and keep it running without a DataSheet.
     p.gwindow->AllowClose();
   };
+}
+
+void PlaceAtFirstStart(Program& p) {
+  // The tiles are whole frames; the windows were given them as their inner
+  // sizes before the desktop framed them, so the frame comes off now.
+  const FirstStartTiles tiles = TileFirstStart(AvailableArea());
+  const QSize frame = p.wsheet->frameGeometry().size() - p.wsheet->size();
+  const std::pair<QWidget*, QRect> places[] = {
+      {p.wsheet.get(), tiles.DataSheet}, {p.gwindow.get(), tiles.Graphs}, {p.txt.get(), tiles.TextPad}};
+  for (const auto& [window, tile] : places) {
+    window->move(tile.topLeft());
+    window->resize(tile.size() - frame);
+  }
 }
 
 void SaveSettingsAtExit(const Program& p) {
@@ -143,11 +164,13 @@ int Startup(int argc, char** argv) {
 
   Program p;
   BuildProgram(p);
+  const bool firstStart = !HasWindowBounds(IniFile(SettingsFilePath()), QStringLiteral("DS"));
   p.gwindow->show();
   p.wsheet->show();
   p.wsheet->raise();
   p.wsheet->activateWindow();
   app.processEvents();
+  if (firstStart) PlaceAtFirstStart(p);
 
   const QStringList args = QApplication::arguments();
   if (args.size() > 1) OpenArgument(p, args.at(1));

@@ -9,6 +9,7 @@
 namespace varnel {
 
 class GraphEngine;
+class HelpWindow;
 class MatrixCommands;
 class QtPrompter;
 class Sheet;
@@ -33,12 +34,19 @@ struct Program {
   std::unique_ptr<TVN_Txt> txt;
   std::unique_ptr<MatrixCommands> matrix;
   std::unique_ptr<TVN_MWiz> wizard;
+  // The manual's window, the program's help viewer while it lives.
+  std::unique_ptr<HelpWindow> help;
   // The owners of the settings file's keys.
   SettingsRegistry settings;
 };
 
 // Makes and wires everything; the windows are not shown yet.
 void BuildProgram(Program& p);
+
+// At the first start (no window places in the settings file) puts the
+// DataSheet, the Graphs window and the TextPad on their tiles of the
+// screen, frames included, once the shown windows have their frames.
+void PlaceAtFirstStart(Program& p);
 
 // Writes every owner's keys of the settings file at exit; shows "Unable to
 // write to " + the path when it cannot.

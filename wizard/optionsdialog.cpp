@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -79,6 +80,7 @@ TVN_MWOptions::TVN_MWOptions(QWidget* parent) : QDialog(parent) {
   connect(help, &QPushButton::clicked, this, [this] {
     if (ShowHelp) ShowHelp(7070);
   });
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, help, &QPushButton::click);
   layout->addWidget(buttons);
 }
 
@@ -141,6 +143,7 @@ TVN_MWErrMatrix::TVN_MWErrMatrix(QWidget* parent) : QDialog(parent) {
   connect(help, &QPushButton::clicked, this, [this] {
     if (ShowHelp) ShowHelp(7080);
   });
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, help, &QPushButton::click);
   layout->addWidget(buttons);
   resize(560, 360);
 }

@@ -15,9 +15,11 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/version.h"
 #include "datasheet/filter.h"
@@ -278,6 +280,34 @@ TEST_F(WindowTest, HintsShowTheirLongPartInTheLastPanel) {
   EXPECT_EQ(w.StatusPanel(0), QStringLiteral("Discon."));
   EXPECT_EQ(w.StatusPanel(2), QStringLiteral("20"));
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Untitled - VarnelData"));
+}
+
+// The three numbers of the status bar read as "drawn 17 included 17 cases
+// 17": a short word before each, the long form in the tooltips of both.
+TEST_F(WindowTest, StatusNumbersCarryShortLabels) {
+  const QStringList words = {QStringLiteral("drawn"), QStringLiteral("included"), QStringLiteral("cases")};
+  QList<QLabel*> numbers;
+  for (QLabel* l : w.statusBar()->findChildren<QLabel*>())
+    if (l->frameShape() == QFrame::Panel) numbers << l;
+  std::sort(numbers.begin(), numbers.end(),
+            [](QLabel* a, QLabel* b) { return a->geometry().left() < b->geometry().left(); });
+  ASSERT_EQ(numbers.size(), 4);
+  for (int k = 0; k < 3; ++k) {
+    QLabel* caption = w.statusBar()->findChild<QLabel*>(QStringLiteral("WSStatusCaption%1").arg(k));
+    ASSERT_NE(caption, nullptr) << k;
+    EXPECT_EQ(caption->text(), words[k]);
+    EXPECT_TRUE(caption->isVisible());
+    // Right before its number, which shows the same tooltip.
+    QLabel* number = numbers[k];
+    EXPECT_EQ(number->text(), w.StatusPanel(k));
+    EXPECT_LT(caption->geometry().right(), number->geometry().left());
+    EXPECT_EQ(caption->toolTip(), number->toolTip());
+    EXPECT_FALSE(caption->toolTip().isEmpty());
+    if (k > 0) {
+      QLabel* before = w.statusBar()->findChild<QLabel*>(QStringLiteral("WSStatusCaption%1").arg(k - 1));
+      EXPECT_LT(before->geometry().right(), caption->geometry().left());
+    }
+  }
 }
 
 // Every item of the menus, the tool bar and the context menu has its

@@ -35,7 +35,7 @@ class PreferencesTest : public ::testing::Test {
   test::RecordingGraph graph;
 };
 
-TEST_F(PreferencesTest, NoFileGivesTheDefaultsAndACentredWindowAndAnOffScreenOneComesBack) {
+TEST_F(PreferencesTest, NoFileGivesTheDefaultsAndATiledWindowAndAnOffScreenOneComesBack) {
   Preferences p;
   LoadPreferences(IniFile(Ini()), p);
   EXPECT_EQ(p.ColorCells, 1);
@@ -46,11 +46,12 @@ TEST_F(PreferencesTest, NoFileGivesTheDefaultsAndACentredWindowAndAnOffScreenOne
   const WindowBounds b = ReadWindowBounds(IniFile(Ini()), QStringLiteral("DS"), 590, 370, QSize(1280, 1024));
   EXPECT_EQ(b, (WindowBounds{1024 / 2 - 185, 1280 / 2 - 295, 590, 370}));
 
+  // The window itself starts on its tile of the screen (see TileFirstStart).
   Sheet wSheet(prompter, &graph);
   TVN_Wsheet w(wSheet, prompter);
-  EXPECT_EQ(w.size(), QSize(590, 370));
-  const QSize screen = QGuiApplication::primaryScreen()->size();
-  EXPECT_EQ(w.pos(), QPoint(screen.width() / 2 - 295, screen.height() / 2 - 185));
+  const QRect tile = TileFirstStart(QGuiApplication::primaryScreen()->availableGeometry()).DataSheet;
+  EXPECT_EQ(w.size(), tile.size());
+  EXPECT_EQ(w.pos(), tile.topLeft());
   EXPECT_EQ(w.Data().ColCount(), 11);
 
   // A window left on a former second monitor comes back, centred across; no

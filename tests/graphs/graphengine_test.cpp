@@ -302,13 +302,15 @@ TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
   EXPECT_FALSE(e.SetEyeDistance(1) && e.Page == PlotPage::Triangular);
 }
 
-// The box that says where the warnings file was looked for.
+// The box that names the warnings file where it was looked for and the menu
+// item that switches the log on.
 void ExpectNoLogIn(PlotSheet& p, const QString& folder) {
-  p.prompter.Expect(BoxKind::Information,
-                    QStringLiteral("VARNEL.LOG could not be found in \"") + folder +
-                        QStringLiteral("\".\n\rPlease, ensure that <Options|Log Case Warnings> is checked "
-                                       "whenever generating a log file is required"),
-                    Only(Button::Ok), Button::Ok);
+  p.prompter.Expect(
+      BoxKind::Information,
+      QStringLiteral("The plot warnings log \"") + QDir::toNativeSeparators(folder) +
+          QStringLiteral("varnel.log\" could not be found.\n\rPlease, ensure that \"Options > Log "
+                         "Plot Warnings\" is checked whenever generating a log file is required."),
+      Only(Button::Ok), Button::Ok);
 }
 
 TEST(LogFileTest, ViewingTheLogLoadsItIntoTheTextPadOrSaysWhereItWasLookedFor) {

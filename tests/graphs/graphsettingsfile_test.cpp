@@ -63,12 +63,16 @@ TEST(GraphIniTest, WithoutAFileEveryKeyHasItsDefault) {
   EXPECT_EQ(
       Saved(g),
       "[Settings]\r\nLandscape=1\r\nDefaultSymbolSize=30\r\nStereoSFactor=1\r\nScale=1\r\n"
-      "LabelFontName=Times New Roman\r\nLabelFontSize=10\r\nApexFontName=Arial\r\nApexFontSize=14\r\n"
-      "DefaultDiagramPenWidth=3\r\nDefaultTiePenWidth=1\r\nDefSymShape=2\r\nInfinityLineLengthFactor=3\r\n"
-      "\r\n[Options]\r\nMaxTieSets=99\r\nPlotNegPoints=0\r\nZPOrdering=1\r\nLogTransformWarnings=0\r\n"
-      "AutoVarSelect=1\r\nScalePage=1\r\n"
-      "\r\n[Export]\r\nDefaultFileBMPWidth=1200\r\nDefaultClpBMPWidth=600\r\n"
-      "DefaultClipboardFormat=Bitmap\r\nDefaultFileFormat=EnhMetafile\r\n");
+      "LabelFontName=" +
+          DesktopSerifFamily().toStdString() +
+          "\r\nLabelFontSize=10\r\nApexFontName=" + DesktopSansFamily().toStdString() +
+          "\r\nApexFontSize=14\r\n"
+          "DefaultDiagramPenWidth=3\r\nDefaultTiePenWidth=1\r\nDefSymShape=2\r\nInfinityLineLengthFactor="
+          "3\r\n"
+          "\r\n[Options]\r\nMaxTieSets=99\r\nPlotNegPoints=0\r\nZPOrdering=1\r\nLogTransformWarnings=0\r\n"
+          "AutoVarSelect=1\r\nScalePage=1\r\n"
+          "\r\n[Export]\r\nDefaultFileBMPWidth=1200\r\nDefaultClpBMPWidth=600\r\n"
+          "DefaultClipboardFormat=Bitmap\r\nDefaultFileFormat=EnhMetafile\r\n");
   EXPECT_TRUE(g.ApexFont.Italic);  // the style is no key of the file
 }
 
@@ -98,7 +102,7 @@ TEST(GraphIniTest, ScalesFallBackTogetherAndBadIntegersTakeTheirDefaults) {
                     g);
   EXPECT_EQ(g.DefSymShape, 2);
   EXPECT_EQ(g.DefaultSymbolSize, 30);
-  EXPECT_EQ(g.LabelFont.Name, "Times New Roman");
+  EXPECT_EQ(g.LabelFont.Name, DesktopSerifFamily());
   EXPECT_EQ(g.MaxTieSets, 99);
   EXPECT_FALSE(g.ZPOrdering);
   EXPECT_EQ(g.DefaultClpBMPWidth, 600);
@@ -122,12 +126,16 @@ TEST(GraphIniTest, KeysAreWrittenInTheirOrderWithTheSystemSeparator) {
   EXPECT_EQ(
       text,
       "[Settings]\r\nLandscape=1\r\nDefaultSymbolSize=30\r\nStereoSFactor=0,3\r\nScale=1,05\r\n"
-      "LabelFontName=Times New Roman\r\nLabelFontSize=10\r\nApexFontName=Arial\r\nApexFontSize=14\r\n"
-      "DefaultDiagramPenWidth=3\r\nDefaultTiePenWidth=1\r\nDefSymShape=2\r\nInfinityLineLengthFactor=3\r\n"
-      "\r\n[Options]\r\nMaxTieSets=99\r\nPlotNegPoints=0\r\nZPOrdering=1\r\nLogTransformWarnings=0\r\n"
-      "AutoVarSelect=1\r\nScalePage=1\r\n"
-      "\r\n[Export]\r\nDefaultFileBMPWidth=1200\r\nDefaultClpBMPWidth=600\r\n"
-      "DefaultClipboardFormat=Metafile\r\nDefaultFileFormat=Metafile\r\n");
+      "LabelFontName=" +
+          DesktopSerifFamily().toStdString() +
+          "\r\nLabelFontSize=10\r\nApexFontName=" + DesktopSansFamily().toStdString() +
+          "\r\nApexFontSize=14\r\n"
+          "DefaultDiagramPenWidth=3\r\nDefaultTiePenWidth=1\r\nDefSymShape=2\r\nInfinityLineLengthFactor="
+          "3\r\n"
+          "\r\n[Options]\r\nMaxTieSets=99\r\nPlotNegPoints=0\r\nZPOrdering=1\r\nLogTransformWarnings=0\r\n"
+          "AutoVarSelect=1\r\nScalePage=1\r\n"
+          "\r\n[Export]\r\nDefaultFileBMPWidth=1200\r\nDefaultClpBMPWidth=600\r\n"
+          "DefaultClipboardFormat=Metafile\r\nDefaultFileFormat=Metafile\r\n");
   GraphSettings back = Unusual();
   LoadGraphSettings(IniFile(QStringLiteral("/nowhere/VARNEL.INI"), text), back);
   EXPECT_EQ(back.Scale, 1.05L);
@@ -148,7 +156,7 @@ TEST(PlotSettingsFileTest, AFileWithOnlyAlphaTakesEveryOtherDefault) {
   EXPECT_EQ(g.View.EyeDistance, 5);
   EXPECT_EQ(g.LabelFont.Size, 8);
   EXPECT_EQ(g.ApexFont.Size, 12);
-  EXPECT_EQ(g.LabelFont.Name, "Times New Roman");
+  EXPECT_EQ(g.LabelFont.Name, DesktopSerifFamily());
   EXPECT_EQ(g.DefaultSymbolSize, 30);
   EXPECT_EQ(g.DefSymShape, 2);
   EXPECT_EQ(g.Scale, 1);

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
@@ -12,6 +13,8 @@
 #include <QStatusTipEvent>
 #include <QTabBar>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
 
 #include "app/inifile.h"
 #include "app/reporttarget.h"
@@ -104,6 +107,42 @@ TEST(GraphsWindowTest, ViewSwitchesNegativePointsAndTheDataSheetStatus) {
   EXPECT_EQ(w.p.sheet.StatusTexts()[0], "?");
   // Ties need a tie-line variable.
   EXPECT_FALSE(w.window.Action("ViewTies1")->isEnabled());
+}
+
+// The tool buttons show pictures like the other tool bars; their tooltips
+// say what they do and the letter the buttons once showed.
+TEST(GraphsWindowTest, ToolButtonsShowPicturesAndTheirTooltipsNameThem) {
+  Window w;
+  const struct {
+    const char* name;
+    const char* tip;
+  } tools[] = {{"GTBPrint", "Print"},
+               {"GTBCopy", "Copy (as bitmap)"},
+               {"GTBButtonDiagram", "Diagram (D)"},
+               {"GTBButtonPoints", "Points (P)"},
+               {"GTBButtonLabels", "Point Labels (L)"},
+               {"GTBButtonTies", "Tie lines (T)"},
+               {"GTBButtonEnlarge", "Enlarge (keypad +)"},
+               {"GTBButtonReduce", "Reduce (keypad -)"},
+               {"GTBSettings", "Graph Settings ... (S)"}};
+  QList<QImage> pictures;
+  for (const auto& t : tools) {
+    SCOPED_TRACE(t.name);
+    QAction* a = w.window.Action(QString::fromLatin1(t.name));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->toolTip().toStdString(), t.tip);
+    ASSERT_FALSE(a->icon().isNull());
+    const QImage picture = a->icon().pixmap(20, 20).toImage();
+    // Something is drawn, and no two buttons look alike.
+    EXPECT_NE(picture, QImage(picture.size(), picture.format()));
+    for (const QImage& other : pictures) EXPECT_NE(picture, other);
+    pictures << picture;
+    // The bar shows the picture, not the letter.
+    auto* button = qobject_cast<QToolButton*>(
+        w.window.findChild<QToolBar*>(QStringLiteral("GToolBar"))->widgetForAction(a));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+  }
 }
 
 TEST(GraphsWindowTest, AllFourSelectorsFitTheWindowAtItsFirstSize) {

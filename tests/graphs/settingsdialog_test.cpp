@@ -114,7 +114,7 @@ TEST(SettingsDialogTest, EveryControlChangesTheEngineAndRepaints) {
   EXPECT_EQ(g.TieColor, qRgb(1, 2, 3));
   EXPECT_EQ(g.SymbolColor, qRgb(1, 2, 3));
   EXPECT_EQ(asked, "Shape color");
-  EXPECT_EQ(s.SPLabelFont->text(), "Times New Roman 10 points");
+  EXPECT_EQ(s.SPLabelFont->text(), DesktopSerifFamily() + QStringLiteral(" 10 points"));
   s.ChooseFont = [](const LabelFontChoice& f) {
     LabelFontChoice c = f;
     c.Name = QStringLiteral("Courier");
@@ -320,7 +320,7 @@ TEST(GraphsWindowSettingsTest, EveryGraphsKeyIsReadAndWrittenAtExit) {
     return all.ReadString(QLatin1String(section), QLatin1String(key), {});
   };
   EXPECT_EQ(written("Settings", "Landscape"), "0");
-  EXPECT_EQ(written("Settings", "ApexFontName"), "Arial");
+  EXPECT_EQ(written("Settings", "ApexFontName"), DesktopSansFamily());
   EXPECT_EQ(written("Export", "DefaultClipboardFormat"), "Metafile");
   EXPECT_EQ(written("Export", "DefaultFileFormat"), "EnhMetafile");
   EXPECT_EQ(written("Options", "MaxTieSets"), "7");
@@ -351,7 +351,7 @@ TEST(GraphsWindowSettingsTest, MenusOpenTheirPagesAndLoadingRefreshesTheDialog) 
       vng, "[Fonts]\r\nLabelFontSize=20\r\n[Pens]\r\nDefaultTiePenWidth=9\r\n[3D]\r\nEyeDistance=12\r\n");
   w.p.prompter.AnswerOpen(vng);
   w.window.Action(QStringLiteral("LoadPlotSettings1"))->trigger();
-  EXPECT_EQ(s->SPLabelFont->text(), "Times New Roman 20 points");
+  EXPECT_EQ(s->SPLabelFont->text(), DesktopSerifFamily() + QStringLiteral(" 20 points"));
   EXPECT_EQ(s->STBTiePenWidth->value(), 9);
   EXPECT_EQ(s->STBEyeDistance->value(), 12);
   EXPECT_EQ(w.p.engine.Settings.View.EyeDistance, 12);

@@ -47,6 +47,7 @@ usr/share/icons/hicolor/scalable/apps/varnel.svg
 usr/share/man/man1/varnel.1
 usr/share/mime/packages/varnel.xml
 $(cd "$source/examples" && ls *.vnp | sed 's|^|usr/share/varnel/examples/|')
+$(cd "$source/help" && ls *.md | sed 's|^|usr/share/doc/varnel/manual/|')
 LIST
 if ! diff -u "$scratch/expected" "$scratch/files"; then fail "the package's file list differs (- expected, + packed)"; fi
 
@@ -78,6 +79,9 @@ for f in "$source"/examples/*.vnp; do
   cmp -s "$f" "$root/usr/share/varnel/examples/$(basename "$f")" || fail "examples/$(basename "$f") differs"
 done
 cmp -s "$source/README.md" "$root/usr/share/doc/varnel/README.md" || fail "the README differs"
+for f in "$source"/help/*.md; do
+  cmp -s "$f" "$root/usr/share/doc/varnel/manual/$(basename "$f")" || fail "the manual's $(basename "$f") differs"
+done
 cmp -s "$build/varnel.1" "$root/usr/share/man/man1/varnel.1" || fail "the manual page differs from the built one"
 
 # The desktop entry starts the program on the file, with its icon, for the

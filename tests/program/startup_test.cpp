@@ -3,10 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <array>
 
+#include "app/desktopfonts.h"
+#include "app/dialogparts.h"
 #include "app/inifile.h"
 #include "app/programfolder.h"
+#include "app/textpad.h"
+#include "app/windowplacement.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
@@ -57,6 +65,86 @@ TEST(StartupTest, AFileOpenedFromTheDesktopGoesToTheWindowOfItsKind) {
   // A name that is no file does nothing.
   OpenArgument(p, dir.filePath(QStringLiteral("missing.vng")));
   EXPECT_EQ(p.graphs->Settings.DefaultSymbolSize, 55);
+}
+
+}  // namespace
+}  // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST(StartupTest, TheFirstStartTilesTheScreenAndALaterOneRestoresThePlaces) {
+  QTemporaryDir dir;
+  test::ProgramDirScope scope(dir.path() + QLatin1Char('/'));
+  const FirstStartTiles tiles = TileFirstStart(AvailableArea());
+  std::array<QPoint, 2> moved;
+  {
+    Program p;
+    BuildProgram(p);
+    EXPECT_FALSE(HasWindowBounds(IniFile(SettingsFilePath()), QStringLiteral("DS")));
+    p.gwindow->show();
+    p.wsheet->show();
+    PlaceAtFirstStart(p);
+    EXPECT_EQ(p.wsheet->frameGeometry(), tiles.DataSheet);
+    EXPECT_EQ(p.gwindow->frameGeometry(), tiles.Graphs);
+    // The TextPad opens there with the first report.
+    p.txt->ShowTextPad();
+    EXPECT_EQ(p.txt->frameGeometry(), tiles.TextPad);
+    // The user moves the windows; the exit keeps their places.
+    p.wsheet->setGeometry(40, 50, 620, 410);
+    p.gwindow->setGeometry(300, 60, 560, 470);
+    moved = {p.wsheet->pos(), p.gwindow->pos()};
+    p.wsheet->SavePreferencesAtExit();
+  }
+  Program p;
+  BuildProgram(p);
+  EXPECT_TRUE(HasWindowBounds(IniFile(SettingsFilePath()), QStringLiteral("DS")));
+  EXPECT_EQ(p.wsheet->pos(), moved[0]);
+  EXPECT_EQ(p.wsheet->size(), QSize(620, 410));
+  EXPECT_EQ(p.gwindow->pos(), moved[1]);
+  EXPECT_EQ(p.gwindow->size(), QSize(560, 470));
+  p.txt->ShowTextPad();
+  EXPECT_EQ(p.txt->frameGeometry(), tiles.TextPad);
+}
+
+TEST(StartupTest, FontsNamedByAnOldSettingsFileStayAndOnlyMissingOnesComeFromTheDesktop) {
+  QTemporaryDir dir;
+  test::ProgramDirScope scope(dir.path() + QLatin1Char('/'));
+  // A settings file written by an older Varnel, with the Windows names.
+  const QByteArray old =
+      "[Prefs]\r\nSheetFontName=Arial\r\nSheetFontSize=9\r\nTextPadFontFontName=Courier New\r\n"
+      "TextPadFontFontSize=11\r\n[Settings]\r\nLabelFontName=Times New Roman\r\nApexFontName=Arial\r\n";
+  test::WriteFileOrFail(SettingsFilePath(), old);
+  {
+    Program p;
+    BuildProgram(p);
+    EXPECT_EQ(p.wsheet->GridFont().family(), QStringLiteral("Arial"));
+    EXPECT_EQ(p.txt->TxtRichEdit()->font().family(), QStringLiteral("Courier New"));
+    EXPECT_EQ(p.graphs->Settings.LabelFont.Name, QStringLiteral("Times New Roman"));
+    EXPECT_EQ(p.graphs->Settings.ApexFont.Name, QStringLiteral("Arial"));
+    p.wsheet->SavePreferencesAtExit();
+    const QByteArray written = test::ReadFile(SettingsFilePath());
+    for (const char* line : {"SheetFontName=Arial\r\n", "TextPadFontFontName=Courier New\r\n",
+                             "LabelFontName=Times New Roman\r\n", "ApexFontName=Arial\r\n"})
+      EXPECT_TRUE(written.contains(line)) << line;
+  }
+
+  // Without a settings file: the desktop's families, which are installed
+  // ones (never a Windows name left to the font system's fallback).
+  ASSERT_TRUE(QFile::remove(SettingsFilePath()));
+  Program p;
+  BuildProgram(p);
+  const QStringList installed = QFontDatabase::families();
+  for (const QString& family :
+       {p.wsheet->GridFont().family(), p.graphs->Settings.LabelFont.Name, p.graphs->Settings.ApexFont.Name}) {
+    EXPECT_TRUE(installed.contains(family)) << family.toStdString();
+    EXPECT_NE(family, QStringLiteral("Arial"));
+    EXPECT_NE(family, QStringLiteral("Times New Roman"));
+  }
+  EXPECT_EQ(p.wsheet->GridFont().family(), DesktopSansFamily());
+  EXPECT_EQ(p.graphs->Settings.LabelFont.Name, DesktopSerifFamily());
+  // The serif family really is another face than the sans-serif one.
+  EXPECT_NE(DesktopSerifFamily(), DesktopSansFamily());
 }
 
 }  // namespace
