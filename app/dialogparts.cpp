@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QScreen>
@@ -16,8 +15,6 @@
 #include "app/help.h"
 
 namespace varnel {
-
-QString FileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
 
 QDialogButtonBox* AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const QString& cancelCaption) {
   auto* buttons = new QDialogButtonBox(dialog);

@@ -14,8 +14,6 @@ class QMainWindow;
 
 namespace varnel {
 
-// The file name of a path, without its folder.
-QString FileNameOnly(const QString& path);
 
 // OK, Cancel and Help at the foot of a dialog: OK accepts, Cancel rejects,
 // Help (and F1) open the dialog's page of the manual (see app/help.h).

@@ -14,6 +14,7 @@
 
 #include "app/help.h"
 #include "app/helpwindow.h"
+#include "app/qtprompter.h"
 #include "app/textpad.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/filterdialog.h"

@@ -16,9 +16,9 @@
 #include "app/textpad.h"
 #include "app/windowplacement.h"
 #include "datasheet/datasheetwindow.h"
-#include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
 #include "graphs/graphswindow.h"
+#include "sheet/sheet.h"
 #include "tests/support/files.h"
 
 namespace varnel {
