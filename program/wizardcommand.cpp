@@ -20,6 +20,7 @@
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
 #include "wizard/matrixwizard.h"
+#include "wizard/wholenumbers.h"
 
 namespace varnel {
 namespace {
@@ -103,6 +104,16 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   p.Add(QStringLiteral("filter-duplicates"), QStringLiteral("print each distinct relation once"));
   p.Add(QStringLiteral("no-normalize"),
         QStringLiteral("do not scale relations to a smallest coefficient of 1"));
+  p.Add(QStringLiteral("min-coefficient"),
+        QStringLiteral("a coefficient below X times the largest of its relation prints as zero and takes no "
+                       "part in the scaling (0 < X < 1; default: off)"),
+        QStringLiteral("X"));
+  p.Add(QStringLiteral("integers"),
+        QStringLiteral("write each relation with the smallest whole coefficients that reproduce it within "
+                       "the cut-off (1E-6 without one); relations that none fit keep their scaled form"));
+  p.Add(QStringLiteral("integer-bound"),
+        QStringLiteral("with --integers: the largest whole coefficient looked for (default 100)"),
+        QStringLiteral("N"));
   p.Add(
       QStringLiteral("range"),
       QStringLiteral("with --univariants: print only the relation lines of the selections whose 0-based rank "
@@ -110,6 +121,11 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
                      "--filter-duplicates each line starts with its key and a tab; join the parts with "
                      "varnel merge-relations)"),
       QStringLiteral("FIRST-LAST"));
+  p.Add(QStringLiteral("format"),
+        QStringLiteral("with --univariants or --intersections alone: text (default), or one row per "
+                       "relation as tsv (a header line, then selection, degenerate, rank and one "
+                       "coefficient per working-set phase) or json (one object per line)"),
+        QStringLiteral("FORMAT"));
   p.Add(QStringLiteral("count"),
         QStringLiteral("print the number of univariant selections of the working set"));
   p.Add(QStringLiteral("threads"), QStringLiteral("enumeration threads (default: one per core)"),
@@ -146,9 +162,37 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     options.RelErrAbsent = values[3];
   }
   options.Normalize = !p.IsSet(QStringLiteral("no-normalize"));
+  if (p.IsSet(QStringLiteral("min-coefficient"))) {
+    const QString text = p.Value(QStringLiteral("min-coefficient"));
+    Real x = 0;
+    if (!ReadNumber(text.toStdString(), separator, x) || !(x > 0 && x < 1))
+      throw UsageError{QStringLiteral("--min-coefficient takes a number between 0 and 1, not %1").arg(text)};
+    options.MinCoefficient = x;
+  }
+  options.WholeNumbers = p.IsSet(QStringLiteral("integers"));
+  if (p.IsSet(QStringLiteral("integer-bound"))) {
+    bool ok = false;
+    options.WholeBound = p.Value(QStringLiteral("integer-bound")).toInt(&ok);
+    if (!ok || options.WholeBound < 1 || options.WholeBound > MaxWholeBound)
+      throw UsageError{QStringLiteral("--integer-bound takes 1 to %1").arg(MaxWholeBound)};
+    if (!options.WholeNumbers) throw UsageError{QStringLiteral("--integer-bound goes with --integers")};
+  }
   options.OutputSvdMatrices = !p.IsSet(QStringLiteral("no-svd-matrices"));
   const std::vector<Step> steps = StepsInOrder(args);
   const bool ranged = p.IsSet(QStringLiteral("range"));
+  RowFormat rowFormat = RowFormat::None;
+  if (p.IsSet(QStringLiteral("format"))) {
+    const QString f = p.Value(QStringLiteral("format"));
+    if (f == QLatin1String("tsv"))
+      rowFormat = RowFormat::Tsv;
+    else if (f == QLatin1String("json"))
+      rowFormat = RowFormat::Json;
+    else if (f != QLatin1String("text"))
+      throw UsageError{QStringLiteral("--format takes text, tsv or json")};
+    if (rowFormat != RowFormat::None &&
+        (steps.size() != 1 || (steps[0] != Step::Univariants && steps[0] != Step::Intersections)))
+      throw UsageError{QStringLiteral("--format tsv or json goes with --univariants or --intersections alone")};
+  }
   std::uint64_t rangeFirst = 0, rangeLast = 0;
   if (ranged) {
     ParseRange(p.Value(QStringLiteral("range")), rangeFirst, rangeLast);
@@ -191,7 +235,7 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   // Stops the run at a question that was not answered Yes.
   auto refused = [&] { return batch.prompter.refusedQuestion; };
   auto finish = [&](int status) {
-    if (!ranged) PrintLines(out, report.lines);
+    if (!ranged && rowFormat == RowFormat::None) PrintLines(out, report.lines);
     return status;
   };
 
@@ -265,27 +309,47 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
                  static_cast<unsigned long long>(w.SetCount > w.SetRank ? SelectionCount(job) : 0));
     return 0;
   }
-  if (ranged) {
-    if (w.SetRank < 0 || w.SetCount <= w.SetRank) {
-      std::fprintf(err, "error: the working set has no univariant relations (rank %d of %d columns)\n",
-                   w.SetRank, w.SetCount);
+  if (ranged || rowFormat != RowFormat::None) {
+    const bool intersections = steps[0] == Step::Intersections;
+    if (intersections ? !w.IntersectEnabled : w.SetRank < 0 || w.SetCount <= w.SetRank) {
+      if (intersections)
+        std::fprintf(err, "error: Intersections is not available for this working set (both assemblages "
+                          "must have members)\n");
+      else
+        std::fprintf(err, "error: the working set has no univariant relations (rank %d of %d columns)\n",
+                     w.SetRank, w.SetCount);
       return 1;
+    }
+    UnivariantJob streamJob = w.MakeUnivariantJob(w.FilterDuplicates || intersections);
+    streamJob.RowOutput = rowFormat;
+    if (!ranged) {
+      rangeFirst = 0;
+      rangeLast = SelectionCount(streamJob) - 1;
+      // A part has no header, so that parts join into one table.
+      const std::string header = RowsHeader(rowFormat, streamJob.Names, streamJob.SetCount, separator);
+      if (!header.empty()) std::fprintf(out, "%s\n", header.c_str());
     }
     // A part of a large enumeration may hold billions of selections: its
     // lines go out block by block rather than being gathered first, and a
     // failed write ends the run instead of computing on for nothing.
     constexpr std::uint64_t BlockSelections = 1 << 16;
     std::atomic<bool> cancel{false};
-    const UnivariantStream r = StreamUnivariants(job, rangeFirst, rangeLast, threads, BlockSelections, cancel,
-                                                 [out](std::string_view key, std::string_view line) {
-                                                   if (!key.empty()) {
-                                                     std::fwrite(key.data(), 1, key.size(), out);
-                                                     std::fputc('\t', out);
-                                                   }
-                                                   std::fwrite(line.data(), 1, line.size(), out);
-                                                   std::fputc('\n', out);
-                                                   return std::ferror(out) == 0;
-                                                 });
+    const auto print = [&](const StreamedRelation& r) {
+      const std::string_view text = rowFormat == RowFormat::None ? r.Line : r.Row;
+      if (text.empty()) return true;  // a selection's label has no data row
+      if (intersections && !SeparatesAssemblages(std::string(r.Line), w.SetCount, w.AssemblageA,
+                                                 w.AssemblageB, separator))
+        return true;
+      if (ranged && !r.Key.empty()) {
+        std::fwrite(r.Key.data(), 1, r.Key.size(), out);
+        std::fputc('\t', out);
+      }
+      std::fwrite(text.data(), 1, text.size(), out);
+      std::fputc('\n', out);
+      return std::ferror(out) == 0;
+    };
+    const UnivariantStream r =
+        StreamRelations(streamJob, rangeFirst, rangeLast, threads, BlockSelections, cancel, print);
     std::fflush(out);
     if (r.Stopped) return 1;  // the write error is reported once, by the caller
     if (!r.Failures.empty()) {
