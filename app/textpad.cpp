@@ -22,6 +22,7 @@
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
+#include "app/filename.h"
 #include "app/icons.h"
 #include "app/inifile.h"
 #include "app/programfolder.h"
