@@ -93,9 +93,12 @@ std::optional<std::vector<FormulaElement>> ParseChemicalFormula(std::string_view
 std::optional<double> MolarMass(std::string_view formula) {
   const auto elements = ParseChemicalFormula(formula);
   if (!elements) return std::nullopt;
-  double sum = 0;
-  for (const FormulaElement& e : *elements) sum += e.Count * *AtomicWeight(e.Symbol);
-  return sum;
+  // Summed in extended precision, so that the mass is the double nearest to
+  // the exact sum of the table's decimals (40.078 + 15.999 gives 56.077).
+  long double sum = 0;
+  for (const FormulaElement& e : *elements)
+    sum += e.Count * static_cast<long double>(*AtomicWeight(e.Symbol));
+  return static_cast<double>(sum);
 }
 
 int AtomCount(const std::vector<FormulaElement>& elements, std::string_view symbol) {

@@ -2,7 +2,7 @@
 
 #include "app/numberlocale.h"
 #include "app/reporttarget.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

@@ -8,7 +8,7 @@
 
 #include "chemistry/formuladialog.h"
 #include "chemistry/recalcdialog.h"
-#include "datasheet/links.h"
+#include "sheet/links.h"
 
 namespace varnel {
 

@@ -12,7 +12,7 @@
 
 #include "app/dialogparts.h"
 #include "chemistry/formula.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

@@ -15,7 +15,7 @@
 
 #include "app/dialogparts.h"
 #include "chemistry/oxides.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

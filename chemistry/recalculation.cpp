@@ -1,5 +1,6 @@
 #include "chemistry/recalculation.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -18,7 +19,13 @@ bool Has(const std::vector<int>& list, int k) {
   return false;
 }
 
-std::string Plain(long double v) { return ShortestText(static_cast<double>(v), '.'); }
+// A molar mass or factor as the report shows it: ten significant digits,
+// as many as the atomic weights carry (56.077, not 56.077000000000005).
+std::string Digits10(double v) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
+  return std::string(buf, r.ptr);
+}
 
 }  // namespace
 
@@ -304,11 +311,11 @@ std::vector<std::string> RecalcReportLines(const RecalcInput& input,
   for (int k : input.Components) {
     const Component& c = all[static_cast<std::size_t>(k)];
     if (c.MolarMass <= 0) continue;
-    masses += (first ? "" : ", ") + c.Formula + " " + Plain(c.MolarMass);
+    masses += (first ? "" : ", ") + c.Formula + " " + Digits10(c.MolarMass);
     first = false;
   }
   lines.push_back(masses);
-  const std::string factor = Plain(FeOPerFe2O3());
+  const std::string factor = Digits10(FeOPerFe2O3());
   if (o.Iron == IronTotal::AsFeO) lines.push_back("Total iron as FeO = FeO + " + factor + " Fe2O3");
   if (o.Iron == IronTotal::AsFe2O3) lines.push_back("Total iron as Fe2O3 = Fe2O3 + FeO / " + factor);
   if (o.Normalise)

@@ -10,7 +10,7 @@
 #include "chemistry/formula.h"
 #include "chemistry/oxides.h"
 #include "core/numberread.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

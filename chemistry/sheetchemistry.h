@@ -10,7 +10,7 @@
 #include "app/reportparts.h"
 #include "chemistry/recalculation.h"
 #include "chemistry/resulttext.h"
-#include "datasheet/celltext.h"
+#include "sheet/celltext.h"
 
 namespace varnel {
 

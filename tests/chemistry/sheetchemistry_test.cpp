@@ -12,7 +12,7 @@
 #include "app/reporttarget.h"
 #include "chemistry/chemistrycommands.h"
 #include "chemistry/oxides.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 #include "program/batchsheet.h"
 #include "tests/datasheet/sheetcells.h"
 #include "tests/support/batchrun.h"
