@@ -27,6 +27,8 @@ constexpr FormSection FormSections[] = {
     {"Vn_SVD", "svd"},
     {"Vn_INV", "svd"},
     {"VN_LMapd", "coordinate-mapping"},
+    {"VN_Formula", "formulas"},
+    {"VN_Recalc", "formulas"},
     {"VN_CScales", "coordinate-scaling"},
     {"VN_Settings", "graph-settings"},
     {"VN_MWOptions", "wizard-options"},

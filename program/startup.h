@@ -8,6 +8,7 @@
 
 namespace varnel {
 
+class ChemistryCommands;
 class GraphEngine;
 class HelpWindow;
 class MatrixCommands;
@@ -33,6 +34,7 @@ struct Program {
   std::unique_ptr<TVN_Graphs> gwindow;
   std::unique_ptr<TVN_Txt> txt;
   std::unique_ptr<MatrixCommands> matrix;
+  std::unique_ptr<ChemistryCommands> chemistry;
   std::unique_ptr<TVN_MWiz> wizard;
   // The manual's window, the program's help viewer while it lives.
   std::unique_ptr<HelpWindow> help;

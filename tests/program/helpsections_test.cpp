@@ -16,6 +16,8 @@
 #include "app/helpwindow.h"
 #include "app/qtprompter.h"
 #include "app/textpad.h"
+#include "chemistry/formuladialog.h"
+#include "chemistry/recalcdialog.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/filterdialog.h"
 #include "datasheet/namedialogs.h"
@@ -84,6 +86,8 @@ TEST_F(HelpSectionsTest, F1AndHelpInEachDialogOpenItsSection) {
   TVn_SVD svd(*p.prompter, p.wsheet.get());
   TVn_INV inverse(*p.prompter, p.wsheet.get());
   TVN_LMapd mapping(*p.prompter, p.wsheet.get());
+  TVN_Formula formula(p.wsheet.get());
+  TVN_Recalc recalc(p.wsheet.get());
   TVN_CScales scales(*p.graphs, p.gwindow.get());
   TVN_Settings settings(*p.graphs, p.gwindow.get());
   const QList<QWidget*> windows = {p.wsheet.get(),
@@ -97,6 +101,8 @@ TEST_F(HelpSectionsTest, F1AndHelpInEachDialogOpenItsSection) {
                                    &svd,
                                    &inverse,
                                    &mapping,
+                                   &formula,
+                                   &recalc,
                                    &scales,
                                    &settings,
                                    &p.wizard->OptionsDialog(),
