@@ -136,6 +136,21 @@ TEST_F(WizardWindowTest, NumberStyleRefillsTheSingularValuesOnTheModelPage) {
   EXPECT_EQ(Find<QComboBox>("CBoxPrimary")->currentIndex(), 1);
 }
 
+TEST_F(WizardWindowTest, TheOptionsButtonRunsTheDialogThroughThePrompter) {
+  ShowModelPage();
+  auto* grid = Find<QTableWidget>("MWStringGridSValues");
+  const QString shortText = grid->item(0, 0)->text();
+  prompter.AnswerDialog([](QDialog& d) {
+    EXPECT_EQ(d.objectName(), QStringLiteral("VN_MWOptions"));
+    static_cast<TVN_MWOptions&>(d).SetStyle(StyleLong);
+    return true;
+  });
+  Find<QPushButton>("MWBOptions")->click();
+  EXPECT_EQ(prompter.shownDialogs, std::vector<QString>{QStringLiteral("VN_MWOptions")});
+  EXPECT_EQ(window->Logic().Options.Style, StyleLong);
+  EXPECT_EQ(shortText.size() + 2, grid->item(0, 0)->text().size());
+}
+
 TEST_F(WizardWindowTest, TheThresholdEditTakesOnlyNumberKeys) {
   ShowModelPage();
   auto* edit = Find<QLineEdit>("MWEditThreshold");
