@@ -3,12 +3,14 @@
 #pragma once
 
 #include <QFont>
+#include <QRgb>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 #include "core/messages.h"
 
+class QDialog;
 class QPrinter;
 
 namespace varnel {
@@ -40,6 +42,11 @@ class Prompter : public MessageSink {
   virtual std::optional<QString> OpenFileName(const FileDialogSpec& spec) = 0;
   virtual std::optional<QString> SaveFileName(const FileDialogSpec& spec) = 0;
   virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
+  // The colour chooser; nothing when cancelled.
+  virtual std::optional<QRgb> ChooseColor(QRgb initial, const QString& title) = 0;
+  // Runs a modal dialog of the program and says whether it was accepted.
+  // Windows never call exec() themselves, so that tests can play the user.
+  virtual bool RunDialog(QDialog& dialog) = 0;
   enum class PrintRange { All, Selection };
   // The print dialog: nothing when cancelled, else what to print. Page
   // ranges are not offered.

@@ -1,6 +1,7 @@
 #include "app/qtprompter.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLabel>
@@ -116,6 +117,16 @@ class WholeTextPrintDialog : public QPrintDialog {
 };
 
 }  // namespace
+
+std::optional<QRgb> QtPrompter::ChooseColor(QRgb initial, const QString& title) {
+  // Over the window whose button asked for it, such as the Graph Settings.
+  QWidget* over = QApplication::activeWindow() ? QApplication::activeWindow() : parent_;
+  const QColor c = QColorDialog::getColor(QColor::fromRgb(initial), over, title);
+  if (!c.isValid()) return std::nullopt;
+  return c.rgb();
+}
+
+bool QtPrompter::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
 std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, bool selectionAvailable, QWidget* parent) {
   auto dialog = std::make_unique<WholeTextPrintDialog>(&printer, parent);

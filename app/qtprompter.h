@@ -11,7 +11,8 @@ class QWidget;
 
 namespace varnel {
 
-// The real one: QMessageBox, QFileDialog and QFontDialog over a parent window.
+// The real one: QMessageBox, QFileDialog, QFontDialog and QColorDialog over a
+// parent window, and exec() for the program's own dialogs.
 class QtPrompter final : public Prompter {
  public:
   explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
@@ -20,6 +21,8 @@ class QtPrompter final : public Prompter {
   std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
   std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
   std::optional<QFont> ChooseFont(const QFont& initial) override;
+  std::optional<QRgb> ChooseColor(QRgb initial, const QString& title) override;
+  bool RunDialog(QDialog& dialog) override;
   std::optional<PrintRange> PrintDialog(QPrinter& printer, bool selectionAvailable) override;
   bool PrinterSetup(QPrinter& printer) override;
 

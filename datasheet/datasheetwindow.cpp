@@ -82,7 +82,6 @@ TVN_Wsheet::TVN_Wsheet(Sheet& sheet, Prompter& prompter, QWidget* parent)
   grid_->setItemDelegate(new SheetDelegate(grid_));
   setCentralWidget(grid_);
 
-  ExecDialog = [](QDialog& d) { return d.exec() == QDialog::Accepted; };
   filter_ = new TVN_Filter(this);
   BuildMenus();
   history_ = new TFileHist(actions_.value(QStringLiteral("Reopen1"))->menu(), prompter, this);
@@ -875,7 +874,7 @@ void TVN_Wsheet::WSTButtonTxtPadClick() {
 
 void TVN_Wsheet::About1Click() {
   TVN_AboutBox box(this);
-  ExecDialog(box);
+  sheet_.Prompt().RunDialog(box);
 }
 
 void TVN_Wsheet::WebSite1Click() {
@@ -910,7 +909,7 @@ void TVN_Wsheet::Filter1Click() {
   if (!IsActive()) return;
   const int col = std::max(sheet_.Sel.Left, 1);
   filter_->Prepare(sheet_, col);
-  if (!ExecDialog(*filter_)) return;
+  if (!sheet_.Prompt().RunDialog(*filter_)) return;
   const std::optional<FilterCondition> first = filter_->First(DecimalSeparator());
   if (!first) return;
   RunFilter(sheet_, col, *first, filter_->Second(DecimalSeparator()), filter_->FRBAnd->isChecked(),
@@ -1024,7 +1023,7 @@ void TVN_Wsheet::RenameCol1Click() {
   dialog.EVNameEdit->setText(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
   dialog.EVNameEdit->selectAll();
   CenterOver(dialog, *this);
-  if (!ExecDialog(dialog)) return;
+  if (!sheet_.Prompt().RunDialog(dialog)) return;
   RenameVariable(sheet_, col, dialog.EVNameEdit->text().toStdString());
   UpdateCommands();
 }
@@ -1038,7 +1037,7 @@ void TVN_Wsheet::HeaderLine1Click() {
   const int most = screen() ? screen()->availableGeometry().width() * 9 / 10 : 1200;
   dialog.EditHeaderLine->setMinimumWidth(std::clamp(wanted, 360, std::max(most, 360)));
   dialog.adjustSize();
-  if (!ExecDialog(dialog) || dialog.EditHeaderLine->text() == sheet_.HeaderLine) return;
+  if (!sheet_.Prompt().RunDialog(dialog) || dialog.EditHeaderLine->text() == sheet_.HeaderLine) return;
   // The description is part of the file: changing it is a change to save.
   sheet_.HeaderLine = dialog.EditHeaderLine->text();
   sheet_.Saved = false;
@@ -1098,7 +1097,7 @@ void TVN_Wsheet::Font1Click() {
 void TVN_Wsheet::Preferences1Click() {
   TVN_Prefs dialog(this);
   dialog.Fill(sheet_.Prefs);
-  if (!ExecDialog(dialog)) return;
+  if (!sheet_.Prompt().RunDialog(dialog)) return;
   dialog.Apply(sheet_.Prefs);
   model_->Repaint();
   UpdateCommands();

@@ -68,8 +68,6 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   TVN_Filter& FilterDialog() { return *filter_; }
   // Where the window is, as the settings file keeps it.
   WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
-  // Runs a modal dialog; replaceable so that tests can fill it in instead.
-  std::function<bool(QDialog&)> ExecDialog;
   // Opens a web page in the browser; false when none could be started.
   std::function<bool(const QUrl&)> OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 

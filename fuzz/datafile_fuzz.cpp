@@ -24,6 +24,8 @@ struct QuietPrompter : varnel::Prompter {
   std::optional<QString> OpenFileName(const varnel::FileDialogSpec&) override { return std::nullopt; }
   std::optional<QString> SaveFileName(const varnel::FileDialogSpec&) override { return std::nullopt; }
   std::optional<QFont> ChooseFont(const QFont&) override { return std::nullopt; }
+  std::optional<QRgb> ChooseColor(QRgb, const QString&) override { return std::nullopt; }
+  bool RunDialog(QDialog&) override { return false; }
   std::optional<PrintRange> PrintDialog(QPrinter&, bool) override { return std::nullopt; }
   bool PrinterSetup(QPrinter&) override { return false; }
 };

@@ -130,7 +130,6 @@ TVN_Graphs::TVN_Graphs(GraphEngine& engine, ReportTarget& textPad, QWidget* pare
   settings_ = new TVN_Settings(engine_, this);
   settings_->PageAspect = [this] { return printer_.PageAspect(); };
   settings_->FormatsChanged = [this] { FormatsChanged(); };
-  ExecScalesDialog = [](TVN_CScales& d) { return d.exec() == QDialog::Accepted; };
   DeriveBitmapHeights(engine_.Settings, printer_.PageAspect());
   qApp->installEventFilter(this);
   engine_.SetView(this);
@@ -644,7 +643,7 @@ void TVN_Graphs::ScaleCoordinates1Click() {
 
 void TVN_Graphs::SetupCoordinateScaling1Click() {
   TVN_CScales dialog(engine_, this);
-  const bool ok = ExecScalesDialog(dialog);
+  const bool ok = engine_.Prompt().RunDialog(dialog);
   dialog.Finish(ok);
 }
 

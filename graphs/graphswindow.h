@@ -69,9 +69,6 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
   const PrinterPage& Printer() const { return printer_; }
 
-  // Runs the coordinate scaling dialog; tests answer it without exec().
-  std::function<bool(TVN_CScales&)> ExecScalesDialog;
-
   // GraphView
   void SelectorsChanged() override;
   void CaptionChanged() override;

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
@@ -54,8 +53,9 @@ QIcon ShapeIcon(int shape) {
 constexpr int HelpTopics[5] = {4120, 4130, 4140, 4150, 4160};
 
 // The font chooser: the platform's font page with the text colour below it.
-std::optional<LabelFontChoice> AskFont(QWidget* parent, const LabelFontChoice& initial) {
+std::optional<LabelFontChoice> AskFont(QWidget* parent, Prompter& prompter, const LabelFontChoice& initial) {
   QDialog d(parent);
+  d.setObjectName(QStringLiteral("LabelFontDialog"));
   d.setWindowTitle(QStringLiteral("Font"));
   auto* layout = new QVBoxLayout(&d);
   auto* fonts = new QFontDialog(&d);
@@ -71,22 +71,23 @@ std::optional<LabelFontChoice> AskFont(QWidget* parent, const LabelFontChoice& i
   auto* swatch = Swatch(&d, "FontColor");
   ShowColor(swatch, colour);
   auto* change = new QPushButton(QStringLiteral("C&olor ..."), &d);
+  change->setObjectName(QStringLiteral("FontColorButton"));
   row->addWidget(new QLabel(QStringLiteral("Color:"), &d));
   row->addWidget(swatch);
   row->addWidget(change);
   row->addStretch(1);
   layout->addLayout(row);
   QObject::connect(change, &QPushButton::clicked, &d, [&] {
-    const QColor c = QColorDialog::getColor(QColor::fromRgb(colour), &d, QStringLiteral("Font color"));
-    if (!c.isValid()) return;
-    colour = c.rgb();
+    const std::optional<QRgb> c = prompter.ChooseColor(colour, QStringLiteral("Font color"));
+    if (!c) return;
+    colour = *c;
     ShowColor(swatch, colour);
   });
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
   layout->addWidget(buttons);
-  if (d.exec() != QDialog::Accepted) return std::nullopt;
+  if (!prompter.RunDialog(d)) return std::nullopt;
   const QFont f = fonts->currentFont();
   LabelFontChoice chosen = initial;
   chosen.Name = f.family();
@@ -107,12 +108,6 @@ TVN_Settings::TVN_Settings(GraphEngine& engine, QWidget* parent) : QDialog(paren
   setObjectName(QStringLiteral("VN_Settings"));
   setWindowTitle(QStringLiteral("Graph Settings"));
   setModal(false);
-  ChooseColor = [this](QRgb initial, const QString& title) -> std::optional<QRgb> {
-    const QColor c = QColorDialog::getColor(QColor::fromRgb(initial), this, title);
-    if (!c.isValid()) return std::nullopt;
-    return c.rgb();
-  };
-  ChooseFont = [this](const LabelFontChoice& initial) { return AskFont(this, initial); };
   ShowHelp = [](int topic) { varnel::ShowHelp(HelpSectionOfContext(topic)); };
 
   auto* layout = new QVBoxLayout(this);
@@ -617,8 +612,7 @@ void TVN_Settings::RefreshSettingsDialog() {
 }
 
 void TVN_Settings::PickColor(QRgb GraphSettings::*field, QLabel* swatch, const QString& title) {
-  if (!ChooseColor) return;
-  const std::optional<QRgb> chosen = ChooseColor(engine_.Settings.*field, title);
+  const std::optional<QRgb> chosen = engine_.Prompt().ChooseColor(engine_.Settings.*field, title);
   if (!chosen) return;
   engine_.Settings.*field = qRgb(qRed(*chosen), qGreen(*chosen), qBlue(*chosen));
   ShowColor(swatch, engine_.Settings.*field);
@@ -626,8 +620,7 @@ void TVN_Settings::PickColor(QRgb GraphSettings::*field, QLabel* swatch, const Q
 }
 
 void TVN_Settings::PickFont(LabelFontChoice GraphSettings::*field, QLabel* sample) {
-  if (!ChooseFont) return;
-  const std::optional<LabelFontChoice> chosen = ChooseFont(engine_.Settings.*field);
+  const std::optional<LabelFontChoice> chosen = AskFont(this, engine_.Prompt(), engine_.Settings.*field);
   if (!chosen || chosen->Name.isEmpty() || chosen->Size < 1) return;
   engine_.Settings.*field = *chosen;
   ShowFont(sample, *chosen);

@@ -87,9 +87,6 @@ class TVN_Settings : public QDialog {
   QButtonGroup* SRGClipFormat = nullptr;
   QButtonGroup* SRGFileFormat = nullptr;
 
-  // The colour and font choosers; tests answer them without a modal dialog.
-  std::function<std::optional<QRgb>(QRgb initial, const QString& title)> ChooseColor;
-  std::function<std::optional<LabelFontChoice>(const LabelFontChoice& initial)> ChooseFont;
   // The printed page's shape, for the bitmap heights.
   std::function<Real()> PageAspect = [] { return Real{7016} / Real{4961}; };
   // After the clipboard or file format changed (the window's hints follow).

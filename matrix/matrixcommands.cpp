@@ -24,7 +24,7 @@ MatrixCommandContext MatrixCommands::Context(TVn_SVD& dialog) {
   MatrixCommandContext c;
   c.ShowDialog = [this, &dialog](MatrixReportOptions& options) {
     dialog.FormShow(sheet_);
-    if (!ExecDialog(dialog)) return false;
+    if (!sheet_.Prompt().RunDialog(dialog)) return false;
     options = dialog.Options();
     return true;
   };
@@ -50,7 +50,7 @@ void MatrixCommands::LinearMapping1Click() {
       sheet_, DecimalSeparator(),
       [this](MappingOptions& options, int nOld, int nNew, bool weighted, const IVector& list) {
         mapping_->Prepare(sheet_, nOld, nNew, weighted, list, options.Weights);
-        if (!ExecDialog(*mapping_)) return false;
+        if (!sheet_.Prompt().RunDialog(*mapping_)) return false;
         options = mapping_->Options();
         return true;
       },

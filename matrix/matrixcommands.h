@@ -22,8 +22,6 @@ class MatrixCommands : public MatrixLink {
   void Inverse1Click() override;
   void LinearMapping1Click() override;
   TVN_LMapd& MappingDialog() { return *mapping_; }
-  // Runs a modal dialog; replaceable so that tests can fill it in.
-  std::function<bool(QDialog&)> ExecDialog = [](QDialog& d) { return d.exec() == QDialog::Accepted; };
 
   TVn_SVD& SvdDialog() { return *svd_; }
   TVn_INV& InverseDialog() { return *inverse_; }

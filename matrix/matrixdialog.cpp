@@ -119,11 +119,4 @@ MatrixReportOptions TVn_SVD::Options() const {
   return o;
 }
 
-bool TVn_SVD::Run(const Sheet& sheet, MatrixReportOptions& options) {
-  FormShow(sheet);
-  if (exec() != QDialog::Accepted) return false;
-  options = Options();
-  return true;
-}
-
 }  // namespace varnel

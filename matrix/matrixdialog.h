@@ -40,8 +40,6 @@ class TVn_SVD : public QDialog {
   void SetStyle(int style);
   // The choices as the report takes them.
   MatrixReportOptions Options() const;
-  // Shows the dialog for the sheet; false unless it was closed with OK.
-  bool Run(const Sheet& sheet, MatrixReportOptions& options);
 };
 
 // The inverse dialog: the same window without W and the zero threshold.

@@ -20,6 +20,8 @@ class ConsolePrompter : public Prompter {
   std::optional<QString> OpenFileName(const FileDialogSpec&) override { return std::nullopt; }
   std::optional<QString> SaveFileName(const FileDialogSpec&) override { return std::nullopt; }
   std::optional<QFont> ChooseFont(const QFont&) override { return std::nullopt; }
+  std::optional<QRgb> ChooseColor(QRgb, const QString&) override { return std::nullopt; }
+  bool RunDialog(QDialog&) override { return false; }
   std::optional<PrintRange> PrintDialog(QPrinter&, bool) override { return std::nullopt; }
   bool PrinterSetup(QPrinter&) override { return false; }
   // A question was answered No because --yes was not given.

@@ -231,6 +231,10 @@ class MatrixWizard {
   void Events() const;
   void ProgressTo(std::int64_t maximum, std::int64_t position, const QString& label) const;
   bool WriteLinesCancellable(const QStringList& head, const std::vector<std::string>& tail, int tabColumns);
+  // The lines every Reactions block starts with, up to the working set
+  // itself: aboutTheSet after the size line, beforeTheSet after "Working Set:".
+  void OpenReactionReport(const QString& title, const QStringList& aboutTheSet,
+                          const QStringList& beforeTheSet);
   // The Univariants report's head, up to the names line, into ReportBuffer.
   void UnivariantHead(std::size_t filteredTotal);
   QString FileOfferText(std::uint64_t bytes) const;

@@ -635,7 +635,7 @@ void TVN_MWiz::MWBCancelClick() {
 void TVN_MWiz::MWOptionsClick() {
   const WizardOptions before = logic_->Options;
   options_->Load(logic_->Options, logic_->FilterDuplicates, logic_->Options.StayOnTop);
-  if (options_->exec() == QDialog::Accepted) {
+  if (prompter_.RunDialog(*options_)) {
     ApplyOptions();
     return;
   }
@@ -770,12 +770,12 @@ void TVN_MWiz::MWBBtnEditErrClick() {
   tolerance_->Load(logic_->ToleranceGrid);
   const bool onTop = windowFlags() & Qt::WindowStaysOnTopHint;
   if (onTop) setWindowFlag(Qt::WindowStaysOnTopHint, false);
-  const int result = tolerance_->exec();
+  const bool accepted = prompter_.RunDialog(*tolerance_);
   if (onTop) {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     show();
   }
-  if (result == QDialog::Accepted) {
+  if (accepted) {
     logic_->ToleranceGrid = tolerance_->Grid();
     logic_->ReadToleranceGrid();
     tolerance_->Load(logic_->ToleranceGrid);

@@ -398,14 +398,14 @@ TEST_F(WindowTest, TheWebSiteWithoutABrowserSaysWhereItIs) {
 
 TEST_F(WindowTest, TheAboutBoxNamesTheVersionOnce) {
   bool shown = false;
-  w.ExecDialog = [&shown](QDialog& d) {
+  prompter.AnswerDialog([&shown](QDialog& d) {
     shown = true;
     QString texts;
     for (const QLabel* label : d.findChildren<QLabel*>()) texts += label->text() + QLatin1Char('\n');
     EXPECT_EQ(texts.count(VersionString()), 1) << texts.toStdString();
     EXPECT_TRUE(texts.contains(QStringLiteral("https://varnel.org/")));
     return true;
-  };
+  });
   Trigger("About1");
   EXPECT_TRUE(shown);
 }
@@ -494,7 +494,7 @@ TEST_F(CommandsTest, StructuralCommandsAreRefusedWhileTheWizardIsOpen) {
 
 TEST_F(CommandsTest, FilterDialogRunsOnTheSelectedVariable) {
   Click(Names()->viewport(), NameCellPoint(3));
-  w.ExecDialog = [](QDialog& d) {
+  prompter.AnswerDialog([](QDialog& d) {
     auto& f = static_cast<TVN_Filter&>(d);
     EXPECT_EQ(f.FGroupBoxVarName->title(), QStringLiteral(" V3 "));
     EXPECT_EQ(f.FCBValue1->itemText(0), QStringLiteral("1003"));
@@ -502,33 +502,33 @@ TEST_F(CommandsTest, FilterDialogRunsOnTheSelectedVariable) {
     f.FCBRelOp1->setCurrentIndex(OpGreater);
     f.FCBValue1->setEditText(QStringLiteral("1500"));
     return true;
-  };
+  });
   Trigger("Filter1");
   EXPECT_EQ(S().IncludedCount(), 14) << "cases 15..20 excluded";
   EXPECT_EQ(test::Marks(S(), 14, 15), "YN");
 
   // A first operator of "(None)" does nothing, whatever the second says.
-  w.ExecDialog = [](QDialog& d) {
+  prompter.AnswerDialog([](QDialog& d) {
     auto& f = static_cast<TVN_Filter&>(d);
     EXPECT_TRUE(f.FRBExclude->isChecked()) << "kept between uses";
     f.FCBRelOp1->setCurrentIndex(OpNone);
     f.FCBRelOp2->setCurrentIndex(OpLess);
     f.FCBValue2->setEditText(QStringLiteral("1500"));
     return true;
-  };
+  });
   Trigger("Filter1");
   EXPECT_EQ(S().IncludedCount(), 14);
 }
 
 TEST_F(CommandsTest, NamesTagsAndTheDescriptionAreChangesToSave) {
   Click(Names()->viewport(), NameCellPoint(5));
-  w.ExecDialog = [](QDialog& d) {
+  prompter.AnswerDialog([](QDialog& d) {
     auto& r = static_cast<TVN_EVName&>(d);
     EXPECT_EQ(r.windowTitle(), QStringLiteral("Edit Variable Name"));
     EXPECT_EQ(r.EVNameEdit->text(), QStringLiteral("V5"));
     r.EVNameEdit->setText(QStringLiteral("Fe#2"));
     return true;
-  };
+  });
   Mouse(Names()->viewport(), QEvent::MouseButtonDblClick, NameCellPoint(5));
   EXPECT_EQ(S().Name(5), "Fe#2");
   EXPECT_FALSE(S().Saved);
@@ -541,22 +541,26 @@ TEST_F(CommandsTest, NamesTagsAndTheDescriptionAreChangesToSave) {
   };
   changes("Untag1", "Fe2");
   changes("Tag1", "Fe2#");
-  w.ExecDialog = [](QDialog& d) {
+  prompter.AnswerDialog([](QDialog& d) {
     static_cast<TVN_EVName&>(d).EVNameEdit->setText(QStringLiteral("MgO"));
     return true;
-  };
+  });
   changes("RenameCol1", "MgO");
+  prompter.AnswerDialog([](QDialog& d) {
+    static_cast<TVN_EVName&>(d).EVNameEdit->setText(QStringLiteral("MgO"));
+    return true;
+  });
   S().Saved = true;
   Trigger("RenameCol1");
   EXPECT_TRUE(S().Saved) << "renaming to the same name changes nothing";
 
-  w.ExecDialog = [](QDialog& d) {
+  prompter.AnswerDialog([](QDialog& d) {
     auto& h = static_cast<TVN_EditHeaderLine&>(d);
     EXPECT_EQ(h.Caption->text(), QStringLiteral("Description text for file Untitled"));
     EXPECT_EQ(h.EditHeaderLine->maxLength(), 255);
     h.EditHeaderLine->setText(QStringLiteral("Lherzolite xenoliths"));
     return true;
-  };
+  });
   S().Saved = true;
   Trigger("HeaderLine1");
   EXPECT_EQ(S().HeaderLine, QStringLiteral("Lherzolite xenoliths"));

@@ -204,7 +204,7 @@ TEST_F(PreferencesTest, ForeignEightBitLinesSurviveTheExitWriteByteForByte) {
 TEST_F(PreferencesTest, TheDialogAppliesOnOkAndChangesNothingOnCancel) {
   Sheet wSheet(prompter, &graph);
   TVN_Wsheet w(wSheet, prompter);
-  w.ExecDialog = [](QDialog& d) {
+  prompter.AnswerDialog([](QDialog& d) {
     auto& p = static_cast<TVN_Prefs&>(d);
     EXPECT_EQ(p.windowTitle(), QStringLiteral("Preferences"));
     EXPECT_EQ(p.PSpinEditNumCols->value(), 10);
@@ -215,19 +215,19 @@ TEST_F(PreferencesTest, TheDialogAppliesOnOkAndChangesNothingOnCancel) {
     p.PRadioGroupColorCells[2]->setChecked(true);
     p.PChkBoxBackupWanted->setChecked(false);
     return false;  // Cancel
-  };
+  });
   w.Action(QStringLiteral("Preferences1"))->trigger();
   EXPECT_EQ(w.Data().Prefs.DefaultColCount, 10);
   EXPECT_TRUE(w.Data().Prefs.BackupWanted);
 
-  w.ExecDialog = [](QDialog& d) {
+  prompter.AnswerDialog([](QDialog& d) {
     auto& p = static_cast<TVN_Prefs&>(d);
     p.PSpinEditNumCols->setValue(4);
     p.PRadioGroupColorCells[2]->setChecked(true);
     p.PChkBoxBackupWanted->setChecked(false);
     p.PChkBoxDisconnect->setChecked(true);
     return true;
-  };
+  });
   w.Action(QStringLiteral("Preferences1"))->trigger();
   EXPECT_EQ(w.Data().Prefs.DefaultColCount, 4);
   EXPECT_EQ(w.Data().Prefs.ColorCells, 2);

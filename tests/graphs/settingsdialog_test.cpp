@@ -7,6 +7,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -96,41 +98,64 @@ TEST(SettingsDialogTest, EveryControlChangesTheEngineAndRepaints) {
   EXPECT_TRUE(d.Repaints([&] { s.SSEMaxTieSets->setValue(11); }));
 
   // Colours and fonts come from their choosers; a cancelled one changes nothing.
-  std::optional<QRgb> colourAnswer = qRgb(10, 200, 30);
-  QString asked;
-  s.ChooseColor = [&](QRgb, const QString& title) {
-    asked = title;
-    return colourAnswer;
-  };
+  auto& prompter = d.p.prompter;
+  prompter.AnswerColor(qRgb(10, 200, 30));
   EXPECT_TRUE(d.Repaints([&] { s.SBtnFillColor->click(); }));
   EXPECT_EQ(g.FillColor, qRgb(10, 200, 30));
   EXPECT_EQ(s.SFillColor->palette().color(QPalette::Window), QColor(10, 200, 30));
-  colourAnswer = std::nullopt;
+  prompter.AnswerColor(std::nullopt);
   EXPECT_FALSE(d.Repaints([&] { s.SBtnOutlineColor->click(); }));
   EXPECT_EQ(g.OutlineColor, qRgb(0, 0, 0));
-  colourAnswer = qRgb(1, 2, 3);
+  prompter.AnswerColor(qRgb(1, 2, 3));
+  prompter.AnswerColor(qRgb(1, 2, 3));
   s.SBtnTieColor->click();
   s.SBtnShapeColor->click();
   EXPECT_EQ(g.TieColor, qRgb(1, 2, 3));
   EXPECT_EQ(g.SymbolColor, qRgb(1, 2, 3));
-  EXPECT_EQ(asked, "Shape color");
+  EXPECT_EQ(prompter.colourTitles,
+            (std::vector<QString>{"Fill color", "Outline color", "Tie line color", "Shape color"}));
   EXPECT_EQ(s.SPLabelFont->text(), DesktopSerifFamily() + QStringLiteral(" 10 points"));
-  s.ChooseFont = [](const LabelFontChoice& f) {
-    LabelFontChoice c = f;
-    c.Name = QStringLiteral("Courier");
-    c.Size = 12;
-    c.Color = qRgb(200, 0, 0);
-    return std::optional<LabelFontChoice>(c);
+
+  // The font chooser: the platform's font page, with the text colour below
+  // it from the colour chooser. The user picks a family of this machine.
+  // A family with an italic style, so that the apex font can keep its own.
+  QString family;
+  for (const QString& f : QFontDatabase::families())
+    if (family.isEmpty() && QFontDatabase::italic(f, QStringLiteral("Italic"))) family = f;
+  ASSERT_FALSE(family.isEmpty());
+  const auto pickFont = [&family](bool withColour) {
+    return [&family, withColour](QDialog& dialog) {
+      EXPECT_EQ(dialog.objectName(), "LabelFontDialog");
+      auto* fonts = dialog.findChild<QFontDialog*>();
+      EXPECT_NE(fonts, nullptr);
+      if (!fonts) return false;
+      QFont f = fonts->currentFont();
+      f.setFamily(family);
+      f.setPointSize(12);
+      fonts->setCurrentFont(f);
+      if (withColour) dialog.findChild<QPushButton*>(QStringLiteral("FontColorButton"))->click();
+      return true;
+    };
   };
+  prompter.AnswerDialog(pickFont(true));
+  prompter.AnswerColor(qRgb(200, 0, 0));
   EXPECT_TRUE(d.Repaints([&] { s.SBtnLabelFont->click(); }));
-  EXPECT_EQ(g.LabelFont.Name, "Courier");
+  EXPECT_EQ(prompter.colourTitles.back(), "Font color");
+  EXPECT_EQ(g.LabelFont.Name, family);
   EXPECT_EQ(g.LabelFont.Size, 12);
   EXPECT_EQ(g.LabelFont.Color, qRgb(200, 0, 0));
-  EXPECT_EQ(s.SPLabelFont->text(), "Courier 12 points");
+  EXPECT_EQ(s.SPLabelFont->text(), family + " 12 points");
+  const LabelFontChoice apexBefore = g.ApexFont;
+  prompter.AnswerDialog(pickFont(false));
   s.SBtnApexFont->click();
-  EXPECT_EQ(g.ApexFont.Name, "Courier");
-  EXPECT_TRUE(g.ApexFont.Italic);  // the style the apex font had stays unless the chooser changes it
-  EXPECT_EQ(s.SPApexFont->text(), "Courier 12 points");
+  EXPECT_EQ(g.ApexFont.Name, family);
+  EXPECT_EQ(g.ApexFont.Italic, apexBefore.Italic);  // the style stays unless the chooser changes it
+  EXPECT_EQ(g.ApexFont.Color, apexBefore.Color);
+  EXPECT_EQ(s.SPApexFont->text(), family + " 12 points");
+  // Cancel changes nothing.
+  prompter.AnswerDialog([](QDialog&) { return false; });
+  EXPECT_FALSE(d.Repaints([&] { s.SBtnLabelFont->click(); }));
+  EXPECT_EQ(g.LabelFont.Color, qRgb(200, 0, 0));
 }
 
 TEST(SettingsDialogTest, FromVariableNeedsAColumnAndTakesEffectOnlyWhenChecked) {
@@ -235,7 +260,8 @@ TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeave
   const Real x1 = w.p.engine.Tri(1).X;
 
   bool previewEnabled = false;
-  w.window.ExecScalesDialog = [&](TVN_CScales& d) {
+  w.p.prompter.AnswerDialog([&](QDialog& dialog) {
+    auto& d = static_cast<TVN_CScales&>(dialog);
     previewEnabled = d.CSBtnPreview->isEnabled();
     EXPECT_EQ(d.CSSpin[0]->value(), 1);
     EXPECT_EQ(d.CSSpin[0]->maximum(), 999);
@@ -248,7 +274,7 @@ TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeave
     EXPECT_FALSE(w.p.engine.Settings.ScalingOn);
     EXPECT_EQ(w.p.engine.Settings.ScaleFactors[0], 1);
     return false;  // Cancel
-  };
+  });
   w.window.Action(QStringLiteral("SetupCoordinateScaling1"))->trigger();
   EXPECT_TRUE(previewEnabled);
   EXPECT_EQ(w.p.engine.Tri(1).X, x1);
@@ -257,10 +283,11 @@ TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeave
   EXPECT_EQ(w.p.engine.Settings.ScaleFactors[0], 1);
 
   // OK keeps the factors but changes nothing while scaling is off.
-  w.window.ExecScalesDialog = [](TVN_CScales& d) {
+  w.p.prompter.AnswerDialog([](QDialog& dialog) {
+    auto& d = static_cast<TVN_CScales&>(dialog);
     d.CSSpin[0]->setValue(3);
     return true;
-  };
+  });
   w.window.Action(QStringLiteral("SetupCoordinateScaling1"))->trigger();
   EXPECT_EQ(w.p.engine.Settings.ScaleFactors[0], 3);
   EXPECT_EQ(w.Picture(), before);
@@ -277,12 +304,17 @@ TEST(GraphsWindowScalingTest, ToggleShowsInTheStatusBarAndPreviewThenCancelLeave
 TEST(GraphsWindowScalingTest, PreviewNeedsAPlot) {
   Window w;
   bool previewEnabled = true;
-  w.window.ExecScalesDialog = [&](TVN_CScales& d) {
+  w.p.prompter.AnswerDialog([&](QDialog& dialog) {
+    auto& d = static_cast<TVN_CScales&>(dialog);
     previewEnabled = d.CSBtnPreview->isEnabled();
     return false;
-  };
+  });
   w.window.Action(QStringLiteral("SetupCoordinateScaling1"))->trigger();
   EXPECT_FALSE(previewEnabled);
+  w.p.prompter.AnswerDialog([&](QDialog& dialog) {
+    previewEnabled = static_cast<TVN_CScales&>(dialog).CSBtnPreview->isEnabled();
+    return false;
+  });
   w.p.Connect({{"a", "b"}, {"1", "2"}});  // two apexes: nothing to plot
   w.window.Action(QStringLiteral("SetupCoordinateScaling1"))->trigger();
   EXPECT_FALSE(previewEnabled);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "app/prompter.h"
@@ -22,6 +24,8 @@ class ScriptedPrompter : public Prompter {
   ~ScriptedPrompter() override {
     EXPECT_TRUE(script_.empty()) << script_.size() << " expected box(es) never shown, first: "
                                  << (script_.empty() ? std::string() : script_.front().text.toStdString());
+    EXPECT_TRUE(dialogPlays_.empty()) << dialogPlays_.size() << " expected dialog(s) never shown";
+    EXPECT_TRUE(colours_.empty()) << colours_.size() << " expected colour dialog(s) never shown";
   }
 
   // The next box must be exactly this one; it is answered with answer.
@@ -36,6 +40,10 @@ class ScriptedPrompter : public Prompter {
   void AnswerOpen(const std::optional<QString>& path) { opens_.push_back(path ? *path : QString()); }
   void AnswerSave(const std::optional<QString>& path) { saves_.push_back(path ? *path : QString()); }
   void AnswerFont(std::optional<QFont> font) { fonts_.push_back(std::move(font)); }
+  void AnswerColor(std::optional<QRgb> colour) { colours_.push_back(colour); }
+  // The next modal dialog is played by play, which fills it in and returns
+  // whether it is accepted; a dialog nobody expected fails the test.
+  void AnswerDialog(std::function<bool(QDialog&)> play) { dialogPlays_.push_back(std::move(play)); }
 
   Button Message(BoxKind kind, const QString& text, Buttons buttons) override {
     shown.push_back({kind, text, buttons});
@@ -75,6 +83,27 @@ class ScriptedPrompter : public Prompter {
     if (a.isNull()) return std::nullopt;
     return a;
   }
+  std::optional<QRgb> ChooseColor(QRgb, const QString& title) override {
+    colourTitles.push_back(title);
+    if (colours_.empty()) {
+      ADD_FAILURE() << "unexpected colour dialog: " << title.toStdString();
+      return std::nullopt;
+    }
+    const auto a = colours_.front();
+    colours_.pop_front();
+    return a;
+  }
+  bool RunDialog(QDialog& dialog) override {
+    shownDialogs.push_back(dialog.objectName());
+    if (dialogPlays_.empty()) {
+      ADD_FAILURE() << "unexpected dialog: " << dialog.objectName().toStdString() << " \""
+                    << dialog.windowTitle().toStdString() << "\"";
+      return false;
+    }
+    const auto play = std::move(dialogPlays_.front());
+    dialogPlays_.pop_front();
+    return play(dialog);
+  }
   std::optional<QFont> ChooseFont(const QFont&) override {
     if (fonts_.empty()) {
       ADD_FAILURE() << "unexpected font dialog";
@@ -101,6 +130,8 @@ class ScriptedPrompter : public Prompter {
   std::vector<bool> printDialogs;
   std::vector<Box> shown;
   std::vector<FileDialogSpec> dialogs;
+  std::vector<QString> colourTitles;  // every colour dialog shown
+  std::vector<QString> shownDialogs;  // the object names of the modal dialogs run
 
  private:
   struct Step {
@@ -116,6 +147,8 @@ class ScriptedPrompter : public Prompter {
   std::deque<QString> saves_;
   std::deque<std::optional<QFont>> fonts_;
   std::deque<std::optional<PrintRange>> printAnswers_;
+  std::deque<std::optional<QRgb>> colours_;
+  std::deque<std::function<bool(QDialog&)>> dialogPlays_;
 };
 
 }  // namespace varnel::test
