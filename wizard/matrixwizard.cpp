@@ -39,6 +39,13 @@ Abundance AbundanceClass(Real x, Real total) {
   return Abundance::Trace;
 }
 
+std::int64_t MatrixWizard::CountSelections(int columns, int k, MessageSink& sink) const {
+  if (!ctx_.WideSelectionCounts) return SelectionsOf(columns, k, sink);
+  if (columns < k || k < 1) return 0;
+  // C(60, 30), the largest count of a wizard matrix, is about 1.2e17.
+  return static_cast<std::int64_t>(std::min<std::uint64_t>(Binomial(columns, k), INT64_MAX));
+}
+
 MatrixWizard::MatrixWizard(WizardContext context) : ctx_(std::move(context)) {
   for (int i = 1; i <= MaxMatrixDim; ++i) RowWeights[i] = 1;
   InputMatrix = std::make_unique<FMatrix>();
@@ -662,7 +669,7 @@ void MatrixWizard::SetupReactionsPage() {
     PanelRows = QString::number(m);
     PanelTCols = PanelSetCols = QString::number(n);
     PanelTRank = PanelSetRank = QString::number(k);
-    PanelTUniv = PanelSetUniv = QString::number(SelectionsOf(n, k + 1, sink));
+    PanelTUniv = PanelSetUniv = QString::number(CountSelections(n, k + 1, sink));
     WorkingSet.clear();
     for (int c = 1; c <= n; ++c) WorkingSet.push_back(c);
     SetCount = n;
@@ -679,7 +686,7 @@ void MatrixWizard::SetupReactionsPage() {
     IntersectEnabled = false;
   } else {
     PanelTRank = QString::number(k);
-    PanelTUniv = QString::number(SelectionsOf(n, k + 1, sink));
+    PanelTUniv = QString::number(CountSelections(n, k + 1, sink));
     ModifySet(SetChange::Include, 0, -1, true);
   }
 }
@@ -748,7 +755,7 @@ void MatrixWizard::UpdateSetInfo(bool setChanged) {
       PanelSetRank = PanelSetUniv = error;
     } else {
       PanelSetRank = QString::number(SetRank);
-      const std::int32_t u = SelectionsOf(SetCount, SetRank + 1, sink);
+      const std::int64_t u = CountSelections(SetCount, SetRank + 1, sink);
       PanelSetUniv = u < 0 ? error : QString::number(u);
     }
   }
