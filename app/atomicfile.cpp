@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -107,6 +108,34 @@ bool FollowLinks(QByteArray path, QByteArray& resolved, int& err) {
 int MakeTemporary(const QByteArray& folder, QByteArray& name) {
   name = folder + "/.varnel-XXXXXX";
   return ::mkstemp(name.data());
+}
+
+// A file for the new contents in folder that has no name until it is
+// complete (O_TMPFILE), so that a program killed while writing leaves
+// nothing behind. -1 where the file system or the kernel has no such files.
+int MakeUnnamed(const QByteArray& folder) {
+#ifdef O_TMPFILE
+  return ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+#else
+  (void)folder;
+  errno = EOPNOTSUPP;
+  return -1;
+#endif
+}
+
+// Gives the complete unnamed file a short-lived hidden name in folder, to
+// be renamed over the target at once. False with errno when it cannot be
+// named (no /proc, no right to link by descriptor).
+bool NameUnnamed(int fd, const QByteArray& folder, QByteArray& name) {
+  const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = folder + "/.varnel-" + QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno == EEXIST) continue;
+    if (::linkat(fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0) return true;
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 // The user's own read-only marking counts for root too.
@@ -267,16 +296,23 @@ bool SaveFileAtomically(const QString& path, const QByteArray& bytes, const QStr
 
   if (exists && st.st_nlink > 1) return WriteInPlace(path, target, st, bytes, backup, error);
 
+  // The new version is written into an unnamed file where the file system
+  // allows it, else into a hidden temporary one.
   QByteArray tempName;
-  const int fd = MakeTemporary(folder, tempName);
+  int fd = MakeUnnamed(folder);
+  const bool unnamed = fd >= 0;
+  if (!unnamed) fd = MakeTemporary(folder, tempName);
   if (fd < 0) return WriteFailed(error, path, errno);
+  const auto discard = [&] {
+    ::close(fd);
+    if (!tempName.isEmpty()) ::unlink(tempName.constData());
+  };
   if (exists) {
     struct stat temp;
     if (::fstat(fd, &temp) == 0 && (temp.st_uid != st.st_uid || temp.st_gid != st.st_gid) &&
         ::fchown(fd, st.st_uid, st.st_gid) != 0) {
       // A new file would change hands: write the old one in place instead.
-      ::close(fd);
-      ::unlink(tempName.constData());
+      discard();
       return WriteInPlace(path, target, st, bytes, backup, error);
     }
     // After the owner (a change of owner clears the set-id bits).
@@ -289,10 +325,40 @@ bool SaveFileAtomically(const QString& path, const QByteArray& bytes, const QStr
   const bool written =
       WriteAllAt(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), 0) && ::fsync(fd) == 0;
   const int writeErr = errno;
-  if (::close(fd) != 0 || !written) {
+  if (!written) {
+    discard();
+    return WriteFailed(error, path, writeErr);
+  }
+  if (unnamed && !NameUnnamed(fd, folder, tempName)) {
+    // Complete but without a way to name it: written once more the old way.
+    tempName.clear();
+    ::close(fd);
+    fd = MakeTemporary(folder, tempName);
+    if (fd < 0) return WriteFailed(error, path, errno);
+    if (exists) {
+      if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        struct stat temp;
+        if (::fstat(fd, &temp) != 0 || temp.st_uid != st.st_uid || temp.st_gid != st.st_gid) {
+          discard();
+          return WriteInPlace(path, target, st, bytes, backup, error);
+        }
+      }
+      ::fchmod(fd, st.st_mode & 07777);
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      ::fchmod(fd, 0666 & ~mask);
+    }
+    if (!WriteAllAt(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), 0) || ::fsync(fd) != 0) {
+      const int err2 = errno;
+      discard();
+      return WriteFailed(error, path, err2);
+    }
+  }
+  if (::close(fd) != 0) {
     const int closeErr = errno;
     ::unlink(tempName.constData());
-    return WriteFailed(error, path, written ? closeErr : writeErr);
+    return WriteFailed(error, path, closeErr);
   }
 
   const QByteArray kept = backup.isEmpty() ? QByteArray() : KeepOldVersion(target, folder);
@@ -302,8 +368,13 @@ bool SaveFileAtomically(const QString& path, const QByteArray& bytes, const QStr
     if (!kept.isEmpty()) ::unlink(kept.constData());
     return WriteFailed(error, path, renameErr);
   }
-  // The backup step ignores its own failures.
-  if (!kept.isEmpty() && ::rename(kept.constData(), backup.constData()) != 0) ::unlink(kept.constData());
+  // The backup step ignores its own failures. Renaming a name onto another
+  // name of the same file (a backup made by a save running at the same
+  // time) does nothing and keeps both: the kept name goes in every case.
+  if (!kept.isEmpty()) {
+    ::rename(kept.constData(), backup.constData());
+    ::unlink(kept.constData());
+  }
   SyncFolder(folder);
   return true;
 }

@@ -106,6 +106,22 @@ QString SymbolShapeText(int code) {
   return SymbolShapeName(code) + QStringLiteral(" - ") + QString::number(code);
 }
 
+QString DrawnText(const QString& text) {
+  if (text.size() <= MaxDrawnText) return text;
+  qsizetype cut = MaxDrawnText - 1;
+  if (text.at(cut - 1).isHighSurrogate()) --cut;  // never half a character
+  return text.left(cut) + QChar(0x2026);
+}
+
+QString DrawnText(std::string_view utf8) {
+  // Only the start is decoded: a character takes at most four bytes.
+  constexpr std::size_t Bytes = 4 * static_cast<std::size_t>(MaxDrawnText) + 4;
+  const std::string_view head = utf8.substr(0, std::min(utf8.size(), Bytes));
+  QString text = QString::fromUtf8(head.data(), static_cast<qsizetype>(head.size()));
+  if (head.size() < utf8.size() && text.size() <= MaxDrawnText) text += QChar(0x2026);
+  return DrawnText(text);
+}
+
 GraphEngine::GraphEngine(Sheet& sheet, Prompter& prompter)
     : DecimalSep(DecimalSeparator()), sheet_(sheet), prompter_(prompter) {
   order_.assign(MaxPlotCases, 0);
@@ -466,6 +482,26 @@ void GraphEngine::Log(int k, const char* what) {
     *warningLog_ << QStringLiteral("Case ") + QString::number(k) + QLatin1Char('\t') + QLatin1String(what);
 }
 
+template <typename Point>
+void GraphEngine::MarkUndefined(Point& p, int k, const char* what) {
+  p.Plotted = false;
+  p.Negative = false;
+  p.Undefined = true;
+  Log(k, what);
+}
+
+int GraphEngine::UndefinedCases(PlotPage page) const {
+  int count = 0;
+  for (int k = 1; k <= plotCaseCount_; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    if (!sheet_.Included(k)) continue;
+    if (page == PlotPage::Triangular ? plotKind_ != 0 && i < tri_.size() && tri_[i].Undefined
+                                     : plotKind_ == 2 && i < tet_.size() && tet_[i].Undefined)
+      ++count;
+  }
+  return count;
+}
+
 void GraphEngine::Recompute() {
   projectedScaling_ = Settings.ScalingOn;
   projectedFactors_ = Settings.ScaleFactors;
@@ -519,6 +555,7 @@ void GraphEngine::ProjectTriangular() {
     const std::size_t i = static_cast<std::size_t>(k);
     TriPoint& p = tri_[i];
     p.Negative = false;
+    p.Undefined = false;
     p.Plotted = true;
     if (p.MissingA || p.MissingB || p.MissingC) {
       p.Plotted = false;
@@ -529,6 +566,13 @@ void GraphEngine::ProjectTriangular() {
     Real b = apexValues_[1][i] * ApexFactor(1);
     const Real c = apexValues_[2][i] * ApexFactor(2);
     const Real s = a + b + c;
+    // Finite values whose scaled values or sum leave the extended range have
+    // no place in the triangle; infinity divided into them would put the
+    // case on a corner.
+    if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c) || !IsFinite(s)) {
+      MarkUndefined(p, k, ": Triangular Plot Undefined Value");
+      continue;
+    }
     if (s == 0) {
       p.Plotted = false;
       Log(k, ": Triangular Plot Zero Sum");
@@ -536,12 +580,19 @@ void GraphEngine::ProjectTriangular() {
     }
     a /= s;
     b /= s;
+    Real x = 0, y = 0;
+    TriangleXY(a, b, x, y);
+    if (!IsFinite(a) || !IsFinite(b) || !IsFinite(x) || !IsFinite(y)) {
+      MarkUndefined(p, k, ": Triangular Plot Undefined Value");
+      continue;
+    }
     if (s < 0) {
       p.Plotted = false;
       p.Negative = true;
       Log(k, ": Triangular Plot Negative Sum");
     }
-    TriangleXY(a, b, p.X, p.Y);
+    p.X = x;
+    p.Y = y;
   }
   view_->SetBusy(false);
 }
@@ -552,6 +603,7 @@ void GraphEngine::ProjectTetrahedral() {
     const std::size_t i = static_cast<std::size_t>(k);
     TetPoint& p = tet_[i];
     p.Negative = false;
+    p.Undefined = false;
     p.Plotted = true;
     if (p.MissingA || p.MissingB || p.MissingC || p.MissingD) {
       p.Plotted = false;
@@ -561,13 +613,26 @@ void GraphEngine::ProjectTetrahedral() {
     Real v[4];
     for (int a = 0; a < 4; ++a) v[a] = apexValues_[static_cast<std::size_t>(a)][i] * ApexFactor(a);
     const Real s = v[0] + v[1] + v[2] + v[3];
+    if (!std::all_of(std::begin(v), std::end(v), IsFinite) || !IsFinite(s)) {
+      MarkUndefined(p, k, ": Tetrahedral Plot Undefined Value");
+      continue;
+    }
     if (s == 0) {
       p.Plotted = false;
       Log(k, ": Tetrahedral Plot Zero Sum");
       continue;
     }
     for (Real& x : v) x /= s;
-    coords_[i] = TetToCartesian(v[0], v[1], v[2], v[3]);
+    const Point3 at = TetToCartesian(v[0], v[1], v[2], v[3]);
+    // The perspective of each view divides by the distance from the eye.
+    bool finite = std::all_of(std::begin(v), std::end(v), IsFinite) && IsFinitePoint(at);
+    for (int mode = 0; finite && mode < 3; ++mode)
+      finite = IsFiniteProjection(ProjectView(at, mode, Settings.View));
+    if (!finite) {
+      MarkUndefined(p, k, ": Tetrahedral Plot Undefined Value");
+      continue;
+    }
+    coords_[i] = at;
     if (s < 0) {
       p.Plotted = false;
       p.Negative = true;
@@ -591,6 +656,13 @@ void GraphEngine::ProjectAll(int mode) {
         continue;
       }
       const Projected q = ProjectView(coords_[i], rotation);
+      if (!IsFiniteProjection(q)) {
+        // A view turned since the projection put the eye on the point.
+        p.Plotted = p.Negative = false;
+        p.Undefined = true;
+        depthKeys_[i - 1] = 0;
+        continue;
+      }
       p.PX = q.PX;
       p.PY = q.PY;
       p.Depth = q.Depth;
@@ -679,7 +751,7 @@ std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) co
     if (e.Shape == 0) continue;
     if (col != 0 && col < sheet_.ColCount() && k < sheet_.RowCount()) {
       const std::string_view t = sheet_.Cell(col, k);
-      e.Name = QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())).trimmed();
+      e.Name = DrawnText(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())).trimmed());
     } else {
       e.Name = SymbolShapeName(e.Shape);
     }
@@ -696,8 +768,7 @@ std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) co
 QString GraphEngine::LabelText(int k) const {
   const int col = chosen_[Index(GraphSelector::Label)];
   if (col != 0 && !Settings.UseDefaultLabels && col < sheet_.ColCount() && k < sheet_.RowCount()) {
-    const std::string_view t = sheet_.Cell(col, k);
-    return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
+    return DrawnText(sheet_.Cell(col, k));
   }
   return QString::number(k);
 }
@@ -705,7 +776,7 @@ QString GraphEngine::LabelText(int k) const {
 QString GraphEngine::ApexLabel(int apex) const {
   const int col = chosen_[Index(Apexes[apex])];
   if (col <= 0 || col >= items_.size()) return QString(QLatin1Char(static_cast<char>('A' + apex)));
-  QString text = items_[col];
+  QString text = DrawnText(items_[col]);
   const int factor = projectedFactors_[static_cast<std::size_t>(apex)];
   if (projectedScaling_ && factor > 1)
     text += QStringLiteral("(x") + QString::number(factor) + QLatin1Char(')');

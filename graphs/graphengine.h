@@ -63,6 +63,13 @@ struct LegendEntry {
   bool operator==(const LegendEntry&) const = default;
 };
 inline constexpr int MaxLegendEntries = 20;
+// The longest text a label, an apex name or a key entry is drawn with, in
+// characters: a longer one is cut and ends in an ellipsis (the cell keeps
+// all of it), since laying out millions of characters would take the
+// memory and time of the whole page and show nothing more.
+inline constexpr qsizetype MaxDrawnText = 256;
+QString DrawnText(const QString& text);
+QString DrawnText(std::string_view utf8);
 
 // A point's place on the page during a paint, for ties and symbols.
 struct PixelPoint {
@@ -111,6 +118,9 @@ class GraphEngine : public GraphLink {
   void ProjectTriangular();
   void ProjectTetrahedral();
   void ProjectAll(int mode);
+  // The included cases of the page whose projection has no finite value
+  // (an overflowing sum, quotient or perspective); they are never drawn.
+  int UndefinedCases(PlotPage page) const;
   // Shows the warnings log in the TextPad, or says where it was looked for.
   void ViewLogFile(ReportTarget& textPad);
   // Runs the option switch: on while connected selects at once.
@@ -184,6 +194,8 @@ class GraphEngine : public GraphLink {
   void RepaintSheetGrid();
   bool SpecialItemVisible(GraphSelector s) const;
   void Log(int k, const char* what);
+  template <typename Point>
+  void MarkUndefined(Point& p, int k, const char* what);
   bool IsDrawn(bool plotted, bool negative, int k) const;
   void CountPoints();
   void DrawTriangular(QPainter& p, const PageMetrics& m);

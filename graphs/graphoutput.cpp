@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <cmath>
+#include <memory>
+#include <new>
 
 #include "app/atomicfile.h"
 #include "graphs/wmffile.h"
@@ -19,6 +21,8 @@ QImage GraphBitmap(GraphEngine& engine, const OutputContext& c, QSize size, int 
   image.setDotsPerMeterY(dotsPerMeter);
   image.fill(Qt::white);
   QPainter painter(&image);
+  // A painter that could not get its buffers draws nothing: no picture.
+  if (!painter.isActive()) return QImage();
   const PageMetrics m = SetupPageMetrics(TargetKind::Bitmap, size.width(), size.height(), dpi, c.Printer);
   PaintOptions options;
   options.Page = c.Page;
@@ -52,24 +56,32 @@ MetafileDescription GraphDescription(const OutputContext& c) {
 }
 
 QMimeData* GraphClipboardData(GraphEngine& engine, const OutputContext& c) {
-  auto* data = new QMimeData;
-  const GraphSettings& s = engine.Settings;
-  if (s.ClipFormat == 0) {
-    const int w = std::max(s.DefaultClpBMPWidth, 1);
-    data->setImageData(
-        GraphBitmap(engine, c, QSize(w, BitmapHeight(w, c.Printer.PageAspect())), c.ScreenDpi));
-    return data;
+  auto data = std::make_unique<QMimeData>();
+  try {
+    const GraphSettings& s = engine.Settings;
+    if (s.ClipFormat == 0) {
+      const int w = std::max(s.DefaultClpBMPWidth, 1);
+      const QImage image =
+          GraphBitmap(engine, c, QSize(w, BitmapHeight(w, c.Printer.PageAspect())), c.ScreenDpi);
+      if (image.isNull()) return nullptr;
+      data->setImageData(image);
+      return data.release();
+    }
+    const QSize size = MetafilePageSize(c);
+    const QByteArray emf = EmfBytes(GraphMetafile(engine, c, size, c.ScreenDpi), GraphDescription(c));
+    data->setData(QStringLiteral("image/emf"), emf);
+    data->setData(QStringLiteral("image/x-emf"), emf);
+    const QImage image = GraphBitmap(engine, c, size, c.ScreenDpi);
+    if (image.isNull()) return nullptr;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return nullptr;
+    data->setData(QStringLiteral("image/png"), png);
+    return data.release();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
   }
-  const QSize size = MetafilePageSize(c);
-  const QByteArray emf = EmfBytes(GraphMetafile(engine, c, size, c.ScreenDpi), GraphDescription(c));
-  data->setData(QStringLiteral("image/emf"), emf);
-  data->setData(QStringLiteral("image/x-emf"), emf);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  GraphBitmap(engine, c, size, c.ScreenDpi).save(&buffer, "PNG");
-  data->setData(QStringLiteral("image/png"), png);
-  return data;
 }
 
 std::optional<ExportType> ExportTypeOf(const QString& path) {
@@ -95,20 +107,25 @@ FileDialogSpec ExportDialogSpec(int fileFormat) {
 }
 
 QByteArray ExportBytes(GraphEngine& engine, const OutputContext& c, ExportType type) {
-  if (type == ExportType::Bitmap) {
-    const int w = std::max(engine.Settings.DefaultFileBMPWidth, 1);
-    const QImage image =
-        GraphBitmap(engine, c, QSize(w, BitmapHeight(w, c.Printer.PageAspect())), c.ScreenDpi);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "BMP")) return {};
-    return bytes;
+  try {
+    if (type == ExportType::Bitmap) {
+      const int w = std::max(engine.Settings.DefaultFileBMPWidth, 1);
+      const QImage image =
+          GraphBitmap(engine, c, QSize(w, BitmapHeight(w, c.Printer.PageAspect())), c.ScreenDpi);
+      if (image.isNull()) return {};
+      QByteArray bytes;
+      QBuffer buffer(&bytes);
+      buffer.open(QIODevice::WriteOnly);
+      if (!image.save(&buffer, "BMP")) return {};
+      return bytes;
+    }
+    const QSize size = MetafilePageSize(c);
+    const MetafilePicture picture = GraphMetafile(engine, c, size, c.ScreenDpi);
+    return type == ExportType::EnhancedMetafile ? EmfBytes(picture, GraphDescription(c))
+                                                : WmfBytes(picture, GraphDescription(c));
+  } catch (const std::bad_alloc&) {
+    return {};
   }
-  const QSize size = MetafilePageSize(c);
-  const MetafilePicture picture = GraphMetafile(engine, c, size, c.ScreenDpi);
-  return type == ExportType::EnhancedMetafile ? EmfBytes(picture, GraphDescription(c))
-                                              : WmfBytes(picture, GraphDescription(c));
 }
 
 bool ExportGraph(GraphEngine& engine, Prompter& prompter, const OutputContext& c) {
@@ -126,7 +143,7 @@ bool ExportGraph(GraphEngine& engine, Prompter& prompter, const OutputContext& c
   const QByteArray bytes = ExportBytes(engine, c, *type);
   QString error;
   if (bytes.isEmpty()) {
-    error = QStringLiteral("The picture could not be made for ") + *path + QLatin1Char('.');
+    error = QStringLiteral("There is not enough memory to make the picture for ") + *path + QLatin1Char('.');
   } else if (SaveFileAtomically(*path, bytes, QString(), &error)) {
     return true;
   }

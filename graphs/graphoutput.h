@@ -37,7 +37,7 @@ MetafileDescription GraphDescription(const OutputContext& c);
 
 // The clipboard's contents for "&Copy": a bitmap of DefaultClpBMPWidth, or
 // the enhanced metafile of the page (with a PNG of it for programs that
-// take no metafiles).
+// take no metafiles). Null when there is not enough memory for it.
 QMimeData* GraphClipboardData(GraphEngine& engine, const OutputContext& c);
 
 enum class ExportType { Bitmap, EnhancedMetafile, PlaceableMetafile };
@@ -45,7 +45,7 @@ enum class ExportType { Bitmap, EnhancedMetafile, PlaceableMetafile };
 std::optional<ExportType> ExportTypeOf(const QString& path);
 // The "Export to File" dialog with the default format preselected.
 FileDialogSpec ExportDialogSpec(int fileFormat);
-// The bytes of an exported file.
+// The bytes of an exported file; empty when there is not enough memory.
 QByteArray ExportBytes(GraphEngine& engine, const OutputContext& c, ExportType type);
 // "&Export ...": asks for the file, refuses a type it cannot write, and
 // writes the file in one piece (a failure leaves an earlier file as it was

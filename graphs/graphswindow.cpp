@@ -610,7 +610,13 @@ void TVN_Graphs::Print1Click() {
 }
 
 void TVN_Graphs::Copy1Click() {
-  QGuiApplication::clipboard()->setMimeData(GraphClipboardData(engine_, Context()));
+  QMimeData* contents = GraphClipboardData(engine_, Context());
+  if (contents)
+    QGuiApplication::clipboard()->setMimeData(contents);
+  else
+    engine_.Prompt().Message(BoxKind::Error,
+                             QStringLiteral("There is not enough memory to copy the graph to the clipboard."),
+                             Only(Button::Ok));
   SizePaintBoxes();
 }
 

@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <cmath>
+#include <new>
 
 #include "app/atomicfile.h"
 #include "graphs/graphoutput.h"
@@ -30,7 +31,18 @@ PrinterPage PageOfSize(QSizeF millimetres, int dpi) {
   return page;
 }
 
-bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QString* error) {
+namespace {
+
+QString NoMemoryFor(QSize size) {
+  return QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels")
+      .arg(size.width())
+      .arg(size.height());
+}
+
+// The picture's bytes; false with the reason in error. Memory may run out
+// anywhere on the way (the image, the painter's buffers, the encoded bytes).
+bool EncodePlotPicture(GraphEngine& engine, const PictureRequest& request, QByteArray& bytes, QSize& size,
+                       QString* error) {
   const QString format = PictureFormat(request.Path);
   if (format.isEmpty()) {
     if (error) *error = QStringLiteral("the picture must be a .png, .bmp, .pdf, .svg, .emf or .wmf file");
@@ -45,7 +57,7 @@ bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QStrin
   c.DataFileName = request.DataFileName;
   PaintOptions options;
   options.Page = request.Page;
-  QByteArray bytes;
+  size = QSize(printer.Width, printer.Height);
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   const int width = std::max(request.Width, 16);
@@ -65,7 +77,7 @@ bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QStrin
     engine.Paint(painter, m, options);
     painter.end();
   } else if (format == QLatin1String("svg")) {
-    QSize size(width, BitmapHeight(width, printer.PageAspect()));
+    size = QSize(width, BitmapHeight(width, printer.PageAspect()));
     if (sized && !request.WidthSet) size = MetafilePageSize(c);
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
@@ -79,12 +91,12 @@ bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QStrin
     engine.Paint(painter, m, options);
     painter.end();
   } else if (format == QLatin1String("emf") || format == QLatin1String("wmf")) {
-    const QSize size = MetafilePageSize(c);
+    size = MetafilePageSize(c);
     const MetafilePicture picture = GraphMetafile(engine, c, size, c.ScreenDpi);
     buffer.write(format == QLatin1String("emf") ? EmfBytes(picture, GraphDescription(c))
                                                 : WmfBytes(picture, GraphDescription(c)));
   } else {
-    QSize size(width, BitmapHeight(width, printer.PageAspect()));
+    size = QSize(width, BitmapHeight(width, printer.PageAspect()));
     if (sized && !request.WidthSet) size = MetafilePageSize(c);
     // A large page at a high resolution, or a wide picture of a tall page,
     // would ask for gigabytes: refuse it before the image is made.
@@ -98,18 +110,36 @@ bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QStrin
     }
     const QImage image = GraphBitmap(engine, c, size, c.ScreenDpi);
     if (image.isNull()) {
-      if (error)
-        *error = QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels")
-                     .arg(size.width())
-                     .arg(size.height());
+      if (error) *error = NoMemoryFor(size);
       return false;
     }
+    // Encoding into memory fails only when the memory runs out.
     if (!image.save(&buffer, format == QLatin1String("png") ? "PNG" : "BMP")) {
-      if (error) *error = QStringLiteral("the picture could not be encoded");
+      if (error) *error = NoMemoryFor(size);
       return false;
     }
   }
   buffer.close();
+  if (bytes.isEmpty()) {
+    // A writer that could not get its own memory writes nothing.
+    if (error) *error = NoMemoryFor(size);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WritePlotPicture(GraphEngine& engine, const PictureRequest& request, QString* error) {
+  QByteArray bytes;
+  QSize size;
+  try {
+    if (!EncodePlotPicture(engine, request, bytes, size, error)) return false;
+  } catch (const std::bad_alloc&) {
+    bytes = QByteArray();
+    if (error) *error = NoMemoryFor(size);
+    return false;
+  }
   return SaveFileAtomically(request.Path, bytes, QString(), error);
 }
 

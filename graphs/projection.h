@@ -15,6 +15,8 @@ struct TriPoint {
   Real Y = 0;  // up positive
   bool Plotted = false;
   bool Negative = false;
+  // A sum, quotient or scaled value left the extended range: never drawn.
+  bool Undefined = false;
   bool MissingA = false;
   bool MissingB = false;
   bool MissingC = false;
@@ -26,6 +28,8 @@ struct TetPoint {
   Real Depth = 0;  // towards the eye
   bool Plotted = false;
   bool Negative = false;
+  // As for TriPoint, and also a perspective that divides by nothing.
+  bool Undefined = false;
   bool MissingA = false;
   bool MissingB = false;
   bool MissingC = false;
@@ -82,5 +86,11 @@ struct ViewRotation {
   Real CosAlpha, SinAlpha, CosTheta, SinTheta, CosTurn, SinTurn, Eye;
 };
 Projected ProjectView(const Point3& p, const ViewRotation& r);
+
+// Whether every coordinate has a value inside the extended range.
+inline bool IsFinitePoint(const Point3& p) { return IsFinite(p.X) && IsFinite(p.Y) && IsFinite(p.Z); }
+inline bool IsFiniteProjection(const Projected& q) {
+  return IsFinite(q.PX) && IsFinite(q.PY) && IsFinite(q.Depth);
+}
 
 }  // namespace varnel

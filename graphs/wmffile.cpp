@@ -272,9 +272,58 @@ void WriteText(WmfWriter& w, const MetafileRecord& r) {
   w.End(s);
 }
 
+// The units per inch of the file: the picture's own resolution where the
+// page fits the 16-bit coordinates and readers take it (at most 1440), else
+// the largest resolution at which the whole page stays within reach. The
+// header and every coordinate use the same units, so the page keeps its
+// size in inches.
+int UnitsPerInch(const MetafilePicture& picture) {
+  const int dpi = std::max(picture.Dpi, 1);
+  const double side = std::max({picture.Size.width(), picture.Size.height(), 1});
+  const int fitting = static_cast<int>(std::floor(Reach * dpi / side));
+  return std::max(1, std::min({dpi, 1440, fitting}));
+}
+
+int Scaled(int v, double scale) { return static_cast<int>(std::lround(v * scale)); }
+
+// The picture in units of scale device pixels: points, boxes, pens, fonts
+// and the advances of text (as running sums, so that a line of text keeps
+// its length).
+MetafilePicture ScaledPicture(const MetafilePicture& picture, double scale) {
+  MetafilePicture out;
+  out.Size = QSize(std::max(1, Scaled(picture.Size.width(), scale)),
+                   std::max(1, Scaled(picture.Size.height(), scale)));
+  out.Dpi = picture.Dpi;
+  out.Records.reserve(picture.Records.size());
+  for (const MetafileRecord& r : picture.Records) {
+    MetafileRecord s = r;
+    for (QPoint& p : s.Points) p = QPoint(Scaled(p.x(), scale), Scaled(p.y(), scale));
+    if (!r.Box.isNull())
+      s.Box = QRect(QPoint(Scaled(r.Box.left(), scale), Scaled(r.Box.top(), scale)),
+                    QPoint(Scaled(r.Box.right() + 1, scale) - 1, Scaled(r.Box.bottom() + 1, scale) - 1));
+    s.Pen.Width = std::max(1, Scaled(r.Pen.Width, scale));
+    s.Font.PixelHeight = std::max(1, Scaled(r.Font.PixelHeight, scale));
+    long long sum = 0;
+    int placed = 0;
+    for (int& a : s.Advances) {
+      sum += a;
+      const int end = static_cast<int>(std::llround(static_cast<double>(sum) * scale));
+      a = end - placed;
+      placed = end;
+    }
+    out.Records.push_back(std::move(s));
+  }
+  return out;
+}
+
 }  // namespace
 
-QByteArray WmfBytes(const MetafilePicture& picture, const MetafileDescription& description) {
+QByteArray WmfBytes(const MetafilePicture& original, const MetafileDescription& description) {
+  const int unitsPerInch = UnitsPerInch(original);
+  const int dpi = std::max(original.Dpi, 1);
+  std::optional<MetafilePicture> scaled;
+  if (unitsPerInch != dpi) scaled = ScaledPicture(original, static_cast<double>(unitsPerInch) / dpi);
+  const MetafilePicture& picture = scaled ? *scaled : original;
   WmfWriter w;
   const int width = Short(picture.Size.width());
   const int height = Short(picture.Size.height());
@@ -284,7 +333,7 @@ QByteArray WmfBytes(const MetafilePicture& picture, const MetafileDescription& d
   w.out_.I16(0);
   w.out_.I16(width);
   w.out_.I16(height);
-  w.out_.U16(static_cast<std::uint32_t>(std::clamp(picture.Dpi, 1, 1440)));  // units per inch
+  w.out_.U16(static_cast<std::uint32_t>(unitsPerInch));
   w.out_.U32(0);
   std::uint32_t checksum = 0;
   for (qsizetype i = 0; i < 20; i += 2)

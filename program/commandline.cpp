@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "app/version.h"
 #include "program/chemistrycommand.h"
@@ -111,6 +112,11 @@ int RunCommand(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     std::fprintf(err, "varnel: %s\nTry 'varnel %s--help'.\n", e.text.toLocal8Bit().constData(),
                  FindCommand(command) ? (command + QLatin1Char(' ')).toLocal8Bit().constData() : "");
     return 2;
+  } catch (const std::bad_alloc&) {
+    // Whatever the command held is gone with the exception; its files are
+    // written whole or not at all.
+    std::fprintf(err, "varnel: there is not enough memory to finish %s\n", command.toLocal8Bit().constData());
+    return 1;
   }
 }
 

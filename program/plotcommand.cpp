@@ -3,6 +3,9 @@
 #include <QFileInfo>
 
 #include "app/numberlocale.h"
+#include "app/prompter.h"
+#include "core/computationerror.h"
+#include "core/fmatrix.h"
 #include "core/numberread.h"
 #include "graphs/graphengine.h"
 #include "graphs/graphsettingsfile.h"
@@ -199,6 +202,16 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   if (engine.PlotKind() == 0 || (needed == 2 && engine.PlotKind() != 2))
     std::fprintf(err, "varnel: only the outline is drawn: the %s needs %s apex variables\n",
                  needed == 1 ? "triangle" : "tetrahedron", needed == 1 ? "three" : "four");
+
+  // A case with no finite position would be drawn somewhere it does not
+  // belong: the picture is refused rather than drawn without it.
+  if (const int undefined = engine.UndefinedCases(request.Page); undefined > 0) {
+    PrompterSink sink(batch.prompter);
+    ComputationError(NonFiniteCode, "Plot: ", sink);
+    std::fprintf(err, "varnel: %d case(s) have no finite position; %s is not written\n", undefined,
+                 output.toLocal8Bit().constData());
+    return 1;
+  }
 
   QString error;
   if (!WritePlotPicture(engine, request, &error)) {

@@ -22,6 +22,7 @@
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
 #include "wizard/matrixwizard.h"
+#include "wizard/relationmerge.h"
 #include "wizard/wholenumbers.h"
 
 namespace varnel {
@@ -330,6 +331,7 @@ int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
   const char separator = o.Separator;
   context.Environment = [&sheet, separator] { return ReportEnvironmentNow(sheet.FileName, separator); };
   context.Threads = o.Threads;
+  context.WideSelectionCounts = true;
   MatrixWizard w(context);
   w.Reset();
   w.Options = o.Options;
@@ -452,38 +454,7 @@ int MergeRelationsCommand(const QStringList& args, std::FILE* out, std::FILE* er
   if (!p.Parse(args, out, -1)) return 0;
   const QStringList parts = p.Files();
   if (parts.isEmpty()) throw UsageError{QStringLiteral("merge-relations needs at least one PART")};
-  // Everything is read and checked before anything is printed.
-  std::vector<QByteArray> lines;
-  std::unordered_set<std::string> seen;
-  for (const QString& part : parts) {
-    QFile f(part);
-    if (!f.open(QIODevice::ReadOnly)) {
-      std::fprintf(err, "error: cannot read %s: %s\n", part.toLocal8Bit().constData(),
-                   f.errorString().toLocal8Bit().constData());
-      return 1;
-    }
-    int number = 0;
-    while (!f.atEnd()) {
-      QByteArray line = f.readLine();
-      ++number;
-      if (line.endsWith('\n')) line.chop(1);
-      if (line.endsWith('\r')) line.chop(1);
-      if (line.isEmpty() && f.atEnd()) break;
-      const qsizetype tab = line.indexOf('\t');
-      if (tab <= 0) {
-        std::fprintf(err, "error: %s:%d is not a keyed relation line\n", part.toLocal8Bit().constData(),
-                     number);
-        return 1;
-      }
-      if (seen.insert(line.left(tab).toStdString()).second) lines.push_back(line.mid(tab + 1));
-    }
-  }
-  for (const QByteArray& l : lines) {
-    std::fwrite(l.constData(), 1, static_cast<std::size_t>(l.size()), out);
-    std::fputc('\n', out);
-  }
-  std::fflush(out);
-  return 0;
+  return MergeRelationParts(parts, out, err);
 }
 
 }  // namespace varnel

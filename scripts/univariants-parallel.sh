@@ -10,17 +10,20 @@
 # model and the working set (--cases, --rank, --set, --yes, ...), and
 # --filter-duplicates, --no-normalize, --style. VARNEL names the program
 # (default: varnel on the PATH); JOBS the parallel jobs per host (default:
-# one per core).
+# one per core); PARALLEL_SSH the command that reaches the hosts (default:
+# ssh).
 set -euo pipefail
 
 if [ $# -lt 2 ]; then
   echo "usage: $0 FILE SHARDS [wizard options]" >&2
   exit 2
 fi
-file=$1
+# A host runs the jobs in its own folder: the paths it is given are absolute.
+file=$(realpath "$1")
 shards=$2
 shift 2
 . "$(dirname "$0")/univariants-common.sh"
+case $varnel in */*) varnel=$(realpath "$varnel") ;; esac
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,20 +33,23 @@ ranges=()
 for ((k = 0; k < shards; k++)); do
   first=$((k * total / shards))
   last=$(((k + 1) * total / shards - 1))
-  ranges+=("$k $first-$last")
+  ranges+=("$first-$last")
 done
 
+# Each part comes back as its job's output, whichever host ran it (a
+# redirection in the command would run there, into that host's files);
+# --keep-order puts the parts in shard order, so the joined output is the
+# parts one after the other.
 hosts=()
 if [ -n "${PARALLEL_HOSTS:-}" ]; then hosts=(--sshlogin "$PARALLEL_HOSTS"); fi
+if [ -n "${PARALLEL_SSH:-}" ]; then hosts+=(--ssh "$PARALLEL_SSH"); fi
 jobs=${JOBS:-100%}
 printf '%s\n' "${ranges[@]}" |
-  parallel --will-cite --halt now,fail=1 --jobs "$jobs" "${hosts[@]}" --colsep ' ' \
-    "$(printf '%q ' "$varnel" wizard "$file" "$@") --threads 1 --univariants --range {2} > $work/part.{1}"
+  parallel --will-cite --halt now,fail=1 --keep-order --jobs "$jobs" "${hosts[@]}" \
+    "$(printf '%q ' "$varnel" wizard "$file" "$@") --threads 1 --univariants --range {}" >"$work/parts"
 
-parts=()
-for ((k = 0; k < shards; k++)); do parts+=("$work/part.$k"); done
 if [ "$filter" = yes ]; then
-  "$varnel" merge-relations "${parts[@]}"
+  "$varnel" merge-relations "$work/parts"
 else
-  cat "${parts[@]}"
+  cat "$work/parts"
 fi

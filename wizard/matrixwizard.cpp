@@ -25,6 +25,13 @@ Abundance AbundanceClass(Real x, Real total) {
   return Abundance::Trace;
 }
 
+std::int64_t MatrixWizard::CountSelections(int columns, int k, MessageSink& sink) const {
+  if (!ctx_.WideSelectionCounts) return SelectionsOf(columns, k, sink);
+  if (columns < k || k < 1) return 0;
+  // C(60, 30), the largest count of a wizard matrix, is about 1.2e17.
+  return static_cast<std::int64_t>(std::min<std::uint64_t>(Binomial(columns, k), INT64_MAX));
+}
+
 MatrixWizard::MatrixWizard(WizardContext context) : ctx_(std::move(context)) {
   for (int i = 1; i <= MaxMatrixDim; ++i) RowWeights[i] = 1;
   InputMatrix = std::make_unique<FMatrix>();

@@ -62,6 +62,10 @@ struct WizardContext {
   // Progress of the long Reactions commands: maximum, position, label.
   std::function<void(std::int64_t maximum, std::int64_t position, const QString& label)> Progress;
   int Threads = 0;  // enumeration threads; 0: one per core
+  // The window counts selections in 32 bits, as it always has: a larger
+  // count reports the integer overflow and shows -1 or "*E*". The command
+  // line counts in 64 bits, which hold every count of 60 columns.
+  bool WideSelectionCounts = false;
   // A Univariants report whose text would pass this many bytes is offered to
   // go into a file instead of the TextPad; 0: never asked.
   std::uint64_t FileOfferBytes = 0;
@@ -128,6 +132,9 @@ class MatrixWizard {
   enum class AssemblageMark { A, B, Undefined };
   void ModifyAssemblage(AssemblageMark mark, int left, int right);
   void UpdateSetInfo(bool setChanged);
+  // The number of k-element selections of the columns as the panels show it
+  // (see WizardContext::WideSelectionCounts).
+  std::int64_t CountSelections(int columns, int k, MessageSink& sink) const;
   CommandOutcome ReactionSpace();
   CommandOutcome Univariants();
   CommandOutcome Intersections();

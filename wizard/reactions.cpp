@@ -43,7 +43,7 @@ void MatrixWizard::SetupReactionsPage() {
     PanelRows = QString::number(m);
     PanelTCols = PanelSetCols = QString::number(n);
     PanelTRank = PanelSetRank = QString::number(k);
-    PanelTUniv = PanelSetUniv = QString::number(SelectionsOf(n, k + 1, sink));
+    PanelTUniv = PanelSetUniv = QString::number(CountSelections(n, k + 1, sink));
     WorkingSet.clear();
     for (int c = 1; c <= n; ++c) WorkingSet.push_back(c);
     SetCount = n;
@@ -60,7 +60,7 @@ void MatrixWizard::SetupReactionsPage() {
     IntersectEnabled = false;
   } else {
     PanelTRank = QString::number(k);
-    PanelTUniv = QString::number(SelectionsOf(n, k + 1, sink));
+    PanelTUniv = QString::number(CountSelections(n, k + 1, sink));
     ModifySet(SetChange::Include, 0, -1, true);
   }
 }
@@ -129,7 +129,7 @@ void MatrixWizard::UpdateSetInfo(bool setChanged) {
       PanelSetRank = PanelSetUniv = error;
     } else {
       PanelSetRank = QString::number(SetRank);
-      const std::int32_t u = SelectionsOf(SetCount, SetRank + 1, sink);
+      const std::int64_t u = CountSelections(SetCount, SetRank + 1, sink);
       PanelSetUniv = u < 0 ? error : QString::number(u);
     }
   }

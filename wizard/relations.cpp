@@ -7,12 +7,15 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <unordered_set>
 
 #include "core/numberread.h"
 #include "core/svd.h"
+#include "wizard/relationkeys.h"
 #include "wizard/wholenumbers.h"
 
 namespace varnel {
@@ -365,10 +368,12 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
   std::atomic<std::uint64_t> done{0};
   std::mutex mutex;
   std::condition_variable finished;
-  int running = threads;
+  int running = 0;
   const int q = LeftOutCount(job);
 
-  auto work = [&] {
+  // onCaller: the calling thread does the work itself and polls between
+  // chunks.
+  auto Enumerate = [&](bool onCaller) {
     auto ws = std::make_unique<Workspace>();
     for (;;) {
       const std::uint64_t k = nextChunk.fetch_add(1);
@@ -385,12 +390,43 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
         NextSelection(job.SetCount, q, ws->removed);
       }
       done.fetch_add(r - from, std::memory_order_relaxed);
+      if (onCaller && poll) poll(done.load());
+    }
+  };
+  std::atomic<bool> outOfMemory{false};
+  auto work = [&](bool onCaller) {
+    try {
+      Enumerate(onCaller);
+    } catch (const std::bad_alloc&) {
+      // Handed to the calling thread, which throws it once all have stopped.
+      outOfMemory.store(true);
+      cancel.store(true);
     }
     std::lock_guard lock(mutex);
     if (--running == 0) finished.notify_all();
   };
+  // The system may refuse threads (a process limit, a container): the work
+  // goes to those it gives, and to the calling thread when it gives none.
+  // The chunks are merged in order whoever computed them.
   std::vector<std::thread> pool;
-  for (int t = 0; t < threads; ++t) pool.emplace_back(work);
+  pool.reserve(static_cast<std::size_t>(threads));
+  for (int t = 0; t < threads; ++t) {
+    {
+      std::lock_guard lock(mutex);
+      ++running;
+    }
+    try {
+      pool.emplace_back(work, false);
+    } catch (const std::system_error&) {
+      std::lock_guard lock(mutex);
+      --running;
+      break;
+    }
+  }
+  if (pool.empty()) {
+    running = 1;
+    work(true);
+  }
   {
     std::unique_lock lock(mutex);
     while (running > 0) {
@@ -403,6 +439,10 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
     }
   }
   for (auto& t : pool) t.join();
+  if (outOfMemory.load()) {
+    cancel.store(false);
+    throw std::bad_alloc();
+  }
   if (cancel.load()) {
     result.Cancelled = true;
     return result;
@@ -452,7 +492,7 @@ UnivariantStream StreamRelations(const UnivariantJob& job, std::uint64_t first, 
   if (total == 0 || first > last || first >= total) return stream;
   last = std::min(last, total - 1);
   blockSelections = std::max<std::uint64_t>(blockSelections, 1);
-  std::unordered_set<std::string> seen;
+  RelationKeySet seen;  // every key handed out so far, held compactly
   for (std::uint64_t from = first;;) {
     const std::uint64_t to = last - from < blockSelections ? last : from + blockSelections - 1;
     std::function<void(std::uint64_t)> blockPoll;
@@ -465,7 +505,7 @@ UnivariantStream StreamRelations(const UnivariantJob& job, std::uint64_t first, 
     stream.Failures.insert(stream.Failures.end(), block.Failures.begin(), block.Failures.end());
     const bool rows = job.RowOutput != RowFormat::None;
     for (std::size_t k = 0; k < block.Lines.size(); ++k) {
-      if (job.FilterDuplicates && !seen.insert(block.Keys[k]).second) continue;
+      if (job.FilterDuplicates && !seen.Insert(block.Keys[k])) continue;
       StreamedRelation r;
       if (job.FilterDuplicates) r.Key = block.Keys[k];
       r.Line = block.Lines[k];

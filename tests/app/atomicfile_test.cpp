@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 #include "tests/support/files.h"
 
@@ -276,6 +280,73 @@ TEST_F(AtomicFileTest, AnOwnerThatCannotBeKeptIsWrittenInPlace) {
   ASSERT_TRUE(QFile::setPermissions(path, all));
   EXPECT_EQ(saveAsNobody("x", true), 0);
   EXPECT_EQ(test::ReadFile(path), "nobody's new data");
+}
+
+// Saves of one file running at the same time, with and without a backup:
+// each save is whole, the file is one of the versions, and no temporary
+// copy or kept name is ever left beside it (renaming one name of a file
+// onto another name of the same file does nothing, so a kept name that
+// became the backup of another save must still go).
+TEST_F(AtomicFileTest, ConcurrentSavesLeaveNoStrayFiles) {
+  const QString path = Path("rocks.vnp");
+  ASSERT_TRUE(Save(path, "first"));
+  std::atomic<int> failures{0};
+  const auto saver = [&](char tag) {
+    for (int k = 0; k < 300; ++k) {
+      const QByteArray bytes = QByteArray(1000 + k, tag);
+      QString why;
+      if (!SaveFileAtomically(path, bytes, k % 3 == 0 ? QString() : QStringLiteral(".BAK"), &why)) ++failures;
+    }
+  };
+  std::thread a(saver, 'a'), b(saver, 'b'), c(saver, 'c');
+  a.join();
+  b.join();
+  c.join();
+  EXPECT_EQ(failures.load(), 0);
+  const QByteArray last = test::ReadFile(path);
+  EXPECT_TRUE(last == QByteArray(1299, 'a') || last == QByteArray(1299, 'b') || last == QByteArray(1299, 'c'))
+      << last.size();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).join(' ').toStdString(),
+            "rocks.BAK rocks.vnp");
+}
+
+// A save killed while it writes leaves the file as it was and nothing else:
+// the new version has no name until it is complete.
+TEST_F(AtomicFileTest, ASaveKilledWhileWritingLeavesNothingBehind) {
+  const QString path = Path("big.vnp");
+  ASSERT_TRUE(Save(path, "old version"));
+  const QByteArray folder = QFile::encodeName(dir.path());
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    // Large enough that the writing takes a while.
+    const QByteArray bytes(256 << 20, 'n');
+    SaveFileAtomically(path, bytes, QStringLiteral(".BAK"), nullptr);
+    for (;;) pause();
+  }
+  ASSERT_GT(child, 0);
+  // Killed once it has a file open in the folder, that is while it writes.
+  bool writing = false;
+  const QByteArray fds = "/proc/" + QByteArray::number(child) + "/fd";
+  for (int wait = 0; wait < 20000 && !writing; ++wait) {
+    if (DIR* d = opendir(fds.constData())) {
+      while (const dirent* e = readdir(d)) {
+        char target[4096];
+        const ssize_t n = readlink((fds + '/' + e->d_name).constData(), target, sizeof target);
+        const QByteArray t(target, n > 0 ? n : 0);
+        if (t.startsWith(folder + '/') && !t.endsWith("/big.vnp")) writing = true;
+      }
+      closedir(d);
+    }
+    if (!writing) usleep(500);
+  }
+  ::kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(writing) << "the save was never seen writing";
+  EXPECT_EQ(test::ReadFile(path), QByteArray("old version"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).join(' ').toStdString(),
+            "big.vnp");
 }
 
 TEST_F(AtomicFileTest, ReadWholeFileRefusesFoldersFifosAndDevicesWithoutReadingThem) {

@@ -227,6 +227,102 @@ TEST(RecomputeTest, CoordinateScalingMultipliesBeforeTheSum) {
   EXPECT_EQ(p.engine.ApexLabel(0), "a");
 }
 
+// Values that are finite one by one but whose scaled values, sum, quotient
+// or perspective leave the extended range: such a case has no position and
+// is never drawn, wherever the overflow happens.
+TEST(RecomputeTest, ProjectionsThatLeaveTheExtendedRangeAreUndefinedAndLogged) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> values;  // a, b, c, d
+    int factorB;                      // coordinate scaling of b (1: off)
+    bool triangleUndefined, tetrahedronUndefined;
+  };
+  const Case cases[] = {
+      {"a sum beyond the range", {"1.1e4932", "1.1e4932", "1.1e4932", "1.1e4932"}, 1, true, true},
+      {"a quotient beyond the range", {"1e4000", "-1e4000", "1e-4000", "0"}, 1, true, true},
+      {"a scaled value beyond the range", {"1", "1e4932", "1", "1"}, 2, true, true},
+      // Finite in the tetrahedron's space; the perspective multiplies by
+      // the eye's distance and overflows.
+      {"a perspective beyond the range", {"9e4931", "-9e4931", "1", "0"}, 1, false, true},
+      {"large but finite everywhere", {"1e4931", "1e4931", "1e4931", "1e4931"}, 1, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PlotSheet p;
+    p.engine.Settings.LogTransformWarnings = true;
+    p.Connect({{"a", "b", "c", "d"}, {"1", "1", "1", "1"}, c.values});
+    p.engine.Settings.ScaleFactors = {1, c.factorB, 1, 1};
+    p.engine.Settings.ScalingOn = c.factorB != 1;
+    p.engine.Recompute();
+    const GraphEngine& e = p.engine;
+    ASSERT_EQ(e.PlotKind(), 2);
+    EXPECT_EQ(e.Tri(2).Undefined, c.triangleUndefined);
+    EXPECT_EQ(e.Tet(2).Undefined, c.tetrahedronUndefined);
+    if (c.triangleUndefined) {
+      EXPECT_FALSE(e.Tri(2).Plotted || e.Tri(2).Negative);
+    }
+    if (c.tetrahedronUndefined) {
+      EXPECT_FALSE(e.Tet(2).Plotted || e.Tet(2).Negative);
+    }
+    if (!c.triangleUndefined) {
+      EXPECT_TRUE(IsFinite(e.Tri(2).X) && IsFinite(e.Tri(2).Y));
+    }
+    EXPECT_EQ(e.UndefinedCases(PlotPage::Triangular), c.triangleUndefined ? 1 : 0);
+    EXPECT_EQ(e.UndefinedCases(PlotPage::Tetrahedral), c.tetrahedronUndefined ? 1 : 0);
+    EXPECT_EQ(e.UndefinedCases(PlotPage::Stereo), c.tetrahedronUndefined ? 1 : 0);
+    // The centroid case is drawn on both pages, the other only where it is defined.
+    EXPECT_EQ(e.TriangularPointsDrawn(), c.triangleUndefined ? 1 : 2);
+    EXPECT_EQ(e.TetrahedralPointsDrawn(), c.tetrahedronUndefined ? 1 : 2);
+    QStringList expected;
+    if (c.tetrahedronUndefined) expected << QStringLiteral("Case 2\t: Tetrahedral Plot Undefined Value");
+    if (c.triangleUndefined) expected << QStringLiteral("Case 2\t: Triangular Plot Undefined Value");
+    EXPECT_EQ(LogLines().mid(2), expected);
+  }
+}
+
+TEST(RecomputeTest, AnExcludedUndefinedCaseIsNotCounted) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c"}, {"1", "1", "1"}, {"1.1e4932", "1.1e4932", "1"}});
+  EXPECT_EQ(p.engine.UndefinedCases(PlotPage::Triangular), 1);
+  p.sheet.SetCell(0, 2, "N");
+  p.sheet.RecountIncluded();
+  EXPECT_EQ(p.engine.UndefinedCases(PlotPage::Triangular), 0);
+}
+
+// Labels, apex names and key entries are drawn from their first
+// MaxDrawnText characters; the cell keeps its text.
+TEST(DrawnTextTest, LongTextsAreCutWithAnEllipsisAndNeverInsideACharacter) {
+  const QString ellipsis(QChar(0x2026));
+  EXPECT_EQ(DrawnText(QStringLiteral("SiO2")), QStringLiteral("SiO2"));
+  EXPECT_EQ(DrawnText(std::string_view("")), QString());
+  const QString exact(MaxDrawnText, QLatin1Char('x'));
+  EXPECT_EQ(DrawnText(exact), exact);
+  const QString longer(MaxDrawnText + 1, QLatin1Char('x'));
+  EXPECT_EQ(DrawnText(longer), QString(MaxDrawnText - 1, QLatin1Char('x')) + ellipsis);
+  EXPECT_EQ(DrawnText(std::string(5000000, 'y')), QString(MaxDrawnText - 1, QLatin1Char('y')) + ellipsis);
+  // A character outside the basic plane is two UTF-16 units: never halved.
+  QString wide;
+  while (wide.size() < 2 * MaxDrawnText) wide += QString::fromUcs4(U"\U0001D400");
+  const QString cut = DrawnText(wide);
+  EXPECT_LE(cut.size(), MaxDrawnText);
+  EXPECT_TRUE(cut.endsWith(ellipsis));
+  EXPECT_FALSE(cut.at(cut.size() - 2).isHighSurrogate());
+  EXPECT_EQ(DrawnText(wide.toStdString()), cut);
+  // Multi-byte UTF-8 cut at the byte limit still reads as whole characters.
+  std::string greek;
+  for (int k = 0; k < 3 * MaxDrawnText; ++k) greek += "\xCE\xB1";  // alpha
+  EXPECT_EQ(DrawnText(greek), QString(MaxDrawnText - 1, QChar(0x03B1)) + ellipsis);
+}
+
+TEST(DrawnTextTest, ThePointLabelIsCutAndTheCellKeepsItsText) {
+  PlotSheet p;
+  const std::string label(3000000, 'L');
+  p.Connect({{"a", "b", "c", "Label#"}, {"1", "1", "1", label}});
+  p.engine.Settings.UseDefaultLabels = false;
+  EXPECT_EQ(p.engine.LabelText(1).size(), MaxDrawnText);
+  EXPECT_EQ(p.sheet.Cell(4, 1).size(), label.size());
+}
+
 TEST(SheetEditTest, EditsReReadTheColumnsAndTheSelectorsFollowTheColumns) {
   PlotSheet p;
   p.Connect({{"a", "b", "c"}, {"1", "1", "1"}});

@@ -12,6 +12,7 @@
 
 #include "graphs/emffile.h"
 #include "graphs/graphoutput.h"
+#include "graphs/plotpicture.h"
 #include "graphs/projection.h"
 #include "graphs/wmffile.h"
 #include "tests/graphs/pixels.h"
@@ -332,6 +333,114 @@ TEST(WmfFileTest, LinesRunningFarOffThePageAreCutAndKeepTheirDirection) {
   EXPECT_TRUE(polygons[0].contains(QPoint(600, 500)));
   for (const QPoint& q : polygons[0]) EXPECT_GE(q.y(), -32000);
   EXPECT_EQ(texts, 0);
+}
+
+// The coordinates of the lines, polygons and texts of a metafile, in the
+// order they are drawn.
+struct Shapes {
+  std::vector<QVector<QPoint>> Lines;  // polylines and polygons
+  std::vector<QPoint> Texts;           // where each text starts
+};
+
+Shapes EmfShapes(const QByteArray& emf) {
+  Shapes s;
+  for (const Record& r : EmfRecords(emf)) {
+    if (r.Type == 3 || r.Type == 4) {
+      QVector<QPoint> points;
+      for (std::uint32_t i = 0; i < U32(emf, r.At + 24); ++i)
+        points.push_back({I32(emf, r.At + 28 + 8 * i), I32(emf, r.At + 32 + 8 * i)});
+      s.Lines.push_back(points);
+    } else if (r.Type == 84) {
+      s.Texts.push_back({I32(emf, r.At + 36), I32(emf, r.At + 40)});
+    }
+  }
+  return s;
+}
+
+Shapes WmfShapes(const QByteArray& wmf) {
+  Shapes s;
+  for (const Record& r : WmfRecords(wmf)) {
+    if (r.Type == 0x0325 || r.Type == 0x0324) {
+      QVector<QPoint> points;
+      for (int i = 0; i < I16(wmf, r.At + 6); ++i)
+        points.push_back({I16(wmf, r.At + 8 + 4 * i), I16(wmf, r.At + 10 + 4 * i)});
+      s.Lines.push_back(points);
+    } else if (r.Type == 0x0A32) {
+      s.Texts.push_back({I16(wmf, r.At + 8), I16(wmf, r.At + 6)});
+    }
+  }
+  return s;
+}
+
+// One page written both ways: the placeable metafile's units per inch keep
+// the page inside its 16-bit coordinates and agree with its header, and
+// every shape stands where the enhanced metafile has it, at that scale.
+TEST(WmfFileTest, LargePagesAndHighResolutionsKeepTheirSizeAndMatchTheEnhancedMetafile) {
+  struct Case {
+    QSizeF mm;
+    int dpi;
+    int unitsPerInch;  // what the header must say
+  };
+  const Case cases[] = {
+      {{297, 210}, 96, 96},       // the usual page: written as it always was
+      {{297, 210}, 1440, 1440},   // the finest resolution the header takes
+      {{297, 210}, 2400, 1440},   // finer: the header's largest, coordinates to match
+      {{2000, 2000}, 2400, 406},  // 78.7 inches on a side, within 32000 units
+      {{2000, 10}, 600, 406},     // long and narrow: its long side decides
+      {{10, 2000}, 96, 96},
+  };
+  Rocks p;
+  p.engine.Settings.ViewLabels = true;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(QStringLiteral("%1 x %2 mm at %3 dpi").arg(k.mm.width()).arg(k.mm.height()).arg(k.dpi).toStdString());
+    OutputContext c = Context();
+    c.ScreenDpi = k.dpi;
+    c.Printer = PageOfSize(k.mm);
+    const QSize size = MetafilePageSize(c);
+    const MetafilePicture picture = GraphMetafile(p.engine, c, size, k.dpi);
+    const QByteArray emf = EmfBytes(picture, GraphDescription(c));
+    const QByteArray wmf = WmfBytes(picture, GraphDescription(c));
+    const int units = static_cast<int>(U16(wmf, 14));
+    EXPECT_EQ(units, k.unitsPerInch);
+    // The box is the recorded page in those units: its size in inches is kept.
+    const int width = I16(wmf, 10), height = I16(wmf, 12);
+    EXPECT_GT(width, 0);
+    EXPECT_GT(height, 0);
+    EXPECT_LE(std::max(width, height), 32000);
+    EXPECT_NEAR(static_cast<double>(width) / units, static_cast<double>(size.width()) / k.dpi, 0.51 / units);
+    EXPECT_NEAR(static_cast<double>(height) / units, static_cast<double>(size.height()) / k.dpi, 0.51 / units);
+    if (k.mm.width() >= 100) {
+      EXPECT_NEAR(width * 25.4 / units, k.mm.width(), 0.5);
+    }
+    // The window is the same box.
+    for (const Record& r : WmfRecords(wmf)) {
+      if (r.Type == 0x020C) {
+        EXPECT_EQ(QPoint(I16(wmf, r.At + 8), I16(wmf, r.At + 6)), QPoint(width, height));
+      }
+    }
+    // Every shape and text where the enhanced metafile has it.
+    const Shapes e = EmfShapes(emf), w = WmfShapes(wmf);
+    const double scale = static_cast<double>(units) / k.dpi;
+    ASSERT_EQ(e.Lines.size(), w.Lines.size());
+    ASSERT_GE(e.Lines.size(), 1u);
+    for (std::size_t i = 0; i < e.Lines.size(); ++i) {
+      ASSERT_EQ(e.Lines[i].size(), w.Lines[i].size()) << "shape " << i;
+      for (qsizetype j = 0; j < e.Lines[i].size(); ++j) {
+        EXPECT_NEAR(w.Lines[i][j].x(), e.Lines[i][j].x() * scale, 0.51) << "shape " << i;
+        EXPECT_NEAR(w.Lines[i][j].y(), e.Lines[i][j].y() * scale, 0.51) << "shape " << i;
+      }
+    }
+    ASSERT_EQ(e.Texts.size(), w.Texts.size());
+    ASSERT_GE(e.Texts.size(), 3u);
+    for (std::size_t i = 0; i < e.Texts.size(); ++i) {
+      EXPECT_NEAR(w.Texts[i].x(), e.Texts[i].x() * scale, 0.51);
+      EXPECT_NEAR(w.Texts[i].y(), e.Texts[i].y() * scale, 0.51);
+    }
+    // At its own resolution the file is the one it always was.
+    if (units == k.dpi) {
+      EXPECT_EQ(w.Lines, e.Lines);
+    }
+  }
 }
 
 // Converts a metafile with LibreOffice and reads the picture back.

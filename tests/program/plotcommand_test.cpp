@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "graphs/graphengine.h"
 #include "program/commandline.h"
 #include "tests/support/batchrun.h"
 #include "tests/support/files.h"
@@ -170,6 +172,91 @@ TEST_F(PlotCommandTest, BitmapsTooLargeForTheMemoryAreRefusedWithTheirSize) {
   run = Plot({data, "--size", "2000x10", "--dpi", "254", "-o", Out("edge.png")});
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
   EXPECT_EQ(QImage(Out("edge.png")).width(), 20000);
+}
+
+// The plot command in a child process that may map budget bytes more than
+// it has; its exit status, or 128 + the signal that ended it. What it
+// printed on standard error goes to err.
+int PlotUnderMemoryLimit(const QStringList& args, std::size_t budget, const QString& errFile) {
+  return test::RunInChild([&] {
+    if (!test::LimitAddressSpace(budget)) return 99;
+    std::FILE* out = std::fopen("/dev/null", "w");
+    std::FILE* err = std::fopen(errFile.toLocal8Bit().constData(), "w");
+    const int status = RunBatchCommand(QStringList{"plot"} + args, out, err);
+    std::fclose(err);
+    return status;
+  });
+}
+
+TEST_F(PlotCommandTest, FailedImageAllocationsAreRefusedAndKeepTheOldFile) {
+  if (test::AddressSanitizerBuild)
+    GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
+  // The widest picture allowed: 20000 x 14142 pixels of 4 bytes, 1.1 GB.
+  struct Case {
+    const char* file;
+    std::size_t budget;  // what the child may map beyond what it has
+  };
+  const Case cases[] = {
+      {"wide.png", std::size_t{600} << 20},   // no room for the image itself
+      {"wide.bmp", std::size_t{1400} << 20},  // the image fits, its encoded bytes do not
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    test::WriteFileOrFail(Out(c.file), "old picture");
+    const QString errFile = Out("err.txt");
+    const int status = PlotUnderMemoryLimit({data, "--width", "20000", "-o", Out(c.file)}, c.budget, errFile);
+    ASSERT_NE(status, 99) << "the address-space limit could not be set";
+    EXPECT_EQ(status, 1);
+    const QString err = QString::fromLocal8Bit(test::ReadFile(errFile));
+    EXPECT_TRUE(err.contains(QLatin1String("not enough memory for a picture of 20000 x 14142 pixels")))
+        << err.toStdString();
+    EXPECT_EQ(test::ReadFile(Out(c.file)), QByteArray("old picture"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".varnel")),
+              QStringList());
+  }
+}
+
+TEST_F(PlotCommandTest, ALabelOfMillionsOfCharactersIsDrawnCutUnderAMemoryLimit) {
+  if (test::AddressSanitizerBuild)
+    GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
+  const QByteArray label(8000000, 'W');
+  const QString labelled = Out("label.vnp");
+  test::WriteFileOrFail(labelled, ";;t\r\nLabel#\ta\tb\tc\r\n" + label + "\t1\t1\t1\r\nshort\t2\t1\t1\r\n");
+  for (const char* file : {"label.png", "label.emf", "label.svg"}) {
+    SCOPED_TRACE(file);
+    const QString errFile = Out("err.txt");
+    const int status =
+        PlotUnderMemoryLimit({labelled, "--labels", "-o", Out(file)}, std::size_t{400} << 20, errFile);
+    EXPECT_EQ(status, 0) << test::ReadFile(errFile).toStdString();
+    EXPECT_TRUE(QFile::exists(Out(file)));
+  }
+  // The label is drawn with its start and an ellipsis.
+  const QByteArray emf = test::ReadFile(Out("label.emf"));
+  const QString drawn = QString(MaxDrawnText - 1, QLatin1Char('W')) + QChar(0x2026);
+  EXPECT_TRUE(emf.contains(QByteArray(reinterpret_cast<const char*>(drawn.utf16()), drawn.size() * 2)));
+  const QString longer = QString(MaxDrawnText, QLatin1Char('W'));
+  EXPECT_FALSE(emf.contains(QByteArray(reinterpret_cast<const char*>(longer.utf16()), longer.size() * 2)));
+}
+
+TEST_F(PlotCommandTest, ACaseWithoutAFinitePositionIsTheUndefinedErrorAndNoPicture) {
+  const QString huge = Out("huge.vnp");
+  test::WriteFileOrFail(huge,
+                        ";;t\r\nLabel#\ta\tb\tc\td\r\nok\t1\t1\t1\t1\r\n"
+                        "big\t1.1e4932\t1.1e4932\t1.1e4932\t1.1e4932\r\n");
+  for (const char* view : {"triangular", "tetrahedral", "stereo"}) {
+    SCOPED_TRACE(view);
+    const PlotRun run = Plot({huge, "--view", view, "-o", Out("huge.png")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QLatin1String("error: Plot: Undefined computation error: a value overflowed")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String("1 case(s) have no finite position"))) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_FALSE(QFile::exists(Out("huge.png")));
+  }
+  // Left out of the plot, the case is no error.
+  const PlotRun run = Plot({huge, "--cases", "1", "-o", Out("huge.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out, "huge.png: 1 points drawn\n");
 }
 
 TEST_F(PlotCommandTest, TooFewApexVariablesDrawTheOutlineAndSaySo) {

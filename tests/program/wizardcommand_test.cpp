@@ -1,9 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdint>
 
 #include "program/commandline.h"
 #include "tests/support/batchrun.h"
@@ -254,6 +260,73 @@ TEST(WizardCommand, WeightsAndTheirLines) {
   EXPECT_EQ(out[at + 6], QStringLiteral(" WEIGHTED INPUT MATRIX:"));
 }
 
+// Thirty-four cases on seventeen components at rank 16: C(34, 17) =
+// 2,333,606,220 univariant selections, beyond a signed 32-bit count.
+QString WideSet(const QTemporaryDir& dir) {
+  QByteArray text = ";;wide\r\nLabel#";
+  for (int v = 1; v <= 17; ++v) text += "\tX" + QByteArray::number(v);
+  text += "\r\n";
+  std::uint32_t state = 12345;
+  for (int c = 1; c <= 34; ++c) {
+    text += "P" + QByteArray::number(c);
+    for (int v = 1; v <= 17; ++v) {
+      state = state * 1103515245u + 12345u;
+      text += "\t" + QByteArray::number(1 + (state >> 16) % 97);
+    }
+    text += "\r\n";
+  }
+  const QString path = dir.filePath(QStringLiteral("wide.vnp"));
+  test::WriteFileOrFail(path, text);
+  return path;
+}
+
+TEST(WizardCommand, SelectionCountsBeyondThirtyTwoBitsAreNoError) {
+  QTemporaryDir dir;
+  const QStringList wide{"wizard", WideSet(dir), "--cases", "1-34", "--rank", "16", "--yes"};
+  const test::BatchOutput count = RunBatch(wide + QStringList{"--count"});
+  EXPECT_EQ(count.status, 0);
+  EXPECT_EQ(count.out, QByteArray("2333606220\n"));
+  EXPECT_FALSE(count.err.contains(QStringLiteral("error"))) << count.err.toStdString();
+  for (const QString range : {"0-2", "2333606219-2333606219"}) {
+    const test::BatchOutput part = RunBatch(wide + QStringList{"--univariants", "--range", range});
+    EXPECT_EQ(part.status, 0) << part.err.toStdString();
+    EXPECT_FALSE(part.err.contains(QStringLiteral("error"))) << part.err.toStdString();
+    EXPECT_TRUE(part.out.startsWith("[")) << part.out.left(200).toStdString();
+  }
+  // The report names the count as it is.
+  const test::BatchOutput space = RunBatch(wide + QStringList{"--reaction-space"});
+  EXPECT_EQ(space.status, 0) << space.err.toStdString();
+  EXPECT_FALSE(space.err.contains(QStringLiteral("Integer overflow"))) << space.err.toStdString();
+}
+
+// When the system refuses threads the command falls back to fewer, down to
+// its own thread, and prints the same bytes. The process limit is set in a
+// child process run as an unprivileged user, for whom it counts.
+TEST(WizardCommand, RefusedThreadsGiveTheSameOutput) {
+  if (geteuid() != 0) GTEST_SKIP() << "becoming another user to limit its processes needs root";
+  if (!test::OthersCanReach(Sample)) GTEST_SKIP() << "the sample file is out of another user's reach";
+  // Ranged, so that the report's date and time leave the bytes alone.
+  for (const QStringList& args : {AllCasesInOneRange, AllCasesInOneRange + QStringList{"--filter-duplicates"}}) {
+    const QByteArray expected = RunBatch(args + QStringList{"--threads", "1"}).out;
+    ASSERT_FALSE(expected.isEmpty());
+    const int status = test::RunInChild([&] {
+      if (!test::BecomeNobody()) return 2;
+      const struct rlimit limit{1, 1};
+      if (setrlimit(RLIMIT_NPROC, &limit) != 0) return 3;
+      std::FILE* out = std::tmpfile();
+      std::FILE* err = std::tmpfile();
+      if (!out || !err) return 4;
+      const int run = RunBatchCommand(args + QStringList{"--threads", "4"}, out, err);
+      if (run != 0) {
+        std::fputs(test::ReadBack(err).constData(), stderr);
+        return 10 + run;
+      }
+      return test::ReadBack(out) == expected ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << args.join(QLatin1Char(' ')).toStdString();
+  }
+}
+
 // GNU parallel runs the shards; the joined bytes are those of one run.
 TEST(WizardCommand, ParallelScriptGivesTheBytesOfOneRun) {
   QProcess script;
@@ -269,6 +342,130 @@ TEST(WizardCommand, ParallelScriptGivesTheBytesOfOneRun) {
   const QByteArray one = RunBatch(AllCasesInOneRange).out;
   EXPECT_EQ(sharded.size(), one.size());
   EXPECT_TRUE(sharded == one);
+}
+
+// varnel merge-relations started with an address-space limit of budget
+// bytes beyond what it maps once started; its exit status and messages.
+struct LimitedRun {
+  int status = -1;
+  QProcess::ExitStatus how = QProcess::CrashExit;
+  QByteArray err;
+};
+LimitedRun MergeWithin(const QString& part, std::size_t budget) {
+  // What the program maps once started: measured while it waits for a FIFO.
+  QTemporaryDir dir;
+  const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("wait")));
+  LimitedRun run;
+  if (::mkfifo(fifo.constData(), 0600) != 0) return run;
+  QProcess waiting;
+  waiting.start(QStringLiteral(VARNEL_BINARY), {QStringLiteral("merge-relations"), QFile::decodeName(fifo)});
+  waiting.waitForStarted();
+  // Started up once it sleeps (in open(), for a writer) with a steady size.
+  std::size_t started = 0, last = 0;
+  for (int k = 0, steady = 0; k < 400 && steady < 4; ++k) {
+    QThread::msleep(50);
+    QFile status(QStringLiteral("/proc/%1/status").arg(waiting.processId()));
+    if (!status.open(QIODevice::ReadOnly)) break;
+    std::size_t size = 0;
+    bool sleeping = false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+      if (line.startsWith("VmSize:")) size = line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
+      if (line.startsWith("State:")) sleeping = line.contains("(sleeping)");
+    }
+    steady = sleeping && size == last && size > 0 ? steady + 1 : 0;
+    last = size;
+    if (steady == 4) started = size;
+  }
+  const int writer = ::open(fifo.constData(), O_WRONLY);
+  if (writer >= 0) ::close(writer);
+  waiting.waitForFinished(60000);
+  if (started == 0) return run;
+  QProcess limited;
+  limited.setChildProcessModifier([limit = started + budget] {
+    const struct rlimit l{limit, limit};
+    setrlimit(RLIMIT_AS, &l);
+  });
+  limited.setStandardOutputFile(QProcess::nullDevice());
+  limited.start(QStringLiteral(VARNEL_BINARY), {QStringLiteral("merge-relations"), part});
+  limited.waitForFinished(300000);
+  run.status = limited.exitCode();
+  run.how = limited.exitStatus();
+  run.err = limited.readAllStandardError();
+  return run;
+}
+
+// A part of many distinct relations: the keys are held in little more than
+// their bytes, so that a budget the standard containers would overrun (a
+// node, a string and a line of their own per key) is enough; a budget too
+// small for even that ends with a message and exit status 1, not an abort.
+TEST(WizardCommand, ALargePartUnderAMemoryLimitIsMergedOrRefusedWithAMessage) {
+  if (test::AddressSanitizerBuild)
+    GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
+  QTemporaryDir dir;
+  const int count = 500000;
+  QByteArray part;
+  part.reserve(count * 130);
+  for (int k = 0; k < count; ++k) {
+    const QByteArray n = QByteArray::number(k);
+    part += " 1.0000000000000;-0.5000000000000;" + n + ";0.2500000000000\t 1.0000\t-0.5000\t" + n +
+            "\t 0.2500\t | 1.0000 A + 0.2500 D = 0.5000 B\n";
+  }
+  part += part.left(part.size() / 2);  // every relation of the first half once more
+  const QString path = dir.filePath(QStringLiteral("large"));
+  test::WriteFileOrFail(path, part);
+  part = QByteArray();
+  const LimitedRun enough = MergeWithin(path, std::size_t{100} << 20);
+  ASSERT_EQ(enough.how, QProcess::NormalExit) << enough.err.toStdString();
+  EXPECT_EQ(enough.status, 0) << enough.err.toStdString();
+  const LimitedRun tight = MergeWithin(path, std::size_t{12} << 20);
+  ASSERT_EQ(tight.how, QProcess::NormalExit) << tight.err.toStdString();
+  EXPECT_EQ(tight.status, 1);
+  EXPECT_TRUE(tight.err.startsWith("error: not enough memory to merge the relation parts")) << tight.err.toStdString();
+}
+
+// The hosts of PARALLEL_HOSTS, reached through a stand-in for ssh that runs
+// each job on this machine with a /tmp of its own, as another machine
+// would have: the parts must come back through parallel, not through this
+// machine's temporary folder.
+TEST(WizardCommand, ParallelScriptOnSeveralHostsBringsThePartsBack) {
+  QTemporaryDir dir;
+  const QString standIn = dir.filePath(QStringLiteral("ssh-standin"));
+  test::WriteFileOrFail(standIn,
+                        "#!/bin/sh\n"
+                        "# ssh HOST [--] COMMAND...: COMMAND run here, with an empty /tmp of its own.\n"
+                        "shift\n"
+                        "[ \"$1\" = -- ] && shift\n"
+                        "exec unshare -m sh -c 'mount -t tmpfs standin /tmp && exec sh -c \"$0\"' \"$*\"\n");
+  QFile::setPermissions(standIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QProcess probe;
+  probe.start(standIn, {QStringLiteral("host"), QStringLiteral("--"), QStringLiteral("test ! -e"),
+                        dir.path()});
+  if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+    GTEST_SKIP() << "no private mount namespace here: " << probe.readAllStandardError().toStdString();
+
+  for (const bool filter : {false, true}) {
+    SCOPED_TRACE(filter ? "filtered" : "unfiltered");
+    QProcess script;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VARNEL"), QStringLiteral(VARNEL_BINARY));
+    env.insert(QStringLiteral("JOBS"), QStringLiteral("1"));
+    env.insert(QStringLiteral("PARALLEL_HOSTS"), QStringLiteral("alpha,beta"));
+    env.insert(QStringLiteral("PARALLEL_SSH"), standIn);
+    script.setProcessEnvironment(env);
+    QStringList args{Sample, "3", "--cases", "1-17", "--rank", "5", "--yes"};
+    if (filter) args << QStringLiteral("--filter-duplicates");
+    script.start(QStringLiteral(VARNEL_SOURCE_DIR "/scripts/univariants-parallel.sh"), args);
+    ASSERT_TRUE(script.waitForFinished(300000));
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    const QByteArray sharded = script.readAllStandardOutput();
+    if (!filter) {
+      EXPECT_TRUE(sharded == RunBatch(AllCasesInOneRange).out);
+    } else {
+      const QByteArray one = RunBatch(AllCases + QStringList{"--filter-duplicates"}).out;
+      EXPECT_GT(sharded.size(), 1000);
+      EXPECT_TRUE(one.endsWith(sharded));
+    }
+  }
 }
 
 }  // namespace

@@ -81,6 +81,24 @@ inline int RunInChild(const std::function<int()>& f) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// The bytes of address space the process has mapped now.
+inline std::size_t AddressSpaceUsed() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmSize:")) return line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
+  return 0;
+}
+
+// In a child process: lets the process map budget bytes more than it has
+// now. False when the limit cannot be set.
+inline bool LimitAddressSpace(std::size_t budget) {
+  struct rlimit limit;
+  getrlimit(RLIMIT_AS, &limit);
+  limit.rlim_cur = AddressSpaceUsed() + budget;
+  return setrlimit(RLIMIT_AS, &limit) == 0;
+}
+
 // The unprivileged user tests run as when they need another user than root.
 inline constexpr uid_t NobodyId = 65534;
 

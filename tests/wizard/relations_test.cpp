@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "tests/support/files.h"
+
 namespace varnel {
 namespace {
 
@@ -215,6 +217,38 @@ TEST(Relations, StreamedBlocksGiveTheLinesOfOneRun) {
   const Streamed cut = Stream(set.job, 5, 3);
   EXPECT_TRUE(cut.result.Stopped);
   EXPECT_EQ(cut.lines.size(), 3u);
+}
+
+// The system refuses threads (a process limit, a container): the work goes
+// to the threads it gives, down to the calling thread alone, and the lines
+// are those of one thread. The limit is set in a child process run as an
+// unprivileged user, for whom it counts.
+TEST(Relations, RefusedThreadsFallBackToFewerAndToTheCallingThread) {
+  if (geteuid() != 0) GTEST_SKIP() << "becoming another user to limit its processes needs root";
+  SetBuilder set = RandomSet(5, 12, 5);
+  const std::uint64_t total = SelectionCount(set.job);
+  for (const bool filter : {false, true}) {
+    set.job.FilterDuplicates = filter;
+    const UnivariantResult one = set.Find(0, total - 1, 1);
+    ASSERT_FALSE(one.Lines.empty());
+    // 1: no thread at all; 2 and 3: some of the four asked for.
+    for (const rlim_t processes : {1, 2, 3}) {
+      SCOPED_TRACE("filter " + std::to_string(filter) + ", processes " + std::to_string(processes));
+      const int status = test::RunInChild([&] {
+        if (!test::BecomeNobody()) return 2;
+        const struct rlimit limit{processes, processes};
+        if (setrlimit(RLIMIT_NPROC, &limit) != 0) return 3;
+        std::atomic<bool> cancel{false};
+        int polls = 0;
+        const UnivariantResult r =
+            FindUnivariants(set.job, 0, total - 1, 4, cancel, [&](std::uint64_t) { ++polls; });
+        if (r.Lines != one.Lines || r.Keys != one.Keys || r.Cancelled) return 1;
+        // On the calling thread alone the window still gets its events.
+        return processes == 1 && polls == 0 ? 4 : 0;
+      });
+      EXPECT_EQ(status, 0);
+    }
+  }
 }
 
 TEST(Relations, CancelStopsTheEnumerationWithNoLines) {
