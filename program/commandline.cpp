@@ -6,6 +6,7 @@
 
 #include "app/version.h"
 #include "program/batchoptions.h"
+#include "program/exportcommand.h"
 #include "program/matrixcommandline.h"
 #include "program/plotcommand.h"
 #include "program/wizardcommand.h"
@@ -29,6 +30,7 @@ const BatchCommand Commands[] = {
     {"wizard", WizardCommand},
     {"merge-relations", MergeRelationsCommand},
     {"plot", PlotCommand},
+    {"export", ExportCommand},
 };
 
 CommandFunction FindCommand(const QString& name) {
@@ -59,6 +61,7 @@ QString UsageText() {
   return QStringLiteral(
       "Usage:\n"
       "  varnel [FILE]                  start the program, opening the data file FILE\n"
+      "                                 (or a .csv, .tsv, .txt, .xlsx or .ods table)\n"
       "  varnel svd FILE [options]      singular value decomposition report on standard output\n"
       "  varnel inverse FILE [options]  matrix inverse report on standard output\n"
       "  varnel map FILE --cases FIRST-LAST [options] -o OUT\n"
@@ -69,6 +72,8 @@ QString UsageText() {
       "  varnel merge-relations PART... joins the parts of a sharded, filtered enumeration\n"
       "  varnel plot FILE [options] -o OUT.(png|bmp|pdf|svg|emf|wmf)\n"
       "                                 the Graphs page of the file drawn into a picture\n"
+      "  varnel export FILE -o OUT.(csv|xlsx) [--included]\n"
+      "                                 the sheet written as a CSV file or an Excel workbook\n"
       "  varnel COMMAND --help          the options of a command\n"
       "  varnel --version               the version\n"
       "  varnel --help                  this text\n"

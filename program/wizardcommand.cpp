@@ -116,6 +116,7 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         QStringLiteral("N"));
   p.Add(QStringLiteral("yes"), QStringLiteral("answer Yes to the wizard's questions"));
   p.Add(QStringLiteral("decimal-separator"), QStringLiteral("as for svd"), QStringLiteral("C"));
+  AddImportOptions(p);
   if (!p.Parse(args, out)) return 0;
 
   const char separator = p.IsSet(QStringLiteral("decimal-separator"))
@@ -163,6 +164,7 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   }
 
   BatchSheet batch(err, p.IsSet(QStringLiteral("yes")));
+  batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   Sheet& sheet = batch.sheet;
   const std::vector<int> rows =
