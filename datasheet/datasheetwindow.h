@@ -12,11 +12,11 @@
 
 #include "app/settingssection.h"
 #include "app/windowplacement.h"
-#include "datasheet/commandstate.h"
-#include "datasheet/datafiles.h"
-#include "datasheet/editing.h"
+#include "sheet/commandstate.h"
+#include "sheet/editing.h"
+#include "sheet/filecommands.h"
+#include "sheet/sheet.h"
 #include "datasheet/importdialog.h"
-#include "datasheet/sheet.h"
 
 class QDragEnterEvent;
 class QDropEvent;

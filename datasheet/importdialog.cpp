@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogparts.h"
+#include "app/filename.h"
 
 namespace varnel {
 

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

@@ -100,7 +100,7 @@ void DeriveBitmapHeights(GraphSettings& g, Real pageAspect) {
   g.FileBmpHeight = BitmapHeight(g.DefaultFileBMPWidth, pageAspect);
 }
 
-void LoadGraphSettings(const IniFile& ini, GraphSettings& g) {
+void ReadGraphsIniKeys(const IniFile& ini, GraphSettings& g) {
   g.Landscape = ini.ReadBool(Settings, QStringLiteral("Landscape"), true);
   g.PlotNegPoints = ini.ReadBool(Options, QStringLiteral("PlotNegPoints"), false);
   g.ZPOrdering = ini.ReadBool(Options, QStringLiteral("ZPOrdering"), true);
@@ -135,7 +135,7 @@ void LoadGraphSettings(const IniFile& ini, GraphSettings& g) {
   g.FileFormat = Same(file, "Metafile") ? 2 : Same(file, "EnhMetafile") ? 1 : 0;
 }
 
-void SaveGraphSettings(IniFile& ini, const GraphSettings& g) {
+void WriteGraphsIniKeys(IniFile& ini, const GraphSettings& g) {
   ini.WriteBool(Settings, QStringLiteral("Landscape"), g.Landscape);
   ini.WriteInteger(Settings, QStringLiteral("DefaultSymbolSize"), g.DefaultSymbolSize);
   ini.WriteString(Settings, QStringLiteral("StereoSFactor"), SettingsRealText(g.StereoSFactor));
@@ -160,7 +160,7 @@ void SaveGraphSettings(IniFile& ini, const GraphSettings& g) {
   ini.WriteString(Export, QStringLiteral("DefaultFileFormat"), FileFormatText(g.FileFormat));
 }
 
-void ReadPlotSettings(const IniFile& vng, GraphSettings& g) {
+void PlotSettingsFromIni(const IniFile& vng, GraphSettings& g) {
   const QString symbol = QStringLiteral("Symbol"), scales = QStringLiteral("Scales"),
                 pens = QStringLiteral("Pens"), fonts = QStringLiteral("Fonts"), view = QStringLiteral("3D"),
                 legend = QStringLiteral("Legend");
@@ -197,7 +197,7 @@ void ReadPlotSettings(const IniFile& vng, GraphSettings& g) {
   g.LegendVariable = vng.ReadString(legend, QStringLiteral("NameVariable"), QString()).trimmed();
 }
 
-void WritePlotSettings(IniFile& vng, const GraphSettings& g) {
+void PlotSettingsToIni(IniFile& vng, const GraphSettings& g) {
   const QString symbol = QStringLiteral("Symbol"), scales = QStringLiteral("Scales"),
                 pens = QStringLiteral("Pens"), fonts = QStringLiteral("Fonts"), view = QStringLiteral("3D"),
                 legend = QStringLiteral("Legend");
@@ -230,7 +230,7 @@ QString ProposedPlotSettingsName(const QString& dataFile) {
   return name;
 }
 
-bool SavePlotSettings(const GraphSettings& g, Prompter& prompter, const QString& dataFile) {
+bool SavePlotSettingsCommand(const GraphSettings& g, Prompter& prompter, const QString& dataFile) {
   FileDialogSpec spec;
   spec.title = QStringLiteral("Save Plot Settings");
   spec.filter = PlotSettingsFilter;
@@ -249,7 +249,7 @@ bool SavePlotSettings(const GraphSettings& g, Prompter& prompter, const QString&
     return false;
   }
   IniFile vng(*path);
-  WritePlotSettings(vng, g);
+  PlotSettingsToIni(vng, g);
   QString error;
   if (vng.Unreadable()) error = vng.ReadError();
   if (!vng.Unreadable() && vng.Save(&error)) return true;
@@ -267,21 +267,21 @@ bool ReadPlotSettingsFile(const QString& path, GraphSettings& g, QString* error)
     if (error) *error = vng.ReadError();
     return false;
   }
-  ReadPlotSettings(vng, g);
+  PlotSettingsFromIni(vng, g);
   return true;
 }
 
-bool LoadPlotSettings(GraphEngine& engine, Prompter& prompter) {
+bool LoadPlotSettingsCommand(GraphEngine& engine, Prompter& prompter) {
   FileDialogSpec spec;
   spec.title = QStringLiteral("Load Plot Settings");
   spec.filter = PlotSettingsFilter;
   spec.defaultSuffix = QStringLiteral("vng");
   spec.mustExist = true;
   const std::optional<QString> path = prompter.OpenFileName(spec);
-  return path && LoadPlotSettingsFile(engine, prompter, *path);
+  return path && ApplyPlotSettingsFile(engine, prompter, *path);
 }
 
-bool LoadPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QString& path) {
+bool ApplyPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QString& path) {
   QString error;
   if (!ReadPlotSettingsFile(path, engine.Settings, &error)) {
     prompter.FileError(QStringLiteral("Unable to read ") + path + QStringLiteral("\n\r") + error);

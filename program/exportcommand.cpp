@@ -3,7 +3,7 @@
 #include <QDir>
 
 #include "app/numberlocale.h"
-#include "datasheet/sheetexport.h"
+#include "sheet/sheetexport.h"
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
 

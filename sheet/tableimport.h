@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "datasheet/celltext.h"
+#include "sheet/celltext.h"
 
 namespace varnel {
 

@@ -14,7 +14,7 @@
 #include "app/reporttarget.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/importdialog.h"
-#include "datasheet/sheetexport.h"
+#include "sheet/sheetexport.h"
 #include "tests/datasheet/sheetcells.h"
 #include "tests/support/batchrun.h"
 #include "tests/support/files.h"

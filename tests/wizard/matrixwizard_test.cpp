@@ -2,9 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <QDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <limits>
 
 #include "core/svd.h"
+#include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/wizard/wizardsheet.h"
 #include "wizard/wizardtext.h"
@@ -403,10 +411,9 @@ TEST_F(WizardTest, ReactionSpaceOfTheWholeInput) {
                        {end - 4, " Independent reaction set: (basis vectors for the null space)"},
                        {end - 3, ""},
                        {end - 2, " P1\t P2\t P3\t P4"}}));
-  // The basis vector may come out with either sign.
-  EXPECT_TRUE(block.last() == " 0.5774\t 0.5774\t-0.5774\t 0.0000\t |  0.5774 P1 +  0.5774 P2 =  0.5774 P3" ||
-              block.last() == "-0.5774\t-0.5774\t 0.5774\t 0.0000\t |  0.5774 P3 =  0.5774 P1 +  0.5774 P2")
-      << block.last().toStdString();
+  // The decomposition is deterministic, and so is the sign of the basis vector.
+  EXPECT_EQ(block.last().toStdString(),
+            "-0.5774\t-0.5774\t 0.5774\t 0.0000\t |  0.5774 P3 =  0.5774 P1 +  0.5774 P2");
 }
 
 TEST_F(WizardTest, UnivariantsAndAssemblages) {
@@ -430,10 +437,9 @@ TEST_F(WizardTest, UnivariantsAndAssemblages) {
                        {15, " \"Univariant\" relation(s): (unfiltered)"},
                        {17, " Fo\t En\t Qz\t Sp"},
                        {18, "[]"}}));
-  // The relation may come out with either sign.
-  EXPECT_TRUE(block[19] == " 1.0000\t-1.0000\t 1.0000\t 0.0000\t |  1.0000 Fo +  1.0000 Qz =  1.0000 En" ||
-              block[19] == "-1.0000\t 1.0000\t-1.0000\t 0.0000\t |  1.0000 En =  1.0000 Fo +  1.0000 Qz")
-      << block[19].toStdString();
+  // The decomposition is deterministic, and so is the sign of the relation.
+  EXPECT_EQ(block[19].toStdString(),
+            " 1.0000\t-1.0000\t 1.0000\t 0.0000\t |  1.0000 Fo +  1.0000 Qz =  1.0000 En");
 
   // Assemblages: A = {En}, B = {Fo, Qz} are separated by that relation.
   w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 1, 1);
@@ -487,6 +493,256 @@ TEST_F(WizardTest, ExcludingFromAModelSetAsksFirst) {
   EXPECT_EQ(w.PanelSetRank, QStringLiteral("1"));
   EXPECT_FALSE(w.RSpaceEnabled);
   EXPECT_FALSE(w.UnivariantsEnabled);
+}
+
+
+// The four phases whose one relation is Fo + Qz = En, on the Reactions page.
+const std::vector<std::vector<std::string>> LineOfThree{{"Label#", "X", "Y", "Z"},
+                                                        {"Fo", "1", "0", "0"},
+                                                        {"En", "1", "1", "0"},
+                                                        {"Qz", "0", "1", "0"},
+                                                        {"Sp", "0", "0", "1"}};
+
+// A file's text lines, written with CR LF.
+QStringList FileLines(const QString& path) {
+  QString text = QString::fromUtf8(test::ReadFile(path));
+  EXPECT_TRUE(text.endsWith(QStringLiteral("\r\n")));
+  text.chop(2);
+  return text.split(QStringLiteral("\r\n"));
+}
+
+TEST_F(WizardTest, ALargeUnivariantsReportIsOfferedToAFile) {
+  MatrixWizard& w = AtModel(LineOfThree);
+  ASSERT_TRUE(w.Next());
+  QString path;
+  // Without a size to offer at, and below it, the report goes to the TextPad.
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::TextPad);
+  w.Context().FileOfferBytes = 1 << 20;
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::TextPad);
+  // Above it, the question: Cancel, No, Yes with the dialog cancelled, Yes.
+  w.Context().FileOfferBytes = 10;
+  const QString question = QStringLiteral(
+      "The \"Univariant\" relations of 1 selections would make about 1 MB of text, too much to keep in the "
+      "TextPad.\n\rWrite them straight into a file instead? (No keeps them in the TextPad.)");
+  const Buttons three = Button::Yes | Button::No | Button::Cancel;
+  prompter.Expect(BoxKind::Confirmation, question, three, Button::Cancel);
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::Nowhere);
+  prompter.Expect(BoxKind::Confirmation, question, three, Button::No);
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::TextPad);
+  prompter.Expect(BoxKind::Confirmation, question, three, Button::Yes);
+  prompter.AnswerSave(std::nullopt);
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::Nowhere);
+  prompter.Expect(BoxKind::Confirmation, question, three, Button::Yes);
+  prompter.AnswerSave(QStringLiteral("/data/relations.txt"));
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::File);
+  EXPECT_EQ(path, QStringLiteral("/data/relations.txt"));
+  ASSERT_FALSE(prompter.dialogs.empty());
+  EXPECT_EQ(prompter.dialogs.back().title, QStringLiteral("Write Relations To"));
+  EXPECT_TRUE(prompter.dialogs.back().confirmOverwrite);
+}
+
+TEST_F(WizardTest, AUnivariantsFileHoldsTheReportAndTheTextPadItsHead) {
+  MatrixWizard& w = AtModel(LineOfThree);
+  ASSERT_TRUE(w.Next());
+  QTemporaryDir dir;
+  for (const bool filter : {false, true}) {
+    SCOPED_TRACE(filter ? "filtered" : "unfiltered");
+    w.FilterDuplicates = filter;
+    const auto before = report.lines.size();
+    ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
+    const QStringList text = report.lines.mid(before);
+    const QString path = dir.filePath(QStringLiteral("relations.txt"));
+    const auto start = report.lines.size();
+    ASSERT_EQ(w.UnivariantsToFile(path), CommandOutcome::Done);
+    EXPECT_EQ(FileLines(path), text) << "the file holds what the TextPad would";
+    // The TextPad: the head without the names line, then the counts and
+    // the file.
+    const QStringList pad = report.lines.mid(start);
+    const int head = static_cast<int>(text.size()) - (filter ? 2 : 3);
+    ASSERT_EQ(pad.size(), head + 2);
+    EXPECT_EQ(pad.mid(0, head), text.mid(0, head));
+    EXPECT_EQ(pad[head], filter ? QStringLiteral(" 1 line(s) from 1 selection(s), 1 of them relations, are in the file")
+                                : QStringLiteral(" 2 line(s) from 1 selection(s), 1 of them relations, are in the file"));
+    EXPECT_EQ(pad[head + 1], QLatin1Char(' ') + QDir::toNativeSeparators(path));
+  }
+  // A folder that does not exist: an error box, nothing written, the
+  // TextPad as it was.
+  const auto lines = report.lines.size();
+  prompter.AnswerNext(Button::Ok);
+  EXPECT_EQ(w.UnivariantsToFile(dir.filePath(QStringLiteral("no/such/folder/r.txt"))), CommandOutcome::Failed);
+  ASSERT_FALSE(prompter.shown.empty());
+  EXPECT_EQ(prompter.shown.back().kind, BoxKind::Error);
+  EXPECT_TRUE(prompter.shown.back().text.startsWith(QStringLiteral("Cannot write ")));
+  EXPECT_EQ(report.lines.size(), lines);
+  EXPECT_FALSE(w.Busy);
+}
+
+TEST_F(WizardTest, TheLastRelationsSaveAsCsvRows) {
+  MatrixWizard& w = AtModel(LineOfThree);
+  ASSERT_TRUE(w.Next());
+  EXPECT_FALSE(w.HasRelationsResult());
+  ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
+  ASSERT_TRUE(w.HasRelationsResult());
+  const QString relation = report.lines.last();
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("relations.csv"));
+  ASSERT_EQ(w.SaveRelationsCsv(path), CommandOutcome::Done);
+  const QStringList rows = FileLines(path);
+  ASSERT_EQ(rows.size(), 2);
+  EXPECT_EQ(rows[0], QStringLiteral("selection,degenerate,rank,Fo,En,Qz,Sp"));
+  // The coefficients of the report's relation line, without its spaces.
+  QStringList fields = relation.section(QLatin1Char('|'), 0, 0).split(QLatin1Char('\t'));
+  fields.removeLast();
+  for (QString& f : fields) f = f.trimmed();
+  EXPECT_EQ(rows[1], QStringLiteral("[],no,3,") + fields.join(QLatin1Char(',')));
+  // Intersections that find nothing leave a header alone.
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 1, 2);
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::B, 0, 0);
+  ASSERT_EQ(w.Intersections(), CommandOutcome::Done);
+  EXPECT_EQ(report.lines.last(), QStringLiteral(" -- No incompatibilities were found."));
+  ASSERT_EQ(w.SaveRelationsCsv(path), CommandOutcome::Done);
+  EXPECT_EQ(FileLines(path), QStringList{rows[0]});
+}
+
+TEST_F(WizardTest, AStreamedFileUnderAnAddressSpaceLimitHoldsTheTextReport) {
+  if (test::AddressSanitizerBuild)
+    GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
+  // 18 phases on 8 components: 48,620 selections of nine, each with one
+  // relation line and its label.
+  Rows rows{{"Label#", "A", "B", "C", "D", "E", "F", "G", "H"}};
+  for (int c = 1; c <= 18; ++c) {
+    std::vector<std::string> row{"Phase" + std::to_string(c)};
+    for (int i = 1; i <= 8; ++i) row.push_back(std::to_string(((c * 37 + i * i * 11 + c * i * 5) % 97) + 1));
+    rows.push_back(row);
+  }
+  MatrixWizard& w = AtModel(rows);
+  w.DesiredRank = 8;
+  ASSERT_TRUE(w.Next());
+  ASSERT_EQ(w.SetRank, 8);
+  ASSERT_EQ(w.PanelSetUniv, QStringLiteral("48620"));
+
+  // The same run in a child whose address space may grow by 48 MB: written
+  // to the file (15.7 MB) it fits, gathered for the TextPad (some 80 MB) it
+  // does not. Each child is a fresh run of this test up to it, so that it
+  // starts from a small heap, not from one that earlier tests grew and freed
+  // and that it could take again; the file's name comes to it from here.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* const FileVariable = "VARNEL_TEST_STREAMED_FILE";
+  std::optional<QTemporaryDir> dir;
+  QString path = qEnvironmentVariable(FileVariable);
+  if (path.isEmpty()) {
+    dir.emplace();
+    path = dir->filePath(QStringLiteral("relations.txt"));
+    qputenv(FileVariable, QFile::encodeName(path));
+  }
+  enum { Written = 0, Failed = 1, NotRun = 2 };
+  auto limited = [&](bool toFile) {
+    // Worker threads share the one heap: an arena of their own reserves
+    // 64 MB at once, and without one each allocation would take pages of
+    // its own.
+    mallopt(M_ARENA_MAX, 1);
+    struct rlimit limit;
+    getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = test::AddressSpaceInUse() + (48u << 20);
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(NotRun);
+    int status = Failed;
+    try {
+      const CommandOutcome o = toFile ? w.UnivariantsToFile(path) : w.Univariants();
+      if (o == CommandOutcome::Done) status = Written;
+    } catch (...) {
+    }
+    _exit(status);
+  };
+  EXPECT_EXIT(limited(true), testing::ExitedWithCode(Written), "");
+  EXPECT_EXIT(limited(false), [](int status) { return !WIFEXITED(status) || WEXITSTATUS(status) != Written; },
+              "")
+      << "the limit is tight enough to matter";
+  qunsetenv(FileVariable);
+  // Only now, unlimited, the report the TextPad gets.
+  const auto before = report.lines.size();
+  ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
+  const QStringList text = report.lines.mid(before);
+  ASSERT_GE(text.size(), 2 * 48620);
+  EXPECT_EQ(FileLines(path), text);
+}
+// Four components and nine phases in general position: 126 selections of five,
+// two lines each, more than one block of the report writer.
+const std::vector<std::vector<std::string>> NinePhases{
+    {"Label#", "A", "B", "C", "D"}, {"P1", "5", "1", "2", "3"}, {"P2", "1", "7", "3", "2"},
+    {"P3", "2", "2", "9", "1"},     {"P4", "3", "1", "1", "8"}, {"P5", "4", "6", "2", "2"},
+    {"P6", "1", "3", "5", "7"},     {"P7", "6", "2", "7", "1"}, {"P8", "2", "5", "1", "6"},
+    {"P9", "3", "4", "4", "4"}};
+
+TEST_F(WizardTest, CancelWhileWritingEndsTheListWithTheAbortLine) {
+  MatrixWizard& w = AtModel(NinePhases);
+  ASSERT_TRUE(w.Next());
+  ASSERT_TRUE(w.UnivariantsEnabled);
+  const auto start = report.lines.size();
+  ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
+  const QStringList whole = report.lines.mid(start);
+  ASSERT_GT(whole.size(), 130);
+
+  // The writer polls every 64 lines; Cancel pressed at the second poll keeps
+  // the 64 lines written so far and adds the abort line, nothing else.
+  w.Context().Progress = [&w](std::int64_t, std::int64_t position, const QString& label) {
+    if (label == QLatin1String("Writing to TextPad ...") && position == 64) w.RequestCancel();
+  };
+  const auto before = report.lines.size();
+  EXPECT_EQ(w.Univariants(), CommandOutcome::Cancelled);
+  const QStringList cut = report.lines.mid(before);
+  ASSERT_EQ(cut.size(), 65);
+  EXPECT_EQ(cut.mid(0, 64), whole.mid(0, 64));
+  EXPECT_EQ(cut.last(), QStringLiteral(" ***OUTPUT ABORTED BY USER: LIST MAY BE INCOMPLETE***"));
+  EXPECT_FALSE(w.Busy);
+  EXPECT_TRUE(w.UnivariantsEnabled);
+
+  // The flag was used up: the next run writes the whole list again.
+  w.Context().Progress = nullptr;
+  const auto again = report.lines.size();
+  EXPECT_EQ(w.Univariants(), CommandOutcome::Done);
+  EXPECT_EQ(report.lines.mid(again), whole);
+}
+
+TEST_F(WizardTest, CancelWhileLookingForIncompatibilitiesWritesNothingAndRestoresTheState) {
+  MatrixWizard& w = AtModel(NinePhases);
+  ASSERT_TRUE(w.Next());
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 0, 1);
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::B, 2, 4);
+  ASSERT_TRUE(w.IntersectEnabled);
+  ASSERT_FALSE(w.FilterDuplicates);
+  w.Context().Progress = [&w](std::int64_t, std::int64_t, const QString& label) {
+    if (label == QLatin1String("Looking for incompatibilities ...")) w.RequestCancel();
+  };
+  const auto before = report.lines.size();
+  EXPECT_EQ(w.Intersections(), CommandOutcome::Cancelled);
+  EXPECT_EQ(report.lines.size(), before);
+  EXPECT_FALSE(w.Busy);
+  EXPECT_TRUE(w.IntersectEnabled);
+  EXPECT_FALSE(w.FilterDuplicates);  // Intersections filters only for itself
+  w.Context().Progress = nullptr;
+  EXPECT_EQ(w.Intersections(), CommandOutcome::Done);
+  EXPECT_GT(report.lines.size(), before);
+}
+
+TEST_F(WizardTest, ASelectionThatCannotBeDecomposedIsReportedAndMarked) {
+  MatrixWizard& w = AtModel();
+  ASSERT_TRUE(w.Next());
+  ASSERT_EQ(w.SetCount, 4);
+  // A value that is no number in one column makes every selection holding
+  // that column fail; each failure shows the two boxes of the enumeration.
+  (*w.WorkingSetMatrix)(1, 4) = std::numeric_limits<Real>::quiet_NaN();
+  const QString failure = QStringLiteral(
+      "SVD failure. Routine could not converge after 30 iterations.\n\rPlease, check the input matrix and "
+      "try "
+      "again.");
+  ExpectOk(BoxKind::Error, ("Rank: " + failure).toUtf8().constData());
+  ExpectOk(BoxKind::Error, ("OutUnivariant: " + failure).toUtf8().constData());
+  const auto before = report.lines.size();
+  EXPECT_EQ(w.Univariants(), CommandOutcome::Done);
+  const QStringList block = report.lines.mid(before);
+  ASSERT_GE(block.size(), 2);
+  EXPECT_EQ(block[block.size() - 2], QStringLiteral("[]"));
+  EXPECT_EQ(block.last(), QStringLiteral(" ***Error"));
 }
 
 }  // namespace

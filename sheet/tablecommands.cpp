@@ -5,13 +5,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/dialogparts.h"
 #include "app/numberlocale.h"
 #include "app/reporttarget.h"
-#include "controls/filehistory.h"
-#include "datasheet/datafiles.h"
-#include "datasheet/sheet.h"
-#include "datasheet/sheetexport.h"
+#include "sheet/filecommands.h"
+#include "sheet/sheet.h"
+#include "sheet/sheetexport.h"
 
 namespace varnel {
 

@@ -1,6 +1,6 @@
-#include "datasheet/sheetexport.h"
+#include "sheet/sheetexport.h"
 
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 
