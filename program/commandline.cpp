@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/version.h"
+#include "program/chemistrycommand.h"
 #include "program/batchoptions.h"
 #include "program/exportcommand.h"
 #include "program/matrixcommandline.h"
@@ -30,6 +31,8 @@ const BatchCommand Commands[] = {
     {"wizard", WizardCommand},
     {"merge-relations", MergeRelationsCommand},
     {"plot", PlotCommand},
+    {"compute", ComputeCommand},
+    {"recalc", RecalcCommand},
     {"export", ExportCommand},
 };
 
@@ -72,6 +75,11 @@ QString UsageText() {
       "  varnel merge-relations PART... joins the parts of a sharded, filtered enumeration\n"
       "  varnel plot FILE [options] -o OUT.(png|bmp|pdf|svg|emf|wmf)\n"
       "                                 the Graphs page of the file drawn into a picture\n"
+      "  varnel compute FILE --new NAME=FORMULA ... -o OUT\n"
+      "                                 variables computed by formulas, written to the data file OUT\n"
+      "  varnel recalc FILE --oxygens N [options] -o OUT\n"
+      "                                 oxide analyses recalculated (cations per formula unit, Fe3+,\n"
+      "                                 Mg#, ...), written to OUT; the report on standard output\n"
       "  varnel export FILE -o OUT.(csv|xlsx) [--included]\n"
       "                                 the sheet written as a CSV file or an Excel workbook\n"
       "  varnel COMMAND --help          the options of a command\n"
