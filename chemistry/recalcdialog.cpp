@@ -38,8 +38,10 @@ TVN_Recalc::TVN_Recalc(QWidget* parent) : QDialog(parent) {
   auto* optBox = new QGroupBox(QStringLiteral("Compute"), this);
   auto* grid = new QGridLayout(optBox);
   int row = 0;
-  grid->addWidget(new QLabel(QStringLiteral("&Iron:"), optBox), row, 0);
+  auto* ironLabel = new QLabel(QStringLiteral("&Iron:"), optBox);
+  grid->addWidget(ironLabel, row, 0);
   RCBIron = new QComboBox(optBox);
+  ironLabel->setBuddy(RCBIron);
   RCBIron->setObjectName(QStringLiteral("RCBIron"));
   RCBIron->addItems({QStringLiteral("as given"), QStringLiteral("total iron as FeO"),
                      QStringLiteral("total iron as Fe2O3")});

@@ -45,7 +45,16 @@ void AddCommonOptions(CommandParser& p) {
         QStringLiteral("C"));
 }
 
-int Save(BatchSheet& batch, const QString& output) {
+// Writes the sheet as a Varnel data file. Other formats are refused rather
+// than written in the wrong one under their name.
+int Save(BatchSheet& batch, const QString& output, std::FILE* err) {
+  const QString suffix = QFileInfo(output).suffix().toLower();
+  if (suffix == QLatin1String("csv") || suffix == QLatin1String("xlsx") || suffix == QLatin1String("xls") ||
+      suffix == QLatin1String("ods")) {
+    std::fprintf(err, "varnel: %s: the result is written as a Varnel data file; name it .vnp\n",
+                 output.toLocal8Bit().constData());
+    return 1;
+  }
   batch.sheet.Prefs.BackupWanted = false;
   batch.sheet.SetFileName(QFileInfo(output).absoluteFilePath());
   return batch.files.Save1Click() ? 0 : 1;
@@ -119,7 +128,7 @@ int ComputeCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     }
     if (RunFormulaCommand(batch.sheet, request) != CommandOutcome::Done) return 1;
   }
-  return Save(batch, output);
+  return Save(batch, output, err);
 }
 
 int RecalcCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
@@ -227,7 +236,7 @@ int RecalcCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
       RunRecalcCommand(sheet, mapping, o, style, &report, ReportEnvironmentNow(sheet.FileName, separator));
   PrintLines(out, report.lines);
   if (outcome != CommandOutcome::Done) return 1;
-  return Save(batch, output);
+  return Save(batch, output, err);
 }
 
 }  // namespace varnel

@@ -12,8 +12,8 @@
 #include "app/reporttarget.h"
 #include "chemistry/chemistrycommands.h"
 #include "chemistry/oxides.h"
-#include "sheet/sheet.h"
 #include "program/batchsheet.h"
+#include "sheet/sheet.h"
 #include "tests/datasheet/sheetcells.h"
 #include "tests/support/batchrun.h"
 #include "tests/support/files.h"
@@ -364,6 +364,10 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
        "--map: Qz is no oxide"},
       {{QStringLiteral("recalc"), in, QStringLiteral("-o"), out}, 1, "Nothing to compute"},
       {{QStringLiteral("compute"), in, QStringLiteral("-o"), out}, 2, "compute needs at least one --new"},
+      {{QStringLiteral("recalc"), in, QStringLiteral("--oxygens"), QStringLiteral("6"), QStringLiteral("-o"),
+        dir.filePath(QStringLiteral("out.xlsx"))},
+       1,
+       "the result is written as a Varnel data file; name it .vnp"},
       {{QStringLiteral("compute"), in, QStringLiteral("--new"), QStringLiteral("x=SiO2 +"),
         QStringLiteral("-o"), out},
        1,
