@@ -62,11 +62,12 @@ bench: deps
 	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f $$b ] && [ -x $$b ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true; done
 	@echo "== numpy reference for bench_wizard"; /usr/bin/python3 bench/numpy_univariants.py
 
-# The data-file reader, the settings-file reader and the number reader under
+# The data-file reader, the settings-file reader, the number reader and the
+# readers of text tables and workbooks under
 # libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer, each for
 # FUZZ_SECONDS. The libraries are built with coverage instrumentation, so
 # the fuzzer sees the code it drives; fuzz/seeds holds the starting inputs.
-FUZZ_TARGETS ?= datafile_fuzz settings_fuzz numberread_fuzz formula_fuzz
+FUZZ_TARGETS ?= datafile_fuzz settings_fuzz numberread_fuzz formula_fuzz tabletext_fuzz workbook_fuzz
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DVARNEL_FUZZ=ON -DVARNEL_TESTS=OFF \
 	  -DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -74,6 +75,7 @@ fuzz: deps
 	@set -e; for t in $(FUZZ_TARGETS); do \
 	  case $$t in datafile_fuzz) seeds=fuzz/seeds; len=65536;; settings_fuzz) seeds=fuzz/seeds/settings; len=8192;; \
 	    formula_fuzz) seeds=fuzz/seeds/formulas; len=1024;; \
+	    tabletext_fuzz) seeds=fuzz/seeds/tables; len=65536;; workbook_fuzz) seeds=fuzz/seeds/workbooks; len=65536;; \
 	    *) seeds=fuzz/seeds/numbers; len=256;; esac; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; echo "== $$t"; \
 	  QT_QPA_PLATFORM=offscreen $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=$$len \

@@ -8,6 +8,8 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -86,6 +88,9 @@ TVN_Wsheet::TVN_Wsheet(Sheet& sheet, Prompter& prompter, QWidget* parent)
   BuildMenus();
   history_ = new TFileHist(actions_.value(QStringLiteral("Reopen1"))->menu(), prompter, this);
   files_ = std::make_unique<DataFiles>(sheet_, history_, loading_);
+  import_ = new TVN_Import(this);
+  files_->SetImportChooser(this);
+  setAcceptDrops(true);
   history_->OnFileSelected = [this](const QString& path, int& action) { files_->FileSelected(path, action); };
   history_->Load();
   BuildToolBar();
@@ -187,6 +192,10 @@ void TVN_Wsheet::BuildMenus() {
        [this] { SaveAs1Click(); }},
       {C::SaveSelection, "Sa&ve Selection ...", "", "Save the selected cells as a new data file.",
        [this] { SaveSelection1Click(); }},
+      {C::ExportAs, "Expor&t As ...", "", "Write the DataSheet as a CSV file or an Excel workbook.",
+       [this] { ExportAs1Click(); }},
+      {C::ExportIncludedAs, "Export &Included As ...", "",
+       "Write the included cases as a CSV file or an Excel workbook.", [this] { ExportIncludedAs1Click(); }},
       {C::Reopen, "&Reopen", "", "Open one of the files used recently.", nullptr},
       {C::AppendFile, "Appe&nd ...", "", "Append the cases of a data file to the DataSheet.",
        [this] { AppendFile1Click(); }},
@@ -303,8 +312,8 @@ void TVN_Wsheet::BuildMenus() {
   const MenuSpec menus[] = {
       {"&File",
        "File1",
-       {C::New, C::Open, C::Save, C::SaveAs, C::SaveSelection, sep, C::Reopen, sep, C::AppendFile, sep,
-        C::PrintSetup, C::Print, sep, C::Description, sep, C::Exit}},
+       {C::New, C::Open, C::Save, C::SaveAs, C::SaveSelection, sep, C::ExportAs, C::ExportIncludedAs, sep,
+        C::Reopen, sep, C::AppendFile, sep, C::PrintSetup, C::Print, sep, C::Description, sep, C::Exit}},
       {"&Edit", "Edit1", {C::Cut, C::Copy, C::Paste, C::PasteAsNewFile, sep, C::Clear, sep, C::SelectAll}},
       {"&DataSheet",
        "DataSheet1",
@@ -819,6 +828,48 @@ void TVN_Wsheet::Save1Click() { files_->Save1Click(); }
 void TVN_Wsheet::SaveAs1Click() { files_->SaveAs1Click(); }
 void TVN_Wsheet::SaveSelection1Click() { files_->SaveSelection1Click(); }
 void TVN_Wsheet::AppendFile1Click() { files_->AppendFile1Click(); }
+void TVN_Wsheet::ExportAs1Click() {
+  CommitPendingEdit();
+  files_->ExportAs1Click(false);
+}
+void TVN_Wsheet::ExportIncludedAs1Click() {
+  CommitPendingEdit();
+  files_->ExportAs1Click(true);
+}
+
+bool TVN_Wsheet::ChooseImport(const QString& path, TableImportOptions& options) {
+  import_->Prepare(path, options);
+  if (!(ExecDialog ? ExecDialog(*import_) : import_->exec() == QDialog::Accepted)) return false;
+  options = import_->Options();
+  return true;
+}
+
+// A file dropped on the window opens as File > Open would open it.
+void TVN_Wsheet::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).isEmpty() && !sheet_.WizardOpen) event->acceptProposedAction();
+}
+
+void TVN_Wsheet::dropEvent(QDropEvent* event) {
+  const QString path = DroppedFile(event->mimeData());
+  if (path.isEmpty() || sheet_.WizardOpen) return;
+  event->acceptProposedAction();
+  OpenDroppedFile(path);
+}
+
+QString TVN_Wsheet::DroppedFile(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return QString();
+  for (const QUrl& url : mime->urls())
+    if (url.isLocalFile()) return url.toLocalFile();
+  return QString();
+}
+
+bool TVN_Wsheet::OpenDroppedFile(const QString& path) {
+  CommitPendingEdit();
+  const Button answer = sheet_.AskSaveChanges();
+  if (answer == Button::Cancel) return false;
+  if (answer == Button::Yes && !files_->Save1Click()) return false;
+  return files_->LoadDataFile(QFileInfo(path).absoluteFilePath());
+}
 
 void TVN_Wsheet::PasteFile1Click() {
   const QMimeData* mime = QApplication::clipboard()->mimeData();

@@ -16,8 +16,12 @@
 #include "sheet/editing.h"
 #include "sheet/filecommands.h"
 #include "sheet/sheet.h"
+#include "datasheet/importdialog.h"
 
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
+class QMimeData;
 class QMenu;
 class QToolBar;
 class QToolButton;
@@ -31,7 +35,7 @@ class TVN_Filter;
 class TVn_Loadp;
 class TextPrinter;
 
-class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection {
+class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection, public ImportChooser {
   Q_OBJECT
  public:
   // The sheet is start-up's: the graph engine and the wizard read it too.
@@ -66,6 +70,12 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   bool LoadDataFile(const QString& path) { return files_->LoadDataFile(path); }
 
   TVN_Filter& FilterDialog() { return *filter_; }
+  TVN_Import& ImportDialog() { return *import_; }
+  // ImportChooser: the import dialog, run through ExecDialog.
+  bool ChooseImport(const QString& path, TableImportOptions& options) override;
+  // A file dropped on the window (or handed over as one would be).
+  bool OpenDroppedFile(const QString& path);
+  static QString DroppedFile(const QMimeData* mime);
   // Where the window is, as the settings file keeps it.
   WindowBounds Bounds() const { return {y(), x(), width(), height()}; }
   // Opens a web page in the browser; false when none could be started.
@@ -117,6 +127,8 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   void SaveAs1Click();
   void SaveSelection1Click();
   void AppendFile1Click();
+  void ExportAs1Click();
+  void ExportIncludedAs1Click();
   void PasteFile1Click();
   void WSPrint1Click();
   void PrintSetup1Click();
@@ -159,6 +171,8 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool event(QEvent* event) override;
   void changeEvent(QEvent* event) override;
 
@@ -193,6 +207,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   std::unique_ptr<DataFiles> files_;
   TextPrinter* printer_ = nullptr;
   TVN_Filter* filter_ = nullptr;
+  TVN_Import* import_ = nullptr;
   NullMatrixLink noMatrix_;
   MatrixLink* matrix_ = &noMatrix_;
   NullChemistryLink noChemistry_;

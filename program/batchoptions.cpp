@@ -54,6 +54,77 @@ QString CommandParser::HelpText() const {
   return help;
 }
 
+void AddImportOptions(CommandParser& p) {
+  p.Add(QStringLiteral("separator"),
+        QStringLiteral("field separator of a CSV or text table: comma, semicolon or tab (default: detected)"),
+        QStringLiteral("SEP"));
+  p.Add(QStringLiteral("header-row"),
+        QStringLiteral("row of a table that names the variables, 0 for none (default: detected)"),
+        QStringLiteral("N"));
+  p.Add(QStringLiteral("skip"),
+        QStringLiteral("rows of a table to skip before its names (default: detected)"), QStringLiteral("N"));
+  p.Add(QStringLiteral("sheet"),
+        QStringLiteral("sheet of a workbook, by name or number (default: the first)"),
+        QStringLiteral("NAME"));
+  p.Add(QStringLiteral("below-limit"),
+        QStringLiteral("values such as <0.01 read as missing, limit or half (default: missing)"),
+        QStringLiteral("HOW"));
+}
+
+namespace {
+
+int RowCountOption(const CommandParser& p, const QString& name) {
+  bool ok = false;
+  const int n = p.Value(name).toInt(&ok);
+  if (!ok || n < 0) throw UsageError{QStringLiteral("--%1 takes a number of rows, 0 or more").arg(name)};
+  return n;
+}
+
+}  // namespace
+
+TableImportOptions ImportOptionsOf(const CommandParser& p, char decimalSeparator) {
+  TableImportOptions o;
+  o.TargetDecimal = decimalSeparator;
+  if (p.IsSet(QStringLiteral("decimal-separator"))) o.Decimal = decimalSeparator;
+  if (p.IsSet(QStringLiteral("separator"))) {
+    const QString s = p.Value(QStringLiteral("separator")).toLower();
+    if (s == QLatin1String(",") || s == QLatin1String("comma"))
+      o.Separator = ',';
+    else if (s == QLatin1String(";") || s == QLatin1String("semicolon"))
+      o.Separator = ';';
+    else if (s == QLatin1String("\t") || s == QLatin1String("\\t") || s == QLatin1String("tab"))
+      o.Separator = '\t';
+    else
+      throw UsageError{QStringLiteral("--separator takes comma, semicolon or tab")};
+  }
+  if (p.IsSet(QStringLiteral("skip"))) o.Skip = RowCountOption(p, QStringLiteral("skip"));
+  if (p.IsSet(QStringLiteral("header-row"))) {
+    const int row = RowCountOption(p, QStringLiteral("header-row"));
+    o.Header = row > 0 ? 1 : 0;
+    if (row > 0) {
+      if (o.Skip >= 0 && o.Skip != row - 1)
+        throw UsageError{QStringLiteral("--header-row %1 leaves %2 rows before the names, not --skip %3")
+                             .arg(row)
+                             .arg(row - 1)
+                             .arg(o.Skip)};
+      o.Skip = row - 1;
+    }
+  }
+  if (p.IsSet(QStringLiteral("sheet"))) o.SheetName = p.Value(QStringLiteral("sheet"));
+  if (p.IsSet(QStringLiteral("below-limit"))) {
+    const QString how = p.Value(QStringLiteral("below-limit"));
+    if (how == QLatin1String("missing"))
+      o.BelowLimit = LimitReading::Missing;
+    else if (how == QLatin1String("limit"))
+      o.BelowLimit = LimitReading::Limit;
+    else if (how == QLatin1String("half"))
+      o.BelowLimit = LimitReading::Half;
+    else
+      throw UsageError{QStringLiteral("--below-limit takes missing, limit or half")};
+  }
+  return o;
+}
+
 char ParseSeparator(const QString& s) {
   if (s.size() != 1 || s[0].unicode() > 127 || s[0].isDigit() || s[0] == QLatin1Char('-') ||
       s[0] == QLatin1Char('+') || s[0].isSpace())

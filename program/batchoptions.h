@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/real.h"
+#include "sheet/tableimport.h"
 
 namespace varnel {
 
@@ -44,6 +45,13 @@ class CommandParser {
   QString synopsis_;
   QCommandLineParser parser_;
 };
+
+// The choices for a table from another program (--separator, --header-row,
+// --skip, --sheet, --below-limit). --decimal-separator, which the commands
+// have anyway, is also the decimal mark of such a table; without it the
+// table's own mark is detected and its numbers take the locale's.
+void AddImportOptions(CommandParser& p);
+TableImportOptions ImportOptionsOf(const CommandParser& p, char decimalSeparator);
 
 // The one character of --decimal-separator.
 char ParseSeparator(const QString& s);

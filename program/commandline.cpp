@@ -8,6 +8,7 @@
 #include "app/version.h"
 #include "program/chemistrycommand.h"
 #include "program/batchoptions.h"
+#include "program/exportcommand.h"
 #include "program/matrixcommandline.h"
 #include "program/plotcommand.h"
 #include "program/wizardcommand.h"
@@ -33,6 +34,7 @@ const BatchCommand Commands[] = {
     {"plot", PlotCommand},
     {"compute", ComputeCommand},
     {"recalc", RecalcCommand},
+    {"export", ExportCommand},
 };
 
 CommandFunction FindCommand(const QString& name) {
@@ -63,6 +65,7 @@ QString UsageText() {
   return QStringLiteral(
       "Usage:\n"
       "  varnel [FILE]                  start the program, opening the data file FILE\n"
+      "                                 (or a .csv, .tsv, .txt, .xlsx or .ods table)\n"
       "  varnel svd FILE [options]      singular value decomposition report on standard output\n"
       "  varnel inverse FILE [options]  matrix inverse report on standard output\n"
       "  varnel map FILE --cases FIRST-LAST [options] -o OUT\n"
@@ -78,6 +81,8 @@ QString UsageText() {
       "  varnel recalc FILE --oxygens N [options] -o OUT\n"
       "                                 oxide analyses recalculated (cations per formula unit, Fe3+,\n"
       "                                 Mg#, ...), written to OUT; the report on standard output\n"
+      "  varnel export FILE -o OUT.(csv|xlsx) [--included]\n"
+      "                                 the sheet written as a CSV file or an Excel workbook\n"
       "  varnel COMMAND --help          the options of a command\n"
       "  varnel --version               the version\n"
       "  varnel --help                  this text\n"

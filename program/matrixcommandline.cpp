@@ -45,6 +45,7 @@ int RunMatrixReport(bool inverse, const QStringList& args, std::FILE* out, std::
   p.Add(QStringLiteral("decimal-separator"),
         QStringLiteral("decimal separator of numbers read and written (default: the locale's)"),
         QStringLiteral("C"));
+  AddImportOptions(p);
   if (!p.Parse(args, out)) return 0;
 
   MatrixReportOptions options;
@@ -69,6 +70,7 @@ int RunMatrixReport(bool inverse, const QStringList& args, std::FILE* out, std::
   options.ThresholdText = ThresholdText(options.Threshold, separator);
 
   BatchSheet batch(err, false);
+  batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   Sheet& sheet = batch.sheet;
 
@@ -131,6 +133,7 @@ int MapCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the data file written"),
         QStringLiteral("OUT"));
   p.Add(QStringLiteral("decimal-separator"), QStringLiteral("as for svd"), QStringLiteral("C"));
+  AddImportOptions(p);
   if (!p.Parse(args, out)) return 0;
 
   const char separator = p.IsSet(QStringLiteral("decimal-separator"))
@@ -151,6 +154,7 @@ int MapCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     options.Threshold = ParseThreshold(p.Value(QStringLiteral("threshold")), separator);
 
   BatchSheet batch(err, p.IsSet(QStringLiteral("yes")));
+  batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   Sheet& sheet = batch.sheet;
   ConsolePrompter& prompter = batch.prompter;

@@ -100,6 +100,7 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         QStringLiteral("decimal separator of the numbers read (default: the locale's)"), QStringLiteral("C"));
   p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the picture to write"),
         QStringLiteral("OUT"));
+  AddImportOptions(p);
   if (!p.Parse(args, out)) return 0;
 
   const char separator = p.IsSet(QStringLiteral("decimal-separator"))
@@ -127,6 +128,7 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   if (p.IsSet(QStringLiteral("dpi"))) request.Dpi = IntegerOption(p, QStringLiteral("dpi"), 24, 2400);
 
   BatchSheet batch(err, false);
+  batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   request.DataFileName = QFileInfo(p.File()).fileName();
   Sheet& sheet = batch.sheet;

@@ -80,6 +80,7 @@ void BuildProgram(Program& p) {
   p.txt->ReadSettings(IniFile(SettingsFilePath()));
   TVN_Txt* txt = p.txt.get();
   wsheet->ShowTextPad = [txt] { txt->ShowTextPad(); };
+  wsheet->Files().SetReportTarget(txt);
   wsheet->AskTextPadAtExit = [txt] { return txt->AskAtExit(); };
   QObject::connect(wsheet, &TVN_Wsheet::GridFontChanged, txt,
                    [txt](const QFont& font) { txt->TxtRichEdit()->setFont(font); });

@@ -56,6 +56,7 @@ struct WizardCommandOptions {
   bool Count = false;
   int Threads = 0;
   bool Yes = false;
+  TableImportOptions Import;  // how a table of another program is read
 };
 
 // "FIRST-LAST" of 64-bit ranks.
@@ -157,6 +158,7 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
         QStringLiteral("N"));
   p.Add(QStringLiteral("yes"), QStringLiteral("answer Yes to the wizard's questions"));
   p.Add(QStringLiteral("decimal-separator"), QStringLiteral("as for svd"), QStringLiteral("C"));
+  AddImportOptions(p);
   if (!p.Parse(args, out)) return std::nullopt;
 
   WizardCommandOptions o;
@@ -164,6 +166,7 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
   o.Separator = p.IsSet(QStringLiteral("decimal-separator"))
                     ? ParseSeparator(p.Value(QStringLiteral("decimal-separator")))
                     : DecimalSeparator();
+  o.Import = ImportOptionsOf(p, o.Separator);
   if (!p.IsSet(QStringLiteral("cases"))) throw UsageError{QStringLiteral("wizard needs --cases LIST")};
   o.Cases = p.Value(QStringLiteral("cases"));
   if (p.IsSet(QStringLiteral("threshold")) && p.IsSet(QStringLiteral("computational")))
@@ -318,6 +321,7 @@ int PrintRelations(MatrixWizard& w, const WizardCommandOptions& o, ConsolePrompt
 // data, such as the number of weights, still throw UsageError).
 int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
   BatchSheet batch(err, o.Yes);
+  batch.files.ImportDefaults = o.Import;
   if (!batch.Load(o.File)) return 1;
   Sheet& sheet = batch.sheet;
   const std::vector<int> rows = ParseCaseList(o.Cases, sheet.CaseCount(), QStringLiteral("--cases"));

@@ -12,6 +12,8 @@ constexpr std::array<const char*, WsCommandCount> CommandNames = {
     "Save1",
     "SaveAs1",
     "SaveSelection1",
+    "ExportAs1",
+    "ExportIncludedAs1",
     "Reopen1",
     "AppendFile1",
     "PrintSetup1",
@@ -112,6 +114,8 @@ bool CommandEnabled(WsCommand command, const CommandContext& c) {
     case C::Print:
       return !c.Blank;
     case C::SaveSelection:
+    case C::ExportAs:
+    case C::ExportIncludedAs:
     case C::Copy:
       return !c.Blank && !c.Editing;
     case C::Cut:

@@ -29,6 +29,8 @@ enum class WsCommand {
   Save,
   SaveAs,
   SaveSelection,
+  ExportAs,
+  ExportIncludedAs,
   Reopen,
   AppendFile,
   PrintSetup,

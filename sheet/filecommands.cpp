@@ -9,6 +9,7 @@
 
 #include "app/atomicfile.h"
 #include "app/filename.h"
+#include "app/numberlocale.h"
 #include "app/reportparts.h"
 #include "sheet/sheet.h"
 
@@ -17,6 +18,13 @@ namespace {
 
 const char* const OpenFilters =
     "Text data files (*.vnp, *.prn, *.dat)|*.vnp;*.prn;*.dat|Text files (*.txt)|*.txt|All files (*.*)|*.*";
+// Open reads tables from other programs as well.
+const char* const OpenTableFilters =
+    "Data files and tables (*.vnp, *.prn, *.dat, *.csv, *.tsv, *.txt, *.xlsx, *.ods)|"
+    "*.vnp;*.prn;*.dat;*.csv;*.tsv;*.txt;*.xlsx;*.ods|Text data files (*.vnp, *.prn, "
+    "*.dat)|*.vnp;*.prn;*.dat|"
+    "Tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|Workbooks (*.xlsx, *.ods)|*.xlsx;*.ods|All files "
+    "(*.*)|*.*";
 const char* const SaveFilters =
     "Varnel text files (*.vnp)|*.vnp|Text files (*.txt)|*.txt|All files (*.*)|*.*";
 
@@ -44,7 +52,9 @@ void NoMemory(Sheet& sheet, const QString& what) {
 }  // namespace
 
 DataFiles::DataFiles(Sheet& sheet, RecentFiles* history, LoadProgress* progress)
-    : sheet_(sheet), history_(history), progress_(progress) {}
+    : sheet_(sheet), history_(history), progress_(progress) {
+  ImportDefaults.TargetDecimal = DecimalSeparator();
+}
 
 void DataFiles::AfterRead() {
   SheetView& view = sheet_.View();
@@ -62,6 +72,7 @@ void DataFiles::AfterRead() {
 }
 
 bool DataFiles::LoadDataFile(const QString& path) {
+  if (TableKindOf(path) != TableKind::DataFile) return ImportTableFile(path);
   const QString keptHeader = sheet_.HeaderLine;
   bool ok = false;
   bool begun = false;
@@ -92,6 +103,7 @@ bool DataFiles::LoadDataFile(const QString& path) {
     sheet_.HeaderLine = keptHeader;
   } else {
     if (history_) history_->AddFile(path);
+    importedName_.clear();
     sheet_.FileEncoding = encoding;
     sheet_.SetFileName(path);
     sheet_.Saved = true;
@@ -107,7 +119,7 @@ void DataFiles::Open1Click() {
   if (answer == Button::Yes && !Save1Click()) return;
   FileDialogSpec spec;
   spec.title = QStringLiteral("Open Data File");
-  spec.filter = QString::fromLatin1(OpenFilters);
+  spec.filter = QString::fromLatin1(OpenTableFilters);
   spec.mustExist = true;
   const std::optional<QString> path = sheet_.Prompt().OpenFileName(spec);
   if (path) LoadDataFile(*path);
@@ -136,6 +148,7 @@ bool DataFiles::WriteSheet(const QString& path) {
   }
   sheet_.FileEncoding = used;
   if (history_) history_->AddFile(path);
+  importedName_.clear();
   sheet_.Saved = true;
   sheet_.View().UpdateCommands();
   return true;
@@ -143,6 +156,8 @@ bool DataFiles::WriteSheet(const QString& path) {
 
 bool DataFiles::Save1Click() {
   if (sheet_.FileName == QLatin1String("Untitled")) return SaveAs1Click();
+  if (!importedName_.isEmpty() && sheet_.FileName == importedName_ && QFileInfo::exists(importedName_))
+    return SaveAs1Click();
   return WriteSheet(sheet_.FileName);
 }
 

@@ -8,9 +8,11 @@
 
 #include "sheet/datafile.h"
 #include "sheet/recentfiles.h"
+#include "sheet/tableimport.h"
 
 namespace varnel {
 
+class ReportTarget;
 class Sheet;
 class TextPrinter;
 
@@ -39,6 +41,18 @@ class DataFiles {
   void SaveSelection1Click();
   void AppendFile1Click();
   void PasteFile1Click(const QString& clipboardText);
+  // Tables from other programs (text tables, workbooks): LoadDataFile reads
+  // them through ImportTableFile into a new, unsaved sheet named after the
+  // file with ".vnp". The chooser (the window's import dialog) confirms the
+  // choices first; without one the detected or given choices hold. The
+  // summary goes to the report window when there is one.
+  bool ImportTableFile(const QString& path);
+  void SetImportChooser(ImportChooser* chooser) { chooser_ = chooser; }
+  void SetReportTarget(ReportTarget* report) { report_ = report; }
+  TableImportOptions ImportDefaults;
+  // File > Export As: the sheet (all cases, or the included ones) as .csv
+  // or .xlsx.
+  bool ExportAs1Click(bool includedOnly);
   // The recent-files entry picked by the user.
   void FileSelected(const QString& path, int& action);
   // The lines of a printout: the whole sheet, or the selection.
@@ -51,6 +65,11 @@ class DataFiles {
   Sheet& sheet_;
   RecentFiles* history_;
   LoadProgress* progress_;
+  ImportChooser* chooser_ = nullptr;
+  ReportTarget* report_ = nullptr;
+  // The name an imported table was given: its first Save asks before it
+  // replaces a file of that name.
+  QString importedName_;
 };
 
 }  // namespace varnel

@@ -1,0 +1,319 @@
+// Tables of other programs through the program's own entries: Open (the
+// loader every way of opening uses), the import dialog, dropping a file,
+// Export As and the command line.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "app/reporttarget.h"
+#include "datasheet/datasheetwindow.h"
+#include "datasheet/importdialog.h"
+#include "sheet/sheetexport.h"
+#include "tests/datasheet/sheetcells.h"
+#include "tests/support/batchrun.h"
+#include "tests/support/files.h"
+#include "tests/support/scriptedprompter.h"
+
+namespace varnel {
+namespace {
+
+// A published appendix as it comes: a title line, quoted references with
+// commas, empty cells, text columns, values below detection and "n.d.".
+const char* const SpinelCsv =
+    "Table A2. Spinel analyses (wt%)\r\n"
+    "Sample,Mineral,SiO2,TiO2,Al2O3,Cr2O3,FeO,MgO,Reference\r\n"
+    "BK-1,chromite,0.05,<0.01,12.3,52.1,24.5,10.2,\"Barnes and Kunilov, 2000\"\r\n"
+    "BK-2,chromite,,0.21,14.0,49.8,n.d.,11.0,\"Barnes and Kunilov, 2000\"\r\n"
+    "RR-7,\"Al-spinel\",0.11,0.35,55.2,10.4,12.1,19.9,\"Roeder and Reynolds, 1991\"\r\n";
+
+class TableCommands : public ::testing::Test {
+ protected:
+  TableCommands() {
+    sheet.New1Click();
+    files.SetReportTarget(&report);
+  }
+  QString Write(const QString& name, const QByteArray& bytes) {
+    test::WriteFileOrFail(dir.filePath(name), bytes);
+    return dir.filePath(name);
+  }
+  QTemporaryDir dir;
+  test::ScriptedPrompter prompter;
+  Sheet sheet{prompter};
+  DataFiles files{sheet, nullptr, nullptr};
+  LinesReport report;
+};
+
+TEST_F(TableCommands, APublishedTableOpensAsANewUnsavedSheet) {
+  const QString path = Write(QStringLiteral("spinel.csv"), SpinelCsv);
+  ASSERT_TRUE(files.LoadDataFile(path));
+  EXPECT_EQ(test::Row(sheet, 0, 1, 9), "Sample#|Mineral#|SiO2|TiO2|Al2O3|Cr2O3|FeO|MgO|Reference#");
+  EXPECT_EQ(test::Row(sheet, 1, 0, 9),
+            "Y|BK-1|chromite|0.05|<0.01|12.3|52.1|24.5|10.2|Barnes and Kunilov, 2000");
+  EXPECT_EQ(test::Row(sheet, 2, 3, 7), "|0.21|14.0|49.8|n.d.");
+  EXPECT_EQ(sheet.CaseCount(), 3);
+  EXPECT_EQ(sheet.IncludedCount(), 3);
+  EXPECT_EQ(sheet.FileName, dir.filePath(QStringLiteral("spinel.vnp")));
+  EXPECT_EQ(sheet.SheetCaption(), QStringLiteral("spinel.vnp - VarnelData"));
+  EXPECT_FALSE(sheet.Saved);
+  EXPECT_FALSE(sheet.Blank);
+  EXPECT_EQ(sheet.HeaderLine, QStringLiteral("Imported from spinel.csv"));
+  ASSERT_TRUE(report.shown);
+  EXPECT_EQ(
+      report.lines.mid(0, 5),
+      (QStringList{"Imported spinel.csv", "Separator: comma\tDecimal mark: .\tEncoding: UTF-8",
+                   "Rows skipped: 1\tNames from the first row: yes", "Rows: 3\tColumns: 9\tTagged columns: 3",
+                   "Tagged (no numbers): Sample#, Mineral#, Reference#"}));
+  EXPECT_EQ(report.lines.mid(9, 5),
+            (QStringList{"SiO2\t1\t0", "TiO2\t0\t1", "Al2O3\t0\t0", "Cr2O3\t0\t0", "FeO\t1\t0"}));
+
+  // Save writes the program's own format beside the source, which stays as
+  // it was.
+  ASSERT_TRUE(files.Save1Click());
+  EXPECT_TRUE(sheet.Saved);
+  EXPECT_EQ(test::ReadFile(path), QByteArray(SpinelCsv));
+  const QByteArray saved = test::ReadFile(dir.filePath(QStringLiteral("spinel.vnp")));
+  EXPECT_TRUE(saved.contains("\r\n;;Imported from spinel.csv\r\nSample#\tMineral#\tSiO2\t"));
+  EXPECT_TRUE(saved.contains("\r\nBK-1\tchromite\t0.05\t<0.01\t12.3\t"));
+
+  // Imported once more, the first Save asks before replacing that file.
+  ASSERT_TRUE(files.LoadDataFile(path));
+  prompter.AnswerSave(std::nullopt);
+  EXPECT_FALSE(files.Save1Click());
+  ASSERT_EQ(prompter.dialogs.size(), 1u);
+  EXPECT_EQ(prompter.dialogs[0].title, QStringLiteral("Save As"));
+}
+
+TEST_F(TableCommands, BadTablesLeaveTheOpenSheetAsItWas) {
+  const QString good = Write(QStringLiteral("good.vnp"), "; file\r\n;;about\r\nA\tB\r\n1\t2\r\n3\t4\r\n");
+  ASSERT_TRUE(files.LoadDataFile(good));
+  sheet.SetCell(1, 1, "9");
+  sheet.Saved = false;
+  const std::string before = test::Grid(sheet);
+  struct Case {
+    QString name;
+    QByteArray bytes;
+    QString error;
+  };
+  QByteArray huge = "A,B\n1,";
+  huge += QByteArray(static_cast<qsizetype>(MaxCellBytes) + 10, 'x');
+  const Case cases[] = {
+      {QStringLiteral("quotes.csv"), "A,B\n1,2\n3,\"4\n5,6\n",
+       QStringLiteral("\"%1\": Unbalanced quotes: the quoted field that opens in line 3 is never closed.")},
+      {QStringLiteral("huge.csv"), huge,
+       QStringLiteral(
+           "\"%1\": Line 2 holds a cell of more than 1048576 bytes: this is not a table of analyses.")},
+      {QStringLiteral("picture.csv"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+       QStringLiteral("\"%1\" is not a text table: line 3 holds a NUL byte.")},
+      {QStringLiteral("letter.txt"), "Dear reader\nno table here\n",
+       QStringLiteral("\"%1\" holds no table: no line is split into fields by a comma, semicolon or tab.")},
+      {QStringLiteral("broken.xlsx"), "PK\x03\x04 not really",
+       QStringLiteral("\"%1\" is a broken workbook: its table of contents cannot be read.")},
+  };
+  for (const Case& c : cases) {
+    const QString path = Write(c.name, c.bytes);
+    prompter.Expect(BoxKind::Error, c.error.arg(path), Only(Button::Ok), Button::Ok);
+    EXPECT_FALSE(files.LoadDataFile(path)) << c.name.toStdString();
+    EXPECT_EQ(test::Grid(sheet), before);
+    EXPECT_EQ(sheet.FileName, good);
+    EXPECT_FALSE(sheet.Saved);
+    EXPECT_EQ(sheet.HeaderLine, QStringLiteral("about"));
+  }
+  EXPECT_FALSE(report.started);
+}
+
+TEST_F(TableCommands, RaggedRowsWarnAndIgnoreSilencesTheRest) {
+  const QString path = Write(QStringLiteral("ragged.csv"), "A,B,C\n1,2,3,4\n1,2\n1\n");
+  prompter.Expect(BoxKind::Warning,
+                  QStringLiteral("Too many values in data line 2.\n\rExcess values will be skipped."),
+                  Button::Ok | Button::Ignore, Button::Ok);
+  prompter.Expect(
+      BoxKind::Warning,
+      QStringLiteral("Too few values in data line 3.\n\rMissing values will be regarded as blanks."),
+      Button::Ok | Button::Ignore, Button::Ignore);
+  ASSERT_TRUE(files.LoadDataFile(path));
+  EXPECT_EQ(test::Grid(sheet), "|A|B|C/Y|1|2|3/Y|1|2|/Y|1||");
+  // Without reading warnings none is shown.
+  sheet.Prefs.ParseWarnings = false;
+  ASSERT_TRUE(files.LoadDataFile(path));
+}
+
+class ImportWindow : public ::testing::Test {
+ protected:
+  ImportWindow() {
+    w.ExecDialog = [this](QDialog& d) {
+      auto* import = dynamic_cast<TVN_Import*>(&d);
+      EXPECT_NE(import, nullptr);
+      return import && fill(*import);
+    };
+  }
+  ~ImportWindow() override { w.Data().Saved = true; }
+  QString Write(const QString& name, const QByteArray& bytes) {
+    test::WriteFileOrFail(dir.filePath(name), bytes);
+    return dir.filePath(name);
+  }
+  QTemporaryDir dir;
+  test::ScriptedPrompter prompter;
+  Sheet wSheet{prompter};
+  TVN_Wsheet w{wSheet, prompter};
+  std::function<bool(TVN_Import&)> fill;
+};
+
+TEST_F(ImportWindow, TheDialogShowsTheRowsAsTheyWillLandAndTakesChanges) {
+  std::string text = "Probe;SiO2;FeO\n";
+  for (int r = 1; r <= 30; ++r)
+    text += "P" + std::to_string(r) + ";4" + std::to_string(r % 10) + ",5;<0,01\n";
+  const QString path = Write(QStringLiteral("probe.txt"), QByteArray::fromStdString(text));
+  fill = [](TVN_Import& d) {
+    EXPECT_EQ(d.Separator(), ';');
+    EXPECT_EQ(d.Decimal(), ',');
+    EXPECT_EQ(d.Skip(), 0);
+    EXPECT_TRUE(d.Header());
+    EXPECT_FALSE(d.ISheet->isEnabled());
+    const std::vector<QStringList> rows = d.PreviewText();
+    EXPECT_EQ(rows.size(), 21u) << "the names and the first 20 rows";
+    EXPECT_EQ(rows[0], (QStringList{"Probe#", "SiO2", "FeO"}));
+    EXPECT_EQ(rows[20], (QStringList{"P20", "40.5", "<0,01"}));
+    // The user reads values below detection as half the limit.
+    d.SetBelowLimit(LimitReading::Half);
+    EXPECT_EQ(d.PreviewText()[1], (QStringList{"P1", "41.5", "0.005"}));
+    return true;
+  };
+  ASSERT_TRUE(w.LoadDataFile(path));
+  EXPECT_EQ(test::Row(wSheet, 30, 1, 3), "P30|40.5|0.005");
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("probe.vnp - VarnelData"));
+
+  // Cancelled, the dialog changes nothing.
+  const std::string before = test::Grid(wSheet);
+  fill = [](TVN_Import& d) {
+    d.SetSeparator(',');
+    EXPECT_FALSE(d.Problem().isEmpty()) << "no comma splits these lines";
+    return false;
+  };
+  EXPECT_FALSE(w.LoadDataFile(path));
+  EXPECT_EQ(test::Grid(wSheet), before);
+
+  // A dropped file opens the same way; the changed sheet is offered for
+  // saving first.
+  prompter.Expect(
+      BoxKind::Confirmation,
+      QStringLiteral("DataSheet file %1 has changed.\n\rSave modifications?").arg(wSheet.FileName),
+      Button::Yes | Button::No | Button::Cancel, Button::No);
+  fill = [](TVN_Import& d) {
+    d.SetSkip(2);
+    d.SetHeader(false);
+    EXPECT_EQ(d.PreviewText()[0], (QStringList{"Var_1#", "Var_2", "Var_3"}));
+    return true;
+  };
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(path)});
+  EXPECT_EQ(TVN_Wsheet::DroppedFile(&mime), path);
+  ASSERT_TRUE(w.OpenDroppedFile(path));
+  EXPECT_EQ(wSheet.CaseCount(), 29);
+  EXPECT_EQ(test::Row(wSheet, 1, 1, 3), "P2|42.5|<0,01");
+}
+
+TEST_F(ImportWindow, WorkbookSheetsAreChosenInTheDialog) {
+  // Export a sheet to a workbook, then read it back choosing its sheet.
+  wSheet.SetSize(3, 3);
+  for (auto [c, r, t] : {std::tuple{1, 0, "Mineral#"},
+                         {2, 0, "MgO"},
+                         {1, 1, "olivine"},
+                         {2, 1, "49.5"},
+                         {1, 2, "enstatite"},
+                         {2, 2, "35.1"}})
+    wSheet.SetCell(c, r, t);
+  wSheet.SetCell(0, 1, "Y");
+  wSheet.SetCell(0, 2, "N");
+  wSheet.Blank = false;
+  const QString xlsx = dir.filePath(QStringLiteral("out.xlsx"));
+  prompter.AnswerSave(xlsx);
+  w.ExportIncludedAs1Click();
+  ASSERT_EQ(prompter.dialogs.size(), 1u);
+  EXPECT_EQ(prompter.dialogs[0].filter,
+            QStringLiteral("CSV files (*.csv)|*.csv|Excel workbooks (*.xlsx)|*.xlsx"));
+  fill = [](TVN_Import& d) {
+    EXPECT_TRUE(d.IsWorkbook());
+    EXPECT_FALSE(d.ISeparator->isEnabled());
+    EXPECT_EQ(d.SheetName(), QStringLiteral("Varnel"));
+    EXPECT_EQ(d.PreviewText(), (std::vector<QStringList>{{"Mineral#", "MgO"}, {"olivine", "49.5"}}));
+    return true;
+  };
+  ASSERT_TRUE(w.LoadDataFile(xlsx));
+  EXPECT_EQ(test::Grid(wSheet), "|Mineral#|MgO/Y|olivine|49.5");
+}
+
+TEST(TableCommandLine, ExportAndCommandsReadTables) {
+  QTemporaryDir dir;
+  const QString csv = dir.filePath(QStringLiteral("spinel.csv"));
+  test::WriteFileOrFail(csv, SpinelCsv);
+  const QString out = dir.filePath(QStringLiteral("out.csv"));
+  test::BatchOutput r = test::RunBatch({"export", csv, "-o", out});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(test::ReadFile(out),
+            "Sample#,Mineral#,SiO2,TiO2,Al2O3,Cr2O3,FeO,MgO,Reference#\r\n"
+            "BK-1,chromite,0.05,<0.01,12.3,52.1,24.5,10.2,\"Barnes and Kunilov, 2000\"\r\n"
+            "BK-2,chromite,,0.21,14.0,49.8,n.d.,11.0,\"Barnes and Kunilov, 2000\"\r\n"
+            "RR-7,Al-spinel,0.11,0.35,55.2,10.4,12.1,19.9,\"Roeder and Reynolds, 1991\"\r\n");
+  // The import choices as options: no names, one row skipped, limits read
+  // as their value; decimal commas written out with points.
+  r = test::RunBatch(
+      {"export", csv, "-o", out, "--header-row", "0", "--skip", "2", "--below-limit", "limit"});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(test::ReadFile(out).startsWith("Var_1#,Var_2#,Var_3,Var_4,"));
+  EXPECT_TRUE(test::ReadFile(out).contains("\r\nBK-1,chromite,0.05,0.01,12.3,"));
+  const QString semicolons = dir.filePath(QStringLiteral("s.csv"));
+  test::WriteFileOrFail(semicolons, "A;B\n1,5;2\n");
+  r = test::RunBatch({"export", semicolons, "-o", out, "--decimal-separator", ","});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(test::ReadFile(out), "A,B\r\n1.5,2\r\n");
+  // Every command reads a table as its FILE; its text columns are tagged
+  // and stay out of the matrix.
+  const QString rocks = dir.filePath(QStringLiteral("rocks.csv"));
+  test::WriteFileOrFail(rocks, "Rock,SiO2,MgO\nA,40,10\nB,45,8\nC,50,4\n");
+  r = test::RunBatch({"svd", rocks});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  const QString vnp = dir.filePath(QStringLiteral("rocks.vnp"));
+  test::WriteFileOrFail(vnp, "; rocks\r\n;;\r\nRock#\tSiO2\tMgO\r\nA\t40\t10\r\nB\t45\t8\r\nC\t50\t4\r\n");
+  const test::BatchOutput same = test::RunBatch({"svd", vnp});
+  EXPECT_EQ(r.out, same.out);
+
+  struct Bad {
+    QStringList args;
+    int status;
+    QString err;
+  };
+  const QString quotes = dir.filePath(QStringLiteral("q.csv"));
+  test::WriteFileOrFail(quotes, "A,B\n1,\"2\n");
+  const Bad bad[] = {
+      {{"export", quotes, "-o", out},
+       1,
+       QStringLiteral(
+           "error: \"%1\": Unbalanced quotes: the quoted field that opens in line 2 is never closed.\n")
+           .arg(quotes)},
+      {{"export", csv, "-o", dir.filePath(QStringLiteral("out.ods"))},
+       2,
+       QStringLiteral("varnel: the output must be a .csv or .xlsx file\nTry 'varnel export --help'.\n")},
+      {{"export", csv, "-o", out, "--separator", "pipe"},
+       2,
+       QStringLiteral("varnel: --separator takes comma, semicolon or tab\nTry 'varnel export --help'.\n")},
+      {{"export", csv, "-o", out, "--skip", "1", "--header-row", "3"},
+       2,
+       QStringLiteral(
+           "varnel: --header-row 3 leaves 2 rows before the names, not --skip 1\nTry 'varnel export "
+           "--help'.\n")},
+  };
+  for (const Bad& b : bad) {
+    r = test::RunBatch(b.args);
+    EXPECT_EQ(r.status, b.status) << b.args.join(' ').toStdString();
+    EXPECT_EQ(r.err, b.err);
+  }
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,456 @@
+// Text tables and workbooks read into the DataSheet's grid, and the same
+// grid written out again.
+#include "sheet/tableimport.h"
+
+#include <gtest/gtest.h>
+#include <xlsxwriter.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "sheet/tableexport.h"
+#include "sheet/workbookreader.h"
+#include "tests/support/files.h"
+#include "tests/tables/tablefiles.h"
+
+namespace varnel {
+namespace {
+
+using test::GridRows;
+using test::Rows;
+
+struct Imported {
+  ImportResult result;
+  ImportedTable table;
+};
+
+Imported FromBytes(const std::string& bytes, TableImportOptions options = {},
+                   TableKind kind = TableKind::Text) {
+  Imported i;
+  i.result = ImportTableBytes(bytes, kind, QStringLiteral("\"t.csv\""), options, i.table);
+  return i;
+}
+
+class TableFiles : public ::testing::Test {
+ protected:
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+  QString Write(const QString& name, const QByteArray& bytes) const {
+    test::WriteFileOrFail(Path(name), bytes);
+    return Path(name);
+  }
+  QTemporaryDir dir_;
+};
+
+TEST(TextTables, QuotingLineEndingsAndTheLastLine) {
+  // Each text holds the same table, written in another way.
+  const Rows expected{{"Mineral#", "SiO2", "Reference#"},
+                      {"spinel", "0.12", "Barnes and Kunilov, 2000"},
+                      {"chromite \"A\"", "0.5", "line one\nline two"}};
+  const char* texts[] = {
+      "Mineral,SiO2,Reference\r\nspinel,0.12,\"Barnes and Kunilov, 2000\"\r\n\"chromite "
+      "\"\"A\"\"\",0.5,\"line one\nline two\"\r\n",
+      "Mineral,SiO2,Reference\nspinel,0.12,\"Barnes and Kunilov, 2000\"\n\"chromite \"\"A\"\"\",0.5,\"line "
+      "one\nline two\"",
+      "Mineral,SiO2,Reference\rspinel,0.12,\"Barnes and Kunilov, 2000\"\r\"chromite \"\"A\"\"\",0.5,\"line "
+      "one\nline two\"\r",
+      "\xEF\xBB\xBFMineral,SiO2,Reference\nspinel,0.12,\"Barnes and Kunilov, 2000\"\n\n\"chromite "
+      "\"\"A\"\"\",0.5,\"line one\nline two\"\n\n",
+  };
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    const Imported i = FromBytes(text);
+    ASSERT_TRUE(i.result.Ok) << i.result.Error.toStdString();
+    EXPECT_EQ(GridRows(i.table), expected);
+    EXPECT_EQ(i.table.Used.Separator, ',');
+    EXPECT_EQ(i.table.TaggedColumns, (std::vector<int>{1, 3}));
+  }
+}
+
+TEST(TextTables, SeparatorDecimalAndEncodingAreDetected) {
+  struct Case {
+    std::string bytes;
+    char separator, decimal;
+    const char* encoding;
+    Rows expected;
+  };
+  auto utf16 = [](const std::u16string& s, bool big) {
+    std::string out = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : s) {
+      const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+      out += big ? hi : lo;
+      out += big ? lo : hi;
+    }
+    return out;
+  };
+  const Case cases[] = {
+      {"Probe;SiO2;FeO\nA 1;45,3;0,12\nA 2;44,9;1,5\n",
+       ';',
+       ',',
+       "UTF-8",
+       {{"Probe#", "SiO2", "FeO"}, {"A 1", "45.3", "0.12"}, {"A 2", "44.9", "1.5"}}},
+      {"Probe\tSiO2\tFeO\nA 1\t45.3\t0.12\n",
+       '\t',
+       '.',
+       "UTF-8",
+       {{"Probe#", "SiO2", "FeO"}, {"A 1", "45.3", "0.12"}}},
+      // Decimal commas inside quotes of a comma-separated file.
+      {"Probe,SiO2\nA,\"45,3\"\nB,\"1,25\"\n",
+       ',',
+       ',',
+       "UTF-8",
+       {{"Probe#", "SiO2"}, {"A", "45.3"}, {"B", "1.25"}}},
+      {"Locality;Al2O3\nR\xE9union;12\n",
+       ';',
+       '.',
+       "Windows-1252",
+       {{"Locality#", "Al2O3"}, {"R\xC3\xA9union", "12"}}},
+      {utf16(u"Ort;MgO\nK\u00F6ln;3,5\n", false),
+       ';',
+       ',',
+       "UTF-16",
+       {{"Ort#", "MgO"}, {"K\xC3\xB6ln", "3.5"}}},
+      {utf16(u"Ort\tMgO\nA\t3.5\n", true), '\t', '.', "UTF-16 (big-endian)", {{"Ort#", "MgO"}, {"A", "3.5"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    const Imported i = FromBytes(c.bytes);
+    ASSERT_TRUE(i.result.Ok) << i.result.Error.toStdString();
+    EXPECT_EQ(i.table.Used.Separator, c.separator);
+    EXPECT_EQ(i.table.Used.Decimal, c.decimal);
+    EXPECT_EQ(i.table.EncodingName.toStdString(), c.encoding);
+    EXPECT_EQ(GridRows(i.table), c.expected);
+  }
+}
+
+TEST(TextTables, ChoicesGivenOverrideTheDetection) {
+  const std::string text = "Spinel analyses, 2001\nSample;SiO2;Cr2O3\nS1;0,1;45,2\nS2;0,3;44,0\n";
+  Imported detected = FromBytes(text);
+  ASSERT_TRUE(detected.result.Ok);
+  EXPECT_EQ(detected.table.Used.Skip, 1);
+  EXPECT_EQ(detected.table.Used.Header, 1);
+  EXPECT_EQ(GridRows(detected.table),
+            (Rows{{"Sample#", "SiO2", "Cr2O3"}, {"S1", "0.1", "45.2"}, {"S2", "0.3", "44.0"}}));
+
+  struct Case {
+    TableImportOptions options;
+    Rows expected;
+  };
+  TableImportOptions noHeader;
+  noHeader.Skip = 2;
+  noHeader.Header = 0;
+  TableImportOptions pointDecimal;
+  pointDecimal.Decimal = '.';
+  TableImportOptions commaTarget;
+  commaTarget.TargetDecimal = ',';
+  const Case cases[] = {
+      {noHeader, {{"Var_1#", "Var_2", "Var_3"}, {"S1", "0.1", "45.2"}, {"S2", "0.3", "44.0"}}},
+      // With a point as the decimal mark "0,1" is no number: the columns are text.
+      {pointDecimal, {{"Sample#", "SiO2#", "Cr2O3#"}, {"S1", "0,1", "45,2"}, {"S2", "0,3", "44,0"}}},
+      // A program that writes decimal commas keeps them.
+      {commaTarget, {{"Sample#", "SiO2", "Cr2O3"}, {"S1", "0,1", "45,2"}, {"S2", "0,3", "44,0"}}},
+  };
+  for (const Case& c : cases) {
+    const Imported i = FromBytes(text, c.options);
+    ASSERT_TRUE(i.result.Ok) << i.result.Error.toStdString();
+    EXPECT_EQ(GridRows(i.table), c.expected);
+  }
+  // A forced separator that splits nothing leaves no table.
+  TableImportOptions tab;
+  tab.Separator = '\t';
+  const Imported none = FromBytes(text, tab);
+  EXPECT_FALSE(none.result.Ok);
+  EXPECT_EQ(none.result.Error.toStdString(),
+            "\"t.csv\" holds no table: no line is split into fields by a comma, semicolon or tab.");
+}
+
+TEST(TextTables, NamesAndTags) {
+  const Imported i = FromBytes(
+      "Label#,SiO2,,SiO2,Note,Empty\n"
+      "a,1,2,3,x,\n"
+      "b,n.d.,4,5,y,\n");
+  ASSERT_TRUE(i.result.Ok);
+  EXPECT_EQ(GridRows(i.table)[0],
+            (std::vector<std::string>{"Label#", "SiO2", "Var_3", "SiO2_2", "Note#", "Empty#"}));
+  EXPECT_EQ(i.table.TaggedColumns, (std::vector<int>{1, 5, 6}));
+  // A first row of numbers names nothing.
+  const Imported numbers = FromBytes("1,2\n3,4\n");
+  ASSERT_TRUE(numbers.result.Ok);
+  EXPECT_EQ(GridRows(numbers.table), (Rows{{"Var_1", "Var_2"}, {"1", "2"}, {"3", "4"}}));
+}
+
+TEST(TextTables, DetectionLimitMarks) {
+  const std::string text =
+      "Sample,TiO2,MnO,Note\n"
+      "s1,<0.01,0.2,n.d.\n"
+      "s2,0.5,n.d.,x\n"
+      "s3,< 0.04,bdl,\n"
+      "s4,-,N.A.,b.d.l.\n"
+      "s5,0.3,-0.1,none\n";
+  struct Case {
+    LimitReading reading;
+    std::vector<std::string> tio2;
+  };
+  const Case cases[] = {
+      {LimitReading::Missing, {"TiO2", "<0.01", "0.5", "< 0.04", "-", "0.3"}},
+      {LimitReading::Limit, {"TiO2", "0.01", "0.5", "0.04", "-", "0.3"}},
+      {LimitReading::Half, {"TiO2", "0.005", "0.5", "0.02", "-", "0.3"}},
+  };
+  for (const Case& c : cases) {
+    TableImportOptions options;
+    options.BelowLimit = c.reading;
+    const Imported i = FromBytes(text, options);
+    ASSERT_TRUE(i.result.Ok);
+    std::vector<std::string> tio2;
+    for (const auto& row : GridRows(i.table)) tio2.push_back(row[1]);
+    EXPECT_EQ(tio2, c.tio2);
+    // Missing: empty cells and marks; below: "<limit".
+    EXPECT_EQ(i.table.Counts[1].Missing, 1);
+    EXPECT_EQ(i.table.Counts[1].Below, 2);
+    EXPECT_EQ(i.table.Counts[2].Missing, 3);
+    EXPECT_EQ(i.table.Counts[2].Below, 0);
+    // A column of marks and text is tagged whatever the option.
+    EXPECT_EQ(i.table.Counts[3].Missing, 3);
+    EXPECT_EQ(GridRows(i.table)[0][3], "Note#");
+    EXPECT_EQ(GridRows(i.table)[0][1], "TiO2");
+  }
+  for (const char* mark : {"", "n.d.", "ND", "n.a.", "NA", "b.d.l.", "BDL", "-", " n.d. "})
+    EXPECT_TRUE(IsMissingMark(mark));
+  for (const char* value : {"0", "-1", "nd2", "<0.1", "Na2O"}) EXPECT_FALSE(IsMissingMark(value));
+}
+
+TEST(TextTables, SummaryNamesWhatCameIn) {
+  const Imported i = FromBytes("Sample;TiO2\ns1;<0,01\ns2;\n");
+  ASSERT_TRUE(i.result.Ok);
+  EXPECT_EQ(ImportSummary(QStringLiteral("/data/spinel.csv"), i.table),
+            (QStringList{"Imported spinel.csv", "Separator: semicolon\tDecimal mark: ,\tEncoding: UTF-8",
+                         "Rows skipped: 0\tNames from the first row: yes",
+                         "Rows: 2\tColumns: 2\tTagged columns: 1", "Tagged (no numbers): Sample#", "",
+                         "Variable\tMissing\tBelow detection", "Sample#\t0\t0", "TiO2\t1\t1"}));
+  // A column with values below detection only is one of numbers.
+  EXPECT_EQ(i.table.TaggedColumns, std::vector<int>{1});
+  EXPECT_EQ(ImportedSheetName(QStringLiteral("/data/spinel.analyses.csv")).toStdString(),
+            "/data/spinel.analyses.vnp");
+}
+
+TEST(TextTables, RaggedRowsWarnAsDataFilesDo) {
+  const Imported i = FromBytes("A,B,C\n1,2,3,4\n1,2\n1,2,3,\n");
+  ASSERT_TRUE(i.result.Ok);
+  EXPECT_EQ(i.table.Warnings,
+            (QStringList{"Too many values in data line 2.\n\rExcess values will be skipped.",
+                         "Too few values in data line 3.\n\rMissing values will be regarded as blanks."}));
+  EXPECT_EQ(GridRows(i.table), (Rows{{"A", "B", "C"}, {"1", "2", "3"}, {"1", "2", ""}, {"1", "2", "3"}}));
+}
+
+TEST(TextTables, BadInputIsRefusedWithItsReason) {
+  struct Case {
+    std::string bytes;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"A,B\n1,2\n3,\"4\n5,6\n",
+       "\"t.csv\": Unbalanced quotes: the quoted field that opens in line 3 is never closed."},
+      {"A,B\n1,\"x\ny\",\"open\n",
+       "\"t.csv\": Unbalanced quotes: the quoted field that opens in line 3 is never closed."},
+      {std::string("A,B\n1,2\0\n", 9), "\"t.csv\" is not a text table: line 2 holds a NUL byte."},
+      {"A,B\n", "The table in \"t.csv\" has no rows of data below its names."},
+      {"", "\"t.csv\" holds no table: there is no row to read."},
+      {"Dear reader\nthis is a letter\n",
+       "\"t.csv\" holds no table: no line is split into fields by a comma, semicolon or tab."},
+      {"A,B\n1," + std::string(MaxCellBytes + 1, 'x') + "\n",
+       "\"t.csv\": Line 2 holds a cell of more than 1048576 bytes: this is not a table of analyses."},
+      {"A,B\n1,\"" + std::string(MaxCellBytes, 'x') + "\"\"x\"\n",
+       "\"t.csv\": Line 2 holds a cell of more than 1048576 bytes: this is not a table of analyses."},
+  };
+  for (const Case& c : cases) {
+    const Imported i = FromBytes(c.bytes);
+    EXPECT_FALSE(i.result.Ok);
+    EXPECT_EQ(i.result.Error.toStdString(), c.error);
+    EXPECT_TRUE(i.table.Columns.empty());
+  }
+}
+
+TEST(TextTables, PreviewStopsAfterItsRows) {
+  std::string text = "A,B\n";
+  for (int r = 0; r < 100; ++r) text += std::to_string(r) + ",x\n";
+  ImportedTable table;
+  ASSERT_TRUE(ImportTableBytes(text, TableKind::Text, QStringLiteral("t"), {}, table, 20).Ok);
+  EXPECT_EQ(table.RowCount, 21);
+  EXPECT_EQ(GridRows(table)[20], (std::vector<std::string>{"19", "x"}));
+}
+
+// An XLSX workbook written by the spreadsheet writer: two sheets, numbers,
+// text, a formula with its saved result and a gap in the second row.
+void WriteXlsx(const QString& path) {
+  lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+  lxw_worksheet* notes = workbook_add_worksheet(book, "Notes");
+  worksheet_write_string(notes, 0, 0, "About", nullptr);
+  worksheet_write_string(notes, 1, 0, "spinel data", nullptr);
+  lxw_worksheet* data = workbook_add_worksheet(book, "Spinel");
+  const char* names[] = {"Mineral", "SiO2", "Cr2O3", "Sum"};
+  for (lxw_col_t c = 0; c < 4; ++c) worksheet_write_string(data, 0, c, names[c], nullptr);
+  worksheet_write_string(data, 1, 0, "chromite", nullptr);
+  worksheet_write_number(data, 1, 1, 0.1, nullptr);
+  // Shown rounded to one decimal, read in full.
+  lxw_format* rounded = workbook_add_format(book);
+  format_set_num_format(rounded, "0.0");
+  worksheet_write_number(data, 1, 2, 45.123456789, rounded);
+  worksheet_write_formula_num(data, 1, 3, "=B2+C2", nullptr, 45.223456789);
+  worksheet_write_string(data, 2, 0, "spinel", nullptr);
+  worksheet_write_number(data, 2, 2, 1e-5, nullptr);
+  worksheet_write_string(data, 2, 3, "n.d.", nullptr);
+  workbook_close(book);
+}
+
+TEST_F(TableFiles, WorkbooksReadTheirCellsAsShown) {
+  const QString xlsx = Path(QStringLiteral("spinel.xlsx"));
+  WriteXlsx(xlsx);
+  const QString ods = Write(QStringLiteral("spinel.ods"),
+                            test::OdsFile({{"Notes", {{"About"}, {"spinel data"}}},
+                                           {"Spinel",
+                                            {{"Mineral", "SiO2", "Cr2O3", "Sum"},
+                                             {"chromite", "0.1", "45.123456789", "=45.223456789"},
+                                             {"spinel", "", "1e-05", "n.d."}}}}));
+  const Rows expected{{"Mineral#", "SiO2", "Cr2O3", "Sum"},
+                      {"chromite", "0.1", "45.123456789", "45.223456789"},
+                      {"spinel", "", "1e-05", "n.d."}};
+  for (const QString& path : {xlsx, ods}) {
+    SCOPED_TRACE(path.toStdString());
+    for (const QString& sheet : {QStringLiteral("Spinel"), QStringLiteral("2")}) {
+      TableImportOptions options;
+      options.SheetName = sheet;
+      ImportedTable table;
+      const ImportResult r = ImportTable(path, options, table);
+      ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+      EXPECT_EQ(GridRows(table), expected);
+      EXPECT_EQ(table.Sheets, (QStringList{"Notes", "Spinel"}));
+      EXPECT_EQ(table.SheetUsed, QStringLiteral("Spinel"));
+      EXPECT_EQ(table.Counts[3].Missing, 1);
+    }
+    // The first sheet unless another is chosen: a single column is still
+    // read from a workbook, whose columns need no separator.
+    ImportedTable first;
+    ASSERT_TRUE(ImportTable(path, {}, first).Ok);
+    EXPECT_EQ(first.SheetUsed, QStringLiteral("Notes"));
+    EXPECT_EQ(GridRows(first), (Rows{{"About#"}, {"spinel data"}}));
+    TableImportOptions missing;
+    missing.SheetName = QStringLiteral("Olivine");
+    const ImportResult r = ImportTable(path, missing, first);
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Error, QLatin1Char('"') + path +
+                           QStringLiteral("\" has no sheet \"Olivine\". Its sheets: Notes, Spinel."));
+  }
+}
+
+TEST_F(TableFiles, BrokenWorkbooksAreRefused) {
+  struct Case {
+    QString name;
+    QByteArray bytes;
+    QString error;
+  };
+  const QString bomb = Path(QStringLiteral("bomb.xlsx"));
+  const QString ods = Path(QStringLiteral("locked.ods"));
+  const QString xls = Path(QStringLiteral("locked.xlsx"));
+  const QString broken = Path(QStringLiteral("broken.xlsx"));
+  const QString torn = Path(QStringLiteral("torn.ods"));
+  QByteArray ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+  ole += QByteArray(512, '\0');
+  QByteArray tornBytes = test::OdsFile({{"S", {{"A", "B"}, {"1", "2"}}}});
+  tornBytes.truncate(tornBytes.size() / 2);
+  const Case cases[] = {
+      {bomb, test::StoredZip({{"[Content_Types].xml", "x"}, {"xl/workbook.xml", "x"}}, 0x7FFFFFFF),
+       QStringLiteral("\"%1\" was refused: its parts would unpack to 4095 MB, far more than a table of this "
+                      "size holds.")},
+      {ods, test::OdsFile({{"S", {{"A", "B"}, {"1", "2"}}}}, true),
+       QStringLiteral("\"%1\" is an encrypted workbook, which Varnel cannot read.\n\rSave it without a "
+                      "password first.")},
+      {xls, ole,
+       QStringLiteral(
+           "\"%1\" is an encrypted workbook or one in the old binary format (.xls), which Varnel cannot "
+           "read.\n\rSave it as .xlsx or .ods without a password first.")},
+      {broken, QByteArray("PK\x03\x04", 4) + QByteArray(100, 'x'),
+       QStringLiteral("\"%1\" is a broken workbook: its table of contents cannot be read.")},
+      {Path(QStringLiteral("letters.ods")), test::StoredZip({{"readme.txt", "hello"}}),
+       QStringLiteral("\"%1\" is not a workbook Varnel can read (.xlsx or .ods).")},
+      {torn, tornBytes, QStringLiteral("\"%1\" is a broken workbook: its table of contents cannot be read.")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.toStdString());
+    test::WriteFileOrFail(c.name, c.bytes);
+    ImportedTable table;
+    const ImportResult r = ImportTable(c.name, {}, table);
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Error, c.error.arg(c.name));
+    EXPECT_TRUE(table.Columns.empty());
+  }
+}
+
+// The grid of an imported table, for export.
+ExportGrid GridOf(const ImportedTable& t, char separator = '.') {
+  ExportGrid g;
+  g.ColCount = static_cast<int>(t.Columns.size());
+  g.RowCount = t.RowCount;
+  g.Cell = [&t](int c, int r) {
+    return t.Columns[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)].View();
+  };
+  g.DecimalSeparator = separator;
+  return g;
+}
+
+TEST_F(TableFiles, ExportedTablesReadBackAsTheSameSheet) {
+  const std::string source =
+      "Mineral,SiO2,Cr2O3,Reference\n"
+      "spinel,0.120,45.3,\"Barnes and Kunilov, 2000\"\n"
+      "\"chromite \"\"B\"\"\",<0.01,n.d.,\"two\nlines\"\n"
+      "magnetite,,1e-3,\n";
+  const Imported original = FromBytes(source);
+  ASSERT_TRUE(original.result.Ok);
+  for (const char* name : {"out.csv", "out.xlsx"}) {
+    SCOPED_TRACE(name);
+    QString error;
+    ASSERT_TRUE(ExportTable(GridOf(original.table), Path(QLatin1String(name)), &error))
+        << error.toStdString();
+    ImportedTable back;
+    const ImportResult r = ImportTable(Path(QLatin1String(name)), {}, back);
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    Rows expected = GridRows(original.table);
+    // A workbook keeps numbers as numbers: 0.120 comes back as 0.12, 1e-3
+    // as 0.001.
+    if (std::string(name) == "out.xlsx") {
+      expected[1][1] = "0.12";
+      expected[3][2] = "0.001";
+    }
+    EXPECT_EQ(GridRows(back), expected);
+  }
+  // Only the included cases, and numbers with decimal commas written with
+  // points.
+  const Imported comma =
+      FromBytes("A;B\nx;1,5\ny;2,5\n", TableImportOptions{0, 0, -1, -1, {}, LimitReading::Missing, ','});
+  ASSERT_TRUE(comma.result.Ok);
+  ExportGrid g = GridOf(comma.table, ',');
+  g.Wanted = [](int row) { return row == 2; };
+  EXPECT_EQ(CsvText(g), "A#,B\r\ny,2.5\r\n");
+  QString error;
+  EXPECT_FALSE(ExportTable(g, Path(QStringLiteral("out.ods")), &error));
+  EXPECT_EQ(error, QStringLiteral("\"%1\": tables are exported as .csv or .xlsx files.")
+                       .arg(Path(QStringLiteral("out.ods"))));
+}
+
+TEST_F(TableFiles, KindOfFile) {
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+    TableKind kind;
+  };
+  const Case cases[] = {
+      {"a.vnp", "A\tB\n", TableKind::DataFile},   {"a.txt", "; Varnel\n;;\nA\tB\n", TableKind::DataFile},
+      {"b.txt", "A\tB\n1\t2\n", TableKind::Text}, {"a.CSV", "A,B\n", TableKind::Text},
+      {"a.tsv", "A\tB\n", TableKind::Text},       {"a.dat", "PK\x03\x04", TableKind::Workbook},
+      {"a.ods", "", TableKind::Workbook},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TableKindOf(Write(QLatin1String(c.name), c.bytes)), c.kind) << c.name;
+}
+
+}  // namespace
+}  // namespace varnel
