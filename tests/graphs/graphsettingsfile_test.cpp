@@ -62,7 +62,7 @@ TEST(GraphIniTest, WithoutAFileEveryKeyHasItsDefault) {
   // Every key the file has, read back through the writer checked below.
   EXPECT_EQ(
       Saved(g),
-      "[Settings]\r\nLandscape=1\r\nDefaultSymbolSize=30\r\nStereoSFactor=1\r\nScale=1\r\n"
+      "[Settings]\r\nLandscape=1\r\nDefaultSymbolSize=30\r\nStereoSFactor=1.5\r\nScale=1\r\n"
       "LabelFontName=Times New Roman\r\nLabelFontSize=10\r\nApexFontName=Arial\r\nApexFontSize=14\r\n"
       "DefaultDiagramPenWidth=3\r\nDefaultTiePenWidth=1\r\nDefSymShape=2\r\nInfinityLineLengthFactor=3\r\n"
       "\r\n[Options]\r\nMaxTieSets=99\r\nPlotNegPoints=0\r\nZPOrdering=1\r\nLogTransformWarnings=0\r\n"
