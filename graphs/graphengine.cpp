@@ -290,7 +290,7 @@ bool GraphEngine::HoldsNumbers(int col) const {
 std::vector<std::string> GraphEngine::CategoriesOf(int col) const {
   // A column is read as categories when most of its filled cells are not
   // numbers: a numeric code column with a few notes keeps its codes.
-  std::set<std::string> distinct;
+  std::set<std::string, std::less<>> distinct;
   int numbers = 0, texts = 0;
   Real v;
   for (int k = 1; k < sheet_.RowCount(); ++k) {
@@ -300,7 +300,7 @@ std::vector<std::string> GraphEngine::CategoriesOf(int col) const {
       ++numbers;
     else
       ++texts;
-    distinct.emplace(cell);
+    if (distinct.find(cell) == distinct.end()) distinct.emplace(cell);
   }
   if (texts <= numbers) return {};
   return {distinct.begin(), distinct.end()};

@@ -245,7 +245,13 @@ class GraphEngine : public GraphLink {
   void DrawTriangular(QPainter& p, const PageMetrics& m);
   void DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX, int originY, int mode);
   void DrawApexLabel(QPainter& p, const PageMetrics& m, const QString& text, int x, int y, int where);
-  const QImage& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring);
+  // A symbol drawn once, cut to the pixels it covers; Offset is its top-left
+  // corner from the symbol's centre.
+  struct Sprite {
+    QImage Image;
+    QPoint Offset;
+  };
+  const Sprite& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring);
   // A label of case k beside its symbol at (sx, sy), reach pixels from its
   // centre.
   void DrawLabel(QPainter& p, int k, int sx, int sy, int reach, const QString& text, bool rayEnd);
@@ -304,11 +310,16 @@ class GraphEngine : public GraphLink {
     int Shape, R, W;
     QRgb Pen, Brush;
     bool Ring;
+    bool operator==(const SpriteKey& o) const {
+      return std::tie(Shape, R, W, Pen, Brush, Ring) == std::tie(o.Shape, o.R, o.W, o.Pen, o.Brush, o.Ring);
+    }
     bool operator<(const SpriteKey& o) const {
       return std::tie(Shape, R, W, Pen, Brush, Ring) < std::tie(o.Shape, o.R, o.W, o.Pen, o.Brush, o.Ring);
     }
   };
-  std::map<SpriteKey, QImage> sprites_;
+  std::map<SpriteKey, Sprite> sprites_;
+  SpriteKey lastSpriteKey_{};
+  const Sprite* lastSprite_ = nullptr;
   struct LabelCache {
     QString Text;
     int Generation = -1;

@@ -549,21 +549,45 @@ void DrawSymbolShape(QPainter& p, int shape, int r, int w, QRgb pen, QRgb brush,
   DrawShape(p, shape, r, w, pen, brush, false, x, y);
 }
 
-const QImage& GraphEngine::SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) {
+const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) {
   const SpriteKey key{shape, r, w, pen, brush, ring};
+  // Points in a row often share their symbol: the last one found is asked first.
+  if (lastSprite_ && lastSpriteKey_ == key) return *lastSprite_;
   auto found = sprites_.find(key);
-  if (found != sprites_.end()) return found->second;
-  // Wide enough for the ring and a pen that overhangs a polygon's corners.
-  const int c = r + 2 * w + 6;
-  QImage sprite(2 * c + 1, 2 * c + 1, QImage::Format_ARGB32_Premultiplied);
-  sprite.fill(Qt::transparent);
-  QPainter painter(&sprite);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.translate(0.5, 0.5);
-  DrawShape(painter, shape, r, w, pen, brush, ring, c, c);
-  painter.end();
-  if (sprites_.size() > 4096) sprites_.clear();
-  return sprites_.emplace(key, std::move(sprite)).first->second;
+  if (found == sprites_.end()) {
+    // Wide enough for the ring and a pen that overhangs a polygon's corners.
+    const int c = r + 2 * w + 6;
+    QImage sprite(2 * c + 1, 2 * c + 1, QImage::Format_ARGB32_Premultiplied);
+    sprite.fill(Qt::transparent);
+    QPainter painter(&sprite);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(0.5, 0.5);
+    DrawShape(painter, shape, r, w, pen, brush, ring, c, c);
+    painter.end();
+    // Only the pixels the symbol touches are kept: fully transparent ones
+    // change nothing where they are copied, and copying fewer is faster.
+    int left = sprite.width(), top = sprite.height(), right = -1, bottom = -1;
+    for (int y = 0; y < sprite.height(); ++y) {
+      const QRgb* line = reinterpret_cast<const QRgb*>(sprite.constScanLine(y));
+      for (int x = 0; x < sprite.width(); ++x)
+        if (qAlpha(line[x]) != 0) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+        }
+    }
+    Sprite kept;
+    if (right >= 0) {
+      kept.Image = sprite.copy(QRect(left, top, right - left + 1, bottom - top + 1));
+      kept.Offset = QPoint(left - c, top - c);
+    }
+    if (sprites_.size() > 4096) sprites_.clear();
+    found = sprites_.emplace(key, std::move(kept)).first;
+  }
+  lastSpriteKey_ = key;
+  lastSprite_ = &found->second;
+  return found->second;
 }
 
 void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infinityEnd, int x, int y,
@@ -581,9 +605,9 @@ void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infi
     if (useSprites_) {
       // On images and the screen one drawing of each kind of symbol is copied
       // to every place it stands, pixel for pixel the same.
-      const QImage& sprite = SymbolSprite(shape, r, w, penColour, brushColour, infinityEnd);
-      const int c = sprite.width() / 2;
-      p.drawImage(QPointF(x - c - 0.5, y - c - 0.5), sprite);
+      const Sprite& sprite = SymbolSprite(shape, r, w, penColour, brushColour, infinityEnd);
+      if (!sprite.Image.isNull())
+        p.drawImage(QPointF(x + sprite.Offset.x() - 0.5, y + sprite.Offset.y() - 0.5), sprite.Image);
     } else {
       DrawShape(p, shape, r, w, penColour, brushColour, infinityEnd, x, y);
     }
