@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QShortcut>
@@ -16,8 +15,6 @@
 #include "app/prompter.h"
 
 namespace varnel {
-
-QString FileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
 
 QString HelpNotInstalledText() {
   QString text = QStringLiteral(

@@ -13,9 +13,6 @@ class QMainWindow;
 
 namespace varnel {
 
-// The file name of a path, without its folder.
-QString FileNameOnly(const QString& path);
-
 // What Help says while there is no help to show, naming the README when the
 // installation has one.
 QString HelpNotInstalledText();

@@ -21,6 +21,7 @@
 
 #include "app/atomicfile.h"
 #include "app/dialogparts.h"
+#include "app/filename.h"
 #include "app/icons.h"
 #include "app/inifile.h"
 #include "app/programfolder.h"

@@ -8,9 +8,9 @@
 #include "app/numberlocale.h"
 #include "bench/bigsheet.h"
 #include "datasheet/datasheetwindow.h"
-#include "datasheet/editing.h"
-#include "datasheet/filter.h"
 #include "datasheet/sheettable.h"
+#include "sheet/editing.h"
+#include "sheet/filter.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel {

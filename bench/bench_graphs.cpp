@@ -5,8 +5,8 @@
 #include <random>
 
 #include "bench/bench_gui_main.h"
-#include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
+#include "sheet/sheet.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel::bench {

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "bench/bench_gui_main.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 #include "graphs/graphengine.h"
 #include "graphs/plotpicture.h"
 #include "tests/support/scriptedprompter.h"

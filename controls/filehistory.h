@@ -7,13 +7,15 @@
 #include <QStringList>
 #include <functional>
 
+#include "sheet/recentfiles.h"
+
 class QMenu;
 
 namespace varnel {
 
 class Prompter;
 
-class TFileHist : public QObject {
+class TFileHist : public QObject, public RecentFiles {
   Q_OBJECT
  public:
   static constexpr int MaxFiles = 9;
@@ -29,7 +31,7 @@ class TFileHist : public QObject {
 
   const QStringList& Files() const { return files_; }
   void Load();
-  void AddFile(const QString& path);
+  void AddFile(const QString& path) override;
   void RemoveFile(const QString& path);
   void ClearHistory();
   // What a click on an item does: index -1 is "&Clear History".

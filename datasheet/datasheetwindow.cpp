@@ -29,6 +29,7 @@
 #include <new>
 
 #include "app/dialogparts.h"
+#include "app/filename.h"
 #include "app/icons.h"
 #include "app/inifile.h"
 #include "app/numberlocale.h"
@@ -38,14 +39,14 @@
 #include "controls/filehistory.h"
 #include "core/computationerror.h"
 #include "datasheet/aboutbox.h"
-#include "datasheet/editing.h"
 #include "datasheet/filterdialog.h"
 #include "datasheet/loadingwindow.h"
 #include "datasheet/namedialogs.h"
 #include "datasheet/preferencesdialog.h"
-#include "datasheet/preferencesfile.h"
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
+#include "sheet/editing.h"
+#include "sheet/preferencesfile.h"
 
 namespace varnel {
 namespace {

@@ -12,10 +12,10 @@
 
 #include "app/settingssection.h"
 #include "app/windowplacement.h"
-#include "datasheet/commandstate.h"
-#include "datasheet/datafiles.h"
-#include "datasheet/editing.h"
-#include "datasheet/sheet.h"
+#include "sheet/commandstate.h"
+#include "sheet/editing.h"
+#include "sheet/filecommands.h"
+#include "sheet/sheet.h"
 
 class QLabel;
 class QMenu;

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogparts.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

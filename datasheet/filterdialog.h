@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <optional>
 
-#include "datasheet/filter.h"
+#include "sheet/filter.h"
 
 class QCheckBox;
 class QComboBox;

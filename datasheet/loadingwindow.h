@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 
-#include "datasheet/datafiles.h"
+#include "sheet/filecommands.h"
 
 class QProgressBar;
 

@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "datasheet/preferences.h"
+#include "sheet/preferences.h"
 
 class QCheckBox;
 class QRadioButton;

@@ -7,7 +7,7 @@
 #include <QColor>
 #include <functional>
 
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

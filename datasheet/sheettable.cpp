@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "app/icons.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "app/prompter.h"
 #include "app/textcodec.h"
-#include "datasheet/datafile.h"
-#include "datasheet/sheet.h"
+#include "sheet/datafile.h"
+#include "sheet/sheet.h"
 
 namespace {
 

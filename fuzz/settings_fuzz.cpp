@@ -8,8 +8,8 @@
 
 #include "app/inifile.h"
 #include "app/windowplacement.h"
-#include "datasheet/preferencesfile.h"
 #include "graphs/graphsettingsfile.h"
+#include "sheet/preferencesfile.h"
 
 namespace {
 
@@ -33,13 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The Graphs keys, and the same bytes as a plot settings file: every value
   // read lies in the range the settings dialog offers.
   varnel::GraphSettings graphs;
-  varnel::LoadGraphSettings(ini, graphs);
+  varnel::ReadGraphsIniKeys(ini, graphs);
   Check(graphs.MaxTieSets >= 0 && graphs.MaxTieSets <= varnel::MaxTieSetsLimit);
   Check(graphs.DefaultClpBMPWidth >= varnel::MinBitmapWidth &&
         graphs.DefaultClpBMPWidth <= varnel::MaxBitmapWidth);
   Check(graphs.DefSymShape >= 0 && graphs.DefSymShape < varnel::SymbolShapeCount);
   Check(graphs.Scale > 0 && graphs.StereoSFactor > 0);
-  varnel::ReadPlotSettings(ini, graphs);
+  varnel::PlotSettingsFromIni(ini, graphs);
   Check(graphs.View.EyeDistance >= 1 && graphs.View.EyeDistance <= 30);
   Check(graphs.DefaultSymbolSize >= 1 && graphs.DefaultSymbolSize <= varnel::MaxSymbolSize);
   varnel::ReadWindowBounds(ini, QStringLiteral("DS"), 590, 370, QSize(1280, 1024));

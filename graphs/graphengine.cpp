@@ -11,14 +11,14 @@
 #include <tuple>
 
 #include "app/atomicfile.h"
-#include "app/dialogparts.h"
+#include "app/filename.h"
 #include "app/numberlocale.h"
 #include "app/programfolder.h"
 #include "app/reportparts.h"
 #include "app/textcodec.h"
 #include "core/indexsort.h"
 #include "core/numberread.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 #include "graphs/referencelines.h"
 
 namespace varnel {

@@ -21,10 +21,10 @@
 
 #include "app/prompter.h"
 #include "app/reporttarget.h"
-#include "datasheet/links.h"
 #include "graphs/graphsettings.h"
 #include "graphs/pagemetrics.h"
 #include "graphs/projection.h"
+#include "sheet/links.h"
 
 class QPainter;
 

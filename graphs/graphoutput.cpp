@@ -4,31 +4,12 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <cmath>
 
 #include "app/atomicfile.h"
 #include "graphs/wmffile.h"
 
 namespace varnel {
-
-PrinterPage PageOfPrinter(const QPrinter& printer) {
-  PrinterPage page;
-  // A printer that reports no page keeps the A4 page rather than dividing by nothing.
-  if (printer.width() > 0 && printer.height() > 0 && printer.logicalDpiX() > 0 && printer.logicalDpiY() > 0) {
-    page.Width = printer.width();
-    page.Height = printer.height();
-    page.DpiX = printer.logicalDpiX();
-    page.DpiY = printer.logicalDpiY();
-  }
-  return page;
-}
-
-void UsePdfWhenNoPrinter(QPrinter& printer) {
-  if (QPrinterInfo::availablePrinters().isEmpty() && printer.outputFormat() != QPrinter::PdfFormat)
-    printer.setOutputFormat(QPrinter::PdfFormat);
-}
 
 QImage GraphBitmap(GraphEngine& engine, const OutputContext& c, QSize size, int dpi) {
   QImage image(size, QImage::Format_RGB32);
@@ -151,21 +132,6 @@ bool ExportGraph(GraphEngine& engine, Prompter& prompter, const OutputContext& c
   }
   prompter.FileError(error);
   return false;
-}
-
-bool PrintGraph(GraphEngine& engine, QPrinter& printer, PlotPage page) {
-  printer.setDocName(QStringLiteral("Varnel Graph"));
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const PrinterPage paper = PageOfPrinter(printer);
-  const PageMetrics m =
-      SetupPageMetrics(TargetKind::Printer, printer.width(), printer.height(), printer.logicalDpiY(), paper);
-  PaintOptions options;
-  options.Page = page;
-  options.FillBackground = false;
-  engine.Paint(painter, m, options);
-  const bool ended = painter.end();
-  return ended && printer.printerState() != QPrinter::Error;
 }
 
 }  // namespace varnel

@@ -13,7 +13,6 @@
 #include "graphs/metafiledevice.h"
 
 class QMimeData;
-class QPrinter;
 
 namespace varnel {
 
@@ -25,13 +24,6 @@ struct OutputContext {
   PrinterPage Printer;
   QString DataFileName;  // without folder
 };
-
-// The printer's page in device pixels and its resolution.
-PrinterPage PageOfPrinter(const QPrinter& printer);
-
-// With no printer installed the printer prints to a PDF file, so that the
-// program always has a page to lay its graphs out on.
-void UsePdfWhenNoPrinter(QPrinter& printer);
 
 // The page as a white bitmap of size.
 QImage GraphBitmap(GraphEngine& engine, const OutputContext& c, QSize size, int dpi);
@@ -59,8 +51,5 @@ QByteArray ExportBytes(GraphEngine& engine, const OutputContext& c, ExportType t
 // writes the file in one piece (a failure leaves an earlier file as it was
 // and is reported). Returns whether a file was written.
 bool ExportGraph(GraphEngine& engine, Prompter& prompter, const OutputContext& c);
-
-// Paints the page on the printer as one job; false when the printer fails.
-bool PrintGraph(GraphEngine& engine, QPrinter& printer, PlotPage page);
 
 }  // namespace varnel

@@ -10,8 +10,8 @@
 #include <cmath>
 #include <functional>
 
-#include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

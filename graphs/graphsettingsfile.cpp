@@ -101,7 +101,7 @@ void DeriveBitmapHeights(GraphSettings& g, Real pageAspect) {
   g.FileBmpHeight = BitmapHeight(g.DefaultFileBMPWidth, pageAspect);
 }
 
-void LoadGraphSettings(const IniFile& ini, GraphSettings& g) {
+void ReadGraphsIniKeys(const IniFile& ini, GraphSettings& g) {
   g.Landscape = ini.ReadBool(Settings, QStringLiteral("Landscape"), true);
   g.PlotNegPoints = ini.ReadBool(Options, QStringLiteral("PlotNegPoints"), false);
   g.ZPOrdering = ini.ReadBool(Options, QStringLiteral("ZPOrdering"), true);
@@ -136,7 +136,7 @@ void LoadGraphSettings(const IniFile& ini, GraphSettings& g) {
   g.FileFormat = Same(file, "Metafile") ? 2 : Same(file, "EnhMetafile") ? 1 : 0;
 }
 
-void SaveGraphSettings(IniFile& ini, const GraphSettings& g) {
+void WriteGraphsIniKeys(IniFile& ini, const GraphSettings& g) {
   ini.WriteBool(Settings, QStringLiteral("Landscape"), g.Landscape);
   ini.WriteInteger(Settings, QStringLiteral("DefaultSymbolSize"), g.DefaultSymbolSize);
   ini.WriteString(Settings, QStringLiteral("StereoSFactor"), SettingsRealText(g.StereoSFactor));
@@ -161,7 +161,7 @@ void SaveGraphSettings(IniFile& ini, const GraphSettings& g) {
   ini.WriteString(Export, QStringLiteral("DefaultFileFormat"), FileFormatText(g.FileFormat));
 }
 
-void ReadPlotSettings(const IniFile& vng, GraphSettings& g) {
+void PlotSettingsFromIni(const IniFile& vng, GraphSettings& g) {
   const QString symbol = QStringLiteral("Symbol"), scales = QStringLiteral("Scales"),
                 pens = QStringLiteral("Pens"), fonts = QStringLiteral("Fonts"), view = QStringLiteral("3D"),
                 legend = QStringLiteral("Legend");
@@ -199,7 +199,7 @@ void ReadPlotSettings(const IniFile& vng, GraphSettings& g) {
   ReadPlotExtras(vng, g);
 }
 
-void WritePlotSettings(IniFile& vng, const GraphSettings& g) {
+void PlotSettingsToIni(IniFile& vng, const GraphSettings& g) {
   const QString symbol = QStringLiteral("Symbol"), scales = QStringLiteral("Scales"),
                 pens = QStringLiteral("Pens"), fonts = QStringLiteral("Fonts"), view = QStringLiteral("3D"),
                 legend = QStringLiteral("Legend");
@@ -269,7 +269,7 @@ QString ProposedPlotSettingsName(const QString& dataFile) {
   return name;
 }
 
-bool SavePlotSettings(const GraphSettings& g, Prompter& prompter, const QString& dataFile) {
+bool SavePlotSettingsCommand(const GraphSettings& g, Prompter& prompter, const QString& dataFile) {
   FileDialogSpec spec;
   spec.title = QStringLiteral("Save Plot Settings");
   spec.filter = PlotSettingsFilter;
@@ -288,7 +288,7 @@ bool SavePlotSettings(const GraphSettings& g, Prompter& prompter, const QString&
     return false;
   }
   IniFile vng(*path);
-  WritePlotSettings(vng, g);
+  PlotSettingsToIni(vng, g);
   QString error;
   if (vng.Unreadable()) error = vng.ReadError();
   if (!vng.Unreadable() && vng.Save(&error)) return true;
@@ -306,23 +306,23 @@ bool ReadPlotSettingsFile(const QString& path, GraphSettings& g, QString* error)
     if (error) *error = vng.ReadError();
     return false;
   }
-  ReadPlotSettings(vng, g);
+  PlotSettingsFromIni(vng, g);
   if (!g.ReferenceFile.isEmpty() && QFileInfo(g.ReferenceFile).isRelative())
     g.ReferenceFile = QFileInfo(path).dir().filePath(g.ReferenceFile);
   return true;
 }
 
-bool LoadPlotSettings(GraphEngine& engine, Prompter& prompter) {
+bool LoadPlotSettingsCommand(GraphEngine& engine, Prompter& prompter) {
   FileDialogSpec spec;
   spec.title = QStringLiteral("Load Plot Settings");
   spec.filter = PlotSettingsFilter;
   spec.defaultSuffix = QStringLiteral("vng");
   spec.mustExist = true;
   const std::optional<QString> path = prompter.OpenFileName(spec);
-  return path && LoadPlotSettingsFile(engine, prompter, *path);
+  return path && ApplyPlotSettingsFile(engine, prompter, *path);
 }
 
-bool LoadPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QString& path) {
+bool ApplyPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QString& path) {
   QString error;
   if (!ReadPlotSettingsFile(path, engine.Settings, &error)) {
     prompter.FileError(QStringLiteral("Unable to read ") + path + QStringLiteral("\n\r") + error);

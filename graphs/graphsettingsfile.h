@@ -20,17 +20,18 @@ QString SettingsRealText(Real value);
 // written under another locale still reads. Nothing for a non-number.
 std::optional<Real> ReadSettingsReal(const QString& text);
 
+// The program's settings file (VARNEL.INI).
 // The "Settings", "Options" and "Export" keys: missing, unreadable or
 // out-of-range values take their defaults; a "Scale" or "StereoSFactor" that
 // is not a usable number sets both to 1.
-void LoadGraphSettings(const IniFile& ini, GraphSettings& g);
+void ReadGraphsIniKeys(const IniFile& ini, GraphSettings& g);
 // Writes the same keys, each section in its fixed order.
-void SaveGraphSettings(IniFile& ini, const GraphSettings& g);
+void WriteGraphsIniKeys(IniFile& ini, const GraphSettings& g);
 
-// A plot settings file: every key is read, a missing one with its default
-// (the font sizes default to 8 and 12 here). The scales and the four view
+// A plot settings file's contents, already read into vng: every key is read,
+// a missing one with its default (the font sizes default to 8 and 12 here). The scales and the four view
 // values fall back as groups.
-void ReadPlotSettings(const IniFile& vng, GraphSettings& g);
+void PlotSettingsFromIni(const IniFile& vng, GraphSettings& g);
 // The keys beyond the classic ones: the legend's place, the grid, the
 // reference file, the points' opacity and density shading. Missing or
 // unusable values take their defaults.
@@ -38,7 +39,7 @@ void ReadPlotExtras(const IniFile& vng, GraphSettings& g);
 inline constexpr const char* LegendCornerNames[5] = {"TopLeft", "TopRight", "BottomLeft", "BottomRight",
                                                       "Placed"};
 std::optional<LegendCorner> LegendCornerOf(const QString& name);
-void WritePlotSettings(IniFile& vng, const GraphSettings& g);
+void PlotSettingsToIni(IniFile& vng, const GraphSettings& g);
 
 // The name the save dialog proposes for the data file's plot settings: the
 // name without folder and without its extension.
@@ -48,12 +49,12 @@ inline const QString PlotSettingsFilter = QStringLiteral("Varnel Graph configura
 
 // "&Save Plot Settings ...": asks for the file and writes it atomically;
 // true when written.
-bool SavePlotSettings(const GraphSettings& g, Prompter& prompter, const QString& dataFile);
+bool SavePlotSettingsCommand(const GraphSettings& g, Prompter& prompter, const QString& dataFile);
 // "&Load Plot Settings ...": asks for the file, reads it into the engine's
 // settings and repaints; true when read.
-bool LoadPlotSettings(GraphEngine& engine, Prompter& prompter);
+bool LoadPlotSettingsCommand(GraphEngine& engine, Prompter& prompter);
 // The same for a file already chosen (one opened from the desktop).
-bool LoadPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QString& path);
+bool ApplyPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QString& path);
 // Reads a plot settings file into g; false with the reason when the file
 // cannot be read (g is then unchanged).
 bool ReadPlotSettingsFile(const QString& path, GraphSettings& g, QString* error);

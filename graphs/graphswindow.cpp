@@ -30,6 +30,7 @@
 #include "graphs/cscalesdialog.h"
 #include "graphs/graphcommands.h"
 #include "graphs/graphoutput.h"
+#include "graphs/graphprinting.h"
 #include "graphs/graphsettingsfile.h"
 #include "graphs/settingsdialog.h"
 
@@ -454,7 +455,7 @@ void TVN_Graphs::BuildStatusBar() {
 QString TVN_Graphs::StatusPanel(int panel) const { return panels_[static_cast<std::size_t>(panel)]->text(); }
 
 void TVN_Graphs::ReadSettings(const IniFile& ini) {
-  LoadGraphSettings(ini, engine_.Settings);
+  ReadGraphsIniKeys(ini, engine_.Settings);
   // The page keeps the printer's paper; only its orientation is kept here.
   if (textPrinter_) {
     textPrinter_->Printer().setPageOrientation(engine_.Settings.Landscape ? QPageLayout::Landscape
@@ -481,7 +482,7 @@ void TVN_Graphs::WriteSettings(IniFile& ini, bool savePrefs) const {
     GraphSettings g = engine_.Settings;
     g.Landscape = textPrinter_ ? textPrinter_->Printer().pageLayout().orientation() == QPageLayout::Landscape
                                : printer_.Width > printer_.Height;
-    SaveGraphSettings(ini, g);
+    WriteGraphsIniKeys(ini, g);
   }
   WriteWindowBounds(ini, QStringLiteral("G"), Bounds());
 }
@@ -727,15 +728,15 @@ void TVN_Graphs::ShowScalingState() {
 void TVN_Graphs::FormatsChanged() { UpdateCopyHints(); }
 
 void TVN_Graphs::SavePlotSettings1Click() {
-  varnel::SavePlotSettings(engine_.Settings, engine_.Prompt(), engine_.DataFileName());
+  varnel::SavePlotSettingsCommand(engine_.Settings, engine_.Prompt(), engine_.DataFileName());
 }
 
 void TVN_Graphs::LoadPlotSettings1Click() {
-  if (varnel::LoadPlotSettings(engine_, engine_.Prompt())) settings_->RefreshSettingsDialog();
+  if (varnel::LoadPlotSettingsCommand(engine_, engine_.Prompt())) settings_->RefreshSettingsDialog();
 }
 
 bool TVN_Graphs::OpenPlotSettings(const QString& path) {
-  if (!LoadPlotSettingsFile(engine_, engine_.Prompt(), path)) return false;
+  if (!ApplyPlotSettingsFile(engine_, engine_.Prompt(), path)) return false;
   settings_->RefreshSettingsDialog();
   return true;
 }
@@ -754,11 +755,11 @@ void TVN_Graphs::SetupCoordinateScaling1Click() {
   dialog.Finish(ok);
 }
 
-void TVN_Graphs::Symbols1Click() { settings_->ShowPage(QStringLiteral("Symbols")); }
-void TVN_Graphs::Labels1Click() { settings_->ShowPage(QStringLiteral("Labels")); }
-void TVN_Graphs::TieLines1Click() { settings_->ShowPage(QStringLiteral("Tie lines")); }
-void TVN_Graphs::CopyExport1Click() { settings_->ShowPage(QStringLiteral("Copy/Export")); }
-void TVN_Graphs::GTBSettingsClick() { settings_->ShowPage(QString()); }
+void TVN_Graphs::Symbols1Click() { settings_->ShowPage(TVN_Settings::Page::Symbols); }
+void TVN_Graphs::Labels1Click() { settings_->ShowPage(TVN_Settings::Page::Labels); }
+void TVN_Graphs::TieLines1Click() { settings_->ShowPage(TVN_Settings::Page::TieLines); }
+void TVN_Graphs::CopyExport1Click() { settings_->ShowPage(TVN_Settings::Page::CopyExport); }
+void TVN_Graphs::GTBSettingsClick() { settings_->ShowPage(); }
 
 void TVN_Graphs::MinimizeWindow1Click() { showMinimized(); }
 void TVN_Graphs::ScalePage1Click() {
@@ -804,6 +805,6 @@ void TVN_Graphs::GLogTransformWarnings1Click() {
 void TVN_Graphs::SingleTetrahedron1Click() { SelectPage(PlotPage::Tetrahedral); }
 void TVN_Graphs::StereoPair1Click() { SelectPage(PlotPage::Stereo); }
 void TVN_Graphs::TriangularPlot1Click() { SelectPage(PlotPage::Triangular); }
-void TVN_Graphs::Diagram2Click() { settings_->ShowPage(QStringLiteral("Diagram")); }
+void TVN_Graphs::Diagram2Click() { settings_->ShowPage(TVN_Settings::Page::Diagram); }
 
 }  // namespace varnel

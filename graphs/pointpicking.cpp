@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 #include "graphs/graphengine.h"
 
 namespace varnel {

@@ -28,74 +28,11 @@
 #include "app/dialogparts.h"
 #include "app/prompter.h"
 #include "app/windowplacement.h"
+#include "controls/formparts.h"
 #include "graphs/graphengine.h"
 
 namespace varnel {
 namespace {
-
-QSlider* TrackBar(int minimum, int maximum, int position, QWidget* parent, const char* name) {
-  auto* s = new QSlider(Qt::Horizontal, parent);
-  s->setObjectName(QLatin1String(name));
-  s->setRange(minimum, maximum);
-  s->setValue(position);
-  s->setTickPosition(QSlider::TicksBelow);
-  s->setTickInterval(maximum - minimum > 50 ? 10 : 5);
-  s->setPageStep(5);
-  s->setMinimumWidth(160);
-  return s;
-}
-
-QSpinBox* SpinEdit(int minimum, int maximum, QWidget* parent, const char* name) {
-  auto* s = new QSpinBox(parent);
-  s->setObjectName(QLatin1String(name));
-  s->setRange(minimum, maximum);
-  s->setMinimumWidth(70);
-  return s;
-}
-
-QComboBox* VariableList(QWidget* parent, const char* name) {
-  auto* b = new QComboBox(parent);
-  b->setObjectName(QLatin1String(name));
-  b->setMinimumContentsLength(12);
-  b->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  b->addItem(QStringLiteral("(None)"));
-  return b;
-}
-
-QRadioButton* Radio(const QString& caption, QWidget* parent, const char* name) {
-  auto* r = new QRadioButton(caption, parent);
-  r->setObjectName(QLatin1String(name));
-  return r;
-}
-
-QLabel* Swatch(QWidget* parent, const char* name) {
-  auto* l = new QLabel(parent);
-  l->setObjectName(QLatin1String(name));
-  l->setFixedSize(40, 20);
-  l->setFrameShape(QFrame::Panel);
-  l->setFrameShadow(QFrame::Sunken);
-  l->setAutoFillBackground(true);
-  return l;
-}
-
-void ShowColor(QLabel* swatch, QRgb colour) {
-  QPalette p = swatch->palette();
-  p.setColor(QPalette::Window, QColor::fromRgb(colour));
-  swatch->setPalette(p);
-  swatch->setToolTip(QColor::fromRgb(colour).name());
-}
-
-QLabel* FontPanel(QWidget* parent, const char* name) {
-  auto* l = new QLabel(parent);
-  l->setObjectName(QLatin1String(name));
-  l->setFrameShape(QFrame::Panel);
-  l->setFrameShadow(QFrame::Sunken);
-  l->setAutoFillBackground(true);
-  l->setBackgroundRole(QPalette::Base);
-  l->setAlignment(Qt::AlignCenter);
-  l->setMinimumSize(220, 44);
-  return l;
-}
 
 void ShowFont(QLabel* panel, const LabelFontChoice& f) {
   QFont font(f.Name);
@@ -118,48 +55,6 @@ QIcon ShapeIcon(int shape) {
   DrawSymbolShape(p, shape, 7, 1, 0xFF000080, 0xFF0000FF, 9.5, 9.5);
   return QIcon(pixmap);
 }
-
-void SetBlocked(QComboBox* box, int index) {
-  const QSignalBlocker block(box);
-  box->setCurrentIndex(index);
-}
-
-void SetBlocked(QSpinBox* box, int value) {
-  const QSignalBlocker block(box);
-  box->setValue(value);
-}
-
-// The number beside a track bar, which shows no number of its own.
-QLabel* ValueLabel(const QSlider* bar) {
-  return bar->parentWidget()->findChild<QLabel*>(bar->objectName() + QStringLiteral("Value"));
-}
-
-void SetBlocked(QSlider* bar, int value) {
-  const QSignalBlocker block(bar);
-  bar->setValue(value);
-  if (QLabel* label = ValueLabel(bar)) label->setNum(bar->value());
-}
-
-// A track bar with its value beside it.
-QHBoxLayout* WithValue(QSlider* bar) {
-  auto* row = new QHBoxLayout;
-  auto* value = new QLabel(QString::number(bar->value()), bar->parentWidget());
-  value->setObjectName(bar->objectName() + QStringLiteral("Value"));
-  value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("000")));
-  value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  QObject::connect(bar, &QSlider::valueChanged, value, qOverload<int>(&QLabel::setNum));
-  row->addWidget(bar, 1);
-  row->addWidget(value);
-  return row;
-}
-
-void SetBlocked(QAbstractButton* button, bool checked) {
-  const QSignalBlocker block(button);
-  button->setChecked(checked);
-}
-
-// A group box whose caption keeps the blanks the program's captions have.
-QGroupBox* Group(const QString& caption, QWidget* parent) { return new QGroupBox(caption, parent); }
 
 constexpr int HelpTopics[5] = {4120, 4130, 4140, 4150, 4160};
 
@@ -231,6 +126,7 @@ TVN_Settings::TVN_Settings(GraphEngine& engine, QWidget* parent) : QDialog(paren
   SPageControl = new QTabWidget(this);
   SPageControl->setObjectName(QStringLiteral("SPageControl"));
   layout->addWidget(SPageControl);
+  // In the order of Page.
   SPageControl->addTab(BuildSymbolsPage(), QStringLiteral("Symbols"));
   SPageControl->addTab(BuildLabelsPage(), QStringLiteral("Labels"));
   SPageControl->addTab(BuildTiesPage(), QStringLiteral("Tie lines"));
@@ -238,7 +134,7 @@ TVN_Settings::TVN_Settings(GraphEngine& engine, QWidget* parent) : QDialog(paren
   SPageControl->addTab(BuildCopyExportPage(), QStringLiteral("Copy/Export"));
   connect(SPageControl, &QTabWidget::currentChanged, this, [this](int index) {
     // The widths may have been read from a file since the page was last seen.
-    if (SPageControl->tabText(index) == QLatin1String("Copy/Export")) {
+    if (index == static_cast<int>(Page::CopyExport)) {
       SetBlocked(SSEClpBMPWidth, engine_.Settings.DefaultClpBMPWidth);
       SetBlocked(SSEFileBMPWidth, engine_.Settings.DefaultFileBMPWidth);
     }
@@ -260,78 +156,90 @@ TVN_Settings::TVN_Settings(GraphEngine& engine, QWidget* parent) : QDialog(paren
   RefreshSettingsDialog();
 }
 
+TVN_Settings::DefaultOrVariable TVN_Settings::DefaultOrVariableGroup(
+    const DefaultOrVariableSpec& spec, QWidget* page,
+    const std::function<void(QGroupBox*, QGridLayout*)>& defaultControls) {
+  DefaultOrVariable g;
+  g.Box = Group(QLatin1String(spec.Caption), page);
+  auto* grid = new QGridLayout(g.Box);
+  g.ByDefault = Radio(QString::fromUtf8(spec.DefaultCaption), g.Box, spec.DefaultName);
+  g.FromVariable = Radio(QString::fromUtf8(spec.VariableCaption), g.Box, spec.VariableName);
+  defaultControls(g.Box, grid);
+  g.Variable = VariableList(g.Box, spec.ListName);
+  grid->addWidget(g.ByDefault, 0, 0);
+  grid->addWidget(g.FromVariable, 1, 0);
+  grid->addWidget(new QLabel(QStringLiteral("Variable name:"), g.Box), 1, 1);
+  grid->addWidget(g.Variable, 1, 2);
+  grid->setColumnStretch(2, 1);
+  auto* buttons = new QButtonGroup(g.Box);
+  buttons->addButton(g.ByDefault);
+  buttons->addButton(g.FromVariable);
+  connect(g.ByDefault, &QRadioButton::toggled, this, [this, flag = spec.UseDefault](bool on) {
+    engine_.Settings.*flag = on;
+    Changed();
+  });
+  QComboBox* list = g.Variable;
+  connect(list, &QComboBox::activated, this, [this, list](int index) { SelectorChosen(list, index); });
+  return g;
+}
+
 QWidget* TVN_Settings::BuildSymbolsPage() {
   auto* page = new QWidget(SPageControl);
   auto* grid = new QGridLayout(page);
   GraphSettings& g = engine_.Settings;
 
-  auto* shape = Group(QStringLiteral(" Shape "), page);
-  auto* shapeGrid = new QGridLayout(shape);
-  SRBSymbolDefaultShape = Radio(QStringLiteral("&Default"), shape, "SRBSymbolDefaultShape");
-  SRBSymbolShapeVar = Radio(QStringLiteral("From &variable"), shape, "SRBSymbolShapeVar");
-  SCBDefSymShape = new QComboBox(shape);
-  SCBDefSymShape->setObjectName(QStringLiteral("SCBDefSymShape"));
-  SCBDefSymShape->setIconSize(QSize(20, 20));
-  for (int code = 0; code < SymbolShapeCount; ++code)
-    SCBDefSymShape->addItem(ShapeIcon(code), SymbolShapeText(code));
-  SCBSymbolShapeVar = VariableList(shape, "SCBSymbolShapeVar");
-  shapeGrid->addWidget(SRBSymbolDefaultShape, 0, 0);
-  shapeGrid->addWidget(new QLabel(QStringLiteral("Default shape:"), shape), 0, 1);
-  shapeGrid->addWidget(SCBDefSymShape, 0, 2);
-  shapeGrid->addWidget(SRBSymbolShapeVar, 1, 0);
-  shapeGrid->addWidget(new QLabel(QStringLiteral("Variable name:"), shape), 1, 1);
-  shapeGrid->addWidget(SCBSymbolShapeVar, 1, 2);
-  shapeGrid->setColumnStretch(2, 1);
-  auto* shapeButtons = new QButtonGroup(shape);
-  shapeButtons->addButton(SRBSymbolDefaultShape);
-  shapeButtons->addButton(SRBSymbolShapeVar);
+  const DefaultOrVariable shape =
+      DefaultOrVariableGroup({" Shape ", "&Default", "SRBSymbolDefaultShape", "From &variable",
+                              "SRBSymbolShapeVar", "SCBSymbolShapeVar", &GraphSettings::UseDefaultShape},
+                             page, [this](QGroupBox* box, QGridLayout* groupGrid) {
+                               SCBDefSymShape = new QComboBox(box);
+                               SCBDefSymShape->setObjectName(QStringLiteral("SCBDefSymShape"));
+                               SCBDefSymShape->setIconSize(QSize(20, 20));
+                               for (int code = 0; code < SymbolShapeCount; ++code)
+                                 SCBDefSymShape->addItem(ShapeIcon(code), SymbolShapeText(code));
+                               groupGrid->addWidget(new QLabel(QStringLiteral("Default shape:"), box), 0, 1);
+                               groupGrid->addWidget(SCBDefSymShape, 0, 2);
+                             });
+  SRBSymbolDefaultShape = shape.ByDefault;
+  SRBSymbolShapeVar = shape.FromVariable;
+  SCBSymbolShapeVar = shape.Variable;
 
-  auto* size = Group(QStringLiteral(" Size "), page);
-  auto* sizeGrid = new QGridLayout(size);
-  SRBSymbolDefaultSize = Radio(QStringLiteral("D&efault"), size, "SRBSymbolDefaultSize");
-  SRBSymbolSizeVar = Radio(QStringLiteral("F&rom variable"), size, "SRBSymbolSizeVar");
-  SSESymbolSize = SpinEdit(1, MaxSymbolSize, size, "SSESymbolSize");
-  SCBSymbolSizeVar = VariableList(size, "SCBSymbolSizeVar");
-  sizeGrid->addWidget(SRBSymbolDefaultSize, 0, 0);
-  sizeGrid->addWidget(new QLabel(QStringLiteral("Default size (0.1 mm units):"), size), 0, 1);
-  sizeGrid->addWidget(SSESymbolSize, 0, 2, Qt::AlignLeft);
-  sizeGrid->addWidget(SRBSymbolSizeVar, 1, 0);
-  sizeGrid->addWidget(new QLabel(QStringLiteral("Variable name:"), size), 1, 1);
-  sizeGrid->addWidget(SCBSymbolSizeVar, 1, 2);
-  sizeGrid->setColumnStretch(2, 1);
-  auto* sizeButtons = new QButtonGroup(size);
-  sizeButtons->addButton(SRBSymbolDefaultSize);
-  sizeButtons->addButton(SRBSymbolSizeVar);
+  const DefaultOrVariable size = DefaultOrVariableGroup(
+      {" Size ", "D&efault", "SRBSymbolDefaultSize", "F&rom variable", "SRBSymbolSizeVar", "SCBSymbolSizeVar",
+       &GraphSettings::UseDefaultSize},
+      page, [this](QGroupBox* box, QGridLayout* groupGrid) {
+        SSESymbolSize = SpinEdit(1, MaxSymbolSize, box, "SSESymbolSize");
+        groupGrid->addWidget(new QLabel(QStringLiteral("Default size (0.1 mm units):"), box), 0, 1);
+        groupGrid->addWidget(SSESymbolSize, 0, 2, Qt::AlignLeft);
+      });
+  SRBSymbolDefaultSize = size.ByDefault;
+  SRBSymbolSizeVar = size.FromVariable;
+  SCBSymbolSizeVar = size.Variable;
 
-  auto* colour = Group(QStringLiteral(" Color "), page);
-  auto* colourGrid = new QGridLayout(colour);
-  SRBSymbolDefaultColor = Radio(QStringLiteral("De&fault"), colour, "SRBSymbolDefaultColor");
-  SRBSymbolColorVar = Radio(QStringLiteral("Fr&om variable"), colour, "SRBSymbolColorVar");
-  SShapeColor = Swatch(colour, "SShapeColor");
-  SFillColor = Swatch(colour, "SFillColor");
-  SBtnShapeColor = new QPushButton(QStringLiteral("Ch&ange ..."), colour);
-  SBtnShapeColor->setObjectName(QStringLiteral("SBtnShapeColor"));
-  SBtnFillColor = new QPushButton(QStringLiteral("Cha&nge ..."), colour);
-  SBtnFillColor->setObjectName(QStringLiteral("SBtnFillColor"));
-  SCBSymbolColorVar = VariableList(colour, "SCBSymbolColorVar");
-  auto* swatches = new QHBoxLayout;
-  swatches->addWidget(new QLabel(QStringLiteral("Shape color:"), colour));
-  swatches->addWidget(SShapeColor);
-  swatches->addWidget(SBtnShapeColor);
-  swatches->addSpacing(12);
-  swatches->addWidget(new QLabel(QStringLiteral("Fill color:"), colour));
-  swatches->addWidget(SFillColor);
-  swatches->addWidget(SBtnFillColor);
-  swatches->addStretch(1);
-  colourGrid->addWidget(SRBSymbolDefaultColor, 0, 0);
-  colourGrid->addLayout(swatches, 0, 1, 1, 2);
-  colourGrid->addWidget(SRBSymbolColorVar, 1, 0);
-  colourGrid->addWidget(new QLabel(QStringLiteral("Variable name:"), colour), 1, 1);
-  colourGrid->addWidget(SCBSymbolColorVar, 1, 2);
-  colourGrid->setColumnStretch(2, 1);
-  auto* colourButtons = new QButtonGroup(colour);
-  colourButtons->addButton(SRBSymbolDefaultColor);
-  colourButtons->addButton(SRBSymbolColorVar);
+  const DefaultOrVariable colour =
+      DefaultOrVariableGroup({" Color ", "De&fault", "SRBSymbolDefaultColor", "Fr&om variable",
+                              "SRBSymbolColorVar", "SCBSymbolColorVar", &GraphSettings::UseDefaultColor},
+                             page, [this](QGroupBox* box, QGridLayout* groupGrid) {
+                               SShapeColor = Swatch(box, "SShapeColor");
+                               SFillColor = Swatch(box, "SFillColor");
+                               SBtnShapeColor = new QPushButton(QStringLiteral("Ch&ange ..."), box);
+                               SBtnShapeColor->setObjectName(QStringLiteral("SBtnShapeColor"));
+                               SBtnFillColor = new QPushButton(QStringLiteral("Cha&nge ..."), box);
+                               SBtnFillColor->setObjectName(QStringLiteral("SBtnFillColor"));
+                               auto* swatches = new QHBoxLayout;
+                               swatches->addWidget(new QLabel(QStringLiteral("Shape color:"), box));
+                               swatches->addWidget(SShapeColor);
+                               swatches->addWidget(SBtnShapeColor);
+                               swatches->addSpacing(12);
+                               swatches->addWidget(new QLabel(QStringLiteral("Fill color:"), box));
+                               swatches->addWidget(SFillColor);
+                               swatches->addWidget(SBtnFillColor);
+                               swatches->addStretch(1);
+                               groupGrid->addLayout(swatches, 0, 1, 1, 2);
+                             });
+  SRBSymbolDefaultColor = colour.ByDefault;
+  SRBSymbolColorVar = colour.FromVariable;
+  SCBSymbolColorVar = colour.Variable;
 
   auto* legend = Group(QStringLiteral(" Legend "), page);
   auto* legendRow = new QHBoxLayout(legend);
@@ -367,23 +275,13 @@ QWidget* TVN_Settings::BuildSymbolsPage() {
   denseRow->addWidget(SCkBDensity);
   denseRow->addStretch(1);
 
-  grid->addWidget(shape, 0, 0);
-  grid->addWidget(size, 1, 0);
-  grid->addWidget(colour, 2, 0);
+  grid->addWidget(shape.Box, 0, 0);
+  grid->addWidget(size.Box, 1, 0);
+  grid->addWidget(colour.Box, 2, 0);
   grid->addWidget(legend, 3, 0);
   grid->addWidget(dense, 4, 0);
   grid->setRowStretch(5, 1);
 
-  const auto useDefault = [this](bool GraphSettings::*flag, bool value) {
-    engine_.Settings.*flag = value;
-    Changed();
-  };
-  connect(SRBSymbolDefaultShape, &QRadioButton::toggled, this,
-          [=](bool on) { useDefault(&GraphSettings::UseDefaultShape, on); });
-  connect(SRBSymbolDefaultSize, &QRadioButton::toggled, this,
-          [=](bool on) { useDefault(&GraphSettings::UseDefaultSize, on); });
-  connect(SRBSymbolDefaultColor, &QRadioButton::toggled, this,
-          [=](bool on) { useDefault(&GraphSettings::UseDefaultColor, on); });
   connect(SCBDefSymShape, &QComboBox::activated, this, [this, &g](int index) {
     g.DefSymShape = index;
     Changed();
@@ -396,8 +294,6 @@ QWidget* TVN_Settings::BuildSymbolsPage() {
           [this] { PickColor(&GraphSettings::SymbolColor, SShapeColor, QStringLiteral("Shape color")); });
   connect(SBtnFillColor, &QPushButton::clicked, this,
           [this] { PickColor(&GraphSettings::FillColor, SFillColor, QStringLiteral("Fill color")); });
-  for (QComboBox* box : {SCBSymbolShapeVar, SCBSymbolSizeVar, SCBSymbolColorVar})
-    connect(box, &QComboBox::activated, this, [this, box](int index) { SelectorChosen(box, index); });
   connect(SCkBLegend, &QCheckBox::toggled, this, [this, &g](bool on) {
     g.ShowLegend = on;
     Changed();
@@ -743,9 +639,8 @@ void PlaceBesideOwner(QWidget* dialog) {
   dialog->move(BesideWindow(owner->frameGeometry(), frame, screen->availableGeometry()));
 }
 
-void TVN_Settings::ShowPage(const QString& title) {
-  for (int i = 0; i < SPageControl->count(); ++i)
-    if (SPageControl->tabText(i) == title) SPageControl->setCurrentIndex(i);
+void TVN_Settings::ShowPage(std::optional<Page> page) {
+  if (page) SPageControl->setCurrentIndex(static_cast<int>(*page));
   // Changes show at once: the dialog opens beside the graph, not over it.
   if (!isVisible()) PlaceBesideOwner(this);
   show();

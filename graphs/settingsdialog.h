@@ -14,6 +14,8 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -108,9 +110,11 @@ class TVN_Settings : public QDialog {
   // The help topic of the page shown.
   std::function<void(int topic)> ShowHelp;
 
-  // Selects the page of that caption and shows the dialog; an empty caption
-  // keeps the page.
-  void ShowPage(const QString& title);
+  // The pages in the order of their tabs.
+  enum class Page { Symbols, Labels, TieLines, Diagram, CopyExport };
+  // Selects the page and shows the dialog; without a page it keeps the one
+  // last shown.
+  void ShowPage(std::optional<Page> page = std::nullopt);
   // "Reference file ...": asks for the file and draws its lines; a file that
   // cannot be read is reported and the lines drawn so far stay.
   void ChooseReferenceFile(const QString& path);
@@ -120,6 +124,27 @@ class TVN_Settings : public QDialog {
   int HelpTopic() const;
 
  private:
+  // A group of two exclusive choices: row 0 the Default radio with the
+  // controls of the default value, row 1 "From variable" with the list of
+  // variables. The radio sets the settings' flag, the list picks the selector.
+  struct DefaultOrVariableSpec {
+    const char* Caption;
+    const char* DefaultCaption;
+    const char* DefaultName;
+    const char* VariableCaption;
+    const char* VariableName;
+    const char* ListName;
+    bool GraphSettings::*UseDefault;
+  };
+  struct DefaultOrVariable {
+    QGroupBox* Box;
+    QRadioButton* ByDefault;
+    QRadioButton* FromVariable;
+    QComboBox* Variable;
+  };
+  DefaultOrVariable DefaultOrVariableGroup(
+      const DefaultOrVariableSpec& spec, QWidget* page,
+      const std::function<void(QGroupBox*, QGridLayout*)>& defaultControls);
   QWidget* BuildSymbolsPage();
   QWidget* BuildLabelsPage();
   QWidget* BuildTiesPage();

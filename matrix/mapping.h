@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/fmatrix.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

@@ -19,7 +19,8 @@
 #include "app/prompter.h"
 #include "controls/numericedit.h"
 #include "core/numberread.h"
-#include "datasheet/sheet.h"
+#include "core/rowweight.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 
@@ -144,15 +145,13 @@ void TVN_LMapd::LMStringGridWeightsSetEditText(int column, const QString& text) 
 
 void TVN_LMapd::LMStringGridWeightsExit() {
   for (std::size_t k = 0; k < weights_.size(); ++k) {
-    weights_[k] = std::fabs(weights_[k]);
-    if (weights_[k] == 0) {
+    bool zeroed = false;
+    weights_[k] = UsableRowWeight(weights_[k], zeroed);
+    if (zeroed)
       prompter_.Message(BoxKind::Warning,
-                        QStringLiteral("Row Weights: Zero entry for component ") +
-                            names_.value(static_cast<int>(k)) +
-                            QStringLiteral("\n\rThis entry will be (re)set to 1.0"),
+                        QString::fromStdString(ZeroRowWeightMessage(
+                            names_.value(static_cast<int>(k)).toStdString(), WeightWarning::Mapping)),
                         Only(Button::Ok));
-      weights_[k] = 1;
-    }
   }
   WriteWeights();
 }

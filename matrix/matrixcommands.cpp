@@ -7,7 +7,7 @@
 #include "app/numberlocale.h"
 #include "app/textpad.h"
 #include "app/version.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

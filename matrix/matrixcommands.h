@@ -4,9 +4,9 @@
 #include <functional>
 #include <memory>
 
-#include "datasheet/links.h"
 #include "matrix/mappingdialog.h"
 #include "matrix/matrixdialog.h"
+#include "sheet/links.h"
 
 namespace varnel {
 

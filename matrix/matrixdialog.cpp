@@ -14,7 +14,7 @@
 #include "app/dialogparts.h"
 #include "app/prompter.h"
 #include "controls/numericedit.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

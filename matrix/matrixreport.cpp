@@ -3,13 +3,13 @@
 #include <QFileInfo>
 #include <memory>
 
-#include "app/dialogparts.h"
+#include "app/filename.h"
 #include "app/reporttarget.h"
 #include "core/computationerror.h"
 #include "core/lu.h"
 #include "core/svd.h"
-#include "datasheet/datafile.h"
 #include "matrix/selectionmatrix.h"
+#include "sheet/datafile.h"
 
 namespace varnel {
 namespace {

@@ -8,7 +8,7 @@
 #include "app/reportparts.h"
 #include "core/fmatrix.h"
 #include "core/numbertext.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/fmatrix.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

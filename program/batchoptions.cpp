@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "core/numberread.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

@@ -34,6 +34,8 @@ class CommandParser {
   QString Value(const QString& name) const { return parser_.value(name); }
   QString File() const { return parser_.positionalArguments().value(0); }
   QStringList Files() const { return parser_.positionalArguments(); }
+  // The options found, in the order given (-name is read as --name).
+  QStringList OptionNames() const { return parser_.optionNames(); }
   // The help text of the command, as --help prints it.
   QString HelpText() const;
 

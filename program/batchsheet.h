@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "app/prompter.h"
-#include "datasheet/datafiles.h"
-#include "datasheet/sheet.h"
+#include "sheet/filecommands.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 

@@ -8,6 +8,7 @@
 #include "app/reporttarget.h"
 #include "app/version.h"
 #include "core/numberread.h"
+#include "core/rowweight.h"
 #include "matrix/mapping.h"
 #include "matrix/matrixreport.h"
 #include "program/batchoptions.h"
@@ -187,17 +188,13 @@ int MapCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
               std::fprintf(err, "varnel: weight '%s' is not a number\n", parts[k].toLocal8Bit().constData());
               return false;
             }
-            v = std::fabs(v);
-            if (v == 0) {
-              const std::string_view name = sheet.Name(list[k + 1]);
+            bool zeroed = false;
+            weights[static_cast<std::size_t>(k)] = UsableRowWeight(v, zeroed);
+            if (zeroed)
               prompter.Message(BoxKind::Warning,
-                               QStringLiteral("Row Weights: Zero entry for component ") +
-                                   QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
-                                   QStringLiteral("\n\rThis entry will be (re)set to 1.0"),
+                               QString::fromStdString(
+                                   ZeroRowWeightMessage(sheet.Name(list[k + 1]), WeightWarning::Mapping)),
                                Only(Button::Ok));
-              v = 1;
-            }
-            weights[static_cast<std::size_t>(k)] = v;
           }
         }
         const std::vector<Real> kept = weights;

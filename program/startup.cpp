@@ -14,16 +14,16 @@
 #include "app/inifile.h"
 #include "app/numberlocale.h"
 #include "app/programfolder.h"
-#include "app/prompter.h"
+#include "app/qtprompter.h"
 #include "app/settingsexit.h"
 #include "app/textpad.h"
 #include "app/textprinting.h"
 #include "app/version.h"
 #include "datasheet/datasheetwindow.h"
-#include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
 #include "graphs/graphswindow.h"
 #include "matrix/matrixcommands.h"
+#include "sheet/sheet.h"
 #include "wizard/wizardwindow.h"
 
 namespace varnel {

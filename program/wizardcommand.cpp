@@ -8,8 +8,10 @@
 #include <QSet>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <thread>
+#include <tuple>
 #include <unordered_set>
 
 #include "app/numberlocale.h"
@@ -26,16 +28,32 @@ namespace {
 
 enum class Step { ReactionSpace, Univariants, Intersections };
 
-// The order the reaction commands were given in.
-std::vector<Step> StepsInOrder(const QStringList& args) {
-  std::vector<Step> steps;
-  for (const QString& a : args) {
-    if (a == QLatin1String("--reaction-space")) steps.push_back(Step::ReactionSpace);
-    if (a == QLatin1String("--univariants")) steps.push_back(Step::Univariants);
-    if (a == QLatin1String("--intersections")) steps.push_back(Step::Intersections);
-  }
-  return steps;
-}
+// Everything varnel wizard was told, checked as far as it can be without the
+// data file.
+struct WizardCommandOptions {
+  QString File;
+  char Separator = '.';
+  QString Cases;
+  std::optional<QString> Labels, Comments;  // a column, or "none"
+  std::optional<std::vector<QString>> Weights;
+  bool OutputWeighted = false;
+  std::optional<QString> Threshold;
+  bool Computational = false;
+  std::optional<QString> Rank;  // checked against the input's rank
+  bool TestModel = false;
+  WizardOptions Options;
+  bool FilterDuplicates = false;
+  bool OutModel = true;
+  bool OutResiduals = true;
+  std::optional<QString> Set, A, B;
+  // The reaction commands in the order they were given.
+  std::vector<Step> Steps;
+  bool Ranged = false;
+  std::uint64_t RangeFirst = 0, RangeLast = 0;
+  bool Count = false;
+  int Threads = 0;
+  bool Yes = false;
+};
 
 // "FIRST-LAST" of 64-bit ranks.
 void ParseRange(const QString& text, std::uint64_t& first, std::uint64_t& last) {
@@ -56,9 +74,14 @@ std::vector<QString> SplitValues(const QString& text, char separator) {
   return out;
 }
 
-}  // namespace
+std::optional<QString> OptionalValue(const CommandParser& p, const QString& name) {
+  if (!p.IsSet(name)) return std::nullopt;
+  return p.Value(name);
+}
 
-int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
+// The options of the command line; nothing when --help was printed. Wrong
+// usage throws UsageError.
+std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, std::FILE* out) {
   CommandParser p(
       QStringLiteral("wizard"), QStringLiteral("wizard FILE --cases LIST [options]"),
       QStringLiteral("The Analysis Wizard on the listed cases, as a user pressing Next on each page "
@@ -116,20 +139,22 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         QStringLiteral("N"));
   p.Add(QStringLiteral("yes"), QStringLiteral("answer Yes to the wizard's questions"));
   p.Add(QStringLiteral("decimal-separator"), QStringLiteral("as for svd"), QStringLiteral("C"));
-  if (!p.Parse(args, out)) return 0;
+  if (!p.Parse(args, out)) return std::nullopt;
 
-  const char separator = p.IsSet(QStringLiteral("decimal-separator"))
-                             ? ParseSeparator(p.Value(QStringLiteral("decimal-separator")))
-                             : DecimalSeparator();
+  WizardCommandOptions o;
+  o.File = p.File();
+  o.Separator = p.IsSet(QStringLiteral("decimal-separator"))
+                    ? ParseSeparator(p.Value(QStringLiteral("decimal-separator")))
+                    : DecimalSeparator();
   if (!p.IsSet(QStringLiteral("cases"))) throw UsageError{QStringLiteral("wizard needs --cases LIST")};
+  o.Cases = p.Value(QStringLiteral("cases"));
   if (p.IsSet(QStringLiteral("threshold")) && p.IsSet(QStringLiteral("computational")))
     throw UsageError{QStringLiteral("--threshold and --computational exclude each other")};
-  WizardOptions options;
   if (p.IsSet(QStringLiteral("style"))) {
     const QStringList styles{QStringLiteral("short"), QStringLiteral("long"), QStringLiteral("max"),
                              QStringLiteral("exp")};
-    options.Style = static_cast<int>(styles.indexOf(p.Value(QStringLiteral("style"))));
-    if (options.Style < 0) throw UsageError{QStringLiteral("--style takes short, long, max or exp")};
+    o.Options.Style = static_cast<int>(styles.indexOf(p.Value(QStringLiteral("style"))));
+    if (o.Options.Style < 0) throw UsageError{QStringLiteral("--style takes short, long, max or exp")};
   }
   if (p.IsSet(QStringLiteral("tolerances"))) {
     const QStringList parts = p.Value(QStringLiteral("tolerances")).split(QLatin1Char(','));
@@ -140,33 +165,95 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         values[2] > 100 || values[3] < -15 || values[3] > 0)
       throw UsageError{
           QStringLiteral("--tolerances takes MAJOR,MINOR,TRACE (1 to 100) and ABSENT (-15 to 0)")};
-    options.RelErrMajor = values[0];
-    options.RelErrMinor = values[1];
-    options.RelErrTrace = values[2];
-    options.RelErrAbsent = values[3];
+    o.Options.RelErrMajor = values[0];
+    o.Options.RelErrMinor = values[1];
+    o.Options.RelErrTrace = values[2];
+    o.Options.RelErrAbsent = values[3];
   }
-  options.Normalize = !p.IsSet(QStringLiteral("no-normalize"));
-  options.OutputSvdMatrices = !p.IsSet(QStringLiteral("no-svd-matrices"));
-  const std::vector<Step> steps = StepsInOrder(args);
-  const bool ranged = p.IsSet(QStringLiteral("range"));
-  std::uint64_t rangeFirst = 0, rangeLast = 0;
-  if (ranged) {
-    ParseRange(p.Value(QStringLiteral("range")), rangeFirst, rangeLast);
-    if (steps.size() != 1 || steps[0] != Step::Univariants)
+  o.Options.Normalize = !p.IsSet(QStringLiteral("no-normalize"));
+  o.Options.OutputSvdMatrices = !p.IsSet(QStringLiteral("no-svd-matrices"));
+  // The parser reads -univariants as --univariants; the steps come from what
+  // it recognised, in the order given.
+  for (const QString& name : p.OptionNames()) {
+    if (name == QLatin1String("reaction-space")) o.Steps.push_back(Step::ReactionSpace);
+    if (name == QLatin1String("univariants")) o.Steps.push_back(Step::Univariants);
+    if (name == QLatin1String("intersections")) o.Steps.push_back(Step::Intersections);
+  }
+  o.Ranged = p.IsSet(QStringLiteral("range"));
+  if (o.Ranged) {
+    ParseRange(p.Value(QStringLiteral("range")), o.RangeFirst, o.RangeLast);
+    if (o.Steps.size() != 1 || o.Steps[0] != Step::Univariants)
       throw UsageError{QStringLiteral("--range goes with --univariants alone")};
   }
-  int threads = 0;
   if (p.IsSet(QStringLiteral("threads"))) {
     bool ok = false;
-    threads = p.Value(QStringLiteral("threads")).toInt(&ok);
-    if (!ok || threads < 1 || threads > 256) throw UsageError{QStringLiteral("--threads takes 1 to 256")};
+    o.Threads = p.Value(QStringLiteral("threads")).toInt(&ok);
+    if (!ok || o.Threads < 1 || o.Threads > 256) throw UsageError{QStringLiteral("--threads takes 1 to 256")};
   }
+  o.Labels = OptionalValue(p, QStringLiteral("labels"));
+  o.Comments = OptionalValue(p, QStringLiteral("comments"));
+  if (p.IsSet(QStringLiteral("weights")))
+    o.Weights = SplitValues(p.Value(QStringLiteral("weights")), o.Separator);
+  o.OutputWeighted = p.IsSet(QStringLiteral("output-weighted"));
+  o.Threshold = OptionalValue(p, QStringLiteral("threshold"));
+  o.Computational = p.IsSet(QStringLiteral("computational"));
+  o.Rank = OptionalValue(p, QStringLiteral("rank"));
+  o.TestModel = p.IsSet(QStringLiteral("test-model"));
+  o.FilterDuplicates = p.IsSet(QStringLiteral("filter-duplicates"));
+  o.OutModel = !p.IsSet(QStringLiteral("no-model-output"));
+  o.OutResiduals = !p.IsSet(QStringLiteral("no-residuals"));
+  o.Set = OptionalValue(p, QStringLiteral("set"));
+  o.A = OptionalValue(p, QStringLiteral("a"));
+  o.B = OptionalValue(p, QStringLiteral("b"));
+  o.Count = p.IsSet(QStringLiteral("count"));
+  o.Yes = p.IsSet(QStringLiteral("yes"));
+  return o;
+}
 
-  BatchSheet batch(err, p.IsSet(QStringLiteral("yes")));
-  if (!batch.Load(p.File())) return 1;
+// The part of a sharded enumeration: its lines go straight to out.
+int PrintUnivariantRange(MatrixWizard& w, const WizardCommandOptions& o, ConsolePrompter& prompter,
+                         std::FILE* out, std::FILE* err) {
+  if (w.SetRank < 0 || w.SetCount <= w.SetRank) {
+    std::fprintf(err, "error: the working set has no univariant relations (rank %d of %d columns)\n",
+                 w.SetRank, w.SetCount);
+    return 1;
+  }
+  // A part of a large enumeration may hold billions of selections: its
+  // lines go out block by block rather than being gathered first, and a
+  // failed write ends the run instead of computing on for nothing.
+  constexpr std::uint64_t BlockSelections = 1 << 16;
+  std::atomic<bool> cancel{false};
+  const UnivariantJob job = w.MakeUnivariantJob(w.FilterDuplicates);
+  const UnivariantStream r = StreamUnivariants(job, o.RangeFirst, o.RangeLast, o.Threads, BlockSelections,
+                                               cancel, [out](std::string_view key, std::string_view line) {
+                                                 if (!key.empty()) {
+                                                   std::fwrite(key.data(), 1, key.size(), out);
+                                                   std::fputc('\t', out);
+                                                 }
+                                                 std::fwrite(line.data(), 1, line.size(), out);
+                                                 std::fputc('\n', out);
+                                                 return std::ferror(out) == 0;
+                                               });
+  std::fflush(out);
+  if (r.Stopped) return 1;  // the write error is reported once, by the caller
+  if (!r.Failures.empty()) {
+    PrompterSink sink(prompter);
+    ComputationError(CodeNoConvergence, "OutUnivariant: ", sink);
+    std::fprintf(err, "%zu selection(s) printed \" ***Error\", the first at rank %llu\n", r.Failures.size(),
+                 static_cast<unsigned long long>(r.Failures.front()));
+    return 1;
+  }
+  return 0;
+}
+
+// Drives the wizard through its pages as a user clicking Next would: 0 done,
+// 1 when the file, a page or a question refused (usage errors that need the
+// data, such as the number of weights, still throw UsageError).
+int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
+  BatchSheet batch(err, o.Yes);
+  if (!batch.Load(o.File)) return 1;
   Sheet& sheet = batch.sheet;
-  const std::vector<int> rows =
-      ParseCaseList(p.Value(QStringLiteral("cases")), sheet.CaseCount(), QStringLiteral("--cases"));
+  const std::vector<int> rows = ParseCaseList(o.Cases, sheet.CaseCount(), QStringLiteral("--cases"));
 
   LinesReport report;
   WizardContext context;
@@ -174,131 +261,92 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   context.Prompt = &batch.prompter;
   context.Report = &report;
   context.FontSize = [&report] { return report.FontSize(); };
+  const char separator = o.Separator;
   context.Environment = [&sheet, separator] { return ReportEnvironmentNow(sheet.FileName, separator); };
-  context.Threads = threads;
+  context.Threads = o.Threads;
   MatrixWizard w(context);
   w.Reset();
-  w.Options = options;
-  w.FilterDuplicates = p.IsSet(QStringLiteral("filter-duplicates"));
-  w.OutModel = !p.IsSet(QStringLiteral("no-model-output"));
-  w.OutTestResiduals = !p.IsSet(QStringLiteral("no-residuals"));
-  auto column = [&](const QString& option) {
-    const QString v = p.Value(option);
-    return v == QLatin1String("none") ? 0 : FindColumn(sheet, v);
-  };
-  if (p.IsSet(QStringLiteral("labels"))) w.LabelColumn = column(QStringLiteral("labels"));
-  if (p.IsSet(QStringLiteral("comments"))) w.CommentColumn = column(QStringLiteral("comments"));
+  w.Options = o.Options;
+  w.FilterDuplicates = o.FilterDuplicates;
+  w.OutModel = o.OutModel;
+  w.OutTestResiduals = o.OutResiduals;
+  auto column = [&](const QString& v) { return v == QLatin1String("none") ? 0 : FindColumn(sheet, v); };
+  if (o.Labels) w.LabelColumn = column(*o.Labels);
+  if (o.Comments) w.CommentColumn = column(*o.Comments);
   // Stops the run at a question that was not answered Yes.
   auto refused = [&] { return batch.prompter.refusedQuestion; };
   auto finish = [&](int status) {
-    if (!ranged) PrintLines(out, report.lines);
+    if (!o.Ranged) PrintLines(out, report.lines);
     return status;
   };
 
   for (int r : rows) w.AddCases(r, r);
   if (!w.Next() || !w.Next()) return finish(1);
 
-  if (p.IsSet(QStringLiteral("weights"))) {
-    const std::vector<QString> weights = SplitValues(p.Value(QStringLiteral("weights")), separator);
+  if (o.Weights) {
+    const std::vector<QString>& weights = *o.Weights;
     if (static_cast<int>(weights.size()) != w.m)
       throw UsageError{QStringLiteral("--weights takes %1 values, one per untagged variable").arg(w.m)};
     for (int i = 0; i < w.m; ++i) {
+      const QString& text = weights[static_cast<std::size_t>(i)];
       Real v;
-      if (!ReadNumber(weights[static_cast<std::size_t>(i)].toStdString(), separator, v))
-        throw UsageError{
-            QStringLiteral("--weights: %1 is not a number").arg(weights[static_cast<std::size_t>(i)])};
-      w.WeightEdited(i, weights[static_cast<std::size_t>(i)]);
+      if (!ReadNumber(text.toStdString(), separator, v))
+        throw UsageError{QStringLiteral("--weights: %1 is not a number").arg(text)};
+      w.WeightEdited(i, text);
     }
     w.WeightOn = true;
     w.WeightsDone();
   }
-  w.OutWeighted = p.IsSet(QStringLiteral("output-weighted"));
-  if (p.IsSet(QStringLiteral("threshold"))) {
-    const QString text = p.Value(QStringLiteral("threshold"));
+  w.OutWeighted = o.OutputWeighted;
+  if (o.Threshold) {
     const QString before = w.ThresholdText();
-    if (w.ThresholdEdited(text, before) == before && text != before)
-      throw UsageError{QStringLiteral("--threshold: %1 is not a number").arg(text)};
+    if (w.ThresholdEdited(*o.Threshold, before) == before && *o.Threshold != before)
+      throw UsageError{QStringLiteral("--threshold: %1 is not a number").arg(*o.Threshold)};
   }
-  if (p.IsSet(QStringLiteral("computational"))) w.SetComputational(true);
+  if (o.Computational) w.SetComputational(true);
   if (!w.Next()) return finish(1);
 
-  if (p.IsSet(QStringLiteral("rank"))) {
+  if (o.Rank) {
     bool ok = false;
-    const int k = p.Value(QStringLiteral("rank")).toInt(&ok);
+    const int k = o.Rank->toInt(&ok);
     if (!ok || k < 1 || k > w.DesiredRankMaximum()) {
       std::fprintf(err, "error: --rank must lie between 1 and %d for this input\n", w.DesiredRankMaximum());
       return finish(1);
     }
     w.DesiredRank = k;
   }
-  if (p.IsSet(QStringLiteral("test-model"))) {
+  if (o.TestModel) {
     w.TestModelClick();
     if (refused()) return finish(1);
   }
-  const bool reactions = !steps.empty() || p.IsSet(QStringLiteral("count")) ||
-                         p.IsSet(QStringLiteral("set")) || p.IsSet(QStringLiteral("a")) ||
-                         p.IsSet(QStringLiteral("b"));
+  const bool reactions = !o.Steps.empty() || o.Count || o.Set || o.A || o.B;
   if (!reactions) return finish(0);
   if (!w.Next()) return finish(1);
 
-  if (p.IsSet(QStringLiteral("set"))) {
-    const std::vector<int> members =
-        ParseCaseList(p.Value(QStringLiteral("set")), w.n, QStringLiteral("--set"));
+  if (o.Set) {
+    const std::vector<int> members = ParseCaseList(*o.Set, w.n, QStringLiteral("--set"));
     const QSet<int> in(members.begin(), members.end());
     for (int c = 1; c <= w.n && !refused(); ++c)
       if (!in.contains(c)) w.ModifySet(MatrixWizard::SetChange::Exclude, c - 1, c - 1);
     if (refused()) return finish(1);
   }
-  for (const char* option : {"a", "b"}) {
-    if (!p.IsSet(QLatin1String(option))) continue;
-    const auto positions = ParseCaseList(p.Value(QLatin1String(option)), w.SetCount,
-                                         QStringLiteral("--") + QLatin1String(option));
-    for (int pos : positions) {
+  for (const auto& [list, mark, option] : {std::tuple{&o.A, MatrixWizard::AssemblageMark::A, "--a"},
+                                           std::tuple{&o.B, MatrixWizard::AssemblageMark::B, "--b"}}) {
+    if (!*list) continue;
+    for (int pos : ParseCaseList(**list, w.SetCount, QLatin1String(option))) {
       const int c = w.WorkingSet[static_cast<std::size_t>(pos - 1)] - 1;
-      w.ModifyAssemblage(option[0] == 'a' ? MatrixWizard::AssemblageMark::A : MatrixWizard::AssemblageMark::B,
-                         c, c);
+      w.ModifyAssemblage(mark, c, c);
     }
   }
-  const UnivariantJob job = w.MakeUnivariantJob(w.FilterDuplicates);
-  if (p.IsSet(QStringLiteral("count"))) {
+  if (o.Count) {
+    const UnivariantJob job = w.MakeUnivariantJob(w.FilterDuplicates);
     std::fprintf(out, "%llu\n",
                  static_cast<unsigned long long>(w.SetCount > w.SetRank ? SelectionCount(job) : 0));
     return 0;
   }
-  if (ranged) {
-    if (w.SetRank < 0 || w.SetCount <= w.SetRank) {
-      std::fprintf(err, "error: the working set has no univariant relations (rank %d of %d columns)\n",
-                   w.SetRank, w.SetCount);
-      return 1;
-    }
-    // A part of a large enumeration may hold billions of selections: its
-    // lines go out block by block rather than being gathered first, and a
-    // failed write ends the run instead of computing on for nothing.
-    constexpr std::uint64_t BlockSelections = 1 << 16;
-    std::atomic<bool> cancel{false};
-    const UnivariantStream r = StreamUnivariants(job, rangeFirst, rangeLast, threads, BlockSelections, cancel,
-                                                 [out](std::string_view key, std::string_view line) {
-                                                   if (!key.empty()) {
-                                                     std::fwrite(key.data(), 1, key.size(), out);
-                                                     std::fputc('\t', out);
-                                                   }
-                                                   std::fwrite(line.data(), 1, line.size(), out);
-                                                   std::fputc('\n', out);
-                                                   return std::ferror(out) == 0;
-                                                 });
-    std::fflush(out);
-    if (r.Stopped) return 1;  // the write error is reported once, by the caller
-    if (!r.Failures.empty()) {
-      PrompterSink sink(batch.prompter);
-      ComputationError(CodeNoConvergence, "OutUnivariant: ", sink);
-      std::fprintf(err, "%zu selection(s) printed \" ***Error\", the first at rank %llu\n", r.Failures.size(),
-                   static_cast<unsigned long long>(r.Failures.front()));
-      return 1;
-    }
-    return 0;
-  }
+  if (o.Ranged) return PrintUnivariantRange(w, o, batch.prompter, out, err);
   int status = 0;
-  for (Step s : steps) {
+  for (Step s : o.Steps) {
     const bool enabled = s == Step::ReactionSpace ? w.RSpaceEnabled
                          : s == Step::Univariants ? w.UnivariantsEnabled
                                                   : w.IntersectEnabled;
@@ -311,15 +359,22 @@ int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
       status = 1;
       break;
     }
-    const CommandOutcome o = s == Step::ReactionSpace ? w.ReactionSpace()
-                             : s == Step::Univariants ? w.Univariants()
-                                                      : w.Intersections();
-    if (o != CommandOutcome::Done) {
+    const CommandOutcome outcome = s == Step::ReactionSpace ? w.ReactionSpace()
+                                   : s == Step::Univariants ? w.Univariants()
+                                                            : w.Intersections();
+    if (outcome != CommandOutcome::Done) {
       status = 1;
       break;
     }
   }
   return finish(status);
+}
+
+}  // namespace
+
+int WizardCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
+  const std::optional<WizardCommandOptions> options = ReadWizardOptions(args, out);
+  return options ? RunWizard(*options, out, err) : 0;
 }
 
 int MergeRelationsCommand(const QStringList& args, std::FILE* out, std::FILE* err) {

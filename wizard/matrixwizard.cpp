@@ -7,8 +7,9 @@
 #include "core/computationerror.h"
 #include "core/indexsort.h"
 #include "core/numberread.h"
+#include "core/rowweight.h"
 #include "core/svd.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 #include "wizard/wizardtext.h"
 
 namespace varnel {
@@ -489,15 +490,14 @@ void MatrixWizard::WeightEdited(int column, const QString& text) {
 
 void MatrixWizard::WeightsDone() {
   for (int i = 1; i <= m; ++i) {
-    RowWeights[i] = std::fabs(RowWeights[i]);
-    if (RowWeights[i] == 0) {
-      ctx_.Prompt->Message(BoxKind::Warning,
-                           QStringLiteral("Row Weights: Zero entry for component ") +
-                               Name(VariableColumns[static_cast<std::size_t>(i)]) + Break +
-                               QStringLiteral("This entry will be (re)set to 1."),
-                           Only(Button::Ok));
-      RowWeights[i] = 1;
-    }
+    bool zeroed = false;
+    RowWeights[i] = UsableRowWeight(RowWeights[i], zeroed);
+    if (zeroed)
+      ctx_.Prompt->Message(
+          BoxKind::Warning,
+          QString::fromStdString(ZeroRowWeightMessage(
+              Name(VariableColumns[static_cast<std::size_t>(i)]).toStdString(), WeightWarning::Wizard)),
+          Only(Button::Ok));
   }
 }
 

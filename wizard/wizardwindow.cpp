@@ -27,7 +27,7 @@
 
 #include "app/inifile.h"
 #include "core/numbertext.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 #include "wizard/optionsdialog.h"
 #include "wizard/svplot.h"
 #include "wizard/wizardtext.h"
@@ -615,11 +615,11 @@ void TVN_MWiz::MWBNextFinishClick() {
 }
 
 void TVN_MWiz::MWBCancelClick() {
-  if (cancel_->text() == QStringLiteral("&Cancel")) {
+  // While a Reactions command runs the button cancels it; else it closes.
+  if (logic_->Busy)
     logic_->RequestCancel();
-  } else if (cancel_->text() == QStringLiteral("&Close")) {
+  else
     close();
-  }
 }
 
 void TVN_MWiz::MWOptionsClick() {

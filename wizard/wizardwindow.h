@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/settingssection.h"
-#include "datasheet/links.h"
+#include "sheet/links.h"
 #include "wizard/matrixwizard.h"
 
 class QCheckBox;

@@ -6,7 +6,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-#include "app/prompter.h"
+#include "app/qtprompter.h"
 
 namespace varnel {
 namespace {

@@ -1,4 +1,4 @@
-#include "datasheet/datafile.h"
+#include "sheet/datafile.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -15,8 +15,8 @@
 #include "app/inifile.h"
 #include "app/programfolder.h"
 #include "controls/filehistory.h"
-#include "datasheet/datafiles.h"
-#include "datasheet/sheet.h"
+#include "sheet/filecommands.h"
+#include "sheet/sheet.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/datasheet/sheetcells.h"
 #include "tests/support/files.h"

@@ -20,11 +20,11 @@
 #include <QToolBar>
 
 #include "app/version.h"
-#include "datasheet/filter.h"
 #include "datasheet/filterdialog.h"
 #include "datasheet/namedialogs.h"
 #include "datasheet/sheetmodel.h"
 #include "datasheet/sheettable.h"
+#include "sheet/filter.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/datasheet/sheetcells.h"
 #include "tests/support/files.h"

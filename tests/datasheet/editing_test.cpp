@@ -1,9 +1,9 @@
-#include "datasheet/editing.h"
+#include "sheet/editing.h"
 
 #include <gtest/gtest.h>
 
-#include "datasheet/filter.h"
-#include "datasheet/sheet.h"
+#include "sheet/filter.h"
+#include "sheet/sheet.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/datasheet/sheetcells.h"
 #include "tests/support/scriptedprompter.h"

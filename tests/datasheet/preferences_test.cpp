@@ -18,7 +18,7 @@
 #include "app/settingssection.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/preferencesdialog.h"
-#include "datasheet/preferencesfile.h"
+#include "sheet/preferencesfile.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "datasheet/links.h"
+#include "sheet/links.h"
 
 namespace varnel::test {
 

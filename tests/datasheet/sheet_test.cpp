@@ -1,4 +1,4 @@
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel::test {
 

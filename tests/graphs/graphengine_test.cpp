@@ -326,8 +326,29 @@ TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
   e.Page = PlotPage::Stereo;
   for (int i = 0; i < 40; ++i) e.ApplyViewKey(ViewKey::DecreaseSeparation);
   EXPECT_NEAR(static_cast<double>(e.Settings.StereoSFactor), 0.1, 1e-9);
-  EXPECT_TRUE(e.SetStereoRotation(10));
-  EXPECT_FALSE(e.SetEyeDistance(1) && e.Page == PlotPage::Triangular);
+
+  // The eye distance and the stereo turn always take their value and mark the
+  // projection; they ask for a repaint only on a page that shows them.
+  struct Slider {
+    PlotPage page;
+    bool eyeRepaints, rotationRepaints;
+  };
+  const Slider sliders[] = {{PlotPage::Triangular, false, false},
+                            {PlotPage::Tetrahedral, true, false},
+                            {PlotPage::Stereo, true, true}};
+  int eye = 2, degrees = 3;
+  for (const Slider& c : sliders) {
+    SCOPED_TRACE(static_cast<int>(c.page));
+    e.Page = c.page;
+    e.ProjectionDirty = false;
+    EXPECT_EQ(e.SetEyeDistance(++eye), c.eyeRepaints);
+    EXPECT_EQ(e.Settings.View.EyeDistance, eye);
+    EXPECT_TRUE(e.ProjectionDirty);
+    e.ProjectionDirty = false;
+    EXPECT_EQ(e.SetStereoRotation(++degrees), c.rotationRepaints);
+    EXPECT_NEAR(static_cast<double>(e.Settings.View.Gamma / DegreesToRadians), degrees, 1e-12);
+    EXPECT_TRUE(e.ProjectionDirty);
+  }
 }
 
 // The box that says where the warnings file was looked for.

@@ -19,6 +19,7 @@
 #include "app/inifile.h"
 #include "app/reporttarget.h"
 #include "app/textprinting.h"
+#include "graphs/graphprinting.h"
 #include "graphs/graphswindow.h"
 #include "graphs/plotpicture.h"
 #include "graphs/settingsdialog.h"

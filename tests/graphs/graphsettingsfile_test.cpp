@@ -52,13 +52,13 @@ IniFile Ini(const char* text) { return IniFile(QStringLiteral("/nowhere/VARNEL.I
 // What the settings file holds for the settings g.
 std::string Saved(const GraphSettings& g) {
   IniFile ini(QStringLiteral("/nowhere/VARNEL.INI"), "");
-  SaveGraphSettings(ini, g);
+  WriteGraphsIniKeys(ini, g);
   return ini.Bytes().toStdString();
 }
 
 TEST(GraphIniTest, WithoutAFileEveryKeyHasItsDefault) {
   GraphSettings g = Unusual();
-  LoadGraphSettings(IniFile(QDir::temp().filePath(QStringLiteral("no-such-varnel.ini"))), g);
+  ReadGraphsIniKeys(IniFile(QDir::temp().filePath(QStringLiteral("no-such-varnel.ini"))), g);
   // Every key the file has, read back through the writer checked below.
   EXPECT_EQ(
       Saved(g),
@@ -86,12 +86,12 @@ TEST(GraphIniTest, ScalesFallBackTogetherAndBadIntegersTakeTheirDefaults) {
                 {"[Settings]\r\nStereoSFactor=1.5\r\nScale=1e300\r\n", 1, 1},
                 {"[Settings]\r\nStereoSFactor=1000\r\nScale=2\r\n", 2, 1000}};
   for (const auto& c : scales) {
-    LoadGraphSettings(Ini(c.ini), g);
+    ReadGraphsIniKeys(Ini(c.ini), g);
     EXPECT_EQ(g.Scale, c.scale) << c.ini;
     EXPECT_EQ(g.StereoSFactor, c.stereo) << c.ini;
   }
 
-  LoadGraphSettings(Ini("[Settings]\r\nDefSymShape=15\r\nDefaultSymbolSize=big\r\nLabelFontName=\r\n"
+  ReadGraphsIniKeys(Ini("[Settings]\r\nDefSymShape=15\r\nDefaultSymbolSize=big\r\nLabelFontName=\r\n"
                         "[Options]\r\nMaxTieSets=1001\r\nZPOrdering=0\r\n"
                         "[Export]\r\nDefaultClpBMPWidth=19\r\nDefaultFileBMPWidth=9999\r\n"
                         "DefaultClipboardFormat=Metafile\r\nDefaultFileFormat=Metafile\r\n"),
@@ -105,7 +105,7 @@ TEST(GraphIniTest, ScalesFallBackTogetherAndBadIntegersTakeTheirDefaults) {
   EXPECT_EQ(g.DefaultFileBMPWidth, 9999);
   EXPECT_EQ(g.ClipFormat, 1);
   EXPECT_EQ(g.FileFormat, 2);
-  LoadGraphSettings(Ini("[Export]\r\nDefaultClipboardFormat=Bitmap\r\nDefaultFileFormat=Bitmap\r\n"), g);
+  ReadGraphsIniKeys(Ini("[Export]\r\nDefaultClipboardFormat=Bitmap\r\nDefaultFileFormat=Bitmap\r\n"), g);
   EXPECT_EQ(g.ClipFormat, 0);
   EXPECT_EQ(g.FileFormat, 0);
 }
@@ -129,19 +129,19 @@ TEST(GraphIniTest, KeysAreWrittenInTheirOrderWithTheSystemSeparator) {
       "\r\n[Export]\r\nDefaultFileBMPWidth=1200\r\nDefaultClpBMPWidth=600\r\n"
       "DefaultClipboardFormat=Metafile\r\nDefaultFileFormat=Metafile\r\n");
   GraphSettings back = Unusual();
-  LoadGraphSettings(IniFile(QStringLiteral("/nowhere/VARNEL.INI"), text), back);
+  ReadGraphsIniKeys(IniFile(QStringLiteral("/nowhere/VARNEL.INI"), text), back);
   EXPECT_EQ(back.Scale, 1.05L);
   EXPECT_EQ(back.StereoSFactor, 0.3L);
   EXPECT_EQ(back.FileFormat, 2);
   // A file written where the separator is a point still reads.
-  LoadGraphSettings(Ini("[Settings]\r\nStereoSFactor=1.5\r\nScale=2.5\r\n"), back);
+  ReadGraphsIniKeys(Ini("[Settings]\r\nStereoSFactor=1.5\r\nScale=2.5\r\n"), back);
   EXPECT_EQ(back.Scale, 2.5L);
   SetDecimalSeparator(previous);
 }
 
 TEST(PlotSettingsFileTest, AFileWithOnlyAlphaTakesEveryOtherDefault) {
   GraphSettings g = Unusual();
-  ReadPlotSettings(IniFile(QStringLiteral("/x/a.vng"), "[3D]\r\nAlpha=30\r\n"), g);
+  PlotSettingsFromIni(IniFile(QStringLiteral("/x/a.vng"), "[3D]\r\nAlpha=30\r\n"), g);
   EXPECT_NEAR(static_cast<double>(g.View.Alpha), 30 * Degree, 1e-15);
   EXPECT_NEAR(static_cast<double>(g.View.Theta), -54 * Degree, 1e-15);
   EXPECT_NEAR(static_cast<double>(g.View.Gamma), 5 * Degree, 1e-15);
@@ -161,7 +161,7 @@ TEST(PlotSettingsFileTest, AFileWithOnlyAlphaTakesEveryOtherDefault) {
   EXPECT_EQ(g.DefaultClpBMPWidth, 33);
 
   // One view value that is not a number resets all four.
-  ReadPlotSettings(
+  PlotSettingsFromIni(
       IniFile(QStringLiteral("/x/a.vng"), "[3D]\r\nAlpha=30\r\nTheta=-10\r\nGamma=2\r\nEyeDistance=?\r\n"),
       g);
   EXPECT_NEAR(static_cast<double>(g.View.Alpha), 21 * Degree, 1e-15);
@@ -172,14 +172,14 @@ TEST(PlotSettingsFileTest, AFileWithOnlyAlphaTakesEveryOtherDefault) {
 TEST(PlotSettingsFileTest, WhatIsWrittenReadsBackAndKeepsOtherSections) {
   const GraphSettings g = Unusual();
   IniFile vng(QStringLiteral("/x/a.vng"), "[Mine]\r\nNote=kept\r\n[Symbol]\r\nDefSymShape=1\r\n");
-  WritePlotSettings(vng, g);
+  PlotSettingsToIni(vng, g);
   const std::string text = vng.Bytes().toStdString();
   EXPECT_EQ(text.find("[Mine]\r\nNote=kept\r\n[Symbol]\r\nDefSymShape=9\r\nDefaultSymbolSize=77\r\n"), 0u)
       << text;
   EXPECT_NE(text.find("[3D]\r\nAlpha=57.2957795130823\r\nTheta=114.591559026165\r\n"), std::string::npos)
       << text;
   GraphSettings back;
-  ReadPlotSettings(IniFile(QStringLiteral("/x/a.vng"), text), back);
+  PlotSettingsFromIni(IniFile(QStringLiteral("/x/a.vng"), text), back);
   EXPECT_EQ(back.DefSymShape, 9);
   EXPECT_EQ(back.DefaultSymbolSize, 77);
   EXPECT_EQ(back.Scale, 3);
@@ -217,7 +217,7 @@ TEST_F(SavePlotSettingsTest, AnotherExtensionIsRefusedAndNothingIsWritten) {
   for (const char* name : {"plot.txt", "plot", "plot.vng.bak"}) {
     prompter.AnswerSave(Path(name));
     prompter.Expect(BoxKind::Error, refusal, Only(Button::Ok), Button::Ok);
-    EXPECT_FALSE(SavePlotSettings(GraphSettings{}, prompter, QStringLiteral("/data/rocks.vnp")));
+    EXPECT_FALSE(SavePlotSettingsCommand(GraphSettings{}, prompter, QStringLiteral("/data/rocks.vnp")));
     EXPECT_FALSE(QFile::exists(Path(name))) << name;
   }
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
@@ -233,7 +233,7 @@ TEST_F(SavePlotSettingsTest, AFileThatCannotBeWrittenIsReported) {
   const QString path = Path("no/such/folder/plot.vng");
   prompter.AnswerSave(path);
   prompter.AnswerNext(Button::Ok);
-  EXPECT_FALSE(SavePlotSettings(GraphSettings{}, prompter, QStringLiteral("/data/rocks.vnp")));
+  EXPECT_FALSE(SavePlotSettingsCommand(GraphSettings{}, prompter, QStringLiteral("/data/rocks.vnp")));
   ASSERT_EQ(prompter.shown.size(), 1u);
   EXPECT_EQ(prompter.shown[0].kind, BoxKind::Error);
   EXPECT_TRUE(prompter.shown[0].text.startsWith(QStringLiteral("Unable to write to ") + path +
@@ -245,16 +245,16 @@ TEST_F(SavePlotSettingsTest, AFileThatCannotBeWrittenIsReported) {
 TEST_F(SavePlotSettingsTest, SavedUnderAnyCaseOfVngAndLoadedBackIntoTheEngine) {
   GraphSettings g = Unusual();
   prompter.AnswerSave(Path("Rocks.VNG"));
-  ASSERT_TRUE(SavePlotSettings(g, prompter, QStringLiteral("/data/rocks.vnp")));
+  ASSERT_TRUE(SavePlotSettingsCommand(g, prompter, QStringLiteral("/data/rocks.vnp")));
   EXPECT_TRUE(test::ReadFile(Path("Rocks.VNG")).startsWith("[Symbol]\r\nDefaultSymbolSize=77\r\n"));
 
   PlotSheet p;
   p.engine.ProjectionDirty = false;
   p.prompter.AnswerOpen(std::nullopt);
-  EXPECT_FALSE(LoadPlotSettings(p.engine, p.prompter));
+  EXPECT_FALSE(LoadPlotSettingsCommand(p.engine, p.prompter));
   EXPECT_EQ(p.engine.Settings.DefaultSymbolSize, 30);
   p.prompter.AnswerOpen(Path("Rocks.VNG"));
-  EXPECT_TRUE(LoadPlotSettings(p.engine, p.prompter));
+  EXPECT_TRUE(LoadPlotSettingsCommand(p.engine, p.prompter));
   EXPECT_EQ(p.prompter.dialogs.back().title, "Load Plot Settings");
   EXPECT_TRUE(p.prompter.dialogs.back().mustExist);
   EXPECT_EQ(p.engine.Settings.DefaultSymbolSize, 77);
@@ -266,7 +266,7 @@ TEST_F(SavePlotSettingsTest, SavedUnderAnyCaseOfVngAndLoadedBackIntoTheEngine) {
   QDir(dir.path()).mkdir(QStringLiteral("folder.vng"));
   p.prompter.AnswerOpen(Path("folder.vng"));
   p.prompter.AnswerNext(Button::Ok);
-  EXPECT_FALSE(LoadPlotSettings(p.engine, p.prompter));
+  EXPECT_FALSE(LoadPlotSettingsCommand(p.engine, p.prompter));
   EXPECT_TRUE(
       p.prompter.shown.back().text.startsWith(QStringLiteral("Unable to read ") + Path("folder.vng")));
   EXPECT_EQ(p.engine.Settings.DefaultSymbolSize, 31);

@@ -232,7 +232,7 @@ TEST(PlotSettingsFileTest, TheNewKeysReadBackAndBadValuesTakeDefaults) {
   g.PointOpacity = 0.5L;
   g.DensityShading = true;
   IniFile vng(dir.filePath(QStringLiteral("a.vng")));
-  WritePlotSettings(vng, g);
+  PlotSettingsToIni(vng, g);
   QString error;
   ASSERT_TRUE(vng.Save(&error));
   GraphSettings back;
@@ -248,13 +248,13 @@ TEST(PlotSettingsFileTest, TheNewKeysReadBackAndBadValuesTakeDefaults) {
 
   // An old file has none of them; nonsense takes the defaults.
   GraphSettings old = g;
-  ReadPlotSettings(IniFile(QStringLiteral("/x/a.vng"), "[Symbol]\r\nDefSymShape=3\r\n"), old);
+  PlotSettingsFromIni(IniFile(QStringLiteral("/x/a.vng"), "[Symbol]\r\nDefSymShape=3\r\n"), old);
   EXPECT_EQ(old.LegendPlace, LegendCorner::TopLeft);
   EXPECT_EQ(old.GridStep, 0);
   EXPECT_TRUE(old.ReferenceFile.isEmpty());
   EXPECT_EQ(old.PointOpacity, 1);
   EXPECT_FALSE(old.DensityShading);
-  ReadPlotSettings(IniFile(QStringLiteral("/x/a.vng"),
+  PlotSettingsFromIni(IniFile(QStringLiteral("/x/a.vng"),
                            "[Legend]\r\nCorner=Middle\r\nX=2\r\n[Grid]\r\nStep=0.1\r\n[Points]\r\nOpacity=-1\r\n"),
                    old);
   EXPECT_EQ(old.LegendPlace, LegendCorner::TopLeft);
@@ -274,7 +274,7 @@ TEST(PlotSettingsFileTest, AnUnreadableReferenceFileIsReportedAndTheRestLoads) {
                     "The reference lines of the plot settings could not be read:\n\rbad.txt, line 2: a composition "
                     "needs three or four values",
                     Only(Button::Ok), Button::Ok);
-  EXPECT_TRUE(LoadPlotSettingsFile(p.engine, p.prompter, dir.filePath(QStringLiteral("p.vng"))));
+  EXPECT_TRUE(ApplyPlotSettingsFile(p.engine, p.prompter, dir.filePath(QStringLiteral("p.vng"))));
   EXPECT_EQ(p.engine.Settings.DefSymShape, 5);
   EXPECT_TRUE(p.engine.Settings.References.empty());
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/programfolder.h"
-#include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
+#include "sheet/sheet.h"
 #include "tests/support/scriptedprompter.h"
 
 namespace varnel::test {

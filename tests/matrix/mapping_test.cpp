@@ -11,9 +11,9 @@
 #include <cstdio>
 
 #include "controls/numericedit.h"
-#include "datasheet/datafiles.h"
 #include "matrix/mappingdialog.h"
 #include "program/commandline.h"
+#include "sheet/filecommands.h"
 #include "tests/datasheet/recordinggraph.h"
 #include "tests/matrix/sheetbuilder.h"
 #include "tests/support/files.h"

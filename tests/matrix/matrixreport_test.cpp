@@ -5,7 +5,7 @@
 #include "app/reporttarget.h"
 #include "app/textpad.h"
 #include "app/textprinting.h"
-#include "datasheet/datafile.h"
+#include "sheet/datafile.h"
 #include "tests/matrix/sheetbuilder.h"
 #include "tests/support/scriptedprompter.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel::test {
 

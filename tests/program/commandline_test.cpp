@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "app/reporttarget.h"
-#include "datasheet/datafiles.h"
 #include "matrix/matrixreport.h"
+#include "sheet/filecommands.h"
 #include "tests/support/batchrun.h"
 #include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"

@@ -8,9 +8,9 @@
 #include "app/inifile.h"
 #include "app/programfolder.h"
 #include "datasheet/datasheetwindow.h"
-#include "datasheet/sheet.h"
 #include "graphs/graphengine.h"
 #include "graphs/graphswindow.h"
+#include "sheet/sheet.h"
 #include "tests/support/files.h"
 
 namespace varnel {

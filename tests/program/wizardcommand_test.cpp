@@ -42,6 +42,27 @@ TEST(WizardCommand, PrintsTheReportOfEveryStep) {
   EXPECT_EQ(out.count(QStringLiteral(" ***Error")), 0);
 }
 
+TEST(WizardCommand, StepsAreReadAsTheParserReadsThem) {
+  // A single dash names the same option as two; the steps keep their order.
+  const auto reportOf = [](const QStringList& steps) {
+    test::BatchOutput r = RunBatch(EndMembers + QStringList{"--no-svd-matrices"} + steps);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    QStringList lines = r.OutLines();
+    lines.removeAt(1);  // the time of the run
+    return lines;
+  };
+  const QStringList dashes = reportOf({"--univariants", "--reaction-space"});
+  EXPECT_EQ(reportOf({"-univariants", "-reaction-space"}), dashes);
+  EXPECT_EQ(reportOf({"-univariants", "--reaction-space"}), dashes);
+  EXPECT_NE(reportOf({"-reaction-space", "-univariants"}), dashes);
+  EXPECT_TRUE(dashes.contains(QStringLiteral(" REACTION SPACE")));
+  // With no step the run stops after the Model page.
+  EXPECT_FALSE(reportOf({}).contains(QStringLiteral(" REACTION SPACE")));
+  // --range goes with the univariants alone, however they are written.
+  EXPECT_EQ(RunBatch(EndMembers + QStringList{"-univariants", "--range", "0-2"}).status, 0);
+  EXPECT_EQ(RunBatch(EndMembers + QStringList{"-univariants", "-reaction-space", "--range", "0-2"}).status, 2);
+}
+
 TEST(WizardCommand, AQuestionWithoutYesEndsTheRun) {
   // All seventeen cases have rank 5; a model of rank 4 is below the guess rank.
   const QStringList args{"wizard", Sample, "--cases", "1-17", "--rank", "4", "--univariants"};

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

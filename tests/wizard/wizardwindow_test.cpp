@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/wizard/wizardsheet.h"
 #include "wizard/optionsdialog.h"

@@ -11,9 +11,9 @@
 
 #include "app/prompter.h"
 #include "app/textcodec.h"
-#include "datasheet/celltext.h"
-#include "datasheet/links.h"
-#include "datasheet/preferences.h"
+#include "sheet/celltext.h"
+#include "sheet/links.h"
+#include "sheet/preferences.h"
 
 namespace varnel {
 

@@ -6,12 +6,12 @@
 #include <QString>
 #include <functional>
 
-#include "datasheet/datafile.h"
+#include "sheet/datafile.h"
+#include "sheet/recentfiles.h"
 
 namespace varnel {
 
 class Sheet;
-class TFileHist;
 class TextPrinter;
 
 // The window that shows the progress of a long load.
@@ -26,7 +26,7 @@ class LoadProgress {
 
 class DataFiles {
  public:
-  DataFiles(Sheet& sheet, TFileHist* history, LoadProgress* progress);
+  DataFiles(Sheet& sheet, RecentFiles* history, LoadProgress* progress);
 
   // The clock of line 1 (replaceable in tests).
   std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
@@ -49,7 +49,7 @@ class DataFiles {
   void AfterRead();
 
   Sheet& sheet_;
-  TFileHist* history_;
+  RecentFiles* history_;
   LoadProgress* progress_;
 };
 

@@ -1,10 +1,10 @@
-#include "datasheet/editing.h"
+#include "sheet/editing.h"
 
 #include <algorithm>
 #include <array>
 
-#include "datasheet/datafile.h"
-#include "datasheet/sheet.h"
+#include "sheet/datafile.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

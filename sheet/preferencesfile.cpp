@@ -1,4 +1,4 @@
-#include "datasheet/preferencesfile.h"
+#include "sheet/preferencesfile.h"
 
 #include "app/inifile.h"
 

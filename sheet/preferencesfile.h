@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "datasheet/preferences.h"
+#include "sheet/preferences.h"
 
 namespace varnel {
 

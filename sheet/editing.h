@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "datasheet/links.h"
+#include "sheet/links.h"
 
 namespace varnel {
 

@@ -1,4 +1,4 @@
-#include "datasheet/datafile.h"
+#include "sheet/datafile.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@
 
 #include "app/linefile.h"
 #include "app/reportparts.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

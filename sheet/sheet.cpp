@@ -1,10 +1,10 @@
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "app/dialogparts.h"
+#include "app/filename.h"
 
 namespace varnel {
 namespace {

@@ -1,10 +1,10 @@
-#include "datasheet/filter.h"
+#include "sheet/filter.h"
 
 #include <QCollator>
 #include <algorithm>
 
 #include "core/numberread.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {

@@ -1,4 +1,4 @@
-#include "datasheet/datafiles.h"
+#include "sheet/filecommands.h"
 
 #include <malloc.h>
 
@@ -8,10 +8,9 @@
 #include <new>
 
 #include "app/atomicfile.h"
-#include "app/dialogparts.h"
+#include "app/filename.h"
 #include "app/reportparts.h"
-#include "controls/filehistory.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 
 namespace varnel {
 namespace {
@@ -44,7 +43,7 @@ void NoMemory(Sheet& sheet, const QString& what) {
 
 }  // namespace
 
-DataFiles::DataFiles(Sheet& sheet, TFileHist* history, LoadProgress* progress)
+DataFiles::DataFiles(Sheet& sheet, RecentFiles* history, LoadProgress* progress)
     : sheet_(sheet), history_(history), progress_(progress) {}
 
 void DataFiles::AfterRead() {

@@ -1,4 +1,4 @@
-#include "datasheet/commandstate.h"
+#include "sheet/commandstate.h"
 
 #include <array>
 

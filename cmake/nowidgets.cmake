@@ -1,0 +1,62 @@
+# The logic libraries stay apart from the widgets: a window may use them,
+# never the other way round. varnel_check_no_widgets fails the configure step
+# when one of the named targets reaches Qt's widget or printing modules
+# (printing brings the widgets with it) through anything it links, directly
+# or through the libraries those link.
+
+# Collects into out_var every target reachable from target through
+# LINK_LIBRARIES and INTERFACE_LINK_LIBRARIES.
+function(_varnel_link_closure target out_var)
+  set(seen "")
+  set(queue ${target})
+  while(queue)
+    list(POP_FRONT queue current)
+    if(current IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${current})
+    if(NOT TARGET ${current})
+      continue()
+    endif()
+    get_target_property(aliased ${current} ALIASED_TARGET)
+    if(aliased)
+      list(APPEND queue ${aliased})
+    endif()
+    set(links "")
+    get_target_property(type ${current} TYPE)
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+      get_target_property(direct ${current} LINK_LIBRARIES)
+      if(direct)
+        list(APPEND links ${direct})
+      endif()
+    endif()
+    get_target_property(interface ${current} INTERFACE_LINK_LIBRARIES)
+    if(interface)
+      list(APPEND links ${interface})
+    endif()
+    foreach(link IN LISTS links)
+      # $<LINK_ONLY:Qt6::Widgets> and similar wrappers still link the target.
+      string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+      string(REGEX REPLACE "^\\$<BUILD_INTERFACE:(.*)>$" "\\1" link "${link}")
+      if(NOT link MATCHES "^\\$<")
+        list(APPEND queue ${link})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out_var} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(varnel_check_no_widgets)
+  foreach(target IN LISTS ARGN)
+    if(NOT TARGET ${target})
+      message(FATAL_ERROR "varnel_check_no_widgets: no target ${target}")
+    endif()
+    _varnel_link_closure(${target} closure)
+    foreach(link IN LISTS closure)
+      if(link MATCHES "^Qt[0-9]*::(Widgets|PrintSupport)$" OR link MATCHES "Qt[0-9]*(Widgets|PrintSupport)[^/]*$")
+        message(FATAL_ERROR "${target} links ${link}: a logic library must link no widgets. "
+                            "Move the code that needs them into a window library.")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
