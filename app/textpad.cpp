@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
@@ -587,13 +588,22 @@ QList<TabbedLines> TVN_Txt::TabbedRuns(bool selectionOnly) const {
   return runs;
 }
 
-void TVN_Txt::CaretToEnd() { edit_->moveCursor(QTextCursor::End); }
+void TVN_Txt::CaretToEnd() {
+  edit_->moveCursor(QTextCursor::End);
+  ShowLineStarts();
+}
+
+// The caret ends a report at the end of its last line, which may lie far to
+// the right; the columns a reader needs first are at the start of the lines.
+void TVN_Txt::ShowLineStarts() { edit_->horizontalScrollBar()->setValue(0); }
 
 void TVN_Txt::ShowReport() {
   RefreshMenus();
   show();
   raise();
   activateWindow();
+  // Showing the text box brings the caret into view once more.
+  ShowLineStarts();
 }
 
 void TVN_Txt::SuspendRepaint(bool suspend) { edit_->setUpdatesEnabled(!suspend); }

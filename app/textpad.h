@@ -80,6 +80,8 @@ class TVN_Txt : public QMainWindow, public ReportWindow, public SettingsSection 
   void SetBlockTabStops(int start, int count, int width) override;
   void CaretToEnd() override;
   void ShowReport() override;
+  // Scrolls sideways to the start of the lines.
+  void ShowLineStarts();
   void SuspendRepaint(bool suspend) override;
 
  public slots:

@@ -3,7 +3,12 @@
 // written as the TextPad receives them.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+#include <unistd.h>
+
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -15,6 +20,8 @@
 
 #include "app/reporttarget.h"
 #include "core/svd.h"
+#include "datasheet/sheet.h"
+#include "wizard/matrixwizard.h"
 #include "wizard/relations.h"
 
 namespace varnel {
@@ -163,6 +170,72 @@ BENCHMARK(BM_X87)
     ->Arg(OpStoreThenLoad80)
     ->ArgName("mul_div_sqrt_latency_load_store_forward");
 #endif
+
+// The memory a Univariants report takes in the window: gathered for the
+// TextPad, and streamed into a file. The wizard runs on twenty phases of nine
+// components (184,756 selections); the resident size is sampled whenever the
+// run lets events through, and its peak above the start is reported.
+class QuietPrompter final : public Prompter {
+ public:
+  Button Message(BoxKind, const QString&, Buttons) override { return Button::Ok; }
+  std::optional<QString> OpenFileName(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<QString> SaveFileName(const FileDialogSpec&) override { return std::nullopt; }
+  std::optional<QFont> ChooseFont(const QFont&) override { return std::nullopt; }
+  std::optional<PrintRange> PrintDialog(QPrinter&, bool) override { return std::nullopt; }
+  bool PrinterSetup(QPrinter&) override { return false; }
+};
+
+std::int64_t ResidentBytes() {
+  QFile statm(QStringLiteral("/proc/self/statm"));
+  if (!statm.open(QIODevice::ReadOnly)) return 0;
+  const QList<QByteArray> fields = statm.readAll().split(' ');
+  return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
+
+void BM_UnivariantsMemory(benchmark::State& state) {
+  const bool toFile = state.range(0) != 0;
+  QuietPrompter prompter;
+  Sheet sheet(prompter);
+  TwentyPhases p;
+  sheet.SetSize(10, 21);
+  for (int i = 1; i <= 9; ++i) sheet.SetCell(i, 0, "C" + std::to_string(i));
+  for (int j = 1; j <= 20; ++j)
+    for (int i = 1; i <= 9; ++i) sheet.SetCell(i, j, GeneralNumberFormat(p.set(i, j), 18, 20, '.'));
+  sheet.SetAllInclusion(true);
+  LinesReport report;
+  std::int64_t peak = 0;
+  WizardContext c;
+  c.SheetData = &sheet;
+  c.Prompt = &prompter;
+  c.Report = &report;
+  c.ProcessEvents = [&peak] { peak = std::max(peak, ResidentBytes()); };
+  MatrixWizard w(c);
+  w.Reset();
+  w.AddCases(1, 20);
+  for (int k = 0; k < 3; ++k) w.Next();
+  w.DesiredRank = 9;
+  w.Next();
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("relations.txt"));
+  std::int64_t extra = 0;
+  for (auto _ : state) {
+    report.lines.clear();
+    report.lines.squeeze();
+    malloc_trim(0);
+    const std::int64_t start = ResidentBytes();
+    peak = start;
+    if (toFile)
+      w.UnivariantsToFile(path);
+    else
+      w.Univariants();
+    peak = std::max(peak, ResidentBytes());
+    extra = std::max(extra, peak - start);
+  }
+  state.counters["selections"] = static_cast<double>(SelectionCount(w.MakeUnivariantJob(false)));
+  state.counters["peak_extra_MB"] = static_cast<double>(extra) / (1 << 20);
+  state.counters["file_MB"] = static_cast<double>(QFile(path).size()) / (1 << 20);
+}
+BENCHMARK(BM_UnivariantsMemory)->Arg(0)->Arg(1)->ArgName("to_file")->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Writes the benchmark's enumeration (keys first when filtered), so that a
 // faster enumeration can be compared byte for byte with the lines of the

@@ -22,6 +22,7 @@
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
 #include "wizard/matrixwizard.h"
+#include "wizard/wholenumbers.h"
 
 namespace varnel {
 namespace {
@@ -50,6 +51,7 @@ struct WizardCommandOptions {
   std::vector<Step> Steps;
   bool Ranged = false;
   std::uint64_t RangeFirst = 0, RangeLast = 0;
+  RowFormat Rows = RowFormat::None;  // --format tsv or json
   bool Count = false;
   int Threads = 0;
   bool Yes = false;
@@ -126,6 +128,16 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
   p.Add(QStringLiteral("filter-duplicates"), QStringLiteral("print each distinct relation once"));
   p.Add(QStringLiteral("no-normalize"),
         QStringLiteral("do not scale relations to a smallest coefficient of 1"));
+  p.Add(QStringLiteral("min-coefficient"),
+        QStringLiteral("a coefficient below X times the largest of its relation prints as zero and takes no "
+                       "part in the scaling (0 < X < 1; default: off)"),
+        QStringLiteral("X"));
+  p.Add(QStringLiteral("integers"),
+        QStringLiteral("write each relation with the smallest whole coefficients that reproduce it within "
+                       "the cut-off (1E-6 without one); relations that none fit keep their scaled form"));
+  p.Add(QStringLiteral("integer-bound"),
+        QStringLiteral("with --integers: the largest whole coefficient looked for (default 100)"),
+        QStringLiteral("N"));
   p.Add(
       QStringLiteral("range"),
       QStringLiteral("with --univariants: print only the relation lines of the selections whose 0-based rank "
@@ -133,6 +145,11 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
                      "--filter-duplicates each line starts with its key and a tab; join the parts with "
                      "varnel merge-relations)"),
       QStringLiteral("FIRST-LAST"));
+  p.Add(QStringLiteral("format"),
+        QStringLiteral("with --univariants or --intersections alone: text (default), or one row per "
+                       "relation as tsv (a header line, then selection, degenerate, rank and one "
+                       "coefficient per working-set phase) or json (one object per line)"),
+        QStringLiteral("FORMAT"));
   p.Add(QStringLiteral("count"),
         QStringLiteral("print the number of univariant selections of the working set"));
   p.Add(QStringLiteral("threads"), QStringLiteral("enumeration threads (default: one per core)"),
@@ -172,6 +189,21 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
   }
   o.Options.Normalize = !p.IsSet(QStringLiteral("no-normalize"));
   o.Options.OutputSvdMatrices = !p.IsSet(QStringLiteral("no-svd-matrices"));
+  if (p.IsSet(QStringLiteral("min-coefficient"))) {
+    const QString text = p.Value(QStringLiteral("min-coefficient"));
+    Real x = 0;
+    if (!ReadNumber(text.toStdString(), o.Separator, x) || !(x > 0 && x < 1))
+      throw UsageError{QStringLiteral("--min-coefficient takes a number between 0 and 1, not %1").arg(text)};
+    o.Options.MinCoefficient = x;
+  }
+  o.Options.WholeNumbers = p.IsSet(QStringLiteral("integers"));
+  if (p.IsSet(QStringLiteral("integer-bound"))) {
+    bool ok = false;
+    o.Options.WholeBound = p.Value(QStringLiteral("integer-bound")).toInt(&ok);
+    if (!ok || o.Options.WholeBound < 1 || o.Options.WholeBound > MaxWholeBound)
+      throw UsageError{QStringLiteral("--integer-bound takes 1 to %1").arg(MaxWholeBound)};
+    if (!o.Options.WholeNumbers) throw UsageError{QStringLiteral("--integer-bound goes with --integers")};
+  }
   // The parser reads -univariants as --univariants; the steps come from what
   // it recognised, in the order given.
   for (const QString& name : p.OptionNames()) {
@@ -184,6 +216,18 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
     ParseRange(p.Value(QStringLiteral("range")), o.RangeFirst, o.RangeLast);
     if (o.Steps.size() != 1 || o.Steps[0] != Step::Univariants)
       throw UsageError{QStringLiteral("--range goes with --univariants alone")};
+  }
+  if (p.IsSet(QStringLiteral("format"))) {
+    const QString f = p.Value(QStringLiteral("format"));
+    if (f == QLatin1String("tsv"))
+      o.Rows = RowFormat::Tsv;
+    else if (f == QLatin1String("json"))
+      o.Rows = RowFormat::Json;
+    else if (f != QLatin1String("text"))
+      throw UsageError{QStringLiteral("--format takes text, tsv or json")};
+    if (o.Rows != RowFormat::None &&
+        (o.Steps.size() != 1 || (o.Steps[0] != Step::Univariants && o.Steps[0] != Step::Intersections)))
+      throw UsageError{QStringLiteral("--format tsv or json goes with --univariants or --intersections alone")};
   }
   if (p.IsSet(QStringLiteral("threads"))) {
     bool ok = false;
@@ -210,30 +254,50 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
   return o;
 }
 
-// The part of a sharded enumeration: its lines go straight to out.
-int PrintUnivariantRange(MatrixWizard& w, const WizardCommandOptions& o, ConsolePrompter& prompter,
-                         std::FILE* out, std::FILE* err) {
-  if (w.SetRank < 0 || w.SetCount <= w.SetRank) {
-    std::fprintf(err, "error: the working set has no univariant relations (rank %d of %d columns)\n",
-                 w.SetRank, w.SetCount);
+// The relation lines of a sharded enumeration's part, or the relations as
+// rows of data: they go straight to out as they are found.
+int PrintRelations(MatrixWizard& w, const WizardCommandOptions& o, ConsolePrompter& prompter, std::FILE* out,
+                   std::FILE* err) {
+  const bool intersections = o.Steps[0] == Step::Intersections;
+  if (intersections ? !w.IntersectEnabled : w.SetRank < 0 || w.SetCount <= w.SetRank) {
+    if (intersections)
+      std::fprintf(err, "error: Intersections is not available for this working set (both assemblages must "
+                        "have members)\n");
+    else
+      std::fprintf(err, "error: the working set has no univariant relations (rank %d of %d columns)\n",
+                   w.SetRank, w.SetCount);
     return 1;
+  }
+  UnivariantJob job = w.MakeUnivariantJob(w.FilterDuplicates || intersections);
+  job.RowOutput = o.Rows;
+  std::uint64_t first = o.RangeFirst, last = o.RangeLast;
+  if (!o.Ranged) {
+    first = 0;
+    last = SelectionCount(job) - 1;
+    // A part has no header, so that parts join into one table.
+    const std::string header = RowsHeader(o.Rows, job.Names, job.SetCount, o.Separator);
+    if (!header.empty()) std::fprintf(out, "%s\n", header.c_str());
   }
   // A part of a large enumeration may hold billions of selections: its
   // lines go out block by block rather than being gathered first, and a
   // failed write ends the run instead of computing on for nothing.
   constexpr std::uint64_t BlockSelections = 1 << 16;
   std::atomic<bool> cancel{false};
-  const UnivariantJob job = w.MakeUnivariantJob(w.FilterDuplicates);
-  const UnivariantStream r = StreamUnivariants(job, o.RangeFirst, o.RangeLast, o.Threads, BlockSelections,
-                                               cancel, [out](std::string_view key, std::string_view line) {
-                                                 if (!key.empty()) {
-                                                   std::fwrite(key.data(), 1, key.size(), out);
-                                                   std::fputc('\t', out);
-                                                 }
-                                                 std::fwrite(line.data(), 1, line.size(), out);
-                                                 std::fputc('\n', out);
-                                                 return std::ferror(out) == 0;
-                                               });
+  const auto print = [&](const StreamedRelation& r) {
+    const std::string_view text = o.Rows == RowFormat::None ? r.Line : r.Row;
+    if (text.empty()) return true;  // a selection's label has no row of its own
+    if (intersections &&
+        !SeparatesAssemblages(std::string(r.Line), w.SetCount, w.AssemblageA, w.AssemblageB, o.Separator))
+      return true;
+    if (o.Ranged && !r.Key.empty()) {
+      std::fwrite(r.Key.data(), 1, r.Key.size(), out);
+      std::fputc('\t', out);
+    }
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fputc('\n', out);
+    return std::ferror(out) == 0;
+  };
+  const UnivariantStream r = StreamRelations(job, first, last, o.Threads, BlockSelections, cancel, print);
   std::fflush(out);
   if (r.Stopped) return 1;  // the write error is reported once, by the caller
   if (!r.Failures.empty()) {
@@ -276,7 +340,7 @@ int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
   // Stops the run at a question that was not answered Yes.
   auto refused = [&] { return batch.prompter.refusedQuestion; };
   auto finish = [&](int status) {
-    if (!o.Ranged) PrintLines(out, report.lines);
+    if (!o.Ranged && o.Rows == RowFormat::None) PrintLines(out, report.lines);
     return status;
   };
 
@@ -344,7 +408,7 @@ int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
                  static_cast<unsigned long long>(w.SetCount > w.SetRank ? SelectionCount(job) : 0));
     return 0;
   }
-  if (o.Ranged) return PrintUnivariantRange(w, o, batch.prompter, out, err);
+  if (o.Ranged || o.Rows != RowFormat::None) return PrintRelations(w, o, batch.prompter, out, err);
   int status = 0;
   for (Step s : o.Steps) {
     const bool enabled = s == Step::ReactionSpace ? w.RSpaceEnabled

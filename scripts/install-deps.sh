@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
   poppler-utils clang-format parallel python3-numpy
   dpkg-dev desktop-file-utils shared-mime-info

@@ -123,7 +123,8 @@ void InsertEmptyCases(Sheet& sheet, int at, int n, const Selection& selection) {
 void AddCases(Sheet& sheet) {
   const int n = std::abs(sheet.Sel.Bottom - sheet.Sel.Top) + 1;
   const int first = sheet.RowCount();
-  sheet.RowsMode = false;
+  // The new cases are selected whole, so the Cases commands stay available
+  // for them (another Add adds as many again).
   InsertEmptyCases(sheet, first, n, Selection{1, first, sheet.ColCount() - 1, first + n - 1});
 }
 

@@ -772,17 +772,22 @@ void MatrixWizard::UpdateSetInfo(bool setChanged) {
   IntersectEnabled = d > 0 && !AssemblageA.empty() && !AssemblageB.empty() && PanelSetUniv != error;
 }
 
-std::string MatrixWizard::FormatRelation(std::vector<Real>& x, const std::vector<int>& members,
-                                         bool normalise, int mode) {
+RelationFormat MatrixWizard::Format() const {
   RelationFormat f{Options.Style, Sep(), Options.Normalize};
-  if (Options.Normalize && normalise) NormalizeRelation(x);
-  if (mode == 0) {
-    if (FilterDuplicates) RelationKeys.insert(RelationKey(x, members, SetCount, f.DecimalSeparator));
-    return CoefficientRow(x, members, SetCount, f);
-  }
+  f.MinCoefficient = Options.MinCoefficient;
+  f.WholeNumbers = Options.WholeNumbers;
+  f.WholeBound = Options.WholeBound;
+  return f;
+}
+
+std::string MatrixWizard::FormatRelation(std::vector<Real>& x, const std::vector<int>& members,
+                                         bool normalise) {
+  const RelationFormat f = Format();
+  const bool whole = ShapeRelation(x, f, normalise);
+  if (FilterDuplicates) RelationKeys.insert(RelationKey(x, members, SetCount, f.DecimalSeparator));
   std::vector<std::string> names;
   for (const QString& s : SetNames) names.push_back(s.toStdString());
-  return RelationEquation(x, members, names, f);
+  return CoefficientRow(x, members, SetCount, f, whole) + "\t | " + RelationEquation(x, members, names, f, whole);
 }
 
 CommandOutcome MatrixWizard::ReactionSpace() {
@@ -846,9 +851,7 @@ CommandOutcome MatrixWizard::ReactionSpace() {
       std::vector<Real> x(static_cast<std::size_t>(SetCount));
       for (int i = 1; i <= SetCount; ++i)
         x[static_cast<std::size_t>(i - 1)] = std::fabs((*v)(i, j)) > threshold ? (*v)(i, j) : Real{0};
-      const std::string s1 = FormatRelation(x, all, false, 0);
-      const std::string s2 = FormatRelation(x, all, false, 1);
-      ReportBuffer << Q(s1) + QStringLiteral("\t | ") + Q(s2);
+      ReportBuffer << Q(FormatRelation(x, all, false));
     }
     ProgressTo(100, 60, QStringLiteral("Writing to TextPad ..."));
     Events();
@@ -872,7 +875,7 @@ UnivariantJob MatrixWizard::MakeUnivariantJob(bool filter) const {
   job.SetCount = SetCount;
   job.SetRank = SetRank;
   for (const QString& s : SetNames) job.Names.push_back(s.toStdString());
-  job.Format = RelationFormat{Options.Style, Sep(), Options.Normalize};
+  job.Format = Format();
   job.FilterDuplicates = filter;
   return job;
 }
@@ -955,33 +958,36 @@ CommandOutcome MatrixWizard::Univariants() {
     outcome = CommandOutcome::Cancelled;
   } else {
     ReportFailures(result, *ctx_.Prompt);
-    ReportBuffer.clear();
-    const QString title =
-        QStringLiteral(" \"UNIVARIANT\" RELATIONS (null/reaction space of rank+1 column selections)");
-    ReportBuffer << QString() << Stars75 << QString() << title << Macrons(title)
-                 << QStringLiteral(
-                        " Matrix is a working set of %1 columns out of %2 in the current input model.")
-                        .arg(SetCount)
-                        .arg(n)
-                 << QStringLiteral(" Working Set:");
-    if (WeightOn) ReportBuffer << QStringLiteral(" (Working set is derived from weighted input)");
-    WriteMatrix(*WorkingSetMatrix, m, SetHeaderLine, true, SetCount);
-    ReportBuffer << QString() << QStringLiteral(" Rank of Working Set is: ") + PanelSetRank
-                 << QStringLiteral(" Working Set contains ") + PanelSetUniv +
-                        QStringLiteral(" rank+1 column selections (\"univariants\")");
-    if (FilterDuplicates)
-      ReportBuffer
-          << QStringLiteral(" \"Univariant\" relation(s): (filtered, totalling %1)").arg(result.Lines.size());
-    else
-      ReportBuffer << QStringLiteral(" \"Univariant\" relation(s): (unfiltered)");
-    ReportBuffer << QString() << SetHeaderLine;
+    UnivariantHead(result.Lines.size());
     if (!WriteLinesCancellable(ReportBuffer, result.Lines, SetCount)) outcome = CommandOutcome::Cancelled;
+    else RememberRelations(false);
   }
   Events();
   Busy = false;
   IntersectEnabled = intersect;
   ReportBuffer.clear();
   return outcome;
+}
+
+void MatrixWizard::UnivariantHead(std::size_t filteredTotal) {
+  ReportBuffer.clear();
+  const QString title =
+      QStringLiteral(" \"UNIVARIANT\" RELATIONS (null/reaction space of rank+1 column selections)");
+  ReportBuffer << QString() << Stars75 << QString() << title << Macrons(title)
+               << QStringLiteral(" Matrix is a working set of %1 columns out of %2 in the current input model.")
+                      .arg(SetCount)
+                      .arg(n)
+               << QStringLiteral(" Working Set:");
+  if (WeightOn) ReportBuffer << QStringLiteral(" (Working set is derived from weighted input)");
+  WriteMatrix(*WorkingSetMatrix, m, SetHeaderLine, true, SetCount);
+  ReportBuffer << QString() << QStringLiteral(" Rank of Working Set is: ") + PanelSetRank
+               << QStringLiteral(" Working Set contains ") + PanelSetUniv +
+                      QStringLiteral(" rank+1 column selections (\"univariants\")");
+  if (FilterDuplicates)
+    ReportBuffer << QStringLiteral(" \"Univariant\" relation(s): (filtered, totalling %1)").arg(filteredTotal);
+  else
+    ReportBuffer << QStringLiteral(" \"Univariant\" relation(s): (unfiltered)");
+  ReportBuffer << QString() << SetHeaderLine;
 }
 
 CommandOutcome MatrixWizard::Intersections() {
@@ -992,8 +998,21 @@ CommandOutcome MatrixWizard::Intersections() {
   const UnivariantJob job = MakeUnivariantJob(true);
   const std::uint64_t total = SelectionCount(job);
   cancel_.store(false);
-  UnivariantResult result =
-      FindUnivariants(job, 0, total == 0 ? 0 : total - 1, ctx_.Threads, cancel_, [&](std::uint64_t done) {
+  // The distinct relations stream past block by block and only those that
+  // separate the assemblages are kept: a working set of any size needs
+  // memory for them (and the keys of the relations met) alone.
+  constexpr std::uint64_t BlockSelections = 1 << 14;
+  std::vector<std::string> survivors;
+  const char separator = Sep();
+  const UnivariantStream run = StreamRelations(
+      job, 0, total == 0 ? 0 : total - 1, ctx_.Threads, BlockSelections, cancel_,
+      [&](const StreamedRelation& r) {
+        const std::string line(r.Line);
+        if (SeparatesAssemblages(line, SetCount, AssemblageA, AssemblageB, separator))
+          survivors.push_back(line);
+        return true;
+      },
+      [&](std::uint64_t done) {
         Events();
         ProgressTo(static_cast<std::int64_t>(total), static_cast<std::int64_t>(done),
                    QStringLiteral("Computing ..."));
@@ -1007,32 +1026,26 @@ CommandOutcome MatrixWizard::Intersections() {
     ReportBuffer.clear();
     return outcome;
   };
-  if (result.Cancelled) {
+  if (run.Cancelled) {
     cancel_.store(false);
     outcome = CommandOutcome::Cancelled;
     return finish();
   }
-  ReportFailures(result, *ctx_.Prompt);
-  std::vector<std::string>& lines = result.Lines;
-  const auto count = static_cast<std::int64_t>(lines.size());
-  ProgressTo(count - 1, 0, QStringLiteral("Looking for incompatibilities ..."));
-  Events();
-  std::vector<char> keep(lines.size(), 0);
-  for (std::int64_t k = count - 1; k >= 0; --k) {
-    if ((count - 1 - k) % 64 == 0) Events();
-    if (cancel_.load()) {
-      cancel_.store(false);
-      outcome = CommandOutcome::Cancelled;
-      return finish();
-    }
-    keep[static_cast<std::size_t>(k)] =
-        SeparatesAssemblages(lines[static_cast<std::size_t>(k)], SetCount, AssemblageA, AssemblageB, Sep());
-    if ((count - 1 - k) % 64 == 0)
-      ProgressTo(count - 1, count - 1 - k, QStringLiteral("Looking for incompatibilities ..."));
+  {
+    UnivariantResult failures;
+    failures.Failures = run.Failures;
+    ReportFailures(failures, *ctx_.Prompt);
   }
-  std::vector<std::string> survivors;
-  for (std::size_t k = 0; k < lines.size(); ++k)
-    if (keep[k]) survivors.push_back(std::move(lines[k]));
+  // The relations were sorted as they came; Cancel is still heard before
+  // anything is written.
+  ProgressTo(static_cast<std::int64_t>(survivors.size()), static_cast<std::int64_t>(survivors.size()),
+             QStringLiteral("Looking for incompatibilities ..."));
+  Events();
+  if (cancel_.load()) {
+    cancel_.store(false);
+    outcome = CommandOutcome::Cancelled;
+    return finish();
+  }
   ReportBuffer.clear();
   ReportBuffer << QString() << Stars75 << QString() << QStringLiteral(" ASSEMBLAGE RELATIONS")
                << Macrons(QStringLiteral(" ASSEMBLAGE RELATIONS"))
@@ -1050,7 +1063,10 @@ CommandOutcome MatrixWizard::Intersections() {
     ReportBuffer << QString()
                  << QStringLiteral(" Found %1 assemblage incompatibilities:").arg(survivors.size())
                  << QString() << AssemblageLine << SetHeaderLine;
-  if (!WriteLinesCancellable(ReportBuffer, survivors, SetCount)) outcome = CommandOutcome::Cancelled;
+  if (!WriteLinesCancellable(ReportBuffer, survivors, SetCount))
+    outcome = CommandOutcome::Cancelled;
+  else
+    RememberRelations(true);
   return finish();
 }
 

@@ -35,6 +35,11 @@ struct WizardOptions {
   int RelErrTrace = 30;
   int RelErrAbsent = -3;
   bool Normalize = true;
+  // Relative coefficient cut-off (0: off) and whole-number relations, as
+  // RelationFormat takes them.
+  Real MinCoefficient = 0;
+  bool WholeNumbers = false;
+  int WholeBound = 100;
   bool FilterDuplicates = false;
   bool OutputSvdMatrices = true;
   bool StayOnTop = false;
@@ -57,6 +62,9 @@ struct WizardContext {
   // Progress of the long Reactions commands: maximum, position, label.
   std::function<void(std::int64_t maximum, std::int64_t position, const QString& label)> Progress;
   int Threads = 0;  // enumeration threads; 0: one per core
+  // A Univariants report whose text would pass this many bytes is offered to
+  // go into a file instead of the TextPad; 0: never asked.
+  std::uint64_t FileOfferBytes = 0;
 };
 
 class MatrixWizard {
@@ -124,12 +132,32 @@ class MatrixWizard {
   CommandOutcome Univariants();
   CommandOutcome Intersections();
   void RequestCancel() { cancel_.store(true); }
+  // Where a Univariants report goes: a report whose text would pass the
+  // context's FileOfferBytes is offered to go into a file (path), chosen
+  // with the prompter; Nowhere when the user cancelled.
+  enum class ReportPlace { TextPad, File, Nowhere };
+  ReportPlace ChooseUnivariantsPlace(QString& path);
+  // The Univariants report written into a file instead of the TextPad, as
+  // the enumeration goes, in bounded memory: the TextPad receives the head,
+  // the counts and the file's name. The file is written whole or not at all.
+  CommandOutcome UnivariantsToFile(const QString& path);
+  // The text a Univariants report would hold, in bytes, estimated from its
+  // first selections.
+  std::uint64_t EstimateUnivariantBytes();
+  // The relations of the last Univariants or Intersections report, one row
+  // each, as CSV (written whole or not at all).
+  bool HasRelationsResult() const { return lastRelations_ != nullptr; }
+  CommandOutcome SaveRelationsCsv(const QString& path);
+  static FileDialogSpec RelationsFileSpec();
+  static FileDialogSpec CsvFileSpec();
   // The enumeration behind the Univariants and Intersections commands.
   UnivariantJob MakeUnivariantJob(bool filter) const;
 
-  // One relation of the working set as FormatRelation writes it; mode 0 the
-  // coefficient row (adding its key when filtering), mode 1 the equation.
-  std::string FormatRelation(std::vector<Real>& x, const std::vector<int>& members, bool normalise, int mode);
+  // One relation line of the working set: the coefficient row (adding its
+  // key when filtering), a tab, " | " and the equation. x is left as printed.
+  std::string FormatRelation(std::vector<Real>& x, const std::vector<int>& members, bool normalise);
+  // How relations are written with the current options.
+  RelationFormat Format() const;
 
   // Controls of the pages, as the window shows them.
   int Page = PageLabels;
@@ -203,6 +231,13 @@ class MatrixWizard {
   void Events() const;
   void ProgressTo(std::int64_t maximum, std::int64_t position, const QString& label) const;
   bool WriteLinesCancellable(const QStringList& head, const std::vector<std::string>& tail, int tabColumns);
+  // The Univariants report's head, up to the names line, into ReportBuffer.
+  void UnivariantHead(std::size_t filteredTotal);
+  QString FileOfferText(std::uint64_t bytes) const;
+  // Keeps what the last relations report was made from, so it can be saved
+  // as data later.
+  void RememberRelations(bool intersections);
+  struct RelationsRun;
 
   WizardContext ctx_;
   QStringList caseList_;
@@ -211,6 +246,7 @@ class MatrixWizard {
   int desiredMax_ = 1;
   std::atomic<bool> cancel_{false};
   QString thresholdText_;  // what the threshold edit shows; null: the guess zero's text
+  std::shared_ptr<const RelationsRun> lastRelations_;
 };
 
 }  // namespace varnel

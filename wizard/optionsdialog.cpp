@@ -13,6 +13,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+
+#include "wizard/wholenumbers.h"
 
 namespace varnel {
 
@@ -62,6 +65,45 @@ TVN_MWOptions::TVN_MWOptions(QWidget* parent) : QDialog(parent) {
   filter_->setObjectName(QStringLiteral("MWOpChkBoxFilterRDups"));
   rl->addWidget(normalize_);
   rl->addWidget(filter_);
+  auto* cutRow = new QHBoxLayout;
+  cutoff_ = new QCheckBox(QStringLiteral("&Drop coefficients below 1.0E"), reactions);
+  cutoff_->setObjectName(QStringLiteral("MWOpChkBoxCutoff"));
+  cutoffExponent_ = new QSpinBox(reactions);
+  cutoffExponent_->setObjectName(QStringLiteral("MWOpSpinEditCutoff"));
+  cutoffExponent_->setRange(-15, -1);
+  cutoffExponent_->setValue(-4);
+  cutRow->addWidget(cutoff_);
+  cutRow->addWidget(cutoffExponent_);
+  cutRow->addWidget(new QLabel(QStringLiteral("x the largest"), reactions));
+  cutRow->addStretch(1);
+  rl->addLayout(cutRow);
+  auto* wholeRow = new QHBoxLayout;
+  whole_ = new QCheckBox(QStringLiteral("&Whole numbers up to"), reactions);
+  whole_->setObjectName(QStringLiteral("MWOpChkBoxWholeNumbers"));
+  wholeBound_ = new QSpinBox(reactions);
+  wholeBound_->setObjectName(QStringLiteral("MWOpSpinEditWholeBound"));
+  wholeBound_->setRange(1, MaxWholeBound);
+  wholeBound_->setValue(DefaultWholeBound);
+  wholeRow->addWidget(whole_);
+  wholeRow->addWidget(wholeBound_);
+  wholeRow->addStretch(1);
+  rl->addLayout(wholeRow);
+  auto* explain = new QLabel(
+      QStringLiteral("A coefficient below the cut-off times the largest of its relation is rounding noise: "
+                     "it prints as zero and takes no part in the scaling. Whole numbers are the smallest that "
+                     "reproduce a relation within the cut-off (1.0E-6 without one); a relation they do not "
+                     "fit keeps its scaled form."),
+      reactions);
+  explain->setObjectName(QStringLiteral("MWOpLabelCutoff"));
+  explain->setWordWrap(true);
+  rl->addWidget(explain);
+  auto follow = [this] {
+    cutoffExponent_->setEnabled(cutoff_->isChecked());
+    wholeBound_->setEnabled(whole_->isChecked());
+  };
+  connect(cutoff_, &QCheckBox::toggled, this, follow);
+  connect(whole_, &QCheckBox::toggled, this, follow);
+  follow();
   layout->addWidget(reactions);
   matrices_ = new QCheckBox(QStringLiteral("&Output SVD matrices"), this);
   matrices_->setObjectName(QStringLiteral("MWChkBoxOutMatrices"));
@@ -73,9 +115,12 @@ TVN_MWOptions::TVN_MWOptions(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QDialogButtonBox(this);
   auto* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
   ok->setObjectName(QStringLiteral("Button2"));
+  auto* cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+  cancel->setObjectName(QStringLiteral("ButtonCancel"));
   auto* help = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
   help->setObjectName(QStringLiteral("Button1"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this, [this] {
     if (ShowHelp) ShowHelp(7070);
   });
@@ -93,6 +138,11 @@ void TVN_MWOptions::Load(const WizardOptions& o, bool filterDuplicates, bool sta
   matrices_->setChecked(o.OutputSvdMatrices);
   filter_->setChecked(filterDuplicates);
   onTop_->setChecked(stayOnTop);
+  cutoff_->setChecked(o.MinCoefficient > 0);
+  if (o.MinCoefficient > 0)
+    cutoffExponent_->setValue(static_cast<int>(std::lround(std::log10(static_cast<double>(o.MinCoefficient)))));
+  whole_->setChecked(o.WholeNumbers);
+  wholeBound_->setValue(o.WholeBound);
   tolerancesChanged_ = false;
   loading_ = false;
 }
@@ -109,11 +159,22 @@ WizardOptions TVN_MWOptions::Options() const {
   o.FilterDuplicates = filter_->isChecked();
   o.OutputSvdMatrices = matrices_->isChecked();
   o.StayOnTop = onTop_->isChecked();
+  o.MinCoefficient = cutoff_->isChecked() ? std::pow(10.0L, cutoffExponent_->value()) : Real{0};
+  o.WholeNumbers = whole_->isChecked();
+  o.WholeBound = wholeBound_->value();
   return o;
 }
 
 bool TVN_MWOptions::FilterDuplicates() const { return filter_->isChecked(); }
 bool TVN_MWOptions::StayOnTop() const { return onTop_->isChecked(); }
+void TVN_MWOptions::SetCutoff(bool on, int exponent) {
+  cutoff_->setChecked(on);
+  cutoffExponent_->setValue(exponent);
+}
+void TVN_MWOptions::SetWholeNumbers(bool on, int bound) {
+  whole_->setChecked(on);
+  wholeBound_->setValue(bound);
+}
 void TVN_MWOptions::SetStyle(int style) { style_[std::clamp(style, 0, 3)]->setChecked(true); }
 void TVN_MWOptions::SetTolerances(int major, int minor, int trace, int absent) {
   major_->setValue(major);

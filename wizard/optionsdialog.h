@@ -28,6 +28,9 @@ class TVN_MWOptions : public QDialog {
 
   void SetStyle(int style);
   void SetTolerances(int major, int minor, int trace, int absent);
+  // The coefficient cut-off 1.0E exponent, and whole numbers up to bound.
+  void SetCutoff(bool on, int exponent);
+  void SetWholeNumbers(bool on, int bound);
 
   // The number style changed while the dialog is open.
   std::function<void(int style)> OnStyleChanged;
@@ -43,6 +46,10 @@ class TVN_MWOptions : public QDialog {
   QCheckBox* filter_ = nullptr;
   QCheckBox* matrices_ = nullptr;
   QCheckBox* onTop_ = nullptr;
+  QCheckBox* cutoff_ = nullptr;
+  QSpinBox* cutoffExponent_ = nullptr;
+  QCheckBox* whole_ = nullptr;
+  QSpinBox* wholeBound_ = nullptr;
   bool tolerancesChanged_ = false;
   bool loading_ = false;
 };

@@ -13,6 +13,7 @@
 
 #include "core/numberread.h"
 #include "core/svd.h"
+#include "wizard/wholenumbers.h"
 
 namespace varnel {
 
@@ -22,6 +23,16 @@ void NormalizeRelation(std::span<Real> x) {
     if (v != 0 && std::fabs(v) < mn) mn = std::fabs(v);
   if (mn < 1e100L)
     for (Real& v : x) v = v / mn;
+}
+
+bool ShapeRelation(std::span<Real> x, const RelationFormat& format, bool normalise) {
+  if (format.MinCoefficient > 0) DropSmallCoefficients(x, format.MinCoefficient);
+  if (format.WholeNumbers &&
+      ToWholeNumbers(x, format.MinCoefficient > 0 ? format.MinCoefficient : DefaultWholeTolerance,
+                     format.WholeBound))
+    return true;
+  if (normalise && format.Normalize) NormalizeRelation(x);
+  return false;
 }
 
 namespace {
@@ -44,15 +55,26 @@ bool PrintsAsZero(std::string_view t) {
   return true;
 }
 
+// A whole coefficient, led by a space unless negative as the styles are.
+void AppendWhole(std::string& out, Real v, bool lead) {
+  char buf[32];
+  const long long w = std::llround(v);
+  if (lead && w >= 0) out += ' ';
+  const auto res = std::to_chars(buf, buf + sizeof buf, w);
+  out.append(buf, res.ptr);
+}
+
 }  // namespace
 
 namespace {
 
 void AppendCoefficientRow(std::string& out, std::span<const Real> x, std::span<const int> members,
-                          int setCount, const RelationFormat& format, std::string_view zero) {
+                          int setCount, const RelationFormat& format, std::string_view zero, bool whole) {
   ForEachPosition(x, members, setCount, [&](int c, Real v) {
     if (c > 1) out += '\t';
-    if (v == 0)
+    if (whole)
+      AppendWhole(out, v, true);
+    else if (v == 0)
       out += zero;
     else
       AppendFNumber(out, format.Style, v, format.DecimalSeparator);
@@ -87,7 +109,7 @@ void AppendRelationKey(std::string& key, std::span<const Real> x, std::span<cons
 // right: scratch for the right-hand side.
 void AppendRelationEquation(std::string& out, std::span<const Real> x, std::span<const int> members,
                             const std::vector<std::string>& names, const RelationFormat& format,
-                            std::string& right) {
+                            std::string& right, bool whole) {
   right.clear();
   bool leftEmpty = true;
   for (std::size_t k = 0; k < members.size(); ++k) {
@@ -96,8 +118,13 @@ void AppendRelationEquation(std::string& out, std::span<const Real> x, std::span
     const bool left = v > 0;
     std::string& side = left ? out : right;
     if (left ? !leftEmpty : !right.empty()) side += " + ";
-    AppendFNumber(side, format.Style, std::fabs(v), format.DecimalSeparator);
-    side += ' ';
+    if (!whole) {
+      AppendFNumber(side, format.Style, std::fabs(v), format.DecimalSeparator);
+      side += ' ';
+    } else if (std::fabs(v) != 1) {
+      AppendWhole(side, std::fabs(v), false);
+      side += ' ';
+    }
     const auto c = static_cast<std::size_t>(members[k]);
     if (c < names.size()) side += names[c];
     if (left) leftEmpty = false;
@@ -109,11 +136,11 @@ void AppendRelationEquation(std::string& out, std::span<const Real> x, std::span
 }  // namespace
 
 std::string CoefficientRow(std::span<const Real> x, std::span<const int> members, int setCount,
-                           const RelationFormat& format) {
+                           const RelationFormat& format, bool whole) {
   std::string out;
   out.reserve(static_cast<std::size_t>(setCount) * 10);
   const std::string zero = FormatFNumber(format.Style, 0, format.DecimalSeparator);
-  AppendCoefficientRow(out, x, members, setCount, format, zero);
+  AppendCoefficientRow(out, x, members, setCount, format, zero, whole);
   return out;
 }
 
@@ -125,9 +152,9 @@ std::string RelationKey(std::span<const Real> x, std::span<const int> members, i
 }
 
 std::string RelationEquation(std::span<const Real> x, std::span<const int> members,
-                             const std::vector<std::string>& names, const RelationFormat& format) {
+                             const std::vector<std::string>& names, const RelationFormat& format, bool whole) {
   std::string out, right;
-  AppendRelationEquation(out, x, members, names, format, right);
+  AppendRelationEquation(out, x, members, names, format, right, whole);
   return out;
 }
 
@@ -187,7 +214,7 @@ struct Workspace {
   Real x[MaxMatrixDim + 1];
   int members[64];
   int removed[64];
-  std::string line, right, key, zero;
+  std::string line, right, key, zero, row;
   std::vector<std::size_t> starts;
 };
 
@@ -196,6 +223,7 @@ struct Workspace {
 struct alignas(64) ChunkOut {
   std::vector<std::string> lines;
   std::vector<std::string> keys;
+  std::vector<std::string> rows;
   std::vector<std::uint64_t> failures;
 };
 
@@ -259,6 +287,7 @@ void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, C
       label += ')';
     }
     out.lines.emplace_back(label);
+    if (job.RowOutput != RowFormat::None) out.rows.emplace_back();
   }
   bool anyRelation = false;
   if (decomposed) {
@@ -273,24 +302,46 @@ void OneSelection(const UnivariantJob& job, std::uint64_t rank, Workspace& ws, C
           const Real e = ws.v(i, j);
           x[static_cast<std::size_t>(i - 1)] = std::fabs(e) >= t ? e : Real{0};
         }
-        if (job.Format.Normalize) NormalizeRelation(x);
+        const bool whole = ShapeRelation(x, job.Format, true);
         std::string& line = ws.line;
         line.clear();
-        AppendCoefficientRow(line, x, members, setCount, job.Format, ws.zero);
+        AppendCoefficientRow(line, x, members, setCount, job.Format, ws.zero, whole);
         line += "\t | ";
-        AppendRelationEquation(line, x, members, job.Names, job.Format, ws.right);
+        AppendRelationEquation(line, x, members, job.Names, job.Format, ws.right, whole);
         if (job.FilterDuplicates) {
           ws.key.clear();
           AppendRelationKey(ws.key, x, members, setCount, job.Format.DecimalSeparator, ws.starts);
           out.keys.emplace_back(ws.key);
         }
         out.lines.emplace_back(line);
+        if (job.RowOutput != RowFormat::None) {
+          ws.row.clear();
+          RelationRecord record;
+          record.Removed = std::span<const int>(ws.removed, static_cast<std::size_t>(q));
+          record.Rank = rho;
+          record.Degenerate = job.SetRank > rho;
+          record.X = x;
+          record.Members = members;
+          record.Whole = whole;
+          AppendRelationRow(ws.row, job.RowOutput, record, job.Names, setCount, job.Format);
+          out.rows.emplace_back(ws.row);
+        }
         anyRelation = true;
       }
       if (found >= c - rho) break;
     }
   }
-  if (!job.FilterDuplicates && !anyRelation) out.lines.emplace_back(" ***Error");
+  if (!job.FilterDuplicates && !anyRelation) {
+    out.lines.emplace_back(" ***Error");
+    if (job.RowOutput != RowFormat::None) {
+      ws.row.clear();
+      RelationRecord record;
+      record.Removed = std::span<const int>(ws.removed, static_cast<std::size_t>(q));
+      record.Error = true;
+      AppendRelationRow(ws.row, job.RowOutput, record, job.Names, setCount, job.Format);
+      out.rows.emplace_back(ws.row);
+    }
+  }
 }
 
 }  // namespace
@@ -361,8 +412,10 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
   // line at once and so never moves them.
   std::unordered_set<std::string_view> seen;
   std::size_t lineCount = 0;
+  const bool rows = job.RowOutput != RowFormat::None;
   for (const ChunkOut& chunk : chunks) lineCount += chunk.lines.size();
   result.Lines.reserve(lineCount);
+  if (rows) result.DataRows.reserve(lineCount);
   if (job.FilterDuplicates) {
     result.Keys.reserve(lineCount);
     seen.reserve(lineCount);
@@ -371,13 +424,17 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
     result.Failures.insert(result.Failures.end(), chunk.failures.begin(), chunk.failures.end());
     if (!job.FilterDuplicates) {
       for (auto& line : chunk.lines) result.Lines.push_back(std::move(line));
+      if (rows)
+        for (auto& row : chunk.rows) result.DataRows.push_back(std::move(row));
     } else {
       for (std::size_t i = 0; i < chunk.lines.size(); ++i) {
         result.Keys.push_back(std::move(chunk.keys[i]));
-        if (seen.insert(result.Keys.back()).second)
+        if (seen.insert(result.Keys.back()).second) {
           result.Lines.push_back(std::move(chunk.lines[i]));
-        else
+          if (rows) result.DataRows.push_back(std::move(chunk.rows[i]));
+        } else {
           result.Keys.pop_back();
+        }
       }
     }
     chunk = ChunkOut{};
@@ -385,10 +442,10 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
   return result;
 }
 
-UnivariantStream StreamUnivariants(
-    const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
-    std::uint64_t blockSelections, std::atomic<bool>& cancel,
-    const std::function<bool(std::string_view key, std::string_view line)>& emit) {
+UnivariantStream StreamRelations(const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
+                                 std::uint64_t blockSelections, std::atomic<bool>& cancel,
+                                 const std::function<bool(const StreamedRelation&)>& emit,
+                                 const std::function<void(std::uint64_t)>& poll) {
   UnivariantStream stream;
   const std::uint64_t total = SelectionCount(job);
   if (total == 0 || first > last || first >= total) return stream;
@@ -397,16 +454,22 @@ UnivariantStream StreamUnivariants(
   std::unordered_set<std::string> seen;
   for (std::uint64_t from = first;;) {
     const std::uint64_t to = last - from < blockSelections ? last : from + blockSelections - 1;
-    UnivariantResult block = FindUnivariants(job, from, to, threads, cancel);
+    std::function<void(std::uint64_t)> blockPoll;
+    if (poll) blockPoll = [&poll, done = from - first](std::uint64_t inBlock) { poll(done + inBlock); };
+    UnivariantResult block = FindUnivariants(job, from, to, threads, cancel, blockPoll);
     if (block.Cancelled) {
       stream.Cancelled = true;
       return stream;
     }
     stream.Failures.insert(stream.Failures.end(), block.Failures.begin(), block.Failures.end());
+    const bool rows = job.RowOutput != RowFormat::None;
     for (std::size_t k = 0; k < block.Lines.size(); ++k) {
       if (job.FilterDuplicates && !seen.insert(block.Keys[k]).second) continue;
-      if (!emit(job.FilterDuplicates ? std::string_view(block.Keys[k]) : std::string_view(),
-                block.Lines[k])) {
+      StreamedRelation r;
+      if (job.FilterDuplicates) r.Key = block.Keys[k];
+      r.Line = block.Lines[k];
+      if (rows) r.Row = block.DataRows[k];
+      if (!emit(r)) {
         stream.Stopped = true;
         return stream;
       }
@@ -414,6 +477,14 @@ UnivariantStream StreamUnivariants(
     if (to == last) return stream;
     from = to + 1;
   }
+}
+
+UnivariantStream StreamUnivariants(
+    const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
+    std::uint64_t blockSelections, std::atomic<bool>& cancel,
+    const std::function<bool(std::string_view key, std::string_view line)>& emit) {
+  return StreamRelations(job, first, last, threads, blockSelections, cancel,
+                         [&emit](const StreamedRelation& r) { return emit(r.Key, r.Line); });
 }
 
 bool SeparatesAssemblages(const std::string& line, int setCount, const std::vector<int>& a,

@@ -13,6 +13,7 @@
 
 #include "core/fmatrix.h"
 #include "core/numbertext.h"
+#include "wizard/relationrows.h"
 
 namespace varnel {
 
@@ -20,17 +21,33 @@ struct RelationFormat {
   int Style = StyleShort;
   char DecimalSeparator = '.';
   bool Normalize = true;
+  // A coefficient below this fraction of the largest of its relation is
+  // rounding noise: it prints as zero and takes no part in the scaling.
+  // 0: off.
+  Real MinCoefficient = 0;
+  // Relations written with the smallest whole coefficients that reproduce
+  // them within the cut-off (DefaultWholeTolerance without one), the largest
+  // at most WholeBound; a relation no whole numbers fit keeps its scaled form.
+  bool WholeNumbers = false;
+  int WholeBound = 100;
 };
 
 // Divides every coefficient by the smallest non-zero magnitude, so that it
 // becomes +1 or -1. Coefficients that are all zero stay as they are.
 void NormalizeRelation(std::span<Real> x);
 
+// The coefficients of a relation as the format prints them: the cut-off
+// applied, then whole numbers when asked for and found, else normalised when
+// normalise is asked for and the format normalises. True when x now holds
+// whole numbers (printed without decimals).
+bool ShapeRelation(std::span<Real> x, const RelationFormat& format, bool normalise);
+
 // members: the working-set positions (1..setCount, increasing) that x holds
 // coefficients for, in the same order.
 // The coefficient row: one field per position, zero for non-members.
+// whole: the coefficients are whole numbers and print as such.
 std::string CoefficientRow(std::span<const Real> x, std::span<const int> members, int setCount,
-                           const RelationFormat& format);
+                           const RelationFormat& format, bool whole = false);
 // The duplicate key: the coefficients in Long style with their signs, turned
 // so that the first non-zero one is positive, so that a relation and its
 // negation share one key while relations differing in some signs do not.
@@ -38,8 +55,10 @@ std::string CoefficientRow(std::span<const Real> x, std::span<const int> members
 std::string RelationKey(std::span<const Real> x, std::span<const int> members, int setCount, char separator);
 // The equation: positive terms on the left, negative ones on the right.
 // names[c] is the name of working-set position c.
+// Whole numbers print without decimals and a coefficient of 1 not at all.
 std::string RelationEquation(std::span<const Real> x, std::span<const int> members,
-                             const std::vector<std::string>& names, const RelationFormat& format);
+                             const std::vector<std::string>& names, const RelationFormat& format,
+                             bool whole = false);
 
 // C(n, k) in 64 bits; UINT64_MAX when it does not fit, 0 when k < 0 or k > n.
 std::uint64_t Binomial(int n, int k);
@@ -63,6 +82,8 @@ struct UnivariantJob {
   std::vector<std::string> Names;  // index 0 unused, then one per position
   RelationFormat Format;
   bool FilterDuplicates = false;
+  // Also the data row of each relation (DataRows of the result, beside Lines).
+  RowFormat RowOutput = RowFormat::None;
 };
 
 struct UnivariantResult {
@@ -70,6 +91,8 @@ struct UnivariantResult {
   // " ***Error"). Filtered: each distinct relation once, keys beside them.
   std::vector<std::string> Lines;
   std::vector<std::string> Keys;
+  // With a row format: one row per line, empty for a selection's label line.
+  std::vector<std::string> DataRows;
   // Ranks of the selections whose decomposition failed, in order.
   std::vector<std::uint64_t> Failures;
   bool Cancelled = false;
@@ -99,6 +122,17 @@ UnivariantStream StreamUnivariants(
     const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
     std::uint64_t blockSelections, std::atomic<bool>& cancel,
     const std::function<bool(std::string_view key, std::string_view line)>& emit);
+
+// The same with the data rows and progress: emit receives each line with its
+// key and its data row (empty without a row format, and for label lines);
+// poll runs on the calling thread with the number of selections done.
+struct StreamedRelation {
+  std::string_view Key, Line, Row;
+};
+UnivariantStream StreamRelations(const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
+                                 std::uint64_t blockSelections, std::atomic<bool>& cancel,
+                                 const std::function<bool(const StreamedRelation&)>& emit,
+                                 const std::function<void(std::uint64_t done)>& poll = {});
 
 // Working sets and selection counts as the enumeration sees them.
 inline int LeftOutCount(const UnivariantJob& job) { return job.SetCount - job.SetRank - 1; }

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QPoint>
+#include <QRect>
 #include <vector>
 
 #include "core/real.h"
@@ -17,10 +18,17 @@ struct SvPlotColors {
   QColor Text{255, 255, 255};        // button highlight
 };
 
+// Where the plot put things, in the painter's logical pixels.
+struct SvPlotGeometry {
+  QRect Frame;                 // the axes: left and bottom edges
+  std::vector<QPoint> Points;  // the centres of the markers, largest value first
+  int Decade = 0;              // the height of one decade
+};
+
 // values: the singular values, largest first (at least two). width and
-// height in pixels. Returns the centres of the markers.
-std::vector<QPoint> PaintSingularValues(QPainter& p, int width, int height, const std::vector<Real>& values,
-                                        Real guessZero, char decimalSeparator,
-                                        const SvPlotColors& colors = {});
+// height in the painter's logical pixels; lines, markers and text keep their
+// size in those units, so the plot scales with the device's pixel ratio.
+SvPlotGeometry PaintSingularValues(QPainter& p, int width, int height, const std::vector<Real>& values,
+                                   Real guessZero, char decimalSeparator, const SvPlotColors& colors = {});
 
 }  // namespace varnel

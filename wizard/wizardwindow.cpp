@@ -93,6 +93,9 @@ TVN_MWiz::TVN_MWiz(Sheet& sheet, Prompter& prompter, ReportWindow& textPad, Wiza
   c.FontSize = [this] { return textPad_.FontSize(); };
   c.Environment = host_.Environment;
   c.ProcessEvents = [] { QCoreApplication::processEvents(); };
+  // Beyond this the TextPad, which keeps several times a text's size for its
+  // lines, would grow to gigabytes: such a report is offered to a file.
+  c.FileOfferBytes = 32u << 20;
   c.Progress = [this](std::int64_t maximum, std::int64_t position, const QString& label) {
     Progress(maximum, position, label);
   };
@@ -331,8 +334,8 @@ QWidget* TVN_MWiz::BuildModelPage() {
   auto* ml = new QGridLayout(model);
   desiredRank_ = new QSpinBox(model);
   desiredRank_->setObjectName(QStringLiteral("MWSpinEditDesiredRank"));
-  desiredRank_->setReadOnly(false);
-  desiredRank_->findChild<QLineEdit*>()->setReadOnly(true);
+  // Typed values count as the arrows do; the box refuses what lies outside
+  // its range.
   computeModel_ = new QPushButton(QStringLiteral("&Test Model"), model);
   computeModel_->setObjectName(QStringLiteral("MWBBtnComputeModel"));
   editErr_ = new QPushButton(QStringLiteral("  &Edit tolerance matrix..."), model);
@@ -433,12 +436,18 @@ QWidget* TVN_MWiz::BuildReactionsPage() {
   commands->addWidget(rspace_);
   commands->addWidget(univariants_);
   commands->addWidget(intersect_);
+  saveCsv_ = new QPushButton(QStringLiteral("Save as &CSV..."), page);
+  saveCsv_->setObjectName(QStringLiteral("MWBBtnSaveCsv"));
+  saveCsv_->setToolTip(QStringLiteral("The relations of the last \"Univariants\" or Intersections report, one row each"));
+  saveCsv_->setEnabled(false);
+  commands->addWidget(saveCsv_);
   commands->addStretch(1);
   groups->addLayout(commands);
   l->addLayout(groups);
   connect(rspace_, &QPushButton::clicked, this, &TVN_MWiz::MWBBtnRSpaceClick);
   connect(univariants_, &QPushButton::clicked, this, &TVN_MWiz::MWBBtnUnivariantsClick);
   connect(intersect_, &QPushButton::clicked, this, &TVN_MWiz::MWBBtnIntersectClick);
+  connect(saveCsv_, &QPushButton::clicked, this, &TVN_MWiz::MWBBtnSaveCsvClick);
   return page;
 }
 
@@ -623,9 +632,20 @@ void TVN_MWiz::MWBCancelClick() {
 }
 
 void TVN_MWiz::MWOptionsClick() {
+  const WizardOptions before = logic_->Options;
   options_->Load(logic_->Options, logic_->FilterDuplicates, logic_->Options.StayOnTop);
-  options_->exec();
-  ApplyOptions();
+  if (options_->exec() == QDialog::Accepted) {
+    ApplyOptions();
+    return;
+  }
+  CancelOptions(before);
+}
+
+void TVN_MWiz::CancelOptions(const WizardOptions& before) {
+  // The number style shows while the dialog is open; Cancel takes it back
+  // with everything else.
+  logic_->Options = before;
+  ShowSingularValues(logic_->Page >= PageModel);
 }
 
 void TVN_MWiz::ApplyOptions() {
@@ -840,6 +860,7 @@ void TVN_MWiz::RefreshReactionsPage() {
   rspace_->setEnabled(w.RSpaceEnabled && !w.Busy);
   univariants_->setEnabled(w.UnivariantsEnabled && !w.Busy);
   intersect_->setEnabled(w.IntersectEnabled && !w.Busy);
+  saveCsv_->setEnabled(w.HasRelationsResult() && !w.Busy);
 }
 
 void TVN_MWiz::Progress(std::int64_t maximum, std::int64_t position, const QString& label) {
@@ -855,6 +876,7 @@ void TVN_MWiz::SetBusyState() {
   rspace_->setEnabled(!busy);
   univariants_->setEnabled(!busy);
   if (busy) intersect_->setEnabled(false);
+  saveCsv_->setEnabled(!busy && logic_->HasRelationsResult());
   cancel_->setText(busy ? QStringLiteral("&Cancel") : QStringLiteral("&Close"));
   cancel_->setEnabled(true);
   back_->setVisible(!busy);
@@ -882,10 +904,28 @@ void TVN_MWiz::MWBBtnRSpaceClick() {
 }
 
 void TVN_MWiz::MWBBtnUnivariantsClick() {
+  QString path;
+  const MatrixWizard::ReportPlace place = logic_->ChooseUnivariantsPlace(path);
+  if (place == MatrixWizard::ReportPlace::Nowhere) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   logic_->Busy = true;
   SetBusyState();
-  logic_->Univariants();
+  if (place == MatrixWizard::ReportPlace::File)
+    logic_->UnivariantsToFile(path);
+  else
+    logic_->Univariants();
+  QApplication::restoreOverrideCursor();
+  SetBusyState();
+  RefreshReactionsPage();
+}
+
+void TVN_MWiz::MWBBtnSaveCsvClick() {
+  const std::optional<QString> path = prompter_.SaveFileName(MatrixWizard::CsvFileSpec());
+  if (!path) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  logic_->Busy = true;
+  SetBusyState();
+  logic_->SaveRelationsCsv(*path);
   QApplication::restoreOverrideCursor();
   SetBusyState();
   RefreshReactionsPage();

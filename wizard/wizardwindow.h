@@ -81,7 +81,9 @@ class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
   void MWBBtnRSpaceClick();
   void MWBBtnUnivariantsClick();
   void MWBBtnIntersectClick();
-  void ApplyOptions();  // what closing the options dialog does
+  void MWBBtnSaveCsvClick();
+  void ApplyOptions();  // what closing the options dialog with OK does
+  void CancelOptions(const WizardOptions& before);  // and with Cancel
   void ShowSingularValues(bool refill);
 
   QStackedWidget* Pages() const { return pages_; }
@@ -171,6 +173,7 @@ class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
   QPushButton* rspace_ = nullptr;
   QPushButton* univariants_ = nullptr;
   QPushButton* intersect_ = nullptr;
+  QPushButton* saveCsv_ = nullptr;
 };
 
 }  // namespace varnel

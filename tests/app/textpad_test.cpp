@@ -285,6 +285,29 @@ TEST_F(TextPadTest, LongLinesScrollSidewaysAtAnyWindowSize) {
   EXPECT_EQ(pad.TxtRichEdit()->document()->blockCount(), 2) << "nothing wraps";
 }
 
+TEST_F(TextPadTest, AReportShowsTheStartOfItsLines) {
+  // The caret ends the report at the end of a long last line: the window
+  // still shows the first columns, for the whole report and for a block
+  // appended later.
+  QScrollBar* bar = pad.TxtRichEdit()->horizontalScrollBar();
+  pad.resize(300, 300);
+  pad.StartReport();
+  pad.AppendLines({QStringLiteral("head"), QString(400, QLatin1Char('x'))});
+  pad.SetTabStops(2, 56);
+  pad.CaretToEnd();
+  pad.ShowReport();
+  QApplication::processEvents();
+  EXPECT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_TRUE(pad.TxtRichEdit()->textCursor().atEnd());
+  const int start = pad.BlockStart();
+  pad.AppendLines({QString(500, QLatin1Char('y'))});
+  pad.SetBlockTabStops(start, 2, 56);
+  QApplication::processEvents();
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_TRUE(pad.TxtRichEdit()->textCursor().atEnd());
+}
+
 // Where the caret stands, in pixels from the text's left edge, after the
 // given number of tabs in a line.
 qreal CaretAfterTabs(QPlainTextEdit* edit, int line, int tabs) {

@@ -540,14 +540,6 @@ TEST_F(DataFileTest, ManyBadLinesShowTheFirstHundredWarningsAndACount) {
 // limited to what it uses now plus budget bytes.
 enum LimitedLoad { Loaded = 0, RefusedUnchanged = 1, RefusedButChanged = 2, LoadedWrongly = 3, NotRun = 4 };
 
-std::size_t AddressSpaceInUse() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return 0;
-  for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmSize:")) return line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
-  return 0;
-}
-
 int LoadUnderMemoryLimit(const QString& path, std::size_t budget, int expectedCases,
                          int expectedWarnings = MaxShownWarnings + 1) {
   return test::RunInChild([&] {
@@ -559,7 +551,7 @@ int LoadUnderMemoryLimit(const QString& path, std::size_t budget, int expectedCa
     DataFiles files(sheet, nullptr, nullptr);
     struct rlimit limit;
     getrlimit(RLIMIT_AS, &limit);
-    limit.rlim_cur = AddressSpaceInUse() + budget;
+    limit.rlim_cur = test::AddressSpaceInUse() + budget;
     if (setrlimit(RLIMIT_AS, &limit) != 0) return static_cast<int>(NotRun);
     const bool ok = files.LoadDataFile(path);
     int warnings = 0;

@@ -193,6 +193,10 @@ TEST_F(EditingTest, AddingCasesAppendsExcludedEmptyOnes) {
   EXPECT_EQ(test::Row(sheet, 11, 0, 4), "N||||");
   EXPECT_EQ(test::Row(sheet, 12, 0, 4), "N||||");
   EXPECT_EQ(sheet.Sel, (Selection{1, 11, 4, 12}));
+  // The new cases stay selected whole: Add can run again at once.
+  EXPECT_TRUE(sheet.RowsMode);
+  AddCases(sheet);
+  EXPECT_EQ(sheet.CaseCount(), 14);
 }
 
 TEST_F(EditingTest, InsertingVariablesKeepsTheSelectorsOnTheirVariables) {

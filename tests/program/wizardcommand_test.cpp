@@ -141,6 +141,14 @@ TEST(WizardCommand, WrongUsageAndRefusals) {
       // Intersections need both assemblages.
       {EndMembers + QStringList{"--intersections"}, 1, "Intersections is not available"},
       {{"merge-relations", "/no/such/part"}, 1, ""},
+      {EndMembers + QStringList{"--univariants", "--min-coefficient", "1"}, 2, ""},
+      {EndMembers + QStringList{"--univariants", "--min-coefficient", "x"}, 2, ""},
+      {EndMembers + QStringList{"--univariants", "--integer-bound", "5"}, 2, ""},
+      {EndMembers + QStringList{"--univariants", "--integers", "--integer-bound", "0"}, 2, ""},
+      {EndMembers + QStringList{"--univariants", "--format", "xml"}, 2, ""},
+      {EndMembers + QStringList{"--reaction-space", "--format", "tsv"}, 2, ""},
+      {EndMembers + QStringList{"--univariants", "--intersections", "--format", "json"}, 2, ""},
+      {EndMembers + QStringList{"--intersections", "--format", "json"}, 1, "Intersections is not available"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
@@ -150,6 +158,83 @@ TEST(WizardCommand, WrongUsageAndRefusals) {
       EXPECT_TRUE(r.err.contains(QLatin1String(c.message))) << r.err.toStdString();
     }
   }
+}
+
+// The relation lines of a text report: what follows its names line.
+QStringList RelationLines(const QStringList& report, const QString& names) {
+  const qsizetype at = report.lastIndexOf(names);
+  EXPECT_GE(at, 0);
+  return report.mid(at + 1);
+}
+
+TEST(WizardCommand, TheCutOffDropsRoundingNoiseFromTheRelations) {
+  const QString names = QStringLiteral(" Fo\t Fa\t En\t Di\t Py\t Grs\t Sp");
+  const QStringList plain = RelationLines(RunBatch(EndMembers + QStringList{"--univariants"}).OutLines(), names);
+  const QStringList cut =
+      RelationLines(RunBatch(EndMembers + QStringList{"--univariants", "--min-coefficient", "1E-4"}).OutLines(),
+                    names);
+  ASSERT_EQ(plain.size(), cut.size());
+  // Spinel's coefficient in the garnet relation is noise of 7E-6 of the
+  // largest; without the cut-off the relation is scaled on it.
+  int noisy = 0;
+  for (qsizetype k = 0; k < plain.size(); ++k) {
+    if (!plain[k].contains(QStringLiteral(" 1.0000 Sp"))) continue;
+    if (!plain[k].contains(QStringLiteral(" Grs"))) continue;
+    ++noisy;
+    EXPECT_FALSE(cut[k].contains(QStringLiteral("Sp"))) << cut[k].toStdString();
+    EXPECT_TRUE(cut[k].contains(QStringLiteral(" 1.0000 "))) << "scaled on what remains";
+    EXPECT_TRUE(cut[k].section(QLatin1Char('\t'), 6, 6) == QStringLiteral(" 0.0000"));
+  }
+  EXPECT_GT(noisy, 0);
+}
+
+TEST(WizardCommand, WholeNumberReactionsFromMolarCompositions) {
+  const QString moles = QStringLiteral(VARNEL_SOURCE_DIR "/examples/endmembers-moles.vnp");
+  const QStringList base{"wizard", moles, "--cases", "1-4", "--univariants", "--decimal-separator", "."};
+  const QStringList whole = RunBatch(base + QStringList{"--integers"}).OutLines();
+  EXPECT_TRUE(whole.last() == QStringLiteral(" 6\t-3\t-1\t 1\t | 6 En + Grs = 3 Di + Py") ||
+              whole.last() == QStringLiteral("-6\t 3\t 1\t-1\t | 3 Di + Py = 6 En + Grs"))
+      << whole.last().toStdString();
+  // Up to 5 no whole numbers fit: the scaled form, as without the option.
+  const QStringList bounded = RunBatch(base + QStringList{"--integers", "--integer-bound", "5"}).OutLines();
+  const QStringList scaled = RunBatch(base).OutLines();
+  EXPECT_EQ(bounded.last(), scaled.last());
+  EXPECT_TRUE(scaled.last().contains(QStringLiteral(" 6.0000 En"))) << scaled.last().toStdString();
+}
+
+TEST(WizardCommand, RelationsAsTsvAndJsonRowsMatchTheTextReport) {
+  const QStringList args = EndMembers + QStringList{"--univariants"};
+  const QStringList text = RelationLines(RunBatch(args).OutLines(), QStringLiteral(" Fo\t Fa\t En\t Di\t Py\t Grs\t Sp"));
+  const test::BatchOutput tsv = RunBatch(args + QStringList{"--format", "tsv"});
+  ASSERT_EQ(tsv.status, 0) << tsv.err.toStdString();
+  const QStringList rows = tsv.OutLines();
+  ASSERT_FALSE(rows.isEmpty());
+  EXPECT_EQ(rows[0], QStringLiteral("selection\tdegenerate\trank\tFo\tFa\tEn\tDi\tPy\tGrs\tSp"));
+  // Each relation line of the report is one row, under its selection.
+  QStringList expected;
+  QString label;
+  for (const QString& line : text) {
+    if (line.startsWith(QLatin1Char('['))) {
+      label = line;
+      continue;
+    }
+    QStringList fields = line.section(QStringLiteral("\t | "), 0, 0).split(QLatin1Char('\t'));
+    for (QString& f : fields) f = f.trimmed();
+    // "[2] D(r = 4)": a degenerate selection of rank 4.
+    const qsizetype mark = label.indexOf(QStringLiteral(" D(r = "));
+    const QString flags = mark < 0 ? QStringLiteral("\tno\t5\t")
+                                   : QStringLiteral("\tyes\t") + label.mid(mark + 7).chopped(1) + QLatin1Char('\t');
+    expected << label.left(mark < 0 ? label.size() : mark) + flags + fields.join(QLatin1Char('\t'));
+  }
+  EXPECT_EQ(rows.mid(1), expected);
+
+  const test::BatchOutput json = RunBatch(args + QStringList{"--format", "json"});
+  ASSERT_EQ(json.status, 0);
+  const QStringList objects = json.OutLines();
+  ASSERT_EQ(objects.size(), expected.size());
+  EXPECT_TRUE(objects[0].startsWith(QStringLiteral("{\"selection\":[1],\"error\":false,\"degenerate\":false,"
+                                                   "\"rank\":5,\"phases\":[{\"name\":\"")))
+      << objects[0].toStdString();
 }
 
 TEST(WizardCommand, WeightsAndTheirLines) {

@@ -60,6 +60,15 @@ inline void WithFileSizeLimit(rlim_t bytes, const std::function<void()>& f) {
   std::signal(SIGXFSZ, previous);
 }
 
+// The address space this process takes now, in bytes, to limit it from.
+inline std::size_t AddressSpaceInUse() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmSize:")) return line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
+  return 0;
+}
+
 // Runs f in a child process and returns its exit status, or 128 + the
 // signal that ended it. Limits, users and signal handlers set in the child
 // leave the test process alone; f must not use gtest's assertions.

@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <QDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <limits>
 
 #include "core/svd.h"
+#include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/wizard/wizardsheet.h"
 #include "wizard/wizardtext.h"
@@ -488,6 +495,176 @@ TEST_F(WizardTest, ExcludingFromAModelSetAsksFirst) {
   EXPECT_FALSE(w.UnivariantsEnabled);
 }
 
+
+// The four phases whose one relation is Fo + Qz = En, on the Reactions page.
+const std::vector<std::vector<std::string>> LineOfThree{{"Label#", "X", "Y", "Z"},
+                                                        {"Fo", "1", "0", "0"},
+                                                        {"En", "1", "1", "0"},
+                                                        {"Qz", "0", "1", "0"},
+                                                        {"Sp", "0", "0", "1"}};
+
+// A file's text lines, written with CR LF.
+QStringList FileLines(const QString& path) {
+  QString text = QString::fromUtf8(test::ReadFile(path));
+  EXPECT_TRUE(text.endsWith(QStringLiteral("\r\n")));
+  text.chop(2);
+  return text.split(QStringLiteral("\r\n"));
+}
+
+TEST_F(WizardTest, ALargeUnivariantsReportIsOfferedToAFile) {
+  MatrixWizard& w = AtModel(LineOfThree);
+  ASSERT_TRUE(w.Next());
+  QString path;
+  // Without a size to offer at, and below it, the report goes to the TextPad.
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::TextPad);
+  w.Context().FileOfferBytes = 1 << 20;
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::TextPad);
+  // Above it, the question: Cancel, No, Yes with the dialog cancelled, Yes.
+  w.Context().FileOfferBytes = 10;
+  const QString question = QStringLiteral(
+      "The \"Univariant\" relations of 1 selections would make about 1 MB of text, too much to keep in the "
+      "TextPad.\n\rWrite them straight into a file instead? (No keeps them in the TextPad.)");
+  const Buttons three = Button::Yes | Button::No | Button::Cancel;
+  prompter.Expect(BoxKind::Confirmation, question, three, Button::Cancel);
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::Nowhere);
+  prompter.Expect(BoxKind::Confirmation, question, three, Button::No);
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::TextPad);
+  prompter.Expect(BoxKind::Confirmation, question, three, Button::Yes);
+  prompter.AnswerSave(std::nullopt);
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::Nowhere);
+  prompter.Expect(BoxKind::Confirmation, question, three, Button::Yes);
+  prompter.AnswerSave(QStringLiteral("/data/relations.txt"));
+  EXPECT_EQ(w.ChooseUnivariantsPlace(path), MatrixWizard::ReportPlace::File);
+  EXPECT_EQ(path, QStringLiteral("/data/relations.txt"));
+  ASSERT_FALSE(prompter.dialogs.empty());
+  EXPECT_EQ(prompter.dialogs.back().title, QStringLiteral("Write Relations To"));
+  EXPECT_TRUE(prompter.dialogs.back().confirmOverwrite);
+}
+
+TEST_F(WizardTest, AUnivariantsFileHoldsTheReportAndTheTextPadItsHead) {
+  MatrixWizard& w = AtModel(LineOfThree);
+  ASSERT_TRUE(w.Next());
+  QTemporaryDir dir;
+  for (const bool filter : {false, true}) {
+    SCOPED_TRACE(filter ? "filtered" : "unfiltered");
+    w.FilterDuplicates = filter;
+    const auto before = report.lines.size();
+    ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
+    const QStringList text = report.lines.mid(before);
+    const QString path = dir.filePath(QStringLiteral("relations.txt"));
+    const auto start = report.lines.size();
+    ASSERT_EQ(w.UnivariantsToFile(path), CommandOutcome::Done);
+    EXPECT_EQ(FileLines(path), text) << "the file holds what the TextPad would";
+    // The TextPad: the head without the names line, then the counts and
+    // the file.
+    const QStringList pad = report.lines.mid(start);
+    const int head = static_cast<int>(text.size()) - (filter ? 2 : 3);
+    ASSERT_EQ(pad.size(), head + 2);
+    EXPECT_EQ(pad.mid(0, head), text.mid(0, head));
+    EXPECT_EQ(pad[head], filter ? QStringLiteral(" 1 line(s) from 1 selection(s), 1 of them relations, are in the file")
+                                : QStringLiteral(" 2 line(s) from 1 selection(s), 1 of them relations, are in the file"));
+    EXPECT_EQ(pad[head + 1], QLatin1Char(' ') + QDir::toNativeSeparators(path));
+  }
+  // A folder that does not exist: an error box, nothing written, the
+  // TextPad as it was.
+  const auto lines = report.lines.size();
+  prompter.AnswerNext(Button::Ok);
+  EXPECT_EQ(w.UnivariantsToFile(dir.filePath(QStringLiteral("no/such/folder/r.txt"))), CommandOutcome::Failed);
+  ASSERT_FALSE(prompter.shown.empty());
+  EXPECT_EQ(prompter.shown.back().kind, BoxKind::Error);
+  EXPECT_TRUE(prompter.shown.back().text.startsWith(QStringLiteral("Cannot write ")));
+  EXPECT_EQ(report.lines.size(), lines);
+  EXPECT_FALSE(w.Busy);
+}
+
+TEST_F(WizardTest, TheLastRelationsSaveAsCsvRows) {
+  MatrixWizard& w = AtModel(LineOfThree);
+  ASSERT_TRUE(w.Next());
+  EXPECT_FALSE(w.HasRelationsResult());
+  ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
+  ASSERT_TRUE(w.HasRelationsResult());
+  const QString relation = report.lines.last();
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("relations.csv"));
+  ASSERT_EQ(w.SaveRelationsCsv(path), CommandOutcome::Done);
+  const QStringList rows = FileLines(path);
+  ASSERT_EQ(rows.size(), 2);
+  EXPECT_EQ(rows[0], QStringLiteral("selection,degenerate,rank,Fo,En,Qz,Sp"));
+  // The coefficients of the report's relation line, without its spaces.
+  QStringList fields = relation.section(QLatin1Char('|'), 0, 0).split(QLatin1Char('\t'));
+  fields.removeLast();
+  for (QString& f : fields) f = f.trimmed();
+  EXPECT_EQ(rows[1], QStringLiteral("[],no,3,") + fields.join(QLatin1Char(',')));
+  // Intersections that find nothing leave a header alone.
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 1, 2);
+  w.ModifyAssemblage(MatrixWizard::AssemblageMark::B, 0, 0);
+  ASSERT_EQ(w.Intersections(), CommandOutcome::Done);
+  EXPECT_EQ(report.lines.last(), QStringLiteral(" -- No incompatibilities were found."));
+  ASSERT_EQ(w.SaveRelationsCsv(path), CommandOutcome::Done);
+  EXPECT_EQ(FileLines(path), QStringList{rows[0]});
+}
+
+TEST_F(WizardTest, AStreamedFileUnderAnAddressSpaceLimitHoldsTheTextReport) {
+  if (test::AddressSanitizerBuild)
+    GTEST_SKIP() << "an address-space limit cannot work under AddressSanitizer";
+  // 18 phases on 8 components: 48,620 selections of nine, each with one
+  // relation line and its label.
+  Rows rows{{"Label#", "A", "B", "C", "D", "E", "F", "G", "H"}};
+  for (int c = 1; c <= 18; ++c) {
+    std::vector<std::string> row{"Phase" + std::to_string(c)};
+    for (int i = 1; i <= 8; ++i) row.push_back(std::to_string(((c * 37 + i * i * 11 + c * i * 5) % 97) + 1));
+    rows.push_back(row);
+  }
+  MatrixWizard& w = AtModel(rows);
+  w.DesiredRank = 8;
+  ASSERT_TRUE(w.Next());
+  ASSERT_EQ(w.SetRank, 8);
+  ASSERT_EQ(w.PanelSetUniv, QStringLiteral("48620"));
+
+  // The same run in a child whose address space may grow by 48 MB: written
+  // to the file (15.7 MB) it fits, gathered for the TextPad (some 80 MB) it
+  // does not. Each child is a fresh run of this test up to it, so that it
+  // starts from a small heap, not from one that earlier tests grew and freed
+  // and that it could take again; the file's name comes to it from here.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* const FileVariable = "VARNEL_TEST_STREAMED_FILE";
+  std::optional<QTemporaryDir> dir;
+  QString path = qEnvironmentVariable(FileVariable);
+  if (path.isEmpty()) {
+    dir.emplace();
+    path = dir->filePath(QStringLiteral("relations.txt"));
+    qputenv(FileVariable, QFile::encodeName(path));
+  }
+  enum { Written = 0, Failed = 1, NotRun = 2 };
+  auto limited = [&](bool toFile) {
+    // Worker threads share the one heap: an arena of their own reserves
+    // 64 MB at once, and without one each allocation would take pages of
+    // its own.
+    mallopt(M_ARENA_MAX, 1);
+    struct rlimit limit;
+    getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = test::AddressSpaceInUse() + (48u << 20);
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(NotRun);
+    int status = Failed;
+    try {
+      const CommandOutcome o = toFile ? w.UnivariantsToFile(path) : w.Univariants();
+      if (o == CommandOutcome::Done) status = Written;
+    } catch (...) {
+    }
+    _exit(status);
+  };
+  EXPECT_EXIT(limited(true), testing::ExitedWithCode(Written), "");
+  EXPECT_EXIT(limited(false), [](int status) { return !WIFEXITED(status) || WEXITSTATUS(status) != Written; },
+              "")
+      << "the limit is tight enough to matter";
+  qunsetenv(FileVariable);
+  // Only now, unlimited, the report the TextPad gets.
+  const auto before = report.lines.size();
+  ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
+  const QStringList text = report.lines.mid(before);
+  ASSERT_GE(text.size(), 2 * 48620);
+  EXPECT_EQ(FileLines(path), text);
+}
 // Four components and nine phases in general position: 126 selections of five,
 // two lines each, more than one block of the report writer.
 const std::vector<std::vector<std::string>> NinePhases{

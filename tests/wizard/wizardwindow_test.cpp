@@ -11,10 +11,12 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "sheet/sheet.h"
+#include "tests/support/files.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/wizard/wizardsheet.h"
 #include "wizard/optionsdialog.h"
@@ -160,6 +162,94 @@ TEST_F(WizardWindowTest, TheThresholdEditTakesOnlyNumberKeys) {
   EXPECT_FALSE(edit->isEnabled());
   Find<QCheckBox>("MWChkBoxAdjustThreshold")->setChecked(false);
   EXPECT_EQ(edit->text(), QStringLiteral("3"));
+}
+
+TEST_F(WizardWindowTest, TheDesiredRankTakesTypedNumbersWithinItsRange) {
+  ShowModelPage();
+  auto* spin = Find<QSpinBox>("MWSpinEditDesiredRank");
+  auto* edit = spin->findChild<QLineEdit*>();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_FALSE(edit->isReadOnly());
+  ASSERT_EQ(spin->maximum(), 3);
+  spin->setFocus();
+  edit->selectAll();
+  QTest::keyClicks(edit, QStringLiteral("2"));
+  EXPECT_EQ(window->Logic().DesiredRank, 2);
+  // Beyond the range (and not a number at all) the box refuses the keys.
+  edit->selectAll();
+  QTest::keyClicks(edit, QStringLiteral("7x"));
+  EXPECT_EQ(spin->value(), 2);
+  EXPECT_EQ(window->Logic().DesiredRank, 2);
+  edit->selectAll();
+  QTest::keyClicks(edit, QStringLiteral("1"));
+  EXPECT_EQ(window->Logic().DesiredRank, 1);
+  // The arrows still step it.
+  spin->stepUp();
+  EXPECT_EQ(window->Logic().DesiredRank, 2);
+}
+
+TEST_F(WizardWindowTest, OptionsCancelTakesBackEverythingAndOkAppliesTheRelationOutput) {
+  ShowModelPage();
+  TVN_MWOptions& dialog = window->OptionsDialog();
+  auto* grid = Find<QTableWidget>("MWStringGridSValues");
+  const QString shortText = grid->item(0, 0)->text();
+  // The style shows at once while the dialog is open; Cancel puts it back.
+  const WizardOptions before = window->Logic().Options;
+  dialog.Load(before, false, false);
+  dialog.SetStyle(StyleMax);
+  dialog.SetCutoff(true, -3);
+  EXPECT_NE(grid->item(0, 0)->text(), shortText);
+  window->CancelOptions(before);
+  EXPECT_EQ(grid->item(0, 0)->text(), shortText);
+  EXPECT_EQ(window->Logic().Options.Style, StyleShort);
+  EXPECT_EQ(window->Logic().Options.MinCoefficient, 0);
+  // The dialog's own Cancel button rejects it.
+  auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("ButtonCancel"));
+  ASSERT_NE(cancel, nullptr);
+  dialog.open();
+  QTest::mouseClick(cancel, Qt::LeftButton);
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  // OK takes the cut-off and whole numbers into the relations.
+  dialog.Load(window->Logic().Options, false, false);
+  dialog.SetCutoff(true, -4);
+  dialog.SetWholeNumbers(true, 50);
+  window->ApplyOptions();
+  const RelationFormat f = window->Logic().Format();
+  EXPECT_EQ(f.MinCoefficient, 1e-4L);
+  EXPECT_TRUE(f.WholeNumbers);
+  EXPECT_EQ(f.WholeBound, 50);
+  // Loading the dialog again shows what is in force.
+  dialog.Load(window->Logic().Options, false, false);
+  EXPECT_EQ(dialog.Options().MinCoefficient, 1e-4L);
+  EXPECT_TRUE(dialog.Options().WholeNumbers);
+  window->MWBNextFinishClick();
+  window->MWBBtnUnivariantsClick();
+  EXPECT_TRUE(textPad.lines.last() == QStringLiteral(" 1\t-1\t 1\t 0\t | Fo + Qz = En") ||
+              textPad.lines.last() == QStringLiteral("-1\t 1\t-1\t 0\t | En = Fo + Qz"))
+      << textPad.lines.last().toStdString();
+}
+
+TEST_F(WizardWindowTest, TheReactionsPageSavesItsLastRelationsAsCsv) {
+  ShowModelPage();
+  window->MWBNextFinishClick();
+  auto* save = Find<QPushButton>("MWBBtnSaveCsv");
+  EXPECT_FALSE(save->isEnabled());
+  window->MWBBtnUnivariantsClick();
+  EXPECT_TRUE(save->isEnabled());
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("relations.csv"));
+  prompter.AnswerSave(path);
+  window->MWBBtnSaveCsvClick();
+  ASSERT_FALSE(prompter.dialogs.empty());
+  EXPECT_EQ(prompter.dialogs.back().defaultSuffix, QStringLiteral("csv"));
+  const QByteArray csv = test::ReadFile(path);
+  EXPECT_TRUE(csv.startsWith("selection,degenerate,rank,Fo,En,Qz,Sp\r\n[],no,3,")) << csv.toStdString();
+  // Cancelling the dialog writes nothing.
+  QFile::remove(path);
+  prompter.AnswerSave(std::nullopt);
+  window->MWBBtnSaveCsvClick();
+  EXPECT_FALSE(QFile::exists(path));
+  EXPECT_TRUE(save->isEnabled());
 }
 
 }  // namespace
