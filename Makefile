@@ -67,13 +67,14 @@ bench: deps
 # libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer, each for
 # FUZZ_SECONDS. The libraries are built with coverage instrumentation, so
 # the fuzzer sees the code it drives; fuzz/seeds holds the starting inputs.
-FUZZ_TARGETS ?= datafile_fuzz settings_fuzz numberread_fuzz
+FUZZ_TARGETS ?= datafile_fuzz settings_fuzz numberread_fuzz formula_fuzz
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DVARNEL_FUZZ=ON -DVARNEL_TESTS=OFF \
 	  -DVARNEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
 	@set -e; for t in $(FUZZ_TARGETS); do \
 	  case $$t in datafile_fuzz) seeds=fuzz/seeds; len=65536;; settings_fuzz) seeds=fuzz/seeds/settings; len=8192;; \
+	    formula_fuzz) seeds=fuzz/seeds/formulas; len=1024;; \
 	    *) seeds=fuzz/seeds/numbers; len=256;; esac; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; echo "== $$t"; \
 	  QT_QPA_PLATFORM=offscreen $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=$$len \

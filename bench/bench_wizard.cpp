@@ -2,7 +2,6 @@
 // ten phases out of twenty on nine components, the relations formatted and
 // written as the TextPad receives them.
 #include <benchmark/benchmark.h>
-
 #include <malloc.h>
 #include <unistd.h>
 
@@ -20,7 +19,7 @@
 
 #include "app/reporttarget.h"
 #include "core/svd.h"
-#include "datasheet/sheet.h"
+#include "sheet/sheet.h"
 #include "wizard/matrixwizard.h"
 #include "wizard/relations.h"
 
@@ -198,7 +197,7 @@ void BM_UnivariantsMemory(benchmark::State& state) {
   Sheet sheet(prompter);
   TwentyPhases p;
   sheet.SetSize(10, 21);
-  for (int i = 1; i <= 9; ++i) sheet.SetCell(i, 0, "C" + std::to_string(i));
+  for (int i = 1; i <= 9; ++i) sheet.SetCell(i, 0, std::string(1, 'C').append(std::to_string(i)));
   for (int j = 1; j <= 20; ++j)
     for (int i = 1; i <= 9; ++i) sheet.SetCell(i, j, GeneralNumberFormat(p.set(i, j), 18, 20, '.'));
   sheet.SetAllInclusion(true);
@@ -235,7 +234,12 @@ void BM_UnivariantsMemory(benchmark::State& state) {
   state.counters["peak_extra_MB"] = static_cast<double>(extra) / (1 << 20);
   state.counters["file_MB"] = static_cast<double>(QFile(path).size()) / (1 << 20);
 }
-BENCHMARK(BM_UnivariantsMemory)->Arg(0)->Arg(1)->ArgName("to_file")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_UnivariantsMemory)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("to_file")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 // Writes the benchmark's enumeration (keys first when filtered), so that a
 // faster enumeration can be compared byte for byte with the lines of the

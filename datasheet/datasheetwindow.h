@@ -62,6 +62,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   TVn_Loadp& LoadingWindow() { return *loading_; }
   void SetTextPrinter(TextPrinter* printer) { printer_ = printer; }
   void SetMatrixLink(MatrixLink* link) { matrix_ = link ? link : &noMatrix_; }
+  void SetChemistryLink(ChemistryLink* link) { chemistry_ = link ? link : &noChemistry_; }
   bool LoadDataFile(const QString& path) { return files_->LoadDataFile(path); }
 
   TVN_Filter& FilterDialog() { return *filter_; }
@@ -197,6 +198,8 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection 
   TVN_Filter* filter_ = nullptr;
   NullMatrixLink noMatrix_;
   MatrixLink* matrix_ = &noMatrix_;
+  NullChemistryLink noChemistry_;
+  ChemistryLink* chemistry_ = &noChemistry_;
   SheetModel* model_ = nullptr;
   SheetTable* grid_ = nullptr;
   QToolBar* toolbar_ = nullptr;

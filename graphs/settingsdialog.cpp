@@ -574,8 +574,7 @@ QWidget* TVN_Settings::BuildCopyExportPage() {
   sizesGrid->addWidget(SSEFileBMPWidth, 1, 1);
   sizesGrid->addWidget(new QLabel(QStringLiteral("pixels wide."), sizes), 1, 2);
   auto* note = new QLabel(
-      QStringLiteral("(Bitmap height is set according to the paper format of the current printer.)"),
-      sizes);
+      QStringLiteral("(Bitmap height is set according to the paper format of the current printer.)"), sizes);
   note->setWordWrap(true);
   sizesGrid->addWidget(note, 2, 0, 1, 4);
   sizesGrid->setColumnStretch(3, 1);

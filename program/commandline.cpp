@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/version.h"
+#include "program/chemistrycommand.h"
 #include "program/batchoptions.h"
 #include "program/matrixcommandline.h"
 #include "program/plotcommand.h"
@@ -29,6 +30,8 @@ const BatchCommand Commands[] = {
     {"wizard", WizardCommand},
     {"merge-relations", MergeRelationsCommand},
     {"plot", PlotCommand},
+    {"compute", ComputeCommand},
+    {"recalc", RecalcCommand},
 };
 
 CommandFunction FindCommand(const QString& name) {
@@ -69,6 +72,11 @@ QString UsageText() {
       "  varnel merge-relations PART... joins the parts of a sharded, filtered enumeration\n"
       "  varnel plot FILE [options] -o OUT.(png|bmp|pdf|svg|emf|wmf)\n"
       "                                 the Graphs page of the file drawn into a picture\n"
+      "  varnel compute FILE --new NAME=FORMULA ... -o OUT\n"
+      "                                 variables computed by formulas, written to the data file OUT\n"
+      "  varnel recalc FILE --oxygens N [options] -o OUT\n"
+      "                                 oxide analyses recalculated (cations per formula unit, Fe3+,\n"
+      "                                 Mg#, ...), written to OUT; the report on standard output\n"
       "  varnel COMMAND --help          the options of a command\n"
       "  varnel --version               the version\n"
       "  varnel --help                  this text\n"

@@ -19,6 +19,7 @@
 #include "app/textpad.h"
 #include "app/textprinting.h"
 #include "app/version.h"
+#include "chemistry/chemistrycommands.h"
 #include "datasheet/datasheetwindow.h"
 #include "graphs/graphengine.h"
 #include "graphs/graphswindow.h"
@@ -87,6 +88,8 @@ void BuildProgram(Program& p) {
   p.settings.Register(p.txt.get());
   p.matrix = std::make_unique<MatrixCommands>(*sheet, *p.prompter, *txt, wsheet);
   wsheet->SetMatrixLink(p.matrix.get());
+  p.chemistry = std::make_unique<ChemistryCommands>(*sheet, *txt, wsheet);
+  wsheet->SetChemistryLink(p.chemistry.get());
 
   WizardHost host;
   host.ShowTextPad = [txt] { txt->ShowTextPad(); };

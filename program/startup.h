@@ -8,6 +8,7 @@
 
 namespace varnel {
 
+class ChemistryCommands;
 class GraphEngine;
 class MatrixCommands;
 class QtPrompter;
@@ -32,6 +33,7 @@ struct Program {
   std::unique_ptr<TVN_Graphs> gwindow;
   std::unique_ptr<TVN_Txt> txt;
   std::unique_ptr<MatrixCommands> matrix;
+  std::unique_ptr<ChemistryCommands> chemistry;
   std::unique_ptr<TVN_MWiz> wizard;
   // The owners of the settings file's keys.
   SettingsRegistry settings;

@@ -227,7 +227,8 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
       throw UsageError{QStringLiteral("--format takes text, tsv or json")};
     if (o.Rows != RowFormat::None &&
         (o.Steps.size() != 1 || (o.Steps[0] != Step::Univariants && o.Steps[0] != Step::Intersections)))
-      throw UsageError{QStringLiteral("--format tsv or json goes with --univariants or --intersections alone")};
+      throw UsageError{
+          QStringLiteral("--format tsv or json goes with --univariants or --intersections alone")};
   }
   if (p.IsSet(QStringLiteral("threads"))) {
     bool ok = false;
@@ -261,8 +262,9 @@ int PrintRelations(MatrixWizard& w, const WizardCommandOptions& o, ConsolePrompt
   const bool intersections = o.Steps[0] == Step::Intersections;
   if (intersections ? !w.IntersectEnabled : w.SetRank < 0 || w.SetCount <= w.SetRank) {
     if (intersections)
-      std::fprintf(err, "error: Intersections is not available for this working set (both assemblages must "
-                        "have members)\n");
+      std::fprintf(err,
+                   "error: Intersections is not available for this working set (both assemblages must "
+                   "have members)\n");
     else
       std::fprintf(err, "error: the working set has no univariant relations (rank %d of %d columns)\n",
                    w.SetRank, w.SetCount);

@@ -49,6 +49,9 @@ constexpr std::array<const char*, WsCommandCount> CommandNames = {
     "Tag1",
     "Untag1",
     "RenameCol1",
+    "NewVariableFromFormula1",
+    "ReplaceValuesFromFormula1",
+    "Recalculate1",
     "PlotIn1",
     "A1",
     "B1",
@@ -137,6 +140,11 @@ bool CommandEnabled(WsCommand command, const CommandContext& c) {
       return c.ColumnsMode && !c.WizardOpen;
     case C::Rename:
       return c.ColumnsMode && !c.WizardOpen && c.OneColumnWide;
+    case C::NewVariableFromFormula:
+    case C::Recalculate:
+      return !c.WizardOpen && !c.Blank;
+    case C::ReplaceValuesFromFormula:
+      return c.ColumnsMode && c.OneColumnWide && !c.WizardOpen && !c.Blank;
     case C::Tag:
     case C::Untag:
       return c.ColumnsMode && c.WizardEarly();

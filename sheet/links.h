@@ -111,4 +111,20 @@ class NullMatrixLink final : public MatrixLink {
   void LinearMapping1Click() override {}
 };
 
+// The formula and recalculation commands of the Variables menu.
+class ChemistryLink {
+ public:
+  virtual ~ChemistryLink() = default;
+  virtual void NewVariableFromFormula1Click() = 0;
+  virtual void ReplaceValuesFromFormula1Click() = 0;
+  virtual void Recalculate1Click() = 0;
+};
+
+class NullChemistryLink final : public ChemistryLink {
+ public:
+  void NewVariableFromFormula1Click() override {}
+  void ReplaceValuesFromFormula1Click() override {}
+  void Recalculate1Click() override {}
+};
+
 }  // namespace varnel

@@ -787,7 +787,8 @@ std::string MatrixWizard::FormatRelation(std::vector<Real>& x, const std::vector
   if (FilterDuplicates) RelationKeys.insert(RelationKey(x, members, SetCount, f.DecimalSeparator));
   std::vector<std::string> names;
   for (const QString& s : SetNames) names.push_back(s.toStdString());
-  return CoefficientRow(x, members, SetCount, f, whole) + "\t | " + RelationEquation(x, members, names, f, whole);
+  return CoefficientRow(x, members, SetCount, f, whole) + "\t | " +
+         RelationEquation(x, members, names, f, whole);
 }
 
 CommandOutcome MatrixWizard::ReactionSpace() {
@@ -959,8 +960,10 @@ CommandOutcome MatrixWizard::Univariants() {
   } else {
     ReportFailures(result, *ctx_.Prompt);
     UnivariantHead(result.Lines.size());
-    if (!WriteLinesCancellable(ReportBuffer, result.Lines, SetCount)) outcome = CommandOutcome::Cancelled;
-    else RememberRelations(false);
+    if (!WriteLinesCancellable(ReportBuffer, result.Lines, SetCount))
+      outcome = CommandOutcome::Cancelled;
+    else
+      RememberRelations(false);
   }
   Events();
   Busy = false;
@@ -974,7 +977,8 @@ void MatrixWizard::UnivariantHead(std::size_t filteredTotal) {
   const QString title =
       QStringLiteral(" \"UNIVARIANT\" RELATIONS (null/reaction space of rank+1 column selections)");
   ReportBuffer << QString() << Stars75 << QString() << title << Macrons(title)
-               << QStringLiteral(" Matrix is a working set of %1 columns out of %2 in the current input model.")
+               << QStringLiteral(
+                      " Matrix is a working set of %1 columns out of %2 in the current input model.")
                       .arg(SetCount)
                       .arg(n)
                << QStringLiteral(" Working Set:");
@@ -984,7 +988,8 @@ void MatrixWizard::UnivariantHead(std::size_t filteredTotal) {
                << QStringLiteral(" Working Set contains ") + PanelSetUniv +
                       QStringLiteral(" rank+1 column selections (\"univariants\")");
   if (FilterDuplicates)
-    ReportBuffer << QStringLiteral(" \"Univariant\" relation(s): (filtered, totalling %1)").arg(filteredTotal);
+    ReportBuffer
+        << QStringLiteral(" \"Univariant\" relation(s): (filtered, totalling %1)").arg(filteredTotal);
   else
     ReportBuffer << QStringLiteral(" \"Univariant\" relation(s): (unfiltered)");
   ReportBuffer << QString() << SetHeaderLine;

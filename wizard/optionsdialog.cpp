@@ -89,10 +89,11 @@ TVN_MWOptions::TVN_MWOptions(QWidget* parent) : QDialog(parent) {
   wholeRow->addStretch(1);
   rl->addLayout(wholeRow);
   auto* explain = new QLabel(
-      QStringLiteral("A coefficient below the cut-off times the largest of its relation is rounding noise: "
-                     "it prints as zero and takes no part in the scaling. Whole numbers are the smallest that "
-                     "reproduce a relation within the cut-off (1.0E-6 without one); a relation they do not "
-                     "fit keeps its scaled form."),
+      QStringLiteral(
+          "A coefficient below the cut-off times the largest of its relation is rounding noise: "
+          "it prints as zero and takes no part in the scaling. Whole numbers are the smallest that "
+          "reproduce a relation within the cut-off (1.0E-6 without one); a relation they do not "
+          "fit keeps its scaled form."),
       reactions);
   explain->setObjectName(QStringLiteral("MWOpLabelCutoff"));
   explain->setWordWrap(true);
@@ -140,7 +141,8 @@ void TVN_MWOptions::Load(const WizardOptions& o, bool filterDuplicates, bool sta
   onTop_->setChecked(stayOnTop);
   cutoff_->setChecked(o.MinCoefficient > 0);
   if (o.MinCoefficient > 0)
-    cutoffExponent_->setValue(static_cast<int>(std::lround(std::log10(static_cast<double>(o.MinCoefficient)))));
+    cutoffExponent_->setValue(
+        static_cast<int>(std::lround(std::log10(static_cast<double>(o.MinCoefficient)))));
   whole_->setChecked(o.WholeNumbers);
   wholeBound_->setValue(o.WholeBound);
   tolerancesChanged_ = false;

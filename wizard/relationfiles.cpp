@@ -78,8 +78,9 @@ FileDialogSpec MatrixWizard::CsvFileSpec() {
 
 QString MatrixWizard::FileOfferText(std::uint64_t bytes) const {
   const UnivariantJob job = MakeUnivariantJob(FilterDuplicates);
-  return QStringLiteral("The \"Univariant\" relations of %1 selections would make about %2 MB of text, too much "
-                        "to keep in the TextPad.")
+  return QStringLiteral(
+             "The \"Univariant\" relations of %1 selections would make about %2 MB of text, too much "
+             "to keep in the TextPad.")
              .arg(SelectionCount(job))
              .arg((bytes + (1u << 20) - 1) >> 20) +
          QStringLiteral("\n\r") +

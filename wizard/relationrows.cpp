@@ -64,13 +64,27 @@ void AppendJsonString(std::string& out, std::string_view text) {
   for (const char ch : text) {
     const auto u = static_cast<unsigned char>(ch);
     switch (ch) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
       default:
         if (u < 0x20 || u == 0x7f) {
           out += "\\u00";
@@ -95,7 +109,8 @@ std::string RowsHeader(RowFormat format, const std::vector<std::string>& names, 
   out += "rank";
   for (int c = 1; c <= setCount; ++c) {
     out += delimiter;
-    AppendTextField(out, format, static_cast<std::size_t>(c) < names.size() ? names[static_cast<std::size_t>(c)] : "",
+    AppendTextField(out, format,
+                    static_cast<std::size_t>(c) < names.size() ? names[static_cast<std::size_t>(c)] : "",
                     delimiter);
   }
   return out;
@@ -104,7 +119,8 @@ std::string RowsHeader(RowFormat format, const std::vector<std::string>& names, 
 void AppendRelationRow(std::string& out, RowFormat format, const RelationRecord& r,
                        const std::vector<std::string>& names, int setCount, const RelationFormat& relation) {
   auto name = [&](int c) -> std::string_view {
-    return static_cast<std::size_t>(c) < names.size() ? names[static_cast<std::size_t>(c)] : std::string_view();
+    return static_cast<std::size_t>(c) < names.size() ? names[static_cast<std::size_t>(c)]
+                                                      : std::string_view();
   };
   if (format == RowFormat::Json) {
     out += "{\"selection\":[";

@@ -152,7 +152,8 @@ std::string RelationKey(std::span<const Real> x, std::span<const int> members, i
 }
 
 std::string RelationEquation(std::span<const Real> x, std::span<const int> members,
-                             const std::vector<std::string>& names, const RelationFormat& format, bool whole) {
+                             const std::vector<std::string>& names, const RelationFormat& format,
+                             bool whole) {
   std::string out, right;
   AppendRelationEquation(out, x, members, names, format, right, whole);
   return out;
@@ -442,8 +443,8 @@ UnivariantResult FindUnivariants(const UnivariantJob& job, std::uint64_t first, 
   return result;
 }
 
-UnivariantStream StreamRelations(const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
-                                 std::uint64_t blockSelections, std::atomic<bool>& cancel,
+UnivariantStream StreamRelations(const UnivariantJob& job, std::uint64_t first, std::uint64_t last,
+                                 int threads, std::uint64_t blockSelections, std::atomic<bool>& cancel,
                                  const std::function<bool(const StreamedRelation&)>& emit,
                                  const std::function<void(std::uint64_t)>& poll) {
   UnivariantStream stream;

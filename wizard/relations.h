@@ -129,8 +129,8 @@ UnivariantStream StreamUnivariants(
 struct StreamedRelation {
   std::string_view Key, Line, Row;
 };
-UnivariantStream StreamRelations(const UnivariantJob& job, std::uint64_t first, std::uint64_t last, int threads,
-                                 std::uint64_t blockSelections, std::atomic<bool>& cancel,
+UnivariantStream StreamRelations(const UnivariantJob& job, std::uint64_t first, std::uint64_t last,
+                                 int threads, std::uint64_t blockSelections, std::atomic<bool>& cancel,
                                  const std::function<bool(const StreamedRelation&)>& emit,
                                  const std::function<void(std::uint64_t done)>& poll = {});
 

@@ -438,7 +438,8 @@ QWidget* TVN_MWiz::BuildReactionsPage() {
   commands->addWidget(intersect_);
   saveCsv_ = new QPushButton(QStringLiteral("Save as &CSV..."), page);
   saveCsv_->setObjectName(QStringLiteral("MWBBtnSaveCsv"));
-  saveCsv_->setToolTip(QStringLiteral("The relations of the last \"Univariants\" or Intersections report, one row each"));
+  saveCsv_->setToolTip(
+      QStringLiteral("The relations of the last \"Univariants\" or Intersections report, one row each"));
   saveCsv_->setEnabled(false);
   commands->addWidget(saveCsv_);
   commands->addStretch(1);

@@ -82,7 +82,7 @@ class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
   void MWBBtnUnivariantsClick();
   void MWBBtnIntersectClick();
   void MWBBtnSaveCsvClick();
-  void ApplyOptions();  // what closing the options dialog with OK does
+  void ApplyOptions();                              // what closing the options dialog with OK does
   void CancelOptions(const WizardOptions& before);  // and with Cancel
   void ShowSingularValues(bool refill);
 

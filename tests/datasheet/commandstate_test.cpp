@@ -44,11 +44,29 @@ TEST(CommandState, ABlankSheetOffersOnlyWhatNeedsNoData) {
   for (const char* name : {"New1", "Open1", "AppendFile1", "Exit1", "Preferences1", "IncludeAll1"})
     EXPECT_TRUE(On(name, blank)) << name;
   EXPECT_FALSE(On("Reopen1", CommandContext{})) << "nothing to reopen";
-  for (const char* name :
-       {"Save1",       "SaveAs1",        "WSPrint1",    "SaveSelection1", "Copy1",          "Cut1",
-        "Clear1",      "Connect1",       "Disconnect1", "SVD1",           "LinearMapping1", "AnalysisWizard1",
-        "PasteBlock1", "IncludeInPlot1", "AddRows1",    "AddColumns1",    "Tag1",           "Filter1",
-        "PlotIn1",     "SendToMWizard1"})
+  for (const char* name : {"Save1",
+                           "SaveAs1",
+                           "WSPrint1",
+                           "SaveSelection1",
+                           "Copy1",
+                           "Cut1",
+                           "Clear1",
+                           "Connect1",
+                           "Disconnect1",
+                           "SVD1",
+                           "LinearMapping1",
+                           "AnalysisWizard1",
+                           "PasteBlock1",
+                           "IncludeInPlot1",
+                           "AddRows1",
+                           "AddColumns1",
+                           "Tag1",
+                           "Filter1",
+                           "PlotIn1",
+                           "SendToMWizard1",
+                           "NewVariableFromFormula1",
+                           "ReplaceValuesFromFormula1",
+                           "Recalculate1"})
     EXPECT_FALSE(On(name, blank)) << name;
 }
 
@@ -97,8 +115,12 @@ TEST(CommandState, CaseAndVariableCommandsFollowTheSelectionMode) {
   EXPECT_TRUE(On("Filter1", c));
   EXPECT_TRUE(On("Tag1", c));
   EXPECT_FALSE(On("RenameCol1", c)) << "two or more columns";
+  EXPECT_FALSE(On("ReplaceValuesFromFormula1", c)) << "two or more columns";
   c.OneColumnWide = true;
   EXPECT_TRUE(On("RenameCol1", c));
+  EXPECT_TRUE(On("ReplaceValuesFromFormula1", c));
+  EXPECT_TRUE(On("NewVariableFromFormula1", c));
+  EXPECT_TRUE(On("Recalculate1", c));
   EXPECT_FALSE(On("PlotIn1", c));
   c.Connected = true;
   EXPECT_TRUE(On("PlotIn1", c));
@@ -111,6 +133,8 @@ TEST(CommandState, CaseAndVariableCommandsFollowTheSelectionMode) {
   c.WizardPage = 2;
   EXPECT_FALSE(On("Tag1", c));
   EXPECT_FALSE(On("RenameCol1", c));
+  for (const char* name : {"NewVariableFromFormula1", "ReplaceValuesFromFormula1", "Recalculate1"})
+    EXPECT_FALSE(On(name, c)) << name << " adds or rewrites variables";
 }
 
 TEST(CommandState, ContextMenuShowsColumnOrRowItemsByMode) {

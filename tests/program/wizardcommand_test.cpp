@@ -60,7 +60,8 @@ TEST(WizardCommand, StepsAreReadAsTheParserReadsThem) {
   EXPECT_FALSE(reportOf({}).contains(QStringLiteral(" REACTION SPACE")));
   // --range goes with the univariants alone, however they are written.
   EXPECT_EQ(RunBatch(EndMembers + QStringList{"-univariants", "--range", "0-2"}).status, 0);
-  EXPECT_EQ(RunBatch(EndMembers + QStringList{"-univariants", "-reaction-space", "--range", "0-2"}).status, 2);
+  EXPECT_EQ(RunBatch(EndMembers + QStringList{"-univariants", "-reaction-space", "--range", "0-2"}).status,
+            2);
 }
 
 TEST(WizardCommand, AQuestionWithoutYesEndsTheRun) {
@@ -169,10 +170,10 @@ QStringList RelationLines(const QStringList& report, const QString& names) {
 
 TEST(WizardCommand, TheCutOffDropsRoundingNoiseFromTheRelations) {
   const QString names = QStringLiteral(" Fo\t Fa\t En\t Di\t Py\t Grs\t Sp");
-  const QStringList plain = RelationLines(RunBatch(EndMembers + QStringList{"--univariants"}).OutLines(), names);
-  const QStringList cut =
-      RelationLines(RunBatch(EndMembers + QStringList{"--univariants", "--min-coefficient", "1E-4"}).OutLines(),
-                    names);
+  const QStringList plain =
+      RelationLines(RunBatch(EndMembers + QStringList{"--univariants"}).OutLines(), names);
+  const QStringList cut = RelationLines(
+      RunBatch(EndMembers + QStringList{"--univariants", "--min-coefficient", "1E-4"}).OutLines(), names);
   ASSERT_EQ(plain.size(), cut.size());
   // Spinel's coefficient in the garnet relation is noise of 7E-6 of the
   // largest; without the cut-off the relation is scaled on it.
@@ -204,7 +205,8 @@ TEST(WizardCommand, WholeNumberReactionsFromMolarCompositions) {
 
 TEST(WizardCommand, RelationsAsTsvAndJsonRowsMatchTheTextReport) {
   const QStringList args = EndMembers + QStringList{"--univariants"};
-  const QStringList text = RelationLines(RunBatch(args).OutLines(), QStringLiteral(" Fo\t Fa\t En\t Di\t Py\t Grs\t Sp"));
+  const QStringList text =
+      RelationLines(RunBatch(args).OutLines(), QStringLiteral(" Fo\t Fa\t En\t Di\t Py\t Grs\t Sp"));
   const test::BatchOutput tsv = RunBatch(args + QStringList{"--format", "tsv"});
   ASSERT_EQ(tsv.status, 0) << tsv.err.toStdString();
   const QStringList rows = tsv.OutLines();
@@ -222,8 +224,9 @@ TEST(WizardCommand, RelationsAsTsvAndJsonRowsMatchTheTextReport) {
     for (QString& f : fields) f = f.trimmed();
     // "[2] D(r = 4)": a degenerate selection of rank 4.
     const qsizetype mark = label.indexOf(QStringLiteral(" D(r = "));
-    const QString flags = mark < 0 ? QStringLiteral("\tno\t5\t")
-                                   : QStringLiteral("\tyes\t") + label.mid(mark + 7).chopped(1) + QLatin1Char('\t');
+    const QString flags =
+        mark < 0 ? QStringLiteral("\tno\t5\t")
+                 : QStringLiteral("\tyes\t") + label.mid(mark + 7).chopped(1) + QLatin1Char('\t');
     expected << label.left(mark < 0 ? label.size() : mark) + flags + fields.join(QLatin1Char('\t'));
   }
   EXPECT_EQ(rows.mid(1), expected);
@@ -232,8 +235,9 @@ TEST(WizardCommand, RelationsAsTsvAndJsonRowsMatchTheTextReport) {
   ASSERT_EQ(json.status, 0);
   const QStringList objects = json.OutLines();
   ASSERT_EQ(objects.size(), expected.size());
-  EXPECT_TRUE(objects[0].startsWith(QStringLiteral("{\"selection\":[1],\"error\":false,\"degenerate\":false,"
-                                                   "\"rank\":5,\"phases\":[{\"name\":\"")))
+  EXPECT_TRUE(
+      objects[0].startsWith(QStringLiteral("{\"selection\":[1],\"error\":false,\"degenerate\":false,"
+                                           "\"rank\":5,\"phases\":[{\"name\":\"")))
       << objects[0].toStdString();
 }
 

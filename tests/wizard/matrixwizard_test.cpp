@@ -1,7 +1,6 @@
 #include "wizard/matrixwizard.h"
 
 #include <gtest/gtest.h>
-
 #include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -495,7 +494,6 @@ TEST_F(WizardTest, ExcludingFromAModelSetAsksFirst) {
   EXPECT_FALSE(w.UnivariantsEnabled);
 }
 
-
 // The four phases whose one relation is Fo + Qz = En, on the Reactions page.
 const std::vector<std::vector<std::string>> LineOfThree{{"Label#", "X", "Y", "Z"},
                                                         {"Fo", "1", "0", "0"},
@@ -561,15 +559,18 @@ TEST_F(WizardTest, AUnivariantsFileHoldsTheReportAndTheTextPadItsHead) {
     const int head = static_cast<int>(text.size()) - (filter ? 2 : 3);
     ASSERT_EQ(pad.size(), head + 2);
     EXPECT_EQ(pad.mid(0, head), text.mid(0, head));
-    EXPECT_EQ(pad[head], filter ? QStringLiteral(" 1 line(s) from 1 selection(s), 1 of them relations, are in the file")
-                                : QStringLiteral(" 2 line(s) from 1 selection(s), 1 of them relations, are in the file"));
+    EXPECT_EQ(pad[head],
+              filter
+                  ? QStringLiteral(" 1 line(s) from 1 selection(s), 1 of them relations, are in the file")
+                  : QStringLiteral(" 2 line(s) from 1 selection(s), 1 of them relations, are in the file"));
     EXPECT_EQ(pad[head + 1], QLatin1Char(' ') + QDir::toNativeSeparators(path));
   }
   // A folder that does not exist: an error box, nothing written, the
   // TextPad as it was.
   const auto lines = report.lines.size();
   prompter.AnswerNext(Button::Ok);
-  EXPECT_EQ(w.UnivariantsToFile(dir.filePath(QStringLiteral("no/such/folder/r.txt"))), CommandOutcome::Failed);
+  EXPECT_EQ(w.UnivariantsToFile(dir.filePath(QStringLiteral("no/such/folder/r.txt"))),
+            CommandOutcome::Failed);
   ASSERT_FALSE(prompter.shown.empty());
   EXPECT_EQ(prompter.shown.back().kind, BoxKind::Error);
   EXPECT_TRUE(prompter.shown.back().text.startsWith(QStringLiteral("Cannot write ")));
@@ -654,8 +655,8 @@ TEST_F(WizardTest, AStreamedFileUnderAnAddressSpaceLimitHoldsTheTextReport) {
     _exit(status);
   };
   EXPECT_EXIT(limited(true), testing::ExitedWithCode(Written), "");
-  EXPECT_EXIT(limited(false), [](int status) { return !WIFEXITED(status) || WEXITSTATUS(status) != Written; },
-              "")
+  EXPECT_EXIT(
+      limited(false), [](int status) { return !WIFEXITED(status) || WEXITSTATUS(status) != Written; }, "")
       << "the limit is tight enough to matter";
   qunsetenv(FileVariable);
   // Only now, unlimited, the report the TextPad gets.

@@ -100,8 +100,8 @@ TEST(RelationRows, JsonRowsParseAndNameEachPhaseWithItsCoefficient) {
     for (int c = 0; c < 6; ++c) {
       const double v = QString(fields[c]).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
       if (v != 0)
-        expected << QString::fromStdString(set.job.Names[static_cast<std::size_t>(c + 1)]) + QLatin1Char('=') +
-                        QString::number(v, 'g', 17);
+        expected << QString::fromStdString(set.job.Names[static_cast<std::size_t>(c + 1)]) +
+                        QLatin1Char('=') + QString::number(v, 'g', 17);
     }
     for (const QJsonValue p : o[QStringLiteral("phases")].toArray())
       got << p[QStringLiteral("name")].toString() + QLatin1Char('=') +

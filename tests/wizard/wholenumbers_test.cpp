@@ -138,8 +138,11 @@ TEST(WholeNumbers, KnownReactionAmongEndMembersInMoles) {
   // Off, the same relation is normalised as before.
   set.job.Format.WholeNumbers = false;
   const auto scaled = set.Lines();
-  EXPECT_TRUE(scaled[1] == " 6.0000\t-3.0000\t-1.0000\t 1.0000\t |  6.0000 En +  1.0000 Grs =  3.0000 Di +  1.0000 Py" ||
-              scaled[1] == "-6.0000\t 3.0000\t 1.0000\t-1.0000\t |  3.0000 Di +  1.0000 Py =  6.0000 En +  1.0000 Grs")
+  EXPECT_TRUE(
+      scaled[1] ==
+          " 6.0000\t-3.0000\t-1.0000\t 1.0000\t |  6.0000 En +  1.0000 Grs =  3.0000 Di +  1.0000 Py" ||
+      scaled[1] ==
+          "-6.0000\t 3.0000\t 1.0000\t-1.0000\t |  3.0000 Di +  1.0000 Py =  6.0000 En +  1.0000 Grs")
       << scaled[1];
   // Whole numbers up to 5 do not reach the 6 of enstatite: the scaled form.
   set.job.Format.WholeNumbers = true;

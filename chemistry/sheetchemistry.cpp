@@ -1,0 +1,286 @@
+#include "chemistry/sheetchemistry.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "app/prompter.h"
+#include "app/reporttarget.h"
+#include "chemistry/formula.h"
+#include "chemistry/oxides.h"
+#include "core/numberread.h"
+#include "sheet/sheet.h"
+
+namespace varnel {
+namespace {
+
+const QString LineBreak = QStringLiteral("\n\r");
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// A cell as a double; NaN when it is not a number or lies beyond the range
+// of a double.
+double CellValue(std::string_view text, char sep) {
+  Real v;
+  if (!ReadNumber(text, sep, v)) return std::nan("");
+  const double d = static_cast<double>(v);
+  return std::isfinite(d) ? d : std::nan("");
+}
+
+// Marks that analyses use for "below detection" or "not determined".
+bool IsDetectionMark(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (text.empty()) return false;
+  if (text.front() == '<') return true;
+  std::string s(text);
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* m : {"n.d.", "n.d", "nd", "bdl", "b.d.l.", "b.d.l", "bd", "b.d.", "-", "--", "n.a.", "na"})
+    if (s == m) return true;
+  return false;
+}
+
+}  // namespace
+
+int ColumnNamed(const Sheet& sheet, std::string_view name) {
+  for (int c = 1; c < sheet.ColCount(); ++c)
+    if (sheet.Name(c) == name) return c;
+  return 0;
+}
+
+bool HoldsLabels(const Sheet& sheet, int col, char sep) {
+  for (int r = 1; r < sheet.RowCount(); ++r) {
+    const std::string_view t = sheet.Cell(col, r);
+    Real v;
+    if (!t.empty() && !ReadNumber(t, sep, v)) return true;
+  }
+  return false;
+}
+
+bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char sep, bool askAlways) {
+  if (sheet.WizardOpen) return false;
+  // Every question first: nothing is written unless all are answered Yes.
+  std::vector<int> targets;
+  for (const ResultColumn& rc : columns) {
+    const int c = ColumnNamed(sheet, rc.Name);
+    targets.push_back(c);
+    if (c == 0) continue;
+    const bool guarded = sheet.IsTagged(c) || HoldsLabels(sheet, c, sep);
+    if (!guarded && !askAlways) continue;
+    const QString name = Q(rc.Name);
+    const QString text = guarded
+                             ? QStringLiteral("Variable \"%1\" is tagged or holds labels.").arg(name) +
+                                   LineBreak + QStringLiteral("Replace its values with the computed results?")
+                             : QStringLiteral("Variable \"%1\" already exists.").arg(name) + LineBreak +
+                                   QStringLiteral("Replace its values with the computed results?");
+    if (sheet.Prompt().Message(BoxKind::Confirmation, text, Button::Yes | Button::Cancel) != Button::Yes)
+      return false;
+  }
+  SheetView& view = sheet.View();
+  BusyGuard busy(view);
+  const int rows = sheet.RowCount();
+  bool replaced = false;
+  int first = sheet.ColCount(), added = 0;
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    int c = targets[k];
+    if (c == 0) {
+      c = sheet.ColCount();
+      sheet.InsertColumns(c, 1);
+      sheet.SetCell(c, 0, columns[k].Name);
+      ++added;
+    } else {
+      replaced = true;
+    }
+    std::vector<CellText>& cells = columns[k].Cells;
+    for (int r = 1; r < rows; ++r) {
+      const std::size_t i = static_cast<std::size_t>(r - 1);
+      sheet.SetCell(c, r, i < cells.size() ? cells[i].View() : std::string_view());
+    }
+    view.CellsChanged(c, 0, c, rows - 1);
+  }
+  sheet.Saved = false;
+  if (sheet.Blank) sheet.Blank = false;
+  if (added > 0) {
+    if (sheet.Connected)
+      for (int c = first; c < sheet.ColCount(); ++c)
+        sheet.Graph().AppendSelectorItem(std::string(sheet.Name(c)));
+    sheet.Sel = Selection{first, 1, sheet.ColCount() - 1, rows - 1};
+    sheet.RowsMode = false;
+    sheet.ColumnsMode = true;
+    view.SelectionChanged();
+    view.WidenColumns(first, sheet.ColCount() - 1);
+    view.ShowColumns(first, sheet.ColCount() - 1);
+  } else if (!targets.empty() && targets.front() > 0) {
+    view.ShowColumns(targets.front(), targets.back() > 0 ? targets.back() : targets.front());
+  }
+  if (replaced && sheet.Connected) sheet.RefreshGraphSelectors();
+  view.UpdateCommands();
+  return true;
+}
+
+QString FormulaRunMessage(const FormulaRun& run) {
+  QString text = QStringLiteral("Formula computed for %1 cases.").arg(run.Computed);
+  const int empty = run.NotNumbers + run.NotFinite;
+  if (empty == 0) return text;
+  text += LineBreak + QStringLiteral("%1 cases left empty:").arg(empty);
+  QStringList why;
+  if (run.NotNumbers > 0) why << QStringLiteral("%1 with an input that is not a number").arg(run.NotNumbers);
+  if (run.NotFinite > 0) why << QStringLiteral("%1 with a result that is not finite").arg(run.NotFinite);
+  return text + QLatin1Char(' ') + why.join(QStringLiteral(", ")) + QLatin1Char('.');
+}
+
+CommandOutcome RunFormulaCommand(Sheet& sheet, const FormulaRequest& request, FormulaRun* runOut) {
+  Prompter& prompter = sheet.Prompt();
+  const char sep = request.Style.Separator;
+  const auto refuse = [&prompter](const QString& text) {
+    prompter.Message(BoxKind::Error, text, Only(Button::Ok));
+    return CommandOutcome::Refused;
+  };
+  std::string name = request.Name;
+  if (request.NewVariable) {
+    if (name.find_first_not_of(' ') == std::string::npos)
+      return refuse(QStringLiteral("Please give the new variable a name."));
+    if (name.find('\t') != std::string::npos || name.find('\n') != std::string::npos ||
+        name.find('\r') != std::string::npos)
+      return refuse(QStringLiteral("A variable name cannot hold tabs or line breaks."));
+  } else {
+    if (request.Column < 1 || request.Column >= sheet.ColCount())
+      return refuse(QStringLiteral("Please select the variable whose values the formula replaces."));
+    name = std::string(sheet.Name(request.Column));
+  }
+  std::vector<std::string> names;
+  for (int c = 1; c < sheet.ColCount(); ++c) names.emplace_back(sheet.Name(c));
+  FormulaError error;
+  Formula formula = Formula::Compile(request.Text, names, &error);
+  if (!formula.Valid()) return refuse(QString::fromStdString(error.Text()));
+
+  std::vector<int> inputCols;
+  for (int k : formula.Inputs()) inputCols.push_back(k + 1);
+  FormulaRun run;
+  ResultColumn result{name, std::vector<CellText>(static_cast<std::size_t>(sheet.CaseCount()))};
+  std::vector<double> values(inputCols.size());
+  for (int r = 1; r < sheet.RowCount(); ++r) {
+    bool numbers = true;
+    for (std::size_t k = 0; k < inputCols.size() && numbers; ++k) {
+      values[k] = CellValue(sheet.Cell(inputCols[k], r), sep);
+      numbers = !std::isnan(values[k]);
+    }
+    if (!numbers) {
+      ++run.NotNumbers;
+      continue;
+    }
+    const double v = formula.Evaluate(values.data());
+    if (!std::isfinite(v)) {
+      ++run.NotFinite;
+      continue;
+    }
+    result.Cells[static_cast<std::size_t>(r - 1)].Assign(request.Style.Text(v));
+    ++run.Computed;
+  }
+  std::vector<ResultColumn> columns;
+  columns.push_back(std::move(result));
+  // A new variable that already exists is a replacement the user did not ask for.
+  if (!WriteResultColumns(sheet, columns, sep, request.NewVariable)) return CommandOutcome::Declined;
+  if (runOut) *runOut = run;
+  prompter.Message(BoxKind::Information, FormulaRunMessage(run), Only(Button::Ok));
+  return CommandOutcome::Done;
+}
+
+std::vector<ColumnMapping> RecalcCandidates(const Sheet& sheet) {
+  std::vector<ColumnMapping> out;
+  // The selected variables when one of them is an oxide; a selection of other
+  // columns (a variable just computed, say) is no choice of oxides.
+  if (sheet.ColumnsMode) {
+    const int first = std::max(1, std::min(sheet.Sel.Left, sheet.Sel.Right));
+    const int last = std::min(sheet.ColCount() - 1, std::max(sheet.Sel.Left, sheet.Sel.Right));
+    bool anyOxide = false;
+    for (int c = first; c <= last; ++c) {
+      const auto r = RecogniseComponent(sheet.Name(c));
+      out.push_back({c, r ? r->Component : -1});
+      anyOxide |= r.has_value();
+    }
+    if (anyOxide) return out;
+    out.clear();
+  }
+  for (int c = 1; c < sheet.ColCount(); ++c) {
+    if (sheet.IsTagged(c)) continue;
+    const auto r = RecogniseComponent(sheet.Name(c));
+    out.push_back({c, r ? r->Component : -1});
+  }
+  return out;
+}
+
+std::vector<ColumnMapping> DefaultMapping(const Sheet& sheet) {
+  std::vector<ColumnMapping> out = RecalcCandidates(sheet);
+  for (std::size_t a = 0; a < out.size(); ++a)
+    for (std::size_t b = 0; b < a; ++b)
+      if (out[a].Component >= 0 && out[b].Component == out[a].Component) out[a].Component = -1;
+  return out;
+}
+
+CommandOutcome RunRecalcCommand(Sheet& sheet, const std::vector<ColumnMapping>& mapping,
+                                const RecalcOptions& options, const ResultStyle& style, ReportTarget* report,
+                                const ReportEnvironment& env, RecalcRun* runOut) {
+  RecalcInput input;
+  std::vector<int> cols;
+  std::vector<std::string> sources;
+  for (const ColumnMapping& m : mapping)
+    if (m.Component >= 0 && m.Column >= 1 && m.Column < sheet.ColCount()) {
+      input.Components.push_back(m.Component);
+      cols.push_back(m.Column);
+      sources.emplace_back(sheet.Name(m.Column));
+    }
+  const std::string fault = CheckRecalcOptions(input, options);
+  if (!fault.empty()) {
+    sheet.Prompt().Message(BoxKind::Error, QString::fromStdString(fault), Only(Button::Ok));
+    return CommandOutcome::Refused;
+  }
+  RecalcRun run;
+  const char sep = style.Separator;
+  input.Rows = sheet.CaseCount();
+  const std::size_t nc = cols.size();
+  input.Values.resize(static_cast<std::size_t>(input.Rows) * nc);
+  for (int r = 1; r < sheet.RowCount(); ++r)
+    for (std::size_t k = 0; k < nc; ++k) {
+      const std::string_view t = sheet.Cell(cols[k], r);
+      double v = 0;
+      if (!t.empty()) {
+        v = CellValue(t, sep);
+        if (std::isnan(v) && IsDetectionMark(t)) {
+          v = 0;
+          ++run.DetectionMarks;
+        }
+      }
+      input.Values[static_cast<std::size_t>(r - 1) * nc + k] = v;
+    }
+  run.Result = Recalculate(input, options);
+
+  std::vector<ResultColumn> columns;
+  for (const RecalcColumn& rc : run.Result.Columns) {
+    ResultColumn c{rc.Name, std::vector<CellText>(rc.Values.size())};
+    for (std::size_t i = 0; i < rc.Values.size(); ++i)
+      if (!std::isnan(rc.Values[i])) c.Cells[i].Assign(style.Text(rc.Values[i]));
+    columns.push_back(std::move(c));
+  }
+  if (!WriteResultColumns(sheet, columns, sep, false)) return CommandOutcome::Declined;
+
+  run.ReportLines = RecalcReportLines(input, sources, options, run.Result);
+  if (run.DetectionMarks > 0)
+    run.ReportLines.push_back(
+        std::to_string(run.DetectionMarks) +
+        " cells marked below detection or not determined (\"<...\", \"n.d.\", \"bdl\", ...) read as 0");
+  if (report) {
+    QStringList lines;
+    AppendReportHeader(QStringLiteral("Recalculation of oxide analyses"), env, lines);
+    for (const std::string& l : run.ReportLines) lines << QString::fromStdString(l);
+    report->StartReport();
+    report->AppendLines(lines);
+    report->CaretToEnd();
+    report->ShowReport();
+  }
+  if (runOut) *runOut = std::move(run);
+  return CommandOutcome::Done;
+}
+
+}  // namespace varnel
