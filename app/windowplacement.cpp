@@ -64,4 +64,26 @@ void WriteWindowBounds(IniFile& ini, const QString& prefix, const WindowBounds& 
   ini.WriteInteger(section, prefix + QStringLiteral("Height"), b.Height);
 }
 
+QPoint BesideWindow(const QRect& owner, QSize dialog, const QRect& screen) {
+  const int gap = 8;
+  const int w = dialog.width(), h = dialog.height();
+  const auto keepOn = [&](int x, int y) {
+    x = std::max(screen.left(), std::min(x, screen.right() + 1 - w));
+    y = std::max(screen.top(), std::min(y, screen.bottom() + 1 - h));
+    return QPoint(x, y);
+  };
+  const int right = screen.right() + 1 - (owner.right() + 1 + gap);
+  const int left = owner.left() - gap - screen.left();
+  const int below = screen.bottom() + 1 - (owner.bottom() + 1 + gap);
+  const int above = owner.top() - gap - screen.top();
+  if (right >= w) return keepOn(owner.right() + 1 + gap, owner.top());
+  if (left >= w) return keepOn(owner.left() - gap - w, owner.top());
+  if (below >= h) return keepOn(owner.left(), owner.bottom() + 1 + gap);
+  if (above >= h) return keepOn(owner.left(), owner.top() - gap - h);
+  // Nowhere whole: against the edge of the widest free side.
+  if (std::max(right, left) >= std::max(below, above))
+    return right >= left ? keepOn(screen.right() + 1 - w, owner.top()) : keepOn(screen.left(), owner.top());
+  return below >= above ? keepOn(owner.left(), screen.bottom() + 1 - h) : keepOn(owner.left(), screen.top());
+}
+
 }  // namespace varnel

@@ -1,6 +1,7 @@
 // Window bounds kept in the "WinPos" section of the settings file.
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -39,5 +40,11 @@ struct FirstStartTiles {
 FirstStartTiles TileFirstStart(const QRect& available);
 
 void WriteWindowBounds(IniFile& ini, const QString& prefix, const WindowBounds& bounds, bool withSize = true);
+
+// Where a tool window of the given size opens beside its owner (frame
+// rectangles, on screen's available area): right of it, else left of it,
+// else below or above it; where none fits, the side with the most room,
+// kept on the screen, so that it hides as little of the owner as it can.
+QPoint BesideWindow(const QRect& owner, QSize dialog, const QRect& screen);
 
 }  // namespace varnel

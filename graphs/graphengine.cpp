@@ -20,11 +20,10 @@
 #include "core/indexsort.h"
 #include "core/numberread.h"
 #include "sheet/sheet.h"
+#include "graphs/referencelines.h"
 
 namespace varnel {
 namespace {
-
-constexpr std::size_t CaseSlots = MaxPlotCases + 1;  // cases are numbered from 1
 
 constexpr GraphSelector Apexes[4] = {GraphSelector::A, GraphSelector::B, GraphSelector::C, GraphSelector::D};
 
@@ -74,7 +73,26 @@ void Release(std::vector<T>& v) {
   std::vector<T>().swap(v);
 }
 
+std::string_view TrimmedCell(std::string_view t) {
+  while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+  return t;
+}
+
 }  // namespace
+
+int CategoryShape(int i) {
+  static constexpr int Shapes[CategoryShapeCount] = {2, 4, 6, 10, 8, 3, 5, 7, 11, 9, 12, 13, 14};
+  return Shapes[static_cast<std::size_t>(std::abs(i) % CategoryShapeCount)];
+}
+
+QRgb CategoryColour(int i) {
+  // Blue, vermilion, bluish green, reddish purple, orange, sky blue, yellow,
+  // black: the strongest contrasts on white first.
+  static constexpr QRgb Colours[CategoryColourCount] = {0xFF0072B2, 0xFFD55E00, 0xFF009E73, 0xFFCC79A7,
+                                                        0xFFE69F00, 0xFF56B4E9, 0xFFF0E442, 0xFF000000};
+  return Colours[static_cast<std::size_t>(std::abs(i) % CategoryColourCount)];
+}
 
 QRgb ColorOfCode(int code) {
   static constexpr QRgb Table[SymbolShapeCount] = {
@@ -124,7 +142,6 @@ QString DrawnText(std::string_view utf8) {
 
 GraphEngine::GraphEngine(Sheet& sheet, Prompter& prompter)
     : DecimalSep(DecimalSeparator()), sheet_(sheet), prompter_(prompter) {
-  order_.assign(MaxPlotCases, 0);
   for (int v = 0; v < 4; ++v)
     vertexCoords_[static_cast<std::size_t>(v)] =
         TetToCartesian(v == 0 ? 1 : 0, v == 1 ? 1 : 0, v == 2 ? 1 : 0, v == 3 ? 1 : 0);
@@ -132,13 +149,16 @@ GraphEngine::GraphEngine(Sheet& sheet, Prompter& prompter)
 
 bool GraphEngine::Connected() const { return sheet_.Connected; }
 
+std::size_t GraphEngine::CaseSlots() const { return static_cast<std::size_t>(plotCaseCount_) + 1; }
+
 bool GraphEngine::AllocateCaseArrays() {
+  const std::size_t caseSlots = CaseSlots();
   try {
-    tri_.assign(CaseSlots, TriPoint{});
-    tet_.assign(CaseSlots, TetPoint{});
-    coords_.assign(CaseSlots, Point3{});
-    depthKeys_.assign(MaxPlotCases, 0);
-    order_.assign(MaxPlotCases, 0);
+    tri_.assign(caseSlots, TriPoint{});
+    tet_.assign(caseSlots, TetPoint{});
+    coords_.assign(caseSlots, Point3{});
+    depthKeys_.assign(caseSlots - 1, 0);
+    order_.assign(caseSlots - 1, 0);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -150,11 +170,13 @@ void GraphEngine::ReleaseCaseArrays() {
   Release(tet_);
   Release(coords_);
   Release(depthKeys_);
-  order_.assign(MaxPlotCases, 0);
+  Release(order_);
+  plotCaseCount_ = 0;
 }
 
 void GraphEngine::GetWSheetData(bool includeAll) {
   if (sheet_.Connected) DisconnectGraphs();
+  plotCaseCount_ = std::max(sheet_.RowCount() - 1, 0);
   if (!AllocateCaseArrays()) {
     prompter_.Message(BoxKind::Error,
                       QStringLiteral("GetWSheetData: Not enough memory to allocate point arrays.\n\rPlease, "
@@ -163,7 +185,6 @@ void GraphEngine::GetWSheetData(bool includeAll) {
     DisconnectGraphs();
     return;
   }
-  plotCaseCount_ = std::clamp(sheet_.RowCount() - 1, 0, MaxPlotCases);
   items_ = QStringList{QStringLiteral("(None)")};
   for (int c = 1; c < sheet_.ColCount(); ++c) {
     const std::string_view n = sheet_.Name(c);
@@ -241,7 +262,8 @@ void GraphEngine::AutoSelectVariables() {
   int found = 0;
   int third = 0, fourth = 0;
   for (int c = 1; c < sheet_.ColCount() && found < 4; ++c) {
-    if (sheet_.IsTagged(c)) continue;
+    // A column of names or notes would plot nothing.
+    if (sheet_.IsTagged(c) || !HoldsNumbers(c)) continue;
     ++found;
     if (found <= 2) {
       const GraphSelector s = found == 1 ? GraphSelector::A : GraphSelector::B;
@@ -275,6 +297,64 @@ void GraphEngine::AutoSelectVariables() {
   Recompute();
 }
 
+bool GraphEngine::HoldsNumbers(int col) const {
+  Real v;
+  for (int k = 1; k < sheet_.RowCount(); ++k)
+    if (ReadNumber(sheet_.Cell(col, k), DecimalSep, v)) return true;
+  return false;
+}
+
+std::vector<std::string> GraphEngine::CategoriesOf(int col) const {
+  // A column is read as categories when most of its filled cells are not
+  // numbers: a numeric code column with a few notes keeps its codes.
+  std::set<std::string, std::less<>> distinct;
+  int numbers = 0, texts = 0;
+  Real v;
+  for (int k = 1; k < sheet_.RowCount(); ++k) {
+    const std::string_view cell = TrimmedCell(sheet_.Cell(col, k));
+    if (cell.empty()) continue;
+    if (ReadNumber(cell, DecimalSep, v))
+      ++numbers;
+    else
+      ++texts;
+    if (distinct.find(cell) == distinct.end()) distinct.emplace(cell);
+  }
+  if (texts <= numbers) return {};
+  return {distinct.begin(), distinct.end()};
+}
+
+bool GraphEngine::LoadReferences(QString* error) {
+  Settings.References = ReferenceSet{};
+  if (Settings.ReferenceFile.isEmpty()) return true;
+  return ReadReferenceFile(Settings.ReferenceFile, Settings.References, error);
+}
+
+std::vector<int> GraphEngine::DensityCounts(int n) const {
+  // Cell (i, j) of the triangle, counted in steps of 1/n of A and B, is split
+  // into the triangle pointing like the page's (up) and the one pointing
+  // down; up cells are 2 (i n + j), down cells the next index.
+  std::vector<int> counts(static_cast<std::size_t>(2 * n * n), 0);
+  if (tri_.empty() || (plotKind_ != 1 && plotKind_ != 2)) return counts;
+  for (int k = 1; k <= plotCaseCount_; ++k) {
+    const TriPoint& t = tri_[static_cast<std::size_t>(k)];
+    if (!IsDrawn(t.Plotted, t.Negative, k)) continue;
+    const Real b = t.Y / 0.8660254037844L;
+    const Real a = t.X - 0.5L * b;
+    if (!(a >= 0 && b >= 0 && a + b <= 1.0000001L)) continue;  // negative sums may land outside
+    const Real fa = std::min(a * n, static_cast<Real>(n) - 1e-9L), fb = std::min(b * n, static_cast<Real>(n) - 1e-9L);
+    const int i = static_cast<int>(fa), j = static_cast<int>(fb);
+    if (i + j >= n) {
+      // On the far edge: the last up cell of the row.
+      const int jj = std::max(n - 1 - i, 0);
+      ++counts[static_cast<std::size_t>(2 * (i * n + jj))];
+      continue;
+    }
+    const bool down = i + j < n - 1 && (fa - i) + (fb - j) >= 1;
+    ++counts[static_cast<std::size_t>(2 * (i * n + j) + (down ? 1 : 0))];
+  }
+  return counts;
+}
+
 void GraphEngine::SetAutoVarSelect(bool on) {
   Settings.AutoVarSelect = on;
   if (on && sheet_.Connected) AutoSelectVariables();
@@ -292,7 +372,7 @@ void GraphEngine::LoadApexValues(int apex) {
   view_->SetBusy(true);
   if (values.empty()) {
     try {
-      values.assign(CaseSlots, 0);
+      values.assign(CaseSlots(), 0);
     } catch (const std::bad_alloc&) {
       view_->SetBusy(false);
       prompter_.Message(BoxKind::Error, QStringLiteral("Not enough memory to store array of reals."),
@@ -330,6 +410,16 @@ void GraphEngine::LoadApexValues(int apex) {
 }
 
 void GraphEngine::ApexChanged(GraphSelector s) {
+  // A variable stands at one apex: the user's new choice takes it from any
+  // other apex, which goes to "(None)".
+  const int item = chosen_[Index(s)];
+  if (!updating_ && !sheet_.SelectorRefresh && item != 0)
+    for (GraphSelector other : Apexes)
+      if (other != s && chosen_[Index(other)] == item) {
+        chosen_[Index(other)] = 0;
+        LoadApexValues(ApexOf(other));
+        view_->SelectorsChanged();
+      }
   LoadApexValues(ApexOf(s));
   if (updating_ || sheet_.SelectorRefresh) return;
   RepaintSheetGrid();
@@ -366,7 +456,7 @@ void GraphEngine::SpecialColumnChanged(GraphSelector s) {
       return true;
     }
     try {
-      array.assign(CaseSlots, {});
+      array.assign(CaseSlots(), {});
     } catch (const std::bad_alloc&) {
       view_->SetBusy(false);
       prompter_.Message(BoxKind::Error, QString::fromLatin1(memoryText), Only(Button::Ok));
@@ -392,11 +482,25 @@ void GraphEngine::SpecialColumnChanged(GraphSelector s) {
     out = static_cast<int>(magnitude % SymbolShapeCount);
     return true;
   };
+  std::vector<std::string> categories;
+  if (col != 0 && (s == GraphSelector::SymbolShape || s == GraphSelector::SymbolColor))
+    categories = CategoriesOf(col);
+  // A case's category number, -1 for an empty cell.
+  const auto category = [&categories](std::string_view t) {
+    const std::string_view cell = TrimmedCell(t);
+    const auto at = std::lower_bound(categories.begin(), categories.end(), cell);
+    return at != categories.end() && *at == cell ? static_cast<int>(at - categories.begin()) : -1;
+  };
   switch (s) {
     case GraphSelector::SymbolShape:
+      shapeCategories_ = categories;
       if (fill(
               symbolShapes_,
               [&](std::string_view t) {
+                if (!categories.empty()) {
+                  const int i = category(t);
+                  return static_cast<std::uint8_t>(i < 0 ? Settings.DefSymShape : CategoryShape(i));
+                }
                 int c = 0;
                 return static_cast<std::uint8_t>(code(t, c) ? c : Settings.DefSymShape);
               },
@@ -405,9 +509,14 @@ void GraphEngine::SpecialColumnChanged(GraphSelector s) {
         Settings.UseDefaultShape = true;
       break;
     case GraphSelector::SymbolColor:
+      colourCategories_ = categories;
       if (fill(
               symbolColors_,
               [&](std::string_view t) {
+                if (!categories.empty()) {
+                  const int i = category(t);
+                  return i < 0 ? Settings.FillColor : CategoryColour(i);
+                }
                 int c = 0;
                 return code(t, c) ? ColorOfCode(c) : Settings.SymbolColor;
               },
@@ -475,7 +584,34 @@ void GraphEngine::RemoveSelectorItem(int column) {
   view_->SelectorsChanged();
 }
 
-void GraphEngine::SetPlotCaseCount(int count) { plotCaseCount_ = std::clamp(count, 0, MaxPlotCases); }
+void GraphEngine::SetPlotCaseCount(int count) {
+  // Cases added while connected get room in every per-case array; their
+  // values are read when the DataSheet reports the change.
+  plotCaseCount_ = std::max(count, 0);
+  if (tri_.empty()) return;
+  const std::size_t caseSlots = CaseSlots();
+  const auto grow = [caseSlots](auto& v) {
+    if (!v.empty()) v.resize(caseSlots);
+  };
+  try {
+    grow(tri_);
+    grow(tet_);
+    grow(coords_);
+    depthKeys_.resize(caseSlots - 1);
+    order_.resize(caseSlots - 1);
+    for (auto& values : apexValues_) grow(values);
+    grow(symbolShapes_);
+    grow(symbolColors_);
+    grow(symbolSizes_);
+    grow(tieSets_);
+  } catch (const std::bad_alloc&) {
+    prompter_.Message(BoxKind::Error,
+                      QStringLiteral("GetWSheetData: Not enough memory to allocate point arrays.\n\rPlease, "
+                                     "try again after closing other programs"),
+                      Only(Button::Ok));
+    DisconnectGraphs();
+  }
+}
 
 void GraphEngine::Log(int k, const char* what) {
   if (warningLog_)
@@ -724,7 +860,14 @@ QRgb GraphEngine::SymbolPen(int k) const {
 
 int GraphEngine::LegendColumn() const {
   const QString& wanted = Settings.LegendVariable;
-  if (wanted.isEmpty()) return 0;
+  if (wanted.isEmpty()) {
+    // Symbols or colours drawn from a column of names are named by it.
+    if (!Settings.UseDefaultColor && !colourCategories_.empty())
+      return chosen_[Index(GraphSelector::SymbolColor)];
+    if (!Settings.UseDefaultShape && !shapeCategories_.empty())
+      return chosen_[Index(GraphSelector::SymbolShape)];
+    return 0;
+  }
   for (int c = 1; c < items_.size(); ++c)
     if (items_[c] == wanted) return c;
   for (int c = 1; c < items_.size(); ++c)
@@ -740,7 +883,7 @@ std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) co
       Settings.ViewPoints &&
       (tetrahedral ? plotKind_ == 2 && !tet_.empty() : (plotKind_ == 1 || plotKind_ == 2) && !tri_.empty());
   const int col = LegendColumn();
-  std::set<std::tuple<int, QRgb, QRgb, QString>> seen;
+  std::set<std::tuple<int, QRgb, QRgb>> seen;
   for (int k = 1; drawn && k <= plotCaseCount_; ++k) {
     const std::size_t i = static_cast<std::size_t>(k);
     if (tetrahedral ? !IsDrawn(tet_[i].Plotted, tet_[i].Negative, k)
@@ -748,14 +891,14 @@ std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) co
       continue;
     LegendEntry e{SymbolShape(k), SymbolPen(k), SymbolFill(k), QString()};
     // Shape 0 hides its cases: a key line without a marker explains nothing.
-    if (e.Shape == 0) continue;
+    // One line per symbol, named after its first case.
+    if (e.Shape == 0 || !seen.insert(std::make_tuple(e.Shape, e.Pen, e.Fill)).second) continue;
     if (col != 0 && col < sheet_.ColCount() && k < sheet_.RowCount()) {
       const std::string_view t = sheet_.Cell(col, k);
       e.Name = DrawnText(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())).trimmed());
     } else {
       e.Name = SymbolShapeName(e.Shape);
     }
-    if (!seen.insert(std::make_tuple(e.Shape, e.Pen, e.Fill, e.Name)).second) continue;
     if (static_cast<int>(entries.size()) < MaxLegendEntries)
       entries.push_back(std::move(e));
     else

@@ -12,9 +12,11 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "app/prompter.h"
@@ -29,8 +31,6 @@ class QPainter;
 namespace varnel {
 
 class Sheet;
-
-inline constexpr int MaxPlotCases = 5000;
 
 // How the Graphs window follows the engine; every hook does nothing by
 // default, so the engine runs without a window.
@@ -52,6 +52,8 @@ struct PaintOptions {
   PlotPage Page = PlotPage::Triangular;
   bool FillBackground = true;  // the screen and bitmaps start white
   bool Antialias = true;
+  // The cases selected in the DataSheet ringed (on screen only).
+  bool Highlight = false;
 };
 
 // One line of the symbol key.
@@ -78,6 +80,28 @@ struct PixelPoint {
   bool Negative = false;
   int Case = 0;
 };
+
+// The rectangles the labels of a paint already cover, in cells of 64 pixels.
+class LabelSpace {
+ public:
+  void Clear();
+  bool Free(const QRect& r) const;
+  void Take(const QRect& r);
+
+ private:
+  static constexpr int Shift = 6;
+  static std::int64_t Key(int cx, int cy);
+  std::unordered_map<std::int64_t, std::vector<int>> cells_;
+  std::vector<QRect> rects_;
+};
+
+// Where a label of size goes beside a symbol at (x, y) whose edge is reach
+// pixels from its centre: the first free place of right, right above, left,
+// left above, above, below; right when none is free.
+QPoint PlaceLabel(const LabelSpace& space, int x, int y, int reach, QSize size);
+
+// The legend's top-left corner for a box of this size on the page.
+QPoint LegendTopLeft(const GraphSettings& g, const PageMetrics& m, QSize box, int margin);
 
 // One symbol of shape code 0..14 centred on (x, y): half-width r, outline
 // width w, as the pages draw it.
@@ -123,6 +147,13 @@ class GraphEngine : public GraphLink {
   int UndefinedCases(PlotPage page) const;
   // Shows the warnings log in the TextPad, or says where it was looked for.
   void ViewLogFile(ReportTarget& textPad);
+  // Reads Settings.ReferenceFile into Settings.References (none for no
+  // file); false with the reason when it cannot be read.
+  bool LoadReferences(QString* error);
+  // The drawn triangle points per cell of a triangle cut n times along each
+  // side: cell (i, j) at A in [i/n, (i+1)/n), B in [j/n, (j+1)/n) is
+  // counted at 2 (i n + j) for its upright half, one further for the other.
+  std::vector<int> DensityCounts(int n) const;
   // Runs the option switch: on while connected selects at once.
   void SetAutoVarSelect(bool on);
 
@@ -143,6 +174,24 @@ class GraphEngine : public GraphLink {
   int LegendColumn() const;
   // Where the last paint put the legend (empty when none was drawn).
   QRect LegendRect() const { return legendRect_; }
+
+  // The cases under the pointer. Positions are those of the page as painted
+  // for m; a stereo page has every case twice.
+  void ForEachDrawnPoint(const PageMetrics& m, PlotPage page, const std::function<void(int, QPointF)>& f) const;
+  // The drawn case nearest to at, within its symbol or a few pixels of it;
+  // 0 for none.
+  int CaseAt(const PageMetrics& m, PlotPage page, QPointF at) const;
+  // The drawn cases inside area, in DataSheet order.
+  std::vector<int> CasesIn(const PageMetrics& m, PlotPage page, const QRectF& area) const;
+  // "Case 12 Ol-1: SiO2 40.87, MgO 49.35, FeO 9.77": the case number, its
+  // label and the cells of its apex variables as typed.
+  QString CaseDescription(int k) const;
+  // Selects the cases in the DataSheet (whole cases, from the first to the
+  // last); the plot rings exactly these while that selection stands.
+  void SelectCases(const std::vector<int>& cases);
+  // The cases ringed on screen: those picked in the plot, or the whole
+  // cases selected in the DataSheet.
+  std::vector<int> HighlightedCases() const;
 
   // State.
   GraphSettings Settings;
@@ -176,6 +225,11 @@ class GraphEngine : public GraphLink {
   int SymbolSize(int k) const;
   int TieSet(int k) const { return tieSets_.empty() ? -1 : tieSets_[static_cast<std::size_t>(k)]; }
   QString LabelText(int k) const;
+  // The distinct values of a column of names, sorted; empty for a column
+  // that holds mostly numbers (read as codes).
+  std::vector<std::string> CategoriesOf(int col) const;
+  const std::vector<std::string>& ShapeCategories() const { return shapeCategories_; }
+  const std::vector<std::string>& ColourCategories() const { return colourCategories_; }
   QString ApexLabel(int apex) const;
   char DecimalSep;
 
@@ -188,7 +242,9 @@ class GraphEngine : public GraphLink {
 
  private:
   static std::size_t Index(GraphSelector s) { return static_cast<std::size_t>(s); }
+  std::size_t CaseSlots() const;  // cases are numbered from 1
   bool AllocateCaseArrays();
+  bool HoldsNumbers(int col) const;
   void ReleaseCaseArrays();
   void RunSelectorHandler(GraphSelector s);
   void RepaintSheetGrid();
@@ -201,12 +257,25 @@ class GraphEngine : public GraphLink {
   void DrawTriangular(QPainter& p, const PageMetrics& m);
   void DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX, int originY, int mode);
   void DrawApexLabel(QPainter& p, const PageMetrics& m, const QString& text, int x, int y, int where);
-  const QImage& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring);
-  void DrawLabel(QPainter& p, int k, int x, int y, const QString& text, bool rayEnd);
+  // A symbol drawn once, cut to the pixels it covers; Offset is its top-left
+  // corner from the symbol's centre.
+  struct Sprite {
+    QImage Image;
+    QPoint Offset;
+  };
+  const Sprite& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring);
+  // A label of case k beside its symbol at (sx, sy), reach pixels from its
+  // centre.
+  void DrawLabel(QPainter& p, int k, int sx, int sy, int reach, const QString& text, bool rayEnd);
   void DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
                         const QPoint (&v)[4], QPoint centre);
   void DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral, const std::vector<PixelPoint>& pixels);
   void DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page);
+  void DrawDensity(QPainter& p, const TriangleMapping& map);
+  void DrawHighlights(QPainter& p, const PageMetrics& m, PlotPage page);
+  void DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map);
+  void DrawReferences(QPainter& p, const PageMetrics& m,
+                      const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place);
   QRgb SymbolPen(int k) const;
 
   Sheet& sheet_;
@@ -240,6 +309,9 @@ class GraphEngine : public GraphLink {
   std::vector<QRgb> symbolColors_;
   std::vector<std::int32_t> symbolSizes_;
   std::vector<std::int32_t> tieSets_;
+  std::vector<std::string> shapeCategories_, colourCategories_;
+  std::vector<int> picked_;
+  std::array<int, 4> pickedSelection_{-1, -1, -1, -1};  // left, top, right, bottom
 
   QStringList* warningLog_ = nullptr;
   QFont labelFont_;  // the point label font of the paint in progress
@@ -250,11 +322,16 @@ class GraphEngine : public GraphLink {
     int Shape, R, W;
     QRgb Pen, Brush;
     bool Ring;
+    bool operator==(const SpriteKey& o) const {
+      return std::tie(Shape, R, W, Pen, Brush, Ring) == std::tie(o.Shape, o.R, o.W, o.Pen, o.Brush, o.Ring);
+    }
     bool operator<(const SpriteKey& o) const {
       return std::tie(Shape, R, W, Pen, Brush, Ring) < std::tie(o.Shape, o.R, o.W, o.Pen, o.Brush, o.Ring);
     }
   };
-  std::map<SpriteKey, QImage> sprites_;
+  std::map<SpriteKey, Sprite> sprites_;
+  SpriteKey lastSpriteKey_{};
+  const Sprite* lastSprite_ = nullptr;
   struct LabelCache {
     QString Text;
     int Generation = -1;
@@ -262,6 +339,7 @@ class GraphEngine : public GraphLink {
   };
   std::vector<LabelCache> pointLabels_, rayLabels_;
   int labelGeneration_ = 0;
+  LabelSpace labelSpace_;
 };
 
 }  // namespace varnel

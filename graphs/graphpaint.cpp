@@ -8,6 +8,7 @@
 #include <QStaticText>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "graphs/graphengine.h"
 #include "sheet/sheet.h"
@@ -33,6 +34,34 @@ void TextAt(QPainter& p, int x, int y, const QString& text) {
 
 // Whether the segment a-b passes through the rectangle.
 bool SegmentMeetsRect(QPointF a, QPointF b, const QRectF& r) { return ClipSegment(a, b, r); }
+
+// Points drawn with an opacity below 1 for the length of a scope.
+class OpacityScope {
+ public:
+  OpacityScope(QPainter& p, Real opacity) : p_(p), old_(p.opacity()), set_(opacity < 1) {
+    if (set_) p_.setOpacity(static_cast<qreal>(std::max(opacity, MinPointOpacity)));
+  }
+  ~OpacityScope() {
+    if (set_) p_.setOpacity(old_);
+  }
+  OpacityScope(const OpacityScope&) = delete;
+  OpacityScope& operator=(const OpacityScope&) = delete;
+
+ private:
+  QPainter& p_;
+  qreal old_;
+  bool set_;
+};
+
+// A number of percent as the grid labels it: whole numbers bare, others
+// with as few decimals as they need.
+QString PercentText(Real v) {
+  const Real rounded = std::nearbyint(v * 1000) / 1000;
+  QString t = QString::number(static_cast<double>(rounded), 'f', 3);
+  while (t.endsWith(QLatin1Char('0'))) t.chop(1);
+  if (t.endsWith(QLatin1Char('.'))) t.chop(1);
+  return t;
+}
 
 Qt::PenStyle TiePenStyle(int style) {
   static constexpr Qt::PenStyle Styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
@@ -72,8 +101,118 @@ void GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& o
     DrawTetrahedral(p, m, m.CentreX + half, m.CentreY, 2);
     ProjectionDirty = true;
   }
+  if (options.Highlight) DrawHighlights(p, m, page);
   legendRect_ = QRect();
   if (Settings.ShowLegend) DrawLegend(p, m, page);
+  p.restore();
+}
+
+void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map) {
+  const int n = DensityCellsPerSide;
+  const std::vector<int> counts = DensityCounts(n);
+  const int most = counts.empty() ? 0 : *std::max_element(counts.begin(), counts.end());
+  if (most == 0) return;
+  const auto corner = [&](int i, int j) {
+    Real x, y;
+    TriangleXY(static_cast<Real>(i) / n, static_cast<Real>(j) / n, x, y);
+    return QPointF(static_cast<qreal>(x * map.FT + map.X0), static_cast<qreal>(-y * map.FT + map.Y0));
+  };
+  p.save();
+  p.setPen(Qt::NoPen);
+  // Without antialiasing the cells meet without hairline seams.
+  p.setRenderHint(QPainter::Antialiasing, false);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; i + j < n; ++j)
+      for (int half = 0; half < 2; ++half) {
+        const int count = counts[static_cast<std::size_t>(2 * (i * n + j) + half)];
+        if (count == 0) continue;
+        // Square-root steps: a few points still show beside a crowded cell.
+        const qreal share = std::sqrt(static_cast<qreal>(count) / most);
+        const int level = 235 - static_cast<int>(std::lround(share * 150));
+        p.setBrush(QColor(level, level, std::min(255, level + 20)));
+        const QPointF cell[3] = {half ? corner(i + 1, j + 1) : corner(i, j), corner(i + 1, j), corner(i, j + 1)};
+        p.drawPolygon(cell, 3);
+      }
+  p.restore();
+}
+
+void GraphEngine::DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map) {
+  const Real step = std::clamp(Settings.GridStep, MinGridStep, MaxGridStep) / 100;
+  const auto at = [&](Real a, Real b) {
+    Real x, y;
+    TriangleXY(a, b, x, y);
+    return QPointF(static_cast<qreal>(x * map.FT + map.X0), static_cast<qreal>(-y * map.FT + map.Y0));
+  };
+  p.save();
+  QPen pen(QColor(190, 190, 190), std::max(1, PenWidthPixels(1, m)));
+  pen.setCapStyle(Qt::FlatCap);
+  QFont font = PageFont(Settings.LabelFont, m);
+  font.setPixelSize(std::max(1, font.pixelSize() * 4 / 5));
+  font.setItalic(false);
+  font.setBold(false);
+  p.setFont(font);
+  const QFontMetrics fm(font, p.device());
+  const int gap = std::max(2, RoundPixel(4 * m.DeviceScale));
+  for (int i = 1; i * step < 1 - 1e-9L; ++i) {
+    const Real t = i * step;
+    // Constant A runs from the base (B = 0) to the right side (C = 0),
+    // constant B across from the right side to the left one (A = 0), and
+    // constant C from the base to the left side. Each family is labelled
+    // at its own edge: A below the base, B right, C left of the triangle.
+    const QPointF aFrom = at(t, 0), aTo = at(t, 1 - t);
+    const QPointF bFrom = at(1 - t, t), bTo = at(0, t);
+    const QPointF cFrom = at(1 - t, 0), cTo = at(0, 1 - t);
+    p.setPen(pen);
+    p.drawLine(aFrom, aTo);
+    p.drawLine(bFrom, bTo);
+    p.drawLine(cFrom, cTo);
+    const QString text = PercentText(t * 100);
+    const int w = fm.horizontalAdvance(text);
+    p.setPen(QColor(110, 110, 110));
+    p.drawText(QPointF(aFrom.x() - w / 2.0, aFrom.y() + gap + fm.ascent()), text);
+    p.drawText(QPointF(bFrom.x() + gap, bFrom.y() + fm.ascent() / 2.0), text);
+    p.drawText(QPointF(cTo.x() - w - gap, cTo.y() + fm.ascent() / 2.0), text);
+  }
+  p.restore();
+}
+
+void GraphEngine::DrawReferences(QPainter& p, const PageMetrics& m,
+                                 const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place) {
+  p.save();
+  QPen pen(QColor(80, 80, 80), PenWidthPixels(2, m), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  QFont font = PageFont(Settings.LabelFont, m);
+  font.setItalic(true);
+  p.setFont(font);
+  const QFontMetrics fm(font, p.device());
+  for (const ReferenceShape& shape : Settings.References.Shapes) {
+    QPolygonF polygon;
+    for (const std::array<Real, 4>& v : shape.Points) {
+      QPointF at;
+      if (place(v, at)) polygon << at;
+    }
+    if (polygon.size() < 2) continue;
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    if (shape.Closed)
+      p.drawPolygon(polygon);
+    else
+      p.drawPolyline(polygon);
+    if (shape.Label.isEmpty()) continue;
+    // A field is named at its middle, a line beside its middle point.
+    QPointF anchor;
+    if (shape.Closed) {
+      for (const QPointF& q : polygon) anchor += q;
+      anchor /= static_cast<qreal>(polygon.size());
+    } else {
+      anchor = polygon[polygon.size() / 2];
+    }
+    const int w = fm.horizontalAdvance(shape.Label);
+    p.setPen(QColor(60, 60, 60));
+    if (shape.Closed)
+      p.drawText(QPointF(anchor.x() - w / 2.0, anchor.y() + fm.ascent() / 2.0), shape.Label);
+    else
+      p.drawText(QPointF(anchor.x() + fm.height() / 3.0, anchor.y() - fm.descent() - 2), shape.Label);
+  }
   p.restore();
 }
 
@@ -84,12 +223,11 @@ void GraphEngine::DrawApexLabel(QPainter& p, const PageMetrics& m, const QString
   const int g = RoundPixel(6 * m.DeviceScale);
   const int width = fm.horizontalAdvance(text);
   const int height = fm.height();
-  if (where == 0)
-    TextAt(p, x + g, y, text);
-  else if (where == 1)
-    TextAt(p, x - width / 2, y - (height + g), text);
-  else
-    TextAt(p, x - (width + g), y, text);
+  const QPoint at = where == 0 ? QPoint(x + g, y)
+                   : where == 1 ? QPoint(x - width / 2, y - (height + g))
+                                : QPoint(x - (width + g), y);
+  TextAt(p, at.x(), at.y(), text);
+  labelSpace_.Take(QRect(at, QSize(width, height)));
 }
 
 // A vertex label beyond its vertex, seen from the centre: the label's box
@@ -128,10 +266,24 @@ void GraphEngine::DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QStr
     if (clear(other)) box = other;
   }
   TextAt(p, static_cast<int>(std::lround(box.left())), static_cast<int>(std::lround(box.top())), text);
+  labelSpace_.Take(box.toAlignedRect());
 }
 
 void GraphEngine::DrawTriangular(QPainter& p, const PageMetrics& m) {
+  labelSpace_.Clear();
   const TriangleMapping map = MapTriangle(m.UnitScale, Settings.Scale, m.CentreX, m.CentreY);
+  if (Settings.DensityShading && Settings.ViewPoints) DrawDensity(p, map);
+  if (Settings.GridStep > 0) DrawGrid(p, m, map);
+  if (!Settings.References.empty()) {
+    DrawReferences(p, m, [&](const std::array<Real, 4>& v, QPointF& at) {
+      const Real s = v[0] + v[1] + v[2];
+      if (!(s > 0)) return false;
+      Real x, y;
+      TriangleXY(v[0] / s, v[1] / s, x, y);
+      at = QPointF(static_cast<qreal>(x * map.FT + map.X0), static_cast<qreal>(-y * map.FT + map.Y0));
+      return true;
+    });
+  }
   if (Settings.ViewDiagram) {
     int ax, ay, bx, by, cx, cy;
     TrianglePixel(map, 1, 0, ax, ay);
@@ -167,6 +319,7 @@ void GraphEngine::DrawTriangular(QPainter& p, const PageMetrics& m) {
   if (Settings.ViewPoints) {
     labelPainterReady_ = false;  // the outline and the ties set their own pens and fonts
     pointsDrawn_[0] = 0;
+    const OpacityScope faded(p, Settings.PointOpacity);
     for (int k = 1; k <= plotCaseCount_; ++k) {
       const TriPoint& t = tri_[static_cast<std::size_t>(k)];
       if (!IsDrawn(t.Plotted, t.Negative, k)) continue;
@@ -178,12 +331,26 @@ void GraphEngine::DrawTriangular(QPainter& p, const PageMetrics& m) {
 }
 
 void GraphEngine::DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX, int originY, int mode) {
+  // The two views of a pair share the page: the right one's labels keep
+  // clear of the left one's.
+  if (mode != 2) labelSpace_.Clear();
   ProjectAll(mode);
   const Real f = m.UnitScale * Settings.Scale;
   const auto pixel = [&](Real px, Real py) {
     return QPoint(RoundPixel(px * f + static_cast<Real>(originX)),
                   RoundPixel(py * f + static_cast<Real>(originY)));
   };
+  if (!Settings.References.empty()) {
+    const ViewRotation rotation(mode, Settings.View);
+    DrawReferences(p, m, [&](const std::array<Real, 4>& v, QPointF& at) {
+      const Real s = v[0] + v[1] + v[2] + v[3];
+      if (!(s > 0)) return false;
+      const Projected q = ProjectView(TetToCartesian(v[0] / s, v[1] / s, v[2] / s, v[3] / s), rotation);
+      at = QPointF(static_cast<qreal>(q.PX * f + static_cast<Real>(originX)),
+                   static_cast<qreal>(q.PY * f + static_cast<Real>(originY)));
+      return true;
+    });
+  }
   if (Settings.ViewDiagram) {
     QPoint v[4];
     for (int i = 0; i < 4; ++i)
@@ -222,6 +389,7 @@ void GraphEngine::DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX
   if (Settings.ViewPoints) {
     labelPainterReady_ = false;  // the outline and the ties set their own pens and fonts
     pointsDrawn_[1] = 0;
+    const OpacityScope faded(p, Settings.PointOpacity);
     for (int k = 1; k <= plotCaseCount_; ++k) {
       const int c = Settings.ZPOrdering ? order_[static_cast<std::size_t>(k - 1)] : k;
       if (c < 1 || c > plotCaseCount_) continue;
@@ -262,9 +430,12 @@ void GraphEngine::DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral,
 void GraphEngine::DrawTieSet(QPainter& p, const PageMetrics& m, const std::vector<PixelPoint>& points,
                              int /*negatives*/, bool tetrahedral) {
   QRgb colour = Settings.TieColor;
+  // The first member's colour as its symbol is drawn: the default shape
+  // colour unless the colours come from a variable.
   if (!Settings.UseDefaultTieColor)
-    colour = symbolColors_.empty() ? Settings.SymbolColor
-                                   : symbolColors_[static_cast<std::size_t>(points.front().Case)];
+    colour = Settings.UseDefaultColor || symbolColors_.empty()
+                 ? Settings.SymbolColor
+                 : symbolColors_[static_cast<std::size_t>(points.front().Case)];
   const int width = std::max(
       1,
       RoundPixel(static_cast<Real>(MulDiv(Settings.DefaultTiePenWidth, m.TargetDpi, 254)) * m.DeviceScale));
@@ -378,21 +549,45 @@ void DrawSymbolShape(QPainter& p, int shape, int r, int w, QRgb pen, QRgb brush,
   DrawShape(p, shape, r, w, pen, brush, false, x, y);
 }
 
-const QImage& GraphEngine::SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) {
+const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) {
   const SpriteKey key{shape, r, w, pen, brush, ring};
+  // Points in a row often share their symbol: the last one found is asked first.
+  if (lastSprite_ && lastSpriteKey_ == key) return *lastSprite_;
   auto found = sprites_.find(key);
-  if (found != sprites_.end()) return found->second;
-  // Wide enough for the ring and a pen that overhangs a polygon's corners.
-  const int c = r + 2 * w + 6;
-  QImage sprite(2 * c + 1, 2 * c + 1, QImage::Format_ARGB32_Premultiplied);
-  sprite.fill(Qt::transparent);
-  QPainter painter(&sprite);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.translate(0.5, 0.5);
-  DrawShape(painter, shape, r, w, pen, brush, ring, c, c);
-  painter.end();
-  if (sprites_.size() > 4096) sprites_.clear();
-  return sprites_.emplace(key, std::move(sprite)).first->second;
+  if (found == sprites_.end()) {
+    // Wide enough for the ring and a pen that overhangs a polygon's corners.
+    const int c = r + 2 * w + 6;
+    QImage sprite(2 * c + 1, 2 * c + 1, QImage::Format_ARGB32_Premultiplied);
+    sprite.fill(Qt::transparent);
+    QPainter painter(&sprite);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(0.5, 0.5);
+    DrawShape(painter, shape, r, w, pen, brush, ring, c, c);
+    painter.end();
+    // Only the pixels the symbol touches are kept: fully transparent ones
+    // change nothing where they are copied, and copying fewer is faster.
+    int left = sprite.width(), top = sprite.height(), right = -1, bottom = -1;
+    for (int y = 0; y < sprite.height(); ++y) {
+      const QRgb* line = reinterpret_cast<const QRgb*>(sprite.constScanLine(y));
+      for (int x = 0; x < sprite.width(); ++x)
+        if (qAlpha(line[x]) != 0) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+        }
+    }
+    Sprite kept;
+    if (right >= 0) {
+      kept.Image = sprite.copy(QRect(left, top, right - left + 1, bottom - top + 1));
+      kept.Offset = QPoint(left - c, top - c);
+    }
+    if (sprites_.size() > 4096) sprites_.clear();
+    found = sprites_.emplace(key, std::move(kept)).first;
+  }
+  lastSpriteKey_ = key;
+  lastSprite_ = &found->second;
+  return found->second;
 }
 
 void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infinityEnd, int x, int y,
@@ -410,9 +605,9 @@ void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infi
     if (useSprites_) {
       // On images and the screen one drawing of each kind of symbol is copied
       // to every place it stands, pixel for pixel the same.
-      const QImage& sprite = SymbolSprite(shape, r, w, penColour, brushColour, infinityEnd);
-      const int c = sprite.width() / 2;
-      p.drawImage(QPointF(x - c - 0.5, y - c - 0.5), sprite);
+      const Sprite& sprite = SymbolSprite(shape, r, w, penColour, brushColour, infinityEnd);
+      if (!sprite.Image.isNull())
+        p.drawImage(QPointF(x + sprite.Offset.x() - 0.5, y + sprite.Offset.y() - 0.5), sprite.Image);
     } else {
       DrawShape(p, shape, r, w, penColour, brushColour, infinityEnd, x, y);
     }
@@ -421,12 +616,12 @@ void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infi
   QString text = LabelText(k);
   if (infinityEnd) {
     text.prepend(QStringLiteral("to "));
-    DrawLabel(p, k, x + r + 2 + w, y, text, true);
+    DrawLabel(p, k, x, y, r + 2 + w, text, true);
   } else {
     const bool negative =
         tetrahedral ? tet_[static_cast<std::size_t>(k)].Negative : tri_[static_cast<std::size_t>(k)].Negative;
     if (negative) text.prepend(QLatin1Char('-'));
-    DrawLabel(p, k, x + r + w, y, text, false);
+    DrawLabel(p, k, x, y, r + w, text, false);
   }
 }
 
@@ -450,10 +645,11 @@ void GraphEngine::DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page) {
   if (more > 0) texts << QStringLiteral("(") + QString::number(more) + QStringLiteral(" more)");
   int textWidth = 0;
   for (const QString& t : texts) textWidth = std::max(textWidth, fm.horizontalAdvance(t));
-  const QRect box(margin, margin, 3 * pad + symbolBox + textWidth,
-                  2 * pad + row * static_cast<int>(texts.size()) - pad / 2);
+  QRect box(margin, margin, 3 * pad + symbolBox + textWidth,
+            2 * pad + row * static_cast<int>(texts.size()) - pad / 2);
+  box.moveTopLeft(LegendTopLeft(Settings, m, box.size(), margin));
   p.setPen(QPen(QColor(64, 64, 64), PenWidthPixels(1, m)));
-  p.setBrush(Qt::white);
+  p.setBrush(Settings.LegendTransparent ? QBrush(Qt::NoBrush) : QBrush(Qt::white));
   p.drawRect(box);
   p.setFont(font);
   for (int i = 0; i < static_cast<int>(texts.size()); ++i) {
@@ -470,7 +666,67 @@ void GraphEngine::DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page) {
   legendRect_ = box;
 }
 
-void GraphEngine::DrawLabel(QPainter& p, int k, int x, int y, const QString& text, bool rayEnd) {
+QPoint LegendTopLeft(const GraphSettings& g, const PageMetrics& m, QSize box, int margin) {
+  const int right = std::max(margin, m.W - margin - box.width());
+  const int bottom = std::max(margin, m.H - margin - box.height());
+  switch (g.LegendPlace) {
+    case LegendCorner::TopRight:
+      return {right, margin};
+    case LegendCorner::BottomLeft:
+      return {margin, bottom};
+    case LegendCorner::BottomRight:
+      return {right, bottom};
+    case LegendCorner::Placed:
+      // Kept whole on the page, whatever the page's size.
+      return {std::clamp(RoundPixel(g.LegendX * m.W), 0, std::max(0, m.W - box.width())),
+              std::clamp(RoundPixel(g.LegendY * m.H), 0, std::max(0, m.H - box.height()))};
+    default:
+      return {margin, margin};
+  }
+}
+
+void LabelSpace::Clear() {
+  cells_.clear();
+  rects_.clear();
+}
+
+std::int64_t LabelSpace::Key(int cx, int cy) { return (static_cast<std::int64_t>(cx) << 32) ^ static_cast<std::uint32_t>(cy); }
+
+bool LabelSpace::Free(const QRect& r) const {
+  for (int cy = r.top() >> Shift; cy <= r.bottom() >> Shift; ++cy)
+    for (int cx = r.left() >> Shift; cx <= r.right() >> Shift; ++cx) {
+      const auto found = cells_.find(Key(cx, cy));
+      if (found == cells_.end()) continue;
+      for (int i : found->second)
+        if (rects_[static_cast<std::size_t>(i)].intersects(r)) return false;
+    }
+  return true;
+}
+
+void LabelSpace::Take(const QRect& r) {
+  if (r.isEmpty()) return;
+  // Labels far off the page (a huge zoom) are not worth a cell each.
+  if (std::abs(r.left()) > (1 << 24) || std::abs(r.top()) > (1 << 24) || r.width() > 4096 || r.height() > 4096)
+    return;
+  const int i = static_cast<int>(rects_.size());
+  rects_.push_back(r);
+  for (int cy = r.top() >> Shift; cy <= r.bottom() >> Shift; ++cy)
+    for (int cx = r.left() >> Shift; cx <= r.right() >> Shift; ++cx) cells_[Key(cx, cy)].push_back(i);
+}
+
+QPoint PlaceLabel(const LabelSpace& space, int x, int y, int reach, QSize size) {
+  const int w = size.width(), h = size.height();
+  // Right of the symbol first (where labels always stood), then the other
+  // places around it; where all are taken, the first.
+  const QPoint tries[] = {{x + reach, y},          {x + reach, y - h},      {x - reach - w, y},
+                          {x - reach - w, y - h},  {x - w / 2, y - reach - h}, {x - w / 2, y + reach},
+                          {x + reach, y - h / 2},  {x - reach - w, y - h / 2}};
+  for (const QPoint& at : tries)
+    if (space.Free(QRect(at, size))) return at;
+  return tries[0];
+}
+
+void GraphEngine::DrawLabel(QPainter& p, int k, int sx, int sy, int reach, const QString& text, bool rayEnd) {
   // The laid-out texts are kept per case, so that a repaint only writes them.
   std::vector<LabelCache>& cache = rayEnd ? rayLabels_ : pointLabels_;
   if (cache.size() <= static_cast<std::size_t>(k)) cache.resize(static_cast<std::size_t>(k) + 1);
@@ -490,7 +746,11 @@ void GraphEngine::DrawLabel(QPainter& p, int k, int x, int y, const QString& tex
     p.setPen(QColor::fromRgb(labelColor_));
     labelPainterReady_ = true;
   }
-  p.drawStaticText(QPointF(x, y), entry.Laid);
+  const QSize size = entry.Laid.size().toSize();
+  // Ray ends keep their place beside the ring; point labels look for room.
+  const QPoint at = rayEnd ? QPoint(sx + reach, sy) : PlaceLabel(labelSpace_, sx, sy, reach, size);
+  labelSpace_.Take(QRect(at, size));
+  p.drawStaticText(QPointF(at), entry.Laid);
 }
 
 }  // namespace varnel

@@ -9,6 +9,7 @@
 #include "app/desktopfonts.h"
 #include "core/real.h"
 #include "graphs/projection.h"
+#include "graphs/referencelines.h"
 
 namespace varnel {
 
@@ -25,6 +26,13 @@ struct LabelFontChoice {
 
 // The pages of the Graphs window, in the order of its tabs.
 enum class PlotPage { Tetrahedral = 0, Stereo = 1, Triangular = 2 };
+
+// Where the legend stands: a corner of the page, or where it was dragged.
+enum class LegendCorner { TopLeft = 0, TopRight = 1, BottomLeft = 2, BottomRight = 3, Placed = 4 };
+
+// The stereo separation of a new setup: the two views of the pair stand
+// apart on a landscape page (at 1 they overlap by a third).
+inline constexpr Real DefaultStereoSFactor = 1.5L;
 
 struct GraphSettings {
   int DefSymShape = 2;
@@ -60,7 +68,7 @@ struct GraphSettings {
   int MaxTieSets = 99;
 
   Real Scale = 1;
-  Real StereoSFactor = 1;
+  Real StereoSFactor = DefaultStereoSFactor;
   ViewAngles View;
 
   bool ScalingOn = false;
@@ -82,7 +90,29 @@ struct GraphSettings {
   // not in the sheet).
   bool ShowLegend = false;
   QString LegendVariable;
+  LegendCorner LegendPlace = LegendCorner::TopLeft;
+  // A dragged legend's top-left corner in fractions of the page.
+  Real LegendX = 0;
+  Real LegendY = 0;
+  bool LegendTransparent = false;
+
+  // A grid over the triangle every GridStep percent, with tick labels; 0
+  // draws none.
+  Real GridStep = 0;
+  // Reference lines and fields: the file as chosen and what it holds.
+  QString ReferenceFile;
+  ReferenceSet References;
+  // Symbols and their labels drawn with this opacity (1 opaque), and counts
+  // of the points in small triangular cells shaded beneath them.
+  Real PointOpacity = 1;
+  bool DensityShading = false;
 };
+
+inline constexpr Real MinPointOpacity = 0.02L;
+inline constexpr Real MinGridStep = 1;
+inline constexpr Real MaxGridStep = 50;
+// Cells along each side of the triangle for the density shading.
+inline constexpr int DensityCellsPerSide = 40;
 
 inline constexpr int MinBitmapWidth = 20;
 inline constexpr int MaxBitmapWidth = 9999;
@@ -110,6 +140,15 @@ QString SymbolShapeName(int code);
 
 // The colour of a Color# code 0..14.
 QRgb ColorOfCode(int code);
+
+// The looks of categories, for a symbol or colour column of names: the
+// i-th distinct value in sorted order takes the i-th shape and colour,
+// both lists repeating. The colours are the colour-blind-safe set of Okabe
+// and Ito (2008); the shapes the visible ones, filled before open.
+inline constexpr int CategoryShapeCount = 13;
+inline constexpr int CategoryColourCount = 8;
+int CategoryShape(int i);
+QRgb CategoryColour(int i);
 
 // The outline of a symbol filled with c: each of red, green and blue halved.
 inline QRgb DarkenColor(QRgb c) { return qRgb(qRed(c) >> 1, qGreen(c) >> 1, qBlue(c) >> 1); }

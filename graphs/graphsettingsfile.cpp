@@ -1,5 +1,6 @@
 #include "graphs/graphsettingsfile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cmath>
 
@@ -45,7 +46,7 @@ std::optional<Real> ReadReal(const IniFile& ini, const QString& section, const Q
 // turn the page inside out.
 void ReadScales(const IniFile& ini, const QString& section, GraphSettings& g) {
   const std::optional<Real> stereo =
-      ReadReal(ini, section, QStringLiteral("StereoSFactor"), QStringLiteral("1"));
+      ReadReal(ini, section, QStringLiteral("StereoSFactor"), SettingsRealText(DefaultStereoSFactor));
   const std::optional<Real> scale = ReadReal(ini, section, QStringLiteral("Scale"), QStringLiteral("1"));
   const auto usable = [](const std::optional<Real>& v) {
     return v && std::isfinite(*v) && *v > 0 && *v <= MaxScaleOrSeparation;
@@ -195,6 +196,7 @@ void PlotSettingsFromIni(const IniFile& vng, GraphSettings& g) {
   }
   g.ShowLegend = vng.ReadBool(legend, QStringLiteral("Show"), false);
   g.LegendVariable = vng.ReadString(legend, QStringLiteral("NameVariable"), QString()).trimmed();
+  ReadPlotExtras(vng, g);
 }
 
 void PlotSettingsToIni(IniFile& vng, const GraphSettings& g) {
@@ -218,6 +220,43 @@ void PlotSettingsToIni(IniFile& vng, const GraphSettings& g) {
   vng.WriteString(view, QStringLiteral("EyeDistance"), SettingsRealText(g.View.EyeDistance));
   vng.WriteBool(legend, QStringLiteral("Show"), g.ShowLegend);
   vng.WriteString(legend, QStringLiteral("NameVariable"), g.LegendVariable);
+  const int corner = static_cast<int>(g.LegendPlace);
+  vng.WriteString(legend, QStringLiteral("Corner"), QString::fromLatin1(LegendCornerNames[corner]));
+  vng.WriteString(legend, QStringLiteral("X"), SettingsRealText(g.LegendX));
+  vng.WriteString(legend, QStringLiteral("Y"), SettingsRealText(g.LegendY));
+  vng.WriteBool(legend, QStringLiteral("Transparent"), g.LegendTransparent);
+  vng.WriteString(QStringLiteral("Grid"), QStringLiteral("Step"), SettingsRealText(g.GridStep));
+  vng.WriteString(QStringLiteral("Reference"), QStringLiteral("File"), g.ReferenceFile);
+  vng.WriteString(QStringLiteral("Points"), QStringLiteral("Opacity"), SettingsRealText(g.PointOpacity));
+  vng.WriteBool(QStringLiteral("Points"), QStringLiteral("Density"), g.DensityShading);
+}
+
+std::optional<LegendCorner> LegendCornerOf(const QString& name) {
+  for (int i = 0; i < 5; ++i)
+    if (name.compare(QLatin1String(LegendCornerNames[i]), Qt::CaseInsensitive) == 0)
+      return static_cast<LegendCorner>(i);
+  return std::nullopt;
+}
+
+void ReadPlotExtras(const IniFile& vng, GraphSettings& g) {
+  const QString legend = QStringLiteral("Legend");
+  g.LegendPlace =
+      LegendCornerOf(vng.ReadString(legend, QStringLiteral("Corner"), QString()).trimmed()).value_or(LegendCorner::TopLeft);
+  const auto fraction = [&](const QString& key) {
+    const std::optional<Real> v = ReadReal(vng, legend, key, QStringLiteral("0"));
+    return v && *v >= 0 && *v <= 1 ? *v : 0.0L;
+  };
+  g.LegendX = fraction(QStringLiteral("X"));
+  g.LegendY = fraction(QStringLiteral("Y"));
+  g.LegendTransparent = vng.ReadBool(legend, QStringLiteral("Transparent"), false);
+  const std::optional<Real> step = ReadReal(vng, QStringLiteral("Grid"), QStringLiteral("Step"), QStringLiteral("0"));
+  g.GridStep = step && *step >= MinGridStep && *step <= MaxGridStep ? *step : 0;
+  g.ReferenceFile = vng.ReadString(QStringLiteral("Reference"), QStringLiteral("File"), QString()).trimmed();
+  g.References = ReferenceSet{};
+  const std::optional<Real> opacity =
+      ReadReal(vng, QStringLiteral("Points"), QStringLiteral("Opacity"), QStringLiteral("1"));
+  g.PointOpacity = opacity && *opacity >= MinPointOpacity && *opacity <= 1 ? *opacity : 1;
+  g.DensityShading = vng.ReadBool(QStringLiteral("Points"), QStringLiteral("Density"), false);
 }
 
 QString ProposedPlotSettingsName(const QString& dataFile) {
@@ -268,6 +307,8 @@ bool ReadPlotSettingsFile(const QString& path, GraphSettings& g, QString* error)
     return false;
   }
   PlotSettingsFromIni(vng, g);
+  if (!g.ReferenceFile.isEmpty() && QFileInfo(g.ReferenceFile).isRelative())
+    g.ReferenceFile = QFileInfo(path).dir().filePath(g.ReferenceFile);
   return true;
 }
 
@@ -287,6 +328,11 @@ bool ApplyPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QStrin
     prompter.FileError(QStringLiteral("Unable to read ") + path + QStringLiteral("\n\r") + error);
     return false;
   }
+  QString why;
+  if (!engine.LoadReferences(&why))
+    prompter.Message(BoxKind::Warning,
+                     QStringLiteral("The reference lines of the plot settings could not be read:\n\r") + why,
+                     Only(Button::Ok));
   engine.ProjectionDirty = true;
   engine.RepaintGraph();
   return true;

@@ -32,6 +32,13 @@ void WriteGraphsIniKeys(IniFile& ini, const GraphSettings& g);
 // a missing one with its default (the font sizes default to 8 and 12 here). The scales and the four view
 // values fall back as groups.
 void PlotSettingsFromIni(const IniFile& vng, GraphSettings& g);
+// The keys beyond the classic ones: the legend's place, the grid, the
+// reference file, the points' opacity and density shading. Missing or
+// unusable values take their defaults.
+void ReadPlotExtras(const IniFile& vng, GraphSettings& g);
+inline constexpr const char* LegendCornerNames[5] = {"TopLeft", "TopRight", "BottomLeft", "BottomRight",
+                                                      "Placed"};
+std::optional<LegendCorner> LegendCornerOf(const QString& name);
 void PlotSettingsToIni(IniFile& vng, const GraphSettings& g);
 
 // The name the save dialog proposes for the data file's plot settings: the

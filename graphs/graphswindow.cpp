@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -35,7 +36,10 @@
 
 namespace varnel {
 
-// The plot area: the page, painted by the engine, turned by the mouse.
+// The plot area: the page, painted by the engine, turned by the mouse. The
+// pointer over a point names its case; a click selects the case in the
+// DataSheet, a rubber band (a drag on the triangle, or with Shift on any
+// page) every case inside it; the legend is dragged where it should stand.
 class GraphPage : public QWidget {
  public:
   explicit GraphPage(TVN_Graphs& window) : QWidget(nullptr), window_(window) {
@@ -46,31 +50,113 @@ class GraphPage : public QWidget {
         "reduce."));
     setFocusPolicy(Qt::ClickFocus);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    setMouseTracking(true);
   }
+
+  // The mouse as tests and the events drive it.
+  void Press(QPoint at, Qt::KeyboardModifiers modifiers) {
+    stored_ = pressed_ = at;
+    moved_ = false;
+    GraphEngine& e = window_.engine_;
+    draggingLegend_ = e.Settings.ShowLegend && e.LegendRect().contains(at);
+    if (draggingLegend_) legendGrab_ = at - e.LegendRect().topLeft();
+    banding_ = !draggingLegend_ && ((modifiers & Qt::ShiftModifier) || e.Page == PlotPage::Triangular);
+  }
+  void Drag(QPoint now, Qt::KeyboardModifiers modifiers) {
+    if ((now - pressed_).manhattanLength() > 3) moved_ = true;
+    GraphEngine& e = window_.engine_;
+    if (draggingLegend_) {
+      const PageMetrics& m = window_.metrics_;
+      const QPoint corner = now - legendGrab_;
+      e.Settings.LegendPlace = LegendCorner::Placed;
+      e.Settings.LegendX = std::clamp(static_cast<Real>(corner.x()) / std::max(m.W, 1), 0.0L, 1.0L);
+      e.Settings.LegendY = std::clamp(static_cast<Real>(corner.y()) / std::max(m.H, 1), 0.0L, 1.0L);
+      update();
+      return;
+    }
+    if (banding_) {
+      band_ = QRect(pressed_, now).normalized();
+      update();
+      return;
+    }
+    if (modifiers != Qt::NoModifier) return;
+    const bool repaint = e.DragBy(stored_.x() - now.x(), stored_.y() - now.y());
+    stored_ = now;
+    if (repaint) update();
+  }
+  void Release(QPoint at) {
+    GraphEngine& e = window_.engine_;
+    if (draggingLegend_) {
+      draggingLegend_ = false;
+      if (window_.settings_) window_.settings_->RefreshSettingsDialog();
+      return;
+    }
+    const bool banded = banding_ && moved_;
+    banding_ = false;
+    band_ = QRect();
+    if (banded) {
+      const std::vector<int> cases = e.CasesIn(window_.metrics_, e.Page, QRectF(QRect(pressed_, at).normalized()));
+      window_.ShowHint(cases.empty() ? QStringLiteral("No case inside.")
+                                     : QString::number(cases.size()) + QStringLiteral(" cases selected."));
+      if (!cases.empty()) e.SelectCases(cases);
+      update();
+      return;
+    }
+    if (moved_) return;
+    if (const int k = e.CaseAt(window_.metrics_, e.Page, QPointF(at) + QPointF(0.5, 0.5))) e.SelectCases({k});
+  }
+  void Hover(QPoint at) {
+    GraphEngine& e = window_.engine_;
+    const int k = e.CaseAt(window_.metrics_, e.Page, QPointF(at) + QPointF(0.5, 0.5));
+    if (k == hovered_) return;
+    hovered_ = k;
+    const QString text = k ? e.CaseDescription(k) : QString();
+    setToolTip(text);
+    window_.ShowHint(k ? text : statusTip());
+  }
+  QRect Band() const { return band_; }
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     PaintOptions options;
     options.Page = window_.engine_.Page;
+    options.Highlight = true;
     window_.engine_.Paint(painter, window_.metrics_, options);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, width() - 1, height() - 1);
+    if (!band_.isEmpty()) {
+      painter.setPen(QPen(QColor(0, 90, 200), 1, Qt::DashLine));
+      painter.setBrush(QColor(0, 90, 200, 30));
+      painter.drawRect(band_);
+    }
   }
-  void mousePressEvent(QMouseEvent* e) override { stored_ = e->position().toPoint(); }
+  void mousePressEvent(QMouseEvent* e) override {
+    if (e->button() == Qt::LeftButton) Press(e->position().toPoint(), e->modifiers());
+    else stored_ = e->position().toPoint();
+  }
   void mouseMoveEvent(QMouseEvent* e) override {
-    if (e->buttons() != Qt::LeftButton || e->modifiers() != Qt::NoModifier) return;
-    const QPoint now = e->position().toPoint();
-    const bool repaint = window_.engine_.DragBy(stored_.x() - now.x(), stored_.y() - now.y());
-    stored_ = now;
-    if (repaint) update();
+    if (e->buttons() == Qt::NoButton) {
+      Hover(e->position().toPoint());
+      return;
+    }
+    if (e->buttons() != Qt::LeftButton) return;
+    Drag(e->position().toPoint(), e->modifiers());
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (e->button() == Qt::LeftButton) Release(e->position().toPoint());
   }
 
  private:
   TVN_Graphs& window_;
-  QPoint stored_;
+  QPoint stored_, pressed_, legendGrab_;
+  bool moved_ = false;
+  bool banding_ = false;
+  bool draggingLegend_ = false;
+  QRect band_;
+  int hovered_ = 0;
 };
 
 namespace {
@@ -132,6 +218,18 @@ TVN_Graphs::TVN_Graphs(GraphEngine& engine, ReportTarget& textPad, QWidget* pare
   settings_->FormatsChanged = [this] { FormatsChanged(); };
   DeriveBitmapHeights(engine_.Settings, printer_.PageAspect());
   qApp->installEventFilter(this);
+  // Cases selected in the DataSheet are ringed in the plot: the selection is
+  // looked at a few times a second while the window shows.
+  auto* selectionWatch = new QTimer(this);
+  selectionWatch->setInterval(250);
+  connect(selectionWatch, &QTimer::timeout, this, [this] {
+    const std::vector<int> now = engine_.HighlightedCases();
+    if (now != highlighted_ && isVisible()) {
+      highlighted_ = now;
+      page_->update();
+    }
+  });
+  selectionWatch->start();
   engine_.SetView(this);
   SelectorsChanged();
   CaptionChanged();
@@ -144,6 +242,25 @@ TVN_Graphs::~TVN_Graphs() {
 }
 
 QWidget* TVN_Graphs::PaintBox() const { return page_; }
+
+void TVN_Graphs::ShowHint(const QString& text) { panels_[2]->setText(text); }
+
+void TVN_Graphs::MouseOnPage(MouseStep step, QPoint at, Qt::KeyboardModifiers modifiers) {
+  switch (step) {
+    case MouseStep::Press:
+      page_->Press(at, modifiers);
+      break;
+    case MouseStep::Drag:
+      page_->Drag(at, modifiers);
+      break;
+    case MouseStep::Release:
+      page_->Release(at);
+      break;
+    case MouseStep::Hover:
+      page_->Hover(at);
+      break;
+  }
+}
 
 QAction* TVN_Graphs::AddAction(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
                                bool checkable, void (TVN_Graphs::*handler)()) {
@@ -475,7 +592,7 @@ void TVN_Graphs::SizePaintBoxes() {
     DeriveBitmapHeights(engine_.Settings, printer_.PageAspect());
   }
   const int dpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
-  const QSize size = ScreenPageSize(engine_.Settings.ScalePage, scroll_->viewport()->width(), dpi, printer_);
+  const QSize size = ScreenPageSize(engine_.Settings.ScalePage, scroll_->viewport()->size(), dpi, printer_);
   if (size == page_->size() && metrics_.W == size.width()) return;
   page_->resize(size);
   sheetOfPaper_->resize(size.width() + 15, size.height() + 16);
@@ -649,6 +766,7 @@ void TVN_Graphs::ScaleCoordinates1Click() {
 
 void TVN_Graphs::SetupCoordinateScaling1Click() {
   TVN_CScales dialog(engine_, this);
+  PlaceBesideOwner(&dialog);
   const bool ok = engine_.Prompt().RunDialog(dialog);
   dialog.Finish(ok);
 }

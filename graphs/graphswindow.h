@@ -50,6 +50,13 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   // screen's resolution, the printer's page and the data file.
   OutputContext Context() const;
   QMenu* CopyPopup() const { return copyPopup_; }
+  // The third status panel: hints, and what is said of the case under the
+  // pointer.
+  void ShowHint(const QString& text);
+  // The left mouse button and the pointer on the page, as its events give
+  // them (page coordinates).
+  enum class MouseStep { Press, Drag, Release, Hover };
+  void MouseOnPage(MouseStep step, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
   // Takes the plot settings of a file chosen outside the window (the
   // desktop's "Open with"), as "&Load Plot Settings ..." does.
@@ -147,6 +154,7 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   QMenu* copyPopup_ = nullptr;
   bool allowClose_ = false;
   int busy_ = 0;
+  std::vector<int> highlighted_;
 };
 
 }  // namespace varnel

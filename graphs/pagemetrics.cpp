@@ -50,11 +50,19 @@ SymbolGeometry SymbolMetrics(int tenthsMm, const PageMetrics& m) {
   return g;
 }
 
-QSize ScreenPageSize(bool fitToWindow, int scrollAreaWidth, int screenDpi, const PrinterPage& printer) {
+QSize ScreenPageSize(bool fitToWindow, QSize scrollArea, int screenDpi, const PrinterPage& printer) {
   const int w =
-      fitToWindow ? scrollAreaWidth - 30 : MulDiv(printer.Width, screenDpi, std::max(printer.DpiX, 1));
-  const int width = std::max(w, 1);
-  return {width, std::max(1, RoundPixel(static_cast<Real>(width) / printer.PageAspect()))};
+      fitToWindow ? scrollArea.width() - 30 : MulDiv(printer.Width, screenDpi, std::max(printer.DpiX, 1));
+  int width = std::max(w, 1);
+  int height = std::max(1, RoundPixel(static_cast<Real>(width) / printer.PageAspect()));
+  // Fitting a short window: the height decides, so that the whole page with
+  // its border and shadow shows without scrolling.
+  const int room = scrollArea.height() - FitMarginY;
+  if (fitToWindow && height > room && room > 0) {
+    height = room;
+    width = std::max(1, RoundPixel(static_cast<Real>(height) * printer.PageAspect()));
+  }
+  return {width, height};
 }
 
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& r) {

@@ -59,7 +59,10 @@ SymbolGeometry SymbolMetrics(int tenthsMm, const PageMetrics& m);
 // The on-screen page: with fitToWindow the width follows the scroll area,
 // otherwise the printed page at its real size; the height follows the
 // printer's page shape.
-QSize ScreenPageSize(bool fitToWindow, int scrollAreaWidth, int screenDpi, const PrinterPage& printer);
+// Fitted, the page keeps 30 pixels of the area's width and FitMarginY of its
+// height free for its border and shadow, and shows whole.
+inline constexpr int FitMarginY = 20;
+QSize ScreenPageSize(bool fitToWindow, QSize scrollArea, int screenDpi, const PrinterPage& printer);
 
 // Cuts the segment a-b to the rectangle (Liang-Barsky); false when nothing
 // of it lies inside.

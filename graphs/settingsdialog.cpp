@@ -1,8 +1,11 @@
 #include "graphs/settingsdialog.h"
 
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -13,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
@@ -22,6 +26,7 @@
 #include "app/dialogparts.h"
 #include "app/help.h"
 #include "app/prompter.h"
+#include "app/windowplacement.h"
 #include "controls/formparts.h"
 #include "graphs/graphengine.h"
 
@@ -242,12 +247,37 @@ QWidget* TVN_Settings::BuildSymbolsPage() {
   legendRow->addSpacing(12);
   legendRow->addWidget(new QLabel(QStringLiteral("Names from:"), legend));
   legendRow->addWidget(SCBLegendVar, 1);
+  legendRow->addSpacing(12);
+  legendRow->addWidget(new QLabel(QStringLiteral("Corner:"), legend));
+  SCBLegendCorner = new QComboBox(legend);
+  SCBLegendCorner->setObjectName(QStringLiteral("SCBLegendCorner"));
+  SCBLegendCorner->addItems({QStringLiteral("Top left"), QStringLiteral("Top right"), QStringLiteral("Bottom left"),
+                             QStringLiteral("Bottom right"), QStringLiteral("Where dragged")});
+  legendRow->addWidget(SCBLegendCorner);
+  SCkBLegendTransparent = new QCheckBox(QStringLiteral("T&ransparent"), legend);
+  SCkBLegendTransparent->setObjectName(QStringLiteral("SCkBLegendTransparent"));
+  legendRow->addWidget(SCkBLegendTransparent);
+
+  auto* dense = Group(QStringLiteral(" Points "), page);
+  auto* denseRow = new QHBoxLayout(dense);
+  SSEOpacity = new QSpinBox(dense);
+  SSEOpacity->setObjectName(QStringLiteral("SSEOpacity"));
+  SSEOpacity->setRange(static_cast<int>(MinPointOpacity * 100), 100);
+  SSEOpacity->setSuffix(QStringLiteral(" %"));
+  SCkBDensity = new QCheckBox(QStringLiteral("Densit&y shading of the triangle"), dense);
+  SCkBDensity->setObjectName(QStringLiteral("SCkBDensity"));
+  denseRow->addWidget(new QLabel(QStringLiteral("Opacity:"), dense));
+  denseRow->addWidget(SSEOpacity);
+  denseRow->addSpacing(12);
+  denseRow->addWidget(SCkBDensity);
+  denseRow->addStretch(1);
 
   grid->addWidget(shape.Box, 0, 0);
   grid->addWidget(size.Box, 1, 0);
   grid->addWidget(colour.Box, 2, 0);
   grid->addWidget(legend, 3, 0);
-  grid->setRowStretch(4, 1);
+  grid->addWidget(dense, 4, 0);
+  grid->setRowStretch(5, 1);
 
   connect(SCBDefSymShape, &QComboBox::activated, this, [this, &g](int index) {
     g.DefSymShape = index;
@@ -267,6 +297,22 @@ QWidget* TVN_Settings::BuildSymbolsPage() {
   });
   connect(SCBLegendVar, &QComboBox::activated, this, [this, &g](int index) {
     g.LegendVariable = index <= 0 ? QString() : SCBLegendVar->itemText(index);
+    Changed();
+  });
+  connect(SCBLegendCorner, &QComboBox::activated, this, [this, &g](int index) {
+    g.LegendPlace = static_cast<LegendCorner>(std::clamp(index, 0, 4));
+    Changed();
+  });
+  connect(SCkBLegendTransparent, &QCheckBox::toggled, this, [this, &g](bool on) {
+    g.LegendTransparent = on;
+    Changed();
+  });
+  connect(SSEOpacity, &QSpinBox::valueChanged, this, [this, &g](int percent) {
+    g.PointOpacity = static_cast<Real>(percent) / 100;
+    Changed();
+  });
+  connect(SCkBDensity, &QCheckBox::toggled, this, [this, &g](bool on) {
+    g.DensityShading = on;
     Changed();
   });
   return page;
@@ -451,9 +497,51 @@ QWidget* TVN_Settings::BuildDiagramPage() {
   SCkBProjectionLegend->setVisible(false);
   form->addRow(SCkBProjectionLegend);
 
+  auto* extras = Group(QStringLiteral(" Grid and Reference Lines "), page);
+  auto* extrasGrid = new QGridLayout(extras);
+  SCkBGrid = new QCheckBox(QStringLiteral("&Grid of the triangle every"), extras);
+  SCkBGrid->setObjectName(QStringLiteral("SCkBGrid"));
+  SSEGridStep = new QDoubleSpinBox(extras);
+  SSEGridStep->setObjectName(QStringLiteral("SSEGridStep"));
+  SSEGridStep->setRange(static_cast<double>(MinGridStep), static_cast<double>(MaxGridStep));
+  SSEGridStep->setDecimals(1);
+  SSEGridStep->setValue(10);
+  SSEGridStep->setSuffix(QStringLiteral(" %"));
+  SReferenceFile = new QLabel(extras);
+  SReferenceFile->setObjectName(QStringLiteral("SReferenceFile"));
+  SReferenceFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  SBtnReferenceFile = new QPushButton(QStringLiteral("&Reference file ..."), extras);
+  SBtnReferenceFile->setObjectName(QStringLiteral("SBtnReferenceFile"));
+  SBtnReferenceClear = new QPushButton(QStringLiteral("N&one"), extras);
+  SBtnReferenceClear->setObjectName(QStringLiteral("SBtnReferenceClear"));
+  extrasGrid->addWidget(SCkBGrid, 0, 0);
+  extrasGrid->addWidget(SSEGridStep, 0, 1);
+  extrasGrid->addWidget(SBtnReferenceFile, 1, 0);
+  extrasGrid->addWidget(SReferenceFile, 1, 1, 1, 2);
+  extrasGrid->addWidget(SBtnReferenceClear, 1, 3);
+  extrasGrid->setColumnStretch(2, 1);
+
   layout->addWidget(outline);
   layout->addWidget(projection);
+  layout->addWidget(extras);
   layout->addStretch(1);
+
+  const auto gridChanged = [this, &g] {
+    g.GridStep = SCkBGrid->isChecked() ? static_cast<Real>(SSEGridStep->value()) : 0;
+    Changed();
+  };
+  connect(SCkBGrid, &QCheckBox::toggled, this, gridChanged);
+  connect(SSEGridStep, &QDoubleSpinBox::valueChanged, this, [this, gridChanged] {
+    if (SCkBGrid->isChecked()) gridChanged();
+  });
+  connect(SBtnReferenceFile, &QPushButton::clicked, this, [this] {
+    FileDialogSpec spec;
+    spec.title = QStringLiteral("Reference Lines");
+    spec.filter = QStringLiteral("Reference lines (*.txt)|*.txt|All files (*)|*");
+    spec.mustExist = true;
+    if (const std::optional<QString> path = engine_.Prompt().OpenFileName(spec)) ChooseReferenceFile(*path);
+  });
+  connect(SBtnReferenceClear, &QPushButton::clicked, this, [this] { ChooseReferenceFile(QString()); });
 
   connect(SBtnOutlineColor, &QPushButton::clicked, this, [this] {
     PickColor(&GraphSettings::OutlineColor, SOutlineColor, QStringLiteral("Outline color"));
@@ -537,8 +625,20 @@ QWidget* TVN_Settings::BuildCopyExportPage() {
   return page;
 }
 
+void PlaceBesideOwner(QWidget* dialog) {
+  const QWidget* owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+  if (!owner) return;
+  dialog->adjustSize();
+  QScreen* screen = owner->screen();
+  if (!screen) return;
+  const QSize frame = dialog->frameGeometry().size().expandedTo(dialog->sizeHint());
+  dialog->move(BesideWindow(owner->frameGeometry(), frame, screen->availableGeometry()));
+}
+
 void TVN_Settings::ShowPage(std::optional<Page> page) {
   if (page) SPageControl->setCurrentIndex(static_cast<int>(*page));
+  // Changes show at once: the dialog opens beside the graph, not over it.
+  if (!isVisible()) PlaceBesideOwner(this);
   show();
   raise();
   activateWindow();
@@ -576,6 +676,22 @@ void TVN_Settings::RefreshRadios() {
   SetBlocked(SRBTieFirstColor, !g.UseDefaultTieColor);
 }
 
+void TVN_Settings::ChooseReferenceFile(const QString& path) {
+  GraphSettings& g = engine_.Settings;
+  const QString before = g.ReferenceFile;
+  const ReferenceSet kept = g.References;
+  g.ReferenceFile = path;
+  QString error;
+  if (!engine_.LoadReferences(&error)) {
+    g.ReferenceFile = before;
+    g.References = kept;
+    engine_.Prompt().Message(BoxKind::Error, QStringLiteral("Cannot read the reference lines ") + error,
+                             Only(Button::Ok));
+  }
+  RefreshSettingsDialog();
+  Changed();
+}
+
 void TVN_Settings::RefreshSettingsDialog() {
   const GraphSettings& g = engine_.Settings;
   const QStringList& items = engine_.SelectorItems();
@@ -591,6 +707,19 @@ void TVN_Settings::RefreshSettingsDialog() {
   SetBlocked(SCBDefSymShape, std::clamp(g.DefSymShape, 0, SymbolShapeCount - 1));
   SetBlocked(SSESymbolSize, g.DefaultSymbolSize);
   SetBlocked(SCkBLegend, g.ShowLegend);
+  SetBlocked(SCBLegendCorner, static_cast<int>(g.LegendPlace));
+  SetBlocked(SCkBLegendTransparent, g.LegendTransparent);
+  SetBlocked(SSEOpacity, static_cast<int>(std::lround(g.PointOpacity * 100)));
+  SetBlocked(SCkBDensity, g.DensityShading);
+  SetBlocked(SCkBGrid, g.GridStep > 0);
+  if (g.GridStep > 0) {
+    const QSignalBlocker block(SSEGridStep);
+    SSEGridStep->setValue(static_cast<double>(g.GridStep));
+  }
+  SReferenceFile->setText(g.ReferenceFile.isEmpty() ? QStringLiteral("(None)")
+                                                    : QFileInfo(g.ReferenceFile).fileName());
+  SReferenceFile->setToolTip(g.ReferenceFile);
+  SBtnReferenceClear->setEnabled(!g.ReferenceFile.isEmpty());
   ShowColor(SShapeColor, g.SymbolColor);
   ShowColor(SFillColor, g.FillColor);
   ShowFont(SPLabelFont, g.LabelFont);

@@ -13,6 +13,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
@@ -25,6 +26,9 @@ class QTabWidget;
 namespace varnel {
 
 class GraphEngine;
+
+// Moves a dialog of the Graphs window beside that window on its screen.
+void PlaceBesideOwner(QWidget* dialog);
 
 class TVN_Settings : public QDialog {
   Q_OBJECT
@@ -51,6 +55,15 @@ class TVN_Settings : public QDialog {
   QComboBox* SCBSymbolColorVar = nullptr;
   QCheckBox* SCkBLegend = nullptr;
   QComboBox* SCBLegendVar = nullptr;  // "(None)" names the lines after the shapes
+  QComboBox* SCBLegendCorner = nullptr;        // the corners, then "Where dragged"
+  QCheckBox* SCkBLegendTransparent = nullptr;
+  QSpinBox* SSEOpacity = nullptr;  // percent
+  QCheckBox* SCkBDensity = nullptr;
+  QCheckBox* SCkBGrid = nullptr;
+  QDoubleSpinBox* SSEGridStep = nullptr;  // percent
+  QLabel* SReferenceFile = nullptr;
+  QPushButton* SBtnReferenceFile = nullptr;
+  QPushButton* SBtnReferenceClear = nullptr;
 
   // "Labels"
   QRadioButton* SRBUseDefLabels = nullptr;
@@ -99,6 +112,9 @@ class TVN_Settings : public QDialog {
   // Selects the page and shows the dialog; without a page it keeps the one
   // last shown.
   void ShowPage(std::optional<Page> page = std::nullopt);
+  // "Reference file ...": asks for the file and draws its lines; a file that
+  // cannot be read is reported and the lines drawn so far stay.
+  void ChooseReferenceFile(const QString& path);
   // Every control from the engine's settings and selectors, without
   // running any handler.
   void RefreshSettingsDialog();

@@ -33,7 +33,10 @@ bool GraphEngine::ApplyViewKey(ViewKey key) {
       return true;
     case ViewKey::DecreaseSeparation:
       if (Page != PlotPage::Stereo) return false;
-      if (Settings.StereoSFactor - SeparationStep > SeparationStep) Settings.StereoSFactor -= SeparationStep;
+      // Steps of 0.05 from 1.5 do not land on 0.1 exactly in binary; the
+      // margin keeps the floor where it is from 1.
+      if (Settings.StereoSFactor - SeparationStep > SeparationStep + 1e-9L)
+        Settings.StereoSFactor -= SeparationStep;
       return true;
   }
   return false;

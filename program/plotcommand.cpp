@@ -1,6 +1,7 @@
 #include "program/plotcommand.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 #include "app/numberlocale.h"
 #include "app/prompter.h"
@@ -10,6 +11,7 @@
 #include "graphs/graphengine.h"
 #include "graphs/graphsettingsfile.h"
 #include "graphs/plotpicture.h"
+#include "graphs/referencelines.h"
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
 
@@ -96,6 +98,25 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         QStringLiteral(
             "draw a key of the symbols in use, named from the cells of COLUMN (none: the shape names)"),
         QStringLiteral("COLUMN"));
+  p.Add(QStringLiteral("legend-corner"),
+        QStringLiteral("where the key stands: top-left, top-right, bottom-left or bottom-right (default "
+                       "top-left); shows the key"),
+        QStringLiteral("CORNER"));
+  p.Add(QStringLiteral("symbols"),
+        QStringLiteral("symbol shapes from COLUMN: shape codes 0-14, or names, each of which gets its own shape"),
+        QStringLiteral("COLUMN"));
+  p.Add(QStringList{QStringLiteral("colours"), QStringLiteral("colors")},
+        QStringLiteral("symbol colours from COLUMN: colour codes 0-14, or names, each of which gets its own "
+                       "colour"),
+        QStringLiteral("COLUMN"));
+  p.Add(QStringLiteral("grid"), QStringLiteral("a grid over the triangle every STEP percent (1 to 50), labelled"),
+        QStringLiteral("STEP"));
+  p.Add(QStringLiteral("reference"),
+        QStringLiteral("reference lines and fields from a file of compositions (see examples/reference)"),
+        QStringLiteral("FILE"));
+  p.Add(QStringLiteral("opacity"), QStringLiteral("opacity of the symbols, 0.02 to 1 (default 1)"),
+        QStringLiteral("X"));
+  p.Add(QStringLiteral("density"), QStringLiteral("shade the triangle by the number of points in small cells"));
   p.Add(QStringLiteral("decimal-separator"),
         QStringLiteral("decimal separator of the numbers read (default: the locale's)"), QStringLiteral("C"));
   p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the picture to write"),
@@ -153,6 +174,31 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
       return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     }();
   }
+  if (p.IsSet(QStringLiteral("legend-corner"))) {
+    const QString corner = p.Value(QStringLiteral("legend-corner")).trimmed().toLower();
+    const QStringList corners{QStringLiteral("top-left"), QStringLiteral("top-right"),
+                              QStringLiteral("bottom-left"), QStringLiteral("bottom-right")};
+    if (!corners.contains(corner))
+      throw UsageError{QStringLiteral("--legend-corner takes top-left, top-right, bottom-left or bottom-right")};
+    g.LegendPlace = static_cast<LegendCorner>(corners.indexOf(corner));
+    g.ShowLegend = true;
+  }
+  if (p.IsSet(QStringLiteral("grid")))
+    g.GridStep = RealOption(p, QStringLiteral("grid"), separator, MinGridStep, MaxGridStep);
+  if (p.IsSet(QStringLiteral("opacity")))
+    g.PointOpacity = RealOption(p, QStringLiteral("opacity"), separator, MinPointOpacity, 1);
+  if (p.IsSet(QStringLiteral("density"))) g.DensityShading = true;
+  if (p.IsSet(QStringLiteral("reference"))) {
+    g.ReferenceFile = p.Value(QStringLiteral("reference"));
+    g.References = ReferenceSet{};
+  }
+  if (!g.ReferenceFile.isEmpty()) {
+    QString error;
+    if (!ReadReferenceFile(g.ReferenceFile, g.References, &error)) {
+      std::fprintf(err, "varnel: cannot read the reference lines %s\n", error.toLocal8Bit().constData());
+      return 1;
+    }
+  }
   ViewAngles& angles = g.View;
   if (p.IsSet(QStringLiteral("alpha")))
     angles.Alpha = RealOption(p, QStringLiteral("alpha"), separator, -3600, 3600) * DegreesToRadians;
@@ -171,7 +217,11 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     const QStringList names = p.Value(QStringLiteral("apex")).split(QLatin1Char(','));
     if (names.size() < 3 || names.size() > 4)
       throw UsageError{QStringLiteral("--apex takes three or four variables")};
-    for (const QString& name : names) apexes.push_back(FindColumn(sheet, name.trimmed()));
+    for (const QString& name : names) {
+      apexes.push_back(FindColumn(sheet, name.trimmed()));
+      if (std::count(apexes.begin(), apexes.end(), apexes.back()) > 1)
+        throw UsageError{QStringLiteral("--apex names \"%1\" twice: a variable stands at one apex").arg(name.trimmed())};
+    }
   }
   if (p.IsSet(QStringLiteral("cases"))) {
     const std::vector<int> rows =
@@ -194,6 +244,14 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     engine.SetUpdating(false);
     engine.Recompute();
   }
+  // Columns chosen for the symbols and colours replace the file's own.
+  const auto chooseColumn = [&](const QString& option, GraphSelector selector) {
+    if (!p.IsSet(option)) return;
+    engine.SetSelectorItem(selector, FindColumn(sheet, p.Value(option).trimmed()));
+    engine.SpecialColumnChanged(selector);
+  };
+  chooseColumn(QStringLiteral("symbols"), GraphSelector::SymbolShape);
+  chooseColumn(QStringLiteral("colours"), GraphSelector::SymbolColor);
   // The file's own symbols, colours, sizes and labels, as "From variable".
   g.UseDefaultShape = engine.SelectorItem(GraphSelector::SymbolShape) == 0;
   g.UseDefaultColor = engine.SelectorItem(GraphSelector::SymbolColor) == 0;
@@ -227,7 +285,8 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   }
   const int points =
       request.Page == PlotPage::Triangular ? engine.TriangularPointsDrawn() : engine.TetrahedralPointsDrawn();
-  std::fprintf(out, "%s: %d points drawn\n", QFileInfo(output).fileName().toLocal8Bit().constData(), points);
+  std::fprintf(out, "%s: %d of %d cases drawn\n", QFileInfo(output).fileName().toLocal8Bit().constData(), points,
+               sheet.CaseCount());
   return 0;
 }
 

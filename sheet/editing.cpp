@@ -26,7 +26,7 @@ void OfferBlankSheet(Sheet& sheet, const QString& question) {
 
 void AfterCaseCountChange(Sheet& sheet) {
   if (sheet.Connected) {
-    sheet.Graph().SetPlotCaseCount(std::min(sheet.CaseCount(), MirroredCases));
+    sheet.Graph().SetPlotCaseCount(sheet.CaseCount());
     sheet.RefreshGraphSelectors();
   } else {
     sheet.RecountIncluded();
@@ -106,7 +106,7 @@ void InsertEmptyCases(Sheet& sheet, int at, int n, const Selection& selection) {
   sheet.InsertRows(at, n);
   sheet.View().SizeInclusionColumn(false);
   for (int r = at; r < at + n; ++r) sheet.SetCell(0, r, "N");
-  if (sheet.Connected) sheet.Graph().SetPlotCaseCount(std::min(sheet.CaseCount(), MirroredCases));
+  if (sheet.Connected) sheet.Graph().SetPlotCaseCount(sheet.CaseCount());
   sheet.Sel = selection;
   sheet.ColumnsMode = false;
   sheet.View().SelectionChanged();

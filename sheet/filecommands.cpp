@@ -220,7 +220,7 @@ void DataFiles::AppendFile1Click() {
     added = 0;
     sheet_.View().SizeInclusionColumn(false);
     if (sheet_.Connected)
-      sheet_.Graph().SetPlotCaseCount(std::min(sheet_.CaseCount(), MirroredCases));
+      sheet_.Graph().SetPlotCaseCount(sheet_.CaseCount());
     else
       sheet_.RecountIncluded();
   };
@@ -258,7 +258,7 @@ void DataFiles::AppendFile1Click() {
     sheet_.View().SizeInclusionColumn(false);
     for (int r = first; r < first + n; ++r) sheet_.SetCell(0, r, "N");
     if (sheet_.Connected)
-      sheet_.Graph().SetPlotCaseCount(std::min(sheet_.CaseCount(), MirroredCases));
+      sheet_.Graph().SetPlotCaseCount(sheet_.CaseCount());
     else
       sheet_.RecountIncluded();
     if (!PasteDataLines(sheet_, file, cases, 1, first, sheet_.ColCount() - 1, first + n - 1)) {

@@ -94,12 +94,12 @@ std::size_t Sheet::MemoryBytes() const {
 
 void Sheet::RecountIncluded() {
   includedCount_ = 0;
-  const int last = std::min(rowCount_ - 1, MirroredCases);
-  for (int r = 1; r <= last; ++r) {
-    included_[r] = Cell(0, r) == "Y";
-    if (included_[r]) ++includedCount_;
+  included_.assign(static_cast<std::size_t>(std::max(rowCount_, 1)), 0);
+  for (int r = 1; r < rowCount_; ++r) {
+    const bool in = Cell(0, r) == "Y";
+    included_[static_cast<std::size_t>(r)] = in;
+    if (in) ++includedCount_;
   }
-  for (int r = last + 1; r <= MirroredCases; ++r) included_[r] = false;
   if (Connected && !FirstNew && !graph_->Updating()) graph_->RepaintGraph();
   view_->CellsChanged(0, 1, 0, rowCount_ - 1);
   view_->UpdateStatusBar();

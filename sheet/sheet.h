@@ -17,8 +17,6 @@
 
 namespace varnel {
 
-inline constexpr int MirroredCases = 5000;
-
 struct Selection {
   int Left = 1, Top = 1, Right = 1, Bottom = 1;
   bool operator==(const Selection&) const = default;
@@ -108,9 +106,13 @@ class Sheet {
   // Replaces the whole grid (every column must hold rowCount cells).
   void AdoptGrid(Columns&& columns, int rowCount);
 
-  // Inclusion: the mark in column 0 is the truth; the mirror covers the first
-  // 5000 cases. Cases beyond it count by their own mark.
-  bool Included(int row) const { return row <= MirroredCases ? included_[row] : Cell(0, row) == "Y"; }
+  // Inclusion: the mark in column 0 is the truth; the mirror, rebuilt by
+  // RecountIncluded, covers every case. Rows added since count by their own
+  // mark.
+  bool Included(int row) const {
+    return static_cast<std::size_t>(row) < included_.size() ? included_[static_cast<std::size_t>(row)] != 0
+                                                             : row > 0 && row < rowCount_ && Cell(0, row) == "Y";
+  }
   int IncludedCount() const { return includedCount_; }
   void RecountIncluded();
   void SetAllInclusion(bool include);
@@ -184,7 +186,7 @@ class Sheet {
 
   std::vector<std::vector<CellText>> columns_;
   int rowCount_ = 0;
-  std::array<bool, MirroredCases + 1> included_{};
+  std::vector<char> included_;
   int includedCount_ = 0;
 };
 

@@ -56,16 +56,23 @@ TEST_F(SheetTest, TagsAreAHashAnywhereInTheNameAndOnlyTheExactTextYIncludes) {
   EXPECT_EQ(sheet.StatusTexts()[1], QStringLiteral("2"));
 }
 
-TEST_F(SheetTest, TheMirrorCountsOnlyTheFirst5000Cases) {
-  sheet.SetSize(3, 6001);
+TEST_F(SheetTest, TheMirrorCountsEveryCase) {
+  sheet.SetSize(3, 12001);
   sheet.SetAllInclusion(true);
-  EXPECT_EQ(sheet.IncludedCount(), 5000);
+  EXPECT_EQ(sheet.IncludedCount(), 12000);
   EXPECT_TRUE(sheet.Included(5000));
-  EXPECT_TRUE(sheet.Included(6000)) << "beyond the mirror a case counts by its own mark";
+  EXPECT_TRUE(sheet.Included(12000));
+  EXPECT_FALSE(sheet.Included(12001)) << "no such case";
+  EXPECT_FALSE(sheet.Included(0));
   sheet.SetCell(0, 6000, "N");
+  sheet.RecountIncluded();
   EXPECT_FALSE(sheet.Included(6000));
+  EXPECT_EQ(sheet.IncludedCount(), 11999);
+  sheet.InsertRows(12001, 1);
+  sheet.SetCell(0, 12001, "Y");
+  EXPECT_TRUE(sheet.Included(12001)) << "a case added since the recount counts by its own mark";
   EXPECT_EQ(sheet.Cell(0, 5999), "Y") << "every mark is kept";
-  EXPECT_EQ(sheet.StatusTexts()[2], QStringLiteral("6000"));
+  EXPECT_EQ(sheet.StatusTexts()[2], QStringLiteral("12001"));
   sheet.SetSize(3, 11);
   sheet.RecountIncluded();
   EXPECT_EQ(sheet.IncludedCount(), 10);

@@ -202,17 +202,45 @@ TEST(RecomputeTest, TetrahedralLinesComeFirstThenTheTriangularOnes) {
   EXPECT_TRUE(p.engine.Tet(1).Negative);
 }
 
-TEST(RecomputeTest, CasesBeyondFiveThousandAreNeverReadNorLogged) {
+TEST(RecomputeTest, EveryCaseOfALargeSheetIsReadDrawnAndLogged) {
   PlotSheet p;
-  Rows rows{{"a", "b", "c"}};
-  for (int k = 1; k <= 6000; ++k) rows.push_back({"1", k > 4999 ? "x" : "1", "1"});
+  Rows rows{{"a", "b", "c", "d", "Tielin#"}};
+  for (int k = 1; k <= 10000; ++k)
+    rows.push_back({"1", k == 4999 || k == 10000 ? "x" : "1", "1", std::to_string(k % 7), k > 9990 ? "5" : ""});
   p.engine.Settings.LogTransformWarnings = true;
   p.Connect(rows);
-  EXPECT_EQ(p.engine.PlotCaseCount(), 5000);
+  EXPECT_EQ(p.engine.PlotCaseCount(), 10000);
+  EXPECT_EQ(p.engine.PlotKind(), 2);
   const QStringList log = LogLines();
-  EXPECT_EQ(log.size(), 3);
-  EXPECT_EQ(log.back(), "Case 5000\t: Missing Plot Value(s) for Triangular Plot");
-  EXPECT_EQ(p.engine.TriangularPointsDrawn(), 4999);
+  EXPECT_EQ(log.size(), 2 + 4);
+  EXPECT_EQ(log.back(), "Case 10000\t: Missing Plot Value(s) for Triangular Plot");
+  EXPECT_EQ(p.engine.TriangularPointsDrawn(), 9998);
+  EXPECT_EQ(p.engine.TetrahedralPointsDrawn(), 9998);
+  EXPECT_EQ(p.sheet.StatusTexts()[0].toInt(), 9998);
+  EXPECT_EQ(p.engine.TieSet(9995), 5);
+  // Depth order runs over every case, from the far end to the near one.
+  p.engine.Page = PlotPage::Tetrahedral;
+  p.engine.ProjectionDirty = true;
+  p.engine.ProjectAll(0);
+  std::vector<int> seen(10001, 0);
+  for (int k = 1; k <= 10000; ++k) ++seen[static_cast<std::size_t>(p.engine.DepthOrder(k))];
+  EXPECT_EQ(std::count(seen.begin() + 1, seen.end(), 1), 10000);
+  for (int k = 2; k <= 10000; ++k) {
+    const int a = p.engine.DepthOrder(k - 1), b = p.engine.DepthOrder(k);
+    if (p.engine.Tet(a).Plotted && p.engine.Tet(b).Plotted) {
+      ASSERT_LE(p.engine.Tet(a).Depth, p.engine.Tet(b).Depth);
+    }
+  }
+  // Cases added while connected are plotted too.
+  p.sheet.InsertRows(10001, 2);
+  for (int r = 10001; r <= 10002; ++r) {
+    p.sheet.SetCell(0, r, "Y");
+    for (int c = 1; c <= 4; ++c) p.sheet.SetCell(c, r, "1");
+  }
+  p.engine.SetPlotCaseCount(p.sheet.CaseCount());
+  p.sheet.RecountIncluded();
+  p.sheet.RefreshGraphSelectors();
+  EXPECT_EQ(p.engine.TriangularPointsDrawn(), 10000);
 }
 
 TEST(RecomputeTest, CoordinateScalingMultipliesBeforeTheSum) {

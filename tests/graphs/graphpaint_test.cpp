@@ -170,6 +170,7 @@ TEST(PaintTetrahedronTest, SingleViewAndStereoPairPutTheVerticesWhereProjected) 
   EXPECT_LT(Darkest(image, 500, 153, 1), 90);
   EXPECT_TRUE(Near(image.pixel(500, 353), qRgb(0, 0, 255)));  // the centroid
   EXPECT_EQ(p.engine.TetrahedralPointsDrawn(), 1);
+  p.engine.Settings.StereoSFactor = 1;
   image = PaintPage(p.engine, PlotPage::Stereo);
   // half = 150: the left B at 350 + 0.0211 x 300, the right one mirrored.
   EXPECT_LT(Darkest(image, 356, 153, 1), 90);
@@ -177,6 +178,26 @@ TEST(PaintTetrahedronTest, SingleViewAndStereoPairPutTheVerticesWhereProjected) 
   EXPECT_TRUE(Near(image.pixel(350, 353), qRgb(0, 0, 255)));
   EXPECT_TRUE(Near(image.pixel(650, 353), qRgb(0, 0, 255)));
   EXPECT_TRUE(IsWhite(image.pixel(500, 353)));
+}
+
+TEST(PaintTetrahedronTest, TheDefaultStereoPairKeepsItsViewsApart) {
+  PlotSheet p;
+  p.Connect({{"SiO2", "MgO", "FeO", "CaO"}, {"1", "1", "1", "1"}});
+  EXPECT_EQ(p.engine.Settings.StereoSFactor, DefaultStereoSFactor);
+  const QImage image = PaintPage(p.engine, PlotPage::Stereo);
+  // A column of white runs down the page between the two views, and
+  // nothing of either touches the page's edges.
+  const auto columnWhite = [&](int x) {
+    for (int y = 0; y < image.height(); ++y)
+      if (!IsWhite(image.pixel(x, y))) return false;
+    return true;
+  };
+  int firstWhite = -1;
+  for (int x = 400; x <= 600 && firstWhite < 0; ++x)
+    if (columnWhite(x)) firstWhite = x;
+  EXPECT_GE(firstWhite, 0) << "the views touch";
+  for (int x : {0, 1, 2, image.width() - 3, image.width() - 2, image.width() - 1})
+    EXPECT_TRUE(columnWhite(x)) << x;
 }
 
 TEST(PaintTetrahedronTest, DepthOrderDrawsTheNearPointLast) {
@@ -305,6 +326,7 @@ TEST(PaintLabelTest, BothViewsOfAStereoPairWriteTheirLabelsInTheLabelFontAndColo
   p.Connect({{"a", "b", "c", "d", "Tielin#"}, {"1", "1", "1", "1", "0"}, {"1", "2", "1", "1", "0"}});
   p.engine.Settings.ViewLabels = true;
   p.engine.Settings.ViewTies = true;
+  p.engine.Settings.StereoSFactor = 1;
   const QImage image = PaintPage(p.engine, PlotPage::Stereo);
   // Case 1 sits at the centre of each view, (350, 353) and (650, 353); its
   // label "1" to the right of the symbol.

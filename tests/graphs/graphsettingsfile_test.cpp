@@ -62,7 +62,7 @@ TEST(GraphIniTest, WithoutAFileEveryKeyHasItsDefault) {
   // Every key the file has, read back through the writer checked below.
   EXPECT_EQ(
       Saved(g),
-      "[Settings]\r\nLandscape=1\r\nDefaultSymbolSize=30\r\nStereoSFactor=1\r\nScale=1\r\n"
+      "[Settings]\r\nLandscape=1\r\nDefaultSymbolSize=30\r\nStereoSFactor=1.5\r\nScale=1\r\n"
       "LabelFontName=" +
           DesktopSerifFamily().toStdString() +
           "\r\nLabelFontSize=10\r\nApexFontName=" + DesktopSansFamily().toStdString() +

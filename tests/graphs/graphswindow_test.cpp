@@ -59,7 +59,7 @@ TEST(GraphsWindowTest, PagesSwitchApexDAndTheSeparationCommands) {
   EXPECT_TRUE(w.window.ApexBox(3)->isEnabled());
   EXPECT_TRUE(w.window.Action("IncreaseSeparation1")->isEnabled());
   w.window.Action("IncreaseSeparation1")->trigger();
-  EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.StereoSFactor), 1.05, 1e-12);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.StereoSFactor), 1.55, 1e-12);
   w.Keep("window-stereo");
 }
 

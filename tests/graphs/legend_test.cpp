@@ -46,15 +46,18 @@ TEST(LegendTest, OneLinePerSymbolInUseNamedFromTheChosenColumn) {
   EXPECT_EQ(e.LegendColumn(), 7);
   int more = -1;
   const std::vector<LegendEntry> tri = e.LegendEntries(PlotPage::Triangular, &more);
-  ASSERT_EQ(tri.size(), 3u);
+  // One line per symbol and colour: the gabbro shares the basalt's symbol,
+  // and the line is named after the first case drawn with it.
+  ASSERT_EQ(tri.size(), 2u);
   EXPECT_EQ(tri[0], (LegendEntry{4, DarkenColor(0xFFFF0000), 0xFFFF0000, QStringLiteral("dunite")}));
   EXPECT_EQ(tri[1], (LegendEntry{6, DarkenColor(0xFF008000), 0xFF008000, QStringLiteral("basalt")}));
-  EXPECT_EQ(tri[2].Name, "gabbro");
   EXPECT_EQ(more, 0);
-  // Excluding the only gabbro case takes its line away.
-  p.sheet.SetCell(0, 5, "N");
+  // Excluding both dunites takes their line away.
+  p.sheet.SetCell(0, 1, "N");
+  p.sheet.SetCell(0, 2, "N");
   p.sheet.RecountIncluded();
-  EXPECT_EQ(e.LegendEntries(PlotPage::Tetrahedral).size(), 2u);
+  EXPECT_EQ(e.LegendEntries(PlotPage::Tetrahedral).size(), 1u);
+  p.sheet.SetAllInclusion(true);
   // Without a column the lines are named after the shapes.
   e.Settings.LegendVariable.clear();
   const std::vector<LegendEntry> shapes = e.LegendEntries(PlotPage::Triangular);
@@ -117,10 +120,12 @@ TEST(LegendTest, DrawnOnlyWhenSwitchedOnAndLeavesTheRestOfThePageAlone) {
 
 TEST(LegendTest, ManySymbolsEndInACountOfTheRest) {
   PlotSheet p;
-  std::vector<std::vector<std::string>> rows{{"a", "b", "c", "Label#"}};
-  for (int k = 1; k <= 30; ++k) rows.push_back({"1", std::to_string(k), "1", "L" + std::to_string(k)});
+  std::vector<std::vector<std::string>> rows{{"a", "b", "c", "Color#", "Symbol#"}};
+  for (int k = 1; k <= 30; ++k)
+    rows.push_back({"1", std::to_string(k), "1", "R" + std::to_string(100 + k), "R" + std::to_string(100 + k)});
   p.Connect(rows);
-  p.engine.Settings.LegendVariable = QStringLiteral("Label#");
+  p.engine.Settings.UseDefaultShape = false;
+  p.engine.Settings.UseDefaultColor = false;
   int more = 0;
   EXPECT_EQ(p.engine.LegendEntries(PlotPage::Triangular, &more).size(),
             static_cast<std::size_t>(MaxLegendEntries));

@@ -32,8 +32,12 @@ TEST(TriangleTest, CornersAndCentroidOfTheTriangle) {
 }
 
 TEST(TriangleTest, ScreenPageOf1000PixelsPutsTheCornersOnTheirPixels) {
-  const QSize page = ScreenPageSize(true, 1030, 96, A4Landscape);
+  const QSize page = ScreenPageSize(true, QSize(1030, 800), 96, A4Landscape);
   EXPECT_EQ(page, QSize(1000, 707));
+  // A short window: the height decides and the whole page shows.
+  const QSize shortPage = ScreenPageSize(true, QSize(1030, 420), 96, A4Landscape);
+  EXPECT_EQ(shortPage, QSize(566, 400));
+  EXPECT_LE(shortPage.width() + 30, 1030);
   const PageMetrics m = SetupPageMetrics(TargetKind::Screen, 1000, 707, 96, A4Landscape);
   EXPECT_EQ(m.UnitScale, 300);
   EXPECT_EQ(m.CentreX, 500);
@@ -64,7 +68,7 @@ TEST(PageMetricsTest, PrintedPageHasDeviceScaleOneAndTheScreenItsShareOfThePage)
   EXPECT_EQ(screen.TargetDpi, 96);
   EXPECT_NEAR(static_cast<double>(screen.DeviceScale), (707.0 / 96) / (4961.0 / 600), 1e-12);
   // Without fitting, the page has the paper's size at the screen's resolution.
-  EXPECT_EQ(ScreenPageSize(false, 400, 96, A4Landscape), QSize(1123, 794));
+  EXPECT_EQ(ScreenPageSize(false, QSize(400, 200), 96, A4Landscape), QSize(1123, 794));
 }
 
 TEST(PageMetricsTest, SymbolRadiusAndPenWidthsAt96And600DotsPerInch) {

@@ -56,7 +56,7 @@ class PlotCommandTest : public ::testing::Test {
 TEST_F(PlotCommandTest, DrawsTheTriangleOfTheFirstUntaggedVariablesWithTheFileColours) {
   const PlotRun run = Plot({data, "--width", "1000", "-o", Out("t.png")});
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
-  EXPECT_EQ(run.out, "t.png: 2 points drawn\n");
+  EXPECT_EQ(run.out, "t.png: 2 of 3 cases drawn\n");
   const QImage image(Out("t.png"));
   ASSERT_EQ(image.size(), QSize(1000, 707));
   EXPECT_LT(qGray(image.pixel(725, 548)), 80);  // corner A
@@ -70,7 +70,7 @@ TEST_F(PlotCommandTest, ChosenApexesCasesAndNegativePoints) {
   PlotRun run = Plot({data, "--apex", "c,b,2", "--cases", "2-3", "--negative-points", "--width", "1000", "-o",
                       Out("c.png")});
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
-  EXPECT_EQ(run.out, "c.png: 2 points drawn\n");  // case 1 left out; the negative case drawn
+  EXPECT_EQ(run.out, "c.png: 2 of 3 cases drawn\n");  // case 1 left out; the negative case drawn
   const QImage image(Out("c.png"));
   EXPECT_FALSE(Blue(image.pixel(500, 418)));
   // Case 2 with a on C: (0.2, 0.2, 0.6) -> (0.3, 0.1732) -> pixel (410, 470).
@@ -81,7 +81,7 @@ TEST_F(PlotCommandTest, TetrahedronStereoPairAndVectorFormats) {
   PlotRun run = Plot({data, "--view", "stereo", "--alpha", "30", "--theta", "-40", "--eye", "8", "--gamma",
                       "6", "--labels", "--ties", "-o", Out("s.svg")});
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
-  EXPECT_EQ(run.out, "s.svg: 2 points drawn\n");
+  EXPECT_EQ(run.out, "s.svg: 2 of 3 cases drawn\n");
   const QByteArray svg = test::ReadFile(Out("s.svg"));
   EXPECT_TRUE(svg.contains("<svg"));
   EXPECT_TRUE(svg.contains(">one<"));
@@ -93,7 +93,7 @@ TEST_F(PlotCommandTest, TetrahedronStereoPairAndVectorFormats) {
 TEST_F(PlotCommandTest, MetafilesAndThePageSizeInMillimetres) {
   PlotRun run = Plot({data, "--labels", "-o", Out("g.emf")});
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
-  EXPECT_EQ(run.out, "g.emf: 2 points drawn\n");
+  EXPECT_EQ(run.out, "g.emf: 2 of 3 cases drawn\n");
   const QByteArray emf = test::ReadFile(Out("g.emf"));
   EXPECT_EQ(emf.mid(40, 4), QByteArray(" EMF"));
   // The description names the data file (UTF-16, little-endian like the machine).
@@ -135,6 +135,13 @@ TEST_F(PlotCommandTest, WrongUsageAndRefusedFilesLeaveNothingBehind) {
   refused({data, "--apex", "a,b", "-o", Out("x.png")}, 2, "three or four");
   refused({data, "--apex", "a,b,zz", "-o", Out("x.png")}, 2, "no column \"zz\"");
   refused({data, "--view", "cube", "-o", Out("x.png")}, 2, "--view");
+  refused({data, "--apex", "a,b,a", "-o", Out("x.png")}, 2, "--apex names \"a\" twice");
+  refused({data, "--grid", "0", "-o", Out("x.png")}, 2, "--grid takes a number from 1 to 50");
+  refused({data, "--opacity", "2", "-o", Out("x.png")}, 2, "--opacity");
+  refused({data, "--legend-corner", "middle", "-o", Out("x.png")}, 2, "--legend-corner takes");
+  refused({data, "--symbols", "zz", "-o", Out("x.png")}, 2, "no column \"zz\"");
+  refused({data, "--reference", Out("none.txt"), "-o", Out("x.png")}, 1,
+          "cannot read the reference lines none.txt: the file does not exist");
   refused({data, "--eye", "0.5", "-o", Out("x.png")}, 2, "--eye");
   refused({data, "--cases", "9", "-o", Out("x.png")}, 2, "--cases");
   refused({Out("missing.vnp"), "-o", Out("x.png")}, 1, "Cannot open");
@@ -259,13 +266,40 @@ TEST_F(PlotCommandTest, ACaseWithoutAFinitePositionIsTheUndefinedErrorAndNoPictu
   EXPECT_EQ(run.out, "huge.png: 1 points drawn\n");
 }
 
+TEST_F(PlotCommandTest, NamesForSymbolsAndColoursGridReferenceOpacityDensityAndLegendCorner) {
+  const QString rocks = Out("named.vnp");
+  test::WriteFileOrFail(rocks,
+                        ";;t\r\nSample\tMgO\tFeO\tSiO2\tRock#\r\n"
+                        "s1\t1\t1\t1\tdunite\r\ns2\t3\t1\t1\tbasalt\r\ns3\t1\t1\t3\tdunite\r\n");
+  test::WriteFileOrFail(Out("ref.txt"), "line\n50 0 50\n0 100 0\n");
+  const PlotRun run = Plot({rocks, "--colours", "Rock#", "--symbols", "Rock#", "--grid", "10", "--reference",
+                            Out("ref.txt"), "--opacity", "0.5", "--density", "--legend-corner", "bottom-right",
+                            "--width", "1000", "-o", Out("n.png")});
+  EXPECT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out, "n.png: 3 of 3 cases drawn\n") << "the Sample column holds no numbers";
+  const QImage image(Out("n.png"));
+  // Basalt is the first name in order: the first colour of the palette,
+  // half covering the white page.
+  const QRgb basalt = image.pixel(590, 470);
+  EXPECT_GT(qBlue(basalt), qRed(basalt) + 40);
+  EXPECT_GT(qRed(basalt), 90) << "drawn at half opacity";
+  // The reference line through the middle of the base, the grid, the key
+  // in the bottom right corner.
+  EXPECT_LT(qGray(image.pixel(500, 300)), 140);
+  EXPECT_EQ(RedPixelsIn(image, LegendCorner), 0);
+  int keyPixels = 0;
+  for (int y = 560; y < 707; ++y)
+    for (int x = 760; x < 1000; ++x) keyPixels += qGray(image.pixel(x, y)) < 200 ? 1 : 0;
+  EXPECT_GT(keyPixels, 50);
+}
+
 TEST_F(PlotCommandTest, TooFewApexVariablesDrawTheOutlineAndSaySo) {
   const QString two = Out("two.vnp");
   test::WriteFileOrFail(two, ";;t\r\na\tb\tLabel#\r\n1\t2\tx\r\n");
   const PlotRun run = Plot({two, "-o", Out("o.png")});
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(run.err.contains(QLatin1String("only the outline is drawn")));
-  EXPECT_EQ(run.out, "o.png: 0 points drawn\n");
+  EXPECT_EQ(run.out, "o.png: 0 of 1 cases drawn\n");
 }
 
 TEST_F(PlotCommandTest, PlotSettingsFileSetsTheZoomAndTheOptionsStillWin) {
