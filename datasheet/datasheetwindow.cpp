@@ -839,7 +839,7 @@ void TVN_Wsheet::ExportIncludedAs1Click() {
 
 bool TVN_Wsheet::ChooseImport(const QString& path, TableImportOptions& options) {
   import_->Prepare(path, options);
-  if (!(ExecDialog ? ExecDialog(*import_) : import_->exec() == QDialog::Accepted)) return false;
+  if (!sheet_.Prompt().RunDialog(*import_)) return false;
   options = import_->Options();
   return true;
 }

@@ -71,7 +71,7 @@ class TVN_Wsheet : public QMainWindow, public SheetView, public SettingsSection,
 
   TVN_Filter& FilterDialog() { return *filter_; }
   TVN_Import& ImportDialog() { return *import_; }
-  // ImportChooser: the import dialog, run through ExecDialog.
+  // ImportChooser: the import dialog, run through the prompter.
   bool ChooseImport(const QString& path, TableImportOptions& options) override;
   // A file dropped on the window (or handed over as one would be).
   bool OpenDroppedFile(const QString& path);

@@ -44,6 +44,8 @@ class ScriptedPrompter : public Prompter {
   // The next modal dialog is played by play, which fills it in and returns
   // whether it is accepted; a dialog nobody expected fails the test.
   void AnswerDialog(std::function<bool(QDialog&)> play) { dialogPlays_.push_back(std::move(play)); }
+  // Every modal dialog with no play of its own queued is played by play.
+  void PlayEveryDialog(std::function<bool(QDialog&)> play) { standingPlay_ = std::move(play); }
 
   Button Message(BoxKind kind, const QString& text, Buttons buttons) override {
     shown.push_back({kind, text, buttons});
@@ -95,6 +97,7 @@ class ScriptedPrompter : public Prompter {
   }
   bool RunDialog(QDialog& dialog) override {
     shownDialogs.push_back(dialog.objectName());
+    if (dialogPlays_.empty() && standingPlay_) return standingPlay_(dialog);
     if (dialogPlays_.empty()) {
       ADD_FAILURE() << "unexpected dialog: " << dialog.objectName().toStdString() << " \""
                     << dialog.windowTitle().toStdString() << "\"";
@@ -149,6 +152,7 @@ class ScriptedPrompter : public Prompter {
   std::deque<std::optional<PrintRange>> printAnswers_;
   std::deque<std::optional<QRgb>> colours_;
   std::deque<std::function<bool(QDialog&)>> dialogPlays_;
+  std::function<bool(QDialog&)> standingPlay_;
 };
 
 }  // namespace varnel::test

@@ -146,11 +146,11 @@ TEST_F(TableCommands, RaggedRowsWarnAndIgnoreSilencesTheRest) {
 class ImportWindow : public ::testing::Test {
  protected:
   ImportWindow() {
-    w.ExecDialog = [this](QDialog& d) {
+    prompter.PlayEveryDialog([this](QDialog& d) {
       auto* import = dynamic_cast<TVN_Import*>(&d);
       EXPECT_NE(import, nullptr);
       return import && fill(*import);
-    };
+    });
   }
   ~ImportWindow() override { w.Data().Saved = true; }
   QString Write(const QString& name, const QByteArray& bytes) {
