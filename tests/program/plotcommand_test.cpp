@@ -263,7 +263,7 @@ TEST_F(PlotCommandTest, ACaseWithoutAFinitePositionIsTheUndefinedErrorAndNoPictu
   // Left out of the plot, the case is no error.
   const PlotRun run = Plot({huge, "--cases", "1", "-o", Out("huge.png")});
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
-  EXPECT_EQ(run.out, "huge.png: 1 points drawn\n");
+  EXPECT_EQ(run.out, "huge.png: 1 of 2 cases drawn\n");
 }
 
 TEST_F(PlotCommandTest, NamesForSymbolsAndColoursGridReferenceOpacityDensityAndLegendCorner) {
