@@ -9,6 +9,7 @@
 #include "chemistry/sheetchemistry.h"
 #include "program/batchoptions.h"
 #include "program/batchsheet.h"
+#include "sheet/sheetexport.h"
 
 namespace varnel {
 namespace {
@@ -45,13 +46,19 @@ void AddCommonOptions(CommandParser& p) {
         QStringLiteral("C"));
 }
 
-// Writes the sheet as a Varnel data file. Other formats are refused rather
-// than written in the wrong one under their name.
-int Save(BatchSheet& batch, const QString& output, std::FILE* err) {
+// Writes the sheet as its extension says: a table for other programs
+// (.csv, .xlsx) or a Varnel data file. Formats the program cannot write are
+// refused rather than written in the wrong one under their name.
+int Save(BatchSheet& batch, const QString& output, char separator, std::FILE* err) {
   const QString suffix = QFileInfo(output).suffix().toLower();
-  if (suffix == QLatin1String("csv") || suffix == QLatin1String("xlsx") || suffix == QLatin1String("xls") ||
-      suffix == QLatin1String("ods")) {
-    std::fprintf(err, "varnel: %s: the result is written as a Varnel data file; name it .vnp\n",
+  if (suffix == QLatin1String("csv") || suffix == QLatin1String("xlsx")) {
+    QString error;
+    if (ExportSheet(batch.sheet, QFileInfo(output).absoluteFilePath(), false, separator, &error)) return 0;
+    std::fprintf(err, "varnel: %s\n", DisplayText(error).toLocal8Bit().constData());
+    return 1;
+  }
+  if (suffix == QLatin1String("xls") || suffix == QLatin1String("ods")) {
+    std::fprintf(err, "varnel: %s: the result is written as .vnp, .csv or .xlsx\n",
                  output.toLocal8Bit().constData());
     return 1;
   }
@@ -128,7 +135,7 @@ int ComputeCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     }
     if (RunFormulaCommand(batch.sheet, request) != CommandOutcome::Done) return 1;
   }
-  return Save(batch, output, err);
+  return Save(batch, output, separator, err);
 }
 
 int RecalcCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
@@ -236,7 +243,7 @@ int RecalcCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
       RunRecalcCommand(sheet, mapping, o, style, &report, ReportEnvironmentNow(sheet.FileName, separator));
   PrintLines(out, report.lines);
   if (outcome != CommandOutcome::Done) return 1;
-  return Save(batch, output, err);
+  return Save(batch, output, separator, err);
 }
 
 }  // namespace varnel

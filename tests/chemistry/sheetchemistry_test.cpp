@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <charconv>
@@ -365,9 +366,9 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
       {{QStringLiteral("recalc"), in, QStringLiteral("-o"), out}, 1, "Nothing to compute"},
       {{QStringLiteral("compute"), in, QStringLiteral("-o"), out}, 2, "compute needs at least one --new"},
       {{QStringLiteral("recalc"), in, QStringLiteral("--oxygens"), QStringLiteral("6"), QStringLiteral("-o"),
-        dir.filePath(QStringLiteral("out.xlsx"))},
+        dir.filePath(QStringLiteral("out.ods"))},
        1,
-       "the result is written as a Varnel data file; name it .vnp"},
+       "the result is written as .vnp, .csv or .xlsx"},
       {{QStringLiteral("compute"), in, QStringLiteral("--new"), QStringLiteral("x=SiO2 +"),
         QStringLiteral("-o"), out},
        1,
@@ -377,6 +378,14 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
        1,
        "Variable \"MgO\" already exists."},
   };
+  // A table for other programs, chosen by the extension, holds the new column.
+  const QString csv = dir.filePath(QStringLiteral("out.csv"));
+  r = test::RunBatch({QStringLiteral("compute"), in, QStringLiteral("--new"), QStringLiteral("Sum=SiO2+MgO"),
+                      QStringLiteral("-o"), csv});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  const QByteArray table = test::ReadFile(csv);
+  EXPECT_TRUE(table.left(table.indexOf('\n')).contains("Sum")) << table.toStdString();
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.csv.vnp"))));
   for (const Usage& u : usages) {
     r = test::RunBatch(u.args);
     EXPECT_EQ(r.status, u.status) << u.args.join(QLatin1Char(' ')).toStdString();
