@@ -1,7 +1,8 @@
 // Arbitrary bytes as a text table, through the entry Open uses: nothing may
 // crash, hang or read out of bounds; a table read is rectangular, keeps the
 // names in row 0, and its own CSV export reads back as a table of the same
-// shape (every case keeps a cell that is not blank, every column a name).
+// shape (every column has a name; every case read without a warning keeps
+// a cell that is not blank).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -59,6 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   again.TargetDecimal = options.TargetDecimal;
   varnel::ImportedTable back;
   Check(varnel::ImportTableBytes(csv, varnel::TableKind::Text, QStringLiteral("back.csv"), again, back).Ok);
-  Check(back.RowCount == table.RowCount && back.Columns.size() == table.Columns.size());
+  Check(back.Columns.size() == table.Columns.size());
+  // A case whose only text was dropped as excess values is left blank,
+  // and blank lines are no cases: only then may the count differ.
+  Check(back.RowCount == table.RowCount || !table.Warnings.isEmpty());
   return 0;
 }

@@ -314,7 +314,16 @@ std::size_t UnpackedSize(std::string_view bytes) {
       if (p + 46 > n || Le32(data + p) != 0x02014b50) return SIZE_MAX;
       const std::uint32_t size = Le32(data + p + 24);
       if (size == 0xFFFFFFFFu) return SIZE_MAX;
-      total += size;
+      // The unpacking trusts the part's own (local) header, which may
+      // promise another size than the directory: the larger one counts.
+      const std::size_t local = Le32(data + p + 42);
+      if (local + 30 > n || Le32(data + local) != 0x04034b50) return SIZE_MAX;
+      const std::uint32_t localSize = Le32(data + local + 22);
+      if (localSize == 0xFFFFFFFFu) return SIZE_MAX;
+      // A part's packed bytes are read whole into memory: they must lie
+      // within the file, whatever its headers claim.
+      if (Le32(data + p + 20) > n || Le32(data + local + 18) > n) return SIZE_MAX;
+      total += std::max(size, localSize);
       p += 46 + std::size_t{Le16(data + p + 28)} + Le16(data + p + 30) + Le16(data + p + 32);
     }
     return total;
