@@ -61,7 +61,7 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/bench_*; do [ -f $$b ] && [ -x $$b ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true; done
 	@echo "== numpy reference for bench_wizard"; /usr/bin/python3 bench/numpy_univariants.py
-	@echo "== matplotlib reference for bench_plot and varnel plot"; /usr/bin/python3 bench/matplotlib_ternary.py $(BENCH_BUILD)/program/varnel
+	@echo "== matplotlib reference for bench_plot and varnel plot"; /usr/bin/python3 bench/matplotlib_ternary.py $(BENCH_BUILD)/varnel
 
 # The data-file reader, the settings-file reader, the number reader and the
 # readers of text tables and workbooks under

@@ -4,7 +4,7 @@ points of a ternary diagram with matplotlib (Agg, a PNG of 1200 x 849
 pixels), plain and coloured by mineral, and the same file plotted whole by
 `varnel plot` in the same run.
 
-Usage: matplotlib_ternary.py [VARNEL]   (default build-bench/program/varnel)
+Usage: matplotlib_ternary.py [VARNEL]   (default build-bench/varnel)
 
 Times are the best of three. "drawing" is the figure made and saved from
 the numbers in memory; "whole" reads the data file too (varnel: the whole
@@ -78,7 +78,7 @@ def best_of_three(f):
 
 
 def main():
-    varnel = sys.argv[1] if len(sys.argv) > 1 else os.path.join("build-bench", "program", "varnel")
+    varnel = sys.argv[1] if len(sys.argv) > 1 else os.path.join("build-bench", "varnel")
     with tempfile.TemporaryDirectory() as tmp:
         data = os.path.join(tmp, "cloud.vnp")
         write_data(data)

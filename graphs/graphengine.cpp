@@ -883,6 +883,12 @@ std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) co
       Settings.ViewPoints &&
       (tetrahedral ? plotKind_ == 2 && !tet_.empty() : (plotKind_ == 1 || plotKind_ == 2) && !tri_.empty());
   const int col = LegendColumn();
+  const int shapeCol = chosen_[Index(GraphSelector::SymbolShape)];
+  const int secondCol = Settings.LegendVariable.isEmpty() && !Settings.UseDefaultColor &&
+                                !colourCategories_.empty() && !Settings.UseDefaultShape &&
+                                !shapeCategories_.empty() && shapeCol != col
+                            ? shapeCol
+                            : 0;
   std::set<std::tuple<int, QRgb, QRgb>> seen;
   for (int k = 1; drawn && k <= plotCaseCount_; ++k) {
     const std::size_t i = static_cast<std::size_t>(k);
@@ -895,7 +901,15 @@ std::vector<LegendEntry> GraphEngine::LegendEntries(PlotPage page, int* more) co
     if (e.Shape == 0 || !seen.insert(std::make_tuple(e.Shape, e.Pen, e.Fill)).second) continue;
     if (col != 0 && col < sheet_.ColCount() && k < sheet_.RowCount()) {
       const std::string_view t = sheet_.Cell(col, k);
-      e.Name = DrawnText(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())).trimmed());
+      e.Name = QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())).trimmed();
+      // Colours from one column of names and shapes from another: the line
+      // names both.
+      if (secondCol != 0 && secondCol < sheet_.ColCount()) {
+        const std::string_view u = sheet_.Cell(secondCol, k);
+        const QString second = QString::fromUtf8(u.data(), static_cast<qsizetype>(u.size())).trimmed();
+        if (!second.isEmpty()) e.Name += (e.Name.isEmpty() ? QString() : QStringLiteral(", ")) + second;
+      }
+      e.Name = DrawnText(e.Name);
     } else {
       e.Name = SymbolShapeName(e.Shape);
     }

@@ -67,7 +67,9 @@ TEST(CategoryTest, EachDistinctNameGetsItsOwnShapeAndColourInSortedOrder) {
   const std::vector<LegendEntry> legend = e.LegendEntries(PlotPage::Triangular);
   std::set<QString> names;
   for (const LegendEntry& entry : legend) names.insert(entry.Name);
-  EXPECT_EQ(names, (std::set<QString>{"spinel", "chromite", "n.d."}));
+  // Colours and shapes from two columns of names: each line names both.
+  EXPECT_EQ(names, (std::set<QString>{"spinel, olivine", "spinel, opx", "chromite, olivine", "chromite, cpx",
+                                      "spinel", "n.d., opx"}));
   EXPECT_EQ(legend.size(), 6u) << "six different symbol and colour pairs";
 
   // The same set of values in another order of cases gives the same looks.

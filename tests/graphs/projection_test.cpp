@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
+
 #include <QPoint>
 #include <array>
 #include <cmath>
@@ -99,6 +103,17 @@ TEST(PageMetricsTest, RoundingIsToEvenAndSafeFarOffThePage) {
   EXPECT_EQ(RoundPixel(-2.5L), -2);
   EXPECT_EQ(RoundPixel(1e30L), 100000000);
   EXPECT_EQ(RoundPixel(-INFINITY), -100000000);
+  // The same as the library's nearbyint on every kind of value: ties, values
+  // a hair beside a tie, small, negative and large ones.
+  std::mt19937_64 gen(7);
+  std::uniform_real_distribution<double> wide(-2e8, 2e8);
+  for (int i = 0; i < 200000; ++i) {
+    const Real base = static_cast<Real>(std::floor(wide(gen) / (i % 3 == 0 ? 1e4 : 1))) + 0.5L;
+    for (const Real v : {base, std::nextafter(base, 1e9L), std::nextafter(base, -1e9L), base / 7, -base / 3}) {
+      const Real reference = std::nearbyint(std::clamp(v, -1e8L, 1e8L));
+      ASSERT_EQ(RoundPixel(v), static_cast<int>(reference)) << static_cast<double>(v);
+    }
+  }
   EXPECT_EQ(MulDiv(30, 600, 254), 71);
   EXPECT_EQ(MulDiv(1, 127, 254), 1);  // a half goes away from zero
   EXPECT_EQ(MulDiv(-1, 127, 254), -1);
