@@ -79,17 +79,6 @@ struct BusyWhileReading {
 
 }  // namespace
 
-std::size_t MemoryWithinReach() {
-  std::size_t reach = static_cast<std::size_t>(-1);
-  const long pages = ::sysconf(_SC_PHYS_PAGES);
-  const long pageSize = ::sysconf(_SC_PAGESIZE);
-  if (pages > 0 && pageSize > 0) reach = static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize);
-  struct rlimit limit;
-  if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-    reach = std::min(reach, static_cast<std::size_t>(limit.rlim_cur));
-  return reach;
-}
-
 void WorkLines::SetBytes(std::string_view bytes) {
   DecodedText decoded = DecodeText(bytes);
   encoding = decoded.encoding;

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "core/numberread.h"
+#include "sheet/datafile.h"
 
 namespace varnel {
 namespace {
@@ -52,7 +53,7 @@ std::string LimitText(std::string_view limit, char decimal, bool half, char targ
 
 }  // namespace
 
-std::size_t MemoryForTables() {
+std::size_t MemoryWithinReach() {
   std::size_t reach = static_cast<std::size_t>(-1);
   const long pages = ::sysconf(_SC_PHYS_PAGES);
   const long pageSize = ::sysconf(_SC_PAGESIZE);
@@ -131,7 +132,7 @@ void TableBuilder::Start(const std::vector<std::string_view>& fields, bool names
   std::size_t rows = rowHint_ + 1;
   if (rowLimit_ > 0) rows = std::min<std::size_t>(rows, static_cast<std::size_t>(rowLimit_) + 1);
   const std::size_t cells = (static_cast<std::size_t>(width_) + 1) * rows;
-  if (cells / rows != static_cast<std::size_t>(width_) + 1 || cells > MemoryForTables() / sizeof(CellText))
+  if (cells / rows != static_cast<std::size_t>(width_) + 1 || cells > MemoryWithinReach() / sizeof(CellText))
     throw std::bad_alloc();
   table_.Columns.assign(static_cast<std::size_t>(width_) + 1, {});
   for (auto& column : table_.Columns) {

@@ -53,7 +53,5 @@ class TableBuilder {
   std::string scratch_;
 };
 
-// The memory this process may still hope to get.
-std::size_t MemoryForTables();
 
 }  // namespace varnel

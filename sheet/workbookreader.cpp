@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "sheet/datafile.h"
 #include "sheet/tablebuilder.h"
 
 namespace varnel {
@@ -23,7 +24,7 @@ namespace ss = orcus::spreadsheet;
 // Stored cells beyond this are not a table of analyses; the limit keeps a
 // crafted workbook (a few bytes per cell in a well-compressed part) from
 // growing without end.
-std::size_t MaxStoredBytes() { return std::min<std::size_t>(MemoryForTables() / 4, std::size_t{2} << 30); }
+std::size_t MaxStoredBytes() { return std::min<std::size_t>(MemoryWithinReach() / 4, std::size_t{2} << 30); }
 
 std::string NumberText(double v) {
   char buffer[64];
