@@ -44,6 +44,10 @@ hosts=()
 if [ -n "${PARALLEL_HOSTS:-}" ]; then hosts=(--sshlogin "$PARALLEL_HOSTS"); fi
 if [ -n "${PARALLEL_SSH:-}" ]; then hosts+=(--ssh "$PARALLEL_SSH"); fi
 jobs=${JOBS:-100%}
+# parallel starts each job with $SHELL, here and on the hosts it reaches
+# without a login; where it is unset (services, CI runners, cron) the jobs
+# would not start at all and parallel would still end with success.
+export SHELL=${SHELL:-/bin/sh}
 printf '%s\n' "${ranges[@]}" |
   parallel --will-cite --halt now,fail=1 --keep-order --jobs "$jobs" "${hosts[@]}" \
     "$(printf '%q ' "$varnel" wizard "$file" "$@") --threads 1 --univariants --range {}" >"$work/parts"

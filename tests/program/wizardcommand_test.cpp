@@ -451,6 +451,8 @@ TEST(WizardCommand, ParallelScriptOnSeveralHostsBringsThePartsBack) {
     env.insert(QStringLiteral("JOBS"), QStringLiteral("1"));
     env.insert(QStringLiteral("PARALLEL_HOSTS"), QStringLiteral("alpha,beta"));
     env.insert(QStringLiteral("PARALLEL_SSH"), standIn);
+    // As under a service or a CI runner, where no login set it.
+    env.remove(QStringLiteral("SHELL"));
     script.setProcessEnvironment(env);
     QStringList args{Sample, "3", "--cases", "1-17", "--rank", "5", "--yes"};
     if (filter) args << QStringLiteral("--filter-duplicates");
