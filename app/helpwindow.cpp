@@ -202,7 +202,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent) {
 bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == tabs_->tabBar() && event->type() == QEvent::Shortcut)
     // After the tab bar has switched to the tab the key names.
-    QMetaObject::invokeMethod(this, [this] { FocusCurrentTab(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { FocusCurrentTab(); }, Qt::QueuedConnection);
   return QMainWindow::eventFilter(watched, event);
 }
 

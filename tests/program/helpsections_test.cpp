@@ -154,14 +154,15 @@ TEST_F(HelpSectionsTest, EveryDialogTheProgramBuildsHasAPageInTheTable) {
   // Progress windows that only say what is going on have no Help.
   const QStringList progress = {QStringLiteral("Vn_Loadp"), QStringLiteral("VN_PrintingInProgress")};
   QStringList seen;
-  for (QWidget* top : std::initializer_list<QWidget*>{p.wsheet.get(), p.gwindow.get(), p.txt.get(),
-                                                      p.wizard.get()}) {
+  for (QWidget* top :
+       std::initializer_list<QWidget*>{p.wsheet.get(), p.gwindow.get(), p.txt.get(), p.wizard.get()}) {
     for (QDialog* d : top->findChildren<QDialog*>()) {
       const QString name = d->objectName();
       if (progress.contains(name)) continue;
       seen << name;
-      EXPECT_TRUE(tabled.contains(name)) << "\"" << name.toStdString() << "\" (" << d->windowTitle().toStdString()
-                                         << ") has no page in the form table";
+      EXPECT_TRUE(tabled.contains(name))
+          << "\"" << name.toStdString() << "\" (" << d->windowTitle().toStdString()
+          << ") has no page in the form table";
     }
   }
   // The dialogs the windows are known to own are among those looked at.

@@ -317,8 +317,8 @@ TEST(TableCommandLine, ExportAndCommandsReadTables) {
 
 TEST(TableCommandLine, EveryCommandWithAFileTakesTheImportChoices) {
   const char* const commands[] = {"svd", "inverse", "map", "wizard", "plot", "export", "compute", "recalc"};
-  const char* const options[] = {"--separator",    "--decimal-separator", "--header-row",
-                                 "--skip",         "--sheet",             "--below-limit"};
+  const char* const options[] = {"--separator", "--decimal-separator", "--header-row", "--skip",
+                                 "--sheet",     "--below-limit"};
   for (const char* command : commands) {
     const test::BatchOutput r = test::RunBatch({command, "--help"});
     EXPECT_EQ(r.status, 0) << command;
@@ -344,8 +344,8 @@ TEST(TableCommandLine, EveryCommandWithAFileTakesTheImportChoices) {
   EXPECT_EQ(test::ReadFile(out), "Rock#,Na2O,K2O,Alk\r\nA,\"<0,2\",1.5,\r\nB,3.25,n.d.,\r\n");
   // recalc reads the limit as its value when asked to: only n.d. is left
   // to count as 0.
-  r = test::RunBatch({"recalc", lab, "--oxygens", "4", "--below-limit", "limit", "--decimal-separator", ",",
-                      "-o", out});
+  r = test::RunBatch(
+      {"recalc", lab, "--oxygens", "4", "--below-limit", "limit", "--decimal-separator", ",", "-o", out});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.out.contains("\n1 cells marked below detection")) << r.out.toStdString();
   EXPECT_TRUE(test::ReadFile(out).startsWith("Rock#,Na2O,K2O,Na (4 O),K (4 O),Sum (4 O)\r\nA,0.2,1.5,"));
