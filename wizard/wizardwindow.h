@@ -108,7 +108,7 @@ class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
   void RefreshWeightGrid();
   void RefreshModelPage();
   void RefreshReactionsPage();
-  void SetBusyState();
+  void SetBusyState(bool busy);
   void SetModelBusy(bool busy);
   void PopupMenu(const QPoint& global, QWidget* from);
   void ApplyStayOnTop(bool onTop);
