@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -144,6 +145,9 @@ void TVN_MWiz::BuildPages() {
   connect(help, &QPushButton::clicked, this, [this] {
     if (host_.ShowHelp) host_.ShowHelp(HelpContexts[pages_->currentIndex()]);
   });
+  // F1 anywhere in the window, whichever control has the focus (a spin box
+  // or an edit would keep the key to itself).
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, help, &QPushButton::click);
   textPadButton_ = new QPushButton(QStringLiteral("&TextPad"), this);
   textPadButton_->setObjectName(QStringLiteral("MWTBTxt"));
   textPadButton_->setCheckable(true);
@@ -549,14 +553,6 @@ void TVN_MWiz::closeEvent(QCloseEvent* event) {
   reconnectGraphs_ = restoreGraphs_ = false;
   resetOnShow_ = true;
   event->accept();
-}
-
-void TVN_MWiz::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    if (host_.ShowHelp) host_.ShowHelp(HelpContexts[pages_->currentIndex()]);
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 bool TVN_MWiz::eventFilter(QObject* watched, QEvent* event) {

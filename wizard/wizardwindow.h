@@ -92,7 +92,6 @@ class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -148,8 +148,7 @@ TEST_F(HelpSectionsTest, F1OnEachWizardPageOpensThatPage) {
   const QStringList pages = {QStringLiteral("wizard-labels"), QStringLiteral("wizard-input"),
                              QStringLiteral("wizard-weights"), QStringLiteral("wizard-model"),
                              QStringLiteral("wizard-reactions")};
-  auto* shown = p.wizard->findChild<QStackedWidget*>();
-  ASSERT_TRUE(shown);
+  QStackedWidget* shown = p.wizard->Pages();
   for (int k = 0; k < pages.size(); ++k) {
     shown->setCurrentIndex(k);
     EXPECT_EQ(PressF1(p.wizard.get()).toStdString(), pages[k].toStdString());
