@@ -336,7 +336,7 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
                       dir.filePath(QStringLiteral("out2.vnp")), QStringLiteral("--decimal-separator"),
                       QStringLiteral(".")});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
-  EXPECT_TRUE(r.err.contains(QStringLiteral("Formula computed for 1 cases.")));
+  EXPECT_TRUE(r.err.contains(QStringLiteral("Formula computed for 1 case.")));
   BatchSheet two(stderr, false);
   ASSERT_TRUE(two.Load(dir.filePath(QStringLiteral("out2.vnp"))));
   const double alk = Read(two.sheet.Cell(ColumnNamed(two.sheet, "Na2O"), 1)) +
