@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <set>
@@ -17,69 +18,16 @@
 #include "app/programfolder.h"
 #include "app/reportparts.h"
 #include "app/textcodec.h"
-#include "core/indexsort.h"
 #include "core/numberread.h"
 #include "sheet/sheet.h"
+#include "graphs/engineparts.h"
 #include "graphs/referencelines.h"
 
 namespace varnel {
-namespace {
 
-constexpr GraphSelector Apexes[4] = {GraphSelector::A, GraphSelector::B, GraphSelector::C, GraphSelector::D};
-
-int ApexOf(GraphSelector s) { return static_cast<int>(s); }
-
-// The special-column names auto-selection looks for, with their selectors.
-struct SpecialName {
-  const char* Name;
-  GraphSelector Selector;
-};
-constexpr SpecialName SpecialNames[] = {{"symbol#", GraphSelector::SymbolShape},
-                                        {"color#", GraphSelector::SymbolColor},
-                                        {"size#", GraphSelector::SymbolSize},
-                                        {"label#", GraphSelector::Label},
-                                        {"tielin#", GraphSelector::TieLine}};
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-// The integer a tie-line cell holds: optional blanks, a sign, digits, blanks.
-bool ReadInteger(std::string_view text, long long& value) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  const std::size_t digits = i;
-  long long v = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    if (v > (std::numeric_limits<long long>::max() - 9) / 10) return false;
-    v = v * 10 + (text[i++] - '0');
-  }
-  if (i == digits) return false;
-  while (i < text.size() && text[i] == ' ') ++i;
-  if (i != text.size()) return false;
-  value = negative ? -v : v;
-  return true;
-}
-
-template <typename T>
-void Release(std::vector<T>& v) {
-  std::vector<T>().swap(v);
-}
-
-std::string_view TrimmedCell(std::string_view t) {
-  while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-  return t;
-}
-
-}  // namespace
+using engineparts::Apexes;
+using engineparts::Release;
+using engineparts::TrimmedCell;
 
 int CategoryShape(int i) {
   static constexpr int Shapes[CategoryShapeCount] = {2, 4, 6, 10, 8, 3, 5, 7, 11, 9, 12, 13, 14};
@@ -157,8 +105,6 @@ bool GraphEngine::AllocateCaseArrays() {
     tri_.assign(caseSlots, TriPoint{});
     tet_.assign(caseSlots, TetPoint{});
     coords_.assign(caseSlots, Point3{});
-    depthKeys_.assign(caseSlots - 1, 0);
-    order_.assign(caseSlots - 1, 0);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -169,8 +115,6 @@ void GraphEngine::ReleaseCaseArrays() {
   Release(tri_);
   Release(tet_);
   Release(coords_);
-  Release(depthKeys_);
-  Release(order_);
   plotCaseCount_ = 0;
 }
 
@@ -220,82 +164,6 @@ void GraphEngine::DisconnectGraphs() {
 }
 
 QString GraphEngine::DataFileName() const { return FileNameOnly(sheet_.FileName); }
-
-void GraphEngine::SetGraphsCaptionFile(const std::string& fileName) {
-  caption_ =
-      QStringLiteral("VarnelGraphs [Connected to ") + QString::fromStdString(fileName) + QStringLiteral("]");
-  view_->CaptionChanged();
-}
-
-void GraphEngine::RepaintSheetGrid() {
-  sheet_.View().CellsChanged(0, 0, std::max(sheet_.ColCount() - 1, 0), std::max(sheet_.RowCount() - 1, 0));
-}
-
-void GraphEngine::SetSelectorItem(GraphSelector s, int item) {
-  chosen_[Index(s)] = std::clamp(item, 0, static_cast<int>(items_.size()) - 1);
-  view_->SelectorsChanged();
-}
-
-void GraphEngine::RunSelectorHandler(GraphSelector s) {
-  if (IsApexSelector(s))
-    ApexChanged(s);
-  else
-    SpecialColumnChanged(s);
-}
-
-void GraphEngine::ResetSelectors() {
-  updating_ = true;
-  for (GraphSelector s : {GraphSelector::C, GraphSelector::A, GraphSelector::B, GraphSelector::D,
-                          GraphSelector::SymbolShape, GraphSelector::SymbolColor, GraphSelector::SymbolSize,
-                          GraphSelector::Label, GraphSelector::TieLine}) {
-    chosen_[Index(s)] = 0;
-    RunSelectorHandler(s);
-  }
-  view_->SelectorsChanged();
-  updating_ = false;
-  Recompute();
-}
-
-void GraphEngine::AutoSelectVariables() {
-  if (sheet_.Connected) ResetSelectors();
-  updating_ = true;
-  int found = 0;
-  int third = 0, fourth = 0;
-  for (int c = 1; c < sheet_.ColCount() && found < 4; ++c) {
-    // A column of names or notes would plot nothing.
-    if (sheet_.IsTagged(c) || !HoldsNumbers(c)) continue;
-    ++found;
-    if (found <= 2) {
-      const GraphSelector s = found == 1 ? GraphSelector::A : GraphSelector::B;
-      chosen_[Index(s)] = c;
-      ApexChanged(s);
-    } else if (found == 3) {
-      third = c;
-    } else {
-      fourth = c;
-    }
-  }
-  if (fourth != 0) {
-    chosen_[Index(GraphSelector::D)] = fourth;
-    ApexChanged(GraphSelector::D);
-  }
-  if (third != 0) {
-    chosen_[Index(GraphSelector::C)] = third;
-    ApexChanged(GraphSelector::C);
-  }
-  for (int c = 1; c < sheet_.ColCount(); ++c) {
-    if (!sheet_.IsTagged(c)) continue;
-    for (const SpecialName& special : SpecialNames)
-      if (SameIgnoringCase(sheet_.Name(c), special.Name)) {
-        chosen_[Index(special.Selector)] = c;
-        SpecialColumnChanged(special.Selector);
-      }
-  }
-  view_->SelectorsChanged();
-  updating_ = false;
-  RepaintSheetGrid();
-  Recompute();
-}
 
 bool GraphEngine::HoldsNumbers(int col) const {
   Real v;
@@ -355,11 +223,6 @@ std::vector<int> GraphEngine::DensityCounts(int n) const {
   return counts;
 }
 
-void GraphEngine::SetAutoVarSelect(bool on) {
-  Settings.AutoVarSelect = on;
-  if (on && sheet_.Connected) AutoSelectVariables();
-}
-
 void GraphEngine::LoadApexValues(int apex) {
   const GraphSelector s = Apexes[apex];
   std::vector<Real>& values = apexValues_[static_cast<std::size_t>(apex)];
@@ -409,181 +272,6 @@ void GraphEngine::LoadApexValues(int apex) {
   view_->SetBusy(false);
 }
 
-void GraphEngine::ApexChanged(GraphSelector s) {
-  // A variable stands at one apex: the user's new choice takes it from any
-  // other apex, which goes to "(None)".
-  const int item = chosen_[Index(s)];
-  if (!updating_ && !sheet_.SelectorRefresh && item != 0)
-    for (GraphSelector other : Apexes)
-      if (other != s && chosen_[Index(other)] == item) {
-        chosen_[Index(other)] = 0;
-        LoadApexValues(ApexOf(other));
-        view_->SelectorsChanged();
-      }
-  LoadApexValues(ApexOf(s));
-  if (updating_ || sheet_.SelectorRefresh) return;
-  RepaintSheetGrid();
-  Recompute();
-}
-
-bool GraphEngine::SpecialItemVisible(GraphSelector s) const {
-  const GraphSettings& g = Settings;
-  switch (s) {
-    case GraphSelector::SymbolShape:
-      return g.ViewPoints && !g.UseDefaultShape;
-    case GraphSelector::SymbolColor:
-      return g.ViewPoints && !g.UseDefaultColor;
-    case GraphSelector::SymbolSize:
-      return g.ViewPoints && !g.UseDefaultSize;
-    case GraphSelector::Label:
-      return g.ViewLabels;
-    case GraphSelector::TieLine:
-      return g.ViewTies;
-    default:
-      return false;
-  }
-}
-
-void GraphEngine::SpecialColumnChanged(GraphSelector s) {
-  int col = chosen_[Index(s)];
-  if (col >= sheet_.ColCount()) col = chosen_[Index(s)] = 0;
-  const int last = std::min(plotCaseCount_, sheet_.RowCount() - 1);
-  view_->SetBusy(true);
-  // Fills one per-case array from the column, or releases it for "(None)".
-  const auto fill = [&](auto& array, auto value, const char* memoryText) {
-    if (col == 0) {
-      Release(array);
-      return true;
-    }
-    try {
-      array.assign(CaseSlots(), {});
-    } catch (const std::bad_alloc&) {
-      view_->SetBusy(false);
-      prompter_.Message(BoxKind::Error, QString::fromLatin1(memoryText), Only(Button::Ok));
-      chosen_[Index(s)] = 0;
-      view_->SelectorsChanged();
-      view_->SetBusy(true);
-      return false;
-    }
-    for (int k = 1; k <= last; ++k) array[static_cast<std::size_t>(k)] = value(sheet_.Cell(col, k));
-    return true;
-  };
-  const auto code = [this](std::string_view text, int& out) {
-    Real v;
-    if (!ReadNumber(text, DecimalSep, v)) return false;
-    // Truncated to 64 bits, then the low 32 bits, as the codes were always read.
-    const Real t = std::trunc(v);
-    const long long wide = t >= 9.2e18L    ? std::numeric_limits<long long>::max()
-                           : t <= -9.2e18L ? std::numeric_limits<long long>::min()
-                                           : static_cast<long long>(t);
-    const auto low =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned long long>(wide)));
-    const long long magnitude = low < 0 ? -static_cast<long long>(low) : low;
-    out = static_cast<int>(magnitude % SymbolShapeCount);
-    return true;
-  };
-  std::vector<std::string> categories;
-  if (col != 0 && (s == GraphSelector::SymbolShape || s == GraphSelector::SymbolColor))
-    categories = CategoriesOf(col);
-  // A case's category number, -1 for an empty cell.
-  const auto category = [&categories](std::string_view t) {
-    const std::string_view cell = TrimmedCell(t);
-    const auto at = std::lower_bound(categories.begin(), categories.end(), cell);
-    return at != categories.end() && *at == cell ? static_cast<int>(at - categories.begin()) : -1;
-  };
-  switch (s) {
-    case GraphSelector::SymbolShape:
-      shapeCategories_ = categories;
-      if (fill(
-              symbolShapes_,
-              [&](std::string_view t) {
-                if (!categories.empty()) {
-                  const int i = category(t);
-                  return static_cast<std::uint8_t>(i < 0 ? Settings.DefSymShape : CategoryShape(i));
-                }
-                int c = 0;
-                return static_cast<std::uint8_t>(code(t, c) ? c : Settings.DefSymShape);
-              },
-              "Not enough memory to store array of symbol shape codes.") &&
-          chosen_[Index(s)] == 0)
-        Settings.UseDefaultShape = true;
-      break;
-    case GraphSelector::SymbolColor:
-      colourCategories_ = categories;
-      if (fill(
-              symbolColors_,
-              [&](std::string_view t) {
-                if (!categories.empty()) {
-                  const int i = category(t);
-                  return i < 0 ? Settings.FillColor : CategoryColour(i);
-                }
-                int c = 0;
-                return code(t, c) ? ColorOfCode(c) : Settings.SymbolColor;
-              },
-              "Not enough memory to store array of symbol color codes.") &&
-          chosen_[Index(s)] == 0)
-        Settings.UseDefaultColor = true;
-      break;
-    case GraphSelector::SymbolSize:
-      if (fill(
-              symbolSizes_,
-              [&](std::string_view t) {
-                Real v;
-                if (!ReadNumber(t, DecimalSep, v))
-                  return static_cast<std::int32_t>(Settings.DefaultSymbolSize);
-                const Real a = std::fabs(v);
-                if (a > 1000) return static_cast<std::int32_t>(Settings.DefaultSymbolSize);
-                return static_cast<std::int32_t>(std::nearbyint(a));
-              },
-              "Not enough memory to store symbol size parameters.") &&
-          chosen_[Index(s)] == 0)
-        Settings.UseDefaultSize = true;
-      break;
-    case GraphSelector::Label:
-      if (col == 0) Settings.UseDefaultLabels = true;
-      break;
-    case GraphSelector::TieLine:
-      fill(
-          tieSets_,
-          [&](std::string_view t) {
-            long long v;
-            if (!ReadInteger(t, v)) return std::int32_t{-1};
-            const long long a = v < 0 ? -v : v;
-            return a < Settings.MaxTieSets ? static_cast<std::int32_t>(a) : std::int32_t{-1};
-          },
-          "Not enough memory to store array of tie line markers.");
-      view_->UpdateGraphCommands();
-      break;
-    default:
-      break;
-  }
-  view_->SetBusy(false);
-  if (!updating_ && !sheet_.SelectorRefresh) RepaintSheetGrid();
-  if (!updating_ && SpecialItemVisible(s)) RepaintGraph();
-}
-
-void GraphEngine::SetSelectorItemText(int column, const std::string& name) {
-  if (column < 1 || column >= items_.size()) return;
-  items_[column] = QString::fromStdString(name);
-  view_->SelectorsChanged();
-}
-
-void GraphEngine::AppendSelectorItem(const std::string& name) {
-  items_ << QString::fromStdString(name);
-  view_->SelectorsChanged();
-}
-
-void GraphEngine::InsertSelectorItem(int column, const std::string& name) {
-  items_.insert(std::clamp(column, 1, static_cast<int>(items_.size())), QString::fromStdString(name));
-  view_->SelectorsChanged();
-}
-
-void GraphEngine::RemoveSelectorItem(int column) {
-  if (column < 1 || column >= items_.size()) return;
-  items_.removeAt(column);
-  view_->SelectorsChanged();
-}
-
 void GraphEngine::SetPlotCaseCount(int count) {
   // Cases added while connected get room in every per-case array; their
   // values are read when the DataSheet reports the change.
@@ -597,8 +285,6 @@ void GraphEngine::SetPlotCaseCount(int count) {
     grow(tri_);
     grow(tet_);
     grow(coords_);
-    depthKeys_.resize(caseSlots - 1);
-    order_.resize(caseSlots - 1);
     for (auto& values : apexValues_) grow(values);
     grow(symbolShapes_);
     grow(symbolColors_);
@@ -665,7 +351,6 @@ void GraphEngine::Recompute() {
     } else if (plotKind_ == 2) {
       ProjectTetrahedral();
       ProjectTriangular();
-      ProjectionDirty = true;
     }
   }
   if (warningLog_) {
@@ -775,65 +460,132 @@ void GraphEngine::ProjectTetrahedral() {
       Log(k, ": Tetrahedral Plot Negative Sum");
     }
   }
-  ProjectionDirty = true;
   view_->SetBusy(false);
 }
 
-void GraphEngine::ProjectAll(int mode) {
-  if (!ProjectionDirty) return;
-  const ViewRotation rotation(mode, Settings.View);
-  for (std::size_t v = 0; v < 4; ++v) vertices_[v] = ProjectView(vertexCoords_[v], rotation);
-  if (plotKind_ == 2 && !tet_.empty()) {
-    for (int k = 1; k <= plotCaseCount_; ++k) {
-      const std::size_t i = static_cast<std::size_t>(k);
-      TetPoint& p = tet_[i];
-      if (!p.Plotted && !p.Negative) {
-        depthKeys_[i - 1] = 0;
-        continue;
+Projected GraphEngine::ProjectCase(int k, int mode) const {
+  return ProjectView(coords_[static_cast<std::size_t>(k)], mode, Settings.View);
+}
+
+namespace {
+
+// A depth as a key of integers that orders as the depth does: the sign,
+// exponent and significand of the 80-bit value, negatives turned over.
+// Equal depths (also 0 and -0) get equal keys, so a sort by the keys makes
+// the same comparisons, and the same order, as a sort by the depths.
+void SetDepthKey(DepthPixel& d, Real depth) {
+  static_assert(std::numeric_limits<Real>::digits == 64 && sizeof(Real) >= 10,
+                "depth keys are made from the x87 80-bit format");
+  if (depth == 0) depth = 0;
+  unsigned char bytes[sizeof(Real)];
+  std::memcpy(bytes, &depth, sizeof(Real));
+  std::uint64_t significand;
+  std::uint16_t signExponent;
+  std::memcpy(&significand, bytes, 8);
+  std::memcpy(&signExponent, bytes + 8, 2);
+  if (signExponent & 0x8000u) {
+    d.KeyHigh = static_cast<std::uint16_t>(~signExponent);
+    d.KeyLow = ~significand;
+  } else {
+    d.KeyHigh = static_cast<std::uint16_t>(signExponent | 0x8000u);
+    d.KeyLow = significand;
+  }
+}
+
+bool DeeperKey(const DepthPixel& a, const DepthPixel& b) {
+  return a.KeyHigh < b.KeyHigh || (a.KeyHigh == b.KeyHigh && a.KeyLow < b.KeyLow);
+}
+
+// The quicksort of IndexFVector (middle pivot, exchanges across it), so
+// that cases of equal depth come out in the order they always did; the
+// pixels travel with their keys.
+void QuickSortByDepth(DepthPixel* v, int lo, int hi) {
+  while (lo < hi) {
+    const DepthPixel pivot = v[(lo + hi) / 2];
+    int i = lo;
+    int j = hi;
+    do {
+      while (DeeperKey(v[i], pivot)) ++i;
+      while (DeeperKey(pivot, v[j])) --j;
+      if (i <= j) {
+        std::swap(v[i], v[j]);
+        ++i;
+        --j;
       }
-      const Projected q = ProjectView(coords_[i], rotation);
-      if (!IsFiniteProjection(q)) {
-        // A view turned since the projection put the eye on the point.
-        p.Plotted = p.Negative = false;
-        p.Undefined = true;
-        depthKeys_[i - 1] = 0;
-        continue;
-      }
-      p.PX = q.PX;
-      p.PY = q.PY;
-      p.Depth = q.Depth;
-      depthKeys_[i - 1] = q.Depth;
-    }
-    if (Settings.ZPOrdering && mode != 2 && plotCaseCount_ > 0) {
-      PrompterSink sink(prompter_);
-      IndexFVector(depthKeys_, plotCaseCount_, order_, false, sink);
+    } while (i <= j);
+    // The smaller part by recursion, the larger by the loop: the same
+    // partitions in the same order, with a stack of at most log n.
+    if (j - lo < hi - i) {
+      if (j > lo) QuickSortByDepth(v, lo, j);
+      lo = i;
+    } else {
+      if (i < hi) QuickSortByDepth(v, i, hi);
+      hi = j;
     }
   }
-  ProjectionDirty = false;
+}
+
+}  // namespace
+
+void SortByDepth(std::vector<DepthPixel>& pixels) {
+  if (pixels.size() > 1) QuickSortByDepth(pixels.data(), 0, static_cast<int>(pixels.size()) - 1);
+}
+
+std::vector<DepthPixel> GraphEngine::ViewPixels(int mode, Real f, int originX, int originY) const {
+  std::vector<DepthPixel> pixels(static_cast<std::size_t>(plotCaseCount_));
+  if (plotKind_ != 2 || tet_.empty()) {
+    for (int k = 1; k <= plotCaseCount_; ++k) pixels[static_cast<std::size_t>(k - 1)].Case = k;
+    return pixels;
+  }
+  const ViewRotation rotation(mode, Settings.View);
+  const Real ox = originX, oy = originY;
+  for (int k = 1; k <= plotCaseCount_; ++k) {
+    const std::size_t i = static_cast<std::size_t>(k);
+    DepthPixel& d = pixels[i - 1];
+    d.Case = k;
+    const TetPoint& p = tet_[i];
+    SetDepthKey(d, 0);
+    if (!p.Plotted && !p.Negative) continue;
+    const Projected q = ProjectView(coords_[i], rotation);
+    // A view turned since the projection may put the eye on the point.
+    if (!IsFiniteProjection(q)) continue;
+    SetDepthKey(d, q.Depth);
+    d.X = RoundPixel(q.PX * f + ox);
+    d.Y = RoundPixel(q.PY * f + oy);
+    d.Placed = true;
+    d.Drawn = IsDrawn(p.Plotted, p.Negative, k);
+  }
+  return pixels;
+}
+
+std::vector<std::int32_t> GraphEngine::DepthOrder(int mode) const {
+  std::vector<DepthPixel> pixels = ViewPixels(mode, 1, 0, 0);
+  SortByDepth(pixels);
+  std::vector<std::int32_t> order;
+  order.reserve(pixels.size());
+  for (const DepthPixel& d : pixels) order.push_back(d.Case);
+  return order;
 }
 
 bool GraphEngine::IsDrawn(bool plotted, bool negative, int k) const {
   return sheet_.Included(k) && (plotted || (negative && Settings.PlotNegPoints));
 }
 
-void GraphEngine::CountPoints() {
-  pointsDrawn_ = {0, 0};
-  if (!Settings.ViewPoints || tri_.empty()) return;
+int GraphEngine::PointsDrawnOn(PlotPage page) const {
+  const bool triangle = page == PlotPage::Triangular;
+  if (!Settings.ViewPoints || tri_.empty() || plotKind_ == 0 || (!triangle && plotKind_ != 2)) return 0;
+  int count = 0;
   for (int k = 1; k <= plotCaseCount_; ++k) {
     const std::size_t i = static_cast<std::size_t>(k);
-    if (plotKind_ != 0 && IsDrawn(tri_[i].Plotted, tri_[i].Negative, k)) ++pointsDrawn_[0];
-    if (plotKind_ == 2 && IsDrawn(tet_[i].Plotted, tet_[i].Negative, k)) ++pointsDrawn_[1];
+    if (triangle ? IsDrawn(tri_[i].Plotted, tri_[i].Negative, k) : IsDrawn(tet_[i].Plotted, tet_[i].Negative, k))
+      ++count;
   }
+  return count;
 }
 
-int GraphEngine::PointsDrawn() const {
-  return Page == PlotPage::Triangular ? pointsDrawn_[0] : pointsDrawn_[1];
-}
+int GraphEngine::PointsDrawn() const { return PointsDrawnOn(Page); }
 
 void GraphEngine::RepaintGraph() {
-  // The counts a paint would make, so that the DataSheet's status bar is right
-  // while the Graphs window is minimised.
-  CountPoints();
   view_->RepaintPlot();
   sheet_.View().UpdateStatusBar();
 }

@@ -79,7 +79,24 @@ struct PixelPoint {
   int Y = 0;
   bool Negative = false;
   int Case = 0;
+  // Without a finite place in this view (the eye turned onto it): never drawn.
+  bool Hidden = false;
 };
+
+// A case of one view of the tetrahedron: its depth towards the eye as a key
+// that orders as the depth does, and its pixel on the page.
+struct DepthPixel {
+  std::uint64_t KeyLow = 0;
+  std::uint16_t KeyHigh = 0;
+  bool Placed = false;  // plotted or negative, with a finite place in this view
+  bool Drawn = false;   // placed, and drawn as the settings say
+  std::int32_t Case = 0;
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+};
+// From the farthest to the nearest, cases of equal depth in the order the
+// program has always drawn them in.
+void SortByDepth(std::vector<DepthPixel>& pixels);
 
 // The rectangles the labels of a paint already cover, in cells of 64 pixels.
 class LabelSpace {
@@ -141,7 +158,11 @@ class GraphEngine : public GraphLink {
   Real ApexFactor(int apex) const;
   void ProjectTriangular();
   void ProjectTetrahedral();
-  void ProjectAll(int mode);
+  // Case k in view mode (0 single, 1 left, 2 right of a pair) as now turned.
+  Projected ProjectCase(int k, int mode) const;
+  // The cases from the farthest to the nearest in view mode, as a paint
+  // draws them with depth ordering; every case once.
+  std::vector<std::int32_t> DepthOrder(int mode) const;
   // The included cases of the page whose projection has no finite value
   // (an overflowing sum, quotient or perspective); they are never drawn.
   int UndefinedCases(PlotPage page) const;
@@ -165,15 +186,14 @@ class GraphEngine : public GraphLink {
   bool SetEyeDistance(int position);
   bool SetStereoRotation(int degrees);
 
-  // One routine for every target: the current page onto a painter.
-  void Paint(QPainter& painter, const PageMetrics& metrics, const PaintOptions& options);
+  // One routine for every target: the current page onto a painter. Returns
+  // where the legend went (empty when none was drawn).
+  QRect Paint(QPainter& painter, const PageMetrics& metrics, const PaintOptions& options) const;
   // The different symbols the page draws, in the order of their first
   // cases; *more counts those beyond MaxLegendEntries.
   std::vector<LegendEntry> LegendEntries(PlotPage page, int* more = nullptr) const;
   // The column the legend takes its names from, 0 when none.
   int LegendColumn() const;
-  // Where the last paint put the legend (empty when none was drawn).
-  QRect LegendRect() const { return legendRect_; }
 
   // The cases under the pointer. Positions are those of the page as painted
   // for m; a stereo page has every case twice.
@@ -196,7 +216,6 @@ class GraphEngine : public GraphLink {
   // State.
   GraphSettings Settings;
   PlotPage Page = PlotPage::Triangular;
-  bool ProjectionDirty = true;
   int PlotKind() const { return plotKind_; }
   int PlotCaseCount() const { return plotCaseCount_; }
   bool Connected() const;
@@ -208,14 +227,13 @@ class GraphEngine : public GraphLink {
   Prompter& Prompt() const { return prompter_; }
   // The selectors' shared item list: "(None)", then the DataSheet's names.
   const QStringList& SelectorItems() const { return items_; }
-  int TriangularPointsDrawn() const { return pointsDrawn_[0]; }
-  int TetrahedralPointsDrawn() const { return pointsDrawn_[1]; }
+  // The cases a paint of the page draws (the stereo pair: of each view).
+  int PointsDrawnOn(PlotPage page) const;
+  int TriangularPointsDrawn() const { return PointsDrawnOn(PlotPage::Triangular); }
+  int TetrahedralPointsDrawn() const { return PointsDrawnOn(PlotPage::Tetrahedral); }
   const TriPoint& Tri(int k) const { return tri_[static_cast<std::size_t>(k)]; }
   const TetPoint& Tet(int k) const { return tet_[static_cast<std::size_t>(k)]; }
   const Point3& TetCoords(int k) const { return coords_[static_cast<std::size_t>(k)]; }
-  // Case numbers from the farthest to the nearest after the last ProjectAll.
-  std::int32_t DepthOrder(int k) const { return order_[static_cast<std::size_t>(k - 1)]; }
-  const Projected& Vertex(int v) const { return vertices_[static_cast<std::size_t>(v)]; }
   bool HasApexValues(int apex) const { return !apexValues_[static_cast<std::size_t>(apex)].empty(); }
   Real ApexValue(int apex, int k) const {
     return apexValues_[static_cast<std::size_t>(apex)][static_cast<std::size_t>(k)];
@@ -233,14 +251,10 @@ class GraphEngine : public GraphLink {
   QString ApexLabel(int apex) const;
   char DecimalSep;
 
-  // The drawing routines of a paint, also used on their own by tests.
-  void DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infinityEnd, int x, int y, bool tetrahedral);
-  void DrawTieSet(QPainter& p, const PageMetrics& m, const std::vector<PixelPoint>& points, int negatives,
-                  bool tetrahedral);
-  void DrawInfinityTie(QPainter& p, const PageMetrics& m, PixelPoint from, QRgb colour, PixelPoint towards,
-                       bool tetrahedral);
-
  private:
+  // What one paint keeps while it draws: the painter, the page, the label
+  // font and the places the labels already cover.
+  struct PaintContext;
   static std::size_t Index(GraphSelector s) { return static_cast<std::size_t>(s); }
   std::size_t CaseSlots() const;  // cases are numbered from 1
   bool AllocateCaseArrays();
@@ -253,29 +267,37 @@ class GraphEngine : public GraphLink {
   template <typename Point>
   void MarkUndefined(Point& p, int k, const char* what);
   bool IsDrawn(bool plotted, bool negative, int k) const;
-  void CountPoints();
-  void DrawTriangular(QPainter& p, const PageMetrics& m);
-  void DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX, int originY, int mode);
-  void DrawApexLabel(QPainter& p, const PageMetrics& m, const QString& text, int x, int y, int where);
+  // Every case of view mode in DataSheet order, at f pixels per unit around
+  // the origin; the depth keys of cases not drawn are those of 0.
+  std::vector<DepthPixel> ViewPixels(int mode, Real f, int originX, int originY) const;
+  void DrawTriangular(PaintContext& c) const;
+  // depthOrder: the cases in the order to draw them, when it is given by
+  // another view (the right view of a pair keeps the left one's).
+  void DrawTetrahedral(PaintContext& c, int originX, int originY, int mode,
+                       std::vector<std::int32_t>* depthOrder) const;
+  void DrawApexLabel(PaintContext& c, const QString& text, int x, int y, int where) const;
+  void DrawSymbol(PaintContext& c, int k, bool infinityEnd, int x, int y, bool tetrahedral) const;
+  void DrawTieSet(PaintContext& c, const std::vector<PixelPoint>& points, bool tetrahedral) const;
+  void DrawInfinityTie(PaintContext& c, PixelPoint from, QRgb colour, PixelPoint towards, bool tetrahedral) const;
   // A symbol drawn once, cut to the pixels it covers; Offset is its top-left
   // corner from the symbol's centre.
   struct Sprite {
     QImage Image;
     QPoint Offset;
   };
-  const Sprite& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring);
+  const Sprite& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) const;
   // A label of case k beside its symbol at (sx, sy), reach pixels from its
   // centre.
-  void DrawLabel(QPainter& p, int k, int sx, int sy, int reach, const QString& text, bool rayEnd);
-  void DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
-                        const QPoint (&v)[4], QPoint centre);
-  void DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral, const std::vector<PixelPoint>& pixels);
-  void DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page);
-  void DrawDensity(QPainter& p, const TriangleMapping& map);
-  void DrawHighlights(QPainter& p, const PageMetrics& m, PlotPage page);
-  void DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map);
+  void DrawLabel(PaintContext& c, int k, int sx, int sy, int reach, const QString& text, bool rayEnd) const;
+  void DrawOutwardLabel(PaintContext& c, const QString& text, int vertex, const QPoint (&v)[4],
+                        QPoint centre) const;
+  void DrawTies(PaintContext& c, bool tetrahedral, const std::vector<PixelPoint>& pixels) const;
+  QRect DrawLegend(PaintContext& c, PlotPage page) const;
+  void DrawDensity(QPainter& p, const TriangleMapping& map) const;
+  void DrawHighlights(QPainter& p, const PageMetrics& m, PlotPage page) const;
+  void DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map) const;
   void DrawReferences(QPainter& p, const PageMetrics& m,
-                      const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place);
+                      const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place) const;
   QRgb SymbolPen(int k) const;
 
   Sheet& sheet_;
@@ -289,8 +311,6 @@ class GraphEngine : public GraphLink {
   int plotKind_ = 0;
   int plotCaseCount_ = 0;
   QString caption_ = QStringLiteral("VarnelGraphs [Disconnected]");
-  std::array<int, 2> pointsDrawn_{};
-  QRect legendRect_;
   // The scaling the last recompute projected with: the apex labels name it,
   // also while a preview shows factors the settings do not hold.
   bool projectedScaling_ = false;
@@ -300,9 +320,6 @@ class GraphEngine : public GraphLink {
   std::vector<TriPoint> tri_;
   std::vector<TetPoint> tet_;
   std::vector<Point3> coords_;
-  std::vector<Real> depthKeys_;
-  std::vector<std::int32_t> order_;
-  std::array<Projected, 4> vertices_{};
   std::array<Point3, 4> vertexCoords_{};
 
   std::vector<std::uint8_t> symbolShapes_;
@@ -314,10 +331,8 @@ class GraphEngine : public GraphLink {
   std::array<int, 4> pickedSelection_{-1, -1, -1, -1};  // left, top, right, bottom
 
   QStringList* warningLog_ = nullptr;
-  QFont labelFont_;  // the point label font of the paint in progress
-  QRgb labelColor_ = 0;
-  bool useSprites_ = false;
-  bool labelPainterReady_ = false;
+  // What paints keep from one to the next to draw faster, never what they
+  // draw: the symbols drawn once, and the labels laid out per case.
   struct SpriteKey {
     int Shape, R, W;
     QRgb Pen, Brush;
@@ -329,17 +344,22 @@ class GraphEngine : public GraphLink {
       return std::tie(Shape, R, W, Pen, Brush, Ring) < std::tie(o.Shape, o.R, o.W, o.Pen, o.Brush, o.Ring);
     }
   };
-  std::map<SpriteKey, Sprite> sprites_;
-  SpriteKey lastSpriteKey_{};
-  const Sprite* lastSprite_ = nullptr;
   struct LabelCache {
     QString Text;
     int Generation = -1;
     QStaticText Laid;
   };
-  std::vector<LabelCache> pointLabels_, rayLabels_;
-  int labelGeneration_ = 0;
-  LabelSpace labelSpace_;
+  struct PaintCache {
+    std::map<SpriteKey, Sprite> Sprites;
+    SpriteKey LastSpriteKey{};
+    const Sprite* LastSprite = nullptr;
+    // The labels are laid out for this font and colour.
+    QFont LabelFont;
+    QRgb LabelColor = 0;
+    int LabelGeneration = 0;
+    std::vector<LabelCache> PointLabels, RayLabels;
+  };
+  mutable PaintCache cache_;
 };
 
 }  // namespace varnel

@@ -71,7 +71,19 @@ Qt::PenStyle TiePenStyle(int style) {
 
 }  // namespace
 
-void GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& options) {
+struct GraphEngine::PaintContext {
+  PaintContext(QPainter& p, const PageMetrics& m) : P(p), M(m) {}
+  QPainter& P;
+  const PageMetrics& M;
+  // Symbols are copied from sprites (on the raster engine, unscaled); the
+  // painter then keeps the label font and colour between labels.
+  bool UseSprites = false;
+  bool LabelPainterReady = false;
+  // The rectangles the labels and apex names of this paint cover.
+  LabelSpace Labels;
+};
+
+QRect GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& options) const {
   p.save();
   p.setRenderHint(QPainter::Antialiasing, options.Antialias);
   p.setRenderHint(QPainter::TextAntialiasing, options.Antialias);
@@ -80,34 +92,35 @@ void GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& o
   // lines drawn through them stay sharp.
   p.translate(0.5, 0.5);
   const QFont labelFont = PageFont(Settings.LabelFont, m);
-  if (labelFont != labelFont_ || labelColor_ != Settings.LabelFont.Color) {
-    labelFont_ = labelFont;
-    labelColor_ = Settings.LabelFont.Color;
-    ++labelGeneration_;
+  if (labelFont != cache_.LabelFont || cache_.LabelColor != Settings.LabelFont.Color) {
+    cache_.LabelFont = labelFont;
+    cache_.LabelColor = Settings.LabelFont.Color;
+    ++cache_.LabelGeneration;
   }
-  labelPainterReady_ = false;
-  useSprites_ = options.Antialias && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster &&
-                p.transform().isTranslating() && !p.transform().isScaling() && !p.transform().isRotating();
+  PaintContext c(p, m);
+  c.UseSprites = options.Antialias && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster &&
+                 p.transform().isTranslating() && !p.transform().isScaling() && !p.transform().isRotating();
   const PlotPage page = options.Page;
   if (page == PlotPage::Triangular) {
-    DrawTriangular(p, m);
+    DrawTriangular(c);
   } else if (page == PlotPage::Tetrahedral) {
-    DrawTetrahedral(p, m, m.CentreX, m.CentreY, 0);
+    DrawTetrahedral(c, m.CentreX, m.CentreY, 0, nullptr);
   } else {
     const int half = RoundPixel(m.StereoUnitScale * Settings.StereoSFactor / 2);
-    ProjectionDirty = true;
-    DrawTetrahedral(p, m, m.CentreX - half, m.CentreY, 1);
-    ProjectionDirty = true;
-    DrawTetrahedral(p, m, m.CentreX + half, m.CentreY, 2);
-    ProjectionDirty = true;
+    // The right view is drawn in the left one's depth order, and its labels
+    // keep clear of the left one's.
+    std::vector<std::int32_t> order;
+    DrawTetrahedral(c, m.CentreX - half, m.CentreY, 1, &order);
+    DrawTetrahedral(c, m.CentreX + half, m.CentreY, 2, &order);
   }
   if (options.Highlight) DrawHighlights(p, m, page);
-  legendRect_ = QRect();
-  if (Settings.ShowLegend) DrawLegend(p, m, page);
+  QRect legend;
+  if (Settings.ShowLegend) legend = DrawLegend(c, page);
   p.restore();
+  return legend;
 }
 
-void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map) {
+void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map) const {
   const int n = DensityCellsPerSide;
   const std::vector<int> counts = DensityCounts(n);
   const int most = counts.empty() ? 0 : *std::max_element(counts.begin(), counts.end());
@@ -136,7 +149,7 @@ void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map) {
   p.restore();
 }
 
-void GraphEngine::DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map) {
+void GraphEngine::DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map) const {
   const Real step = std::clamp(Settings.GridStep, MinGridStep, MaxGridStep) / 100;
   const auto at = [&](Real a, Real b) {
     Real x, y;
@@ -177,7 +190,7 @@ void GraphEngine::DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapp
 }
 
 void GraphEngine::DrawReferences(QPainter& p, const PageMetrics& m,
-                                 const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place) {
+                                 const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place) const {
   p.save();
   QPen pen(QColor(80, 80, 80), PenWidthPixels(2, m), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   QFont font = PageFont(Settings.LabelFont, m);
@@ -217,8 +230,9 @@ void GraphEngine::DrawReferences(QPainter& p, const PageMetrics& m,
 }
 
 // where: 0 right of the corner, 1 centred above it, 2 left of it.
-void GraphEngine::DrawApexLabel(QPainter& p, const PageMetrics& m, const QString& text, int x, int y,
-                                int where) {
+void GraphEngine::DrawApexLabel(PaintContext& c, const QString& text, int x, int y, int where) const {
+  QPainter& p = c.P;
+  const PageMetrics& m = c.M;
   const QFontMetrics fm = p.fontMetrics();
   const int g = RoundPixel(6 * m.DeviceScale);
   const int width = fm.horizontalAdvance(text);
@@ -227,15 +241,17 @@ void GraphEngine::DrawApexLabel(QPainter& p, const PageMetrics& m, const QString
                    : where == 1 ? QPoint(x - width / 2, y - (height + g))
                                 : QPoint(x - (width + g), y);
   TextAt(p, at.x(), at.y(), text);
-  labelSpace_.Take(QRect(at, QSize(width, height)));
+  c.Labels.Take(QRect(at, QSize(width, height)));
 }
 
 // A vertex label beyond its vertex, seen from the centre: the label's box
 // keeps the gap from the vertex on the side away from the tetrahedron. A
 // vertex inside the outline (seen end-on) has edges on that side too; then
 // the first direction, turning from there, whose box meets no edge is taken.
-void GraphEngine::DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QString& text, int vertex,
-                                   const QPoint (&v)[4], QPoint centre) {
+void GraphEngine::DrawOutwardLabel(PaintContext& c, const QString& text, int vertex, const QPoint (&v)[4],
+                                   QPoint centre) const {
+  QPainter& p = c.P;
+  const PageMetrics& m = c.M;
   const QFontMetrics fm = p.fontMetrics();
   const int pen = PenWidthPixels(Settings.DefaultDiagramPenWidth, m);
   const Real gap = RoundPixel(6 * m.DeviceScale) + pen / 2 + 1;
@@ -266,11 +282,12 @@ void GraphEngine::DrawOutwardLabel(QPainter& p, const PageMetrics& m, const QStr
     if (clear(other)) box = other;
   }
   TextAt(p, static_cast<int>(std::lround(box.left())), static_cast<int>(std::lround(box.top())), text);
-  labelSpace_.Take(box.toAlignedRect());
+  c.Labels.Take(box.toAlignedRect());
 }
 
-void GraphEngine::DrawTriangular(QPainter& p, const PageMetrics& m) {
-  labelSpace_.Clear();
+void GraphEngine::DrawTriangular(PaintContext& c) const {
+  QPainter& p = c.P;
+  const PageMetrics& m = c.M;
   const TriangleMapping map = MapTriangle(m.UnitScale, Settings.Scale, m.CentreX, m.CentreY);
   if (Settings.DensityShading && Settings.ViewPoints) DrawDensity(p, map);
   if (Settings.GridStep > 0) DrawGrid(p, m, map);
@@ -299,9 +316,9 @@ void GraphEngine::DrawTriangular(QPainter& p, const PageMetrics& m) {
       p.setFont(PageFont(Settings.ApexFont, m));
       p.setPen(QColor::fromRgb(Settings.ApexFont.Color));
       const bool names = plotKind_ != 0;
-      DrawApexLabel(p, m, names ? ApexLabel(0) : QStringLiteral("A"), ax, ay, 0);
-      DrawApexLabel(p, m, names ? ApexLabel(1) : QStringLiteral("B"), bx, by, 1);
-      DrawApexLabel(p, m, names ? ApexLabel(2) : QStringLiteral("C"), cx, cy, 2);
+      DrawApexLabel(c, names ? ApexLabel(0) : QStringLiteral("A"), ax, ay, 0);
+      DrawApexLabel(c, names ? ApexLabel(1) : QStringLiteral("B"), bx, by, 1);
+      DrawApexLabel(c, names ? ApexLabel(2) : QStringLiteral("C"), cx, cy, 2);
     }
   }
   if (plotKind_ != 1 && plotKind_ != 2) return;
@@ -315,26 +332,23 @@ void GraphEngine::DrawTriangular(QPainter& p, const PageMetrics& m) {
     px.Negative = t.Negative;
     px.Case = k;
   }
-  if (ties) DrawTies(p, m, false, pixels);
+  if (ties) DrawTies(c, false, pixels);
   if (Settings.ViewPoints) {
-    labelPainterReady_ = false;  // the outline and the ties set their own pens and fonts
-    pointsDrawn_[0] = 0;
+    c.LabelPainterReady = false;  // the outline and the ties set their own pens and fonts
     const OpacityScope faded(p, Settings.PointOpacity);
     for (int k = 1; k <= plotCaseCount_; ++k) {
       const TriPoint& t = tri_[static_cast<std::size_t>(k)];
       if (!IsDrawn(t.Plotted, t.Negative, k)) continue;
-      ++pointsDrawn_[0];
       const PixelPoint& px = pixels[static_cast<std::size_t>(k)];
-      DrawSymbol(p, m, k, false, px.X, px.Y, false);
+      DrawSymbol(c, k, false, px.X, px.Y, false);
     }
   }
 }
 
-void GraphEngine::DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX, int originY, int mode) {
-  // The two views of a pair share the page: the right one's labels keep
-  // clear of the left one's.
-  if (mode != 2) labelSpace_.Clear();
-  ProjectAll(mode);
+void GraphEngine::DrawTetrahedral(PaintContext& c, int originX, int originY, int mode,
+                                  std::vector<std::int32_t>* depthOrder) const {
+  QPainter& p = c.P;
+  const PageMetrics& m = c.M;
   const Real f = m.UnitScale * Settings.Scale;
   const auto pixel = [&](Real px, Real py) {
     return QPoint(RoundPixel(px * f + static_cast<Real>(originX)),
@@ -352,9 +366,12 @@ void GraphEngine::DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX
     });
   }
   if (Settings.ViewDiagram) {
+    const ViewRotation rotation(mode, Settings.View);
     QPoint v[4];
-    for (int i = 0; i < 4; ++i)
-      v[i] = pixel(vertices_[static_cast<std::size_t>(i)].PX, vertices_[static_cast<std::size_t>(i)].PY);
+    for (int i = 0; i < 4; ++i) {
+      const Projected q = ProjectView(vertexCoords_[static_cast<std::size_t>(i)], rotation);
+      v[i] = pixel(q.PX, q.PY);
+    }
     QPen pen(QColor::fromRgb(Settings.OutlineColor), PenWidthPixels(Settings.DefaultDiagramPenWidth, m),
              Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
@@ -368,42 +385,55 @@ void GraphEngine::DrawTetrahedral(QPainter& p, const PageMetrics& m, int originX
       p.setPen(QColor::fromRgb(Settings.ApexFont.Color));
       for (int i = 0; i < 4; ++i) {
         const QString text = plotKind_ == 2 ? ApexLabel(i) : QString(QLatin1Char(static_cast<char>('A' + i)));
-        DrawOutwardLabel(p, m, text, i, v, QPoint(originX, originY));
+        DrawOutwardLabel(c, text, i, v, QPoint(originX, originY));
       }
     }
   }
   if (plotKind_ != 2 || tet_.empty()) return;
   const bool ties = Settings.ViewTies && TieVarSet();
   if (!ties && !Settings.ViewPoints) return;
-  std::vector<PixelPoint> pixels(static_cast<std::size_t>(plotCaseCount_) + 1);
-  for (int k = 1; k <= plotCaseCount_; ++k) {
-    const TetPoint& t = tet_[static_cast<std::size_t>(k)];
-    PixelPoint& px = pixels[static_cast<std::size_t>(k)];
-    const QPoint at = pixel(t.PX, t.PY);
-    px.X = at.x();
-    px.Y = at.y();
-    px.Negative = t.Negative;
-    px.Case = k;
+  std::vector<DepthPixel> view;
+  try {
+    view = ViewPixels(mode, f, originX, originY);
+  } catch (const std::bad_alloc&) {
+    return;  // no room for the view's pixels: the outline alone
   }
-  if (ties) DrawTies(p, m, true, pixels);
-  if (Settings.ViewPoints) {
-    labelPainterReady_ = false;  // the outline and the ties set their own pens and fonts
-    pointsDrawn_[1] = 0;
-    const OpacityScope faded(p, Settings.PointOpacity);
-    for (int k = 1; k <= plotCaseCount_; ++k) {
-      const int c = Settings.ZPOrdering ? order_[static_cast<std::size_t>(k - 1)] : k;
-      if (c < 1 || c > plotCaseCount_) continue;
-      const TetPoint& t = tet_[static_cast<std::size_t>(c)];
-      if (!IsDrawn(t.Plotted, t.Negative, c)) continue;
-      ++pointsDrawn_[1];
-      const PixelPoint& px = pixels[static_cast<std::size_t>(c)];
-      DrawSymbol(p, m, c, false, px.X, px.Y, true);
+  if (ties) {
+    std::vector<PixelPoint> pixels(static_cast<std::size_t>(plotCaseCount_) + 1);
+    for (const DepthPixel& d : view) {
+      PixelPoint& px = pixels[static_cast<std::size_t>(d.Case)];
+      px.X = d.X;
+      px.Y = d.Y;
+      px.Negative = tet_[static_cast<std::size_t>(d.Case)].Negative;
+      px.Case = d.Case;
+      px.Hidden = !d.Placed;
+    }
+    DrawTies(c, true, pixels);
+  }
+  if (!Settings.ViewPoints) return;
+  if (Settings.ZPOrdering) {
+    // From the farthest to the nearest; the right view of a pair in the
+    // left one's order.
+    if (mode == 2 && depthOrder && depthOrder->size() == view.size()) {
+      std::vector<DepthPixel> sorted;
+      sorted.reserve(view.size());
+      for (std::int32_t k : *depthOrder) sorted.push_back(view[static_cast<std::size_t>(k - 1)]);
+      view.swap(sorted);
+    } else {
+      SortByDepth(view);
+      if (depthOrder) {
+        depthOrder->clear();
+        for (const DepthPixel& d : view) depthOrder->push_back(d.Case);
+      }
     }
   }
+  c.LabelPainterReady = false;  // the outline and the ties set their own pens and fonts
+  const OpacityScope faded(p, Settings.PointOpacity);
+  for (const DepthPixel& d : view)
+    if (d.Drawn) DrawSymbol(c, d.Case, false, d.X, d.Y, true);
 }
 
-void GraphEngine::DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral,
-                           const std::vector<PixelPoint>& pixels) {
+void GraphEngine::DrawTies(PaintContext& c, bool tetrahedral, const std::vector<PixelPoint>& pixels) const {
   if (tieSets_.empty()) return;
   const int maxSet = std::max(Settings.MaxTieSets, 0);
   // Each set takes its first four members in DataSheet order.
@@ -415,7 +445,7 @@ void GraphEngine::DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral,
         tetrahedral ? tet_[static_cast<std::size_t>(k)].Plotted : tri_[static_cast<std::size_t>(k)].Plotted;
     const bool negative =
         tetrahedral ? tet_[static_cast<std::size_t>(k)].Negative : tri_[static_cast<std::size_t>(k)].Negative;
-    if (!plotted && !negative) continue;
+    if ((!plotted && !negative) || pixels[static_cast<std::size_t>(k)].Hidden) continue;
     std::vector<PixelPoint>& set = sets[static_cast<std::size_t>(t)];
     if (set.size() < 4) set.push_back(pixels[static_cast<std::size_t>(k)]);
   }
@@ -423,12 +453,13 @@ void GraphEngine::DrawTies(QPainter& p, const PageMetrics& m, bool tetrahedral,
     if (set.size() < 2) continue;
     const int negatives = static_cast<int>(
         std::count_if(set.begin(), set.end(), [](const PixelPoint& q) { return q.Negative; }));
-    if (negatives < static_cast<int>(set.size())) DrawTieSet(p, m, set, negatives, tetrahedral);
+    if (negatives < static_cast<int>(set.size())) DrawTieSet(c, set, tetrahedral);
   }
 }
 
-void GraphEngine::DrawTieSet(QPainter& p, const PageMetrics& m, const std::vector<PixelPoint>& points,
-                             int /*negatives*/, bool tetrahedral) {
+void GraphEngine::DrawTieSet(PaintContext& c, const std::vector<PixelPoint>& points, bool tetrahedral) const {
+  QPainter& p = c.P;
+  const PageMetrics& m = c.M;
   QRgb colour = Settings.TieColor;
   // The first member's colour as its symbol is drawn: the default shape
   // colour unless the colours come from a variable.
@@ -451,15 +482,17 @@ void GraphEngine::DrawTieSet(QPainter& p, const PageMetrics& m, const std::vecto
       p.drawLine(QPointF(positive[i].X, positive[i].Y), QPointF(positive[j].X, positive[j].Y));
   for (const PixelPoint& from : positive)
     for (const PixelPoint& towards : negative) {
-      DrawInfinityTie(p, m, from, colour, towards, tetrahedral);
+      DrawInfinityTie(c, from, colour, towards, tetrahedral);
       p.setPen(pen);
       p.setBrush(Qt::NoBrush);
     }
 }
 
-void GraphEngine::DrawInfinityTie(QPainter& p, const PageMetrics& m, PixelPoint from, QRgb colour,
-                                  PixelPoint towards, bool tetrahedral) {
-  labelPainterReady_ = false;
+void GraphEngine::DrawInfinityTie(PaintContext& c, PixelPoint from, QRgb colour, PixelPoint towards,
+                                  bool tetrahedral) const {
+  QPainter& p = c.P;
+  const PageMetrics& m = c.M;
+  c.LabelPainterReady = false;
   if (from.X == towards.X && from.Y == towards.Y) return;
   const Real phi =
       towards.X == from.X
@@ -477,7 +510,7 @@ void GraphEngine::DrawInfinityTie(QPainter& p, const PageMetrics& m, PixelPoint 
   p.setPen(QPen(QColor::fromRgb(colour), width, TiePenStyle(Settings.TieStyle), Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(Qt::NoBrush);
   p.drawLine(QPointF(from.X, from.Y), QPointF(ex, ey));
-  DrawSymbol(p, m, towards.Case, true, ex, ey, tetrahedral);
+  DrawSymbol(c, towards.Case, true, ex, ey, tetrahedral);
 }
 
 namespace {
@@ -549,12 +582,13 @@ void DrawSymbolShape(QPainter& p, int shape, int r, int w, QRgb pen, QRgb brush,
   DrawShape(p, shape, r, w, pen, brush, false, x, y);
 }
 
-const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) {
+const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush,
+                                                     bool ring) const {
   const SpriteKey key{shape, r, w, pen, brush, ring};
   // Points in a row often share their symbol: the last one found is asked first.
-  if (lastSprite_ && lastSpriteKey_ == key) return *lastSprite_;
-  auto found = sprites_.find(key);
-  if (found == sprites_.end()) {
+  if (cache_.LastSprite && cache_.LastSpriteKey == key) return *cache_.LastSprite;
+  auto found = cache_.Sprites.find(key);
+  if (found == cache_.Sprites.end()) {
     // Wide enough for the ring and a pen that overhangs a polygon's corners.
     const int c = r + 2 * w + 6;
     QImage sprite(2 * c + 1, 2 * c + 1, QImage::Format_ARGB32_Premultiplied);
@@ -582,16 +616,17 @@ const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QR
       kept.Image = sprite.copy(QRect(left, top, right - left + 1, bottom - top + 1));
       kept.Offset = QPoint(left - c, top - c);
     }
-    if (sprites_.size() > 4096) sprites_.clear();
-    found = sprites_.emplace(key, std::move(kept)).first;
+    if (cache_.Sprites.size() > 4096) cache_.Sprites.clear();
+    found = cache_.Sprites.emplace(key, std::move(kept)).first;
   }
-  lastSpriteKey_ = key;
-  lastSprite_ = &found->second;
+  cache_.LastSpriteKey = key;
+  cache_.LastSprite = &found->second;
   return found->second;
 }
 
-void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infinityEnd, int x, int y,
-                             bool tetrahedral) {
+void GraphEngine::DrawSymbol(PaintContext& c, int k, bool infinityEnd, int x, int y, bool tetrahedral) const {
+  QPainter& p = c.P;
+  const PageMetrics& m = c.M;
   const SymbolGeometry geometry = SymbolMetrics(SymbolSize(k), m);
   const int r = geometry.R;
   const int w = geometry.W;
@@ -602,7 +637,7 @@ void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infi
     penColour = DarkenColor(brushColour);
   }
   if (shape != 0 || infinityEnd) {
-    if (useSprites_) {
+    if (c.UseSprites) {
       // On images and the screen one drawing of each kind of symbol is copied
       // to every place it stands, pixel for pixel the same.
       const Sprite& sprite = SymbolSprite(shape, r, w, penColour, brushColour, infinityEnd);
@@ -616,23 +651,25 @@ void GraphEngine::DrawSymbol(QPainter& p, const PageMetrics& m, int k, bool infi
   QString text = LabelText(k);
   if (infinityEnd) {
     text.prepend(QStringLiteral("to "));
-    DrawLabel(p, k, x, y, r + 2 + w, text, true);
+    DrawLabel(c, k, x, y, r + 2 + w, text, true);
   } else {
     const bool negative =
         tetrahedral ? tet_[static_cast<std::size_t>(k)].Negative : tri_[static_cast<std::size_t>(k)].Negative;
     if (negative) text.prepend(QLatin1Char('-'));
-    DrawLabel(p, k, x, y, r + w, text, false);
+    DrawLabel(c, k, x, y, r + w, text, false);
   }
 }
 
 // The key sits in the top left corner of the page, clear of the triangle
 // and of the tetrahedron at its usual zoom: one line per symbol, drawn at
 // the default size, with its name in the point label font.
-void GraphEngine::DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page) {
+QRect GraphEngine::DrawLegend(PaintContext& c, PlotPage page) const {
+  QPainter& p = c.P;
+  const PageMetrics& m = c.M;
   int more = 0;
   const std::vector<LegendEntry> entries = LegendEntries(page, &more);
-  if (entries.empty()) return;
-  labelPainterReady_ = false;
+  if (entries.empty()) return QRect();
+  c.LabelPainterReady = false;
   const SymbolGeometry g = SymbolMetrics(Settings.DefaultSymbolSize, m);
   const QFont font = PageFont(Settings.LabelFont, m);
   const QFontMetrics fm(font, p.device());
@@ -663,7 +700,7 @@ void GraphEngine::DrawLegend(QPainter& p, const PageMetrics& m, PlotPage page) {
     p.setBrush(Qt::NoBrush);
     TextAt(p, box.left() + 2 * pad + symbolBox, centreY - fm.height() / 2, texts[i]);
   }
-  legendRect_ = box;
+  return box;
 }
 
 QPoint LegendTopLeft(const GraphSettings& g, const PageMetrics& m, QSize box, int margin) {
@@ -726,30 +763,32 @@ QPoint PlaceLabel(const LabelSpace& space, int x, int y, int reach, QSize size) 
   return tries[0];
 }
 
-void GraphEngine::DrawLabel(QPainter& p, int k, int sx, int sy, int reach, const QString& text, bool rayEnd) {
+void GraphEngine::DrawLabel(PaintContext& c, int k, int sx, int sy, int reach, const QString& text,
+                            bool rayEnd) const {
+  QPainter& p = c.P;
   // The laid-out texts are kept per case, so that a repaint only writes them.
-  std::vector<LabelCache>& cache = rayEnd ? rayLabels_ : pointLabels_;
+  std::vector<LabelCache>& cache = rayEnd ? cache_.RayLabels : cache_.PointLabels;
   if (cache.size() <= static_cast<std::size_t>(k)) cache.resize(static_cast<std::size_t>(k) + 1);
   LabelCache& entry = cache[static_cast<std::size_t>(k)];
-  if (entry.Text != text || entry.Generation != labelGeneration_) {
+  if (entry.Text != text || entry.Generation != cache_.LabelGeneration) {
     entry.Text = text;
-    entry.Generation = labelGeneration_;
+    entry.Generation = cache_.LabelGeneration;
     entry.Laid.setText(text);
     entry.Laid.setTextFormat(Qt::PlainText);
     entry.Laid.setPerformanceHint(QStaticText::AggressiveCaching);
-    entry.Laid.prepare(QTransform(), labelFont_);
+    entry.Laid.prepare(QTransform(), cache_.LabelFont);
   }
   // Symbols copied from sprites leave the pen and font alone; anything else
-  // drawn in between clears labelPainterReady_.
-  if (!useSprites_ || !labelPainterReady_) {
-    p.setFont(labelFont_);
-    p.setPen(QColor::fromRgb(labelColor_));
-    labelPainterReady_ = true;
+  // drawn in between clears LabelPainterReady.
+  if (!c.UseSprites || !c.LabelPainterReady) {
+    p.setFont(cache_.LabelFont);
+    p.setPen(QColor::fromRgb(cache_.LabelColor));
+    c.LabelPainterReady = true;
   }
   const QSize size = entry.Laid.size().toSize();
   // Ray ends keep their place beside the ring; point labels look for room.
-  const QPoint at = rayEnd ? QPoint(sx + reach, sy) : PlaceLabel(labelSpace_, sx, sy, reach, size);
-  labelSpace_.Take(QRect(at, size));
+  const QPoint at = rayEnd ? QPoint(sx + reach, sy) : PlaceLabel(c.Labels, sx, sy, reach, size);
+  c.Labels.Take(QRect(at, size));
   p.drawStaticText(QPointF(at), entry.Laid);
 }
 

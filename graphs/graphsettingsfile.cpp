@@ -333,7 +333,6 @@ bool ApplyPlotSettingsFile(GraphEngine& engine, Prompter& prompter, const QStrin
     prompter.Message(BoxKind::Warning,
                      QStringLiteral("The reference lines of the plot settings could not be read:\n\r") + why,
                      Only(Button::Ok));
-  engine.ProjectionDirty = true;
   engine.RepaintGraph();
   return true;
 }

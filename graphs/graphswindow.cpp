@@ -58,8 +58,8 @@ class GraphPage : public QWidget {
     stored_ = pressed_ = at;
     moved_ = false;
     GraphEngine& e = window_.engine_;
-    draggingLegend_ = e.Settings.ShowLegend && e.LegendRect().contains(at);
-    if (draggingLegend_) legendGrab_ = at - e.LegendRect().topLeft();
+    draggingLegend_ = e.Settings.ShowLegend && legend_.contains(at);
+    if (draggingLegend_) legendGrab_ = at - legend_.topLeft();
     banding_ = !draggingLegend_ && ((modifiers & Qt::ShiftModifier) || e.Page == PlotPage::Triangular);
   }
   void Drag(QPoint now, Qt::KeyboardModifiers modifiers) {
@@ -115,6 +115,8 @@ class GraphPage : public QWidget {
     window_.ShowHint(k ? text : statusTip());
   }
   QRect Band() const { return band_; }
+  // Where the last paint put the legend (empty when none was drawn).
+  QRect Legend() const { return legend_; }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -122,7 +124,7 @@ class GraphPage : public QWidget {
     PaintOptions options;
     options.Page = window_.engine_.Page;
     options.Highlight = true;
-    window_.engine_.Paint(painter, window_.metrics_, options);
+    legend_ = window_.engine_.Paint(painter, window_.metrics_, options);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
@@ -156,6 +158,7 @@ class GraphPage : public QWidget {
   bool banding_ = false;
   bool draggingLegend_ = false;
   QRect band_;
+  QRect legend_;
   int hovered_ = 0;
 };
 
@@ -242,6 +245,8 @@ TVN_Graphs::~TVN_Graphs() {
 }
 
 QWidget* TVN_Graphs::PaintBox() const { return page_; }
+
+QRect TVN_Graphs::LegendRect() const { return page_->Legend(); }
 
 void TVN_Graphs::ShowHint(const QString& text) { panels_[2]->setText(text); }
 
@@ -667,7 +672,6 @@ void TVN_Graphs::SelectPage(PlotPage page) {
     const QSignalBlocker block(tabs_);
     tabs_->setCurrentIndex(static_cast<int>(page));
   }
-  engine_.ProjectionDirty = true;
   UpdateGraphCommands();
   engine_.RepaintGraph();
 }
@@ -804,10 +808,7 @@ void TVN_Graphs::PlotInversePoints1Click() {
 }
 void TVN_Graphs::ZOrdering1Click() {
   engine_.Settings.ZPOrdering = !engine_.Settings.ZPOrdering;
-  if (engine_.Settings.ZPOrdering) {
-    engine_.ProjectionDirty = true;
-    page_->update();
-  }
+  if (engine_.Settings.ZPOrdering) page_->update();
   UpdateGraphCommands();
 }
 void TVN_Graphs::AutoVarSelect1Click() {

@@ -37,6 +37,8 @@ class TVN_Graphs : public QMainWindow, public GraphView, public SettingsSection 
   QAction* Action(const QString& name) const { return actions_.value(name); }
   QComboBox* ApexBox(int apex) const { return boxes_[static_cast<std::size_t>(apex)]; }
   QWidget* PaintBox() const;
+  // Where the last paint of the page put the legend (empty when none).
+  QRect LegendRect() const;
   QTabBar* Tabs() const { return tabs_; }
   TVN_Settings* SettingsDialog() const { return settings_; }
   QString StatusPanel(int panel) const;

@@ -117,7 +117,7 @@ std::vector<int> GraphEngine::HighlightedCases() const {
   return cases;
 }
 
-void GraphEngine::DrawHighlights(QPainter& p, const PageMetrics& m, PlotPage page) {
+void GraphEngine::DrawHighlights(QPainter& p, const PageMetrics& m, PlotPage page) const {
   const std::vector<int> cases = HighlightedCases();
   if (cases.empty()) return;
   std::vector<char> marked(static_cast<std::size_t>(plotCaseCount_) + 1, 0);

@@ -23,9 +23,6 @@ struct TriPoint {
 };
 
 struct TetPoint {
-  Real PX = 0;
-  Real PY = 0;     // down positive
-  Real Depth = 0;  // towards the eye
   bool Plotted = false;
   bool Negative = false;
   // As for TriPoint, and also a perspective that divides by nothing.
@@ -44,8 +41,8 @@ struct Point3 {
 
 struct Projected {
   Real PX = 0;
-  Real PY = 0;
-  Real Depth = 0;
+  Real PY = 0;     // down positive
+  Real Depth = 0;  // towards the eye
 };
 
 // The triangle position of normalised values a, b (c is what remains).

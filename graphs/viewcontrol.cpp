@@ -13,13 +13,11 @@ bool GraphEngine::ApplyViewKey(ViewKey key) {
     case ViewKey::Right:
       if (!turnable) return false;
       v.Alpha += key == ViewKey::Left ? -RotationStep : RotationStep;
-      ProjectionDirty = true;
       return true;
     case ViewKey::Up:
     case ViewKey::Down:
       if (!turnable) return false;
       v.Theta += key == ViewKey::Up ? -RotationStep : RotationStep;
-      ProjectionDirty = true;
       return true;
     case ViewKey::Enlarge:
       Settings.Scale += ZoomStep;
@@ -47,19 +45,16 @@ bool GraphEngine::DragBy(int dx, int dy) {
   ViewAngles& v = Settings.View;
   if (std::abs(dx) / MouseStepPixels > 1) v.Alpha += dx < 0 ? RotationStep : -RotationStep;
   if (std::abs(dy) / MouseStepPixels > 1) v.Theta += dy < 0 ? RotationStep : -RotationStep;
-  ProjectionDirty = true;
   return true;
 }
 
 bool GraphEngine::SetEyeDistance(int position) {
   Settings.View.EyeDistance = position;
-  ProjectionDirty = true;
   return Page != PlotPage::Triangular;
 }
 
 bool GraphEngine::SetStereoRotation(int degrees) {
   Settings.View.Gamma = degrees * DegreesToRadians;
-  ProjectionDirty = true;
   return Page == PlotPage::Stereo;
 }
 

@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <random>
 #include <tuple>
 
 #include "app/reporttarget.h"
+#include "core/indexsort.h"
+#include "tests/core/recording_sink.h"
 #include "tests/graphs/plotsheet.h"
 #include "tests/support/files.h"
 
@@ -219,16 +222,15 @@ TEST(RecomputeTest, EveryCaseOfALargeSheetIsReadDrawnAndLogged) {
   EXPECT_EQ(p.sheet.StatusTexts()[0].toInt(), 9998);
   EXPECT_EQ(p.engine.TieSet(9995), 5);
   // Depth order runs over every case, from the far end to the near one.
-  p.engine.Page = PlotPage::Tetrahedral;
-  p.engine.ProjectionDirty = true;
-  p.engine.ProjectAll(0);
+  const std::vector<std::int32_t> order = p.engine.DepthOrder(0);
+  ASSERT_EQ(order.size(), 10000u);
   std::vector<int> seen(10001, 0);
-  for (int k = 1; k <= 10000; ++k) ++seen[static_cast<std::size_t>(p.engine.DepthOrder(k))];
+  for (std::int32_t k : order) ++seen[static_cast<std::size_t>(k)];
   EXPECT_EQ(std::count(seen.begin() + 1, seen.end(), 1), 10000);
-  for (int k = 2; k <= 10000; ++k) {
-    const int a = p.engine.DepthOrder(k - 1), b = p.engine.DepthOrder(k);
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    const int a = order[i - 1], b = order[i];
     if (p.engine.Tet(a).Plotted && p.engine.Tet(b).Plotted) {
-      ASSERT_LE(p.engine.Tet(a).Depth, p.engine.Tet(b).Depth);
+      ASSERT_LE(p.engine.ProjectCase(a, 0).Depth, p.engine.ProjectCase(b, 0).Depth);
     }
   }
   // Cases added while connected are plotted too.
@@ -378,18 +380,52 @@ TEST(DepthOrderTest, FarToNearWithTheDefaultViewAndTheRightViewKeepsTheLeftOrder
              {"0", "0", "1", "0"},
              {"0", "0", "0", "1"}});
   GraphEngine& e = p.engine;
-  e.ProjectionDirty = true;
-  e.ProjectAll(0);
-  EXPECT_EQ(std::vector<int>({e.DepthOrder(1), e.DepthOrder(2), e.DepthOrder(3), e.DepthOrder(4)}),
-            std::vector<int>({4, 1, 3, 2}));
-  EXPECT_NEAR(static_cast<double>(e.Tet(2).PY), -0.6654, 5e-5);
-  EXPECT_FALSE(e.ProjectionDirty);
-  // The right view of a pair does not sort: it reuses the left view's order.
-  e.Settings.View.Alpha = 200 * DegreesToRadians;
-  e.ProjectionDirty = true;
-  e.ProjectAll(2);
-  EXPECT_EQ(e.DepthOrder(1), 4);
-  EXPECT_EQ(e.DepthOrder(4), 2);
+  EXPECT_EQ(e.DepthOrder(0), std::vector<std::int32_t>({4, 1, 3, 2}));
+  EXPECT_NEAR(static_cast<double>(e.ProjectCase(2, 0).PY), -0.6654, 5e-5);
+  // Turned half round, B stays on top and the order of the others turns over.
+  e.Settings.View.Alpha = 201 * DegreesToRadians;
+  EXPECT_EQ(e.DepthOrder(0), std::vector<std::int32_t>({3, 1, 4, 2}));
+}
+
+TEST(DepthOrderTest, EqualDepthsComeOutInTheIndexSortsOrder) {
+  // A dozen compositions over 3000 cases, some with negative sums and some
+  // missing a value (depth 0, as the centroid has): nearly every depth is
+  // shared, and the order of equal ones is the quicksort's own.
+  PlotSheet p;
+  Rows rows{{"a", "b", "c", "d"}};
+  std::mt19937 gen(3);
+  for (int k = 1; k <= 3000; ++k) {
+    const int i = static_cast<int>(gen() % 12);
+    if (i == 0)
+      rows.push_back({"1", "1", "1", "1"});
+    else if (i == 1)
+      rows.push_back({"-3", "1", "-2", "-1"});
+    else if (i == 2)
+      rows.push_back({"1", "x", "1", "1"});
+    else
+      rows.push_back({std::to_string(i % 4 + 1), std::to_string(i % 3), std::to_string(i / 4), "2"});
+  }
+  p.Connect(rows);
+  p.engine.Settings.PlotNegPoints = true;
+  // The depths as the paint's sort keys them: 0 for cases not placed.
+  const auto depths = [&] {
+    std::vector<Real> d(3000, 0);
+    for (int k = 1; k <= 3000; ++k)
+      if (p.engine.Tet(k).Plotted || p.engine.Tet(k).Negative)
+        d[static_cast<std::size_t>(k - 1)] = p.engine.ProjectCase(k, 0).Depth;
+    return d;
+  };
+  std::vector<Real> d = depths();
+  EXPECT_GT(std::count_if(d.begin(), d.end(), [](Real x) { return x < 0; }), 100);
+  EXPECT_GT(std::count_if(d.begin(), d.end(), [](Real x) { return x > 0; }), 100);
+  std::vector<std::int32_t> expected(3000);
+  test::RecordingSink sink;
+  IndexFVector(d, 3000, expected, false, sink);
+  EXPECT_EQ(p.engine.DepthOrder(0), expected);
+  p.engine.Settings.View.Theta = 30 * DegreesToRadians;
+  d = depths();
+  IndexFVector(d, 3000, expected, false, sink);
+  EXPECT_EQ(p.engine.DepthOrder(0), expected);
 }
 
 TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
@@ -408,9 +444,7 @@ TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
   EXPECT_NEAR(static_cast<double>(e.Settings.Scale), 0.1, 1e-9);
 
   e.Page = PlotPage::Tetrahedral;
-  e.ProjectionDirty = false;
   EXPECT_TRUE(e.ApplyViewKey(ViewKey::Right));
-  EXPECT_TRUE(e.ProjectionDirty);
   EXPECT_NEAR(static_cast<double>(e.Settings.View.Alpha / DegreesToRadians), 23, 1e-12);
   EXPECT_TRUE(e.ApplyViewKey(ViewKey::Up));
   EXPECT_NEAR(static_cast<double>(e.Settings.View.Theta / DegreesToRadians), -56, 1e-12);
@@ -423,8 +457,8 @@ TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
   for (int i = 0; i < 40; ++i) e.ApplyViewKey(ViewKey::DecreaseSeparation);
   EXPECT_NEAR(static_cast<double>(e.Settings.StereoSFactor), 0.1, 1e-9);
 
-  // The eye distance and the stereo turn always take their value and mark the
-  // projection; they ask for a repaint only on a page that shows them.
+  // The eye distance and the stereo turn always take their value; they ask
+  // for a repaint only on a page that shows them.
   struct Slider {
     PlotPage page;
     bool eyeRepaints, rotationRepaints;
@@ -436,14 +470,10 @@ TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
   for (const Slider& c : sliders) {
     SCOPED_TRACE(static_cast<int>(c.page));
     e.Page = c.page;
-    e.ProjectionDirty = false;
     EXPECT_EQ(e.SetEyeDistance(++eye), c.eyeRepaints);
     EXPECT_EQ(e.Settings.View.EyeDistance, eye);
-    EXPECT_TRUE(e.ProjectionDirty);
-    e.ProjectionDirty = false;
     EXPECT_EQ(e.SetStereoRotation(++degrees), c.rotationRepaints);
     EXPECT_NEAR(static_cast<double>(e.Settings.View.Gamma / DegreesToRadians), degrees, 1e-12);
-    EXPECT_TRUE(e.ProjectionDirty);
   }
 }
 

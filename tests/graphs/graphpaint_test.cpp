@@ -279,7 +279,6 @@ TEST(PaintLabelTest, ApexLabelsNeverTouchTheOutlineOfTheTriangleOrTheTurningTetr
   for (int step = 0; step < 180; step += 25) {
     p.engine.Settings.View.Alpha = (21 + step) * DegreesToRadians;
     p.engine.Settings.View.Theta = (-54 + step / 2) * DegreesToRadians;
-    p.engine.ProjectionDirty = true;
     EXPECT_EQ(LabelPixelsOnTheOutline(p.engine, PlotPage::Tetrahedral), 0) << "turned by " << step;
   }
 }

@@ -257,7 +257,6 @@ TEST_F(SavePlotSettingsTest, SavedUnderAnyCaseOfVngAndLoadedBackIntoTheEngine) {
   EXPECT_TRUE(test::ReadFile(Path("Rocks.VNG")).startsWith("[Symbol]\r\nDefaultSymbolSize=77\r\n"));
 
   PlotSheet p;
-  p.engine.ProjectionDirty = false;
   p.prompter.AnswerOpen(std::nullopt);
   EXPECT_FALSE(LoadPlotSettingsCommand(p.engine, p.prompter));
   EXPECT_EQ(p.engine.Settings.DefaultSymbolSize, 30);
@@ -267,7 +266,6 @@ TEST_F(SavePlotSettingsTest, SavedUnderAnyCaseOfVngAndLoadedBackIntoTheEngine) {
   EXPECT_TRUE(p.prompter.dialogs.back().mustExist);
   EXPECT_EQ(p.engine.Settings.DefaultSymbolSize, 77);
   EXPECT_NEAR(static_cast<double>(p.engine.Settings.View.Alpha), 1, 1e-14);
-  EXPECT_TRUE(p.engine.ProjectionDirty);
 
   // A file that cannot be read says so and changes nothing.
   p.engine.Settings.DefaultSymbolSize = 31;

@@ -196,9 +196,7 @@ TEST(GraphsWindowTest, EyeDistanceAndStereoRotationTrackBars) {
   s->STBStereoRotation->setValue(30);
   EXPECT_NEAR(static_cast<double>(w.p.engine.Settings.View.Gamma), 0.5235987756, 1e-9);
   // With the eye closer, the far vertex A draws in towards the centre.
-  w.p.engine.ProjectionDirty = true;
-  w.p.engine.ProjectAll(0);
-  EXPECT_NEAR(static_cast<double>(w.p.engine.Tet(1).PX), 0.6669 * 5.2364 / 5 * 2 / 2.2364, 2e-4);
+  EXPECT_NEAR(static_cast<double>(w.p.engine.ProjectCase(1, 0).PX), 0.6669 * 5.2364 / 5 * 2 / 2.2364, 2e-4);
 }
 
 TEST(GraphsWindowTest, ItsPlaceIsReadAndWrittenUnderWinPos) {

@@ -21,14 +21,15 @@ namespace {
 
 using test::PlotSheet;
 
-QImage PaintOn(GraphEngine& e, PlotPage page, QRgb ground = qRgb(255, 255, 255)) {
+QImage PaintOn(GraphEngine& e, PlotPage page, QRgb ground = qRgb(255, 255, 255), QRect* legend = nullptr) {
   QImage image(1000, 707, QImage::Format_RGB32);
   image.fill(ground);
   QPainter painter(&image);
   PaintOptions options;
   options.Page = page;
   options.FillBackground = false;
-  e.Paint(painter, SetupPageMetrics(TargetKind::Bitmap, 1000, 707, 96, PrinterPage()), options);
+  const QRect drawn = e.Paint(painter, SetupPageMetrics(TargetKind::Bitmap, 1000, 707, 96, PrinterPage()), options);
+  if (legend) *legend = drawn;
   return image;
 }
 
@@ -210,8 +211,8 @@ TEST(LegendPlaceTest, CornersDraggedPlacesAndATransparentGround) {
   p.Connect({{"a", "b", "c", "Symbol#"}, {"1", "1", "1", "4"}, {"2", "1", "1", "6"}});
   p.engine.Settings.ShowLegend = true;
   p.engine.Settings.LegendPlace = LegendCorner::BottomRight;
-  const QImage white = PaintOn(p.engine, PlotPage::Triangular, qRgb(200, 0, 0));
-  const QRect r = p.engine.LegendRect();
+  QRect r;
+  const QImage white = PaintOn(p.engine, PlotPage::Triangular, qRgb(200, 0, 0), &r);
   EXPECT_GT(r.left(), 500);
   EXPECT_GT(r.top(), 353);
   EXPECT_TRUE(test::IsWhite(white.pixel(r.right() - 3, r.top() + 3)));

@@ -197,7 +197,7 @@ TEST(GraphsWindowPickingTest, HoverClickBandAndLegendDrag) {
   // The legend follows the mouse.
   w.p.engine.Settings.ShowLegend = true;
   window.PaintBox()->repaint();
-  const QRect legend = w.p.engine.LegendRect();
+  const QRect legend = window.LegendRect();
   ASSERT_FALSE(legend.isEmpty());
   window.MouseOnPage(TVN_Graphs::MouseStep::Press, legend.topLeft() + QPoint(3, 3));
   window.MouseOnPage(TVN_Graphs::MouseStep::Drag, QPoint(m.W / 2 + 3, m.H / 2 + 3));
