@@ -15,6 +15,7 @@
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/importdialog.h"
 #include "sheet/sheetexport.h"
+#include "sheet/workbookreader.h"
 #include "tests/datasheet/sheetcells.h"
 #include "tests/support/batchrun.h"
 #include "tests/support/files.h"
@@ -248,6 +249,41 @@ TEST_F(ImportWindow, WorkbookSheetsAreChosenInTheDialog) {
   EXPECT_EQ(test::Grid(wSheet), "|Mineral#|MgO/Y|olivine|49.5");
 }
 
+// A workbook whose reader stops (an assertion or a crash inside the import
+// library, imitated through the reader's seam) in the window: the dialog
+// names the problem, Open refuses with the same words, the sheet stays.
+void AbortInChild() { std::abort(); }
+
+TEST_F(ImportWindow, AWorkbookThatStopsItsReaderLeavesTheSheetAsItWas) {
+  const QString good = Write(QStringLiteral("good.vnp"), "; file\r\n;;about\r\nA\tB\r\n1\t2\r\n");
+  ASSERT_TRUE(w.LoadDataFile(good));
+  const std::string before = test::Grid(wSheet);
+  const QString finding = QStringLiteral(VARNEL_SOURCE_DIR "/fuzz/findings/workbook-orcus-assert.xlsx");
+  const QString copy = Write(QStringLiteral("assay.xlsx"), test::ReadFile(finding));
+  const QString stops =
+      QStringLiteral("\"%1\" is a broken workbook and cannot be read: the workbook library stopped on it.")
+          .arg(copy);
+  const QString malformed =
+      QStringLiteral("\"%1\" is a broken or encrypted workbook and cannot be read:\n\r"
+                     "malformed_xml_error: value must be quoted (offset=523)")
+          .arg(copy);
+  for (const bool crash : {true, false}) {
+    SCOPED_TRACE(crash ? "the reader stops" : "the finding as it is");
+    WorkbookSeams().BeforeParse = crash ? AbortInChild : nullptr;
+    const QString expected = crash ? stops : malformed;
+    fill = [&](TVN_Import& d) {
+      EXPECT_EQ(d.Problem(), expected);
+      EXPECT_TRUE(d.PreviewText().empty() || d.PreviewText().size() == 1u);
+      return true;
+    };
+    prompter.Expect(BoxKind::Error, expected, Only(Button::Ok), Button::Ok);
+    EXPECT_FALSE(w.LoadDataFile(copy));
+    WorkbookSeams() = WorkbookReaderSeams{};
+    EXPECT_EQ(test::Grid(wSheet), before);
+    EXPECT_EQ(wSheet.FileName, good);
+  }
+}
+
 TEST(TableCommandLine, ExportAndCommandsReadTables) {
   QTemporaryDir dir;
   const QString csv = dir.filePath(QStringLiteral("spinel.csv"));
@@ -313,6 +349,22 @@ TEST(TableCommandLine, ExportAndCommandsReadTables) {
     EXPECT_EQ(r.status, b.status) << b.args.join(' ').toStdString();
     EXPECT_EQ(r.err, b.err);
   }
+  // A workbook whose reader stops ends the command with its message, and
+  // writes nothing.
+  const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+  ASSERT_EQ(test::RunBatch({"export", csv, "-o", book}).status, 0);
+  const QString fresh = dir.filePath(QStringLiteral("fresh.csv"));
+  WorkbookSeams().BeforeParse = AbortInChild;
+  r = test::RunBatch({"export", book, "-o", fresh});
+  WorkbookSeams() = WorkbookReaderSeams{};
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, QStringLiteral("error: \"%1\" is a broken workbook and cannot be read: the workbook "
+                                  "library stopped on it.\n")
+                       .arg(book));
+  EXPECT_FALSE(QFile::exists(fresh));
+  r = test::RunBatch({"export", book, "-o", fresh});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(test::ReadFile(fresh).startsWith("Sample#,Mineral#,SiO2,"));
 }
 
 TEST(TableCommandLine, EveryCommandWithAFileTakesTheImportChoices) {
