@@ -212,7 +212,7 @@ void BM_UnivariantsMemory(benchmark::State& state) {
   w.Reset();
   w.AddCases(1, 20);
   for (int k = 0; k < 3; ++k) w.Next();
-  w.DesiredRank = 9;
+  w.SetDesiredRank(9);
   w.Next();
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("relations.txt"));

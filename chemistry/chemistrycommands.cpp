@@ -19,7 +19,7 @@ void ChemistryCommands::RunFormula(int column) {
   formula_->Prepare(sheet_, column);
   // The dialog stays up until the formula is computed or the user gives up,
   // so that a mistyped formula can be mended where it stands.
-  while (ExecDialog(*formula_)) {
+  while (sheet_.Prompt().RunDialog(*formula_)) {
     const CommandOutcome outcome = RunFormulaCommand(sheet_, formula_->Request(DecimalSeparator()));
     if (outcome != CommandOutcome::Refused) return;
   }
@@ -35,7 +35,7 @@ void ChemistryCommands::ReplaceValuesFromFormula1Click() {
 void ChemistryCommands::Recalculate1Click() {
   if (sheet_.WizardOpen) return;
   recalc_->Prepare(sheet_);
-  while (ExecDialog(*recalc_)) {
+  while (sheet_.Prompt().RunDialog(*recalc_)) {
     const CommandOutcome outcome =
         RunRecalcCommand(sheet_, recalc_->Mapping(), recalc_->Options(), recalc_->Style(DecimalSeparator()),
                          &textPad_, ReportEnvironmentNow(sheet_.FileName, DecimalSeparator()));

@@ -2,8 +2,6 @@
 // the TextPad.
 #pragma once
 
-#include <QDialog>
-#include <functional>
 #include <memory>
 
 #include "chemistry/formuladialog.h"
@@ -26,8 +24,6 @@ class ChemistryCommands : public ChemistryLink {
 
   TVN_Formula& FormulaDialog() { return *formula_; }
   TVN_Recalc& RecalcDialog() { return *recalc_; }
-  // Runs a modal dialog; replaceable so that tests can fill it in.
-  std::function<bool(QDialog&)> ExecDialog = [](QDialog& d) { return d.exec() == QDialog::Accepted; };
 
  private:
   void RunFormula(int column);

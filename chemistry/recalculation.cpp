@@ -27,6 +27,9 @@ std::string Digits10(double v) {
   return std::string(buf, r.ptr);
 }
 
+// "1 case", "3 cases".
+std::string CaseCount(int n) { return std::to_string(n) + (n == 1 ? " case" : " cases"); }
+
 }  // namespace
 
 const std::vector<OxygenBasis>& CommonOxygenBases() {
@@ -331,8 +334,8 @@ std::vector<std::string> RecalcReportLines(const RecalcInput& input,
       lines.push_back("Fe3+ by charge balance (Droop 1987) for " + std::to_string(o.Oxygens) +
                       " oxygens and " + std::to_string(o.Cations) +
                       " cations: Fe3+ = 2 N (1 - T/S), all iron first taken as FeO");
-      lines.push_back("Fe3+ clamped at 0 in " + std::to_string(r.ClampedAtZero) +
-                      " cases and at the total iron in " + std::to_string(r.ClampedAtTotalFe) + " cases");
+      lines.push_back("Fe3+ clamped at 0 in " + CaseCount(r.ClampedAtZero) + " and at the total iron in " +
+                      CaseCount(r.ClampedAtTotalFe));
     }
   }
   if (o.MgNumber)
@@ -359,10 +362,9 @@ std::vector<std::string> RecalcReportLines(const RecalcInput& input,
   }
   lines.push_back(counts);
   if (r.EmptyMgNumber > 0)
-    lines.push_back("Mg# left empty in " + std::to_string(r.EmptyMgNumber) + " cases without Mg and Fe2+");
+    lines.push_back("Mg# left empty in " + CaseCount(r.EmptyMgNumber) + " without Mg and Fe2+");
   if (r.EmptyAfm > 0)
-    lines.push_back("AFM left empty in " + std::to_string(r.EmptyAfm) +
-                    " cases without Na2O, K2O, iron and MgO");
+    lines.push_back("AFM left empty in " + CaseCount(r.EmptyAfm) + " without Na2O, K2O, iron and MgO");
   return lines;
 }
 

@@ -120,10 +120,11 @@ bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char s
 }
 
 QString FormulaRunMessage(const FormulaRun& run) {
-  QString text = QStringLiteral("Formula computed for %1 cases.").arg(run.Computed);
+  const auto cases = [](int n) { return QString::number(n) + (n == 1 ? QStringLiteral(" case") : QStringLiteral(" cases")); };
+  QString text = QStringLiteral("Formula computed for ") + cases(run.Computed) + QLatin1Char('.');
   const int empty = run.NotNumbers + run.NotFinite;
   if (empty == 0) return text;
-  text += LineBreak + QStringLiteral("%1 cases left empty:").arg(empty);
+  text += LineBreak + cases(empty) + QStringLiteral(" left empty:");
   QStringList why;
   if (run.NotNumbers > 0) why << QStringLiteral("%1 with an input that is not a number").arg(run.NotNumbers);
   if (run.NotFinite > 0) why << QStringLiteral("%1 with a result that is not finite").arg(run.NotFinite);

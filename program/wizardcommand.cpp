@@ -264,17 +264,17 @@ std::optional<WizardCommandOptions> ReadWizardOptions(const QStringList& args, s
 int PrintRelations(MatrixWizard& w, const WizardCommandOptions& o, ConsolePrompter& prompter, std::FILE* out,
                    std::FILE* err) {
   const bool intersections = o.Steps[0] == Step::Intersections;
-  if (intersections ? !w.IntersectEnabled : w.SetRank < 0 || w.SetCount <= w.SetRank) {
+  if (intersections ? !w.State().IntersectEnabled : w.State().SetRank < 0 || w.State().SetCount <= w.State().SetRank) {
     if (intersections)
       std::fprintf(err,
                    "error: Intersections is not available for this working set (both assemblages must "
                    "have members)\n");
     else
       std::fprintf(err, "error: the working set has no univariant relations (rank %d of %d columns)\n",
-                   w.SetRank, w.SetCount);
+                   w.State().SetRank, w.State().SetCount);
     return 1;
   }
-  UnivariantJob job = w.MakeUnivariantJob(w.FilterDuplicates || intersections);
+  UnivariantJob job = w.MakeUnivariantJob(w.State().FilterDuplicates || intersections);
   job.RowOutput = o.Rows;
   std::uint64_t first = o.RangeFirst, last = o.RangeLast;
   if (!o.Ranged) {
@@ -293,7 +293,7 @@ int PrintRelations(MatrixWizard& w, const WizardCommandOptions& o, ConsolePrompt
     const std::string_view text = o.Rows == RowFormat::None ? r.Line : r.Row;
     if (text.empty()) return true;  // a selection's label has no row of its own
     if (intersections &&
-        !SeparatesAssemblages(std::string(r.Line), w.SetCount, w.AssemblageA, w.AssemblageB, o.Separator))
+        !SeparatesAssemblages(std::string(r.Line), w.State().SetCount, w.State().AssemblageA, w.State().AssemblageB, o.Separator))
       return true;
     if (o.Ranged && !r.Key.empty()) {
       std::fwrite(r.Key.data(), 1, r.Key.size(), out);
@@ -338,13 +338,12 @@ int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
   context.WideSelectionCounts = true;
   MatrixWizard w(context);
   w.Reset();
-  w.Options = o.Options;
-  w.FilterDuplicates = o.FilterDuplicates;
-  w.OutModel = o.OutModel;
-  w.OutTestResiduals = o.OutResiduals;
+  w.SetOptions(o.Options);
+  w.SetFilterDuplicates(o.FilterDuplicates);
+  w.SetOutputs(false, o.OutModel, o.OutResiduals);
   auto column = [&](const QString& v) { return v == QLatin1String("none") ? 0 : FindColumn(sheet, v); };
-  if (o.Labels) w.LabelColumn = column(*o.Labels);
-  if (o.Comments) w.CommentColumn = column(*o.Comments);
+  w.SetLabelColumns(o.Labels ? column(*o.Labels) : w.State().LabelColumn,
+                    o.Comments ? column(*o.Comments) : w.State().CommentColumn);
   // Stops the run at a question that was not answered Yes.
   auto refused = [&] { return batch.prompter.refusedQuestion; };
   auto finish = [&](int status) {
@@ -357,19 +356,19 @@ int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
 
   if (o.Weights) {
     const std::vector<QString>& weights = *o.Weights;
-    if (static_cast<int>(weights.size()) != w.m)
-      throw UsageError{QStringLiteral("--weights takes %1 values, one per untagged variable").arg(w.m)};
-    for (int i = 0; i < w.m; ++i) {
+    if (static_cast<int>(weights.size()) != w.State().m)
+      throw UsageError{QStringLiteral("--weights takes %1 values, one per untagged variable").arg(w.State().m)};
+    for (int i = 0; i < w.State().m; ++i) {
       const QString& text = weights[static_cast<std::size_t>(i)];
       Real v;
       if (!ReadNumber(text.toStdString(), separator, v))
         throw UsageError{QStringLiteral("--weights: %1 is not a number").arg(text)};
       w.WeightEdited(i, text);
     }
-    w.WeightOn = true;
+    w.SetWeighting(true);
     w.WeightsDone();
   }
-  w.OutWeighted = o.OutputWeighted;
+  w.SetOutputs(o.OutputWeighted, o.OutModel, o.OutResiduals);
   if (o.Threshold) {
     const QString before = w.ThresholdText();
     if (w.ThresholdEdited(*o.Threshold, before) == before && *o.Threshold != before)
@@ -381,11 +380,10 @@ int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
   if (o.Rank) {
     bool ok = false;
     const int k = o.Rank->toInt(&ok);
-    if (!ok || k < 1 || k > w.DesiredRankMaximum()) {
+    if (!ok || !w.SetDesiredRank(k)) {
       std::fprintf(err, "error: --rank must lie between 1 and %d for this input\n", w.DesiredRankMaximum());
       return finish(1);
     }
-    w.DesiredRank = k;
   }
   if (o.TestModel) {
     w.TestModelClick();
@@ -396,32 +394,32 @@ int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
   if (!w.Next()) return finish(1);
 
   if (o.Set) {
-    const std::vector<int> members = ParseCaseList(*o.Set, w.n, QStringLiteral("--set"));
+    const std::vector<int> members = ParseCaseList(*o.Set, w.State().n, QStringLiteral("--set"));
     const QSet<int> in(members.begin(), members.end());
-    for (int c = 1; c <= w.n && !refused(); ++c)
+    for (int c = 1; c <= w.State().n && !refused(); ++c)
       if (!in.contains(c)) w.ModifySet(MatrixWizard::SetChange::Exclude, c - 1, c - 1);
     if (refused()) return finish(1);
   }
   for (const auto& [list, mark, option] : {std::tuple{&o.A, MatrixWizard::AssemblageMark::A, "--a"},
                                            std::tuple{&o.B, MatrixWizard::AssemblageMark::B, "--b"}}) {
     if (!*list) continue;
-    for (int pos : ParseCaseList(**list, w.SetCount, QLatin1String(option))) {
-      const int c = w.WorkingSet[static_cast<std::size_t>(pos - 1)] - 1;
+    for (int pos : ParseCaseList(**list, w.State().SetCount, QLatin1String(option))) {
+      const int c = w.State().WorkingSet[static_cast<std::size_t>(pos - 1)] - 1;
       w.ModifyAssemblage(mark, c, c);
     }
   }
   if (o.Count) {
-    const UnivariantJob job = w.MakeUnivariantJob(w.FilterDuplicates);
+    const UnivariantJob job = w.MakeUnivariantJob(w.State().FilterDuplicates);
     std::fprintf(out, "%llu\n",
-                 static_cast<unsigned long long>(w.SetCount > w.SetRank ? SelectionCount(job) : 0));
+                 static_cast<unsigned long long>(w.State().SetCount > w.State().SetRank ? SelectionCount(job) : 0));
     return 0;
   }
   if (o.Ranged || o.Rows != RowFormat::None) return PrintRelations(w, o, batch.prompter, out, err);
   int status = 0;
   for (Step s : o.Steps) {
-    const bool enabled = s == Step::ReactionSpace ? w.RSpaceEnabled
-                         : s == Step::Univariants ? w.UnivariantsEnabled
-                                                  : w.IntersectEnabled;
+    const bool enabled = s == Step::ReactionSpace ? w.State().RSpaceEnabled
+                         : s == Step::Univariants ? w.State().UnivariantsEnabled
+                                                  : w.State().IntersectEnabled;
     if (!enabled) {
       std::fprintf(err, "error: %s is not available for this working set%s\n",
                    s == Step::ReactionSpace ? "Reaction Space"

@@ -1,17 +1,29 @@
 #include "sheet/workbookreader.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <new>
+#include <optional>
 #include <orcus/orcus_ods.hpp>
+#include <orcus/sax_parser.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 #include <stdexcept>
-#include <unordered_map>
 
 #include "sheet/datafile.h"
 #include "sheet/tablebuilder.h"
@@ -21,57 +33,129 @@ namespace {
 
 namespace ss = orcus::spreadsheet;
 
+constexpr ss::row_t MaxRows = 1048576;
+constexpr ss::col_t MaxCols = 16384;
+
 // Stored cells beyond this are not a table of analyses; the limit keeps a
 // crafted workbook (a few bytes per cell in a well-compressed part) from
-// growing without end.
+// growing without end. Below 4 GB, so that texts are found by 32-bit offsets.
 std::size_t MaxStoredBytes() { return std::min<std::size_t>(MemoryWithinReach() / 4, std::size_t{2} << 30); }
 
-std::string NumberText(double v) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  return std::string(buffer, result.ptr);
-}
-
-std::string TwoDigits(int v) {
-  std::string s = std::to_string(v);
-  return s.size() < 2 ? "0" + s : s;
-}
-
-// The cells of the one sheet being read.
-class CellStore {
- public:
-  void Set(ss::row_t row, ss::col_t col, std::string text) {
-    if (row < 0 || col < 0) return;
-    const auto r = static_cast<std::size_t>(row), c = static_cast<std::size_t>(col);
-    if (r >= rows.size()) rows.resize(r + 1);
-    auto& cells = rows[r];
-    if (c >= cells.size()) {
-      stored_ += (c + 1 - cells.size()) * sizeof(std::string);
-      cells.resize(c + 1);
-    }
-    stored_ += text.size();
-    if (stored_ > MaxStoredBytes()) throw std::bad_alloc();
-    cells[c] = std::move(text);
-  }
-  std::vector<std::vector<std::string>> rows;
-
- private:
-  std::size_t stored_ = 0;
+// A text in the store's one buffer.
+struct Text {
+  std::uint32_t Offset = 0;
+  std::uint32_t Size = 0;
 };
 
+// One cell: its place and its text. Sixteen bytes, and no allocation of its own.
+struct Cell {
+  std::uint32_t Row;
+  std::uint32_t Col;
+  Text Value;
+};
+
+// The cells of the one sheet being read: all texts in one buffer (shared
+// strings too, which cells then refer to without a copy), the cells in the
+// order they came.
+class CellStore {
+ public:
+  CellStore() : limit_(MaxStoredBytes()) {}
+
+  Text Keep(std::string_view s) {
+    Charge(s.size());
+    const Text t{static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(s.size())};
+    text.append(s);
+    return t;
+  }
+  Text KeepNumber(double v) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return Keep(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+  }
+  Text KeepBool(bool v) { return Keep(v ? std::string_view("TRUE") : std::string_view("FALSE")); }
+
+  void Set(ss::row_t row, ss::col_t col, Text value) {
+    if (row < 0 || col < 0 || row >= MaxRows || col >= MaxCols) return;
+    Charge(sizeof(Cell));
+    const Cell cell{static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(col), value};
+    cells.push_back(cell);
+    // The cells of the latest row, for filling down.
+    if (cell.Row != row_) {
+      row_ = cell.Row;
+      rowCells_.clear();
+      rowSorted_ = true;
+    }
+    if (!rowCells_.empty() && rowCells_.back().Col >= cell.Col) rowSorted_ = false;
+    rowCells_.push_back(cell);
+  }
+
+  // Copies a cell of the latest row into the size rows below it.
+  void FillDown(ss::row_t row, ss::col_t col, ss::row_t size) {
+    if (row < 0 || col < 0 || row >= MaxRows) return;
+    const auto c = static_cast<std::uint32_t>(col);
+    const auto rowNumber = static_cast<std::uint32_t>(row);
+    const Cell* found = nullptr;
+    if (rowNumber != row_) {
+      // An earlier row: its cells lie before those filled down from it.
+      for (auto it = cells.rbegin(); it != cells.rend() && it->Row >= rowNumber && !found; ++it)
+        if (it->Row == rowNumber && it->Col == c) found = &*it;
+    } else if (rowSorted_) {
+      const auto at = std::lower_bound(rowCells_.begin(), rowCells_.end(), c,
+                                       [](const Cell& a, std::uint32_t b) { return a.Col < b; });
+      if (at != rowCells_.end() && at->Col == c) found = &*at;
+    } else {
+      for (auto it = rowCells_.rbegin(); it != rowCells_.rend() && !found; ++it)
+        if (it->Col == c) found = &*it;
+    }
+    if (!found) return;
+    const Text value = found->Value;
+    size = std::min<ss::row_t>(size, MaxRows - 1 - row);
+    for (ss::row_t r = 1; r <= size; ++r) {
+      Charge(sizeof(Cell));
+      cells.push_back(Cell{static_cast<std::uint32_t>(row + r), c, value});
+    }
+  }
+
+  // Cells in row and column order; of two for the same place the later holds.
+  void Sort() {
+    const auto before = [](const Cell& a, const Cell& b) { return a.Row != b.Row ? a.Row < b.Row : a.Col < b.Col; };
+    if (!std::is_sorted(cells.begin(), cells.end(), before)) std::stable_sort(cells.begin(), cells.end(), before);
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (out > 0 && cells[out - 1].Row == cells[i].Row && cells[out - 1].Col == cells[i].Col)
+        cells[out - 1] = cells[i];
+      else
+        cells[out++] = cells[i];
+    }
+    cells.resize(out);
+  }
+
+  std::string text;
+  std::vector<Cell> cells;
+
+ private:
+  void Charge(std::size_t bytes) {
+    stored_ += bytes;
+    if (stored_ > limit_) throw std::bad_alloc();
+  }
+  std::size_t limit_;
+  std::size_t stored_ = 0;
+  std::uint32_t row_ = UINT32_MAX;
+  bool rowSorted_ = true;
+  std::vector<Cell> rowCells_;
+};
+
+// Shared strings live in the cell store's buffer; a cell holding one refers
+// to it. Strings are not looked up to be shared again: that saves memory only,
+// and costs a map of every string.
 class SharedStrings : public ss::iface::import_shared_strings {
  public:
+  explicit SharedStrings(CellStore& store) : store_(store) {}
   std::size_t append(std::string_view s) override {
-    strings.emplace_back(s);
+    strings.push_back(store_.Keep(s));
     return strings.size() - 1;
   }
-  std::size_t add(std::string_view s) override {
-    const auto found = index_.find(std::string(s));
-    if (found != index_.end()) return found->second;
-    const std::size_t i = append(s);
-    index_.emplace(strings.back(), i);
-    return i;
-  }
+  std::size_t add(std::string_view s) override { return append(s); }
   void set_segment_font(std::size_t) override {}
   void set_segment_bold(bool) override {}
   void set_segment_italic(bool) override {}
@@ -85,10 +169,10 @@ class SharedStrings : public ss::iface::import_shared_strings {
     segments_.clear();
     return i;
   }
-  std::vector<std::string> strings;
+  std::vector<Text> strings;
 
  private:
-  std::unordered_map<std::string, std::size_t> index_;
+  CellStore& store_;
   std::string segments_;
 };
 
@@ -99,28 +183,33 @@ class FormulaResults : public ss::iface::import_formula {
   void set_position(ss::row_t row, ss::col_t col) override {
     row_ = row;
     col_ = col;
-    result_.clear();
     has_ = false;
   }
   void set_formula(ss::formula_grammar_t, std::string_view) override {}
   void set_shared_formula_index(std::size_t) override {}
-  void set_result_string(std::string_view value) override { Keep(std::string(value)); }
-  void set_result_value(double value) override { Keep(NumberText(value)); }
-  void set_result_bool(bool value) override { Keep(value ? "TRUE" : "FALSE"); }
-  void set_result_empty() override { Keep(std::string()); }
+  void set_result_string(std::string_view value) override {
+    if (store_) Keep(store_->Keep(value));
+  }
+  void set_result_value(double value) override {
+    if (store_) Keep(store_->KeepNumber(value));
+  }
+  void set_result_bool(bool value) override {
+    if (store_) Keep(store_->KeepBool(value));
+  }
+  void set_result_empty() override { Keep(Text{}); }
   void commit() override {
-    if (store_ && has_) store_->Set(row_, col_, std::move(result_));
+    if (store_ && has_) store_->Set(row_, col_, result_);
   }
 
  private:
-  void Keep(std::string text) {
-    result_ = std::move(text);
+  void Keep(Text text) {
+    result_ = text;
     has_ = true;
   }
   CellStore* store_;
   ss::row_t row_ = 0;
   ss::col_t col_ = 0;
-  std::string result_;
+  Text result_;
   bool has_ = false;
 };
 
@@ -130,13 +219,13 @@ class ArrayResults : public ss::iface::import_array_formula {
   void set_range(const ss::range_t&) override {}
   void set_formula(ss::formula_grammar_t, std::string_view) override {}
   void set_result_string(ss::row_t row, ss::col_t col, std::string_view value) override {
-    if (store_) store_->Set(row, col, std::string(value));
+    if (store_) store_->Set(row, col, store_->Keep(value));
   }
   void set_result_value(ss::row_t row, ss::col_t col, double value) override {
-    if (store_) store_->Set(row, col, NumberText(value));
+    if (store_) store_->Set(row, col, store_->KeepNumber(value));
   }
   void set_result_bool(ss::row_t row, ss::col_t col, bool value) override {
-    if (store_) store_->Set(row, col, value ? "TRUE" : "FALSE");
+    if (store_) store_->Set(row, col, store_->KeepBool(value));
   }
   void set_result_empty(ss::row_t, ss::col_t) override {}
   void commit() override {}
@@ -144,6 +233,11 @@ class ArrayResults : public ss::iface::import_array_formula {
  private:
   CellStore* store_;
 };
+
+std::string TwoDigits(int v) {
+  std::string s = std::to_string(v);
+  return s.size() < 2 ? "0" + s : s;
+}
 
 // A sheet: the chosen one keeps its cells, the others only their names.
 class SheetSink : public ss::iface::import_sheet {
@@ -153,16 +247,16 @@ class SheetSink : public ss::iface::import_sheet {
   ss::iface::import_formula* get_formula() override { return &formula_; }
   ss::iface::import_array_formula* get_array_formula() override { return &array_; }
   void set_auto(ss::row_t row, ss::col_t col, std::string_view s) override {
-    if (store_) store_->Set(row, col, std::string(s));
+    if (store_) store_->Set(row, col, store_->Keep(s));
   }
   void set_string(ss::row_t row, ss::col_t col, ss::string_id_t index) override {
     if (store_ && index < strings_.strings.size()) store_->Set(row, col, strings_.strings[index]);
   }
   void set_value(ss::row_t row, ss::col_t col, double value) override {
-    if (store_) store_->Set(row, col, NumberText(value));
+    if (store_) store_->Set(row, col, store_->KeepNumber(value));
   }
   void set_bool(ss::row_t row, ss::col_t col, bool value) override {
-    if (store_) store_->Set(row, col, value ? "TRUE" : "FALSE");
+    if (store_) store_->Set(row, col, store_->KeepBool(value));
   }
   void set_date_time(ss::row_t row, ss::col_t col, int year, int month, int day, int hour, int minute,
                      double second) override {
@@ -170,18 +264,14 @@ class SheetSink : public ss::iface::import_sheet {
     std::string text = std::to_string(year) + "-" + TwoDigits(month) + "-" + TwoDigits(day);
     if (hour != 0 || minute != 0 || second != 0)
       text += " " + TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(static_cast<int>(second));
-    store_->Set(row, col, std::move(text));
+    store_->Set(row, col, store_->Keep(text));
   }
   void set_format(ss::row_t, ss::col_t, std::size_t) override {}
   void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, std::size_t) override {}
   void fill_down_cells(ss::row_t row, ss::col_t col, ss::row_t size) override {
-    if (!store_ || row < 0 || col < 0 || static_cast<std::size_t>(row) >= store_->rows.size()) return;
-    const auto& cells = store_->rows[static_cast<std::size_t>(row)];
-    if (static_cast<std::size_t>(col) >= cells.size()) return;
-    const std::string text = cells[static_cast<std::size_t>(col)];
-    for (ss::row_t r = 1; r <= size; ++r) store_->Set(row + r, col, text);
+    if (store_) store_->FillDown(row, col, size);
   }
-  ss::range_size_t get_sheet_size() const override { return {1048576, 16384}; }
+  ss::range_size_t get_sheet_size() const override { return {MaxRows, MaxCols}; }
 
  private:
   SharedStrings& strings_;
@@ -240,36 +330,40 @@ class References : public ss::iface::import_reference_resolver {
   }
 };
 
+// Which sheet to keep: by name, or by its 1-based number, or the first.
+struct WantedSheet {
+  std::string Name;
+  int Number = -1;
+  bool First = true;
+};
+
 class Factory : public ss::iface::import_factory {
  public:
-  explicit Factory(const QString& wanted) : wanted_(wanted) {}
+  explicit Factory(const WantedSheet& wanted) : wanted_(wanted), strings_(store) {}
   ss::iface::import_reference_resolver* get_reference_resolver(ss::formula_ref_context_t) override {
     return &references_;
   }
   ss::iface::import_global_settings* get_global_settings() override { return &settings_; }
   ss::iface::import_shared_strings* get_shared_strings() override { return &strings_; }
-  ss::iface::import_sheet* append_sheet(ss::sheet_t index, std::string_view name) override {
-    names << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  ss::iface::import_sheet* append_sheet(ss::sheet_t, std::string_view name) override {
+    names.emplace_back(name);
     bool chosen = false;
     if (chosenIndex < 0) {
-      bool isNumber = false;
-      const int number = wanted_.toInt(&isNumber);
-      if (wanted_.isEmpty())
+      if (wanted_.First)
         chosen = true;
-      else if (isNumber)
-        chosen = number == names.size();
+      else if (wanted_.Number >= 0)
+        chosen = static_cast<std::size_t>(wanted_.Number) == names.size();
       else
-        chosen = names.back() == wanted_;
+        chosen = names.back() == wanted_.Name;
       if (chosen) chosenIndex = static_cast<int>(names.size()) - 1;
     }
     sheets_.emplace_back(std::make_unique<SheetSink>(strings_, chosen ? &store : nullptr));
-    (void)index;
     return sheets_.back().get();
   }
   ss::iface::import_sheet* get_sheet(std::string_view name) override {
-    const QString n = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    const auto i = names.indexOf(n);
-    return i >= 0 ? sheets_[static_cast<std::size_t>(i)].get() : nullptr;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      if (names[i] == name) return sheets_[i].get();
+    return nullptr;
   }
   ss::iface::import_sheet* get_sheet(ss::sheet_t index) override {
     return index >= 0 && static_cast<std::size_t>(index) < sheets_.size()
@@ -278,12 +372,12 @@ class Factory : public ss::iface::import_factory {
   }
   void finalize() override {}
 
-  QStringList names;
+  std::vector<std::string> names;
   int chosenIndex = -1;
   CellStore store;
 
  private:
-  QString wanted_;
+  WantedSheet wanted_;
   Settings settings_;
   References references_;
   SharedStrings strings_;
@@ -346,13 +440,451 @@ bool OdsEncrypted(std::string_view bytes) {
   }
 }
 
+// ---- Inline strings ----------------------------------------------------
+// Streaming writers put text in the cell itself (t="inlineStr") instead of
+// the shared-string table, and the import library passes such cells over.
+// When the chosen sheet's part holds any, they are read here with the
+// library's own zip and XML parsers.
+
+// The part names of a package relationship file: Id -> Target, or the
+// target of the first relationship whose type ends with typeSuffix.
+class Relationships {
+ public:
+  std::string_view wantedId, typeSuffix;
+  std::string found;
+  void doctype(const orcus::sax::doctype_declaration&) {}
+  void start_declaration(std::string_view) {}
+  void end_declaration(std::string_view) {}
+  void attribute(std::string_view, std::string_view) {}
+  void attribute(const orcus::sax::parser_attribute& attr) {
+    if (attr.name == "Id") id_ = attr.value;
+    else if (attr.name == "Type") type_ = attr.value;
+    else if (attr.name == "Target") target_ = attr.value;
+  }
+  void start_element(const orcus::sax::parser_element& elem) {
+    if (elem.name == "Relationship" && found.empty()) {
+      const bool byId = !wantedId.empty() && id_ == wantedId;
+      const bool byType = !typeSuffix.empty() && type_.size() >= typeSuffix.size() &&
+                          std::string_view(type_).substr(type_.size() - typeSuffix.size()) == typeSuffix;
+      if (byId || byType) found = target_;
+    }
+    id_.clear();
+    type_.clear();
+    target_.clear();
+  }
+  void end_element(const orcus::sax::parser_element&) {}
+  void characters(std::string_view, bool) {}
+
+ private:
+  std::string id_, type_, target_;
+};
+
+// The relationship id of each sheet of the workbook part, in order.
+class SheetIds {
+ public:
+  std::vector<std::string> ids;
+  void doctype(const orcus::sax::doctype_declaration&) {}
+  void start_declaration(std::string_view) {}
+  void end_declaration(std::string_view) {}
+  void attribute(std::string_view, std::string_view) {}
+  void attribute(const orcus::sax::parser_attribute& attr) {
+    if (attr.name == "id" && !attr.ns.empty()) id_ = attr.value;
+  }
+  void start_element(const orcus::sax::parser_element& elem) {
+    if (elem.name == "sheet") ids.push_back(id_);
+    id_.clear();
+  }
+  void end_element(const orcus::sax::parser_element&) {}
+  void characters(std::string_view, bool) {}
+
+ private:
+  std::string id_;
+};
+
+// "A1" -> row 0, column 0; false when it is no cell address.
+bool CellAddress(std::string_view a, ss::row_t& row, ss::col_t& col) {
+  std::size_t i = 0;
+  long c = 0, r = 0;
+  while (i < a.size() && ((a[i] >= 'A' && a[i] <= 'Z') || (a[i] >= 'a' && a[i] <= 'z'))) {
+    c = c * 26 + ((a[i] | 0x20) - 'a' + 1);
+    if (c > MaxCols) return false;
+    ++i;
+  }
+  while (i < a.size() && a[i] >= '0' && a[i] <= '9') {
+    r = r * 10 + (a[i] - '0');
+    if (r > MaxRows) return false;
+    ++i;
+  }
+  if (c == 0 || r == 0 || i != a.size()) return false;
+  row = static_cast<ss::row_t>(r - 1);
+  col = static_cast<ss::col_t>(c - 1);
+  return true;
+}
+
+long SmallNumber(std::string_view s) {
+  long v = 0;
+  const auto result = std::from_chars(s.data(), s.data() + s.size(), v);
+  return result.ec == std::errc() && result.ptr == s.data() + s.size() ? v : -1;
+}
+
+// The cells of a sheet part written as <c t="inlineStr"><is><t>text</t></is></c>
+// (also in rich-text runs <is><r><t>..</t></r></is>; phonetic runs left out).
+class InlineCells {
+ public:
+  explicit InlineCells(CellStore& store) : store_(store) {}
+  void doctype(const orcus::sax::doctype_declaration&) {}
+  void start_declaration(std::string_view) {}
+  void end_declaration(std::string_view) {}
+  void attribute(std::string_view, std::string_view) {}
+  void attribute(const orcus::sax::parser_attribute& attr) {
+    if (attr.name == "r") r_ = attr.value;
+    else if (attr.name == "t") t_ = attr.value;
+  }
+  void start_element(const orcus::sax::parser_element& elem) {
+    const std::string_view n = elem.name;
+    if (n == "row") {
+      const long r = r_.empty() ? -1 : SmallNumber(r_);
+      row_ = r > 0 && r <= MaxRows ? static_cast<ss::row_t>(r - 1) : row_ + 1;
+      col_ = -1;
+    } else if (n == "c") {
+      ss::row_t row = row_;
+      ss::col_t col = col_ + 1;
+      if (!r_.empty() && !CellAddress(r_, row, col)) col = -1;
+      col_ = col;
+      cellRow_ = row;
+      inline_ = t_ == "inlineStr";
+      text_.clear();
+    } else if (n == "is") {
+      inIs_ = inline_;
+    } else if (n == "rPh") {
+      ++phonetic_;
+    } else if (n == "t") {
+      inT_ = inIs_ && phonetic_ == 0;
+    }
+    r_.clear();
+    t_.clear();
+  }
+  void end_element(const orcus::sax::parser_element& elem) {
+    const std::string_view n = elem.name;
+    if (n == "t") {
+      inT_ = false;
+    } else if (n == "rPh") {
+      if (phonetic_ > 0) --phonetic_;
+    } else if (n == "is") {
+      inIs_ = false;
+    } else if (n == "c") {
+      if (inline_ && col_ >= 0) store_.Set(cellRow_, col_, store_.Keep(text_));
+      inline_ = false;
+    }
+  }
+  void characters(std::string_view value, bool) {
+    if (inT_) text_ += value;
+  }
+
+ private:
+  CellStore& store_;
+  std::string r_, t_, text_;
+  ss::row_t row_ = -1, cellRow_ = 0;
+  ss::col_t col_ = -1;
+  bool inline_ = false, inIs_ = false, inT_ = false;
+  int phonetic_ = 0;
+};
+
+template <class Handler>
+void ParseXml(const std::vector<unsigned char>& part, Handler& handler) {
+  orcus::sax_parser<Handler> parser(reinterpret_cast<const char*>(part.data()), part.size(), false, handler);
+  parser.parse();
+}
+
+// A part name relative to the folder of the part that names it.
+std::string PartPath(std::string_view base, std::string_view target) {
+  if (!target.empty() && target[0] == '/') return std::string(target.substr(1));
+  std::string folder(base.substr(0, base.rfind('/') + 1));
+  while (target.substr(0, 3) == "../") {
+    target.remove_prefix(3);
+    if (!folder.empty()) folder.pop_back();
+    folder.resize(folder.rfind('/') == std::string::npos ? 0 : folder.rfind('/') + 1);
+  }
+  return folder + std::string(target);
+}
+
+std::string RelationshipsPart(std::string_view part) {
+  const std::size_t slash = part.rfind('/');
+  const std::string_view folder = slash == std::string_view::npos ? std::string_view() : part.substr(0, slash + 1);
+  const std::string_view file = slash == std::string_view::npos ? part : part.substr(slash + 1);
+  return std::string(folder) + "_rels/" + std::string(file) + ".rels";
+}
+
+void ReadInlineStrings(std::string_view bytes, int sheet, CellStore& store) {
+  orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  orcus::zip_archive archive(&stream);
+  archive.load();
+  std::vector<unsigned char> part;
+  if (!archive.read_file_entry("_rels/.rels", part)) return;
+  Relationships root;
+  root.typeSuffix = "/officeDocument";
+  ParseXml(part, root);
+  if (root.found.empty()) return;
+  const std::string workbook = PartPath("", root.found);
+  if (!archive.read_file_entry(workbook, part)) return;
+  SheetIds sheets;
+  ParseXml(part, sheets);
+  if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.ids.size() || sheets.ids[sheet].empty()) return;
+  if (!archive.read_file_entry(RelationshipsPart(workbook), part)) return;
+  Relationships rels;
+  rels.wantedId = sheets.ids[static_cast<std::size_t>(sheet)];
+  ParseXml(part, rels);
+  if (rels.found.empty() || !archive.read_file_entry(PartPath(workbook, rels.found), part)) return;
+  static constexpr std::string_view mark = "inlineStr";
+  if (std::search(part.begin(), part.end(), std::boyer_moore_horspool_searcher(mark.begin(), mark.end())) ==
+      part.end())
+    return;
+  InlineCells cells(store);
+  ParseXml(part, cells);
+}
+
+// ---- Reading in a child -----------------------------------------------------
+
+enum class Outcome : std::uint32_t { Read, NotWorkbook, Encrypted, Broken, TooBig };
+
+struct Parsed {
+  explicit Parsed(const WantedSheet& wanted) : factory(wanted) {}
+  Outcome outcome = Outcome::Read;
+  std::string error;
+  Factory factory;
+};
+
+// Everything the import library does with the bytes; may throw bad_alloc.
+void Parse(std::string_view bytes, Parsed& p) {
+  const auto* blob = reinterpret_cast<const unsigned char*>(bytes.data());
+  bool xlsx = false, ods = false;
+  try {
+    xlsx = orcus::orcus_xlsx::detect(blob, bytes.size());
+    ods = !xlsx && orcus::orcus_ods::detect(blob, bytes.size());
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+  }
+  if (!xlsx && !ods) {
+    p.outcome = Outcome::NotWorkbook;
+    return;
+  }
+  if (ods && OdsEncrypted(bytes)) {
+    p.outcome = Outcome::Encrypted;
+    return;
+  }
+  try {
+    if (xlsx) {
+      orcus::orcus_xlsx filter(&p.factory);
+      filter.read_stream(bytes);
+      if (p.factory.chosenIndex >= 0) ReadInlineStrings(bytes, p.factory.chosenIndex, p.factory.store);
+    } else {
+      orcus::orcus_ods filter(&p.factory);
+      filter.read_stream(bytes);
+    }
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& e) {
+    p.outcome = Outcome::Broken;
+    p.error = e.what();
+    return;
+  }
+  p.factory.store.Sort();
+}
+
+// What the parent works on: the child's answer, or a view of a read done here.
+struct Answer {
+  Outcome outcome = Outcome::Read;
+  std::string error;
+  std::vector<std::string> names;
+  int chosen = -1;
+  std::vector<Cell> cells;
+  std::string_view text;
+};
+
+void PutU32(std::string& out, std::uint32_t v) { out.append(reinterpret_cast<const char*>(&v), sizeof v); }
+void PutU64(std::string& out, std::uint64_t v) { out.append(reinterpret_cast<const char*>(&v), sizeof v); }
+void PutText(std::string& out, std::string_view s) {
+  PutU32(out, static_cast<std::uint32_t>(std::min<std::size_t>(s.size(), UINT32_MAX)));
+  out.append(s.substr(0, UINT32_MAX));
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, std::min<std::size_t>(size, std::size_t{1} << 20));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The child's answer: outcome, error, sheet names, chosen sheet, cells, texts.
+[[noreturn]] void AnswerFromChild(int fd, std::string_view bytes, const WantedSheet& wanted) {
+  std::string head;
+  try {
+    if (WorkbookSeams().BeforeParse) WorkbookSeams().BeforeParse();
+    Parsed p(wanted);
+    Parse(bytes, p);
+    PutU32(head, static_cast<std::uint32_t>(p.outcome));
+    PutText(head, p.error);
+    PutU32(head, static_cast<std::uint32_t>(p.factory.names.size()));
+    for (const std::string& n : p.factory.names) PutText(head, n);
+    PutU32(head, static_cast<std::uint32_t>(p.factory.chosenIndex));
+    const CellStore& store = p.factory.store;
+    PutU64(head, store.cells.size());
+    PutU64(head, store.text.size());
+    const bool ok = WriteAll(fd, head.data(), head.size()) &&
+                    WriteAll(fd, reinterpret_cast<const char*>(store.cells.data()),
+                             store.cells.size() * sizeof(Cell)) &&
+                    WriteAll(fd, store.text.data(), store.text.size());
+    ::_exit(ok ? 0 : 3);
+  } catch (const std::bad_alloc&) {
+    head.clear();
+    PutU32(head, static_cast<std::uint32_t>(Outcome::TooBig));
+    PutText(head, "");
+    PutU32(head, 0);
+    PutU32(head, UINT32_MAX);
+    PutU64(head, 0);
+    PutU64(head, 0);
+    ::_exit(WriteAll(fd, head.data(), head.size()) ? 0 : 3);
+  } catch (...) {
+    ::_exit(4);
+  }
+}
+
+class WireReader {
+ public:
+  explicit WireReader(std::string_view wire) : wire_(wire) {}
+  bool U32(std::uint32_t& v) { return Raw(&v, sizeof v); }
+  bool U64(std::uint64_t& v) { return Raw(&v, sizeof v); }
+  bool Text(std::string& s) {
+    std::uint32_t n = 0;
+    if (!U32(n) || n > wire_.size() - at_) return false;
+    s.assign(wire_.substr(at_, n));
+    at_ += n;
+    return true;
+  }
+  bool Raw(void* out, std::size_t n) {
+    if (n > wire_.size() - at_) return false;
+    std::memcpy(out, wire_.data() + at_, n);
+    at_ += n;
+    return true;
+  }
+  std::string_view Rest() const { return wire_.substr(at_); }
+  void Skip(std::size_t n) { at_ += n; }
+
+ private:
+  std::string_view wire_;
+  std::size_t at_ = 0;
+};
+
+bool Decode(std::string_view wire, Answer& a) {
+  WireReader in(wire);
+  std::uint32_t outcome = 0, count = 0, chosen = 0;
+  std::uint64_t cells = 0, text = 0;
+  if (!in.U32(outcome) || outcome > static_cast<std::uint32_t>(Outcome::TooBig) || !in.Text(a.error) ||
+      !in.U32(count))
+    return false;
+  a.outcome = static_cast<Outcome>(outcome);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::string n;
+    if (!in.Text(n)) return false;
+    a.names.push_back(std::move(n));
+  }
+  if (!in.U32(chosen) || !in.U64(cells) || !in.U64(text)) return false;
+  a.chosen = chosen == UINT32_MAX ? -1 : static_cast<int>(chosen);
+  if (cells > in.Rest().size() / sizeof(Cell)) return false;
+  a.cells.resize(cells);
+  in.Raw(a.cells.data(), cells * sizeof(Cell));
+  if (in.Rest().size() != text) return false;
+  a.text = in.Rest();
+  for (const Cell& c : a.cells)
+    if (c.Value.Offset > text || c.Value.Size > text - c.Value.Offset) return false;
+  return true;
+}
+
+// A minute, and a second more for every 256 KB of the file.
+int TimeoutMs(std::string_view bytes) {
+  if (WorkbookSeams().TimeoutMs > 0) return WorkbookSeams().TimeoutMs;
+  return 60000 + static_cast<int>(std::min<std::size_t>(bytes.size() >> 18, 1000000) * 1000);
+}
+
+long long NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Runs the library in a child and collects its answer into wire.
+WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, std::string& wire) {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return WorkbookReading::InProcess;
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return WorkbookReading::InProcess;
+  }
+  if (pid == 0) {
+    ::close(fds[0]);
+    const struct rlimit noCore {0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    AnswerFromChild(fds[1], bytes, wanted);
+  }
+  ::close(fds[1]);
+  const long long deadline = NowMs() + TimeoutMs(bytes);
+  // The answer is the stored cells and a little more.
+  const std::size_t limit = MaxStoredBytes() + (std::size_t{64} << 20);
+  bool timedOut = false, tooBig = false;
+  wire.clear();
+  for (;;) {
+    const long long left = deadline - NowMs();
+    if (left <= 0) {
+      timedOut = true;
+      break;
+    }
+    pollfd p{fds[0], POLLIN, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    const std::size_t at = wire.size();
+    wire.resize(at + (std::size_t{1} << 20));
+    const ssize_t n = ::read(fds[0], wire.data() + at, std::size_t{1} << 20);
+    wire.resize(at + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    if (n == 0) break;
+    if (n < 0 && errno != EINTR && errno != EAGAIN) break;
+    if (wire.size() > limit) {
+      tooBig = true;
+      break;
+    }
+  }
+  ::close(fds[0]);
+  if (timedOut || tooBig) ::kill(pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  WorkbookSeams().LastStatus = status;
+  if (tooBig) {
+    wire.clear();
+    throw std::bad_alloc();
+  }
+  if (timedOut) return WorkbookReading::TimedOut;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? WorkbookReading::InChild : WorkbookReading::ChildFailed;
+}
+
 }  // namespace
+
+WorkbookReaderSeams& WorkbookSeams() {
+  static WorkbookReaderSeams seams;
+  return seams;
+}
 
 ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const TableImportOptions& options,
                           ImportedTable& table, int rowLimit) {
   ImportResult result;
   table = ImportedTable{};
-  const auto* blob = reinterpret_cast<const unsigned char*>(bytes.data());
+  WorkbookSeams().Last = WorkbookReading::NotParsed;
   if (bytes.substr(0, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
     result.Error = QStringLiteral(
                        "%1 is an encrypted workbook or one in the old binary format (.xls), which "
@@ -379,78 +911,110 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
                        .arg(unpacked >> 20);
     return result;
   }
-  bool xlsx = false, ods = false;
-  try {
-    xlsx = orcus::orcus_xlsx::detect(blob, bytes.size());
-    ods = !xlsx && orcus::orcus_ods::detect(blob, bytes.size());
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception&) {
+  WantedSheet wanted;
+  wanted.First = options.SheetName.isEmpty();
+  bool isNumber = false;
+  const int number = options.SheetName.toInt(&isNumber);
+  wanted.Number = isNumber ? std::max(number, 0) : -1;
+  wanted.Name = options.SheetName.toStdString();
+
+  Answer answer;
+  std::string wire;
+  std::optional<Parsed> here;
+  WorkbookReading reading = WorkbookSeams().InProcess ? WorkbookReading::InProcess
+                                                      : ReadInChild(bytes, wanted, wire);
+  if (reading == WorkbookReading::InChild && !Decode(wire, answer)) reading = WorkbookReading::ChildFailed;
+  if (reading == WorkbookReading::InProcess) {
+    here.emplace(wanted);
+    Parse(bytes, *here);
+    answer.outcome = here->outcome;
+    answer.error = here->error;
+    answer.names = here->factory.names;
+    answer.chosen = here->factory.chosenIndex;
+    answer.cells = std::move(here->factory.store.cells);
+    answer.text = here->factory.store.text;
   }
-  if (!xlsx && !ods) {
-    result.Error = QStringLiteral("%1 is not a workbook Varnel can read (.xlsx or .ods).").arg(name);
+  WorkbookSeams().Last = reading;
+  if (reading == WorkbookReading::ChildFailed || reading == WorkbookReading::TimedOut) {
+    result.Error = reading == WorkbookReading::TimedOut
+                       ? QStringLiteral("%1 cannot be read: reading the workbook took longer than %2 s.")
+                             .arg(name)
+                             .arg((TimeoutMs(bytes) + 999) / 1000)
+                       : QStringLiteral("%1 is a broken workbook and cannot be read: the workbook "
+                                        "library stopped on it.")
+                             .arg(name);
     return result;
   }
-  if (ods && OdsEncrypted(bytes)) {
-    result.Error = QStringLiteral(
-                       "%1 is an encrypted workbook, which Varnel cannot read.\n\rSave it without "
-                       "a password first.")
-                       .arg(name);
-    return result;
+  switch (answer.outcome) {
+    case Outcome::Read:
+      break;
+    case Outcome::TooBig:
+      throw std::bad_alloc();
+    case Outcome::NotWorkbook:
+      result.Error = QStringLiteral("%1 is not a workbook Varnel can read (.xlsx or .ods).").arg(name);
+      return result;
+    case Outcome::Encrypted:
+      result.Error = QStringLiteral(
+                         "%1 is an encrypted workbook, which Varnel cannot read.\n\rSave it without "
+                         "a password first.")
+                         .arg(name);
+      return result;
+    case Outcome::Broken:
+      result.Error = QStringLiteral("%1 is a broken or encrypted workbook and cannot be read:\n\r%2")
+                         .arg(name, QString::fromUtf8(answer.error.data(), static_cast<qsizetype>(answer.error.size())));
+      return result;
   }
-  Factory factory(options.SheetName);
-  try {
-    if (xlsx) {
-      orcus::orcus_xlsx filter(&factory);
-      filter.read_stream(bytes);
-    } else {
-      orcus::orcus_ods filter(&factory);
-      filter.read_stream(bytes);
-    }
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception& e) {
-    result.Error = QStringLiteral("%1 is a broken or encrypted workbook and cannot be read:\n\r%2")
-                       .arg(name, QString::fromUtf8(e.what()));
-    return result;
-  }
-  if (factory.chosenIndex < 0) {
-    result.Error = factory.names.isEmpty()
+  QStringList names;
+  for (const std::string& n : answer.names) names << QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()));
+  if (answer.chosen < 0 || answer.chosen >= names.size()) {
+    result.Error = names.isEmpty()
                        ? QStringLiteral("%1 holds no sheet.").arg(name)
                        : QStringLiteral("%1 has no sheet \"%2\". Its sheets: %3.")
-                             .arg(name, options.SheetName, factory.names.join(QStringLiteral(", ")));
+                             .arg(name, options.SheetName, names.join(QStringLiteral(", ")));
     return result;
   }
+
+  // Rows as ranges of the sorted cells: row r holds cells [start[r], start[r + 1]).
+  const std::vector<Cell>& cells = answer.cells;
+  const std::size_t rowCount = cells.empty() ? 0 : std::size_t{cells.back().Row} + 1;
+  std::vector<std::size_t> start(rowCount + 1, 0);
+  for (const Cell& c : cells) ++start[std::size_t{c.Row} + 1];
+  for (std::size_t r = 0; r < rowCount; ++r) start[r + 1] += start[r];
+  const auto rowWidth = [&](std::size_t r) -> std::size_t {
+    return start[r + 1] > start[r] ? std::size_t{cells[start[r + 1] - 1].Col} + 1 : 0;
+  };
+  const auto textOf = [&](const Cell& c) { return answer.text.substr(c.Value.Offset, c.Value.Size); };
+
   // Detection on the sheet's first rows, as for a text table.
   TableImportOptions used = options;
   used.Separator = ',';
   used.Decimal = '.';
-  std::vector<std::vector<std::string>>& rows = factory.store.rows;
-  auto blankRow = [](const std::vector<std::string>& r) {
-    for (const std::string& s : r)
-      if (s.find_first_not_of(' ') != std::string::npos) return false;
-    return true;
-  };
   std::size_t width = 0;
-  for (const auto& r : rows) width = std::max(width, r.size());
+  for (std::size_t r = 0; r < rowCount; ++r) width = std::max(width, rowWidth(r));
   if (used.Skip < 0) {
     used.Skip = 0;
-    for (std::size_t i = 0; i < rows.size() && i < 200; ++i) {
+    for (std::size_t i = 0; i < rowCount && i < 200; ++i) {
       std::size_t filled = 0;
-      for (const std::string& s : rows[i])
-        if (!s.empty()) ++filled;
-      if (filled >= 2 && 2 * rows[i].size() >= width) {
+      for (std::size_t k = start[i]; k < start[i + 1]; ++k)
+        if (cells[k].Value.Size > 0) ++filled;
+      if (filled >= 2 && 2 * rowWidth(i) >= width) {
         used.Skip = static_cast<int>(i);
         break;
       }
     }
   }
   if (used.Header < 0) {
+    auto blankRow = [&](std::size_t r) {
+      for (std::size_t k = start[r]; k < start[r + 1]; ++k)
+        if (textOf(cells[k]).find_first_not_of(' ') != std::string_view::npos) return false;
+      return true;
+    };
     std::size_t first = static_cast<std::size_t>(used.Skip);
-    while (first < rows.size() && blankRow(rows[first])) ++first;
-    bool allNumbers = first < rows.size(), any = false;
-    if (first < rows.size())
-      for (const std::string& s : rows[first]) {
+    while (first < rowCount && blankRow(first)) ++first;
+    bool allNumbers = first < rowCount, any = false;
+    if (first < rowCount)
+      for (std::size_t k = start[first]; k < start[first + 1]; ++k) {
+        const std::string_view s = textOf(cells[k]);
         if (s.empty()) continue;
         any = true;
         if (!LooksLikeNumber(s, '.')) allNumbers = false;
@@ -459,17 +1023,17 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
   }
   // The width of the table: the widest row from the names down.
   width = 0;
-  for (std::size_t i = static_cast<std::size_t>(used.Skip); i < rows.size(); ++i)
-    width = std::max(width, rows[i].size());
-  TableBuilder builder(used, rows.size(), rowLimit, table, static_cast<int>(std::max<std::size_t>(width, 1)));
+  for (std::size_t r = static_cast<std::size_t>(used.Skip); r < rowCount; ++r) width = std::max(width, rowWidth(r));
+  TableBuilder builder(used, rowCount, rowLimit, table, static_cast<int>(std::max<std::size_t>(width, 1)));
   std::vector<std::string_view> fields;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    fields.assign(rows[i].begin(), rows[i].end());
-    if (!builder.Add(fields, i + 1)) break;
+  for (std::size_t r = 0; r < rowCount; ++r) {
+    fields.assign(rowWidth(r), std::string_view());
+    for (std::size_t k = start[r]; k < start[r + 1]; ++k) fields[cells[k].Col] = textOf(cells[k]);
+    if (!builder.Add(fields, r + 1)) break;
   }
   result = builder.Finish(name);
-  table.Sheets = factory.names;
-  table.SheetUsed = factory.names.value(factory.chosenIndex);
+  table.Sheets = names;
+  table.SheetUsed = names.value(answer.chosen);
   table.Used.SheetName = options.SheetName;
   return result;
 }

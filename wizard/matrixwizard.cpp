@@ -70,6 +70,38 @@ QStringList MatrixWizard::ColumnChoices() const {
   return items;
 }
 
+void MatrixWizard::SetLabelColumns(int label, int comment) {
+  const int columns = ctx_.SheetData ? ctx_.SheetData->ColCount() : 0;
+  auto within = [columns](int c) { return c > 0 && c < columns ? c : 0; };
+  LabelColumn = within(label);
+  CommentColumn = within(comment);
+}
+
+void MatrixWizard::SetWeighting(bool on) { WeightOn = on; }
+
+void MatrixWizard::SetOutputs(bool weighted, bool model, bool testResiduals) {
+  OutWeighted = weighted;
+  OutModel = model;
+  OutTestResiduals = testResiduals;
+}
+
+bool MatrixWizard::SetDesiredRank(int rank) {
+  if (rank < 1 || rank > desiredMax_) return false;
+  DesiredRank = rank;
+  return true;
+}
+
+void MatrixWizard::SetOptions(const WizardOptions& options) {
+  Options = options;
+  SetStyle(options.Style);
+  Options.WholeBound = std::max(Options.WholeBound, 1);
+  if (!(Options.MinCoefficient >= 0 && Options.MinCoefficient < 1)) Options.MinCoefficient = 0;
+}
+
+void MatrixWizard::SetStyle(int style) { Options.Style = std::clamp(style, 0, 3); }
+
+void MatrixWizard::SetFilterDuplicates(bool on) { FilterDuplicates = on; }
+
 void MatrixWizard::Reset() {
   InputMatrix = std::make_unique<FMatrix>();
   WorkMatrix = std::make_unique<FMatrix>();
@@ -393,16 +425,19 @@ QString MatrixWizard::ThresholdText() const {
 QString MatrixWizard::ThresholdEdited(const QString& text, const QString& previousText) {
   Real v;
   if (!ReadNumber(text.toStdString(), Sep(), v)) return previousText;
-  QString shown = text;
   if (v < 0) {
-    GuessZero = -v;
-    shown = Q(GeneralText(GuessZero, Sep()));
-  } else {
-    GuessZero = v;
+    SetThreshold(-v);
+    return thresholdText_;
   }
-  thresholdText_ = shown;
+  SetThreshold(v);
+  thresholdText_ = text;
+  return text;
+}
+
+void MatrixWizard::SetThreshold(Real zero) {
+  GuessZero = std::fabs(zero);
+  thresholdText_ = Q(GeneralText(GuessZero, Sep()));
   CountGuessRank();
-  return shown;
 }
 
 void MatrixWizard::SetComputational(bool checked) {
@@ -476,6 +511,15 @@ void MatrixWizard::FillToleranceGrid() {
   }
   ReadToleranceGrid();
   for (const auto& [i, j] : absentCells) (*ToleranceMatrix)(i, j) = absent;
+}
+
+void MatrixWizard::ReadToleranceGrid(std::vector<std::vector<QString>> grid) {
+  // A grid of another shape belongs to another model: nothing is taken.
+  if (grid.size() != ToleranceGrid.size()) return;
+  for (std::size_t i = 0; i < grid.size(); ++i)
+    if (grid[i].size() != ToleranceGrid[i].size()) return;
+  ToleranceGrid = std::move(grid);
+  ReadToleranceGrid();
 }
 
 void MatrixWizard::ReadToleranceGrid() {

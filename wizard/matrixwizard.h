@@ -71,101 +71,11 @@ struct WizardContext {
   std::uint64_t FileOfferBytes = 0;
 };
 
-class MatrixWizard {
- public:
-  explicit MatrixWizard(WizardContext context);
-
-  WizardContext& Context() { return ctx_; }
-
-  // Reset on showing: page 0, empty matrices, label choices from the sheet.
-  void Reset();
-  // Closing: empties the case list and the lists.
-  void Close();
-
-  // The variable names of the sheet for the two label combo boxes, item 0
-  // "(None)".
-  QStringList ColumnChoices() const;
-
-  // Case list.
-  void AddCases(int top, int bottom);
-  void DeleteCases(const std::vector<int>& itemIndexes);
-  const QStringList& CaseList() const { return caseList_; }
-  QString CasesAddedText() const;
-  static int ItemRow(const QString& item);
-
-  // Page steps. Each returns true when the wizard moved on.
-  bool Next();
-  void Back();
-  bool NextOnLabels();
-  bool NextOnInput();
-  bool NextOnSvd();
-  bool NextOnModel();
-
-  // Guess zero and weights.
-  void CountGuessRank();
-  // The threshold edit's text changed; returns the text the edit should show.
-  QString ThresholdEdited(const QString& text, const QString& previousText);
-  void SetComputational(bool checked);
-  QString ThresholdText() const;
-  // A weight cell typed: column 0-based.
-  void WeightEdited(int column, const QString& text);
-  // Leaving the weight grid: absolute values, zero weights to 1 with a warning.
-  void WeightsDone();
-  void ResetWeights();
-  QString WeightText(int i) const;
-
-  // Tolerances.
-  void FillToleranceGrid();
-  void ReadToleranceGrid();
-  // Cell (col, row) of the tolerance grid, row 0 and column 0 the names.
-  std::vector<std::vector<QString>> ToleranceGrid;  // [row][col]
-
-  // Model page.
-  bool TestModel(bool withOutput);
-  CommandOutcome TestModelClick();
-  int DesiredRankMaximum() const { return desiredMax_; }
-
-  // Reactions page.
-  void SetupReactionsPage();
-  enum class SetChange { Include, Exclude, IncludeAll };
-  void ModifySet(SetChange change, int left, int right, bool fromWizard = false);
-  enum class AssemblageMark { A, B, Undefined };
-  void ModifyAssemblage(AssemblageMark mark, int left, int right);
-  void UpdateSetInfo(bool setChanged);
-  // The number of k-element selections of the columns as the panels show it
-  // (see WizardContext::WideSelectionCounts).
-  std::int64_t CountSelections(int columns, int k, MessageSink& sink) const;
-  CommandOutcome ReactionSpace();
-  CommandOutcome Univariants();
-  CommandOutcome Intersections();
-  void RequestCancel() { cancel_.store(true); }
-  // Where a Univariants report goes: a report whose text would pass the
-  // context's FileOfferBytes is offered to go into a file (path), chosen
-  // with the prompter; Nowhere when the user cancelled.
-  enum class ReportPlace { TextPad, File, Nowhere };
-  ReportPlace ChooseUnivariantsPlace(QString& path);
-  // The Univariants report written into a file instead of the TextPad, as
-  // the enumeration goes, in bounded memory: the TextPad receives the head,
-  // the counts and the file's name. The file is written whole or not at all.
-  CommandOutcome UnivariantsToFile(const QString& path);
-  // The text a Univariants report would hold, in bytes, estimated from its
-  // first selections.
-  std::uint64_t EstimateUnivariantBytes();
-  // The relations of the last Univariants or Intersections report, one row
-  // each, as CSV (written whole or not at all).
-  bool HasRelationsResult() const { return lastRelations_ != nullptr; }
-  CommandOutcome SaveRelationsCsv(const QString& path);
-  static FileDialogSpec RelationsFileSpec();
-  static FileDialogSpec CsvFileSpec();
-  // The enumeration behind the Univariants and Intersections commands.
-  UnivariantJob MakeUnivariantJob(bool filter) const;
-
-  // One relation line of the working set: the coefficient row (adding its
-  // key when filtering), a tab, " | " and the equation. x is left as printed.
-  std::string FormatRelation(std::vector<Real>& x, const std::vector<int>& members, bool normalise);
-  // How relations are written with the current options.
-  RelationFormat Format() const;
-
+// What the wizard shows and has computed: the choices on its pages, the
+// matrices, ranks and the working set. The window, the command line and the
+// tests read it through MatrixWizard::State(); only the wizard's own steps
+// and setters change it, so that it stays consistent.
+struct WizardState {
   // Controls of the pages, as the window shows them.
   int Page = PageLabels;
   int LabelColumn = 0, CommentColumn = 0;
@@ -217,6 +127,120 @@ class MatrixWizard {
       PanelColsB;
   std::set<std::string> RelationKeys;
 
+  // Cell (col, row) of the tolerance grid, row 0 and column 0 the names.
+  std::vector<std::vector<QString>> ToleranceGrid;  // [row][col]
+};
+
+class MatrixWizard : private WizardState {
+ public:
+  explicit MatrixWizard(WizardContext context);
+
+  WizardContext& Context() { return ctx_; }
+  const WizardState& State() const { return *this; }
+
+  // The choices of the pages. Each keeps the state consistent: columns
+  // within the sheet, the desired rank within what the model page allows,
+  // option values within their ranges.
+  void SetLabelColumns(int label, int comment);
+  void SetWeighting(bool on);
+  void SetOutputs(bool weighted, bool model, bool testResiduals);
+  // Refused (false, nothing changed) outside 1 .. DesiredRankMaximum().
+  bool SetDesiredRank(int rank);
+  void SetOptions(const WizardOptions& options);
+  void SetStyle(int style);
+  void SetFilterDuplicates(bool on);
+
+  // Reset on showing: page 0, empty matrices, label choices from the sheet.
+  void Reset();
+  // Closing: empties the case list and the lists.
+  void Close();
+
+  // The variable names of the sheet for the two label combo boxes, item 0
+  // "(None)".
+  QStringList ColumnChoices() const;
+
+  // Case list.
+  void AddCases(int top, int bottom);
+  void DeleteCases(const std::vector<int>& itemIndexes);
+  const QStringList& CaseList() const { return caseList_; }
+  QString CasesAddedText() const;
+  static int ItemRow(const QString& item);
+
+  // Page steps. Each returns true when the wizard moved on.
+  bool Next();
+  void Back();
+  bool NextOnLabels();
+  bool NextOnInput();
+  bool NextOnSvd();
+  bool NextOnModel();
+
+  // Guess zero and weights.
+  void CountGuessRank();
+  // The threshold edit's text changed; returns the text the edit should show.
+  QString ThresholdEdited(const QString& text, const QString& previousText);
+  // The threshold as a number (its absolute value); the guess rank follows.
+  void SetThreshold(Real zero);
+  void SetComputational(bool checked);
+  QString ThresholdText() const;
+  // A weight cell typed: column 0-based.
+  void WeightEdited(int column, const QString& text);
+  // Leaving the weight grid: absolute values, zero weights to 1 with a warning.
+  void WeightsDone();
+  void ResetWeights();
+  QString WeightText(int i) const;
+
+  // Tolerances.
+  void FillToleranceGrid();
+  // Takes the grid as the user left it: absolute values, and the tolerance
+  // matrix read from it.
+  void ReadToleranceGrid(std::vector<std::vector<QString>> grid);
+
+  // Model page.
+  bool TestModel(bool withOutput);
+  CommandOutcome TestModelClick();
+  int DesiredRankMaximum() const { return desiredMax_; }
+
+  // Reactions page.
+  void SetupReactionsPage();
+  enum class SetChange { Include, Exclude, IncludeAll };
+  void ModifySet(SetChange change, int left, int right, bool fromWizard = false);
+  enum class AssemblageMark { A, B, Undefined };
+  void ModifyAssemblage(AssemblageMark mark, int left, int right);
+  void UpdateSetInfo(bool setChanged);
+  // The number of k-element selections of the columns as the panels show it
+  // (see WizardContext::WideSelectionCounts).
+  std::int64_t CountSelections(int columns, int k, MessageSink& sink) const;
+  CommandOutcome ReactionSpace();
+  CommandOutcome Univariants();
+  CommandOutcome Intersections();
+  void RequestCancel() { cancel_.store(true); }
+  // Where a Univariants report goes: a report whose text would pass the
+  // context's FileOfferBytes is offered to go into a file (path), chosen
+  // with the prompter; Nowhere when the user cancelled.
+  enum class ReportPlace { TextPad, File, Nowhere };
+  ReportPlace ChooseUnivariantsPlace(QString& path);
+  // The Univariants report written into a file instead of the TextPad, as
+  // the enumeration goes, in bounded memory: the TextPad receives the head,
+  // the counts and the file's name. The file is written whole or not at all.
+  CommandOutcome UnivariantsToFile(const QString& path);
+  // The text a Univariants report would hold, in bytes, estimated from its
+  // first selections.
+  std::uint64_t EstimateUnivariantBytes();
+  // The relations of the last Univariants or Intersections report, one row
+  // each, as CSV (written whole or not at all).
+  bool HasRelationsResult() const { return lastRelations_ != nullptr; }
+  CommandOutcome SaveRelationsCsv(const QString& path);
+  static FileDialogSpec RelationsFileSpec();
+  static FileDialogSpec CsvFileSpec();
+  // The enumeration behind the Univariants and Intersections commands.
+  UnivariantJob MakeUnivariantJob(bool filter) const;
+
+  // One relation line of the working set: the coefficient row (adding its
+  // key when filtering), a tab, " | " and the equation. x is left as printed.
+  std::string FormatRelation(std::vector<Real>& x, const std::vector<int>& members, bool normalise);
+  // How relations are written with the current options.
+  RelationFormat Format() const;
+
   // Texts for the window.
   QString InputInfoText() const;
   QString SingularValuesTitle() const;
@@ -224,6 +248,7 @@ class MatrixWizard {
   Real SortedSingularValue(int i) const;
 
  private:
+  void ReadToleranceGrid();
   char Sep() const;
   QString Name(int col) const;
   QString CellText(int col, int row) const;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -46,12 +47,12 @@ class SvPlotBox : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     std::vector<Real> values;
-    for (int i = 1; i <= logic_.n; ++i) values.push_back(logic_.SortedSingularValue(i));
+    for (int i = 1; i <= logic_.State().n; ++i) values.push_back(logic_.SortedSingularValue(i));
     SvPlotColors colors;
     colors.Background = palette().color(QPalette::Dark);
     colors.Text = palette().color(QPalette::Light);
     const char sep = logic_.Context().Environment ? logic_.Context().Environment().DecimalSeparator : '.';
-    PaintSingularValues(p, width(), height(), values, logic_.GuessZero, sep, colors);
+    PaintSingularValues(p, width(), height(), values, logic_.State().GuessZero, sep, colors);
   }
 
  private:
@@ -102,8 +103,8 @@ TVN_MWiz::TVN_MWiz(Sheet& sheet, Prompter& prompter, ReportWindow& textPad, Wiza
   logic_ = std::make_unique<MatrixWizard>(c);
   options_ = std::make_unique<TVN_MWOptions>(this);
   options_->OnStyleChanged = [this](int style) {
-    logic_->Options.Style = style;
-    ShowSingularValues(logic_->Page >= PageModel);
+    logic_->SetStyle(style);
+    ShowSingularValues(logic_->State().Page >= PageModel);
   };
   options_->ShowHelp = host_.ShowHelp;
   tolerance_ = std::make_unique<TVN_MWErrMatrix>(this);
@@ -142,8 +143,11 @@ void TVN_MWiz::BuildPages() {
   auto* help = new QPushButton(QStringLiteral("&Help"), this);
   help->setObjectName(QStringLiteral("MWTButtonHelp"));
   connect(help, &QPushButton::clicked, this, [this] {
-    if (host_.ShowHelp) host_.ShowHelp(HelpContexts[logic_->Page]);
+    if (host_.ShowHelp) host_.ShowHelp(HelpContexts[pages_->currentIndex()]);
   });
+  // F1 anywhere in the window, whichever control has the focus (a spin box
+  // or an edit would keep the key to itself).
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, help, &QPushButton::click);
   textPadButton_ = new QPushButton(QStringLiteral("&TextPad"), this);
   textPadButton_->setObjectName(QStringLiteral("MWTBTxt"));
   textPadButton_->setCheckable(true);
@@ -207,10 +211,10 @@ QWidget* TVN_MWiz::BuildLabelsPage() {
   form->addRow(QStringLiteral("Case (object) labels are in"), primary_);
   form->addRow(QStringLiteral("Case comments are in"), secondary_);
   connect(primary_, &QComboBox::currentIndexChanged, this, [this](int i) {
-    if (!updating_) logic_->LabelColumn = std::max(i, 0);
+    if (!updating_) logic_->SetLabelColumns(i, logic_->State().CommentColumn);
   });
   connect(secondary_, &QComboBox::currentIndexChanged, this, [this](int i) {
-    if (!updating_) logic_->CommentColumn = std::max(i, 0);
+    if (!updating_) logic_->SetLabelColumns(logic_->State().LabelColumn, i);
   });
   l->addWidget(group);
   l->addStretch(1);
@@ -287,7 +291,10 @@ QWidget* TVN_MWiz::BuildSvdPage() {
   l->addWidget(weights);
   connect(weight_, &QCheckBox::toggled, this, &TVN_MWiz::MWChkBoxWeightClick);
   connect(resetWeights_, &QPushButton::clicked, this, &TVN_MWiz::MWBBtnResetWeightsClick);
-  connect(outWeighted_, &QCheckBox::toggled, this, [this](bool on) { logic_->OutWeighted = on; });
+  connect(outWeighted_, &QCheckBox::toggled, this, [this](bool on) {
+    const WizardState& w = logic_->State();
+    logic_->SetOutputs(on, w.OutModel, w.OutTestResiduals);
+  });
   connect(weightGrid_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
     if (!updating_) logic_->WeightEdited(item->column(), item->text());
   });
@@ -355,12 +362,18 @@ QWidget* TVN_MWiz::BuildModelPage() {
   top->addWidget(model, 1);
   l->addLayout(top);
   connect(desiredRank_, &QSpinBox::valueChanged, this, [this](int k) {
-    if (!updating_) logic_->DesiredRank = k;
+    if (!updating_) logic_->SetDesiredRank(k);
   });
   connect(computeModel_, &QPushButton::clicked, this, &TVN_MWiz::MWBBtnComputeModelClick);
   connect(editErr_, &QPushButton::clicked, this, &TVN_MWiz::MWBBtnEditErrClick);
-  connect(outModel_, &QCheckBox::toggled, this, [this](bool on) { logic_->OutModel = on; });
-  connect(outResiduals_, &QCheckBox::toggled, this, [this](bool on) { logic_->OutTestResiduals = on; });
+  connect(outModel_, &QCheckBox::toggled, this, [this](bool on) {
+    const WizardState& w = logic_->State();
+    logic_->SetOutputs(w.OutWeighted, on, w.OutTestResiduals);
+  });
+  connect(outResiduals_, &QCheckBox::toggled, this, [this](bool on) {
+    const WizardState& w = logic_->State();
+    logic_->SetOutputs(w.OutWeighted, w.OutModel, on);
+  });
 
   auto* svRow = new QHBoxLayout;
   svTitle_ = new QLabel(page);
@@ -475,7 +488,7 @@ void TVN_MWiz::ShowWizard() {
   activateWindow();
 }
 
-int TVN_MWiz::CurrentPage() const { return isVisible() ? logic_->Page : -1; }
+int TVN_MWiz::CurrentPage() const { return isVisible() ? logic_->State().Page : -1; }
 
 void TVN_MWiz::AddCases(int, int top, int, int bottom) {
   logic_->AddCases(top, bottom);
@@ -498,8 +511,8 @@ void TVN_MWiz::ResetOnShow() {
     secondary_->clear();
     primary_->addItems(items);
     secondary_->addItems(items);
-    primary_->setCurrentIndex(logic_->LabelColumn);
-    secondary_->setCurrentIndex(logic_->CommentColumn);
+    primary_->setCurrentIndex(logic_->State().LabelColumn);
+    secondary_->setCurrentIndex(logic_->State().CommentColumn);
   }
   casesAdded_->setText(QStringLiteral("Total cases: 0"));
   RefreshCaseList();
@@ -526,7 +539,7 @@ void TVN_MWiz::ResetOnShow() {
 }
 
 void TVN_MWiz::closeEvent(QCloseEvent* event) {
-  if (logic_->Busy) {
+  if (logic_->State().Busy) {
     event->ignore();
     return;
   }
@@ -540,14 +553,6 @@ void TVN_MWiz::closeEvent(QCloseEvent* event) {
   reconnectGraphs_ = restoreGraphs_ = false;
   resetOnShow_ = true;
   event->accept();
-}
-
-void TVN_MWiz::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F1) {
-    if (host_.ShowHelp) host_.ShowHelp(HelpContexts[logic_->Page]);
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 bool TVN_MWiz::eventFilter(QObject* watched, QEvent* event) {
@@ -577,7 +582,7 @@ bool TVN_MWiz::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TVN_MWiz::MWPageControlChange() {
-  const int page = logic_->Page;
+  const int page = logic_->State().Page;
   pages_->setCurrentIndex(page);
   back_->setEnabled(page != PageLabels);
   if (page == PageInput || page == PageSvd) next_->setEnabled(true);
@@ -594,16 +599,16 @@ void TVN_MWiz::MWBBackClick() {
 }
 
 void TVN_MWiz::MWBNextFinishClick() {
-  if (logic_->Page == PageReactions) {
+  if (logic_->State().Page == PageReactions) {
     close();
     return;
   }
-  if (logic_->Page == PageSvd) {
+  if (logic_->State().Page == PageSvd) {
     // The weight grid may still hold an edit.
     logic_->WeightsDone();
     RefreshWeightGrid();
   }
-  const int page = logic_->Page;
+  const int page = logic_->State().Page;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const bool moved = logic_->Next();
   QApplication::restoreOverrideCursor();
@@ -614,7 +619,7 @@ void TVN_MWiz::MWBNextFinishClick() {
   }
   if (moved && page == PageInput) {
     RefreshWeightGrid();
-    tolerance_->Load(logic_->ToleranceGrid);
+    tolerance_->Load(logic_->State().ToleranceGrid);
   }
   if (moved && page == PageSvd) {
     ShowSingularValues(true);
@@ -626,15 +631,15 @@ void TVN_MWiz::MWBNextFinishClick() {
 
 void TVN_MWiz::MWBCancelClick() {
   // While a Reactions command runs the button cancels it; else it closes.
-  if (logic_->Busy)
+  if (logic_->State().Busy)
     logic_->RequestCancel();
   else
     close();
 }
 
 void TVN_MWiz::MWOptionsClick() {
-  const WizardOptions before = logic_->Options;
-  options_->Load(logic_->Options, logic_->FilterDuplicates, logic_->Options.StayOnTop);
+  const WizardOptions before = logic_->State().Options;
+  options_->Load(logic_->State().Options, logic_->State().FilterDuplicates, logic_->State().Options.StayOnTop);
   if (prompter_.RunDialog(*options_)) {
     ApplyOptions();
     return;
@@ -645,8 +650,8 @@ void TVN_MWiz::MWOptionsClick() {
 void TVN_MWiz::CancelOptions(const WizardOptions& before) {
   // The number style shows while the dialog is open; Cancel takes it back
   // with everything else.
-  logic_->Options = before;
-  ShowSingularValues(logic_->Page >= PageModel);
+  logic_->SetOptions(before);
+  ShowSingularValues(logic_->State().Page >= PageModel);
 }
 
 void TVN_MWiz::ApplyOptions() {
@@ -654,14 +659,14 @@ void TVN_MWiz::ApplyOptions() {
   const bool tolerances = options_->TolerancesChanged();
   const bool onTop = o.StayOnTop;
   const bool filter = o.FilterDuplicates;
-  logic_->Options = o;
-  if (tolerances && logic_->Page >= PageSvd && logic_->m > 0) {
+  logic_->SetOptions(o);
+  if (tolerances && logic_->State().Page >= PageSvd && logic_->State().m > 0) {
     logic_->FillToleranceGrid();
-    tolerance_->Load(logic_->ToleranceGrid);
+    tolerance_->Load(logic_->State().ToleranceGrid);
   }
   if (onTop != static_cast<bool>(windowFlags() & Qt::WindowStaysOnTopHint)) ApplyStayOnTop(onTop);
-  logic_->FilterDuplicates = filter;
-  ShowSingularValues(logic_->Page >= PageModel);
+  logic_->SetFilterDuplicates(filter);
+  ShowSingularValues(logic_->State().Page >= PageModel);
 }
 
 void TVN_MWiz::ApplyStayOnTop(bool onTop) {
@@ -669,8 +674,8 @@ void TVN_MWiz::ApplyStayOnTop(bool onTop) {
   setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
   // Changing the style rebuilds the window: put the choices back.
   const QSignalBlocker a(primary_), b(secondary_);
-  primary_->setCurrentIndex(logic_->LabelColumn);
-  secondary_->setCurrentIndex(logic_->CommentColumn);
+  primary_->setCurrentIndex(logic_->State().LabelColumn);
+  secondary_->setCurrentIndex(logic_->State().CommentColumn);
   if (visible) show();
 }
 
@@ -700,7 +705,7 @@ void TVN_MWiz::MWSButtonDeleteClick() {
 
 void TVN_MWiz::MWChkBoxWeightClick() {
   const bool on = weight_->isChecked();
-  logic_->WeightOn = on;
+  logic_->SetWeighting(on);
   weightGrid_->setEnabled(on);
   resetWeights_->setEnabled(on);
   outWeighted_->setEnabled(on);
@@ -713,11 +718,11 @@ void TVN_MWiz::MWBBtnResetWeightsClick() {
 
 void TVN_MWiz::RefreshWeightGrid() {
   updating_ = true;
-  const int m = logic_->m;
+  const int m = logic_->State().m;
   weightGrid_->setColumnCount(m);
   QStringList names;
   for (int i = 1; i <= m; ++i) {
-    const std::string_view name = sheet_.Name(logic_->VariableColumns[static_cast<std::size_t>(i)]);
+    const std::string_view name = sheet_.Name(logic_->State().VariableColumns[static_cast<std::size_t>(i)]);
     names << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
   }
   weightGrid_->setHorizontalHeaderLabels(names);
@@ -735,10 +740,10 @@ void TVN_MWiz::MWChkBoxAdjustThresholdClick() {
 
 void TVN_MWiz::RefreshModelPage() {
   updating_ = true;
-  numericRank_->setText(QString::number(logic_->AbsoluteRank));
-  thresholdRank_->setText(QString::number(logic_->GuessRank));
+  numericRank_->setText(QString::number(logic_->State().AbsoluteRank));
+  thresholdRank_->setText(QString::number(logic_->State().GuessRank));
   desiredRank_->setRange(1, logic_->DesiredRankMaximum());
-  desiredRank_->setValue(logic_->DesiredRank);
+  desiredRank_->setValue(logic_->State().DesiredRank);
   updating_ = false;
   plot_->update();
 }
@@ -746,12 +751,12 @@ void TVN_MWiz::RefreshModelPage() {
 void TVN_MWiz::ShowSingularValues(bool refill) {
   static const char* samples[] = {"0.0000000", "0.000000000000", "0.000000000000000000000",
                                   "0.0000000000000000000000000"};
-  const int style = std::clamp(logic_->Options.Style, 0, 3);
+  const int style = std::clamp(logic_->State().Options.Style, 0, 3);
   // The sample's width plus the cell's margins.
   svGrid_->horizontalHeader()->setDefaultSectionSize(
       svGrid_->fontMetrics().horizontalAdvance(QString::fromLatin1(samples[style])) + 12);
   if (!refill) return;
-  const int n = logic_->n;
+  const int n = logic_->State().n;
   svTitle_->setText(logic_->SingularValuesTitle());
   svGrid_->setColumnCount(n);
   QStringList heads;
@@ -767,7 +772,7 @@ void TVN_MWiz::ShowSingularValues(bool refill) {
 }
 
 void TVN_MWiz::MWBBtnEditErrClick() {
-  tolerance_->Load(logic_->ToleranceGrid);
+  tolerance_->Load(logic_->State().ToleranceGrid);
   const bool onTop = windowFlags() & Qt::WindowStaysOnTopHint;
   if (onTop) setWindowFlag(Qt::WindowStaysOnTopHint, false);
   const bool accepted = prompter_.RunDialog(*tolerance_);
@@ -776,9 +781,8 @@ void TVN_MWiz::MWBBtnEditErrClick() {
     show();
   }
   if (accepted) {
-    logic_->ToleranceGrid = tolerance_->Grid();
-    logic_->ReadToleranceGrid();
-    tolerance_->Load(logic_->ToleranceGrid);
+    logic_->ReadToleranceGrid(tolerance_->Grid());
+    tolerance_->Load(logic_->State().ToleranceGrid);
   }
 }
 
@@ -807,12 +811,12 @@ void TVN_MWiz::MWBitBtnShowSVPlotClick() {
 
 void TVN_MWiz::PopupMenu(const QPoint& global, QWidget* from) {
   QMenu menu(this);
-  if (from == caseList_ && logic_->Page == PageInput) {
+  if (from == caseList_ && logic_->State().Page == PageInput) {
     QAction* del = menu.addAction(QStringLiteral("Delete"), this, &TVN_MWiz::MWSButtonDeleteClick);
     del->setObjectName(QStringLiteral("PMDelete1"));
     del->setEnabled(!caseList_->selectedItems().isEmpty());
   }
-  if (from == setup_ && logic_->Page == PageReactions) {
+  if (from == setup_ && logic_->State().Page == PageReactions) {
     const QList<QTableWidgetSelectionRange> ranges = setup_->selectedRanges();
     if (ranges.isEmpty()) return;
     const QTableWidgetSelectionRange r = ranges.first();
@@ -848,20 +852,20 @@ void TVN_MWiz::PopupMenu(const QPoint& global, QWidget* from) {
 
 void TVN_MWiz::RefreshReactionsPage() {
   const MatrixWizard& w = *logic_;
-  setup_->setColumnCount(static_cast<int>(w.SetupGrid.size()));
-  for (int c = 0; c < static_cast<int>(w.SetupGrid.size()); ++c) {
-    const auto& col = w.SetupGrid[static_cast<std::size_t>(c)];
+  setup_->setColumnCount(static_cast<int>(w.State().SetupGrid.size()));
+  for (int c = 0; c < static_cast<int>(w.State().SetupGrid.size()); ++c) {
+    const auto& col = w.State().SetupGrid[static_cast<std::size_t>(c)];
     setup_->setItem(0, c, new QTableWidgetItem(col.Name));
     setup_->setItem(1, c, new QTableWidgetItem(col.InSet));
     setup_->setItem(2, c, new QTableWidgetItem(col.Mark));
   }
-  const QString texts[] = {w.PanelTCols,   w.PanelRows,    w.PanelTRank, w.PanelTUniv, w.PanelSetCols,
-                           w.PanelSetRank, w.PanelSetUniv, w.PanelColsA, w.PanelColsB};
+  const QString texts[] = {w.State().PanelTCols,   w.State().PanelRows,    w.State().PanelTRank, w.State().PanelTUniv, w.State().PanelSetCols,
+                           w.State().PanelSetRank, w.State().PanelSetUniv, w.State().PanelColsA, w.State().PanelColsB};
   for (int k = 0; k < 9; ++k) panels_[k]->setText(texts[k]);
-  rspace_->setEnabled(w.RSpaceEnabled && !w.Busy);
-  univariants_->setEnabled(w.UnivariantsEnabled && !w.Busy);
-  intersect_->setEnabled(w.IntersectEnabled && !w.Busy);
-  saveCsv_->setEnabled(w.HasRelationsResult() && !w.Busy);
+  rspace_->setEnabled(w.State().RSpaceEnabled && !w.State().Busy);
+  univariants_->setEnabled(w.State().UnivariantsEnabled && !w.State().Busy);
+  intersect_->setEnabled(w.State().IntersectEnabled && !w.State().Busy);
+  saveCsv_->setEnabled(w.HasRelationsResult() && !w.State().Busy);
 }
 
 void TVN_MWiz::Progress(std::int64_t maximum, std::int64_t position, const QString& label) {
@@ -872,8 +876,7 @@ void TVN_MWiz::Progress(std::int64_t maximum, std::int64_t position, const QStri
   progressLabel_->setText(label);
 }
 
-void TVN_MWiz::SetBusyState() {
-  const bool busy = logic_->Busy;
+void TVN_MWiz::SetBusyState(bool busy) {
   rspace_->setEnabled(!busy);
   univariants_->setEnabled(!busy);
   if (busy) intersect_->setEnabled(false);
@@ -893,14 +896,13 @@ void TVN_MWiz::SetBusyState() {
 
 void TVN_MWiz::MWBBtnRSpaceClick() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  logic_->Busy = true;
-  SetBusyState();
+  SetBusyState(true);
   // This command cannot be cancelled.
   cancel_->setText(QStringLiteral("Wait"));
   cancel_->setEnabled(false);
   logic_->ReactionSpace();
   QApplication::restoreOverrideCursor();
-  SetBusyState();
+  SetBusyState(logic_->State().Busy);
   RefreshReactionsPage();
 }
 
@@ -909,14 +911,13 @@ void TVN_MWiz::MWBBtnUnivariantsClick() {
   const MatrixWizard::ReportPlace place = logic_->ChooseUnivariantsPlace(path);
   if (place == MatrixWizard::ReportPlace::Nowhere) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  logic_->Busy = true;
-  SetBusyState();
+  SetBusyState(true);
   if (place == MatrixWizard::ReportPlace::File)
     logic_->UnivariantsToFile(path);
   else
     logic_->Univariants();
   QApplication::restoreOverrideCursor();
-  SetBusyState();
+  SetBusyState(logic_->State().Busy);
   RefreshReactionsPage();
 }
 
@@ -924,21 +925,19 @@ void TVN_MWiz::MWBBtnSaveCsvClick() {
   const std::optional<QString> path = prompter_.SaveFileName(MatrixWizard::CsvFileSpec());
   if (!path) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  logic_->Busy = true;
-  SetBusyState();
+  SetBusyState(true);
   logic_->SaveRelationsCsv(*path);
   QApplication::restoreOverrideCursor();
-  SetBusyState();
+  SetBusyState(logic_->State().Busy);
   RefreshReactionsPage();
 }
 
 void TVN_MWiz::MWBBtnIntersectClick() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  logic_->Busy = true;
-  SetBusyState();
+  SetBusyState(true);
   logic_->Intersections();
   QApplication::restoreOverrideCursor();
-  SetBusyState();
+  SetBusyState(logic_->State().Busy);
   RefreshReactionsPage();
 }
 

@@ -92,7 +92,6 @@ class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -108,7 +107,7 @@ class TVN_MWiz : public QWidget, public WizardLink, public SettingsSection {
   void RefreshWeightGrid();
   void RefreshModelPage();
   void RefreshReactionsPage();
-  void SetBusyState();
+  void SetBusyState(bool busy);
   void SetModelBusy(bool busy);
   void PopupMenu(const QPoint& global, QWidget* from);
   void ApplyStayOnTop(bool onTop);

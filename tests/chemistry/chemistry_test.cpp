@@ -323,7 +323,7 @@ TEST(Recalculation, Fe3ClampsAndSkippedCasesAreCounted) {
       if (l.find(text) != std::string::npos) return true;
     return false;
   };
-  EXPECT_TRUE(has("Fe3+ clamped at 0 in 1 cases and at the total iron in 1 cases"));
+  EXPECT_TRUE(has("Fe3+ clamped at 0 in 1 case and at the total iron in 1 case"));
   EXPECT_TRUE(
       has("Cases: 2 recalculated, 2 skipped (1 with a value that is not a number, 1 with a negative value)"));
   EXPECT_TRUE(has("for 4 oxygens and 3 cations"));

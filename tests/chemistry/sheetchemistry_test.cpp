@@ -233,7 +233,7 @@ TEST(ChemistryDialogs, ScriptedFormulaAndRecalculation) {
   LinesReport report;
   ChemistryCommands commands(sheet, report, nullptr);
   int shown = 0;
-  commands.ExecDialog = [&](QDialog& d) {
+  prompter.PlayEveryDialog([&](QDialog& d) {
     ++shown;
     if (&d == &commands.FormulaDialog()) {
       TVN_Formula& f = commands.FormulaDialog();
@@ -261,7 +261,7 @@ TEST(ChemistryDialogs, ScriptedFormulaAndRecalculation) {
     EXPECT_EQ(r.Options().Moles, true);
     EXPECT_EQ(r.Options().Oxygens, 0);
     return true;
-  };
+  });
   prompter.Expect(BoxKind::Error, QStringLiteral("Unknown name in the formula: Feo."), Only(Button::Ok),
                   Button::Ok);
   prompter.Expect(BoxKind::Information, QStringLiteral("Formula computed for 2 cases."), Only(Button::Ok),
@@ -278,14 +278,16 @@ TEST(ChemistryDialogs, ScriptedFormulaAndRecalculation) {
   // Replace Values works on the one selected variable.
   sheet.ColumnsMode = true;
   sheet.Sel = Selection{3, 0, 3, 2};
-  commands.ExecDialog = [&](QDialog&) {
+  prompter.PlayEveryDialog({});
+  prompter.AnswerDialog([&](QDialog& d) {
+    EXPECT_EQ(&d, &commands.FormulaDialog());
     TVN_Formula& f = commands.FormulaDialog();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Replace Values From Formula"));
     EXPECT_FALSE(f.NewVariable());
     f.SetFormula(QStringLiteral("MgO / 2"));
     f.SetDecimals(-1);
     return true;
-  };
+  });
   prompter.Expect(BoxKind::Information, QStringLiteral("Formula computed for 2 cases."), Only(Button::Ok),
                   Button::Ok);
   commands.ReplaceValuesFromFormula1Click();
@@ -334,7 +336,7 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
                       dir.filePath(QStringLiteral("out2.vnp")), QStringLiteral("--decimal-separator"),
                       QStringLiteral(".")});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
-  EXPECT_TRUE(r.err.contains(QStringLiteral("Formula computed for 1 cases.")));
+  EXPECT_TRUE(r.err.contains(QStringLiteral("Formula computed for 1 case.")));
   BatchSheet two(stderr, false);
   ASSERT_TRUE(two.Load(dir.filePath(QStringLiteral("out2.vnp"))));
   const double alk = Read(two.sheet.Cell(ColumnNamed(two.sheet, "Na2O"), 1)) +

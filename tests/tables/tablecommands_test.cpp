@@ -15,6 +15,7 @@
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/importdialog.h"
 #include "sheet/sheetexport.h"
+#include "sheet/workbookreader.h"
 #include "tests/datasheet/sheetcells.h"
 #include "tests/support/batchrun.h"
 #include "tests/support/files.h"
@@ -248,6 +249,41 @@ TEST_F(ImportWindow, WorkbookSheetsAreChosenInTheDialog) {
   EXPECT_EQ(test::Grid(wSheet), "|Mineral#|MgO/Y|olivine|49.5");
 }
 
+// A workbook whose reader stops (an assertion or a crash inside the import
+// library, imitated through the reader's seam) in the window: the dialog
+// names the problem, Open refuses with the same words, the sheet stays.
+void AbortInChild() { std::abort(); }
+
+TEST_F(ImportWindow, AWorkbookThatStopsItsReaderLeavesTheSheetAsItWas) {
+  const QString good = Write(QStringLiteral("good.vnp"), "; file\r\n;;about\r\nA\tB\r\n1\t2\r\n");
+  ASSERT_TRUE(w.LoadDataFile(good));
+  const std::string before = test::Grid(wSheet);
+  const QString finding = QStringLiteral(VARNEL_SOURCE_DIR "/fuzz/findings/workbook-orcus-assert.xlsx");
+  const QString copy = Write(QStringLiteral("assay.xlsx"), test::ReadFile(finding));
+  const QString stops =
+      QStringLiteral("\"%1\" is a broken workbook and cannot be read: the workbook library stopped on it.")
+          .arg(copy);
+  const QString malformed =
+      QStringLiteral("\"%1\" is a broken or encrypted workbook and cannot be read:\n\r"
+                     "malformed_xml_error: value must be quoted (offset=523)")
+          .arg(copy);
+  for (const bool crash : {true, false}) {
+    SCOPED_TRACE(crash ? "the reader stops" : "the finding as it is");
+    WorkbookSeams().BeforeParse = crash ? AbortInChild : nullptr;
+    const QString expected = crash ? stops : malformed;
+    fill = [&](TVN_Import& d) {
+      EXPECT_EQ(d.Problem(), expected);
+      EXPECT_TRUE(d.PreviewText().empty() || d.PreviewText().size() == 1u);
+      return true;
+    };
+    prompter.Expect(BoxKind::Error, expected, Only(Button::Ok), Button::Ok);
+    EXPECT_FALSE(w.LoadDataFile(copy));
+    WorkbookSeams() = WorkbookReaderSeams{};
+    EXPECT_EQ(test::Grid(wSheet), before);
+    EXPECT_EQ(wSheet.FileName, good);
+  }
+}
+
 TEST(TableCommandLine, ExportAndCommandsReadTables) {
   QTemporaryDir dir;
   const QString csv = dir.filePath(QStringLiteral("spinel.csv"));
@@ -313,6 +349,61 @@ TEST(TableCommandLine, ExportAndCommandsReadTables) {
     EXPECT_EQ(r.status, b.status) << b.args.join(' ').toStdString();
     EXPECT_EQ(r.err, b.err);
   }
+  // A workbook whose reader stops ends the command with its message, and
+  // writes nothing.
+  const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+  ASSERT_EQ(test::RunBatch({"export", csv, "-o", book}).status, 0);
+  const QString fresh = dir.filePath(QStringLiteral("fresh.csv"));
+  WorkbookSeams().BeforeParse = AbortInChild;
+  r = test::RunBatch({"export", book, "-o", fresh});
+  WorkbookSeams() = WorkbookReaderSeams{};
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, QStringLiteral("error: \"%1\" is a broken workbook and cannot be read: the workbook "
+                                  "library stopped on it.\n")
+                       .arg(book));
+  EXPECT_FALSE(QFile::exists(fresh));
+  r = test::RunBatch({"export", book, "-o", fresh});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(test::ReadFile(fresh).startsWith("Sample#,Mineral#,SiO2,"));
+}
+
+TEST(TableCommandLine, EveryCommandWithAFileTakesTheImportChoices) {
+  const char* const commands[] = {"svd", "inverse", "map", "wizard", "plot", "export", "compute", "recalc"};
+  const char* const options[] = {"--separator", "--decimal-separator", "--header-row", "--skip",
+                                 "--sheet",     "--below-limit"};
+  for (const char* command : commands) {
+    const test::BatchOutput r = test::RunBatch({command, "--help"});
+    EXPECT_EQ(r.status, 0) << command;
+    for (const char* option : options)
+      EXPECT_TRUE(r.out.contains(QLatin1String(option))) << command << " lacks " << option;
+  }
+
+  // compute reads a semicolon table with a title line and decimal commas,
+  // limits read as half their value, and writes the result as CSV.
+  QTemporaryDir dir;
+  const QString lab = dir.filePath(QStringLiteral("lab.csv"));
+  test::WriteFileOrFail(lab, "Survey 2024\nRock;Na2O;K2O\nA;<0,2;1,5\nB;3,25;n.d.\n");
+  const QString out = dir.filePath(QStringLiteral("alk.csv"));
+  test::BatchOutput r =
+      test::RunBatch({"compute", lab, "--skip", "1", "--separator", "semicolon", "--decimal-separator", ",",
+                      "--below-limit", "half", "--new", "Alk=Na2O+K2O", "-o", out});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(test::ReadFile(out), "Rock#,Na2O,K2O,Alk\r\nA,0.1,1.5,1.6\r\nB,3.25,n.d.,\r\n");
+  // Without them the table is detected; a limit written with the comma is
+  // no number and keeps its text, so the sum is left empty.
+  r = test::RunBatch({"compute", lab, "--new", "Alk=Na2O+K2O", "-o", out});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(test::ReadFile(out), "Rock#,Na2O,K2O,Alk\r\nA,\"<0,2\",1.5,\r\nB,3.25,n.d.,\r\n");
+  // recalc reads the limit as its value when asked to: only n.d. is left
+  // to count as 0.
+  r = test::RunBatch(
+      {"recalc", lab, "--oxygens", "4", "--below-limit", "limit", "--decimal-separator", ",", "-o", out});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("\n1 cell")) << r.out.toStdString();
+  EXPECT_TRUE(test::ReadFile(out).startsWith("Rock#,Na2O,K2O,Na (4 O),K (4 O),Sum (4 O)\r\nA,0.2,1.5,"));
+  r = test::RunBatch({"recalc", lab, "--oxygens", "4", "-o", out});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("\n2 cells marked below detection")) << r.out.toStdString();
 }
 
 }  // namespace

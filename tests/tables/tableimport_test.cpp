@@ -5,8 +5,13 @@
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -281,9 +286,14 @@ TEST(TextTables, PreviewStopsAfterItsRows) {
 }
 
 // An XLSX workbook written by the spreadsheet writer: two sheets, numbers,
-// text, a formula with its saved result and a gap in the second row.
-void WriteXlsx(const QString& path) {
-  lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+// text, a formula with its saved result and a gap in the second row. A
+// streaming writer (constant memory) puts the texts into the cells
+// themselves instead of a table of shared strings.
+void WriteXlsx(const QString& path, bool streaming = false) {
+  lxw_workbook_options streamed{};
+  streamed.constant_memory = LXW_TRUE;
+  lxw_workbook* book = streaming ? workbook_new_opt(QFile::encodeName(path).constData(), &streamed)
+                                 : workbook_new(QFile::encodeName(path).constData());
   lxw_worksheet* notes = workbook_add_worksheet(book, "Notes");
   worksheet_write_string(notes, 0, 0, "About", nullptr);
   worksheet_write_string(notes, 1, 0, "spinel data", nullptr);
@@ -306,6 +316,8 @@ void WriteXlsx(const QString& path) {
 TEST_F(TableFiles, WorkbooksReadTheirCellsAsShown) {
   const QString xlsx = Path(QStringLiteral("spinel.xlsx"));
   WriteXlsx(xlsx);
+  const QString streamed = Path(QStringLiteral("streamed.xlsx"));
+  WriteXlsx(streamed, true);
   const QString ods = Write(QStringLiteral("spinel.ods"),
                             test::OdsFile({{"Notes", {{"About"}, {"spinel data"}}},
                                            {"Spinel",
@@ -315,7 +327,7 @@ TEST_F(TableFiles, WorkbooksReadTheirCellsAsShown) {
   const Rows expected{{"Mineral#", "SiO2", "Cr2O3", "Sum"},
                       {"chromite", "0.1", "45.123456789", "45.223456789"},
                       {"spinel", "", "1e-05", "n.d."}};
-  for (const QString& path : {xlsx, ods}) {
+  for (const QString& path : {xlsx, streamed, ods}) {
     SCOPED_TRACE(path.toStdString());
     for (const QString& sheet : {QStringLiteral("Spinel"), QStringLiteral("2")}) {
       TableImportOptions options;
@@ -340,6 +352,123 @@ TEST_F(TableFiles, WorkbooksReadTheirCellsAsShown) {
     EXPECT_FALSE(r.Ok);
     EXPECT_EQ(r.Error, QLatin1Char('"') + path +
                            QStringLiteral("\" has no sheet \"Olivine\". Its sheets: Notes, Spinel."));
+  }
+}
+
+// An XLSX package assembled by hand around one sheet part, which is found
+// through the package's relationships as any reader must (not by its name).
+QByteArray HandMadeXlsx(const std::string& sheetData) {
+  const std::string ns = "http://schemas.openxmlformats.org/";
+  return test::StoredZip({
+      {"[Content_Types].xml",
+       "<?xml version=\"1.0\"?><Types xmlns=\"" + ns + "package/2006/content-types\">"
+       "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+       "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
+       "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+       "<Override PartName=\"/xl/tables/first.xml\" ContentType=\"application/"
+       "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+       "<Override PartName=\"/xl/tables/data.xml\" ContentType=\"application/"
+       "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>"},
+      {"_rels/.rels",
+       "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns + "package/2006/relationships\">"
+       "<Relationship Id=\"rId1\" Type=\"" + ns + "officeDocument/2006/relationships/officeDocument\" "
+       "Target=\"xl/workbook.xml\"/></Relationships>"},
+      {"xl/workbook.xml",
+       "<?xml version=\"1.0\"?><workbook xmlns=\"" + ns + "spreadsheetml/2006/main\" xmlns:rel=\"" + ns +
+           "officeDocument/2006/relationships\"><sheets>"
+           "<sheet name=\"First\" sheetId=\"1\" rel:id=\"rId7\"/>"
+           "<sheet name=\"Data\" sheetId=\"2\" rel:id=\"rId3\"/></sheets></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns + "package/2006/relationships\">"
+       "<Relationship Id=\"rId3\" Type=\"" + ns + "officeDocument/2006/relationships/worksheet\" "
+       "Target=\"tables/data.xml\"/>"
+       "<Relationship Id=\"rId7\" Type=\"" + ns + "officeDocument/2006/relationships/worksheet\" "
+       "Target=\"/xl/tables/first.xml\"/></Relationships>"},
+      {"xl/tables/first.xml",
+       "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "spreadsheetml/2006/main\"><sheetData>"
+       "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>first</t></is></c></row></sheetData></worksheet>"},
+      {"xl/tables/data.xml",
+       "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "spreadsheetml/2006/main\"><sheetData>" +
+           sheetData + "</sheetData></worksheet>"},
+  });
+}
+
+TEST_F(TableFiles, TextsWrittenIntoTheCellsThemselvesAreRead) {
+  const struct {
+    const char* what;
+    std::string sheetData;
+    Rows expected;
+  } cases[] = {
+      {"addressed cells, entities and spaces kept",
+       "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Mineral</t></is></c>"
+       "<c r=\"B1\" t=\"inlineStr\"><is><t>SiO2</t></is></c></row>"
+       "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> Fe &amp; Mg </t></is></c>"
+       "<c r=\"B2\"><v>0.5</v></c></row>"
+       "<row r=\"3\"><c r=\"A3\" t=\"inlineStr\"><is><t>spinel</t></is></c>"
+       "<c r=\"B3\" t=\"inlineStr\"><is><t>&lt;0.01</t></is></c></row>",
+       {{"Mineral#", "SiO2"}, {" Fe & Mg ", "0.5"}, {"spinel", "<0.01"}}},
+      {"rows and cells without addresses follow the ones before",
+       "<row><c t=\"inlineStr\"><is><t>A</t></is></c><c t=\"inlineStr\"><is><t>B</t></is></c></row>"
+       "<row><c><v>1</v></c><c t=\"inlineStr\"><is><t>x</t></is></c></row>"
+       "<row r=\"4\"><c r=\"B4\" t=\"inlineStr\"><is><t>y</t></is></c></row>",
+       {{"A", "B#"}, {"1", "x"}, {"", "y"}}},
+      {"rich-text runs joined, phonetic runs left out",
+       "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><r><t>Si</t></r><r><rPr><b/></rPr><t>O2</t></r>"
+       "<rPh sb=\"0\" eb=\"1\"><t>shi</t></rPh></is></c><c r=\"B1\" t=\"inlineStr\"><is><t>MgO</t></is></c></row>"
+       "<row r=\"2\"><c r=\"A2\"><v>40</v></c><c r=\"B2\"><v>50</v></c></row>",
+       {{"SiO2", "MgO"}, {"40", "50"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString path = Write(QStringLiteral("inline.xlsx"), HandMadeXlsx(c.sheetData));
+    TableImportOptions options;
+    options.SheetName = QStringLiteral("Data");
+    ImportedTable table;
+    const ImportResult r = ImportTable(path, options, table);
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    EXPECT_EQ(GridRows(table), c.expected);
+  }
+}
+
+// Seams that make the reading child fail as a broken workbook could make the
+// import library fail.
+void AbortInChild() { std::abort(); }
+void CrashInChild() { std::raise(SIGSEGV); }
+void HangInChild() {
+  for (;;) ::pause();
+}
+
+TEST_F(TableFiles, AWorkbookThatStopsItsReaderIsRefusedAndTheProgramGoesOn) {
+  const QString xlsx = Path(QStringLiteral("spinel.xlsx"));
+  WriteXlsx(xlsx);
+  const struct {
+    const char* what;
+    void (*hook)();
+    WorkbookReading reading;
+    QString error;
+  } cases[] = {
+      {"abort", AbortInChild, WorkbookReading::ChildFailed,
+       QStringLiteral("\"%1\" is a broken workbook and cannot be read: the workbook library stopped on it.")},
+      {"crash", CrashInChild, WorkbookReading::ChildFailed,
+       QStringLiteral("\"%1\" is a broken workbook and cannot be read: the workbook library stopped on it.")},
+      {"hang", HangInChild, WorkbookReading::TimedOut,
+       QStringLiteral("\"%1\" cannot be read: reading the workbook took longer than 1 s.")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WorkbookSeams().BeforeParse = c.hook;
+    WorkbookSeams().TimeoutMs = 300;
+    ImportedTable table;
+    const ImportResult r = ImportTable(xlsx, {}, table);
+    WorkbookSeams() = WorkbookReaderSeams{};
+    EXPECT_FALSE(r.Ok);
+    EXPECT_EQ(r.Error, c.error.arg(xlsx));
+    EXPECT_TRUE(table.Columns.empty());
+    // The next workbook reads as ever.
+    ASSERT_TRUE(ImportTable(xlsx, {}, table).Ok);
+    EXPECT_EQ(WorkbookSeams().Last, WorkbookReading::InChild);
+    EXPECT_EQ(GridRows(table), (Rows{{"About#"}, {"spinel data"}}));
   }
 }
 

@@ -63,7 +63,7 @@ class WizardTest : public ::testing::Test {
     MatrixWizard& w = Make();
     w.AddCases(1, sheet.RowCount() - 1);
     for (int k = 0; k < 3; ++k) EXPECT_TRUE(w.Next());
-    EXPECT_EQ(w.Page, PageModel);
+    EXPECT_EQ(w.State().Page, PageModel);
     return w;
   }
   MatrixWizard& AtModel() { return AtModel(StandardRows); }
@@ -81,8 +81,8 @@ class WizardTest : public ::testing::Test {
 TEST_F(WizardTest, ReportHeaderAndInputMatrixWithLabelsAndComments) {
   Standard();
   MatrixWizard& w = Make();
-  EXPECT_EQ(w.LabelColumn, 1);
-  EXPECT_EQ(w.CommentColumn, 5);
+  EXPECT_EQ(w.State().LabelColumn, 1);
+  EXPECT_EQ(w.State().CommentColumn, 5);
   w.AddCases(0, 4);
   ASSERT_TRUE(w.Next());
   ASSERT_TRUE(w.Next());
@@ -105,7 +105,7 @@ TEST_F(WizardTest, ReportHeaderAndInputMatrixWithLabelsAndComments) {
   EXPECT_EQ(report.lines, expected);
   EXPECT_EQ(report.tabCount, 6);
   EXPECT_EQ(report.tabWidth, 10 * 56 / 8);
-  EXPECT_EQ(w.Page, PageSvd);
+  EXPECT_EQ(w.State().Page, PageSvd);
   EXPECT_EQ(
       w.InputInfoText(),
       QStringLiteral("Input matrix has 3 rows (from untagged variables) and 4 columns (from added cases)."));
@@ -120,14 +120,13 @@ TEST_F(WizardTest, ReportHeaderAndInputMatrixWithLabelsAndComments) {
   // A new label column on page 0 marks the input changed: the report restarts.
   w.Back();
   w.Back();
-  w.LabelColumn = 0;
-  w.CommentColumn = 0;
+  w.SetLabelColumns(0, 0);
   ASSERT_TRUE(w.Next());
   EXPECT_EQ(w.CaseList()[0], QStringLiteral(" 00001\t"));
   ASSERT_TRUE(w.Next());
   EXPECT_TRUE(report.started);
   EXPECT_TRUE(LinesAre(report.lines, {{3, " 1\t 2\t 3\t 4\t (Case numbers)"}, {5, ""}}));
-  EXPECT_EQ(w.ColumnHeaderLine, QStringLiteral(" 1\t 2\t 3\t 4\t (Case numbers)"));
+  EXPECT_EQ(w.State().ColumnHeaderLine, QStringLiteral(" 1\t 2\t 3\t 4\t (Case numbers)"));
 }
 
 TEST_F(WizardTest, RankLinesAndSvdMatrices) {
@@ -135,16 +134,16 @@ TEST_F(WizardTest, RankLinesAndSvdMatrices) {
   const int start = static_cast<int>(report.lines.indexOf(QStringLiteral(" MATRIX U:")));
   ASSERT_GT(start, 0);
   EXPECT_TRUE(LinesAre(report.lines.mid(start), {{5, ""}, {6, " SINGULAR VALUES [W]:"}, {9, " MATRIX V:"}}));
-  EXPECT_EQ(w.AbsoluteRank, 3);
-  EXPECT_EQ(w.GuessRank, 3);
+  EXPECT_EQ(w.State().AbsoluteRank, 3);
+  EXPECT_EQ(w.State().GuessRank, 3);
   EXPECT_EQ(w.DesiredRankMaximum(), 3);
-  EXPECT_EQ(w.DesiredRank, 3);
+  EXPECT_EQ(w.State().DesiredRank, 3);
   EXPECT_NEAR(static_cast<double>(w.SortedSingularValue(1)), 2.0, 1e-15);
   EXPECT_NEAR(static_cast<double>(w.SortedSingularValue(2)), std::sqrt(3.0), 1e-15);
   const QString rank = report.lines[report.lines.size() - 2];
   EXPECT_EQ(rank,
             QStringLiteral(" Absolute rank of Input Matrix is 3 (up to a computational zero threshold of ") +
-                QString::fromStdString(CompZeroText(w.CompZero, '.')) + QStringLiteral(")."));
+                QString::fromStdString(CompZeroText(w.State().CompZero, '.')) + QStringLiteral(")."));
   EXPECT_TRUE(rank.contains(QRegularExpression(QStringLiteral("of \\d\\.\\d{17}E-1[34]\\)\\.$"))))
       << rank.toStdString();
   EXPECT_EQ(report.lines.last(),
@@ -167,8 +166,8 @@ TEST(WizardText, CompZeroAndGeneralTexts) {
 TEST_F(WizardTest, WeightingLinesAndZeroWeight) {
   MatrixWizard& w = AtModel();
   w.Back();
-  w.WeightOn = true;
-  w.OutWeighted = true;
+  w.SetWeighting(true);
+  w.SetOutputs(true, w.State().OutModel, w.State().OutTestResiduals);
   w.WeightEdited(0, QStringLiteral("-2"));
   w.WeightEdited(1, QStringLiteral("abc"));  // ignored
   w.WeightEdited(2, QStringLiteral("0"));
@@ -197,7 +196,7 @@ TEST_F(WizardTest, WeightingLinesAndZeroWeight) {
 
   // Weighting off redoes the decomposition.
   w.Back();
-  w.WeightOn = false;
+  w.SetWeighting(false);
   ASSERT_TRUE(w.Next());
   EXPECT_TRUE(
       LinesAre(report.lines.mid(same), {{0, ""}, {1, " ****ROW WEIGHTING IS DISABLED"}, {3, " MATRIX U:"}}));
@@ -207,27 +206,26 @@ TEST_F(WizardTest, GuessZeroEditsAndTheComputationalBox) {
   MatrixWizard& w = AtModel();
   EXPECT_EQ(w.ThresholdEdited(QStringLiteral("x"), QStringLiteral("0.0009")), QStringLiteral("0.0009"));
   EXPECT_EQ(w.ThresholdEdited(QStringLiteral("-1.8"), QStringLiteral("0.0009")), QStringLiteral("1.8"));
-  EXPECT_EQ(w.GuessZero, 1.8L);
-  EXPECT_EQ(w.GuessRank, 1);  // 2 stays above, sqrt 3 and 1 fall
-  EXPECT_EQ(w.DesiredRank, 1);
+  EXPECT_EQ(w.State().GuessZero, 1.8L);
+  EXPECT_EQ(w.State().GuessRank, 1);  // 2 stays above, sqrt 3 and 1 fall
+  EXPECT_EQ(w.State().DesiredRank, 1);
   EXPECT_EQ(w.ThresholdEdited(QStringLiteral("1.0"), QStringLiteral("1.8")), QStringLiteral("1.0"));
-  w.GuessZero = w.SortedSingularValue(3);
-  w.CountGuessRank();
-  EXPECT_EQ(w.GuessRank, 2);  // a value equal to the threshold counts as zero
-  w.GuessZero = 1;
+  w.SetThreshold(w.SortedSingularValue(3));
+  EXPECT_EQ(w.State().GuessRank, 2);  // a value equal to the threshold counts as zero
+  w.SetThreshold(1);
   w.SetComputational(true);
-  EXPECT_EQ(w.GuessZero, w.CompZero);
-  EXPECT_EQ(w.GuessRank, 3);
+  EXPECT_EQ(w.State().GuessZero, w.State().CompZero);
+  EXPECT_EQ(w.State().GuessRank, 3);
   // New input while the box is checked: the guess zero follows the new
   // decomposition.
   sheet.SetCell(4, 4, "20");
   for (int k = 0; k < 3; ++k) w.Back();
-  w.LabelColumn = 0;
+  w.SetLabelColumns(0, w.State().CommentColumn);
   for (int k = 0; k < 3; ++k) ASSERT_TRUE(w.Next());
-  EXPECT_EQ(w.GuessZero, w.CompZero);
-  EXPECT_EQ(w.CompZero, 4 * 20 * SvZeroFactor);
+  EXPECT_EQ(w.State().GuessZero, w.State().CompZero);
+  EXPECT_EQ(w.State().CompZero, 4 * 20 * SvZeroFactor);
   w.SetComputational(false);
-  EXPECT_EQ(w.GuessZero, 1.0L);
+  EXPECT_EQ(w.State().GuessZero, 1.0L);
 }
 
 TEST_F(WizardTest, DesiredRankMaximumForFullColumnRank) {
@@ -237,9 +235,9 @@ TEST_F(WizardTest, DesiredRankMaximumForFullColumnRank) {
                              {"0", "0", "1", "0", "0"},
                              {"0", "0", "0", "1", "0"},
                              {"0", "0", "0", "0", "1"}});
-  EXPECT_EQ(w.AbsoluteRank, 5);
+  EXPECT_EQ(w.State().AbsoluteRank, 5);
   EXPECT_EQ(w.DesiredRankMaximum(), 4);
-  EXPECT_EQ(w.DesiredRank, 4);
+  EXPECT_EQ(w.State().DesiredRank, 4);
 }
 
 TEST_F(WizardTest, CaseListRefusalsAndLimits) {
@@ -252,7 +250,7 @@ TEST_F(WizardTest, CaseListRefusalsAndLimits) {
   ExpectOk(BoxKind::Error,
            "Not enough cases or untagged variables.\n\rPlease, check the selection and try again.");
   EXPECT_FALSE(w.Next());
-  EXPECT_EQ(w.Page, PageInput);
+  EXPECT_EQ(w.State().Page, PageInput);
 
   // 61 untagged variables are refused.
   std::vector<std::vector<std::string>> wide(3);
@@ -273,18 +271,18 @@ TEST_F(WizardTest, CaseListRefusalsAndLimits) {
   ExpectOk(BoxKind::Warning, "Too many cases added. Maximun is 60.\n\rExcess cases will be ignored.");
   w2.AddCases(99931, 100001);
   EXPECT_EQ(w2.CaseList().size(), 60);
-  EXPECT_EQ(w2.CaseRows[1], 99931);
-  EXPECT_EQ(w2.CaseRows[60], 99990);
+  EXPECT_EQ(w2.State().CaseRows[1], 99931);
+  EXPECT_EQ(w2.State().CaseRows[60], 99990);
   MatrixWizard& w3 = Make();
   w3.AddCases(100000, 100001);
   w3.AddCases(99999, 99999);
   EXPECT_EQ(w3.CaseList()[0], QStringLiteral(" 99999\t"));
   EXPECT_EQ(w3.CaseList()[1], QStringLiteral(" 100000\t"));
-  EXPECT_EQ(w3.CaseRows[2], 100000);
-  EXPECT_EQ(w3.CaseRows[3], 100001);
+  EXPECT_EQ(w3.State().CaseRows[2], 100000);
+  EXPECT_EQ(w3.State().CaseRows[3], 100001);
   w3.DeleteCases({0, 2});
-  EXPECT_EQ(w3.CaseRows.size(), 2u);
-  EXPECT_EQ(w3.CaseRows[1], 100000);
+  EXPECT_EQ(w3.State().CaseRows.size(), 2u);
+  EXPECT_EQ(w3.State().CaseRows[1], 100000);
 }
 
 TEST_F(WizardTest, NonNumericCellStopsTheBuild) {
@@ -297,7 +295,7 @@ TEST_F(WizardTest, NonNumericCellStopsTheBuild) {
            "Analysis Wizard: Found missing or non-numeric values within the input selection.\n\r"
            "Please, check the selection and try again.");
   EXPECT_FALSE(w.Next());
-  EXPECT_TRUE(w.InputChanged);
+  EXPECT_TRUE(w.State().InputChanged);
   EXPECT_TRUE(report.lines.isEmpty());
 }
 
@@ -311,7 +309,7 @@ TEST_F(WizardTest, ToleranceClassesAndAbsentText) {
   EXPECT_EQ(AbundanceClass(10, 100), Abundance::Minor);
   EXPECT_EQ(AbundanceClass(1, 100), Abundance::Trace);
   EXPECT_EQ(AbundanceClass(10.0001L, 100), Abundance::Major);
-  const auto& g = w.ToleranceGrid;
+  const auto& g = w.State().ToleranceGrid;
   EXPECT_EQ(g[0][1], QStringLiteral("1"));
   EXPECT_EQ(g[1][0], QStringLiteral("A"));
   EXPECT_EQ(g[1][1], QStringLiteral("2,67"));  // 3 % of 89
@@ -320,27 +318,88 @@ TEST_F(WizardTest, ToleranceClassesAndAbsentText) {
   EXPECT_EQ(g[4][1], QStringLiteral("1,0E-3"));
   EXPECT_EQ(g[4][2], QStringLiteral("1,0E-3"));
   // The absent tolerance is 1e-3 under a decimal comma too.
-  EXPECT_EQ((*w.ToleranceMatrix)(4, 1), 1e-3L);
-  w.Options.RelErrAbsent = 0;
+  EXPECT_EQ((*w.State().ToleranceMatrix)(4, 1), 1e-3L);
+  WizardOptions absentOne = w.State().Options;
+  absentOne.RelErrAbsent = 0;
+  w.SetOptions(absentOne);
   w.FillToleranceGrid();
-  EXPECT_EQ(w.ToleranceGrid[4][1], QStringLiteral("1,0E0"));
-  EXPECT_EQ((*w.ToleranceMatrix)(4, 1), 1);
+  EXPECT_EQ(w.State().ToleranceGrid[4][1], QStringLiteral("1,0E0"));
+  EXPECT_EQ((*w.State().ToleranceMatrix)(4, 1), 1);
   // Typed tolerances: a non-number becomes 1e-15 with its text, a zero keeps its text.
-  w.ToleranceGrid[1][1] = QStringLiteral("abc");
-  w.ToleranceGrid[2][1] = QStringLiteral("0");
-  w.ReadToleranceGrid();
-  EXPECT_EQ(w.ToleranceGrid[1][1], QStringLiteral("1,0e-15"));
-  EXPECT_EQ((*w.ToleranceMatrix)(1, 1), 1e-15L);
-  EXPECT_EQ(w.ToleranceGrid[2][1], QStringLiteral("0"));
-  EXPECT_EQ((*w.ToleranceMatrix)(2, 1), 1e-15L);
+  std::vector<std::vector<QString>> typed = w.State().ToleranceGrid;
+  typed[1][1] = QStringLiteral("abc");
+  typed[2][1] = QStringLiteral("0");
+  w.ReadToleranceGrid(typed);
+  EXPECT_EQ(w.State().ToleranceGrid[1][1], QStringLiteral("1,0e-15"));
+  EXPECT_EQ((*w.State().ToleranceMatrix)(1, 1), 1e-15L);
+  EXPECT_EQ(w.State().ToleranceGrid[2][1], QStringLiteral("0"));
+  EXPECT_EQ((*w.State().ToleranceMatrix)(2, 1), 1e-15L);
+}
+
+// The window and the command line change the wizard only through its
+// setters, which keep the state within what the pages allow.
+TEST_F(WizardTest, SettersKeepTheStateConsistent) {
+  MatrixWizard& w = AtModel();
+  ASSERT_EQ(w.DesiredRankMaximum(), 3);
+  struct RankCase {
+    int asked;
+    bool taken;
+    int after;
+  };
+  for (const RankCase& c : {RankCase{2, true, 2}, RankCase{0, false, 2}, RankCase{4, false, 2},
+                            RankCase{-1, false, 2}, RankCase{3, true, 3}, RankCase{1, true, 1}}) {
+    SCOPED_TRACE(c.asked);
+    EXPECT_EQ(w.SetDesiredRank(c.asked), c.taken);
+    EXPECT_EQ(w.State().DesiredRank, c.after);
+  }
+  // Label columns outside the sheet (columns 1 to 5; 0 holds the case
+  // numbers) mean none.
+  struct ColumnCase {
+    int label, comment, labelAfter, commentAfter;
+  };
+  for (const ColumnCase& c : {ColumnCase{1, 5, 1, 5}, ColumnCase{6, -2, 0, 0}, ColumnCase{4, 99, 4, 0}}) {
+    w.SetLabelColumns(c.label, c.comment);
+    EXPECT_EQ(w.State().LabelColumn, c.labelAfter) << c.label;
+    EXPECT_EQ(w.State().CommentColumn, c.commentAfter) << c.comment;
+  }
+  // Options out of their ranges are brought back to them.
+  WizardOptions o;
+  o.Style = 7;
+  o.WholeBound = 0;
+  o.MinCoefficient = -0.5L;
+  w.SetOptions(o);
+  EXPECT_EQ(w.State().Options.Style, StyleExp);
+  EXPECT_EQ(w.State().Options.WholeBound, 1);
+  EXPECT_EQ(w.State().Options.MinCoefficient, 0);
+  o.MinCoefficient = 1e-4L;
+  o.Style = StyleLong;
+  w.SetOptions(o);
+  EXPECT_EQ(w.State().Options.MinCoefficient, 1e-4L);
+  EXPECT_EQ(w.State().Options.Style, StyleLong);
+  // A tolerance grid of another shape is not taken.
+  const auto grid = w.State().ToleranceGrid;
+  ASSERT_GT(grid.size(), 2u);
+  auto shorter = grid;
+  shorter.pop_back();
+  shorter[1][1] = QStringLiteral("7");
+  w.ReadToleranceGrid(shorter);
+  EXPECT_EQ(w.State().ToleranceGrid, grid);
+  auto narrower = grid;
+  narrower[2].pop_back();
+  w.ReadToleranceGrid(narrower);
+  EXPECT_EQ(w.State().ToleranceGrid, grid);
+  // A negative threshold counts by its size and shows it.
+  w.SetThreshold(-1.5L);
+  EXPECT_EQ(w.State().GuessZero, 1.5L);
+  EXPECT_EQ(w.ThresholdText(), QStringLiteral("1.5"));
 }
 
 TEST_F(WizardTest, TestModelQuestionsAndBlocks) {
   MatrixWizard& w = AtModel();
-  w.DesiredRank = 3;
+  ASSERT_TRUE(w.SetDesiredRank(3));
   ExpectOk(BoxKind::Information, "Input matrix rank is already 3.\n\rNo need to test.");
   EXPECT_EQ(w.TestModelClick(), CommandOutcome::Refused);
-  w.DesiredRank = 2;
+  ASSERT_TRUE(w.SetDesiredRank(2));
   const auto before = report.lines.size();
   EXPECT_EQ(w.TestModelClick(), CommandOutcome::Done);
   const QStringList block = report.lines.mid(before);
@@ -369,7 +428,7 @@ TEST_F(WizardTest, TestModelQuestionsAndBlocks) {
   EXPECT_EQ(report.lines.size(), count);
 
   // Both output boxes off: the title and the ratio matrix only.
-  w.OutModel = w.OutTestResiduals = false;
+  w.SetOutputs(w.State().OutWeighted, false, false);
   prompter.AnswerNext(Button::Yes);
   EXPECT_EQ(w.TestModelClick(), CommandOutcome::Done);
   EXPECT_EQ(report.lines.size(), count + 9);
@@ -382,16 +441,16 @@ TEST_F(WizardTest, TestModelQuestionsAndBlocks) {
                      "Model matrix might deviate substantially from input matrix.\n\rProceed anyway ?"),
       Button::Yes | Button::No, Button::No);
   EXPECT_FALSE(w.Next());
-  EXPECT_EQ(w.Page, PageModel);
+  EXPECT_EQ(w.State().Page, PageModel);
 }
 
 TEST_F(WizardTest, ReactionSpaceOfTheWholeInput) {
   MatrixWizard& w = AtModel();
   ASSERT_TRUE(w.Next());
-  EXPECT_EQ(w.Page, PageReactions);
-  EXPECT_TRUE(w.ModelIsInput);
-  EXPECT_EQ(w.PanelTUniv, QStringLiteral("1"));
-  EXPECT_EQ(w.SetHeaderLine, QStringLiteral(" P1\t P2\t P3\t P4"));
+  EXPECT_EQ(w.State().Page, PageReactions);
+  EXPECT_TRUE(w.State().ModelIsInput);
+  EXPECT_EQ(w.State().PanelTUniv, QStringLiteral("1"));
+  EXPECT_EQ(w.State().SetHeaderLine, QStringLiteral(" P1\t P2\t P3\t P4"));
   const auto before = report.lines.size();
   EXPECT_EQ(w.ReactionSpace(), CommandOutcome::Done);
   const QStringList block = report.lines.mid(before);
@@ -442,11 +501,11 @@ TEST_F(WizardTest, UnivariantsAndAssemblages) {
 
   // Assemblages: A = {En}, B = {Fo, Qz} are separated by that relation.
   w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 1, 1);
-  EXPECT_FALSE(w.IntersectEnabled);
+  EXPECT_FALSE(w.State().IntersectEnabled);
   w.ModifyAssemblage(MatrixWizard::AssemblageMark::B, 0, 0);
   w.ModifyAssemblage(MatrixWizard::AssemblageMark::B, 2, 2);
-  EXPECT_TRUE(w.IntersectEnabled);
-  EXPECT_EQ(w.AssemblageLine, QStringLiteral(" B\t A\t B\t Undef.\t(assemblage)"));
+  EXPECT_TRUE(w.State().IntersectEnabled);
+  EXPECT_EQ(w.State().AssemblageLine, QStringLiteral(" B\t A\t B\t Undef.\t(assemblage)"));
   const auto start = report.lines.size();
   EXPECT_EQ(w.Intersections(), CommandOutcome::Done);
   const QStringList found = report.lines.mid(start);
@@ -454,7 +513,7 @@ TEST_F(WizardTest, UnivariantsAndAssemblages) {
                                {4, QString(21, QChar(0xAF))},
                                {8, " B\t A\t B\t Undef.\t(assemblage)"}}));
   EXPECT_TRUE(found.contains(QStringLiteral(" Found 1 assemblage incompatibilities:")));
-  EXPECT_EQ(w.FilterDuplicates, false);
+  EXPECT_EQ(w.State().FilterDuplicates, false);
 
   // En with Qz against Fo: not separated.
   w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 2, 2);
@@ -470,28 +529,28 @@ TEST_F(WizardTest, ExcludingFromAModelSetAsksFirst) {
                              {"En", "1", "1", "0"},
                              {"Qz", "0", "1", "0"},
                              {"Sp", "0", "0", "1"}});
-  w.DesiredRank = 2;                 // below the absolute rank: a model matrix
+  ASSERT_TRUE(w.SetDesiredRank(2));                 // below the absolute rank: a model matrix
   prompter.AnswerNext(Button::Yes);  // lower than the guess rank
   ASSERT_TRUE(w.Next());
-  EXPECT_FALSE(w.ModelIsInput);
+  EXPECT_FALSE(w.State().ModelIsInput);
   prompter.Expect(
       BoxKind::Warning,
       QStringLiteral("Warning: Current matrix is a model matrix.\n\rYou might get undesired results if any "
                      "phases are excluded from the working set.\n\rProceed anyway?"),
       Button::Yes | Button::No, Button::No);
   w.ModifySet(MatrixWizard::SetChange::Exclude, 3, 3);
-  EXPECT_EQ(w.SetCount, 4);
+  EXPECT_EQ(w.State().SetCount, 4);
   prompter.AnswerNext(Button::Yes);
   w.ModifySet(MatrixWizard::SetChange::Exclude, 3, 3);
-  EXPECT_EQ(w.SetCount, 3);
-  EXPECT_EQ(w.SetHeaderLine, QStringLiteral("Fo\tEn\tQz"));
+  EXPECT_EQ(w.State().SetCount, 3);
+  EXPECT_EQ(w.State().SetHeaderLine, QStringLiteral("Fo\tEn\tQz"));
   // A set of one column has rank 1 and no commands.
   prompter.AnswerNext(Button::Yes);
   w.ModifySet(MatrixWizard::SetChange::Exclude, 1, 2);
-  EXPECT_EQ(w.SetCount, 1);
-  EXPECT_EQ(w.PanelSetRank, QStringLiteral("1"));
-  EXPECT_FALSE(w.RSpaceEnabled);
-  EXPECT_FALSE(w.UnivariantsEnabled);
+  EXPECT_EQ(w.State().SetCount, 1);
+  EXPECT_EQ(w.State().PanelSetRank, QStringLiteral("1"));
+  EXPECT_FALSE(w.State().RSpaceEnabled);
+  EXPECT_FALSE(w.State().UnivariantsEnabled);
 }
 
 // The four phases whose one relation is Fo + Qz = En, on the Reactions page.
@@ -545,7 +604,7 @@ TEST_F(WizardTest, AUnivariantsFileHoldsTheReportAndTheTextPadItsHead) {
   QTemporaryDir dir;
   for (const bool filter : {false, true}) {
     SCOPED_TRACE(filter ? "filtered" : "unfiltered");
-    w.FilterDuplicates = filter;
+    w.SetFilterDuplicates(filter);
     const auto before = report.lines.size();
     ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
     const QStringList text = report.lines.mid(before);
@@ -575,7 +634,7 @@ TEST_F(WizardTest, AUnivariantsFileHoldsTheReportAndTheTextPadItsHead) {
   EXPECT_EQ(prompter.shown.back().kind, BoxKind::Error);
   EXPECT_TRUE(prompter.shown.back().text.startsWith(QStringLiteral("Cannot write ")));
   EXPECT_EQ(report.lines.size(), lines);
-  EXPECT_FALSE(w.Busy);
+  EXPECT_FALSE(w.State().Busy);
 }
 
 TEST_F(WizardTest, TheLastRelationsSaveAsCsvRows) {
@@ -617,10 +676,10 @@ TEST_F(WizardTest, AStreamedFileUnderAnAddressSpaceLimitHoldsTheTextReport) {
     rows.push_back(row);
   }
   MatrixWizard& w = AtModel(rows);
-  w.DesiredRank = 8;
+  ASSERT_TRUE(w.SetDesiredRank(8));
   ASSERT_TRUE(w.Next());
-  ASSERT_EQ(w.SetRank, 8);
-  ASSERT_EQ(w.PanelSetUniv, QStringLiteral("48620"));
+  ASSERT_EQ(w.State().SetRank, 8);
+  ASSERT_EQ(w.State().PanelSetUniv, QStringLiteral("48620"));
 
   // The same run in a child whose address space may grow by 48 MB: written
   // to the file (15.7 MB) it fits, gathered for the TextPad (some 80 MB) it
@@ -677,7 +736,7 @@ const std::vector<std::vector<std::string>> NinePhases{
 TEST_F(WizardTest, CancelWhileWritingEndsTheListWithTheAbortLine) {
   MatrixWizard& w = AtModel(NinePhases);
   ASSERT_TRUE(w.Next());
-  ASSERT_TRUE(w.UnivariantsEnabled);
+  ASSERT_TRUE(w.State().UnivariantsEnabled);
   const auto start = report.lines.size();
   ASSERT_EQ(w.Univariants(), CommandOutcome::Done);
   const QStringList whole = report.lines.mid(start);
@@ -694,8 +753,8 @@ TEST_F(WizardTest, CancelWhileWritingEndsTheListWithTheAbortLine) {
   ASSERT_EQ(cut.size(), 65);
   EXPECT_EQ(cut.mid(0, 64), whole.mid(0, 64));
   EXPECT_EQ(cut.last(), QStringLiteral(" ***OUTPUT ABORTED BY USER: LIST MAY BE INCOMPLETE***"));
-  EXPECT_FALSE(w.Busy);
-  EXPECT_TRUE(w.UnivariantsEnabled);
+  EXPECT_FALSE(w.State().Busy);
+  EXPECT_TRUE(w.State().UnivariantsEnabled);
 
   // The flag was used up: the next run writes the whole list again.
   w.Context().Progress = nullptr;
@@ -709,17 +768,17 @@ TEST_F(WizardTest, CancelWhileLookingForIncompatibilitiesWritesNothingAndRestore
   ASSERT_TRUE(w.Next());
   w.ModifyAssemblage(MatrixWizard::AssemblageMark::A, 0, 1);
   w.ModifyAssemblage(MatrixWizard::AssemblageMark::B, 2, 4);
-  ASSERT_TRUE(w.IntersectEnabled);
-  ASSERT_FALSE(w.FilterDuplicates);
+  ASSERT_TRUE(w.State().IntersectEnabled);
+  ASSERT_FALSE(w.State().FilterDuplicates);
   w.Context().Progress = [&w](std::int64_t, std::int64_t, const QString& label) {
     if (label == QLatin1String("Looking for incompatibilities ...")) w.RequestCancel();
   };
   const auto before = report.lines.size();
   EXPECT_EQ(w.Intersections(), CommandOutcome::Cancelled);
   EXPECT_EQ(report.lines.size(), before);
-  EXPECT_FALSE(w.Busy);
-  EXPECT_TRUE(w.IntersectEnabled);
-  EXPECT_FALSE(w.FilterDuplicates);  // Intersections filters only for itself
+  EXPECT_FALSE(w.State().Busy);
+  EXPECT_TRUE(w.State().IntersectEnabled);
+  EXPECT_FALSE(w.State().FilterDuplicates);  // Intersections filters only for itself
   w.Context().Progress = nullptr;
   EXPECT_EQ(w.Intersections(), CommandOutcome::Done);
   EXPECT_GT(report.lines.size(), before);
@@ -728,10 +787,10 @@ TEST_F(WizardTest, CancelWhileLookingForIncompatibilitiesWritesNothingAndRestore
 TEST_F(WizardTest, ASelectionThatCannotBeDecomposedIsReportedAndMarked) {
   MatrixWizard& w = AtModel();
   ASSERT_TRUE(w.Next());
-  ASSERT_EQ(w.SetCount, 4);
+  ASSERT_EQ(w.State().SetCount, 4);
   // A value that is no number in one column makes every selection holding
   // that column fail; each failure shows the two boxes of the enumeration.
-  (*w.WorkingSetMatrix)(1, 4) = std::numeric_limits<Real>::quiet_NaN();
+  (*w.State().WorkingSetMatrix)(1, 4) = std::numeric_limits<Real>::quiet_NaN();
   const QString failure = QStringLiteral(
       "SVD failure. Routine could not converge after 30 iterations.\n\rPlease, check the input matrix and "
       "try "

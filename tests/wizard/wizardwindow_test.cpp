@@ -126,13 +126,15 @@ TEST_F(WizardWindowTest, NumberStyleRefillsTheSingularValuesOnTheModelPage) {
   window->OptionsDialog().SetStyle(StyleLong);
   EXPECT_EQ(shortText.size() + 2, grid->item(0, 0)->text().size());
   // A tolerance change on page 3 recomputes the grid from defaults.
-  window->Logic().ToleranceGrid[1][1] = QStringLiteral("5");
-  window->OptionsDialog().Load(window->Logic().Options, false, false);
+  std::vector<std::vector<QString>> typed = window->Logic().State().ToleranceGrid;
+  typed[1][1] = QStringLiteral("5");
+  window->Logic().ReadToleranceGrid(typed);
+  window->OptionsDialog().Load(window->Logic().State().Options, false, false);
   window->OptionsDialog().SetTolerances(4, 10, 30, -3);
   window->ApplyOptions();
-  EXPECT_EQ(window->Logic().ToleranceGrid[1][1], QStringLiteral("0.04"));
+  EXPECT_EQ(window->Logic().State().ToleranceGrid[1][1], QStringLiteral("0.04"));
   // Keeping the wizard on top keeps the label choices.
-  window->OptionsDialog().Load(window->Logic().Options, false, true);
+  window->OptionsDialog().Load(window->Logic().State().Options, false, true);
   window->ApplyOptions();
   EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(Find<QComboBox>("CBoxPrimary")->currentIndex(), 1);
@@ -149,7 +151,7 @@ TEST_F(WizardWindowTest, TheOptionsButtonRunsTheDialogThroughThePrompter) {
   });
   Find<QPushButton>("MWBOptions")->click();
   EXPECT_EQ(prompter.shownDialogs, std::vector<QString>{QStringLiteral("VN_MWOptions")});
-  EXPECT_EQ(window->Logic().Options.Style, StyleLong);
+  EXPECT_EQ(window->Logic().State().Options.Style, StyleLong);
   const QString longText = grid->item(0, 0)->text();
   EXPECT_EQ(shortText.size() + 2, longText.size());
   // Cancel takes back the style the dialog showed while it was open.
@@ -158,7 +160,7 @@ TEST_F(WizardWindowTest, TheOptionsButtonRunsTheDialogThroughThePrompter) {
     return false;
   });
   Find<QPushButton>("MWBOptions")->click();
-  EXPECT_EQ(window->Logic().Options.Style, StyleLong);
+  EXPECT_EQ(window->Logic().State().Options.Style, StyleLong);
   EXPECT_EQ(grid->item(0, 0)->text(), longText);
 }
 
@@ -170,7 +172,7 @@ TEST_F(WizardWindowTest, TheThresholdEditTakesOnlyNumberKeys) {
   edit->selectAll();
   QTest::keyClicks(edit, QStringLiteral("x2"));
   EXPECT_EQ(edit->text(), QStringLiteral("2"));
-  EXPECT_EQ(window->Logic().GuessZero, 2);
+  EXPECT_EQ(window->Logic().State().GuessZero, 2);
   edit->selectAll();
   QTest::keyClicks(edit, QStringLiteral("-"));
   EXPECT_EQ(edit->text(), QStringLiteral("2"));  // not a number: the text before comes back
@@ -178,10 +180,10 @@ TEST_F(WizardWindowTest, TheThresholdEditTakesOnlyNumberKeys) {
   edit->setCursorPosition(0);
   QTest::keyClicks(edit, QStringLiteral("-"));
   EXPECT_EQ(edit->text(), QStringLiteral("2"));
-  EXPECT_EQ(window->Logic().GuessZero, 2);
+  EXPECT_EQ(window->Logic().State().GuessZero, 2);
   edit->setText(QString());
   QTest::keyClicks(edit, QStringLiteral("3"));
-  EXPECT_EQ(window->Logic().GuessZero, 3);
+  EXPECT_EQ(window->Logic().State().GuessZero, 3);
   Find<QCheckBox>("MWChkBoxAdjustThreshold")->setChecked(true);
   EXPECT_FALSE(edit->isEnabled());
   Find<QCheckBox>("MWChkBoxAdjustThreshold")->setChecked(false);
@@ -198,18 +200,18 @@ TEST_F(WizardWindowTest, TheDesiredRankTakesTypedNumbersWithinItsRange) {
   spin->setFocus();
   edit->selectAll();
   QTest::keyClicks(edit, QStringLiteral("2"));
-  EXPECT_EQ(window->Logic().DesiredRank, 2);
+  EXPECT_EQ(window->Logic().State().DesiredRank, 2);
   // Beyond the range (and not a number at all) the box refuses the keys.
   edit->selectAll();
   QTest::keyClicks(edit, QStringLiteral("7x"));
   EXPECT_EQ(spin->value(), 2);
-  EXPECT_EQ(window->Logic().DesiredRank, 2);
+  EXPECT_EQ(window->Logic().State().DesiredRank, 2);
   edit->selectAll();
   QTest::keyClicks(edit, QStringLiteral("1"));
-  EXPECT_EQ(window->Logic().DesiredRank, 1);
+  EXPECT_EQ(window->Logic().State().DesiredRank, 1);
   // The arrows still step it.
   spin->stepUp();
-  EXPECT_EQ(window->Logic().DesiredRank, 2);
+  EXPECT_EQ(window->Logic().State().DesiredRank, 2);
 }
 
 TEST_F(WizardWindowTest, OptionsCancelTakesBackEverythingAndOkAppliesTheRelationOutput) {
@@ -218,15 +220,15 @@ TEST_F(WizardWindowTest, OptionsCancelTakesBackEverythingAndOkAppliesTheRelation
   auto* grid = Find<QTableWidget>("MWStringGridSValues");
   const QString shortText = grid->item(0, 0)->text();
   // The style shows at once while the dialog is open; Cancel puts it back.
-  const WizardOptions before = window->Logic().Options;
+  const WizardOptions before = window->Logic().State().Options;
   dialog.Load(before, false, false);
   dialog.SetStyle(StyleMax);
   dialog.SetCutoff(true, -3);
   EXPECT_NE(grid->item(0, 0)->text(), shortText);
   window->CancelOptions(before);
   EXPECT_EQ(grid->item(0, 0)->text(), shortText);
-  EXPECT_EQ(window->Logic().Options.Style, StyleShort);
-  EXPECT_EQ(window->Logic().Options.MinCoefficient, 0);
+  EXPECT_EQ(window->Logic().State().Options.Style, StyleShort);
+  EXPECT_EQ(window->Logic().State().Options.MinCoefficient, 0);
   // The dialog's own Cancel button rejects it.
   auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("ButtonCancel"));
   ASSERT_NE(cancel, nullptr);
@@ -234,7 +236,7 @@ TEST_F(WizardWindowTest, OptionsCancelTakesBackEverythingAndOkAppliesTheRelation
   QTest::mouseClick(cancel, Qt::LeftButton);
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
   // OK takes the cut-off and whole numbers into the relations.
-  dialog.Load(window->Logic().Options, false, false);
+  dialog.Load(window->Logic().State().Options, false, false);
   dialog.SetCutoff(true, -4);
   dialog.SetWholeNumbers(true, 50);
   window->ApplyOptions();
@@ -243,7 +245,7 @@ TEST_F(WizardWindowTest, OptionsCancelTakesBackEverythingAndOkAppliesTheRelation
   EXPECT_TRUE(f.WholeNumbers);
   EXPECT_EQ(f.WholeBound, 50);
   // Loading the dialog again shows what is in force.
-  dialog.Load(window->Logic().Options, false, false);
+  dialog.Load(window->Logic().State().Options, false, false);
   EXPECT_EQ(dialog.Options().MinCoefficient, 1e-4L);
   EXPECT_TRUE(dialog.Options().WholeNumbers);
   window->MWBNextFinishClick();
