@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,6 +20,30 @@
 
 namespace varnel {
 
+namespace {
+
+// A combo box in a list takes the mouse wheel only when it has the focus;
+// otherwise the wheel scrolls the list, as it does over any other cell, and
+// cannot change an oxide unseen.
+class WheelToList : public QObject {
+ public:
+  explicit WheelToList(QAbstractScrollArea* list) : QObject(list), list_(list) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Wheel) return false;
+    auto* box = qobject_cast<QWidget*>(watched);
+    if (box && box->hasFocus()) return false;
+    QCoreApplication::sendEvent(list_->viewport(), event);
+    return true;
+  }
+
+ private:
+  QAbstractScrollArea* list_;
+};
+
+}  // namespace
+
 TVN_Recalc::TVN_Recalc(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("VN_Recalc"));
   setWindowTitle(QStringLiteral("Recalculate Analyses"));
@@ -32,6 +57,7 @@ TVN_Recalc::TVN_Recalc(QWidget* parent) : QDialog(parent) {
   RTableMapping->verticalHeader()->setVisible(false);
   RTableMapping->setSelectionMode(QAbstractItemView::NoSelection);
   RTableMapping->setMinimumWidth(260);
+  wheelToList_ = new WheelToList(RTableMapping);
   mapLayout->addWidget(RTableMapping);
   top->addWidget(mapBox, 1);
 
@@ -136,6 +162,14 @@ void TVN_Recalc::UpdateEnabled() {
 void TVN_Recalc::Prepare(const Sheet& sheet) {
   const std::vector<ColumnMapping> mapping = DefaultMapping(sheet);
   columns_.clear();
+  // The boxes of an earlier showing go now: a replaced cell widget is only
+  // deleted later, which under the dialog's own event loop means after it
+  // closes, and until then the old box would lie over the new one.
+  for (int r = 0; r < RTableMapping->rowCount(); ++r)
+    if (QWidget* old = RTableMapping->cellWidget(r, 1)) {
+      RTableMapping->removeCellWidget(r, 1);
+      delete old;
+    }
   RTableMapping->setRowCount(static_cast<int>(mapping.size()));
   const std::vector<Component>& all = Components();
   for (int r = 0; r < static_cast<int>(mapping.size()); ++r) {
@@ -150,6 +184,8 @@ void TVN_Recalc::Prepare(const Sheet& sheet) {
     for (std::size_t k = 0; k < all.size(); ++k)
       box->addItem(QString::fromStdString(all[k].Formula), static_cast<int>(k));
     box->setCurrentIndex(m.Component + 1);
+    box->setFocusPolicy(Qt::StrongFocus);
+    box->installEventFilter(wheelToList_);
     RTableMapping->setCellWidget(r, 1, box);
   }
   RTableMapping->resizeColumnToContents(0);

@@ -58,6 +58,7 @@ class TVN_Recalc : public QDialog {
  private:
   void UpdateEnabled();
   std::vector<int> columns_;
+  QObject* wheelToList_ = nullptr;
 };
 
 }  // namespace varnel

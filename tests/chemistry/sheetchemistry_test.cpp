@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <charconv>
 #include <cmath>
 
@@ -292,6 +296,36 @@ TEST(ChemistryDialogs, ScriptedFormulaAndRecalculation) {
                   Button::Ok);
   commands.ReplaceValuesFromFormula1Click();
   EXPECT_EQ(Column(sheet, 3, 0, 2), "MgO|24.7|16.5");
+}
+
+// The dialog is shown again and again; each showing must offer exactly one
+// live oxide box per column, and the wheel over a box the user is not
+// working in scrolls the list instead of changing the oxide unseen.
+TEST(ChemistryDialogs, TheRecalculationDialogShownAgainHasOneLiveBoxPerRow) {
+  ScriptedPrompter prompter;
+  Sheet sheet(prompter);
+  Fill(sheet, {{"Label#", "SiO2", "MgO", "FeOt"}, {"a", "40.8", "49.4", "9.6"}});
+  TVN_Recalc dialog(nullptr);
+  dialog.Prepare(sheet);
+  Fill(sheet, {{"Label#", "SiO2", "MgO", "FeOt", "CaO"}, {"a", "40.8", "49.4", "9.6", "0.1"}});
+  dialog.Prepare(sheet);
+  dialog.Prepare(sheet);
+  ASSERT_EQ(dialog.MappingRows(), 4);
+  EXPECT_EQ(dialog.RTableMapping->viewport()->findChildren<QComboBox*>().size(), 4);
+  dialog.SetRowComponent(2, ComponentIndex("Fe2O3"));
+  EXPECT_EQ(dialog.Mapping()[2].Component, ComponentIndex("Fe2O3"));
+
+  auto* box = qobject_cast<QComboBox*>(dialog.RTableMapping->cellWidget(2, 1));
+  ASSERT_NE(box, nullptr);
+  ASSERT_FALSE(box->hasFocus());
+  const int before = box->currentIndex();
+  for (int notch = 0; notch < 5; ++notch) {
+    QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(box, &wheel);
+  }
+  EXPECT_EQ(box->currentIndex(), before);
+  EXPECT_EQ(dialog.Mapping()[2].Component, ComponentIndex("Fe2O3"));
 }
 
 TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
