@@ -23,6 +23,7 @@ constexpr FormSection FormSections[] = {
     {"VN_Filter", "filter"},
     {"VN_EVName", "variables-and-cases"},
     {"VN_EditHeaderLine", "data-files"},
+    {"VN_Import", "import-export"},
     {"VN_Prefs", "preferences"},
     {"Vn_SVD", "svd"},
     {"Vn_INV", "svd"},

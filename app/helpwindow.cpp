@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -153,6 +154,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent) {
   tabs_ = new QTabWidget(this);
   tabs_->addTab(tree_, QStringLiteral("&Contents"));
   tabs_->addTab(searchPage, QStringLiteral("&Search"));
+  connect(tabs_, &QTabWidget::currentChanged, this, [this] { FocusCurrentTab(); });
+  // Alt+S or Alt+C on the tab already shown changes no tab, but the user
+  // still asks to work in it.
+  tabs_->tabBar()->installEventFilter(this);
 
   auto* split = new QSplitter(this);
   split->addWidget(tabs_);
@@ -192,6 +197,23 @@ HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent) {
   resize(std::min(1040, area.width() * 9 / 10), std::min(720, area.height() * 9 / 10));
   const int contents = std::min(300, width() / 3);
   split->setSizes({contents, width() - contents});
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == tabs_->tabBar() && event->type() == QEvent::Shortcut)
+    // After the tab bar has switched to the tab the key names.
+    QMetaObject::invokeMethod(
+        this, [this] { FocusCurrentTab(); }, Qt::QueuedConnection);
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void HelpWindow::FocusCurrentTab() {
+  if (tabs_->currentIndex() == 1) {
+    query_->setFocus(Qt::ShortcutFocusReason);
+    query_->selectAll();
+  } else {
+    tree_->setFocus(Qt::ShortcutFocusReason);
+  }
 }
 
 HelpWindow::~HelpWindow() {

@@ -55,8 +55,14 @@ class HelpWindow final : public QMainWindow, public HelpViewer {
   QTreeWidget* ContentsTree() const { return tree_; }
   QListWidget* SearchResults() const { return results_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void Opened(const QString& section);
+  // Puts the keyboard in the tab shown: the query field of Search, the tree
+  // of Contents, so that typing goes where the user looks.
+  void FocusCurrentTab();
   void OpenResult(int row);
 
   QTabWidget* tabs_ = nullptr;

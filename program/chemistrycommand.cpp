@@ -39,11 +39,13 @@ void AddCommonOptions(CommandParser& p) {
                      "value)"),
       QStringLiteral("N"));
   p.Add(QStringLiteral("yes"), QStringLiteral("replace existing tagged or label variables without asking"));
-  p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("the data file written"),
+  p.Add(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("the file written: a data file, or a table for other programs (.csv, .xlsx)"),
         QStringLiteral("OUT"));
   p.Add(QStringLiteral("decimal-separator"),
         QStringLiteral("decimal separator of numbers read and written (default: the locale's)"),
         QStringLiteral("C"));
+  AddImportOptions(p);
 }
 
 // Writes the sheet as its extension says: a table for other programs
@@ -119,6 +121,7 @@ int ComputeCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   if (steps.empty()) throw UsageError{QStringLiteral("compute needs at least one --new NAME=FORMULA")};
 
   BatchSheet batch(err, p.IsSet(QStringLiteral("yes")));
+  batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   for (const Step& s : steps) {
     FormulaRequest request;
@@ -206,6 +209,7 @@ int RecalcCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   o.Afm = p.IsSet(QStringLiteral("afm"));
 
   BatchSheet batch(err, p.IsSet(QStringLiteral("yes")));
+  batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   Sheet& sheet = batch.sheet;
   std::vector<ColumnMapping> mapping = DefaultMapping(sheet);

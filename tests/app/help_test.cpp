@@ -6,9 +6,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -187,6 +191,50 @@ TEST(HelpWindowTest, SearchFindsThePagesHoldingEveryWordAndOpensTheFirstPlace) {
   emit w.SearchResults()->itemClicked(w.SearchResults()->item(0));
   EXPECT_EQ(w.CurrentSection(), QStringLiteral("graph-settings-diagram"));
   EXPECT_TRUE(w.Search(QStringLiteral("   ")).isEmpty());
+}
+
+TEST(HelpWindowTest, TheSearchTabTakesTheTypingAsSoonAsItIsShown) {
+  HelpWindow w;
+  w.ShowSection(QStringLiteral("index"));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  auto* query = w.findChild<QLineEdit*>(QStringLiteral("HelpQuery"));
+  auto* tabs = w.findChild<QTabWidget*>();
+  ASSERT_TRUE(query && tabs);
+  const auto focused = [] { return QApplication::focusWidget(); };
+  // The focus moves once the key or click has been handled.
+  const auto focusReaches = [](QWidget* target) {
+    return QTest::qWaitFor([target] { return QApplication::focusWidget() == target; }, 2000);
+  };
+
+  // Alt+S from the page being read: the words typed next are the query.
+  w.Browser()->setFocus();
+  QTest::keyClick(w.Browser(), Qt::Key_S, Qt::AltModifier);
+  ASSERT_TRUE(focusReaches(query));
+  QTest::keyClicks(focused(), QStringLiteral("legend corner"));
+  QTest::keyClick(focused(), Qt::Key_Return);
+  EXPECT_EQ(query->text(), QStringLiteral("legend corner"));
+  EXPECT_TRUE(SearchHelp(query->text()).contains(QStringLiteral("graph-settings-symbols")));
+  EXPECT_GE(w.SearchResults()->count(), 1);
+  EXPECT_NE(w.SearchResults()->item(0)->text(), QStringLiteral("Nothing found."));
+
+  // Alt+C goes back to the contents tree, the keys then move in it.
+  QTest::keyClick(focused(), Qt::Key_C, Qt::AltModifier);
+  ASSERT_TRUE(focusReaches(w.ContentsTree()));
+  EXPECT_EQ(tabs->currentIndex(), 0);
+
+  // A click on the Search tab does the same as the key; the last words
+  // stay, selected, so that new ones replace them.
+  QTabBar* bar = tabs->tabBar();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+  ASSERT_TRUE(focusReaches(query));
+  EXPECT_EQ(query->selectedText(), QStringLiteral("legend corner"));
+
+  // Alt+S while the Search tab is already shown, the focus elsewhere.
+  w.Browser()->setFocus();
+  ASSERT_TRUE(focusReaches(w.Browser()));
+  QTest::keyClick(w.Browser(), Qt::Key_S, Qt::AltModifier);
+  ASSERT_TRUE(focusReaches(query));
+  EXPECT_EQ(tabs->currentIndex(), 1);
 }
 
 TEST(HelpWindowTest, ADialogWaitingForItsAnswerGetsAHelpWindowItCanReach) {

@@ -47,6 +47,7 @@ usr/share/icons/hicolor/scalable/apps/varnel.svg
 usr/share/man/man1/varnel.1
 usr/share/mime/packages/varnel.xml
 $(cd "$source/examples" && ls *.vnp | sed 's|^|usr/share/varnel/examples/|')
+$(cd "$source/examples/reference" && ls *.txt | sed 's|^|usr/share/varnel/examples/reference/|')
 $(cd "$source/help" && ls *.md | sed 's|^|usr/share/doc/varnel/manual/|')
 LIST
 if ! diff -u "$scratch/expected" "$scratch/files"; then fail "the package's file list differs (- expected, + packed)"; fi
@@ -77,6 +78,10 @@ case $out in "Absolute Matrix Rank is 4 "*) ;; *) fail "the unpacked program's s
 # The shipped files are the project's.
 for f in "$source"/examples/*.vnp; do
   cmp -s "$f" "$root/usr/share/varnel/examples/$(basename "$f")" || fail "examples/$(basename "$f") differs"
+done
+for f in "$source"/examples/reference/*.txt; do
+  cmp -s "$f" "$root/usr/share/varnel/examples/reference/$(basename "$f")" ||
+    fail "examples/reference/$(basename "$f") differs"
 done
 cmp -s "$source/README.md" "$root/usr/share/doc/varnel/README.md" || fail "the README differs"
 for f in "$source"/help/*.md; do

@@ -21,6 +21,7 @@
 #include "chemistry/recalcdialog.h"
 #include "datasheet/datasheetwindow.h"
 #include "datasheet/filterdialog.h"
+#include "datasheet/importdialog.h"
 #include "datasheet/namedialogs.h"
 #include "datasheet/preferencesdialog.h"
 #include "graphs/cscalesdialog.h"
@@ -83,6 +84,7 @@ TEST_F(HelpSectionsTest, F1AndHelpInEachDialogOpenItsSection) {
   TVN_Filter filter(p.wsheet.get());
   TVN_EVName name(p.wsheet.get());
   TVN_EditHeaderLine description(p.wsheet.get());
+  TVN_Import import(p.wsheet.get());
   TVN_Prefs prefs(p.wsheet.get());
   TVn_SVD svd(*p.prompter, p.wsheet.get());
   TVn_INV inverse(*p.prompter, p.wsheet.get());
@@ -98,6 +100,7 @@ TEST_F(HelpSectionsTest, F1AndHelpInEachDialogOpenItsSection) {
                                    &filter,
                                    &name,
                                    &description,
+                                   &import,
                                    &prefs,
                                    &svd,
                                    &inverse,
@@ -142,6 +145,30 @@ TEST_F(HelpSectionsTest, F1AndHelpInEachDialogOpenItsSection) {
     EXPECT_EQ(PressF1(&settings).toStdString(), settingsPages[k].toStdString());
     EXPECT_EQ(ClickHelp(&settings).toStdString(), settingsPages[k].toStdString());
   }
+}
+
+TEST_F(HelpSectionsTest, EveryDialogTheProgramBuildsHasAPageInTheTable) {
+  // A dialog added to a window without its line in the form table would
+  // answer F1 with the contents: every dialog the windows hold is named.
+  QStringList tabled;
+  for (const HelpTableEntry& e : HelpFormTable()) tabled << e.Owner;
+  // Progress windows that only say what is going on have no Help.
+  const QStringList progress = {QStringLiteral("Vn_Loadp"), QStringLiteral("VN_PrintingInProgress")};
+  QStringList seen;
+  for (QWidget* top :
+       std::initializer_list<QWidget*>{p.wsheet.get(), p.gwindow.get(), p.txt.get(), p.wizard.get()}) {
+    for (QDialog* d : top->findChildren<QDialog*>()) {
+      const QString name = d->objectName();
+      if (progress.contains(name)) continue;
+      seen << name;
+      EXPECT_TRUE(tabled.contains(name))
+          << "\"" << name.toStdString() << "\" (" << d->windowTitle().toStdString()
+          << ") has no page in the form table";
+    }
+  }
+  // The dialogs the windows are known to own are among those looked at.
+  for (const char* form : {"VN_Filter", "VN_Import", "VN_Settings", "VN_MWOptions", "VN_MWErrMatrix"})
+    EXPECT_TRUE(seen.contains(QLatin1String(form))) << form;
 }
 
 TEST_F(HelpSectionsTest, F1OnEachWizardPageOpensThatPage) {

@@ -367,5 +367,44 @@ TEST(TableCommandLine, ExportAndCommandsReadTables) {
   EXPECT_TRUE(test::ReadFile(fresh).startsWith("Sample#,Mineral#,SiO2,"));
 }
 
+TEST(TableCommandLine, EveryCommandWithAFileTakesTheImportChoices) {
+  const char* const commands[] = {"svd", "inverse", "map", "wizard", "plot", "export", "compute", "recalc"};
+  const char* const options[] = {"--separator", "--decimal-separator", "--header-row", "--skip",
+                                 "--sheet",     "--below-limit"};
+  for (const char* command : commands) {
+    const test::BatchOutput r = test::RunBatch({command, "--help"});
+    EXPECT_EQ(r.status, 0) << command;
+    for (const char* option : options)
+      EXPECT_TRUE(r.out.contains(QLatin1String(option))) << command << " lacks " << option;
+  }
+
+  // compute reads a semicolon table with a title line and decimal commas,
+  // limits read as half their value, and writes the result as CSV.
+  QTemporaryDir dir;
+  const QString lab = dir.filePath(QStringLiteral("lab.csv"));
+  test::WriteFileOrFail(lab, "Survey 2024\nRock;Na2O;K2O\nA;<0,2;1,5\nB;3,25;n.d.\n");
+  const QString out = dir.filePath(QStringLiteral("alk.csv"));
+  test::BatchOutput r =
+      test::RunBatch({"compute", lab, "--skip", "1", "--separator", "semicolon", "--decimal-separator", ",",
+                      "--below-limit", "half", "--new", "Alk=Na2O+K2O", "-o", out});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(test::ReadFile(out), "Rock#,Na2O,K2O,Alk\r\nA,0.1,1.5,1.6\r\nB,3.25,n.d.,\r\n");
+  // Without them the table is detected; a limit written with the comma is
+  // no number and keeps its text, so the sum is left empty.
+  r = test::RunBatch({"compute", lab, "--new", "Alk=Na2O+K2O", "-o", out});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(test::ReadFile(out), "Rock#,Na2O,K2O,Alk\r\nA,\"<0,2\",1.5,\r\nB,3.25,n.d.,\r\n");
+  // recalc reads the limit as its value when asked to: only n.d. is left
+  // to count as 0.
+  r = test::RunBatch(
+      {"recalc", lab, "--oxygens", "4", "--below-limit", "limit", "--decimal-separator", ",", "-o", out});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("\n1 cell")) << r.out.toStdString();
+  EXPECT_TRUE(test::ReadFile(out).startsWith("Rock#,Na2O,K2O,Na (4 O),K (4 O),Sum (4 O)\r\nA,0.2,1.5,"));
+  r = test::RunBatch({"recalc", lab, "--oxygens", "4", "-o", out});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("\n2 cells marked below detection")) << r.out.toStdString();
+}
+
 }  // namespace
 }  // namespace varnel
