@@ -364,8 +364,8 @@ CommandOutcome RunRecalcCommand(Sheet& sheet, const std::vector<ColumnMapping>& 
   run.ReportLines = RecalcReportLines(input, sources, options, run.Result);
   if (run.DetectionMarks > 0)
     run.ReportLines.push_back(
-        std::to_string(run.DetectionMarks) +
-        " cells marked below detection or not determined (\"<...\", \"n.d.\", \"bdl\", ...) read as 0");
+        std::to_string(run.DetectionMarks) + (run.DetectionMarks == 1 ? " cell" : " cells") +
+        " marked below detection or not determined (\"<...\", \"n.d.\", \"bdl\", ...) read as 0");
   if (report) {
     QStringList lines;
     AppendReportHeader(QStringLiteral("Recalculation of oxide analyses"), env, lines);

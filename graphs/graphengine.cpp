@@ -420,6 +420,9 @@ void GraphEngine::ProjectTriangular() {
 
 void GraphEngine::ProjectTetrahedral() {
   view_->SetBusy(true);
+  // The sines and cosines of the three views, once for all the cases.
+  const ViewRotation rotations[3] = {ViewRotation(0, Settings.View), ViewRotation(1, Settings.View),
+                                     ViewRotation(2, Settings.View)};
   for (int k = 1; k <= plotCaseCount_; ++k) {
     const std::size_t i = static_cast<std::size_t>(k);
     TetPoint& p = tet_[i];
@@ -448,7 +451,7 @@ void GraphEngine::ProjectTetrahedral() {
     // The perspective of each view divides by the distance from the eye.
     bool finite = std::all_of(std::begin(v), std::end(v), IsFinite) && IsFinitePoint(at);
     for (int mode = 0; finite && mode < 3; ++mode)
-      finite = IsFiniteProjection(ProjectView(at, mode, Settings.View));
+      finite = IsFiniteProjection(ProjectView(at, rotations[mode]));
     if (!finite) {
       MarkUndefined(p, k, ": Tetrahedral Plot Undefined Value");
       continue;
@@ -531,35 +534,93 @@ void SortByDepth(std::vector<DepthPixel>& pixels) {
   if (pixels.size() > 1) QuickSortByDepth(pixels.data(), 0, static_cast<int>(pixels.size()) - 1);
 }
 
-std::vector<DepthPixel> GraphEngine::ViewPixels(int mode, Real f, int originX, int originY) const {
-  std::vector<DepthPixel> pixels(static_cast<std::size_t>(plotCaseCount_));
-  if (plotKind_ != 2 || tet_.empty()) {
-    for (int k = 1; k <= plotCaseCount_; ++k) pixels[static_cast<std::size_t>(k - 1)].Case = k;
-    return pixels;
+bool SortDistinctByDepth(std::vector<DepthPixel>& pixels, DepthSortSpace& space) {
+  const std::size_t n = pixels.size();
+  if (n < 2) return true;
+  if (n > std::numeric_limits<std::uint32_t>::max()) return false;
+  // A radix sort, 11 bits at a time, of the keys' first 64 bits (all of
+  // the sign and exponent, the top of the significand); cases whose first
+  // 64 bits agree are then put in order by the whole key.
+  using Item = DepthSortSpace::Item;
+  constexpr int Bits = 11, Digits = 6;
+  constexpr std::uint64_t Mask = (1u << Bits) - 1;
+  std::vector<Item>& items = space.Items;
+  std::vector<Item>& spare = space.Spare;
+  items.resize(n);
+  spare.resize(n);
+  std::vector<std::uint32_t>& count = space.Counts;
+  count.assign(std::size_t{Digits} << Bits, 0);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t key = (std::uint64_t{pixels[i].KeyHigh} << 48) | (pixels[i].KeyLow >> 16);
+    items[i] = {key, static_cast<std::uint32_t>(i)};
+    for (int d = 0; d < Digits; ++d) ++count[(std::size_t{static_cast<unsigned>(d)} << Bits) + ((key >> (Bits * d)) & Mask)];
   }
+  for (int d = 0; d < Digits; ++d) {
+    std::uint32_t* c = count.data() + (std::size_t{static_cast<unsigned>(d)} << Bits);
+    const int shift = Bits * d;
+    if (c[(items[0].Key >> shift) & Mask] == n) continue;  // one digit for all
+    std::uint32_t start = 0;
+    for (std::size_t b = 0; b <= Mask; ++b) {
+      const std::uint32_t here = c[b];
+      c[b] = start;
+      start += here;
+    }
+    for (const Item& t : items) spare[c[(t.Key >> shift) & Mask]++] = t;
+    items.swap(spare);
+  }
+  const auto before = [&](const Item& a, const Item& b) {
+    const DepthPixel& x = pixels[a.Index];
+    const DepthPixel& y = pixels[b.Index];
+    return x.KeyHigh < y.KeyHigh || (x.KeyHigh == y.KeyHigh && x.KeyLow < y.KeyLow);
+  };
+  for (std::size_t i = 1; i < n; ++i) {
+    if (items[i].Key != items[i - 1].Key) continue;
+    // A run of equal first halves (rare): in order by the whole key.
+    std::size_t end = i + 1;
+    while (end < n && items[end].Key == items[i - 1].Key) ++end;
+    std::sort(items.begin() + static_cast<std::ptrdiff_t>(i - 1), items.begin() + static_cast<std::ptrdiff_t>(end), before);
+    for (std::size_t k = i; k < end; ++k)
+      if (!before(items[k - 1], items[k])) return false;
+    i = end - 1;
+  }
+  std::vector<DepthPixel>& sorted = space.Sorted;
+  sorted.resize(n);
+  for (std::size_t i = 0; i < n; ++i) sorted[i] = pixels[items[i].Index];
+  pixels.swap(sorted);
+  return true;
+}
+
+void GraphEngine::ViewPixels(int mode, Real f, int originX, int originY, std::vector<DepthPixel>& pixels) const {
+  pixels.assign(static_cast<std::size_t>(plotCaseCount_), DepthPixel{});
+  DepthPixel unplaced;
+  SetDepthKey(unplaced, 0);
+  for (int k = 1; k <= plotCaseCount_; ++k) {
+    DepthPixel& d = pixels[static_cast<std::size_t>(k - 1)];
+    d = unplaced;
+    d.Case = k;
+  }
+  if (plotKind_ != 2 || tet_.empty()) return;
   const ViewRotation rotation(mode, Settings.View);
   const Real ox = originX, oy = originY;
   for (int k = 1; k <= plotCaseCount_; ++k) {
     const std::size_t i = static_cast<std::size_t>(k);
-    DepthPixel& d = pixels[i - 1];
-    d.Case = k;
     const TetPoint& p = tet_[i];
-    SetDepthKey(d, 0);
     if (!p.Plotted && !p.Negative) continue;
     const Projected q = ProjectView(coords_[i], rotation);
     // A view turned since the projection may put the eye on the point.
     if (!IsFiniteProjection(q)) continue;
+    DepthPixel& d = pixels[i - 1];
     SetDepthKey(d, q.Depth);
     d.X = RoundPixel(q.PX * f + ox);
     d.Y = RoundPixel(q.PY * f + oy);
     d.Placed = true;
     d.Drawn = IsDrawn(p.Plotted, p.Negative, k);
   }
-  return pixels;
 }
 
 std::vector<std::int32_t> GraphEngine::DepthOrder(int mode) const {
-  std::vector<DepthPixel> pixels = ViewPixels(mode, 1, 0, 0);
+  std::vector<DepthPixel> pixels;
+  ViewPixels(mode, 1, 0, 0, pixels);
   SortByDepth(pixels);
   std::vector<std::int32_t> order;
   order.reserve(pixels.size());

@@ -97,6 +97,19 @@ struct DepthPixel {
 // From the farthest to the nearest, cases of equal depth in the order the
 // program has always drawn them in.
 void SortByDepth(std::vector<DepthPixel>& pixels);
+// Room for SortDistinctByDepth, kept from one sort to the next.
+struct DepthSortSpace {
+  struct Item {
+    std::uint64_t Key;
+    std::uint32_t Index;
+  };
+  std::vector<Item> Items, Spare;
+  std::vector<std::uint32_t> Counts;
+  std::vector<DepthPixel> Sorted;
+};
+// The same order faster where no two depths are equal; false, and the
+// pixels as they were, when two are (only SortByDepth orders those).
+bool SortDistinctByDepth(std::vector<DepthPixel>& pixels, DepthSortSpace& space);
 
 // The rectangles the labels of a paint already cover, in cells of 64 pixels.
 class LabelSpace {
@@ -269,7 +282,7 @@ class GraphEngine : public GraphLink {
   bool IsDrawn(bool plotted, bool negative, int k) const;
   // Every case of view mode in DataSheet order, at f pixels per unit around
   // the origin; the depth keys of cases not drawn are those of 0.
-  std::vector<DepthPixel> ViewPixels(int mode, Real f, int originX, int originY) const;
+  void ViewPixels(int mode, Real f, int originX, int originY, std::vector<DepthPixel>& pixels) const;
   void DrawTriangular(PaintContext& c) const;
   // depthOrder: the cases in the order to draw them, when it is given by
   // another view (the right view of a pair keeps the left one's).
@@ -358,6 +371,10 @@ class GraphEngine : public GraphLink {
     QRgb LabelColor = 0;
     int LabelGeneration = 0;
     std::vector<LabelCache> PointLabels, RayLabels;
+    // Room for the pixels of a view of the tetrahedron and their sorting,
+    // so that turning it does not ask for new memory at every frame.
+    std::vector<DepthPixel> View, Drawn;
+    DepthSortSpace DepthSort;
   };
   mutable PaintCache cache_;
 };

@@ -78,6 +78,9 @@ struct GraphEngine::PaintContext {
   // Symbols are copied from sprites (on the raster engine, unscaled); the
   // painter then keeps the label font and colour between labels.
   bool UseSprites = false;
+  // The symbol size last drawn and its geometry on this page.
+  int SymbolSize = -1;
+  SymbolGeometry Symbol;
   bool LabelPainterReady = false;
   // The rectangles the labels and apex names of this paint cover.
   LabelSpace Labels;
@@ -392,11 +395,15 @@ void GraphEngine::DrawTetrahedral(PaintContext& c, int originX, int originY, int
   if (plotKind_ != 2 || tet_.empty()) return;
   const bool ties = Settings.ViewTies && TieVarSet();
   if (!ties && !Settings.ViewPoints) return;
-  std::vector<DepthPixel> view;
+  // Without room for the view's pixels, the outline alone.
+  std::vector<DepthPixel>& view = cache_.View;
+  std::vector<DepthPixel>& drawn = cache_.Drawn;
   try {
-    view = ViewPixels(mode, f, originX, originY);
+    ViewPixels(mode, f, originX, originY, view);
+    drawn.clear();
+    if (Settings.ViewPoints) drawn.reserve(view.size());
   } catch (const std::bad_alloc&) {
-    return;  // no room for the view's pixels: the outline alone
+    return;
   }
   if (ties) {
     std::vector<PixelPoint> pixels(static_cast<std::size_t>(plotCaseCount_) + 1);
@@ -411,26 +418,41 @@ void GraphEngine::DrawTetrahedral(PaintContext& c, int originX, int originY, int
     DrawTies(c, true, pixels);
   }
   if (!Settings.ViewPoints) return;
-  if (Settings.ZPOrdering) {
-    // From the farthest to the nearest; the right view of a pair in the
-    // left one's order.
-    if (mode == 2 && depthOrder && depthOrder->size() == view.size()) {
-      std::vector<DepthPixel> sorted;
-      sorted.reserve(view.size());
-      for (std::int32_t k : *depthOrder) sorted.push_back(view[static_cast<std::size_t>(k - 1)]);
-      view.swap(sorted);
-    } else {
-      SortByDepth(view);
+  // The cases drawn, from the farthest to the nearest with depth ordering;
+  // the right view of a pair in the left one's order.
+  const auto keepDrawn = [&] {
+    drawn.clear();
+    for (const DepthPixel& d : view)
+      if (d.Drawn) drawn.push_back(d);
+  };
+  if (Settings.ZPOrdering && mode == 2 && depthOrder && !depthOrder->empty()) {
+    for (std::int32_t k : *depthOrder) {
+      const DepthPixel& d = view[static_cast<std::size_t>(k - 1)];
+      if (d.Drawn) drawn.push_back(d);
+    }
+  } else {
+    keepDrawn();
+    if (Settings.ZPOrdering) {
+      // Cases of equal depth keep the order the quicksort of every case
+      // gives them, which only that sort can tell.
+      try {
+        if (!SortDistinctByDepth(drawn, cache_.DepthSort)) {
+          SortByDepth(view);
+          keepDrawn();
+        }
+      } catch (const std::bad_alloc&) {
+        SortByDepth(view);  // in place
+        keepDrawn();
+      }
       if (depthOrder) {
         depthOrder->clear();
-        for (const DepthPixel& d : view) depthOrder->push_back(d.Case);
+        for (const DepthPixel& d : drawn) depthOrder->push_back(d.Case);
       }
     }
   }
   c.LabelPainterReady = false;  // the outline and the ties set their own pens and fonts
   const OpacityScope faded(p, Settings.PointOpacity);
-  for (const DepthPixel& d : view)
-    if (d.Drawn) DrawSymbol(c, d.Case, false, d.X, d.Y, true);
+  for (const DepthPixel& d : drawn) DrawSymbol(c, d.Case, false, d.X, d.Y, true);
 }
 
 void GraphEngine::DrawTies(PaintContext& c, bool tetrahedral, const std::vector<PixelPoint>& pixels) const {
@@ -627,9 +649,13 @@ const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QR
 void GraphEngine::DrawSymbol(PaintContext& c, int k, bool infinityEnd, int x, int y, bool tetrahedral) const {
   QPainter& p = c.P;
   const PageMetrics& m = c.M;
-  const SymbolGeometry geometry = SymbolMetrics(SymbolSize(k), m);
-  const int r = geometry.R;
-  const int w = geometry.W;
+  const int size = SymbolSize(k);
+  if (size != c.SymbolSize) {
+    c.SymbolSize = size;
+    c.Symbol = SymbolMetrics(size, m);
+  }
+  const int r = c.Symbol.R;
+  const int w = c.Symbol.W;
   const int shape = SymbolShape(k);
   QRgb penColour = Settings.SymbolColor, brushColour = Settings.FillColor;
   if (!Settings.UseDefaultColor && !symbolColors_.empty()) {

@@ -203,7 +203,7 @@ TEST(SheetRecalc, OlivinesOnFourOxygensWithTheReport) {
   EXPECT_TRUE(report.lines.contains(QStringLiteral(
       "Cases: 1 recalculated, 2 skipped (1 with a value that is not a number, 1 with a negative value)")));
   EXPECT_TRUE(report.lines.contains(QStringLiteral(
-      "1 cells marked below detection or not determined (\"<...\", \"n.d.\", \"bdl\", ...) read as 0")));
+      "1 cell marked below detection or not determined (\"<...\", \"n.d.\", \"bdl\", ...) read as 0")));
 
   // Once more: the same columns get the new values, and Mg# (tagged) asks.
   prompter.Expect(BoxKind::Confirmation,

@@ -428,6 +428,44 @@ TEST(DepthOrderTest, EqualDepthsComeOutInTheIndexSortsOrder) {
   EXPECT_EQ(p.engine.DepthOrder(0), expected);
 }
 
+TEST(DepthOrderTest, TheRadixSortAgreesWithTheQuicksortAndRefusesEqualKeys) {
+  // Keys that differ in the high part only, in the low part only, in the
+  // lowest two bytes only (past the 64 bits the radix sort looks at), and
+  // at both ends of the range.
+  std::mt19937_64 gen(17);
+  DepthSortSpace space;  // kept from one sort to the next, as the paint keeps it
+  for (const std::size_t n : {std::size_t{2}, std::size_t{7}, std::size_t{300}, std::size_t{20000}}) {
+    SCOPED_TRACE(n);
+    std::vector<DepthPixel> pixels(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      DepthPixel& d = pixels[i];
+      d.Case = static_cast<std::int32_t>(i + 1);
+      d.X = static_cast<std::int32_t>(i * 3);
+      d.KeyHigh = static_cast<std::uint16_t>(i % 3 == 0 ? 0x8000 + gen() % 4 : 0x3FFF + gen() % 2);
+      d.KeyLow = i % 5 == 0 ? 0xFFFF'FFFF'FFFF'0000ull | i : gen();
+    }
+    pixels[n - 1].KeyHigh = 0xFFFF;
+    pixels[n - 1].KeyLow = ~0ull;
+    pixels[0].KeyHigh = 0;
+    pixels[0].KeyLow = 0;
+    std::vector<DepthPixel> quick = pixels, radix = pixels;
+    SortByDepth(quick);
+    ASSERT_TRUE(SortDistinctByDepth(radix, space));
+    for (std::size_t i = 0; i < n; ++i) {
+      ASSERT_EQ(radix[i].Case, quick[i].Case) << i;
+      ASSERT_EQ(radix[i].X, quick[i].X) << i;
+    }
+    // Two equal keys: refused, nothing moved.
+    std::vector<DepthPixel> tied = pixels;
+    tied[n / 2].KeyHigh = tied[0].KeyHigh;
+    tied[n / 2].KeyLow = tied[0].KeyLow;
+    if (n / 2 == 0) tied[1] = tied[0];
+    const std::vector<DepthPixel> before = tied;
+    EXPECT_FALSE(SortDistinctByDepth(tied, space));
+    for (std::size_t i = 0; i < n; ++i) ASSERT_EQ(tied[i].Case, before[i].Case);
+  }
+}
+
 TEST(ViewControlTest, KeysTurnOnlyTheTetrahedralPagesAndZoomHasAFloor) {
   PlotSheet p;
   GraphEngine& e = p.engine;
