@@ -2,10 +2,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -52,7 +54,9 @@ TVN_Import::TVN_Import(QWidget* parent) : QDialog(parent) {
   IProblem->setWordWrap(true);
   IProblem->setStyleSheet(QStringLiteral("color: #a00000"));
   layout->addWidget(IProblem);
-  AddDialogButtons(this, layout);
+  IOk = AddDialogButtons(this, layout)->button(QDialogButtonBox::Ok);
+  // Wide enough for a table of analyses, its names and a reference column.
+  resize(960, 640);
 
   const auto changed = [this] {
     if (!updating_) Refresh(false);
@@ -155,6 +159,9 @@ void TVN_Import::Refresh(bool redetect) {
   ISheet->setEnabled(workbook_ && ISheet->count() > 1);
   if (result.Ok) ShowOptions(preview.Used);
   IProblem->setText(result.Ok ? QString() : result.Error);
+  // A table that cannot be read with these choices cannot be taken; other
+  // choices may mend it, or Cancel leaves everything as it was.
+  IOk->setEnabled(result.Ok);
   IPreview->clear();
   const int columns = result.Ok ? static_cast<int>(preview.Columns.size()) - 1 : 0;
   const int rows = result.Ok ? preview.RowCount - 1 : 0;

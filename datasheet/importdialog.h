@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
@@ -57,6 +58,7 @@ class TVN_Import : public QDialog {
   QComboBox* IBelowLimit;
   QTableWidget* IPreview;
   QLabel* IProblem;
+  QPushButton* IOk;
 
  private:
   // Reads the preview again after a change of the choices.

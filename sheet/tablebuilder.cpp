@@ -194,9 +194,18 @@ void TableBuilder::AddCase(const std::vector<std::string_view>& fields, std::siz
       // A value below detection was measured: its column is one of numbers.
       ++count.Below;
       hasNumber_[k] = true;
-      if (options_.BelowLimit == LimitReading::Missing)
-        column.emplace_back(cell);
-      else
+      if (options_.BelowLimit == LimitReading::Missing) {
+        // Kept as written, but with the program's decimal mark as every
+        // number gets it: "<0,01" from a decimal-comma table is "<0.01", so
+        // that the limit can still be read from the sheet or an export.
+        if (decimal != target && cell.find(decimal) != std::string_view::npos) {
+          scratch_.assign(cell);
+          std::replace(scratch_.begin(), scratch_.end(), decimal, target);
+          column.emplace_back(scratch_);
+        } else {
+          column.emplace_back(cell);
+        }
+      } else
         column.emplace_back(LimitText(limit, decimal, options_.BelowLimit == LimitReading::Half, target));
       continue;
     }
@@ -271,6 +280,22 @@ QString ImportedSheetName(const QString& path) {
   return info.dir().filePath(base + QStringLiteral(".vnp"));
 }
 
+QString BelowLimitNote(const ImportedTable& table) {
+  long long below = 0;
+  for (const ColumnCount& n : table.Counts) below += n.Below;
+  if (below == 0) return {};
+  const QString values = below == 1 ? QStringLiteral("1 value") : QStringLiteral("%1 values").arg(below);
+  switch (table.Used.BelowLimit) {
+    case LimitReading::Limit:
+      return values + QStringLiteral(" below detection read as the limit");
+    case LimitReading::Half:
+      return values + QStringLiteral(" below detection read as half the limit");
+    case LimitReading::Missing:
+      break;
+  }
+  return values + QStringLiteral(" below detection kept as written (missing)");
+}
+
 QStringList ImportSummary(const QString& path, const ImportedTable& table) {
   QStringList lines;
   lines << QStringLiteral("Imported ") + QFileInfo(path).fileName();
@@ -290,6 +315,8 @@ QStringList ImportSummary(const QString& path, const ImportedTable& table) {
   lines << QStringLiteral("Rows skipped: %1\tNames from the first row: %2")
                .arg(table.Used.Skip)
                .arg(table.Used.Header != 0 ? QStringLiteral("yes") : QStringLiteral("no"));
+  const QString below = BelowLimitNote(table);
+  if (!below.isEmpty()) lines << below;
   const int columns = static_cast<int>(table.Columns.size()) - 1;
   lines << QStringLiteral("Rows: %1\tColumns: %2\tTagged columns: %3")
                .arg(table.RowCount - 1)

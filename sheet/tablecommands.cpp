@@ -46,6 +46,12 @@ bool DataFiles::ImportTableFile(const QString& path) {
   sheet_.AdoptGrid(std::move(table.Columns), table.RowCount);
   if (history_) history_->AddFile(path);
   sheet_.HeaderLine = QStringLiteral("Imported from ") + QFileInfo(path).fileName();
+  // A number put in place of "<limit" cannot be told from a measured one
+  // afterwards: the sheet's description keeps how it came about.
+  if (table.Used.BelowLimit != LimitReading::Missing) {
+    const QString below = BelowLimitNote(table);
+    if (!below.isEmpty()) sheet_.HeaderLine += QStringLiteral("; ") + below;
+  }
   sheet_.FileEncoding = TextEncoding::Utf8;
   importedName_ = ImportedSheetName(path);
   sheet_.SetFileName(importedName_);

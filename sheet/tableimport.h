@@ -93,6 +93,9 @@ class ImportChooser {
 
 // The TextPad's summary after an import.
 QStringList ImportSummary(const QString& path, const ImportedTable& table);
+// How many values below detection the table held and how they were read
+// ("3 values below detection read as half the limit"); empty when none.
+QString BelowLimitNote(const ImportedTable& table);
 
 // The name of the sheet made from an imported file: the same name with the
 // extension ".vnp".

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -66,11 +67,12 @@ TEST_F(TableCommands, APublishedTableOpensAsANewUnsavedSheet) {
   EXPECT_EQ(sheet.HeaderLine, QStringLiteral("Imported from spinel.csv"));
   ASSERT_TRUE(report.shown);
   EXPECT_EQ(
-      report.lines.mid(0, 5),
+      report.lines.mid(0, 6),
       (QStringList{"Imported spinel.csv", "Separator: comma\tDecimal mark: .\tEncoding: UTF-8",
-                   "Rows skipped: 1\tNames from the first row: yes", "Rows: 3\tColumns: 9\tTagged columns: 3",
+                   "Rows skipped: 1\tNames from the first row: yes",
+                   "1 value below detection kept as written (missing)", "Rows: 3\tColumns: 9\tTagged columns: 3",
                    "Tagged (no numbers): Sample#, Mineral#, Reference#"}));
-  EXPECT_EQ(report.lines.mid(9, 5),
+  EXPECT_EQ(report.lines.mid(10, 5),
             (QStringList{"SiO2\t1\t0", "TiO2\t0\t1", "Al2O3\t0\t0", "Cr2O3\t0\t0", "FeO\t1\t0"}));
 
   // Save writes the program's own format beside the source, which stays as
@@ -176,10 +178,12 @@ TEST_F(ImportWindow, TheDialogShowsTheRowsAsTheyWillLandAndTakesChanges) {
     EXPECT_EQ(d.Skip(), 0);
     EXPECT_TRUE(d.Header());
     EXPECT_FALSE(d.ISheet->isEnabled());
+    EXPECT_TRUE(d.IOk->isEnabled());
     const std::vector<QStringList> rows = d.PreviewText();
     EXPECT_EQ(rows.size(), 21u) << "the names and the first 20 rows";
     EXPECT_EQ(rows[0], (QStringList{"Probe#", "SiO2", "FeO"}));
-    EXPECT_EQ(rows[20], (QStringList{"P20", "40.5", "<0,01"}));
+    // Kept as written, with the program's decimal mark, as the numbers.
+    EXPECT_EQ(rows[20], (QStringList{"P20", "40.5", "<0.01"}));
     // The user reads values below detection as half the limit.
     d.SetBelowLimit(LimitReading::Half);
     EXPECT_EQ(d.PreviewText()[1], (QStringList{"P1", "41.5", "0.005"}));
@@ -187,6 +191,9 @@ TEST_F(ImportWindow, TheDialogShowsTheRowsAsTheyWillLandAndTakesChanges) {
   };
   ASSERT_TRUE(w.LoadDataFile(path));
   EXPECT_EQ(test::Row(wSheet, 30, 1, 3), "P30|40.5|0.005");
+  // The substituted numbers are told in the sheet's description.
+  EXPECT_EQ(wSheet.HeaderLine,
+            QStringLiteral("Imported from probe.txt; 30 values below detection read as half the limit"));
   EXPECT_EQ(w.windowTitle(), QStringLiteral("probe.vnp - VarnelData"));
 
   // Cancelled, the dialog changes nothing.
@@ -194,6 +201,10 @@ TEST_F(ImportWindow, TheDialogShowsTheRowsAsTheyWillLandAndTakesChanges) {
   fill = [](TVN_Import& d) {
     d.SetSeparator(',');
     EXPECT_FALSE(d.Problem().isEmpty()) << "no comma splits these lines";
+    EXPECT_FALSE(d.IOk->isEnabled()) << "a table that cannot be read cannot be taken";
+    d.SetSeparator(';');
+    EXPECT_TRUE(d.Problem().isEmpty());
+    EXPECT_TRUE(d.IOk->isEnabled());
     return false;
   };
   EXPECT_FALSE(w.LoadDataFile(path));
@@ -216,7 +227,8 @@ TEST_F(ImportWindow, TheDialogShowsTheRowsAsTheyWillLandAndTakesChanges) {
   EXPECT_EQ(TVN_Wsheet::DroppedFile(&mime), path);
   ASSERT_TRUE(w.OpenDroppedFile(path));
   EXPECT_EQ(wSheet.CaseCount(), 29);
-  EXPECT_EQ(test::Row(wSheet, 1, 1, 3), "P2|42.5|<0,01");
+  EXPECT_EQ(test::Row(wSheet, 1, 1, 3), "P2|42.5|<0.01");
+  EXPECT_EQ(wSheet.HeaderLine, QStringLiteral("Imported from probe.txt"));
 }
 
 TEST_F(ImportWindow, WorkbookSheetsAreChosenInTheDialog) {
@@ -389,11 +401,18 @@ TEST(TableCommandLine, EveryCommandWithAFileTakesTheImportChoices) {
                       "--below-limit", "half", "--new", "Alk=Na2O+K2O", "-o", out});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_EQ(test::ReadFile(out), "Rock#,Na2O,K2O,Alk\r\nA,0.1,1.5,1.6\r\nB,3.25,n.d.,\r\n");
-  // Without them the table is detected; a limit written with the comma is
-  // no number and keeps its text, so the sum is left empty.
+  // Without them the table is detected; a limit is no number and keeps its
+  // text (with the program's decimal mark, so that it can be read again),
+  // and the sum is left empty.
   r = test::RunBatch({"compute", lab, "--new", "Alk=Na2O+K2O", "-o", out});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
-  EXPECT_EQ(test::ReadFile(out), "Rock#,Na2O,K2O,Alk\r\nA,\"<0,2\",1.5,\r\nB,3.25,n.d.,\r\n");
+  EXPECT_EQ(test::ReadFile(out), "Rock#,Na2O,K2O,Alk\r\nA,<0.2,1.5,\r\nB,3.25,n.d.,\r\n");
+  // The exported limit reads as its value from the export (the empty sums
+  // hold no number: that column comes in tagged).
+  const QString again = dir.filePath(QStringLiteral("again.csv"));
+  r = test::RunBatch({"export", out, "--below-limit", "limit", "-o", again});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(test::ReadFile(again), "Rock#,Na2O,K2O,Alk#\r\nA,0.2,1.5,\r\nB,3.25,n.d.,\r\n");
   // recalc reads the limit as its value when asked to: only n.d. is left
   // to count as 0.
   r = test::RunBatch(

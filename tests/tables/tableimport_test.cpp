@@ -231,10 +231,31 @@ TEST(TextTables, SummaryNamesWhatCameIn) {
   EXPECT_EQ(ImportSummary(QStringLiteral("/data/spinel.csv"), i.table),
             (QStringList{"Imported spinel.csv", "Separator: semicolon\tDecimal mark: ,\tEncoding: UTF-8",
                          "Rows skipped: 0\tNames from the first row: yes",
+                         "1 value below detection kept as written (missing)",
                          "Rows: 2\tColumns: 2\tTagged columns: 1", "Tagged (no numbers): Sample#", "",
                          "Variable\tMissing\tBelow detection", "Sample#\t0\t0", "TiO2\t1\t1"}));
   // A column with values below detection only is one of numbers.
   EXPECT_EQ(i.table.TaggedColumns, std::vector<int>{1});
+  // "<0,01" keeps its text, with the program's decimal mark as the numbers.
+  EXPECT_EQ(GridRows(i.table)[1][1], "<0.01");
+  // How the values below detection were read, as the summary and the
+  // sheet's description tell it.
+  struct Note {
+    const char* text;
+    LimitReading reading;
+    const char* note;
+  };
+  for (const Note& n : {Note{"A;B\n1;<0,01\n", LimitReading::Half, "1 value below detection read as half the limit"},
+                        Note{"A;B\n<1;<0,01\n", LimitReading::Limit, "2 values below detection read as the limit"},
+                        Note{"A;B\n1;<0,01\n<2;3\n", LimitReading::Missing,
+                             "2 values below detection kept as written (missing)"},
+                        Note{"A;B\n1;2\n", LimitReading::Half, ""}}) {
+    TableImportOptions options;
+    options.BelowLimit = n.reading;
+    const Imported t = FromBytes(n.text, options);
+    ASSERT_TRUE(t.result.Ok) << n.text;
+    EXPECT_EQ(BelowLimitNote(t.table).toStdString(), n.note) << n.text;
+  }
   EXPECT_EQ(ImportedSheetName(QStringLiteral("/data/spinel.analyses.csv")).toStdString(),
             "/data/spinel.analyses.vnp");
 }
