@@ -10,13 +10,16 @@ Button ConsolePrompter::Message(BoxKind kind, const QString& text, Buttons butto
   if (buttons & static_cast<unsigned>(Button::Yes)) {
     if (yes_) return Button::Yes;
     refusedQuestion = true;
-    return (buttons & static_cast<unsigned>(Button::No)) ? Button::No : Button::Cancel;
+    const bool no = buttons & static_cast<unsigned>(Button::No);
+    // The question is the window's; the command line answers it with --yes.
+    if (yesOffered_) std::fprintf(err_, "(%s; give --yes to answer Yes)\n", no ? "answered No" : "cancelled");
+    return no ? Button::No : Button::Cancel;
   }
   return Button::Ok;
 }
 
-BatchSheet::BatchSheet(std::FILE* err, bool yes)
-    : prompter(err, yes), sheet(prompter), files(sheet, nullptr, nullptr) {
+BatchSheet::BatchSheet(std::FILE* err, bool yes, bool yesOffered)
+    : prompter(err, yes, yesOffered), sheet(prompter), files(sheet, nullptr, nullptr) {
   sheet.New1Click();
 }
 

@@ -15,7 +15,9 @@ namespace varnel {
 // command line (--yes), warnings are all shown and reading goes on.
 class ConsolePrompter : public Prompter {
  public:
-  ConsolePrompter(std::FILE* err, bool yes) : err_(err), yes_(yes) {}
+  // yesOffered: the command takes --yes, and a question it answers No
+  // says so.
+  ConsolePrompter(std::FILE* err, bool yes, bool yesOffered) : err_(err), yes_(yes), yesOffered_(yesOffered) {}
   Button Message(BoxKind kind, const QString& text, Buttons buttons) override;
   std::optional<QString> OpenFileName(const FileDialogSpec&) override { return std::nullopt; }
   std::optional<QString> SaveFileName(const FileDialogSpec&) override { return std::nullopt; }
@@ -30,10 +32,12 @@ class ConsolePrompter : public Prompter {
  private:
   std::FILE* err_;
   bool yes_;
+  bool yesOffered_;
 };
 
 struct BatchSheet {
-  BatchSheet(std::FILE* err, bool yes);
+  // yes: the command's --yes was given; yesOffered: the command takes it.
+  BatchSheet(std::FILE* err, bool yes, bool yesOffered);
   // Loads the file (relative to the working folder); false when refused.
   bool Load(const QString& file);
 

@@ -120,7 +120,7 @@ int ComputeCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   }
   if (steps.empty()) throw UsageError{QStringLiteral("compute needs at least one --new NAME=FORMULA")};
 
-  BatchSheet batch(err, p.IsSet(QStringLiteral("yes")));
+  BatchSheet batch(err, p.IsSet(QStringLiteral("yes")), true);
   batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   for (const Step& s : steps) {
@@ -207,8 +207,12 @@ int RecalcCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   o.CationProportions = p.IsSet(QStringLiteral("cation-proportions"));
   o.MgNumber = p.IsSet(QStringLiteral("mg-number"));
   o.Afm = p.IsSet(QStringLiteral("afm"));
+  if (o.Oxygens == 0 && o.Iron == IronTotal::AsGiven && !o.Normalise && !o.Moles && !o.CationProportions &&
+      !o.MgNumber && !o.Afm)
+    throw UsageError{QStringLiteral("recalc needs something to compute: --oxygens, --fe-total, --normalise, "
+                                    "--moles, --cation-proportions, --mg-number or --afm")};
 
-  BatchSheet batch(err, p.IsSet(QStringLiteral("yes")));
+  BatchSheet batch(err, p.IsSet(QStringLiteral("yes")), true);
   batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   Sheet& sheet = batch.sheet;

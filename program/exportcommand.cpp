@@ -30,7 +30,7 @@ int ExportCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     throw UsageError{QStringLiteral("the output must be a .csv or .xlsx file")};
   const TableImportOptions import = ImportOptionsOf(p, separator);
 
-  BatchSheet batch(err, false);
+  BatchSheet batch(err, false, false);
   batch.files.ImportDefaults = import;
   if (!batch.Load(p.File())) return 1;
   QString error;

@@ -69,7 +69,7 @@ int RunMatrixReport(bool inverse, const QStringList& args, std::FILE* out, std::
   }
   options.ThresholdText = ThresholdText(options.Threshold, separator);
 
-  BatchSheet batch(err, false);
+  BatchSheet batch(err, false, false);
   batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   Sheet& sheet = batch.sheet;
@@ -153,7 +153,7 @@ int MapCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   if (p.IsSet(QStringLiteral("threshold")))
     options.Threshold = ParseThreshold(p.Value(QStringLiteral("threshold")), separator);
 
-  BatchSheet batch(err, p.IsSet(QStringLiteral("yes")));
+  BatchSheet batch(err, p.IsSet(QStringLiteral("yes")), true);
   batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   Sheet& sheet = batch.sheet;

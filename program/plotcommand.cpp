@@ -148,7 +148,7 @@ int PlotCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
   }
   if (p.IsSet(QStringLiteral("dpi"))) request.Dpi = IntegerOption(p, QStringLiteral("dpi"), 24, 2400);
 
-  BatchSheet batch(err, false);
+  BatchSheet batch(err, false, false);
   batch.files.ImportDefaults = ImportOptionsOf(p, separator);
   if (!batch.Load(p.File())) return 1;
   request.DataFileName = QFileInfo(p.File()).fileName();

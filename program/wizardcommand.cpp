@@ -320,7 +320,7 @@ int PrintRelations(MatrixWizard& w, const WizardCommandOptions& o, ConsolePrompt
 // 1 when the file, a page or a question refused (usage errors that need the
 // data, such as the number of weights, still throw UsageError).
 int RunWizard(const WizardCommandOptions& o, std::FILE* out, std::FILE* err) {
-  BatchSheet batch(err, o.Yes);
+  BatchSheet batch(err, o.Yes, true);
   batch.files.ImportDefaults = o.Import;
   if (!batch.Load(o.File)) return 1;
   Sheet& sheet = batch.sheet;

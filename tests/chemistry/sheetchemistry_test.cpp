@@ -448,7 +448,7 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(
       r.OutLines().contains(QStringLiteral("Fe3+ clamped at 0 in 0 cases and at the total iron in 0 cases")));
-  BatchSheet back(stderr, false);
+  BatchSheet back(stderr, false, false);
   ASSERT_TRUE(back.Load(out));
   const auto value = [&back](const char* name) {
     return Read(back.sheet.Cell(ColumnNamed(back.sheet, name), 1));
@@ -468,7 +468,7 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
                       QStringLiteral(".")});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.err.contains(QStringLiteral("Formula computed for 1 case.")));
-  BatchSheet two(stderr, false);
+  BatchSheet two(stderr, false, false);
   ASSERT_TRUE(two.Load(dir.filePath(QStringLiteral("out2.vnp"))));
   const double alk = Read(two.sheet.Cell(ColumnNamed(two.sheet, "Na2O"), 1)) +
                      Read(two.sheet.Cell(ColumnNamed(two.sheet, "CaO"), 1));
@@ -492,11 +492,11 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
         QStringLiteral("-o"), out},
        2,
        "--fe3 charge-balance needs --cations T"},
-      {{QStringLiteral("recalc"), in, QStringLiteral("--map"), QStringLiteral("SiO2=Qz"),
-        QStringLiteral("-o"), out},
+      {{QStringLiteral("recalc"), in, QStringLiteral("--oxygens"), QStringLiteral("4"), QStringLiteral("--map"),
+        QStringLiteral("SiO2=Qz"), QStringLiteral("-o"), out},
        2,
        "--map: Qz is no oxide"},
-      {{QStringLiteral("recalc"), in, QStringLiteral("-o"), out}, 1, "Nothing to compute"},
+      {{QStringLiteral("recalc"), in, QStringLiteral("-o"), out}, 2, "recalc needs something to compute"},
       {{QStringLiteral("compute"), in, QStringLiteral("-o"), out}, 2, "compute needs at least one --new"},
       {{QStringLiteral("recalc"), in, QStringLiteral("--oxygens"), QStringLiteral("6"), QStringLiteral("-o"),
         dir.filePath(QStringLiteral("out.ods"))},
@@ -510,6 +510,12 @@ TEST(ChemistryCommandLine, ComputeAndRecalcWriteDataFiles) {
         out},
        1,
        "Variable \"MgO\" already exists."},
+      // The window's question, answered No on the command line, says how to
+      // answer Yes.
+      {{QStringLiteral("compute"), in, QStringLiteral("--new"), QStringLiteral("MgO=1"), QStringLiteral("-o"),
+        out},
+       1,
+       "Replace its values with the computed results?\n(cancelled; give --yes to answer Yes)\n"},
   };
   // A table for other programs, chosen by the extension, holds the new column.
   const QString csv = dir.filePath(QStringLiteral("out.csv"));
