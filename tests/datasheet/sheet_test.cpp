@@ -346,7 +346,9 @@ TEST(CellText, AssignReusingOverwritesAHeapTextThatFitsAndOtherwiseAssigns) {
     cell.AssignReusing(c.after);
     EXPECT_EQ(cell.View(), c.after);
     EXPECT_EQ(cell.OnHeap(), c.after.size() > CellText::InlineCapacity);
-    if (c.sameBlock) EXPECT_EQ(cell.View().data(), block);
+    if (c.sameBlock) {
+      EXPECT_EQ(cell.View().data(), block);
+    }
     CellText copy(cell);
     EXPECT_EQ(copy.View(), c.after);
   }
