@@ -221,7 +221,8 @@ int main(int argc, char** argv) {
     for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
       rusage u{};
       ::getrusage(who, &u);
-      ms += (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+      ms += static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
     }
     return ms;
   };
