@@ -629,7 +629,7 @@ void ReadInlineStrings(std::string_view bytes, int sheet, CellStore& store) {
   if (!archive.read_file_entry(workbook, part)) return;
   SheetIds sheets;
   ParseXml(part, sheets);
-  if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.ids.size() || sheets.ids[sheet].empty()) return;
+  if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.ids.size() || sheets.ids[static_cast<std::size_t>(sheet)].empty()) return;
   if (!archive.read_file_entry(RelationshipsPart(workbook), part)) return;
   Relationships rels;
   rels.wantedId = sheets.ids[static_cast<std::size_t>(sheet)];
@@ -768,6 +768,7 @@ class WireReader {
   }
   bool Raw(void* out, std::size_t n) {
     if (n > wire_.size() - at_) return false;
+    if (n == 0) return true;  // out may be the data of an empty vector: null
     std::memcpy(out, wire_.data() + at_, n);
     at_ += n;
     return true;
