@@ -30,6 +30,8 @@ class QuietPrompter : public Prompter {
   std::optional<QString> OpenFileName(const FileDialogSpec&) override { return std::nullopt; }
   std::optional<QString> SaveFileName(const FileDialogSpec&) override { return std::nullopt; }
   std::optional<QFont> ChooseFont(const QFont&) override { return std::nullopt; }
+  std::optional<QRgb> ChooseColor(QRgb, const QString&) override { return std::nullopt; }
+  bool RunDialog(QDialog&) override { return false; }
   std::optional<PrintRange> PrintDialog(QPrinter&, bool) override { return std::nullopt; }
   bool PrinterSetup(QPrinter&) override { return false; }
 };
@@ -93,7 +95,7 @@ void BM_FormulaOnSheet(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(RunFormulaCommand(sheet, request));
   state.SetItemsProcessed(state.iterations() * Cases);
 }
-BENCHMARK(BM_FormulaOnSheet)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormulaOnSheet)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 RecalcOptions CpxOptions() {
   RecalcOptions o;
@@ -128,7 +130,7 @@ void BM_RecalcOnSheet(benchmark::State& state) {
         RunRecalcCommand(sheet, mapping, o, ResultStyle{}, nullptr, ReportEnvironment{}));
   state.SetItemsProcessed(state.iterations() * Cases);
 }
-BENCHMARK(BM_RecalcOnSheet)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecalcOnSheet)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 }  // namespace
 }  // namespace varnel

@@ -2,8 +2,12 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <charconv>
 #include <cmath>
+#include <exception>
+#include <thread>
 
 #include "app/prompter.h"
 #include "app/reporttarget.h"
@@ -41,6 +45,82 @@ bool IsDetectionMark(std::string_view text) {
   return false;
 }
 
+// How many parts InParts cuts count rows into: one per core for large counts.
+std::size_t PartsFor(std::size_t count) {
+  return count < 20000 ? 1 : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+}
+
+// Runs work(part, first, last) over PartsFor(count) parts of [0, count), each
+// on a thread of its own. An exception in any part is rethrown.
+template <typename Work>
+void InParts(std::size_t count, const Work& work) {
+  const std::size_t parts = PartsFor(count);
+  const std::size_t step = (count + parts - 1) / std::max<std::size_t>(parts, 1);
+  std::vector<std::exception_ptr> errors(parts);
+  std::vector<std::thread> running;
+  const auto run = [&work, &errors, step, count](std::size_t part) {
+    try {
+      const std::size_t first = std::min(count, part * step);
+      work(part, first, std::min(count, first + step));
+    } catch (...) {
+      errors[part] = std::current_exception();
+    }
+  };
+  for (std::size_t p = 1; p < parts; ++p) running.emplace_back(run, p);
+  run(0);
+  for (std::thread& t : running) t.join();
+  for (const std::exception_ptr& e : errors)
+    if (e) std::rethrow_exception(e);
+}
+
+// Recalculate on the machine's cores: each part of the rows on its own (the
+// rows do not depend on each other), then joined in order.
+RecalcResult RecalculateInParts(const RecalcInput& input, const RecalcOptions& options) {
+  const std::size_t rows = static_cast<std::size_t>(std::max(input.Rows, 0));
+  const std::size_t nc = input.Components.size();
+  if (PartsFor(rows) == 1 || nc == 0) return Recalculate(input, options);
+  std::vector<RecalcResult> results(PartsFor(rows));
+  InParts(rows, [&](std::size_t part, std::size_t first, std::size_t last) {
+    RecalcInput slice;
+    slice.Components = input.Components;
+    slice.Rows = static_cast<int>(last - first);
+    slice.Values.assign(input.Values.begin() + static_cast<std::ptrdiff_t>(first * nc),
+                        input.Values.begin() + static_cast<std::ptrdiff_t>(last * nc));
+    results[part] = Recalculate(slice, options);
+  });
+  RecalcResult r = std::move(results[0]);
+  for (std::size_t p = 1; p < results.size(); ++p) {
+    RecalcResult& next = results[p];
+    for (std::size_t k = 0; k < r.Columns.size(); ++k)
+      r.Columns[k].Values.insert(r.Columns[k].Values.end(), next.Columns[k].Values.begin(),
+                                 next.Columns[k].Values.end());
+    r.Skipped.insert(r.Skipped.end(), next.Skipped.begin(), next.Skipped.end());
+    r.NotANumber += next.NotANumber;
+    r.Negative += next.Negative;
+    r.NoOxides += next.NoOxides;
+    r.ClampedAtZero += next.ClampedAtZero;
+    r.ClampedAtTotalFe += next.ClampedAtTotalFe;
+    r.EmptyMgNumber += next.EmptyMgNumber;
+    r.EmptyAfm += next.EmptyAfm;
+  }
+  return r;
+}
+
+// A result's text, as ResultStyle::Text writes it, straight into its cell.
+void WriteResult(double value, const ResultStyle& style, CellText& cell) {
+  if (style.Decimals >= 0) {
+    cell.Assign(style.Text(value));
+    return;
+  }
+  if (value == 0) value = 0;  // no "-0"
+  char buffer[64];
+  const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+  if (style.Separator != '.')
+    for (char* p = buffer; p < r.ptr; ++p)
+      if (*p == '.') *p = style.Separator;
+  cell.Assign(std::string_view(buffer, static_cast<std::size_t>(r.ptr - buffer)));
+}
+
 }  // namespace
 
 int ColumnNamed(const Sheet& sheet, std::string_view name) {
@@ -66,7 +146,8 @@ bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char s
     const int c = ColumnNamed(sheet, rc.Name);
     targets.push_back(c);
     if (c == 0) continue;
-    const bool guarded = sheet.IsTagged(c) || HoldsLabels(sheet, c, sep);
+    // Columns a computation has just written hold numbers: no need to look.
+    const bool guarded = sheet.IsTagged(c) || (!sheet.KnownNumbers(c) && HoldsLabels(sheet, c, sep));
     if (!guarded && !askAlways) continue;
     const QString name = Q(rc.Name);
     const QString text = guarded
@@ -82,6 +163,7 @@ bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char s
   const int rows = sheet.RowCount();
   bool replaced = false;
   int first = sheet.ColCount(), added = 0;
+  std::vector<int> written;
   for (std::size_t k = 0; k < columns.size(); ++k) {
     int c = targets[k];
     if (c == 0) {
@@ -92,13 +174,16 @@ bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char s
     } else {
       replaced = true;
     }
-    std::vector<CellText>& cells = columns[k].Cells;
-    for (int r = 1; r < rows; ++r) {
-      const std::size_t i = static_cast<std::size_t>(r - 1);
-      sheet.SetCell(c, r, i < cells.size() ? cells[i].View() : std::string_view());
-    }
+    sheet.SwapCellsIn(c, 1, columns[k].Cells);
+    written.push_back(c);
     view.CellsChanged(c, 0, c, rows - 1);
   }
+  sheet.MarkNumberColumns(std::move(written));
+  // The replaced texts, freed on all cores.
+  InParts(static_cast<std::size_t>(std::max(rows - 1, 0)), [&columns](std::size_t, std::size_t from, std::size_t to) {
+    for (ResultColumn& rc : columns)
+      for (std::size_t i = from; i < std::min(to, rc.Cells.size()); ++i) rc.Cells[i].Clear();
+  });
   sheet.Saved = false;
   if (sheet.Blank) sheet.Blank = false;
   if (added > 0) {
@@ -242,28 +327,38 @@ CommandOutcome RunRecalcCommand(Sheet& sheet, const std::vector<ColumnMapping>& 
   input.Rows = sheet.CaseCount();
   const std::size_t nc = cols.size();
   input.Values.resize(static_cast<std::size_t>(input.Rows) * nc);
-  for (int r = 1; r < sheet.RowCount(); ++r)
-    for (std::size_t k = 0; k < nc; ++k) {
-      const std::string_view t = sheet.Cell(cols[k], r);
-      double v = 0;
-      if (!t.empty()) {
-        v = CellValue(t, sep);
-        if (std::isnan(v) && IsDetectionMark(t)) {
-          v = 0;
-          ++run.DetectionMarks;
+  std::atomic<int> marks{0};
+  InParts(static_cast<std::size_t>(input.Rows), [&](std::size_t, std::size_t first, std::size_t last) {
+    int found = 0;
+    for (std::size_t i = first; i < last; ++i)
+      for (std::size_t k = 0; k < nc; ++k) {
+        const std::string_view t = sheet.Cell(cols[k], static_cast<int>(i) + 1);
+        double v = 0;
+        if (!t.empty()) {
+          v = CellValue(t, sep);
+          if (std::isnan(v) && IsDetectionMark(t)) {
+            v = 0;
+            ++found;
+          }
         }
+        input.Values[i * nc + k] = v;
       }
-      input.Values[static_cast<std::size_t>(r - 1) * nc + k] = v;
-    }
-  run.Result = Recalculate(input, options);
+    marks += found;
+  });
+  run.DetectionMarks = marks;
+  run.Result = RecalculateInParts(input, options);
 
   std::vector<ResultColumn> columns;
-  for (const RecalcColumn& rc : run.Result.Columns) {
-    ResultColumn c{rc.Name, std::vector<CellText>(rc.Values.size())};
-    for (std::size_t i = 0; i < rc.Values.size(); ++i)
-      if (!std::isnan(rc.Values[i])) c.Cells[i].Assign(style.Text(rc.Values[i]));
-    columns.push_back(std::move(c));
-  }
+  for (const RecalcColumn& rc : run.Result.Columns)
+    columns.push_back(ResultColumn{rc.Name, std::vector<CellText>(rc.Values.size())});
+  InParts(static_cast<std::size_t>(input.Rows), [&](std::size_t, std::size_t first, std::size_t last) {
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+      const std::vector<double>& values = run.Result.Columns[k].Values;
+      std::vector<CellText>& cells = columns[k].Cells;
+      for (std::size_t i = first; i < std::min(last, values.size()); ++i)
+        if (!std::isnan(values[i])) WriteResult(values[i], style, cells[i]);
+    }
+  });
   if (!WriteResultColumns(sheet, columns, sep, false)) return CommandOutcome::Declined;
 
   run.ReportLines = RecalcReportLines(input, sources, options, run.Result);

@@ -25,6 +25,7 @@ Sheet::Sheet(Prompter& prompter, GraphLink* graph) : prompter_(prompter) {
 }
 
 void Sheet::SetSize(int colCount, int rowCount) {
+  ++edits_;
   colCount = std::max(colCount, 1);
   rowCount = std::max(rowCount, 1);
   columns_.resize(static_cast<std::size_t>(colCount));
@@ -33,6 +34,7 @@ void Sheet::SetSize(int colCount, int rowCount) {
 }
 
 void Sheet::InsertRows(int at, int count) {
+  ++edits_;
   if (count <= 0) return;
   at = std::clamp(at, 1, rowCount_);
   view_->BeginChange(SheetView::Change::InsertRows, at, count);
@@ -47,6 +49,7 @@ void Sheet::ReserveRows(int rowCount) {
 }
 
 void Sheet::RemoveRows(int at, int count) {
+  ++edits_;
   at = std::clamp(at, 1, rowCount_);
   count = std::min(count, rowCount_ - at);
   if (count <= 0) return;
@@ -57,6 +60,7 @@ void Sheet::RemoveRows(int at, int count) {
 }
 
 void Sheet::InsertColumns(int at, int count) {
+  ++edits_;
   if (count <= 0) return;
   at = std::clamp(at, 1, ColCount());
   view_->BeginChange(SheetView::Change::InsertColumns, at, count);
@@ -66,6 +70,7 @@ void Sheet::InsertColumns(int at, int count) {
 }
 
 void Sheet::RemoveColumns(int at, int count) {
+  ++edits_;
   at = std::clamp(at, 1, ColCount());
   count = std::min(count, ColCount() - at);
   if (count <= 0) return;
@@ -75,6 +80,7 @@ void Sheet::RemoveColumns(int at, int count) {
 }
 
 void Sheet::AdoptGrid(Columns&& columns, int rowCount) {
+  ++edits_;
   view_->BeginChange(SheetView::Change::Reset, 0, 0);
   columns_ = std::move(columns);
   rowCount_ = rowCount;
@@ -105,6 +111,27 @@ void Sheet::RecountIncluded() {
   view_->UpdateStatusBar();
 }
 
+void Sheet::SwapCellsIn(int col, int firstRow, std::vector<CellText>& cells) {
+  ++edits_;
+  std::vector<CellText>& column = columns_[static_cast<std::size_t>(col)];
+  for (int r = std::max(firstRow, 0); r < rowCount_; ++r) {
+    const std::size_t i = static_cast<std::size_t>(r - firstRow);
+    if (i < cells.size())
+      std::swap(column[static_cast<std::size_t>(r)], cells[i]);
+    else
+      column[static_cast<std::size_t>(r)].Clear();
+  }
+}
+
+void Sheet::MarkNumberColumns(std::vector<int> columns) {
+  numberColumns_ = std::move(columns);
+  numbersAt_ = edits_;
+}
+
+bool Sheet::KnownNumbers(int col) const {
+  return numbersAt_ == edits_ && std::find(numberColumns_.begin(), numberColumns_.end(), col) != numberColumns_.end();
+}
+
 void Sheet::SetAllInclusion(bool include) {
   const std::string_view mark = include ? "Y" : "N";
   for (int r = 1; r < rowCount_; ++r) SetCell(0, r, mark);
@@ -112,6 +139,7 @@ void Sheet::SetAllInclusion(bool include) {
 }
 
 void Sheet::ClearAllCells() {
+  ++edits_;
   view_->SetBusy(true);
   for (auto& column : columns_)
     for (CellText& cell : column) cell.Clear();

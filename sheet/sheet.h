@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,7 +88,20 @@ class Sheet {
   int CaseCount() const { return rowCount_ - 1; }
   int VariableCount() const { return ColCount() - 1; }
   std::string_view Cell(int col, int row) const { return columns_[col][row].View(); }
-  void SetCell(int col, int row, std::string_view text) { columns_[col][row].Assign(text); }
+  void SetCell(int col, int row, std::string_view text) {
+    columns_[col][row].Assign(text);
+    ++edits_;
+  }
+  // Swaps cells in as rows firstRow, firstRow + 1, ...; rows after the last
+  // become empty. cells is left holding the texts the rows held, so that the
+  // caller decides where and when they are freed.
+  void SwapCellsIn(int col, int firstRow, std::vector<CellText>& cells);
+  // Counts every change of cells or of the grid's shape.
+  std::uint64_t Edits() const { return edits_; }
+  // Columns a computation has just filled with numbers (or empty cells):
+  // known to hold no labels until anything in the sheet changes.
+  void MarkNumberColumns(std::vector<int> columns);
+  bool KnownNumbers(int col) const;
   std::string_view Name(int col) const { return Cell(col, 0); }
   static bool IsTaggedName(std::string_view name) { return name.find('#') != std::string_view::npos; }
   bool IsTagged(int col) const { return IsTaggedName(Name(col)); }
@@ -185,6 +199,9 @@ class Sheet {
   SheetView* view_ = &nullView_;
 
   std::vector<std::vector<CellText>> columns_;
+  std::uint64_t edits_ = 0;
+  std::vector<int> numberColumns_;
+  std::uint64_t numbersAt_ = ~std::uint64_t{0};
   int rowCount_ = 0;
   std::vector<char> included_;
   int includedCount_ = 0;

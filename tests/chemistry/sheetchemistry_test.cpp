@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <charconv>
+#include <functional>
 #include <cmath>
 
 #include "app/reporttarget.h"
@@ -224,6 +225,102 @@ TEST(SheetRecalc, OlivinesOnFourOxygensWithTheReport) {
                   Only(Button::Ok), Button::Ok);
   EXPECT_EQ(RunRecalcCommand(sheet, noIron, o, ResultStyle{}, &report, env), CommandOutcome::Refused);
   EXPECT_EQ(test::Grid(sheet), before);
+}
+
+// A rerun replaces the columns the last run wrote without asking; a label
+// typed into one of them since (any change of the sheet) makes it ask again.
+TEST(SheetRecalc, ARerunReplacesItsOwnColumnsButNotALabelTypedSince) {
+  ScriptedPrompter prompter;
+  Sheet sheet(prompter);
+  Fill(sheet, {{"SiO2", "FeO", "MgO"}, {"40.8", "9.5", "49.7"}, {"39.9", "14.1", "45.8"}});
+  RecalcOptions o;
+  o.Oxygens = 4;
+  ASSERT_EQ(RunRecalcCommand(sheet, DefaultMapping(sheet), o, ResultStyle{}, nullptr, {}), CommandOutcome::Done);
+  const int si = ColumnNamed(sheet, "Si (4 O)");
+  ASSERT_GT(si, 0);
+  EXPECT_TRUE(sheet.KnownNumbers(si));
+  const std::string first = test::Grid(sheet);
+  ASSERT_EQ(RunRecalcCommand(sheet, DefaultMapping(sheet), o, ResultStyle{}, nullptr, {}), CommandOutcome::Done);
+  EXPECT_EQ(test::Grid(sheet), first);
+  sheet.SetCell(si, 2, "olivine");
+  EXPECT_FALSE(sheet.KnownNumbers(si));
+  prompter.Expect(BoxKind::Confirmation,
+                  QStringLiteral("Variable \"Si (4 O)\" is tagged or holds labels.") + Br +
+                      QStringLiteral("Replace its values with the computed results?"),
+                  Button::Yes | Button::Cancel, Button::Cancel);
+  const std::string typed = test::Grid(sheet);
+  EXPECT_EQ(RunRecalcCommand(sheet, DefaultMapping(sheet), o, ResultStyle{}, nullptr, {}),
+            CommandOutcome::Declined);
+  EXPECT_EQ(test::Grid(sheet), typed);
+  // Answered Yes, the label goes and the column is the run's own again.
+  prompter.Expect(BoxKind::Confirmation,
+                  QStringLiteral("Variable \"Si (4 O)\" is tagged or holds labels.") + Br +
+                      QStringLiteral("Replace its values with the computed results?"),
+                  Button::Yes | Button::Cancel, Button::Yes);
+  ASSERT_EQ(RunRecalcCommand(sheet, DefaultMapping(sheet), o, ResultStyle{}, nullptr, {}),
+            CommandOutcome::Done);
+  EXPECT_EQ(test::Grid(sheet), first);
+  EXPECT_TRUE(sheet.KnownNumbers(si));
+  // Any other change forgets what the last run wrote, too.
+  for (const auto& change : std::vector<std::function<void()>>{
+           [&] { sheet.InsertColumns(1, 1); }, [&] { sheet.RemoveRows(1, 1); }, [&] { sheet.SetCell(1, 1, "1"); }}) {
+    ASSERT_EQ(RunRecalcCommand(sheet, DefaultMapping(sheet), o, ResultStyle{}, nullptr, {}),
+              CommandOutcome::Done);
+    const int col = ColumnNamed(sheet, "Sum (4 O)");
+    ASSERT_TRUE(sheet.KnownNumbers(col));
+    change();
+    EXPECT_FALSE(sheet.KnownNumbers(ColumnNamed(sheet, "Sum (4 O)")));
+  }
+}
+
+// A large sheet is read, recalculated and written in parts on all cores:
+// every case, at the seams between parts too, gets what it gets alone.
+TEST(SheetRecalc, ALargeSheetInPartsGivesWhatEachCaseGivesAlone) {
+  ScriptedPrompter prompter;
+  Sheet sheet(prompter);
+  const int cases = 25013;
+  sheet.SetSize(5, cases + 1);
+  for (const auto& [c, name] : {std::pair{1, "SiO2"}, {2, "FeO"}, {3, "MgO"}, {4, "Fe2O3"}})
+    sheet.SetCell(c, 0, name);
+  std::vector<std::vector<std::string>> rows;
+  for (int r = 1; r <= cases; ++r) {
+    std::vector<std::string> row = {std::to_string(39 + (r % 37) * 0.05), std::to_string(8 + (r % 11) * 0.7),
+                                    std::to_string(44 + (r % 13) * 0.4), std::to_string((r % 7) * 0.03)};
+    if (r % 1009 == 0) row[1] = "n.d.";
+    if (r % 2003 == 0) row[2] = "x";
+    if (r % 3001 == 0) row[0] = "-1";
+    sheet.SetCell(0, r, "Y");
+    for (int c = 0; c < 4; ++c) sheet.SetCell(c + 1, r, row[static_cast<std::size_t>(c)]);
+    rows.push_back(row);
+  }
+  sheet.Blank = false;
+  RecalcOptions o;
+  o.Oxygens = 4;
+  o.Cations = 3;
+  o.Fe3ChargeBalance = true;
+  o.MgNumber = true;
+  RecalcRun run;
+  ASSERT_EQ(RunRecalcCommand(sheet, DefaultMapping(sheet), o, ResultStyle{}, nullptr, {}, &run),
+            CommandOutcome::Done);
+  const int firstResult = 5;
+  ASSERT_GT(sheet.ColCount(), firstResult);
+  int skipped = 0, marks = 0;
+  for (int r = 1; r <= cases; ++r) {
+    Sheet one(prompter);
+    Fill(one, {{"SiO2", "FeO", "MgO", "Fe2O3"}, rows[static_cast<std::size_t>(r - 1)]});
+    RecalcRun alone;
+    ASSERT_EQ(RunRecalcCommand(one, DefaultMapping(one), o, ResultStyle{}, nullptr, {}, &alone),
+              CommandOutcome::Done);
+    skipped += alone.Result.NotANumber + alone.Result.Negative + alone.Result.NoOxides;
+    marks += alone.DetectionMarks;
+    for (int c = firstResult; c < sheet.ColCount(); ++c)
+      ASSERT_EQ(sheet.Cell(c, r), one.Cell(c, 1)) << "case " << r << ", " << sheet.Name(c);
+  }
+  EXPECT_EQ(run.Result.NotANumber + run.Result.Negative + run.Result.NoOxides, skipped);
+  EXPECT_EQ(run.DetectionMarks, marks);
+  EXPECT_GT(marks, 0);
+  EXPECT_GT(run.Result.NotANumber, 0);
+  EXPECT_GT(run.Result.Negative, 0);
 }
 
 TEST(ChemistryDialogs, ScriptedFormulaAndRecalculation) {
