@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <thread>
 
 #include "app/prompter.h"
@@ -118,7 +119,7 @@ void WriteResult(double value, const ResultStyle& style, CellText& cell) {
   if (style.Separator != '.')
     for (char* p = buffer; p < r.ptr; ++p)
       if (*p == '.') *p = style.Separator;
-  cell.Assign(std::string_view(buffer, static_cast<std::size_t>(r.ptr - buffer)));
+  cell.AssignReusing(std::string_view(buffer, static_cast<std::size_t>(r.ptr - buffer)));
 }
 
 }  // namespace
@@ -138,18 +139,23 @@ bool HoldsLabels(const Sheet& sheet, int col, char sep) {
   return false;
 }
 
-bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char sep, bool askAlways) {
+namespace {
+
+// Asks what must be asked, adds the columns that are new, then lets fill
+// write the cells of all target columns (rows 1..) at once.
+bool WriteColumns(Sheet& sheet, const std::vector<std::string>& names, char sep, bool askAlways,
+                  const std::function<void(const std::vector<std::vector<CellText>*>&)>& fill) {
   if (sheet.WizardOpen) return false;
   // Every question first: nothing is written unless all are answered Yes.
   std::vector<int> targets;
-  for (const ResultColumn& rc : columns) {
-    const int c = ColumnNamed(sheet, rc.Name);
+  for (const std::string& n : names) {
+    const int c = ColumnNamed(sheet, n);
     targets.push_back(c);
     if (c == 0) continue;
     // Columns a computation has just written hold numbers: no need to look.
     const bool guarded = sheet.IsTagged(c) || (!sheet.KnownNumbers(c) && HoldsLabels(sheet, c, sep));
     if (!guarded && !askAlways) continue;
-    const QString name = Q(rc.Name);
+    const QString name = Q(n);
     const QString text = guarded
                              ? QStringLiteral("Variable \"%1\" is tagged or holds labels.").arg(name) +
                                    LineBreak + QStringLiteral("Replace its values with the computed results?")
@@ -164,26 +170,30 @@ bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char s
   bool replaced = false;
   int first = sheet.ColCount(), added = 0;
   std::vector<int> written;
-  for (std::size_t k = 0; k < columns.size(); ++k) {
+  for (std::size_t k = 0; k < names.size(); ++k) {
     int c = targets[k];
     if (c == 0) {
       c = sheet.ColCount();
       sheet.InsertColumns(c, 1);
-      sheet.SetCell(c, 0, columns[k].Name);
+      sheet.SetCell(c, 0, names[k]);
       ++added;
     } else {
       replaced = true;
     }
-    sheet.SwapCellsIn(c, 1, columns[k].Cells);
     written.push_back(c);
-    view.CellsChanged(c, 0, c, rows - 1);
   }
+  // Two results for one column (the last holds) must not be written at once.
+  std::vector<std::vector<CellText>> scratch;
+  scratch.reserve(written.size());
+  std::vector<std::vector<CellText>*> cells;
+  for (std::size_t k = 0; k < written.size(); ++k)
+    cells.push_back(std::find(written.begin() + static_cast<std::ptrdiff_t>(k) + 1, written.end(), written[k]) !=
+                            written.end()
+                        ? &scratch.emplace_back(static_cast<std::size_t>(rows))
+                        : &sheet.ColumnToWrite(written[k]));
+  fill(cells);
+  for (const int c : written) view.CellsChanged(c, 0, c, rows - 1);
   sheet.MarkNumberColumns(std::move(written));
-  // The replaced texts, freed on all cores.
-  InParts(static_cast<std::size_t>(std::max(rows - 1, 0)), [&columns](std::size_t, std::size_t from, std::size_t to) {
-    for (ResultColumn& rc : columns)
-      for (std::size_t i = from; i < std::min(to, rc.Cells.size()); ++i) rc.Cells[i].Clear();
-  });
   sheet.Saved = false;
   if (sheet.Blank) sheet.Blank = false;
   if (added > 0) {
@@ -202,6 +212,25 @@ bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char s
   if (replaced && sheet.Connected) sheet.RefreshGraphSelectors();
   view.UpdateCommands();
   return true;
+}
+
+}  // namespace
+
+bool WriteResultColumns(Sheet& sheet, std::vector<ResultColumn>& columns, char sep, bool askAlways) {
+  std::vector<std::string> names;
+  for (const ResultColumn& rc : columns) names.push_back(rc.Name);
+  return WriteColumns(sheet, names, sep, askAlways, [&columns](const std::vector<std::vector<CellText>*>& cells) {
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+      std::vector<CellText>& column = *cells[k];
+      std::vector<CellText>& results = columns[k].Cells;
+      for (std::size_t r = 1; r < column.size(); ++r) {
+        if (r - 1 < results.size())
+          column[r] = std::move(results[r - 1]);
+        else
+          column[r].Clear();
+      }
+    }
+  });
 }
 
 QString FormulaRunMessage(const FormulaRun& run) {
@@ -348,18 +377,26 @@ CommandOutcome RunRecalcCommand(Sheet& sheet, const std::vector<ColumnMapping>& 
   run.DetectionMarks = marks;
   run.Result = RecalculateInParts(input, options);
 
-  std::vector<ResultColumn> columns;
-  for (const RecalcColumn& rc : run.Result.Columns)
-    columns.push_back(ResultColumn{rc.Name, std::vector<CellText>(rc.Values.size())});
-  InParts(static_cast<std::size_t>(input.Rows), [&](std::size_t, std::size_t first, std::size_t last) {
-    for (std::size_t k = 0; k < columns.size(); ++k) {
-      const std::vector<double>& values = run.Result.Columns[k].Values;
-      std::vector<CellText>& cells = columns[k].Cells;
-      for (std::size_t i = first; i < std::min(last, values.size()); ++i)
-        if (!std::isnan(values[i])) WriteResult(values[i], style, cells[i]);
-    }
-  });
-  if (!WriteResultColumns(sheet, columns, sep, false)) return CommandOutcome::Declined;
+  // The texts go straight into the sheet's cells, on all cores; a rerun's
+  // texts overwrite the last run's in place.
+  std::vector<std::string> names;
+  for (const RecalcColumn& rc : run.Result.Columns) names.push_back(rc.Name);
+  const auto fill = [&](const std::vector<std::vector<CellText>*>& cells) {
+    InParts(static_cast<std::size_t>(input.Rows), [&](std::size_t, std::size_t first, std::size_t last) {
+      for (std::size_t k = 0; k < cells.size(); ++k) {
+        const std::vector<double>& values = run.Result.Columns[k].Values;
+        std::vector<CellText>& column = *cells[k];
+        for (std::size_t i = first; i < last; ++i) {
+          CellText& cell = column[i + 1];
+          if (i < values.size() && !std::isnan(values[i]))
+            WriteResult(values[i], style, cell);
+          else
+            cell.Clear();
+        }
+      }
+    });
+  };
+  if (!WriteColumns(sheet, names, sep, false, fill)) return CommandOutcome::Declined;
 
   run.ReportLines = RecalcReportLines(input, sources, options, run.Result);
   if (run.DetectionMarks > 0)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <new>
 #include <string_view>
 
@@ -68,6 +69,18 @@ class CellText {
     const auto size = static_cast<std::uint32_t>(text.size());
     std::memcpy(bytes_ + 8, &size, sizeof size);
     bytes_[15] = HeapMark;
+  }
+  // As Assign, but a text already on the heap is overwritten in place when
+  // the new one fits the block it has: no allocation and no free. The text
+  // must not be this cell's own.
+  void AssignReusing(std::string_view text) {
+    if (OnHeap() && text.size() > InlineCapacity && text.size() <= malloc_usable_size(HeapPointer())) {
+      std::memcpy(HeapPointer(), text.data(), text.size());
+      const auto size = static_cast<std::uint32_t>(text.size());
+      std::memcpy(bytes_ + 8, &size, sizeof size);
+      return;
+    }
+    Assign(text);
   }
   void Clear() {
     Release();

@@ -111,18 +111,6 @@ void Sheet::RecountIncluded() {
   view_->UpdateStatusBar();
 }
 
-void Sheet::SwapCellsIn(int col, int firstRow, std::vector<CellText>& cells) {
-  ++edits_;
-  std::vector<CellText>& column = columns_[static_cast<std::size_t>(col)];
-  for (int r = std::max(firstRow, 0); r < rowCount_; ++r) {
-    const std::size_t i = static_cast<std::size_t>(r - firstRow);
-    if (i < cells.size())
-      std::swap(column[static_cast<std::size_t>(r)], cells[i]);
-    else
-      column[static_cast<std::size_t>(r)].Clear();
-  }
-}
-
 void Sheet::MarkNumberColumns(std::vector<int> columns) {
   numberColumns_ = std::move(columns);
   numbersAt_ = edits_;

@@ -92,10 +92,12 @@ class Sheet {
     columns_[col][row].Assign(text);
     ++edits_;
   }
-  // Swaps cells in as rows firstRow, firstRow + 1, ...; rows after the last
-  // become empty. cells is left holding the texts the rows held, so that the
-  // caller decides where and when they are freed.
-  void SwapCellsIn(int col, int firstRow, std::vector<CellText>& cells);
+  // A column's cells to be written at once (from several threads, each
+  // its own rows); counts as a change.
+  std::vector<CellText>& ColumnToWrite(int col) {
+    ++edits_;
+    return columns_[static_cast<std::size_t>(col)];
+  }
   // Counts every change of cells or of the grid's shape.
   std::uint64_t Edits() const { return edits_; }
   // Columns a computation has just filled with numbers (or empty cells):

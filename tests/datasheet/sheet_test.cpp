@@ -327,5 +327,32 @@ TEST(CellText, TakesItsOwnTextOrAPartOfIt) {
   EXPECT_EQ(other.View(), longText.substr(2, 30));
 }
 
+TEST(CellText, AssignReusingOverwritesAHeapTextThatFitsAndOtherwiseAssigns) {
+  const struct {
+    std::string before, after;
+    bool sameBlock;  // the heap block kept
+  } cases[] = {
+      {"0.12345678901234567", "0.98765432109876543", true},  // the same length
+      {"0.12345678901234567", "0.1234567890123456", true},   // shorter, still long
+      {"0.1234567890123456", "1.2345678901234567e-05", false},  // longer than the block
+      {"0.12345678901234567", "0.5", false},                 // short: held inline
+      {"0.5", "0.12345678901234567", false},                 // from inline to the heap
+      {"", "0.12345678901234567", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.before + " -> " + c.after);
+    CellText cell(c.before);
+    const void* block = cell.OnHeap() ? cell.View().data() : nullptr;
+    cell.AssignReusing(c.after);
+    EXPECT_EQ(cell.View(), c.after);
+    EXPECT_EQ(cell.OnHeap(), c.after.size() > CellText::InlineCapacity);
+    if (c.sameBlock) {
+      EXPECT_EQ(cell.View().data(), block);
+    }
+    CellText copy(cell);
+    EXPECT_EQ(copy.View(), c.after);
+  }
+}
+
 }  // namespace
 }  // namespace varnel
