@@ -1,8 +1,8 @@
 // Arbitrary bytes as a text table, through the entry Open uses: nothing may
 // crash, hang or read out of bounds; a table read is rectangular, keeps the
 // names in row 0, and its own CSV export reads back as a table of the same
-// shape (every column has a name; every case read without a warning keeps
-// a cell that is not blank).
+// shape (every column has a name; only cases left all blank by dropped
+// excess values, which come with a warning, do not come back).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -58,11 +58,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   again.Skip = 0;
   again.Header = 1;
   again.TargetDecimal = options.TargetDecimal;
+  // A case whose cells are all blank (its only text was dropped as excess
+  // values) is written as a line of separators, which reads as a blank
+  // line: no case. Exactly those cases are missing from the table read back.
+  int blankCases = 0;
+  for (int row = 1; row < table.RowCount; ++row) {
+    bool blank = true;
+    for (std::size_t c = 1; c < table.Columns.size() && blank; ++c) {
+      const std::string_view cell = table.Columns[c][static_cast<std::size_t>(row)].View();
+      blank = cell.find_first_not_of(' ') == std::string_view::npos;
+    }
+    if (blank) ++blankCases;
+  }
+  Check(blankCases == 0 || !table.Warnings.isEmpty());
   varnel::ImportedTable back;
-  Check(varnel::ImportTableBytes(csv, varnel::TableKind::Text, QStringLiteral("back.csv"), again, back).Ok);
+  const varnel::ImportResult b =
+      varnel::ImportTableBytes(csv, varnel::TableKind::Text, QStringLiteral("back.csv"), again, back);
+  if (blankCases == table.RowCount - 1) {
+    Check(!b.Ok);
+    return 0;
+  }
+  Check(b.Ok);
   Check(back.Columns.size() == table.Columns.size());
-  // A case whose only text was dropped as excess values is left blank,
-  // and blank lines are no cases: only then may the count differ.
-  Check(back.RowCount == table.RowCount || !table.Warnings.isEmpty());
+  Check(back.RowCount == table.RowCount - blankCases);
   return 0;
 }

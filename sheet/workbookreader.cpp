@@ -629,7 +629,7 @@ void ReadInlineStrings(std::string_view bytes, int sheet, CellStore& store) {
   if (!archive.read_file_entry(workbook, part)) return;
   SheetIds sheets;
   ParseXml(part, sheets);
-  if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.ids.size() || sheets.ids[sheet].empty()) return;
+  if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.ids.size() || sheets.ids[static_cast<std::size_t>(sheet)].empty()) return;
   if (!archive.read_file_entry(RelationshipsPart(workbook), part)) return;
   Relationships rels;
   rels.wantedId = sheets.ids[static_cast<std::size_t>(sheet)];
@@ -768,6 +768,7 @@ class WireReader {
   }
   bool Raw(void* out, std::size_t n) {
     if (n > wire_.size() - at_) return false;
+    if (n == 0) return true;  // out may be the data of an empty vector: null
     std::memcpy(out, wire_.data() + at_, n);
     at_ += n;
     return true;
@@ -959,10 +960,15 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
                          "a password first.")
                          .arg(name);
       return result;
-    case Outcome::Broken:
+    case Outcome::Broken: {
+      // The library's message as printable text: it may quote a stray byte.
+      std::string why;
+      for (const char ch : answer.error)
+        if (static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7F) why += ch;
       result.Error = QStringLiteral("%1 is a broken or encrypted workbook and cannot be read:\n\r%2")
-                         .arg(name, QString::fromUtf8(answer.error.data(), static_cast<qsizetype>(answer.error.size())));
+                         .arg(name, QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size())));
       return result;
+    }
   }
   QStringList names;
   for (const std::string& n : answer.names) names << QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()));
