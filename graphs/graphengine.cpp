@@ -590,7 +590,8 @@ bool SortDistinctByDepth(std::vector<DepthPixel>& pixels, DepthSortSpace& space)
   return true;
 }
 
-void GraphEngine::ViewPixels(int mode, Real f, int originX, int originY, std::vector<DepthPixel>& pixels) const {
+void GraphEngine::ViewPixels(int mode, Real f, Real originX, Real originY, bool exact,
+                             std::vector<DepthPixel>& pixels) const {
   pixels.assign(static_cast<std::size_t>(plotCaseCount_), DepthPixel{});
   DepthPixel unplaced;
   SetDepthKey(unplaced, 0);
@@ -602,6 +603,7 @@ void GraphEngine::ViewPixels(int mode, Real f, int originX, int originY, std::ve
   if (plotKind_ != 2 || tet_.empty()) return;
   const ViewRotation rotation(mode, Settings.View);
   const Real ox = originX, oy = originY;
+  const auto at = [exact](Real v) { return exact ? static_cast<qreal>(v) : static_cast<qreal>(RoundPixel(v)); };
   for (int k = 1; k <= plotCaseCount_; ++k) {
     const std::size_t i = static_cast<std::size_t>(k);
     const TetPoint& p = tet_[i];
@@ -611,8 +613,8 @@ void GraphEngine::ViewPixels(int mode, Real f, int originX, int originY, std::ve
     if (!IsFiniteProjection(q)) continue;
     DepthPixel& d = pixels[i - 1];
     SetDepthKey(d, q.Depth);
-    d.X = RoundPixel(q.PX * f + ox);
-    d.Y = RoundPixel(q.PY * f + oy);
+    d.X = at(q.PX * f + ox);
+    d.Y = at(q.PY * f + oy);
     d.Placed = true;
     d.Drawn = IsDrawn(p.Plotted, p.Negative, k);
   }
@@ -620,7 +622,7 @@ void GraphEngine::ViewPixels(int mode, Real f, int originX, int originY, std::ve
 
 std::vector<std::int32_t> GraphEngine::DepthOrder(int mode) const {
   std::vector<DepthPixel> pixels;
-  ViewPixels(mode, 1, 0, 0, pixels);
+  ViewPixels(mode, 1, 0, 0, false, pixels);
   SortByDepth(pixels);
   std::vector<std::int32_t> order;
   order.reserve(pixels.size());

@@ -54,6 +54,10 @@ struct PaintOptions {
   bool Antialias = true;
   // The cases selected in the DataSheet ringed (on screen only).
   bool Highlight = false;
+  // Positions rounded to whole pixels, as bitmaps and the screen need;
+  // vector pictures (PDF, SVG, the metafiles, the printer) keep the
+  // fractions of a pixel.
+  bool WholePixels = true;
 };
 
 // One line of the symbol key.
@@ -73,10 +77,11 @@ inline constexpr qsizetype MaxDrawnText = 256;
 QString DrawnText(const QString& text);
 QString DrawnText(std::string_view utf8);
 
-// A point's place on the page during a paint, for ties and symbols.
+// A point's place on the page during a paint, for ties and symbols: whole
+// pixels on bitmaps and the screen, fractions of one in vector pictures.
 struct PixelPoint {
-  int X = 0;
-  int Y = 0;
+  qreal X = 0;
+  qreal Y = 0;
   bool Negative = false;
   int Case = 0;
   // Without a finite place in this view (the eye turned onto it): never drawn.
@@ -91,8 +96,8 @@ struct DepthPixel {
   bool Placed = false;  // plotted or negative, with a finite place in this view
   bool Drawn = false;   // placed, and drawn as the settings say
   std::int32_t Case = 0;
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
+  qreal X = 0;
+  qreal Y = 0;
 };
 // From the farthest to the nearest, cases of equal depth in the order the
 // program has always drawn them in.
@@ -282,14 +287,15 @@ class GraphEngine : public GraphLink {
   bool IsDrawn(bool plotted, bool negative, int k) const;
   // Every case of view mode in DataSheet order, at f pixels per unit around
   // the origin; the depth keys of cases not drawn are those of 0.
-  void ViewPixels(int mode, Real f, int originX, int originY, std::vector<DepthPixel>& pixels) const;
+  // exact keeps the fractions of a pixel.
+  void ViewPixels(int mode, Real f, Real originX, Real originY, bool exact, std::vector<DepthPixel>& pixels) const;
   void DrawTriangular(PaintContext& c) const;
   // depthOrder: the cases in the order to draw them, when it is given by
   // another view (the right view of a pair keeps the left one's).
-  void DrawTetrahedral(PaintContext& c, int originX, int originY, int mode,
+  void DrawTetrahedral(PaintContext& c, Real originX, Real originY, int mode,
                        std::vector<std::int32_t>* depthOrder) const;
-  void DrawApexLabel(PaintContext& c, const QString& text, int x, int y, int where) const;
-  void DrawSymbol(PaintContext& c, int k, bool infinityEnd, int x, int y, bool tetrahedral) const;
+  void DrawApexLabel(PaintContext& c, const QString& text, qreal x, qreal y, int where) const;
+  void DrawSymbol(PaintContext& c, int k, bool infinityEnd, qreal x, qreal y, bool tetrahedral) const;
   void DrawTieSet(PaintContext& c, const std::vector<PixelPoint>& points, bool tetrahedral) const;
   void DrawInfinityTie(PaintContext& c, PixelPoint from, QRgb colour, PixelPoint towards, bool tetrahedral) const;
   // A symbol drawn once, cut to the pixels it covers; Offset is its top-left
@@ -301,14 +307,14 @@ class GraphEngine : public GraphLink {
   const Sprite& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) const;
   // A label of case k beside its symbol at (sx, sy), reach pixels from its
   // centre.
-  void DrawLabel(PaintContext& c, int k, int sx, int sy, int reach, const QString& text, bool rayEnd) const;
-  void DrawOutwardLabel(PaintContext& c, const QString& text, int vertex, const QPoint (&v)[4],
-                        QPoint centre) const;
+  void DrawLabel(PaintContext& c, int k, qreal sx, qreal sy, int reach, const QString& text, bool rayEnd) const;
+  void DrawOutwardLabel(PaintContext& c, const QString& text, int vertex, const QPointF (&v)[4],
+                        QPointF centre) const;
   void DrawTies(PaintContext& c, bool tetrahedral, const std::vector<PixelPoint>& pixels) const;
   QRect DrawLegend(PaintContext& c, PlotPage page) const;
-  void DrawDensity(QPainter& p, const TriangleMapping& map) const;
+  void DrawDensity(QPainter& p, const TriangleMapping& map, bool exact) const;
   void DrawHighlights(QPainter& p, const PageMetrics& m, PlotPage page) const;
-  void DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map) const;
+  void DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map, bool exact) const;
   void DrawReferences(QPainter& p, const PageMetrics& m,
                       const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place) const;
   QRgb SymbolPen(int k) const;

@@ -42,7 +42,9 @@ MetafilePicture GraphMetafile(GraphEngine& engine, const OutputContext& c, QSize
   const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), dpi, c.Printer);
   PaintOptions options;
   options.Page = c.Page;
-  // A metafile is drawn on whatever the reader pastes it into.
+  // A metafile's unit is the pixel (its map mode is MM_TEXT): it keeps the
+  // whole pixels of the page. A metafile is drawn on whatever the reader
+  // pastes it into.
   options.FillBackground = false;
   engine.Paint(painter, m, options);
   painter.end();

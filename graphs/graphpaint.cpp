@@ -28,7 +28,7 @@ QFont PageFont(const LabelFontChoice& choice, const PageMetrics& m) {
 }
 
 // Writes text with its top-left corner at (x, y).
-void TextAt(QPainter& p, int x, int y, const QString& text) {
+void TextAt(QPainter& p, qreal x, qreal y, const QString& text) {
   p.drawText(QPointF(x, y + p.fontMetrics().ascent()), text);
 }
 
@@ -84,6 +84,10 @@ struct GraphEngine::PaintContext {
   bool LabelPainterReady = false;
   // The rectangles the labels and apex names of this paint cover.
   LabelSpace Labels;
+  // Positions in fractions of a pixel (PaintOptions::WholePixels off);
+  // else whole pixels, so that symbols stand on pixels and lines stay sharp.
+  bool Exact = false;
+  qreal At(Real v) const { return Exact ? static_cast<qreal>(v) : static_cast<qreal>(RoundPixel(v)); }
 };
 
 QRect GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& options) const {
@@ -101,6 +105,7 @@ QRect GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& 
     ++cache_.LabelGeneration;
   }
   PaintContext c(p, m);
+  c.Exact = !options.WholePixels;
   c.UseSprites = options.Antialias && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster &&
                  p.transform().isTranslating() && !p.transform().isScaling() && !p.transform().isRotating();
   const PlotPage page = options.Page;
@@ -109,7 +114,7 @@ QRect GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& 
   } else if (page == PlotPage::Tetrahedral) {
     DrawTetrahedral(c, m.CentreX, m.CentreY, 0, nullptr);
   } else {
-    const int half = RoundPixel(m.StereoUnitScale * Settings.StereoSFactor / 2);
+    const Real half = c.At(m.StereoUnitScale * Settings.StereoSFactor / 2);
     // The right view is drawn in the left one's depth order, and its labels
     // keep clear of the left one's.
     std::vector<std::int32_t> order;
@@ -123,7 +128,8 @@ QRect GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& 
   return legend;
 }
 
-void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map) const {
+void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map, bool exact) const {
+  const Real x0 = exact ? map.ExactX0 : map.X0, y0 = exact ? map.ExactY0 : map.Y0;
   const int n = DensityCellsPerSide;
   const std::vector<int> counts = DensityCounts(n);
   const int most = counts.empty() ? 0 : *std::max_element(counts.begin(), counts.end());
@@ -131,7 +137,7 @@ void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map) const {
   const auto corner = [&](int i, int j) {
     Real x, y;
     TriangleXY(static_cast<Real>(i) / n, static_cast<Real>(j) / n, x, y);
-    return QPointF(static_cast<qreal>(x * map.FT + map.X0), static_cast<qreal>(-y * map.FT + map.Y0));
+    return QPointF(static_cast<qreal>(x * map.FT + x0), static_cast<qreal>(-y * map.FT + y0));
   };
   p.save();
   p.setPen(Qt::NoPen);
@@ -152,12 +158,13 @@ void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map) const {
   p.restore();
 }
 
-void GraphEngine::DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map) const {
+void GraphEngine::DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapping& map, bool exact) const {
+  const Real x0 = exact ? map.ExactX0 : map.X0, y0 = exact ? map.ExactY0 : map.Y0;
   const Real step = std::clamp(Settings.GridStep, MinGridStep, MaxGridStep) / 100;
   const auto at = [&](Real a, Real b) {
     Real x, y;
     TriangleXY(a, b, x, y);
-    return QPointF(static_cast<qreal>(x * map.FT + map.X0), static_cast<qreal>(-y * map.FT + map.Y0));
+    return QPointF(static_cast<qreal>(x * map.FT + x0), static_cast<qreal>(-y * map.FT + y0));
   };
   p.save();
   QPen pen(QColor(190, 190, 190), std::max(1, PenWidthPixels(1, m)));
@@ -233,26 +240,26 @@ void GraphEngine::DrawReferences(QPainter& p, const PageMetrics& m,
 }
 
 // where: 0 right of the corner, 1 centred above it, 2 left of it.
-void GraphEngine::DrawApexLabel(PaintContext& c, const QString& text, int x, int y, int where) const {
+void GraphEngine::DrawApexLabel(PaintContext& c, const QString& text, qreal x, qreal y, int where) const {
   QPainter& p = c.P;
   const PageMetrics& m = c.M;
   const QFontMetrics fm = p.fontMetrics();
   const int g = RoundPixel(6 * m.DeviceScale);
   const int width = fm.horizontalAdvance(text);
   const int height = fm.height();
-  const QPoint at = where == 0 ? QPoint(x + g, y)
-                   : where == 1 ? QPoint(x - width / 2, y - (height + g))
-                                : QPoint(x - (width + g), y);
+  const QPointF at = where == 0 ? QPointF(x + g, y)
+                    : where == 1 ? QPointF(x - width / 2, y - (height + g))
+                                 : QPointF(x - (width + g), y);
   TextAt(p, at.x(), at.y(), text);
-  c.Labels.Take(QRect(at, QSize(width, height)));
+  c.Labels.Take(QRect(at.toPoint(), QSize(width, height)));
 }
 
 // A vertex label beyond its vertex, seen from the centre: the label's box
 // keeps the gap from the vertex on the side away from the tetrahedron. A
 // vertex inside the outline (seen end-on) has edges on that side too; then
 // the first direction, turning from there, whose box meets no edge is taken.
-void GraphEngine::DrawOutwardLabel(PaintContext& c, const QString& text, int vertex, const QPoint (&v)[4],
-                                   QPoint centre) const {
+void GraphEngine::DrawOutwardLabel(PaintContext& c, const QString& text, int vertex, const QPointF (&v)[4],
+                                   QPointF centre) const {
   QPainter& p = c.P;
   const PageMetrics& m = c.M;
   const QFontMetrics fm = p.fontMetrics();
@@ -260,7 +267,7 @@ void GraphEngine::DrawOutwardLabel(PaintContext& c, const QString& text, int ver
   const Real gap = RoundPixel(6 * m.DeviceScale) + pen / 2 + 1;
   const Real width = fm.horizontalAdvance(text);
   const Real height = fm.height();
-  const QPoint at = v[vertex];
+  const QPointF at = v[vertex];
   Real dx = at.x() - centre.x(), dy = at.y() - centre.y();
   Real length = std::hypot(dx, dy);
   if (length < 1) dx = -1, dy = 0, length = 1;
@@ -284,7 +291,10 @@ void GraphEngine::DrawOutwardLabel(PaintContext& c, const QString& text, int ver
     const QRectF other = boxFor(base + (turn % 2 ? 1 : -1) * ((turn + 1) / 2) * 22.5L * DegreesToRadians);
     if (clear(other)) box = other;
   }
-  TextAt(p, static_cast<int>(std::lround(box.left())), static_cast<int>(std::lround(box.top())), text);
+  if (c.Exact)
+    TextAt(p, box.left(), box.top(), text);
+  else
+    TextAt(p, static_cast<int>(std::lround(box.left())), static_cast<int>(std::lround(box.top())), text);
   c.Labels.Take(box.toAlignedRect());
 }
 
@@ -292,36 +302,41 @@ void GraphEngine::DrawTriangular(PaintContext& c) const {
   QPainter& p = c.P;
   const PageMetrics& m = c.M;
   const TriangleMapping map = MapTriangle(m.UnitScale, Settings.Scale, m.CentreX, m.CentreY);
-  if (Settings.DensityShading && Settings.ViewPoints) DrawDensity(p, map);
-  if (Settings.GridStep > 0) DrawGrid(p, m, map);
+  const Real x0 = c.Exact ? map.ExactX0 : map.X0, y0 = c.Exact ? map.ExactY0 : map.Y0;
+  // A place of the triangle on the page: a whole pixel, or exact.
+  const auto point = [&](Real x, Real y) {
+    if (c.Exact) return QPointF(static_cast<qreal>(x * map.FT + x0), static_cast<qreal>(-y * map.FT + y0));
+    int px, py;
+    TrianglePixel(map, x, y, px, py);
+    return QPointF(px, py);
+  };
+  if (Settings.DensityShading && Settings.ViewPoints) DrawDensity(p, map, c.Exact);
+  if (Settings.GridStep > 0) DrawGrid(p, m, map, c.Exact);
   if (!Settings.References.empty()) {
     DrawReferences(p, m, [&](const std::array<Real, 4>& v, QPointF& at) {
       const Real s = v[0] + v[1] + v[2];
       if (!(s > 0)) return false;
       Real x, y;
       TriangleXY(v[0] / s, v[1] / s, x, y);
-      at = QPointF(static_cast<qreal>(x * map.FT + map.X0), static_cast<qreal>(-y * map.FT + map.Y0));
+      at = QPointF(static_cast<qreal>(x * map.FT + x0), static_cast<qreal>(-y * map.FT + y0));
       return true;
     });
   }
   if (Settings.ViewDiagram) {
-    int ax, ay, bx, by, cx, cy;
-    TrianglePixel(map, 1, 0, ax, ay);
-    TrianglePixel(map, 0.5L, Sin60, bx, by);
-    TrianglePixel(map, 0, 0, cx, cy);
+    const QPointF a = point(1, 0), b = point(0.5L, Sin60), cc = point(0, 0);
     QPen pen(QColor::fromRgb(Settings.OutlineColor), PenWidthPixels(Settings.DefaultDiagramPenWidth, m),
              Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    const QPointF corners[3] = {QPointF(ax, ay), QPointF(bx, by), QPointF(cx, cy)};
+    const QPointF corners[3] = {a, b, cc};
     p.drawPolygon(corners, 3);
     if (Settings.PlotApexLabels) {
       p.setFont(PageFont(Settings.ApexFont, m));
       p.setPen(QColor::fromRgb(Settings.ApexFont.Color));
       const bool names = plotKind_ != 0;
-      DrawApexLabel(c, names ? ApexLabel(0) : QStringLiteral("A"), ax, ay, 0);
-      DrawApexLabel(c, names ? ApexLabel(1) : QStringLiteral("B"), bx, by, 1);
-      DrawApexLabel(c, names ? ApexLabel(2) : QStringLiteral("C"), cx, cy, 2);
+      DrawApexLabel(c, names ? ApexLabel(0) : QStringLiteral("A"), a.x(), a.y(), 0);
+      DrawApexLabel(c, names ? ApexLabel(1) : QStringLiteral("B"), b.x(), b.y(), 1);
+      DrawApexLabel(c, names ? ApexLabel(2) : QStringLiteral("C"), cc.x(), cc.y(), 2);
     }
   }
   if (plotKind_ != 1 && plotKind_ != 2) return;
@@ -331,7 +346,9 @@ void GraphEngine::DrawTriangular(PaintContext& c) const {
   for (int k = 1; k <= plotCaseCount_; ++k) {
     const TriPoint& t = tri_[static_cast<std::size_t>(k)];
     PixelPoint& px = pixels[static_cast<std::size_t>(k)];
-    TrianglePixel(map, t.X, t.Y, px.X, px.Y);
+    const QPointF at = point(t.X, t.Y);
+    px.X = at.x();
+    px.Y = at.y();
     px.Negative = t.Negative;
     px.Case = k;
   }
@@ -348,29 +365,25 @@ void GraphEngine::DrawTriangular(PaintContext& c) const {
   }
 }
 
-void GraphEngine::DrawTetrahedral(PaintContext& c, int originX, int originY, int mode,
+void GraphEngine::DrawTetrahedral(PaintContext& c, Real originX, Real originY, int mode,
                                   std::vector<std::int32_t>* depthOrder) const {
   QPainter& p = c.P;
   const PageMetrics& m = c.M;
   const Real f = m.UnitScale * Settings.Scale;
-  const auto pixel = [&](Real px, Real py) {
-    return QPoint(RoundPixel(px * f + static_cast<Real>(originX)),
-                  RoundPixel(py * f + static_cast<Real>(originY)));
-  };
+  const auto pixel = [&](Real px, Real py) { return QPointF(c.At(px * f + originX), c.At(py * f + originY)); };
   if (!Settings.References.empty()) {
     const ViewRotation rotation(mode, Settings.View);
     DrawReferences(p, m, [&](const std::array<Real, 4>& v, QPointF& at) {
       const Real s = v[0] + v[1] + v[2] + v[3];
       if (!(s > 0)) return false;
       const Projected q = ProjectView(TetToCartesian(v[0] / s, v[1] / s, v[2] / s, v[3] / s), rotation);
-      at = QPointF(static_cast<qreal>(q.PX * f + static_cast<Real>(originX)),
-                   static_cast<qreal>(q.PY * f + static_cast<Real>(originY)));
+      at = QPointF(static_cast<qreal>(q.PX * f + originX), static_cast<qreal>(q.PY * f + originY));
       return true;
     });
   }
   if (Settings.ViewDiagram) {
     const ViewRotation rotation(mode, Settings.View);
-    QPoint v[4];
+    QPointF v[4];
     for (int i = 0; i < 4; ++i) {
       const Projected q = ProjectView(vertexCoords_[static_cast<std::size_t>(i)], rotation);
       v[i] = pixel(q.PX, q.PY);
@@ -388,7 +401,7 @@ void GraphEngine::DrawTetrahedral(PaintContext& c, int originX, int originY, int
       p.setPen(QColor::fromRgb(Settings.ApexFont.Color));
       for (int i = 0; i < 4; ++i) {
         const QString text = plotKind_ == 2 ? ApexLabel(i) : QString(QLatin1Char(static_cast<char>('A' + i)));
-        DrawOutwardLabel(c, text, i, v, QPoint(originX, originY));
+        DrawOutwardLabel(c, text, i, v, QPointF(static_cast<qreal>(originX), static_cast<qreal>(originY)));
       }
     }
   }
@@ -399,7 +412,7 @@ void GraphEngine::DrawTetrahedral(PaintContext& c, int originX, int originY, int
   std::vector<DepthPixel>& view = cache_.View;
   std::vector<DepthPixel>& drawn = cache_.Drawn;
   try {
-    ViewPixels(mode, f, originX, originY, view);
+    ViewPixels(mode, f, originX, originY, c.Exact, view);
     drawn.clear();
     if (Settings.ViewPoints) drawn.reserve(view.size());
   } catch (const std::bad_alloc&) {
@@ -524,8 +537,8 @@ void GraphEngine::DrawInfinityTie(PaintContext& c, PixelPoint from, QRgb colour,
       m.UnitScale * Settings.Scale * static_cast<Real>(Settings.InfinityLineLengthFactor) / 10;
   const Real ax = std::fabs(std::cos(phi) * length);
   const Real ay = std::fabs(std::sin(phi) * length);
-  const int ex = from.X > towards.X ? RoundPixel(from.X + ax) : RoundPixel(from.X - ax);
-  const int ey = towards.Y < from.Y ? RoundPixel(from.Y + ay) : RoundPixel(from.Y - ay);
+  const qreal ex = from.X > towards.X ? c.At(from.X + ax) : c.At(from.X - ax);
+  const qreal ey = towards.Y < from.Y ? c.At(from.Y + ay) : c.At(from.Y - ay);
   const int width = std::max(
       1,
       RoundPixel(static_cast<Real>(MulDiv(Settings.DefaultTiePenWidth, m.TargetDpi, 254)) * m.DeviceScale));
@@ -646,7 +659,7 @@ const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QR
   return found->second;
 }
 
-void GraphEngine::DrawSymbol(PaintContext& c, int k, bool infinityEnd, int x, int y, bool tetrahedral) const {
+void GraphEngine::DrawSymbol(PaintContext& c, int k, bool infinityEnd, qreal x, qreal y, bool tetrahedral) const {
   QPainter& p = c.P;
   const PageMetrics& m = c.M;
   const int size = SymbolSize(k);
@@ -789,7 +802,7 @@ QPoint PlaceLabel(const LabelSpace& space, int x, int y, int reach, QSize size) 
   return tries[0];
 }
 
-void GraphEngine::DrawLabel(PaintContext& c, int k, int sx, int sy, int reach, const QString& text,
+void GraphEngine::DrawLabel(PaintContext& c, int k, qreal sx, qreal sy, int reach, const QString& text,
                             bool rayEnd) const {
   QPainter& p = c.P;
   // The laid-out texts are kept per case, so that a repaint only writes them.
@@ -813,9 +826,12 @@ void GraphEngine::DrawLabel(PaintContext& c, int k, int sx, int sy, int reach, c
   }
   const QSize size = entry.Laid.size().toSize();
   // Ray ends keep their place beside the ring; point labels look for room.
-  const QPoint at = rayEnd ? QPoint(sx + reach, sy) : PlaceLabel(c.Labels, sx, sy, reach, size);
+  // The place is chosen among whole pixels; a vector picture keeps the
+  // symbol's fraction of a pixel.
+  const int x = static_cast<int>(std::floor(sx)), y = static_cast<int>(std::floor(sy));
+  const QPoint at = rayEnd ? QPoint(x + reach, y) : PlaceLabel(c.Labels, x, y, reach, size);
   c.Labels.Take(QRect(at, size));
-  p.drawStaticText(QPointF(at), entry.Laid);
+  p.drawStaticText(QPointF(at) + QPointF(sx - x, sy - y), entry.Laid);
 }
 
 }  // namespace varnel

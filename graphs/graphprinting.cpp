@@ -32,6 +32,7 @@ bool PrintGraph(GraphEngine& engine, QPrinter& printer, PlotPage page) {
       SetupPageMetrics(TargetKind::Printer, printer.width(), printer.height(), printer.logicalDpiY(), paper);
   PaintOptions options;
   options.Page = page;
+  options.WholePixels = false;
   options.FillBackground = false;
   engine.Paint(painter, m, options);
   const bool ended = painter.end();

@@ -74,6 +74,7 @@ bool EncodePlotPicture(GraphEngine& engine, const PictureRequest& request, QByte
     const PageMetrics m =
         SetupPageMetrics(TargetKind::Printer, writer.width(), writer.height(), request.Dpi, printer);
     options.FillBackground = false;
+    options.WholePixels = false;
     engine.Paint(painter, m, options);
     painter.end();
   } else if (format == QLatin1String("svg")) {
@@ -88,6 +89,7 @@ bool EncodePlotPicture(GraphEngine& engine, const PictureRequest& request, QByte
     QPainter painter(&svg);
     const PageMetrics m =
         SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), c.ScreenDpi, printer);
+    options.WholePixels = false;
     engine.Paint(painter, m, options);
     painter.end();
   } else if (format == QLatin1String("emf") || format == QLatin1String("wmf")) {

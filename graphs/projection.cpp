@@ -9,8 +9,10 @@ namespace varnel {
 TriangleMapping MapTriangle(Real unitScale, Real scale, int centreX, int centreY) {
   TriangleMapping m;
   m.FT = unitScale * scale * TriangleFactor;
-  m.X0 = RoundPixel(static_cast<Real>(centreX) - 0.5L * m.FT);
-  m.Y0 = RoundPixel(0.433L * m.FT + static_cast<Real>(centreY));
+  m.ExactX0 = static_cast<Real>(centreX) - 0.5L * m.FT;
+  m.ExactY0 = 0.433L * m.FT + static_cast<Real>(centreY);
+  m.X0 = RoundPixel(m.ExactX0);
+  m.Y0 = RoundPixel(m.ExactY0);
   return m;
 }
 

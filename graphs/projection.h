@@ -52,11 +52,14 @@ inline void TriangleXY(Real a, Real b, Real& x, Real& y) {
 }
 
 // Where the triangle's units land on a page: FT pixels per unit, the corner
-// C at (X0, Y0).
+// C at the pixel (X0, Y0), or exactly at (ExactX0, ExactY0) for pictures
+// that keep fractions of a pixel.
 struct TriangleMapping {
   Real FT = 0;
   int X0 = 0;
   int Y0 = 0;
+  Real ExactX0 = 0;
+  Real ExactY0 = 0;
 };
 TriangleMapping MapTriangle(Real unitScale, Real scale, int centreX, int centreY);
 void TrianglePixel(const TriangleMapping& m, Real x, Real y, int& px, int& py);

@@ -960,10 +960,15 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
                          "a password first.")
                          .arg(name);
       return result;
-    case Outcome::Broken:
+    case Outcome::Broken: {
+      // The library's message as printable text: it may quote a stray byte.
+      std::string why;
+      for (const char ch : answer.error)
+        if (static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7F) why += ch;
       result.Error = QStringLiteral("%1 is a broken or encrypted workbook and cannot be read:\n\r%2")
-                         .arg(name, QString::fromUtf8(answer.error.data(), static_cast<qsizetype>(answer.error.size())));
+                         .arg(name, QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size())));
       return result;
+    }
   }
   QStringList names;
   for (const std::string& n : answer.names) names << QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()));

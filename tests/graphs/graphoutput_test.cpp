@@ -14,7 +14,9 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "app/inifile.h"
 #include "app/reporttarget.h"
@@ -160,6 +162,56 @@ TEST(VectorPictureTest, PdfAndSvgHoldTheApexLabelsAsText) {
   ASSERT_TRUE(WritePlotPicture(p.engine, pdf, &error)) << error.toStdString();
   const QString text = test::PdfText(pdf.Path, false);
   for (const char* label : {"SiO2", "MgO", "FeO"}) EXPECT_TRUE(text.contains(QLatin1String(label))) << label;
+}
+
+// The corners of every path of an SVG drawing ("M x,y L x,y ...").
+std::vector<std::vector<QPointF>> SvgPaths(const QByteArray& svg) {
+  std::vector<std::vector<QPointF>> paths;
+  static const QRegularExpression path(QStringLiteral(" d=\"M([^\"]*)\""));
+  static const QRegularExpression corner(QStringLiteral("(-?[0-9.]+),(-?[0-9.]+)"));
+  for (const auto& m : path.globalMatch(QString::fromUtf8(svg))) {
+    std::vector<QPointF> points;
+    for (const auto& c : corner.globalMatch(m.captured(1))) points.emplace_back(c.captured(1).toDouble(), c.captured(2).toDouble());
+    paths.push_back(points);
+  }
+  return paths;
+}
+
+TEST(VectorPictureTest, SvgKeepsThePositionsThatBitmapsRoundToWholePixels) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c", "Symbol#"}, {"1", "2", "4", "10"}});  // a diamond
+  p.engine.Settings.UseDefaultShape = false;
+  QTemporaryDir dir;
+  PictureRequest svg;
+  svg.Path = dir.filePath(QStringLiteral("g.svg"));
+  svg.Width = 1001;
+  QString error;
+  ASSERT_TRUE(WritePlotPicture(p.engine, svg, &error)) << error.toStdString();
+  const std::vector<std::vector<QPointF>> paths = SvgPaths(test::ReadFile(svg.Path));
+
+  // The page as the drawing has it (the half pixel the pages are drawn
+  // through stands in the groups' transforms, not in the paths).
+  const QSize size(1001, BitmapHeight(1001, svg.Printer.PageAspect()));
+  const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), 96, svg.Printer);
+  const TriangleMapping map = MapTriangle(m.UnitScale, 1, m.CentreX, m.CentreY);
+  const auto exact = [&](Real x, Real y) {
+    return QPointF(static_cast<qreal>(x * map.FT + map.ExactX0), static_cast<qreal>(-y * map.FT + map.ExactY0));
+  };
+  const QPointF a = exact(1, 0), b = exact(0.5L, Sin60), c = exact(0, 0);
+  // Were they rounded, the test could not tell.
+  ASSERT_GT(std::fabs(a.x() - std::round(a.x())) + std::fabs(a.y() - std::round(a.y())), 0.05);
+  const auto near = [](QPointF u, QPointF v) { return std::fabs(u.x() - v.x()) < 0.002 && std::fabs(u.y() - v.y()) < 0.002; };
+  bool outline = false, diamond = false;
+  Real x, y;
+  TriangleXY(1.0L / 7, 2.0L / 7, x, y);
+  const QPointF centre = exact(x, y);
+  for (const std::vector<QPointF>& q : paths) {
+    if (q.size() == 4 && near(q[0], a) && near(q[1], b) && near(q[2], c) && near(q[3], a)) outline = true;
+    // Left, top, right and bottom corners around the case's place.
+    if (q.size() == 5 && near((q[0] + q[2]) / 2, centre) && near((q[1] + q[3]) / 2, centre)) diamond = true;
+  }
+  EXPECT_TRUE(outline) << a.x() << "," << a.y();
+  EXPECT_TRUE(diamond) << centre.x() << "," << centre.y();
 }
 
 TEST(PrintGraphTest, TheStereoPagePrintsBothViews) {

@@ -536,6 +536,25 @@ TEST_F(TableFiles, BrokenWorkbooksAreRefused) {
   }
 }
 
+// The import library's message may quote a byte it read beyond the end of
+// a part; the message shown holds printable text only.
+TEST_F(TableFiles, TheLibrarysMessageIsShownAsPrintableText) {
+  const QString copy = Write(QStringLiteral("stray.ods"),
+                             test::ReadFile(QStringLiteral(VARNEL_SOURCE_DIR
+                                                           "/fuzz/findings/workbook-stray-byte-in-message.ods")));
+  for (int k = 0; k < 3; ++k) {
+    ImportedTable table;
+    const ImportResult r = ImportTable(copy, {}, table);
+    ASSERT_FALSE(r.Ok);
+    EXPECT_TRUE(r.Error.startsWith(QStringLiteral("\"%1\" is a broken or encrypted workbook and cannot be read:\n\r"
+                                                  "malformed_xml_error: ")
+                                       .arg(copy)))
+        << r.Error.toStdString();
+    const QString why = r.Error.mid(r.Error.indexOf(QStringLiteral("\n\r")) + 2);
+    for (const QChar ch : why) EXPECT_TRUE(ch.isPrint()) << static_cast<int>(ch.unicode());
+  }
+}
+
 // The grid of an imported table, for export.
 ExportGrid GridOf(const ImportedTable& t, char separator = '.') {
   ExportGrid g;
