@@ -163,6 +163,16 @@ void TableBuilder::AddCase(const std::vector<std::string_view>& fields, std::siz
   }
   const char decimal = options_.Decimal;
   const char target = options_.TargetDecimal;
+  // A number's text as written, but with the program's decimal mark.
+  const auto withTargetMark = [this, decimal, target](std::vector<CellText>& column, std::string_view cell) {
+    if (decimal != target && cell.find(decimal) != std::string_view::npos) {
+      scratch_.assign(cell);
+      std::replace(scratch_.begin(), scratch_.end(), decimal, target);
+      column.emplace_back(scratch_);
+    } else {
+      column.emplace_back(cell);
+    }
+  };
   table_.Columns[0].emplace_back();
   for (int c = 0; c < width_; ++c) {
     const std::size_t k = static_cast<std::size_t>(c);
@@ -180,13 +190,7 @@ void TableBuilder::AddCase(const std::vector<std::string_view>& fields, std::siz
          first == ' ') &&
         LooksLikeNumber(cell, decimal)) {
       if (!hasNumber_[k]) hasNumber_[k] = ReadNumber(cell, decimal).has_value();
-      if (decimal != target && cell.find(decimal) != std::string_view::npos) {
-        scratch_.assign(cell);
-        std::replace(scratch_.begin(), scratch_.end(), decimal, target);
-        column.emplace_back(scratch_);
-      } else {
-        column.emplace_back(cell);
-      }
+      withTargetMark(column, cell);
       continue;
     }
     std::string_view limit;
@@ -198,13 +202,7 @@ void TableBuilder::AddCase(const std::vector<std::string_view>& fields, std::siz
         // Kept as written, but with the program's decimal mark as every
         // number gets it: "<0,01" from a decimal-comma table is "<0.01", so
         // that the limit can still be read from the sheet or an export.
-        if (decimal != target && cell.find(decimal) != std::string_view::npos) {
-          scratch_.assign(cell);
-          std::replace(scratch_.begin(), scratch_.end(), decimal, target);
-          column.emplace_back(scratch_);
-        } else {
-          column.emplace_back(cell);
-        }
+        withTargetMark(column, cell);
       } else
         column.emplace_back(LimitText(limit, decimal, options_.BelowLimit == LimitReading::Half, target));
       continue;
