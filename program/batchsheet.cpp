@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "sheet/tableimport.h"
+
 namespace varnel {
 
 Button ConsolePrompter::Message(BoxKind kind, const QString& text, Buttons buttons) {
@@ -23,6 +25,16 @@ BatchSheet::BatchSheet(std::FILE* err, bool yes, bool yesOffered)
   sheet.New1Click();
 }
 
-bool BatchSheet::Load(const QString& file) { return files.LoadDataFile(QFileInfo(file).absoluteFilePath()); }
+bool BatchSheet::Load(const QString& file) {
+  const QString path = QFileInfo(file).absoluteFilePath();
+  // A sheet is chosen in a workbook only; said rather than passed over, so
+  // that a table read from the wrong file does not go unnoticed.
+  if (!files.ImportDefaults.SheetName.isEmpty() && TableKindOf(path) != TableKind::Workbook)
+    prompter.Message(BoxKind::Warning,
+                     QStringLiteral("--sheet is for workbooks (.xlsx, .ods); %1 has no sheets and is read whole.")
+                         .arg(QFileInfo(file).fileName()),
+                     Only(Button::Ok));
+  return files.LoadDataFile(path);
+}
 
 }  // namespace varnel

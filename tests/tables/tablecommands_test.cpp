@@ -413,6 +413,13 @@ TEST(TableCommandLine, EveryCommandWithAFileTakesTheImportChoices) {
   r = test::RunBatch({"export", out, "--below-limit", "limit", "-o", again});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_EQ(test::ReadFile(again), "Rock#,Na2O,K2O,Alk#\r\nA,0.2,1.5,\r\nB,3.25,n.d.,\r\n");
+  // A sheet asked of a text table is said to be no use, and the table is read.
+  r = test::RunBatch({"export", out, "--sheet", "2", "-o", again});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("warning: --sheet is for workbooks (.xlsx, .ods); alk.csv has no sheets and is read "
+                             "whole."))
+      << r.err.toStdString();
+  EXPECT_EQ(test::ReadFile(again), "Rock#,Na2O,K2O,Alk#\r\nA,<0.2,1.5,\r\nB,3.25,n.d.,\r\n");
   // recalc reads the limit as its value when asked to: only n.d. is left
   // to count as 0.
   r = test::RunBatch(
