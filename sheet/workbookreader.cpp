@@ -1,6 +1,7 @@
 #include "sheet/workbookreader.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,13 +11,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <new>
 #include <optional>
+#include <libdeflate.h>
 #include <orcus/orcus_ods.hpp>
 #include <orcus/sax_parser.hpp>
 #include <orcus/orcus_xlsx.hpp>
@@ -73,6 +77,9 @@ class CellStore {
     return Keep(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
   }
   Text KeepBool(bool v) { return Keep(v ? std::string_view("TRUE") : std::string_view("FALSE")); }
+
+  // A text kept in a list of its own (a shared string) costs its entry too.
+  void ChargeEntry() { Charge(sizeof(Text)); }
 
   void Set(ss::row_t row, ss::col_t col, Text value) {
     if (row < 0 || col < 0 || row >= MaxRows || col >= MaxCols) return;
@@ -440,65 +447,84 @@ bool OdsEncrypted(std::string_view bytes) {
   }
 }
 
-// ---- Inline strings ----------------------------------------------------
-// Streaming writers put text in the cell itself (t="inlineStr") instead of
-// the shared-string table, and the import library passes such cells over.
-// When the chosen sheet's part holds any, they are read here with the
-// library's own zip and XML parsers.
+// ---- Workbooks of the Office Open XML kind (.xlsx) ---------------------
+// Read here, with the library's XML parser (and libdeflate for the zip
+// package), rather than through its spreadsheet filter. The filter builds a model of the whole workbook
+// (styles, themes, every sheet) and hands each cell over through virtual
+// calls, which made a sheet of analyses several times slower to read than
+// its values need; it also passes over text written in the cell itself
+// (streaming writers) and parts named by absolute paths (as openpyxl, and so
+// pandas, names them), reading such workbooks as empty. A table needs one
+// sheet's values: the workbook part for the sheets' names, the package
+// relationships to find parts, the shared strings and the one sheet part.
 
-// The part names of a package relationship file: Id -> Target, or the
-// target of the first relationship whose type ends with typeSuffix.
+// The relationships of a package part: Id, type and target of each.
 class Relationships {
  public:
-  std::string_view wantedId, typeSuffix;
-  std::string found;
+  struct Link {
+    std::string Id, Type, Target;
+  };
+  std::vector<Link> links;
+
   void doctype(const orcus::sax::doctype_declaration&) {}
   void start_declaration(std::string_view) {}
   void end_declaration(std::string_view) {}
   void attribute(std::string_view, std::string_view) {}
   void attribute(const orcus::sax::parser_attribute& attr) {
-    if (attr.name == "Id") id_ = attr.value;
-    else if (attr.name == "Type") type_ = attr.value;
-    else if (attr.name == "Target") target_ = attr.value;
+    if (attr.name == "Id") link_.Id = attr.value;
+    else if (attr.name == "Type") link_.Type = attr.value;
+    else if (attr.name == "Target") link_.Target = attr.value;
   }
   void start_element(const orcus::sax::parser_element& elem) {
-    if (elem.name == "Relationship" && found.empty()) {
-      const bool byId = !wantedId.empty() && id_ == wantedId;
-      const bool byType = !typeSuffix.empty() && type_.size() >= typeSuffix.size() &&
-                          std::string_view(type_).substr(type_.size() - typeSuffix.size()) == typeSuffix;
-      if (byId || byType) found = target_;
-    }
-    id_.clear();
-    type_.clear();
-    target_.clear();
+    if (elem.name == "Relationship") links.push_back(link_);
+    link_ = Link{};
   }
   void end_element(const orcus::sax::parser_element&) {}
   void characters(std::string_view, bool) {}
 
+  // The target of the link with this id, or of the first whose type ends with typeSuffix.
+  std::string ById(std::string_view id) const {
+    for (const Link& l : links)
+      if (l.Id == id) return l.Target;
+    return {};
+  }
+  std::string ByType(std::string_view typeSuffix) const {
+    for (const Link& l : links)
+      if (l.Type.size() >= typeSuffix.size() &&
+          std::string_view(l.Type).substr(l.Type.size() - typeSuffix.size()) == typeSuffix)
+        return l.Target;
+    return {};
+  }
+
  private:
-  std::string id_, type_, target_;
+  Link link_;
 };
 
-// The relationship id of each sheet of the workbook part, in order.
-class SheetIds {
+// The sheets of the workbook part, in order: name and relationship id.
+class WorkbookSheets {
  public:
-  std::vector<std::string> ids;
+  std::vector<std::string> names, ids;
   void doctype(const orcus::sax::doctype_declaration&) {}
   void start_declaration(std::string_view) {}
   void end_declaration(std::string_view) {}
   void attribute(std::string_view, std::string_view) {}
   void attribute(const orcus::sax::parser_attribute& attr) {
     if (attr.name == "id" && !attr.ns.empty()) id_ = attr.value;
+    else if (attr.name == "name" && attr.ns.empty()) name_ = attr.value;
   }
   void start_element(const orcus::sax::parser_element& elem) {
-    if (elem.name == "sheet") ids.push_back(id_);
+    if (elem.name == "sheet") {
+      names.push_back(name_);
+      ids.push_back(id_);
+    }
     id_.clear();
+    name_.clear();
   }
   void end_element(const orcus::sax::parser_element&) {}
   void characters(std::string_view, bool) {}
 
  private:
-  std::string id_;
+  std::string id_, name_;
 };
 
 // "A1" -> row 0, column 0; false when it is no cell address.
@@ -527,42 +553,73 @@ long SmallNumber(std::string_view s) {
   return result.ec == std::errc() && result.ptr == s.data() + s.size() ? v : -1;
 }
 
-// The cells of a sheet part written as <c t="inlineStr"><is><t>text</t></is></c>
-// (also in rich-text runs <is><r><t>..</t></r></is>; phonetic runs left out).
-class InlineCells {
+int HexDigit(char ch) {
+  if (ch >= '0' && ch <= '9') return ch - '0';
+  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+  return -1;
+}
+
+// Text as a spreadsheet shows it: the file writes a character XML cannot
+// hold (a carriage return, a control character) as _xHHHH_, and an
+// underscore that would be read so as _x005F_.
+void DecodeEscapes(std::string& s) {
+  if (s.find("_x") == std::string::npos) return;
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    if (s[i] == '_' && i + 6 < s.size() && s[i + 1] == 'x' && s[i + 6] == '_') {
+      int code = 0;
+      bool hex = true;
+      for (std::size_t k = 2; k < 6 && hex; ++k) {
+        const int d = HexDigit(s[i + k]);
+        hex = d >= 0;
+        code = code * 16 + d;
+      }
+      // A UTF-16 unit of a pair stays as written: the file has no way to
+      // join two escapes into one character that a reader could rely on.
+      if (hex && (code < 0xD800 || code > 0xDFFF)) {
+        if (code < 0x80) {
+          out += static_cast<char>(code);
+        } else if (code < 0x800) {
+          out += static_cast<char>(0xC0 | (code >> 6));
+          out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+          out += static_cast<char>(0xE0 | (code >> 12));
+          out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+          out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+        i += 7;
+        continue;
+      }
+    }
+    out += s[i++];
+  }
+  s.swap(out);
+}
+
+// The shared strings: <si> holds one text, in a <t> or in rich-text runs
+// <r><t>..</t></r>; phonetic runs (<rPh>) are readings, not the text.
+class SharedStringTable {
  public:
-  explicit InlineCells(CellStore& store) : store_(store) {}
+  explicit SharedStringTable(CellStore& store) : store_(store) {}
+  std::vector<Text> strings;
+
   void doctype(const orcus::sax::doctype_declaration&) {}
   void start_declaration(std::string_view) {}
   void end_declaration(std::string_view) {}
   void attribute(std::string_view, std::string_view) {}
-  void attribute(const orcus::sax::parser_attribute& attr) {
-    if (attr.name == "r") r_ = attr.value;
-    else if (attr.name == "t") t_ = attr.value;
-  }
+  void attribute(const orcus::sax::parser_attribute&) {}
   void start_element(const orcus::sax::parser_element& elem) {
     const std::string_view n = elem.name;
-    if (n == "row") {
-      const long r = r_.empty() ? -1 : SmallNumber(r_);
-      row_ = r > 0 && r <= MaxRows ? static_cast<ss::row_t>(r - 1) : row_ + 1;
-      col_ = -1;
-    } else if (n == "c") {
-      ss::row_t row = row_;
-      ss::col_t col = col_ + 1;
-      if (!r_.empty() && !CellAddress(r_, row, col)) col = -1;
-      col_ = col;
-      cellRow_ = row;
-      inline_ = t_ == "inlineStr";
+    if (n == "si") {
+      inSi_ = true;
       text_.clear();
-    } else if (n == "is") {
-      inIs_ = inline_;
     } else if (n == "rPh") {
       ++phonetic_;
     } else if (n == "t") {
-      inT_ = inIs_ && phonetic_ == 0;
+      inT_ = inSi_ && phonetic_ == 0;
     }
-    r_.clear();
-    t_.clear();
   }
   void end_element(const orcus::sax::parser_element& elem) {
     const std::string_view n = elem.name;
@@ -570,11 +627,11 @@ class InlineCells {
       inT_ = false;
     } else if (n == "rPh") {
       if (phonetic_ > 0) --phonetic_;
-    } else if (n == "is") {
-      inIs_ = false;
-    } else if (n == "c") {
-      if (inline_ && col_ >= 0) store_.Set(cellRow_, col_, store_.Keep(text_));
-      inline_ = false;
+    } else if (n == "si" && inSi_) {
+      DecodeEscapes(text_);
+      store_.ChargeEntry();
+      strings.push_back(store_.Keep(text_));
+      inSi_ = false;
     }
   }
   void characters(std::string_view value, bool) {
@@ -583,16 +640,168 @@ class InlineCells {
 
  private:
   CellStore& store_;
-  std::string r_, t_, text_;
-  ss::row_t row_ = -1, cellRow_ = 0;
-  ss::col_t col_ = -1;
-  bool inline_ = false, inIs_ = false, inT_ = false;
+  std::string text_;
+  bool inSi_ = false, inT_ = false;
   int phonetic_ = 0;
 };
 
+// ISO 8601 as the cell shows a date: "2020-05-17" or "2020-05-17 13:45:30"
+// (whole seconds, no zone), as dates of the other workbook kind read.
+std::string DateText(std::string_view iso) {
+  std::string_view date = iso.substr(0, iso.find('T'));
+  std::string text(date);
+  if (date.size() == iso.size()) return text;
+  std::string_view time = iso.substr(date.size() + 1);
+  time = time.substr(0, std::min(time.find_first_of(".Z+-"), std::size_t{8}));
+  if (!time.empty() && time != "00:00:00" && time != "00:00") text += " " + std::string(time);
+  return text;
+}
+
+// The cells of a sheet part: <sheetData><row r="1"><c r="A1" t=".."><v>..</v>
+// or <is>..</is></c></row></sheetData>. Rows and cells without an address
+// follow the one before. Formulas count by the result saved with them (a
+// formula saved without one is an empty cell), an error value is empty.
+class SheetCells {
+ public:
+  SheetCells(CellStore& store, const std::vector<Text>& strings) : store_(store), strings_(strings) {}
+
+  void doctype(const orcus::sax::doctype_declaration&) {}
+  void start_declaration(std::string_view) {}
+  void end_declaration(std::string_view) {}
+  void attribute(std::string_view, std::string_view) {}
+  // Names are told apart by length and letters: this runs for every cell.
+  void attribute(const orcus::sax::parser_attribute& attr) {
+    if (!inData_ || attr.name.size() != 1 || !attr.ns.empty()) return;
+    if (attr.name[0] == 'r') r_ = attr.value;
+    else if (attr.name[0] == 't') t_ = attr.value;
+  }
+  void start_element(const orcus::sax::parser_element& elem) {
+    const std::string_view n = elem.name;
+    if (!inData_) {
+      inData_ = n == "sheetData";
+    } else if (Is(n, 'c')) {
+      ss::row_t row = row_;
+      ss::col_t col = col_ + 1;
+      if (!r_.empty() && !CellAddress(r_, row, col)) col = -1;
+      col_ = col;
+      cellRow_ = row;
+      type_ = TypeOf(t_);
+      value_.clear();
+      hasValue_ = false;
+    } else if (Is(n, 'v')) {
+      inV_ = true;
+    } else if (n == "is") {
+      inIs_ = true;
+    } else if (n == "rPh") {
+      ++phonetic_;
+    } else if (Is(n, 't')) {
+      inT_ = inIs_ && phonetic_ == 0;
+    } else if (n == "row") {
+      const long r = r_.empty() ? -1 : SmallNumber(r_);
+      row_ = r > 0 && r <= MaxRows ? static_cast<ss::row_t>(r - 1) : row_ + 1;
+      col_ = -1;
+    }
+    r_.clear();
+    t_.clear();
+  }
+  void end_element(const orcus::sax::parser_element& elem) {
+    if (!inData_) return;
+    const std::string_view n = elem.name;
+    if (Is(n, 'v')) {
+      inV_ = false;
+      hasValue_ = true;
+    } else if (Is(n, 't')) {
+      inT_ = false;
+      hasValue_ |= inIs_;
+    } else if (Is(n, 'c')) {
+      if (col_ >= 0 && hasValue_) Commit();
+      inIs_ = false;
+    } else if (n == "is") {
+      inIs_ = false;
+    } else if (n == "rPh") {
+      if (phonetic_ > 0) --phonetic_;
+    } else if (n == "sheetData") {
+      inData_ = false;
+    }
+  }
+  void characters(std::string_view value, bool) {
+    if (inV_ || inT_) value_ += value;
+  }
+
+ private:
+  enum class Type { Number, Shared, Inline, String, Boolean, Error, Date };
+  static bool Is(std::string_view name, char letter) { return name.size() == 1 && name[0] == letter; }
+  static Type TypeOf(std::string_view t) {
+    if (t.empty() || Is(t, 'n')) return Type::Number;
+    if (Is(t, 's')) return Type::Shared;
+    if (t == "inlineStr") return Type::Inline;
+    if (t == "str") return Type::String;
+    if (t == "b") return Type::Boolean;
+    if (t == "e") return Type::Error;
+    if (t == "d") return Type::Date;
+    return Type::String;
+  }
+
+  void Commit() {
+    switch (type_) {
+      case Type::Number: {
+        if (value_.empty()) return;
+        if (IsShortestNumberText(value_)) {
+          store_.Set(cellRow_, col_, store_.Keep(value_));
+          return;
+        }
+        double v = 0;
+        const auto r = std::from_chars(value_.data(), value_.data() + value_.size(), v);
+        if (r.ec == std::errc() && r.ptr == value_.data() + value_.size() && std::isfinite(v))
+          store_.Set(cellRow_, col_, store_.KeepNumber(v));
+        else
+          store_.Set(cellRow_, col_, store_.Keep(value_));
+        return;
+      }
+      case Type::Shared: {
+        const long i = SmallNumber(value_);
+        if (i >= 0 && static_cast<std::size_t>(i) < strings_.size() && strings_[static_cast<std::size_t>(i)].Size > 0)
+          store_.Set(cellRow_, col_, strings_[static_cast<std::size_t>(i)]);
+        return;
+      }
+      case Type::Inline:
+      case Type::String:
+        DecodeEscapes(value_);
+        if (!value_.empty()) store_.Set(cellRow_, col_, store_.Keep(value_));
+        return;
+      case Type::Boolean:
+        if (value_ == "1" || value_ == "true") store_.Set(cellRow_, col_, store_.KeepBool(true));
+        else if (value_ == "0" || value_ == "false") store_.Set(cellRow_, col_, store_.KeepBool(false));
+        else if (!value_.empty()) store_.Set(cellRow_, col_, store_.Keep(value_));
+        return;
+      case Type::Error:
+        return;
+      case Type::Date:
+        if (!value_.empty()) store_.Set(cellRow_, col_, store_.Keep(DateText(value_)));
+        return;
+    }
+  }
+
+  CellStore& store_;
+  const std::vector<Text>& strings_;
+  std::string r_, t_, value_;
+  ss::row_t row_ = -1, cellRow_ = 0;
+  ss::col_t col_ = -1;
+  Type type_ = Type::Number;
+  bool inData_ = false, inV_ = false, inIs_ = false, inT_ = false, hasValue_ = false;
+  int phonetic_ = 0;
+};
+
+// A part of the package, unpacked.
+struct Part {
+  std::unique_ptr<char[]> Bytes;
+  std::size_t Size = 0;
+  std::string_view View() const { return {Bytes.get(), Size}; }
+};
+
 template <class Handler>
-void ParseXml(const std::vector<unsigned char>& part, Handler& handler) {
-  orcus::sax_parser<Handler> parser(reinterpret_cast<const char*>(part.data()), part.size(), false, handler);
+void ParseXml(const Part& part, Handler& handler) {
+  orcus::sax_parser<Handler> parser(part.Bytes.get(), part.Size, false, handler);
   parser.parse();
 }
 
@@ -605,6 +814,7 @@ std::string PartPath(std::string_view base, std::string_view target) {
     if (!folder.empty()) folder.pop_back();
     folder.resize(folder.rfind('/') == std::string::npos ? 0 : folder.rfind('/') + 1);
   }
+  while (target.substr(0, 2) == "./") target.remove_prefix(2);
   return folder + std::string(target);
 }
 
@@ -615,31 +825,113 @@ std::string RelationshipsPart(std::string_view part) {
   return std::string(folder) + "_rels/" + std::string(file) + ".rels";
 }
 
-void ReadInlineStrings(std::string_view bytes, int sheet, CellStore& store) {
-  orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-  orcus::zip_archive archive(&stream);
-  archive.load();
-  std::vector<unsigned char> part;
-  if (!archive.read_file_entry("_rels/.rels", part)) return;
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if ((a[i] >= 'A' && a[i] <= 'Z' ? a[i] | 0x20 : a[i]) != (b[i] >= 'A' && b[i] <= 'Z' ? b[i] | 0x20 : b[i]))
+      return false;
+  return true;
+}
+
+// The parts of the zip package, found through its central directory, and
+// unpacked with libdeflate: a part is unpacked whole into memory of the size
+// the directory gives (which the caller has checked), and libdeflate does
+// that in a third of zlib's time, the largest share of reading a sheet.
+class Package {
+ public:
+  explicit Package(std::string_view bytes) : bytes_(bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    const std::size_t lowest = n > 22 + 65535 ? n - 22 - 65535 : 0;
+    for (std::size_t at = n >= 22 ? n - 22 + 1 : 0; at-- > lowest;) {
+      if (Le32(data + at) != 0x06054b50) continue;
+      const std::size_t count = Le16(data + at + 10);
+      std::size_t p = Le32(data + at + 16);
+      for (std::size_t e = 0; e < count; ++e) {
+        if (p + 46 > n || Le32(data + p) != 0x02014b50) throw std::runtime_error("its table of contents is damaged");
+        Entry entry;
+        entry.Method = Le16(data + p + 10);
+        entry.Crc = Le32(data + p + 16);
+        entry.Packed = Le32(data + p + 20);
+        entry.Size = Le32(data + p + 24);
+        const std::size_t nameSize = Le16(data + p + 28);
+        const std::size_t local = Le32(data + p + 42);
+        if (p + 46 + nameSize > n || local + 30 > n || Le32(data + local) != 0x04034b50)
+          throw std::runtime_error("its table of contents is damaged");
+        entry.Name = bytes.substr(p + 46, nameSize);
+        entry.Data = local + 30 + Le16(data + local + 26) + Le16(data + local + 28);
+        if (entry.Data > n || entry.Packed > n - entry.Data) throw std::runtime_error("a part lies beyond its end");
+        entries_.push_back(entry);
+        p += 46 + nameSize + Le16(data + p + 30) + Le16(data + p + 32);
+      }
+      return;
+    }
+    throw std::runtime_error("its table of contents cannot be found");
+  }
+  Package(const Package&) = delete;
+  Package& operator=(const Package&) = delete;
+  ~Package() {
+    if (inflater_) libdeflate_free_decompressor(inflater_);
+  }
+
+  // A part by its name (part names ignore case); false if there is none.
+  bool Read(std::string_view name, Part& part) {
+    if (name.empty()) return false;
+    const Entry* found = nullptr;
+    for (std::size_t i = 0; i < entries_.size() && !found; ++i)
+      if (entries_[i].Name == name) found = &entries_[i];
+    for (std::size_t i = 0; i < entries_.size() && !found; ++i)
+      if (SameIgnoringCase(entries_[i].Name, name)) found = &entries_[i];
+    if (!found) return false;
+    part.Bytes = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(found->Size, 1));
+    part.Size = found->Size;
+    const char* packed = bytes_.data() + found->Data;
+    if (found->Method == 0) {
+      if (found->Packed != found->Size) throw std::runtime_error("a stored part has two sizes");
+      std::memcpy(part.Bytes.get(), packed, found->Size);
+    } else if (found->Method == 8) {
+      if (!inflater_ && !(inflater_ = libdeflate_alloc_decompressor())) throw std::bad_alloc();
+      if (libdeflate_deflate_decompress(inflater_, packed, found->Packed, part.Bytes.get(), found->Size, nullptr) !=
+          LIBDEFLATE_SUCCESS)
+        throw std::runtime_error("the part " + std::string(found->Name) + " is damaged");
+    } else {
+      throw std::runtime_error("the part " + std::string(found->Name) + " is packed in a way Varnel cannot unpack");
+    }
+    if (libdeflate_crc32(0, part.Bytes.get(), part.Size) != found->Crc)
+      throw std::runtime_error("the part " + std::string(found->Name) + " is damaged (its checksum does not match)");
+    return true;
+  }
+
+ private:
+  struct Entry {
+    std::string_view Name;
+    std::uint32_t Method = 0, Crc = 0, Packed = 0, Size = 0;
+    std::size_t Data = 0;
+  };
+  std::string_view bytes_;
+  std::vector<Entry> entries_;
+  libdeflate_decompressor* inflater_ = nullptr;
+};
+
+void ReadXlsx(std::string_view bytes, Factory& f) {
+  Package package(bytes);
+  Part part;
+  if (!package.Read("_rels/.rels", part)) throw std::runtime_error("the package has no relationships part");
   Relationships root;
-  root.typeSuffix = "/officeDocument";
   ParseXml(part, root);
-  if (root.found.empty()) return;
-  const std::string workbook = PartPath("", root.found);
-  if (!archive.read_file_entry(workbook, part)) return;
-  SheetIds sheets;
+  const std::string workbook = PartPath("", root.ByType("/officeDocument"));
+  if (!package.Read(workbook, part)) throw std::runtime_error("the package has no workbook part");
+  WorkbookSheets sheets;
   ParseXml(part, sheets);
-  if (sheet < 0 || static_cast<std::size_t>(sheet) >= sheets.ids.size() || sheets.ids[static_cast<std::size_t>(sheet)].empty()) return;
-  if (!archive.read_file_entry(RelationshipsPart(workbook), part)) return;
-  Relationships rels;
-  rels.wantedId = sheets.ids[static_cast<std::size_t>(sheet)];
-  ParseXml(part, rels);
-  if (rels.found.empty() || !archive.read_file_entry(PartPath(workbook, rels.found), part)) return;
-  static constexpr std::string_view mark = "inlineStr";
-  if (std::search(part.begin(), part.end(), std::boyer_moore_horspool_searcher(mark.begin(), mark.end())) ==
-      part.end())
-    return;
-  InlineCells cells(store);
+  Relationships links;
+  if (package.Read(RelationshipsPart(workbook), part)) ParseXml(part, links);
+  for (const std::string& name : sheets.names) f.append_sheet(0, name);
+  if (f.chosenIndex < 0) return;
+  const std::string sheet = PartPath(workbook, links.ById(sheets.ids[static_cast<std::size_t>(f.chosenIndex)]));
+  SharedStringTable strings(f.store);
+  if (package.Read(PartPath(workbook, links.ByType("/sharedStrings")), part)) ParseXml(part, strings);
+  if (!package.Read(sheet, part)) return;  // a sheet without cells
+  SheetCells cells(f.store, strings.strings);
   ParseXml(part, cells);
 }
 
@@ -675,9 +967,7 @@ void Parse(std::string_view bytes, Parsed& p) {
   }
   try {
     if (xlsx) {
-      orcus::orcus_xlsx filter(&p.factory);
-      filter.read_stream(bytes);
-      if (p.factory.chosenIndex >= 0) ReadInlineStrings(bytes, p.factory.chosenIndex, p.factory.store);
+      ReadXlsx(bytes, p.factory);
     } else {
       orcus::orcus_ods filter(&p.factory);
       filter.read_stream(bytes);
@@ -700,6 +990,7 @@ struct Answer {
   int chosen = -1;
   std::vector<Cell> cells;
   std::string_view text;
+  std::string ownText;  // the texts of an answer from the child
 };
 
 void PutU32(std::string& out, std::uint32_t v) { out.append(reinterpret_cast<const char*>(&v), sizeof v); }
@@ -735,7 +1026,9 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     const CellStore& store = p.factory.store;
     PutU64(head, store.cells.size());
     PutU64(head, store.text.size());
-    const bool ok = WriteAll(fd, head.data(), head.size()) &&
+    std::string length;
+    PutU64(length, head.size());
+    const bool ok = WriteAll(fd, length.data(), length.size()) && WriteAll(fd, head.data(), head.size()) &&
                     WriteAll(fd, reinterpret_cast<const char*>(store.cells.data()),
                              store.cells.size() * sizeof(Cell)) &&
                     WriteAll(fd, store.text.data(), store.text.size());
@@ -748,7 +1041,9 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     PutU32(head, UINT32_MAX);
     PutU64(head, 0);
     PutU64(head, 0);
-    ::_exit(WriteAll(fd, head.data(), head.size()) ? 0 : 3);
+    std::string length;
+    PutU64(length, head.size());
+    ::_exit(WriteAll(fd, length.data(), length.size()) && WriteAll(fd, head.data(), head.size()) ? 0 : 3);
   } catch (...) {
     ::_exit(4);
   }
@@ -781,10 +1076,11 @@ class WireReader {
   std::size_t at_ = 0;
 };
 
-bool Decode(std::string_view wire, Answer& a) {
+// The head of the answer: everything but the cells and their texts, whose
+// sizes it ends with.
+bool DecodeHead(std::string_view wire, Answer& a, std::uint64_t& cells, std::uint64_t& text) {
   WireReader in(wire);
   std::uint32_t outcome = 0, count = 0, chosen = 0;
-  std::uint64_t cells = 0, text = 0;
   if (!in.U32(outcome) || outcome > static_cast<std::uint32_t>(Outcome::TooBig) || !in.Text(a.error) ||
       !in.U32(count))
     return false;
@@ -794,15 +1090,14 @@ bool Decode(std::string_view wire, Answer& a) {
     if (!in.Text(n)) return false;
     a.names.push_back(std::move(n));
   }
-  if (!in.U32(chosen) || !in.U64(cells) || !in.U64(text)) return false;
+  if (!in.U32(chosen) || !in.U64(cells) || !in.U64(text) || !in.Rest().empty()) return false;
   a.chosen = chosen == UINT32_MAX ? -1 : static_cast<int>(chosen);
-  if (cells > in.Rest().size() / sizeof(Cell)) return false;
-  a.cells.resize(cells);
-  in.Raw(a.cells.data(), cells * sizeof(Cell));
-  if (in.Rest().size() != text) return false;
-  a.text = in.Rest();
+  return true;
+}
+
+bool CellsWithinText(const Answer& a) {
   for (const Cell& c : a.cells)
-    if (c.Value.Offset > text || c.Value.Size > text - c.Value.Offset) return false;
+    if (c.Value.Offset > a.text.size() || c.Value.Size > a.text.size() - c.Value.Offset) return false;
   return true;
 }
 
@@ -817,8 +1112,29 @@ long long NowMs() {
       .count();
 }
 
-// Runs the library in a child and collects its answer into wire.
-WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, std::string& wire) {
+// Reads exactly size bytes from a child's pipe by the deadline.
+enum class PipeRead { Done, Ended, TimedOut };
+PipeRead ReadExactly(int fd, char* out, std::size_t size, long long deadline) {
+  while (size > 0) {
+    const long long left = deadline - NowMs();
+    if (left <= 0) return PipeRead::TimedOut;
+    pollfd p{fd, POLLIN, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
+    if (ready < 0 && errno != EINTR) return PipeRead::Ended;
+    if (ready <= 0) continue;
+    const ssize_t n = ::read(fd, out, std::min<std::size_t>(size, std::size_t{1} << 24));
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) return PipeRead::Ended;
+    out += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return PipeRead::Done;
+}
+
+// Runs the library in a child and collects its answer: the head first, then
+// the cells and texts straight into their places. An answer larger than the
+// store's limit is refused before anything of that size is made.
+WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, Answer& answer) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) return WorkbookReading::InProcess;
   const pid_t pid = ::fork();
@@ -831,47 +1147,54 @@ WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, s
     ::close(fds[0]);
     const struct rlimit noCore {0, 0};
     ::setrlimit(RLIMIT_CORE, &noCore);
+    // Large blocks from fresh pages: the free memory of the parent's heap is
+    // shared with the child until written, and reusing it copies each page.
+    ::mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     AnswerFromChild(fds[1], bytes, wanted);
   }
   ::close(fds[1]);
   const long long deadline = NowMs() + TimeoutMs(bytes);
-  // The answer is the stored cells and a little more.
   const std::size_t limit = MaxStoredBytes() + (std::size_t{64} << 20);
-  bool timedOut = false, tooBig = false;
-  wire.clear();
-  for (;;) {
-    const long long left = deadline - NowMs();
-    if (left <= 0) {
-      timedOut = true;
-      break;
-    }
-    pollfd p{fds[0], POLLIN, 0};
-    const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
-    if (ready < 0 && errno != EINTR) break;
-    if (ready <= 0) continue;
-    const std::size_t at = wire.size();
-    wire.resize(at + (std::size_t{1} << 20));
-    const ssize_t n = ::read(fds[0], wire.data() + at, std::size_t{1} << 20);
-    wire.resize(at + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
-    if (n == 0) break;
-    if (n < 0 && errno != EINTR && errno != EAGAIN) break;
-    if (wire.size() > limit) {
+  bool tooBig = false, whole = false;
+  PipeRead read = PipeRead::Done;
+  std::uint64_t headSize = 0, cells = 0, text = 0;
+  std::string head;
+  if ((read = ReadExactly(fds[0], reinterpret_cast<char*>(&headSize), sizeof headSize, deadline)) == PipeRead::Done) {
+    if (headSize > (std::size_t{64} << 20)) {
       tooBig = true;
-      break;
+    } else {
+      head.resize(headSize);
+      read = ReadExactly(fds[0], head.data(), head.size(), deadline);
+      if (read == PipeRead::Done && DecodeHead(head, answer, cells, text)) {
+        if (cells > limit / sizeof(Cell) || text > limit || cells * sizeof(Cell) + text > limit) {
+          tooBig = true;
+        } else {
+          answer.cells.resize(cells);
+          answer.ownText.resize(text);
+          read = ReadExactly(fds[0], reinterpret_cast<char*>(answer.cells.data()), cells * sizeof(Cell), deadline);
+          if (read == PipeRead::Done) read = ReadExactly(fds[0], answer.ownText.data(), text, deadline);
+          // Nothing may follow.
+          char more = 0;
+          whole = read == PipeRead::Done && ReadExactly(fds[0], &more, 1, deadline) == PipeRead::Ended;
+        }
+      }
     }
   }
   ::close(fds[0]);
+  const bool timedOut = read == PipeRead::TimedOut;
   if (timedOut || tooBig) ::kill(pid, SIGKILL);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   WorkbookSeams().LastStatus = status;
   if (tooBig) {
-    wire.clear();
+    answer = Answer{};
     throw std::bad_alloc();
   }
   if (timedOut) return WorkbookReading::TimedOut;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? WorkbookReading::InChild : WorkbookReading::ChildFailed;
+  if (!whole || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return WorkbookReading::ChildFailed;
+  answer.text = answer.ownText;
+  return CellsWithinText(answer) ? WorkbookReading::InChild : WorkbookReading::ChildFailed;
 }
 
 }  // namespace
@@ -920,12 +1243,11 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
   wanted.Name = options.SheetName.toStdString();
 
   Answer answer;
-  std::string wire;
   std::optional<Parsed> here;
   WorkbookReading reading = WorkbookSeams().InProcess ? WorkbookReading::InProcess
-                                                      : ReadInChild(bytes, wanted, wire);
-  if (reading == WorkbookReading::InChild && !Decode(wire, answer)) reading = WorkbookReading::ChildFailed;
+                                                      : ReadInChild(bytes, wanted, answer);
   if (reading == WorkbookReading::InProcess) {
+    answer = Answer{};
     here.emplace(wanted);
     Parse(bytes, *here);
     answer.outcome = here->outcome;
@@ -1042,6 +1364,52 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
   table.SheetUsed = names.value(answer.chosen);
   table.Used.SheetName = options.SheetName;
   return result;
+}
+
+}  // namespace varnel
+
+namespace varnel {
+
+// Most numbers of a sheet are written as they read back: short decimals such
+// as 45.123. Such a text is already the one a double prints as, and parsing
+// and printing it again would give the same characters, so it is kept as it
+// is. A decimal of at most 15 significant digits survives the trip to a
+// double and back, and no other decimal of as few digits reads as the same
+// double, so its digits are the shortest ones. Printed, the number takes the
+// fixed form when that is shorter than the exponent form, which is checked
+// here; an integer part of at most 15 digits stays below 2^53, where the
+// fixed form shows the value's own digits.
+bool IsShortestNumberText(std::string_view s) {
+  std::size_t i = 0;
+  const bool negative = !s.empty() && s[0] == '-';
+  if (negative) ++i;
+  const std::size_t intStart = i;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+  const std::size_t intDigits = i - intStart;
+  if (intDigits == 0 || intDigits > 15 || (intDigits > 1 && s[intStart] == '0')) return false;
+  std::size_t fracDigits = 0;
+  if (i < s.size()) {
+    if (s[i] != '.') return false;
+    const std::size_t fracStart = ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    fracDigits = i - fracStart;
+    if (i != s.size() || fracDigits == 0 || s[i - 1] == '0') return false;
+  }
+  // Significant digits and the decimal exponent of the first of them.
+  std::size_t first = intStart;
+  while (first < s.size() && (s[first] == '0' || s[first] == '.')) ++first;
+  if (first == s.size()) return !negative || s.size() == 2;  // "0" or "-0"
+  std::size_t last = s.size();
+  while (s[last - 1] == '0' || s[last - 1] == '.') --last;
+  std::size_t digits = 0;
+  for (std::size_t k = first; k < last; ++k) digits += s[k] != '.';
+  if (digits > 15) return false;
+  const long exponent = s[intStart] != '0' ? static_cast<long>(intDigits) - 1
+                                           : -static_cast<long>(first - intStart - 1);
+  const long magnitude = exponent < 0 ? -exponent : exponent;
+  const std::size_t exponentForm = (negative ? 1 : 0) + digits + (digits > 1 ? 1 : 0) + 2 +
+                                   (magnitude >= 100 ? 3 : 2);
+  return s.size() < exponentForm;
 }
 
 }  // namespace varnel

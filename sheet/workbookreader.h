@@ -1,8 +1,10 @@
 // Workbooks (.xlsx, .ods) through liborcus, the import library of an office
 // suite: one sheet's cells as the workbook shows them (formulas by their
-// cached results, numbers in full, not rounded for display).
+// cached results, numbers in full, not rounded for display). An .ods goes
+// through the library's spreadsheet filter; of an .xlsx only the parts a
+// table needs are read, with the library's XML parser.
 //
-// The library is read in a child process: its Debian build keeps its
+// The library is run in a child process: its Debian build keeps its
 // internal assertions, and a broken workbook can trip one, which would end
 // the whole program. The child sends the sheet's cells back through a pipe;
 // a child that aborts, crashes or does not finish in time is a workbook that
@@ -23,6 +25,11 @@ inline constexpr std::size_t MaxUnpackedBytes = std::size_t{1} << 30;
 
 ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const TableImportOptions& options,
                           ImportedTable& table, int rowLimit);
+
+// Whether a number's text in a workbook is already the text its double
+// prints as (shortest form; fixed or exponent, whichever is shorter), so
+// that it can be kept without reading and printing it again.
+bool IsShortestNumberText(std::string_view text);
 
 // How the last workbook read in this process ended.
 enum class WorkbookReading {

@@ -10,8 +10,10 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -378,9 +380,9 @@ TEST_F(TableFiles, WorkbooksReadTheirCellsAsShown) {
 
 // An XLSX package assembled by hand around one sheet part, which is found
 // through the package's relationships as any reader must (not by its name).
-QByteArray HandMadeXlsx(const std::string& sheetData) {
+QByteArray HandMadeXlsx(const std::string& sheetData, const std::string& sharedStrings = {}) {
   const std::string ns = "http://schemas.openxmlformats.org/";
-  return test::StoredZip({
+  std::vector<std::pair<std::string, std::string>> parts{
       {"[Content_Types].xml",
        "<?xml version=\"1.0\"?><Types xmlns=\"" + ns + "package/2006/content-types\">"
        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
@@ -412,7 +414,17 @@ QByteArray HandMadeXlsx(const std::string& sheetData) {
       {"xl/tables/data.xml",
        "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "spreadsheetml/2006/main\"><sheetData>" +
            sheetData + "</sheetData></worksheet>"},
-  });
+  };
+  if (!sharedStrings.empty()) {
+    // Named in capitals here, in small letters by the relationship: part names ignore case.
+    parts.push_back({"xl/Strings.XML", "<?xml version=\"1.0\"?><sst xmlns=\"" + ns + "spreadsheetml/2006/main\">" +
+                                           sharedStrings + "</sst>"});
+    std::string& rels = parts[3].second;
+    rels.insert(rels.rfind("</Relationships>"), "<Relationship Id=\"rId9\" Type=\"" + ns +
+                                                    "officeDocument/2006/relationships/sharedStrings\" "
+                                                    "Target=\"strings.xml\"/>");
+  }
+  return test::StoredZip(parts);
 }
 
 TEST_F(TableFiles, TextsWrittenIntoTheCellsThemselvesAreRead) {
@@ -450,6 +462,112 @@ TEST_F(TableFiles, TextsWrittenIntoTheCellsThemselvesAreRead) {
     ASSERT_TRUE(r.Ok) << r.Error.toStdString();
     EXPECT_EQ(GridRows(table), c.expected);
   }
+}
+
+TEST_F(TableFiles, WorkbookCellsOfEveryKindReadAsTheSpreadsheetShowsThem) {
+  const std::string strings =
+      "<si><t>Kind</t></si><si><t>Value</t></si>"
+      "<si><r><t>Fe</t></r><r><rPr><b/></rPr><t>O</t></r><rPh><t>fe</t></rPh></si>"
+      "<si><t>tab_x0009_and_x005F_x0041_</t></si><si><t>25 _x00B0_C</t></si><si><t></t></si>";
+  const auto cell = [](int row, const char* type, const std::string& inside) {
+    return "<row r=\"" + std::to_string(row) + "\"><c r=\"A" + std::to_string(row) + "\" t=\"inlineStr\"><is><t>" +
+           std::to_string(row) + "</t></is></c><c r=\"B" + std::to_string(row) + "\"" +
+           (*type ? std::string(" t=\"") + type + "\"" : std::string()) + ">" + inside + "</c></row>";
+  };
+  struct Kind {
+    const char* type;
+    const char* inside;
+    const char* shown;
+  };
+  const Kind kinds[] = {
+      {"s", "<v>2</v>", "FeO"},                 // rich runs joined, the reading left out
+      {"s", "<v>3</v>", "tab\tand_x0041_"},     // characters XML cannot hold, an escaped escape
+      {"s", "<v>4</v>", "25 \xC2\xB0" "C"},
+      {"s", "<v>5</v>", ""},                    // an empty text is an empty cell
+      {"s", "<v>99</v>", ""},                   // no such shared string
+      {"", "<v>12.340</v>", "12.34"},           // numbers as their double prints
+      {"n", "<v>1.0E-3</v>", "0.001"},
+      {"", "<v>0.0001</v>", "1e-04"},
+      {"", "<v>1E20</v>", "1e+20"},
+      {"", "<v>-0</v>", "-0"},
+      {"", "<v>45.123</v>", "45.123"},
+      {"", "<v>n.d.</v>", "n.d."},              // a text where a number belongs stays as written
+      {"b", "<v>1</v>", "TRUE"},
+      {"b", "<v>false</v>", "FALSE"},
+      {"e", "<v>#DIV/0!</v>", ""},              // an error is no value
+      {"", "<f>1/0</f><v></v>", ""},            // a formula saved without its result
+      {"", "<f>B1*2</f><v>24.68</v>", "24.68"}, // ... and with it
+      {"str", "<f>A1</f><v>spinel</v>", "spinel"},
+      {"d", "<v>2020-05-17T13:45:30.25Z</v>", "2020-05-17 13:45:30"},
+      {"d", "<v>1999-12-31T00:00:00</v>", "1999-12-31"},
+      {"inlineStr", "<is><t>Cr_x002F_Al</t></is>", "Cr/Al"},
+  };
+  std::string sheetData = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c></row>";
+  Rows expected{{"Kind", "Value"}};
+  int row = 2;
+  for (const Kind& k : kinds) {
+    sheetData += cell(row, k.type, k.inside);
+    expected.push_back({std::to_string(row++), k.shown});
+  }
+  // Elements with a namespace prefix are the same elements.
+  sheetData += "<x:row xmlns:x=\"urn:x\" r=\"" + std::to_string(row) + "\"><x:c r=\"A" + std::to_string(row) +
+               "\"><x:v>7</x:v></x:c><x:c r=\"B" + std::to_string(row) + "\"><x:v>7.5</x:v></x:c></x:row>";
+  expected.push_back({"7", "7.5"});
+  const QString path = Write(QStringLiteral("kinds.xlsx"), HandMadeXlsx(sheetData, strings));
+  TableImportOptions options;
+  options.SheetName = QStringLiteral("Data");
+  ImportedTable table;
+  const ImportResult r = ImportTable(path, options, table);
+  ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+  const Rows got = GridRows(table);
+  ASSERT_EQ(got.size(), expected.size());
+  for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], expected[i]) << "row " << i + 1;
+}
+
+// A number's text is kept as written only where reading it as a double and
+// printing that again gives the same characters.
+TEST(WorkbookNumbers, TextsKeptAsWrittenAreTheTextsTheirDoublesPrintAs) {
+  const auto printed = [](std::string_view s) -> std::string {
+    double v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return "(not a number)";
+    char buffer[64];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+  };
+  const struct {
+    const char* text;
+    bool kept;
+  } cases[] = {
+      {"45.123", true},  {"0", true},        {"-0", true},        {"1230000", true},
+      {"-12.5", true},   {"0.0012", true},   {"123456789012345", true},
+      {"0.0001", false}, {"1000000", false}, {"1.50", false},     {"00.5", false},
+      {".5", false},     {"1.", false},      {"+1", false},       {"1e5", false},
+      {"1234567890123456", false},           {"0.1234567890123456", false},
+      {"", false},       {"-", false},       {" 1", false},       {"1,5", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsShortestNumberText(c.text), c.kept) << c.text;
+    if (c.kept) {
+      EXPECT_EQ(printed(c.text), c.text);
+    }
+  }
+  // Random texts of every shape: leading and trailing zeros, up to 18 digits
+  // on either side of the point, signs, and exponents.
+  std::mt19937_64 random(20261207);
+  int kept = 0;
+  for (int n = 0; n < 400000; ++n) {
+    std::string s = random() % 4 == 0 ? "-" : "";
+    const int whole = static_cast<int>(random() % 19), fraction = static_cast<int>(random() % 19);
+    for (int k = 0; k < whole; ++k) s += static_cast<char>('0' + (k == 0 && random() % 3 ? 1 + random() % 9 : random() % 10));
+    if (fraction > 0 || random() % 8 == 0) s += '.';
+    for (int k = 0; k < fraction; ++k) s += static_cast<char>('0' + (random() % 3 == 0 ? 0 : random() % 10));
+    if (random() % 16 == 0) s += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+    if (!IsShortestNumberText(s)) continue;
+    ++kept;
+    ASSERT_EQ(printed(s), s);
+  }
+  // Most short decimals are kept: the check is not one that keeps nothing.
+  EXPECT_GT(kept, 40000);
 }
 
 // Seams that make the reading child fail as a broken workbook could make the
@@ -508,6 +626,9 @@ TEST_F(TableFiles, BrokenWorkbooksAreRefused) {
   ole += QByteArray(512, '\0');
   QByteArray tornBytes = test::OdsFile({{"S", {{"A", "B"}, {"1", "2"}}}});
   tornBytes.truncate(tornBytes.size() / 2);
+  // A letter of a stored sheet part changed after its checksum was taken.
+  QByteArray changed = HandMadeXlsx("");
+  changed.replace("<t>first</t>", "<t>First</t>");
   const Case cases[] = {
       {bomb, test::StoredZip({{"[Content_Types].xml", "x"}, {"xl/workbook.xml", "x"}}, 0x7FFFFFFF),
        QStringLiteral("\"%1\" was refused: its parts would unpack to 4095 MB, far more than a table of this "
@@ -524,6 +645,9 @@ TEST_F(TableFiles, BrokenWorkbooksAreRefused) {
       {Path(QStringLiteral("letters.ods")), test::StoredZip({{"readme.txt", "hello"}}),
        QStringLiteral("\"%1\" is not a workbook Varnel can read (.xlsx or .ods).")},
       {torn, tornBytes, QStringLiteral("\"%1\" is a broken workbook: its table of contents cannot be read.")},
+      {Path(QStringLiteral("changed.xlsx")), changed,
+       QStringLiteral("\"%1\" is a broken or encrypted workbook and cannot be read:\n\rthe part "
+                      "xl/tables/first.xml is damaged (its checksum does not match)")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name.toStdString());
