@@ -14,6 +14,8 @@ enum : std::uint32_t {
   EmrHeader = 1,
   EmrPolygon = 3,
   EmrPolyline = 4,
+  EmrSetWindowExtEx = 9,
+  EmrSetViewportExtEx = 11,
   EmrEof = 14,
   EmrSetMapMode = 17,
   EmrSetBkMode = 18,
@@ -58,6 +60,12 @@ class EmfWriter {
   void Simple(std::uint32_t type, std::uint32_t value) {
     const qsizetype s = Begin(type);
     out_.U32(value);
+    End(s);
+  }
+  void Pair(std::uint32_t type, int x, int y) {
+    const qsizetype s = Begin(type);
+    out_.I32(x);
+    out_.I32(y);
     End(s);
   }
 
@@ -213,7 +221,7 @@ void WriteText(EmfWriter& w, const MetafileRecord& r) {
 
 void WriteHeader(EmfWriter& w, const MetafilePicture& picture, const QString& text) {
   const qsizetype s = w.Begin(EmrHeader);
-  const QRect bounds = picture.Bounds();
+  const QRect bounds = picture.PixelBounds();
   w.Rect(bounds.isEmpty() ? QRect(0, 0, 0, 0) : bounds);
   const int dpi = std::max(picture.Dpi, 1);
   const auto hundredths = [dpi](int px) { return static_cast<int>(std::lround(px * 2540.0 / dpi)); };
@@ -253,7 +261,21 @@ QByteArray EmfBytes(const MetafilePicture& picture, const MetafileDescription& d
   text += QChar(0);
   text += QChar(0);
   WriteHeader(w, picture, text);
-  w.Simple(EmrSetMapMode, 1);     // one logical unit is one pixel
+  const int n = std::max(picture.Subdivision, 1);
+  if (n == 1) {
+    w.Simple(EmrSetMapMode, 1);  // one logical unit is one pixel
+  } else {
+    // The window is the page in the picture's units, the viewport the page
+    // in pixels: a logical unit is 1/n of a pixel, and the page keeps its
+    // size in any reader. (A page too wide for its units in 32 bits, over
+    // a hundred million pixels, keeps the scale on the part that fits.)
+    w.Simple(EmrSetMapMode, 8);
+    const qint64 wide = qint64{picture.Size.width()} * n, high = qint64{picture.Size.height()} * n;
+    const int along = static_cast<int>(std::min<qint64>(wide, 0x7FFFFFFF) / n);
+    const int down = static_cast<int>(std::min<qint64>(high, 0x7FFFFFFF) / n);
+    w.Pair(EmrSetWindowExtEx, along * n, down * n);
+    w.Pair(EmrSetViewportExtEx, along, down);
+  }
   w.Simple(EmrSetBkMode, 1);      // text is transparent
   w.Simple(EmrSetTextAlign, 24);  // text is placed by its baseline
   EmfBuilder b(w);
@@ -277,7 +299,7 @@ QByteArray EmfBytes(const MetafilePicture& picture, const MetafileDescription& d
     }
     const qsizetype s = w.Begin(r.What == MetafileRecord::Kind::Ellipse ? EmrEllipse : EmrRectangle);
     // The box's right and bottom edges lie outside what is drawn.
-    w.Rect(r.Box.adjusted(0, 0, 1, 1));
+    w.Rect(r.Box.adjusted(0, 0, n, n));
     w.End(s);
   }
   b.Finish();

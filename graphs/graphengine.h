@@ -21,6 +21,7 @@
 
 #include "app/prompter.h"
 #include "app/reporttarget.h"
+#include "graphs/covermap.h"
 #include "graphs/graphsettings.h"
 #include "graphs/pagemetrics.h"
 #include "graphs/projection.h"
@@ -58,6 +59,9 @@ struct PaintOptions {
   // vector pictures (PDF, SVG, the metafiles, the printer) keep the
   // fractions of a pixel.
   bool WholePixels = true;
+  // Symbols that later opaque ones cover wholly are left out where that
+  // changes no pixel (on images and the screen); off only to compare.
+  bool SkipCoveredSymbols = true;
 };
 
 // One line of the symbol key.
@@ -215,7 +219,8 @@ class GraphEngine : public GraphLink {
 
   // The cases under the pointer. Positions are those of the page as painted
   // for m; a stereo page has every case twice.
-  void ForEachDrawnPoint(const PageMetrics& m, PlotPage page, const std::function<void(int, QPointF)>& f) const;
+  void ForEachDrawnPoint(const PageMetrics& m, PlotPage page,
+                         const std::function<void(int, QPointF)>& f) const;
   // The drawn case nearest to at, within its symbol or a few pixels of it;
   // 0 for none.
   int CaseAt(const PageMetrics& m, PlotPage page, QPointF at) const;
@@ -249,6 +254,9 @@ class GraphEngine : public GraphLink {
   int PointsDrawnOn(PlotPage page) const;
   int TriangularPointsDrawn() const { return PointsDrawnOn(PlotPage::Triangular); }
   int TetrahedralPointsDrawn() const { return PointsDrawnOn(PlotPage::Tetrahedral); }
+  // How many symbols of the last paint of the triangle were left out as
+  // covered by later ones.
+  int SymbolsCoveredInLastPaint() const { return cache_.CoveredCount; }
   const TriPoint& Tri(int k) const { return tri_[static_cast<std::size_t>(k)]; }
   const TetPoint& Tet(int k) const { return tet_[static_cast<std::size_t>(k)]; }
   const Point3& TetCoords(int k) const { return coords_[static_cast<std::size_t>(k)]; }
@@ -288,7 +296,8 @@ class GraphEngine : public GraphLink {
   // Every case of view mode in DataSheet order, at f pixels per unit around
   // the origin; the depth keys of cases not drawn are those of 0.
   // exact keeps the fractions of a pixel.
-  void ViewPixels(int mode, Real f, Real originX, Real originY, bool exact, std::vector<DepthPixel>& pixels) const;
+  void ViewPixels(int mode, Real f, Real originX, Real originY, bool exact,
+                  std::vector<DepthPixel>& pixels) const;
   void DrawTriangular(PaintContext& c) const;
   // depthOrder: the cases in the order to draw them, when it is given by
   // another view (the right view of a pair keeps the left one's).
@@ -297,17 +306,28 @@ class GraphEngine : public GraphLink {
   void DrawApexLabel(PaintContext& c, const QString& text, qreal x, qreal y, int where) const;
   void DrawSymbol(PaintContext& c, int k, bool infinityEnd, qreal x, qreal y, bool tetrahedral) const;
   void DrawTieSet(PaintContext& c, const std::vector<PixelPoint>& points, bool tetrahedral) const;
-  void DrawInfinityTie(PaintContext& c, PixelPoint from, QRgb colour, PixelPoint towards, bool tetrahedral) const;
+  void DrawInfinityTie(PaintContext& c, PixelPoint from, QRgb colour, PixelPoint towards,
+                       bool tetrahedral) const;
   // A symbol drawn once, cut to the pixels it covers; Offset is its top-left
   // corner from the symbol's centre.
   struct Sprite {
     QImage Image;
     QPoint Offset;
+    PictureMask Mask;
   };
+  // The look of case k's symbol on this page.
+  struct SymbolLook {
+    int Shape, R, W;
+    QRgb Pen, Brush;
+  };
+  SymbolLook LookOf(PaintContext& c, int k) const;
+  // Marks in cache_.Covered the triangle's symbols that later ones cover.
+  void FindCoveredSymbols(PaintContext& c, const std::vector<PixelPoint>& pixels) const;
   const Sprite& SymbolSprite(int shape, int r, int w, QRgb pen, QRgb brush, bool ring) const;
   // A label of case k beside its symbol at (sx, sy), reach pixels from its
   // centre.
-  void DrawLabel(PaintContext& c, int k, qreal sx, qreal sy, int reach, const QString& text, bool rayEnd) const;
+  void DrawLabel(PaintContext& c, int k, qreal sx, qreal sy, int reach, const QString& text,
+                 bool rayEnd) const;
   void DrawOutwardLabel(PaintContext& c, const QString& text, int vertex, const QPointF (&v)[4],
                         QPointF centre) const;
   void DrawTies(PaintContext& c, bool tetrahedral, const std::vector<PixelPoint>& pixels) const;
@@ -381,6 +401,10 @@ class GraphEngine : public GraphLink {
     // so that turning it does not ask for new memory at every frame.
     std::vector<DepthPixel> View, Drawn;
     DepthSortSpace DepthSort;
+    // The symbols of the triangle left out, by case, and their count.
+    CoverMap Cover;
+    std::vector<std::uint8_t> Covered;
+    int CoveredCount = 0;
   };
   mutable PaintCache cache_;
 };

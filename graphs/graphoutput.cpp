@@ -36,19 +36,30 @@ QSize MetafilePageSize(const OutputContext& c) {
   return {w, BitmapHeight(w, c.Printer.PageAspect())};
 }
 
-MetafilePicture GraphMetafile(GraphEngine& engine, const OutputContext& c, QSize size, int dpi) {
-  MetafileDevice device(size, dpi);
+MetafilePicture GraphMetafile(GraphEngine& engine, const OutputContext& c, QSize size, int dpi,
+                              MetafileKind kind) {
+  const bool enhanced = kind == MetafileKind::Enhanced;
+  MetafileDevice device(size, dpi, enhanced ? EmfSubdivision : 1);
   QPainter painter(&device);
   const PageMetrics m = SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), dpi, c.Printer);
   PaintOptions options;
   options.Page = c.Page;
-  // A metafile's unit is the pixel (its map mode is MM_TEXT): it keeps the
-  // whole pixels of the page. A metafile is drawn on whatever the reader
-  // pastes it into.
+  // The enhanced metafile has units finer than a pixel and keeps the
+  // fractions, as the other vector pictures do; the placeable one has the
+  // pixel for its unit and the page's whole pixels. A metafile is drawn on
+  // whatever the reader pastes it into.
   options.FillBackground = false;
+  options.WholePixels = !enhanced;
   engine.Paint(painter, m, options);
   painter.end();
   return device.Picture();
+}
+
+QByteArray GraphMetafileBytes(GraphEngine& engine, const OutputContext& c, QSize size, int dpi,
+                              MetafileKind kind) {
+  const MetafilePicture picture = GraphMetafile(engine, c, size, dpi, kind);
+  return kind == MetafileKind::Enhanced ? EmfBytes(picture, GraphDescription(c))
+                                        : WmfBytes(picture, GraphDescription(c));
 }
 
 MetafileDescription GraphDescription(const OutputContext& c) {
@@ -70,7 +81,7 @@ QMimeData* GraphClipboardData(GraphEngine& engine, const OutputContext& c) {
       return data.release();
     }
     const QSize size = MetafilePageSize(c);
-    const QByteArray emf = EmfBytes(GraphMetafile(engine, c, size, c.ScreenDpi), GraphDescription(c));
+    const QByteArray emf = GraphMetafileBytes(engine, c, size, c.ScreenDpi, MetafileKind::Enhanced);
     data->setData(QStringLiteral("image/emf"), emf);
     data->setData(QStringLiteral("image/x-emf"), emf);
     const QImage image = GraphBitmap(engine, c, size, c.ScreenDpi);
@@ -121,10 +132,9 @@ QByteArray ExportBytes(GraphEngine& engine, const OutputContext& c, ExportType t
       if (!image.save(&buffer, "BMP")) return {};
       return bytes;
     }
-    const QSize size = MetafilePageSize(c);
-    const MetafilePicture picture = GraphMetafile(engine, c, size, c.ScreenDpi);
-    return type == ExportType::EnhancedMetafile ? EmfBytes(picture, GraphDescription(c))
-                                                : WmfBytes(picture, GraphDescription(c));
+    return GraphMetafileBytes(
+        engine, c, MetafilePageSize(c), c.ScreenDpi,
+        type == ExportType::EnhancedMetafile ? MetafileKind::Enhanced : MetafileKind::Placeable);
   } catch (const std::bad_alloc&) {
     return {};
   }

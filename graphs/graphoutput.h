@@ -30,8 +30,19 @@ QImage GraphBitmap(GraphEngine& engine, const OutputContext& c, QSize size, int 
 
 // The metafile's page: the printed page at its real size in screen pixels.
 QSize MetafilePageSize(const OutputContext& c);
-// The page recorded at size (in pixels of dpi), for EmfBytes or WmfBytes.
-MetafilePicture GraphMetafile(GraphEngine& engine, const OutputContext& c, QSize size, int dpi);
+
+enum class MetafileKind { Enhanced, Placeable };
+// The units to the pixel of an enhanced metafile: its positions, pens and
+// fonts keep sixteenths of a pixel.
+constexpr int EmfSubdivision = 16;
+// The page recorded at size (in pixels of dpi) for the metafile of kind:
+// in fractions of a pixel for EmfBytes, in whole pixels for the 16-bit
+// WmfBytes.
+MetafilePicture GraphMetafile(GraphEngine& engine, const OutputContext& c, QSize size, int dpi,
+                              MetafileKind kind);
+// The file of kind of the page at size (in pixels of dpi).
+QByteArray GraphMetafileBytes(GraphEngine& engine, const OutputContext& c, QSize size, int dpi,
+                              MetafileKind kind);
 // "Plot from data file: " and the name.
 MetafileDescription GraphDescription(const OutputContext& c);
 

@@ -87,6 +87,7 @@ struct GraphEngine::PaintContext {
   // Positions in fractions of a pixel (PaintOptions::WholePixels off);
   // else whole pixels, so that symbols stand on pixels and lines stay sharp.
   bool Exact = false;
+  bool SkipCovered = false;
   qreal At(Real v) const { return Exact ? static_cast<qreal>(v) : static_cast<qreal>(RoundPixel(v)); }
 };
 
@@ -106,6 +107,7 @@ QRect GraphEngine::Paint(QPainter& p, const PageMetrics& m, const PaintOptions& 
   }
   PaintContext c(p, m);
   c.Exact = !options.WholePixels;
+  c.SkipCovered = options.SkipCoveredSymbols;
   c.UseSprites = options.Antialias && p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster &&
                  p.transform().isTranslating() && !p.transform().isScaling() && !p.transform().isRotating();
   const PlotPage page = options.Page;
@@ -152,7 +154,8 @@ void GraphEngine::DrawDensity(QPainter& p, const TriangleMapping& map, bool exac
         const qreal share = std::sqrt(static_cast<qreal>(count) / most);
         const int level = 235 - static_cast<int>(std::lround(share * 150));
         p.setBrush(QColor(level, level, std::min(255, level + 20)));
-        const QPointF cell[3] = {half ? corner(i + 1, j + 1) : corner(i, j), corner(i + 1, j), corner(i, j + 1)};
+        const QPointF cell[3] = {half ? corner(i + 1, j + 1) : corner(i, j), corner(i + 1, j),
+                                 corner(i, j + 1)};
         p.drawPolygon(cell, 3);
       }
   p.restore();
@@ -199,8 +202,9 @@ void GraphEngine::DrawGrid(QPainter& p, const PageMetrics& m, const TriangleMapp
   p.restore();
 }
 
-void GraphEngine::DrawReferences(QPainter& p, const PageMetrics& m,
-                                 const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place) const {
+void GraphEngine::DrawReferences(
+    QPainter& p, const PageMetrics& m,
+    const std::function<bool(const std::array<Real, 4>&, QPointF&)>& place) const {
   p.save();
   QPen pen(QColor(80, 80, 80), PenWidthPixels(2, m), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   QFont font = PageFont(Settings.LabelFont, m);
@@ -247,9 +251,9 @@ void GraphEngine::DrawApexLabel(PaintContext& c, const QString& text, qreal x, q
   const int g = RoundPixel(6 * m.DeviceScale);
   const int width = fm.horizontalAdvance(text);
   const int height = fm.height();
-  const QPointF at = where == 0 ? QPointF(x + g, y)
-                    : where == 1 ? QPointF(x - width / 2, y - (height + g))
-                                 : QPointF(x - (width + g), y);
+  const QPointF at = where == 0   ? QPointF(x + g, y)
+                     : where == 1 ? QPointF(x - width / 2, y - (height + g))
+                                  : QPointF(x - (width + g), y);
   TextAt(p, at.x(), at.y(), text);
   c.Labels.Take(QRect(at.toPoint(), QSize(width, height)));
 }
@@ -353,12 +357,16 @@ void GraphEngine::DrawTriangular(PaintContext& c) const {
     px.Case = k;
   }
   if (ties) DrawTies(c, false, pixels);
+  cache_.CoveredCount = 0;
   if (Settings.ViewPoints) {
     c.LabelPainterReady = false;  // the outline and the ties set their own pens and fonts
     const OpacityScope faded(p, Settings.PointOpacity);
+    FindCoveredSymbols(c, pixels);
+    const bool skip = cache_.CoveredCount > 0;
     for (int k = 1; k <= plotCaseCount_; ++k) {
       const TriPoint& t = tri_[static_cast<std::size_t>(k)];
       if (!IsDrawn(t.Plotted, t.Negative, k)) continue;
+      if (skip && cache_.Covered[static_cast<std::size_t>(k)]) continue;
       const PixelPoint& px = pixels[static_cast<std::size_t>(k)];
       DrawSymbol(c, k, false, px.X, px.Y, false);
     }
@@ -370,7 +378,9 @@ void GraphEngine::DrawTetrahedral(PaintContext& c, Real originX, Real originY, i
   QPainter& p = c.P;
   const PageMetrics& m = c.M;
   const Real f = m.UnitScale * Settings.Scale;
-  const auto pixel = [&](Real px, Real py) { return QPointF(c.At(px * f + originX), c.At(py * f + originY)); };
+  const auto pixel = [&](Real px, Real py) {
+    return QPointF(c.At(px * f + originX), c.At(py * f + originY));
+  };
   if (!Settings.References.empty()) {
     const ViewRotation rotation(mode, Settings.View);
     DrawReferences(p, m, [&](const std::array<Real, 4>& v, QPointF& at) {
@@ -650,6 +660,19 @@ const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QR
     if (right >= 0) {
       kept.Image = sprite.copy(QRect(left, top, right - left + 1, bottom - top + 1));
       kept.Offset = QPoint(left - c, top - c);
+      if (kept.Image.width() <= 64) {
+        kept.Mask.Width = kept.Image.width();
+        for (int y = 0; y < kept.Image.height(); ++y) {
+          const QRgb* line = reinterpret_cast<const QRgb*>(kept.Image.constScanLine(y));
+          std::uint64_t touched = 0, opaque = 0;
+          for (int x = 0; x < kept.Image.width(); ++x) {
+            if (qAlpha(line[x]) != 0) touched |= std::uint64_t{1} << x;
+            if (qAlpha(line[x]) == 255) opaque |= std::uint64_t{1} << x;
+          }
+          kept.Mask.Touched.push_back(touched);
+          kept.Mask.Opaque.push_back(opaque);
+        }
+      }
     }
     if (cache_.Sprites.size() > 4096) cache_.Sprites.clear();
     found = cache_.Sprites.emplace(key, std::move(kept)).first;
@@ -659,22 +682,79 @@ const GraphEngine::Sprite& GraphEngine::SymbolSprite(int shape, int r, int w, QR
   return found->second;
 }
 
-void GraphEngine::DrawSymbol(PaintContext& c, int k, bool infinityEnd, qreal x, qreal y, bool tetrahedral) const {
-  QPainter& p = c.P;
-  const PageMetrics& m = c.M;
+GraphEngine::SymbolLook GraphEngine::LookOf(PaintContext& c, int k) const {
   const int size = SymbolSize(k);
   if (size != c.SymbolSize) {
     c.SymbolSize = size;
-    c.Symbol = SymbolMetrics(size, m);
+    c.Symbol = SymbolMetrics(size, c.M);
   }
-  const int r = c.Symbol.R;
-  const int w = c.Symbol.W;
-  const int shape = SymbolShape(k);
-  QRgb penColour = Settings.SymbolColor, brushColour = Settings.FillColor;
+  SymbolLook look{SymbolShape(k), c.Symbol.R, c.Symbol.W, Settings.SymbolColor, Settings.FillColor};
   if (!Settings.UseDefaultColor && !symbolColors_.empty()) {
-    brushColour = symbolColors_[static_cast<std::size_t>(k)];
-    penColour = DarkenColor(brushColour);
+    look.Brush = symbolColors_[static_cast<std::size_t>(k)];
+    look.Pen = DarkenColor(look.Brush);
   }
+  return look;
+}
+
+// A symbol copied over another replaces the pixels where it is opaque. Going
+// from the last symbol back to the first, one whose every pixel is already
+// covered by the opaque pixels of those after it can be left out: the page
+// is the same. This holds only while nothing else is drawn between the
+// symbols (no labels), each one is a plain copy of its sprite (no
+// opacity, no other composition) and every sprite lands on whole pixels.
+void GraphEngine::FindCoveredSymbols(PaintContext& c, const std::vector<PixelPoint>& pixels) const {
+  QPainter& p = c.P;
+  cache_.CoveredCount = 0;
+  if (!c.SkipCovered || !c.UseSprites || Settings.ViewLabels || p.opacity() < 1 ||
+      p.compositionMode() != QPainter::CompositionMode_SourceOver || !p.device())
+    return;
+  const QTransform& t = p.transform();
+  const QRect page(0, 0, p.device()->width(), p.device()->height());
+  // A page of more than 64 million pixels is drawn symbol by symbol.
+  if (page.isEmpty() || static_cast<qint64>(page.width()) * page.height() > (qint64{1} << 26)) return;
+  cache_.Cover.Reset(page);
+  cache_.Covered.assign(static_cast<std::size_t>(plotCaseCount_) + 1, 0);
+  int covered = 0;
+  // Neighbours in the sheet often look alike: the last sprite is kept (only
+  // SymbolSprite could let it go).
+  SymbolLook last{-1, 0, 0, 0, 0};
+  const Sprite* lastSprite = nullptr;
+  for (int k = plotCaseCount_; k >= 1; --k) {
+    const TriPoint& tp = tri_[static_cast<std::size_t>(k)];
+    if (!IsDrawn(tp.Plotted, tp.Negative, k)) continue;
+    const SymbolLook look = LookOf(c, k);
+    if (look.Shape == 0) continue;
+    if (!lastSprite || look.Shape != last.Shape || look.R != last.R || look.W != last.W ||
+        look.Pen != last.Pen || look.Brush != last.Brush) {
+      lastSprite = &SymbolSprite(look.Shape, look.R, look.W, look.Pen, look.Brush, false);
+      last = look;
+    }
+    const Sprite& sprite = *lastSprite;
+    if (sprite.Image.isNull()) continue;
+    // Where DrawSymbol puts it on the device; only whole pixels are sure to
+    // land where they are counted here.
+    const PixelPoint& px = pixels[static_cast<std::size_t>(k)];
+    const qreal x = px.X + sprite.Offset.x() - 0.5 + t.dx(), y = px.Y + sprite.Offset.y() - 0.5 + t.dy();
+    if (x != std::floor(x) || y != std::floor(y) || std::fabs(x) > 1e9 || std::fabs(y) > 1e9) {
+      cache_.CoveredCount = 0;
+      return;
+    }
+    if (cache_.Cover.CoveredThenCover(sprite.Mask, static_cast<int>(x), static_cast<int>(y))) {
+      cache_.Covered[static_cast<std::size_t>(k)] = 1;
+      ++covered;
+    }
+  }
+  cache_.CoveredCount = covered;
+}
+
+void GraphEngine::DrawSymbol(PaintContext& c, int k, bool infinityEnd, qreal x, qreal y,
+                             bool tetrahedral) const {
+  QPainter& p = c.P;
+  const SymbolLook look = LookOf(c, k);
+  const int r = look.R;
+  const int w = look.W;
+  const int shape = look.Shape;
+  const QRgb penColour = look.Pen, brushColour = look.Brush;
   if (shape != 0 || infinityEnd) {
     if (c.UseSprites) {
       // On images and the screen one drawing of each kind of symbol is copied
@@ -766,7 +846,9 @@ void LabelSpace::Clear() {
   rects_.clear();
 }
 
-std::int64_t LabelSpace::Key(int cx, int cy) { return (static_cast<std::int64_t>(cx) << 32) ^ static_cast<std::uint32_t>(cy); }
+std::int64_t LabelSpace::Key(int cx, int cy) {
+  return (static_cast<std::int64_t>(cx) << 32) ^ static_cast<std::uint32_t>(cy);
+}
 
 bool LabelSpace::Free(const QRect& r) const {
   for (int cy = r.top() >> Shift; cy <= r.bottom() >> Shift; ++cy)
@@ -782,7 +864,8 @@ bool LabelSpace::Free(const QRect& r) const {
 void LabelSpace::Take(const QRect& r) {
   if (r.isEmpty()) return;
   // Labels far off the page (a huge zoom) are not worth a cell each.
-  if (std::abs(r.left()) > (1 << 24) || std::abs(r.top()) > (1 << 24) || r.width() > 4096 || r.height() > 4096)
+  if (std::abs(r.left()) > (1 << 24) || std::abs(r.top()) > (1 << 24) || r.width() > 4096 ||
+      r.height() > 4096)
     return;
   const int i = static_cast<int>(rects_.size());
   rects_.push_back(r);
@@ -794,9 +877,9 @@ QPoint PlaceLabel(const LabelSpace& space, int x, int y, int reach, QSize size) 
   const int w = size.width(), h = size.height();
   // Right of the symbol first (where labels always stood), then the other
   // places around it; where all are taken, the first.
-  const QPoint tries[] = {{x + reach, y},          {x + reach, y - h},      {x - reach - w, y},
-                          {x - reach - w, y - h},  {x - w / 2, y - reach - h}, {x - w / 2, y + reach},
-                          {x + reach, y - h / 2},  {x - reach - w, y - h / 2}};
+  const QPoint tries[] = {{x + reach, y},         {x + reach, y - h},         {x - reach - w, y},
+                          {x - reach - w, y - h}, {x - w / 2, y - reach - h}, {x - w / 2, y + reach},
+                          {x + reach, y - h / 2}, {x - reach - w, y - h / 2}};
   for (const QPoint& at : tries)
     if (space.Free(QRect(at, size))) return at;
   return tries[0];

@@ -16,6 +16,14 @@ QRect MetafilePicture::Bounds() const {
   return all;
 }
 
+QRect MetafilePicture::PixelBounds() const {
+  const QRect all = Bounds();
+  if (all.isEmpty()) return all;
+  const int n = std::max(Subdivision, 1);
+  const auto pixel = [n](int u) { return static_cast<int>(std::floor(static_cast<double>(u) / n)); };
+  return QRect(QPoint(pixel(all.left()), pixel(all.top())), QPoint(pixel(all.right()), pixel(all.bottom())));
+}
+
 // Takes everything QPainter hands it untransformed (PrimitiveTransform), so
 // that lines, polygons and text arrive as such and not as rendered pixels.
 class MetafilePaintEngine final : public QPaintEngine {
@@ -78,11 +86,12 @@ class MetafilePaintEngine final : public QPaintEngine {
     MetafileRecord r = Stamped(MetafileRecord::Kind::Text);
     const QFont font = item.font();
     const QFontMetricsF fm(font, &device_);
+    const int n = Units();
     r.Font.Family = font.family();
     r.Font.PixelHeight =
         font.pixelSize() > 0
-            ? font.pixelSize()
-            : std::max(1, static_cast<int>(std::lround(font.pointSizeF() * device_.picture_.Dpi / 72.0)));
+            ? font.pixelSize() * n
+            : std::max(n, static_cast<int>(std::lround(font.pointSizeF() * device_.picture_.Dpi / 72.0 * n)));
     r.Font.Bold = font.weight() >= QFont::DemiBold;
     r.Font.Italic = font.italic();
     r.TextColor = pen_.color().rgb();
@@ -90,14 +99,14 @@ class MetafilePaintEngine final : public QPaintEngine {
     // Cumulative widths rounded once, so the steps add up to the whole text.
     int done = 0;
     for (qsizetype i = 1; i <= text.size(); ++i) {
-      const int upTo = static_cast<int>(std::lround(fm.horizontalAdvance(text.left(i))));
+      const int upTo = static_cast<int>(std::lround(fm.horizontalAdvance(text.left(i)) * n));
       r.Advances.push_back(upTo - done);
       done = upTo;
     }
-    const QPoint at = Pixel(transform_.map(p));
+    const QPoint at = Unit(transform_.map(p));
     r.Points = {at};
-    r.Extent = QRect(at.x(), at.y() - static_cast<int>(std::ceil(fm.ascent())), std::max(done, 1),
-                     static_cast<int>(std::ceil(fm.ascent() + fm.descent())) + 1);
+    r.Extent = QRect(at.x(), at.y() - static_cast<int>(std::ceil(fm.ascent() * n)), std::max(done, 1),
+                     static_cast<int>(std::ceil((fm.ascent() + fm.descent()) * n)) + n);
     device_.picture_.Records.push_back(std::move(r));
   }
   void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
@@ -109,10 +118,18 @@ class MetafilePaintEngine final : public QPaintEngine {
                            ConicalGradientFill | LinearGradientFill | RadialGradientFill | PatternBrush);
   }
 
+  int Units() const { return device_.picture_.Subdivision; }
+
   // Positions on the page name pixels; the painter's half-pixel shift to
-  // their centres falls away here.
-  static QPoint Pixel(QPointF p) {
-    const auto c = [](qreal v) { return static_cast<int>(std::floor(std::clamp(v, -1.0e8, 1.0e8))); };
+  // their centres falls away here, and what is left is rounded to the
+  // nearest unit (with whole units to the pixel: the pixel it lies in).
+  QPoint Unit(QPointF p) const {
+    const qreal n = Units();
+    const qreal limit = std::min(1.0e8 * n, 1.0e9);
+    const auto c = [n, limit](qreal v) {
+      const qreal u = n == 1 ? v : (v - 0.5) * n + 0.5;
+      return static_cast<int>(std::floor(std::clamp(u, -limit, limit)));
+    };
     return {c(p.x()), c(p.y())};
   }
 
@@ -141,7 +158,8 @@ class MetafilePaintEngine final : public QPaintEngine {
       }
     }
     const qreal scale = std::sqrt(std::fabs(transform_.determinant()));
-    r.Pen.Width = std::max(1, static_cast<int>(std::lround(pen_.widthF() * (pen_.isCosmetic() ? 1 : scale))));
+    r.Pen.Width = std::max(
+        Units(), static_cast<int>(std::lround(pen_.widthF() * (pen_.isCosmetic() ? 1 : scale) * Units())));
     r.Pen.Color = pen_.color().rgb();
     r.Pen.Cap = pen_.capStyle() == Qt::SquareCap ? MetafileCap::Square
                 : pen_.capStyle() == Qt::FlatCap ? MetafileCap::Flat
@@ -156,7 +174,7 @@ class MetafilePaintEngine final : public QPaintEngine {
   }
 
   int PenReach(const MetafileRecord& r) const {
-    return r.Pen.Style == MetafilePenStyle::Null ? 0 : (r.Pen.Width + 1) / 2 + 1;
+    return r.Pen.Style == MetafilePenStyle::Null ? 0 : (r.Pen.Width + 1) / 2 + Units();
   }
 
   void AddPoints(MetafileRecord::Kind kind, const QPointF* points, int count, bool winding) {
@@ -164,9 +182,10 @@ class MetafilePaintEngine final : public QPaintEngine {
     MetafileRecord r = Stamped(kind);
     r.Winding = winding;
     r.Points.reserve(count);
-    for (int i = 0; i < count; ++i) r.Points.push_back(Pixel(transform_.map(points[i])));
-    QRect extent(r.Points.front(), QSize(1, 1));
-    for (const QPoint& q : r.Points) extent = extent.united(QRect(q, QSize(1, 1)));
+    for (int i = 0; i < count; ++i) r.Points.push_back(Unit(transform_.map(points[i])));
+    const QSize cell(Units(), Units());
+    QRect extent(r.Points.front(), cell);
+    for (const QPoint& q : r.Points) extent = extent.united(QRect(q, cell));
     const int reach = PenReach(r);
     r.Extent = extent.adjusted(-reach, -reach, reach, reach);
     device_.picture_.Records.push_back(std::move(r));
@@ -175,9 +194,9 @@ class MetafilePaintEngine final : public QPaintEngine {
   void AddBox(MetafileRecord::Kind kind, const QRectF& box) {
     MetafileRecord r = Stamped(kind);
     const QRectF mapped = transform_.mapRect(box.normalized());
-    r.Box = QRect(Pixel(mapped.topLeft()), Pixel(mapped.bottomRight()));
+    r.Box = QRect(Unit(mapped.topLeft()), Unit(mapped.bottomRight()));
     const int reach = PenReach(r);
-    r.Extent = r.Box.adjusted(-reach, -reach, reach, reach);
+    r.Extent = r.Box.adjusted(-reach, -reach, reach + Units() - 1, reach + Units() - 1);
     device_.picture_.Records.push_back(std::move(r));
   }
 
@@ -187,9 +206,11 @@ class MetafilePaintEngine final : public QPaintEngine {
   QTransform transform_;
 };
 
-MetafileDevice::MetafileDevice(QSize size, int dpi) : engine_(std::make_unique<MetafilePaintEngine>(*this)) {
+MetafileDevice::MetafileDevice(QSize size, int dpi, int subdivision)
+    : engine_(std::make_unique<MetafilePaintEngine>(*this)) {
   picture_.Size = size;
   picture_.Dpi = dpi > 0 ? dpi : 96;
+  picture_.Subdivision = std::clamp(subdivision, 1, 256);
 }
 
 MetafileDevice::~MetafileDevice() = default;

@@ -94,9 +94,9 @@ bool EncodePlotPicture(GraphEngine& engine, const PictureRequest& request, QByte
     painter.end();
   } else if (format == QLatin1String("emf") || format == QLatin1String("wmf")) {
     size = MetafilePageSize(c);
-    const MetafilePicture picture = GraphMetafile(engine, c, size, c.ScreenDpi);
-    buffer.write(format == QLatin1String("emf") ? EmfBytes(picture, GraphDescription(c))
-                                                : WmfBytes(picture, GraphDescription(c)));
+    buffer.write(GraphMetafileBytes(
+        engine, c, size, c.ScreenDpi,
+        format == QLatin1String("emf") ? MetafileKind::Enhanced : MetafileKind::Placeable));
   } else {
     size = QSize(width, BitmapHeight(width, printer.PageAspect()));
     if (sized && !request.WidthSet) size = MetafilePageSize(c);

@@ -286,28 +286,30 @@ int UnitsPerInch(const MetafilePicture& picture) {
 
 int Scaled(int v, double scale) { return static_cast<int>(std::lround(v * scale)); }
 
-// The picture in units of scale device pixels: points, boxes, pens, fonts
-// and the advances of text (as running sums, so that a line of text keeps
-// its length).
+// The picture in units of scale device pixels, one unit to the pixel:
+// points, boxes, pens, fonts and the advances of text (as running sums, so
+// that a line of text keeps its length).
 MetafilePicture ScaledPicture(const MetafilePicture& picture, double scale) {
   MetafilePicture out;
   out.Size = QSize(std::max(1, Scaled(picture.Size.width(), scale)),
                    std::max(1, Scaled(picture.Size.height(), scale)));
   out.Dpi = picture.Dpi;
+  const int n = std::max(picture.Subdivision, 1);
+  const double unit = scale / n;  // what a unit of the picture becomes
   out.Records.reserve(picture.Records.size());
   for (const MetafileRecord& r : picture.Records) {
     MetafileRecord s = r;
-    for (QPoint& p : s.Points) p = QPoint(Scaled(p.x(), scale), Scaled(p.y(), scale));
+    for (QPoint& p : s.Points) p = QPoint(Scaled(p.x(), unit), Scaled(p.y(), unit));
     if (!r.Box.isNull())
-      s.Box = QRect(QPoint(Scaled(r.Box.left(), scale), Scaled(r.Box.top(), scale)),
-                    QPoint(Scaled(r.Box.right() + 1, scale) - 1, Scaled(r.Box.bottom() + 1, scale) - 1));
-    s.Pen.Width = std::max(1, Scaled(r.Pen.Width, scale));
-    s.Font.PixelHeight = std::max(1, Scaled(r.Font.PixelHeight, scale));
+      s.Box = QRect(QPoint(Scaled(r.Box.left(), unit), Scaled(r.Box.top(), unit)),
+                    QPoint(Scaled(r.Box.right() + n, unit) - 1, Scaled(r.Box.bottom() + n, unit) - 1));
+    s.Pen.Width = std::max(1, Scaled(r.Pen.Width, unit));
+    s.Font.PixelHeight = std::max(1, Scaled(r.Font.PixelHeight, unit));
     long long sum = 0;
     int placed = 0;
     for (int& a : s.Advances) {
       sum += a;
-      const int end = static_cast<int>(std::llround(static_cast<double>(sum) * scale));
+      const int end = static_cast<int>(std::llround(static_cast<double>(sum) * unit));
       a = end - placed;
       placed = end;
     }
@@ -322,7 +324,8 @@ QByteArray WmfBytes(const MetafilePicture& original, const MetafileDescription& 
   const int unitsPerInch = UnitsPerInch(original);
   const int dpi = std::max(original.Dpi, 1);
   std::optional<MetafilePicture> scaled;
-  if (unitsPerInch != dpi) scaled = ScaledPicture(original, static_cast<double>(unitsPerInch) / dpi);
+  if (unitsPerInch != dpi || original.Subdivision > 1)
+    scaled = ScaledPicture(original, static_cast<double>(unitsPerInch) / dpi);
   const MetafilePicture& picture = scaled ? *scaled : original;
   WmfWriter w;
   const int width = Short(picture.Size.width());

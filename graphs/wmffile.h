@@ -12,7 +12,8 @@ namespace varnel {
 // The file's bytes. The 16-bit format has no description field; the
 // description goes into a comment record. Lines and polygons are cut where
 // they leave the 16-bit range, text that far off is left out, and text is
-// written in Windows-1252 ("?" for a character it lacks).
+// written in Windows-1252 ("?" for a character it lacks). A picture in units
+// finer than a pixel is written in whole ones.
 QByteArray WmfBytes(const MetafilePicture& picture, const MetafileDescription& description);
 
 }  // namespace varnel

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
-  poppler-utils clang-format parallel python3-numpy
+  poppler-utils emf2svg clang-format parallel python3-numpy
   dpkg-dev desktop-file-utils shared-mime-info
   liborcus-dev libxlsxwriter-dev libmuparser-dev libdeflate-dev
   python3-pandas python3-openpyxl python3-matplotlib

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdint>
@@ -121,6 +122,23 @@ PageCorners Corners(const OutputContext& context) {
   return k;
 }
 
+// A place of the unit triangle on the metafile page, unrounded.
+QPointF ExactPlace(const PageCorners& k, Real x, Real y) {
+  const TriangleMapping map = MapTriangle(k.m.UnitScale, 1, k.m.CentreX, k.m.CentreY);
+  return {static_cast<qreal>(x * map.FT + map.ExactX0), static_cast<qreal>(-y * map.FT + map.ExactY0)};
+}
+
+// Units of an enhanced metafile as page positions.
+QPointF InPixels(QPoint units) {
+  return {static_cast<qreal>(units.x()) / EmfSubdivision, static_cast<qreal>(units.y()) / EmfSubdivision};
+}
+
+// Within a unit's rounding of the exact place.
+bool AtUnit(QPointF units, QPointF exact) {
+  return std::fabs(units.x() / EmfSubdivision - exact.x()) <= 0.5 / EmfSubdivision + 1e-9 &&
+         std::fabs(units.y() / EmfSubdivision - exact.y()) <= 0.5 / EmfSubdivision + 1e-9;
+}
+
 TEST(MetafileDeviceTest, RecordsPrimitivesAtTheirPixelsWithTheirPensAndBrushes) {
   MetafileDevice device(QSize(200, 100), 96);
   QPainter p(&device);
@@ -172,6 +190,129 @@ TEST(MetafileDeviceTest, RecordsPrimitivesAtTheirPixelsWithTheirPensAndBrushes) 
   EXPECT_GE(pic.Bounds().left(), 10 - 4);
 }
 
+// One drawing on pictures of one and of sixteen units to the pixel: the
+// finer one keeps the fractions of a pixel that the other drops.
+TEST(MetafileDeviceTest, FinerUnitsKeepTheFractionsOfPositionsPensAndFonts) {
+  const auto draw = [](int units) {
+    MetafileDevice device(QSize(200, 100), 96, units);
+    QPainter p(&device);
+    p.translate(0.5, 0.5);
+    p.setPen(QPen(Qt::black, 1.5));
+    p.drawLine(QPointF(10, 20), QPointF(30.25, 40.7));
+    p.setBrush(Qt::red);
+    p.drawEllipse(QRectF(50.5, 10, 20, 20.25));
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(20);
+    p.setFont(f);
+    p.drawText(QPointF(20.125, 90), QStringLiteral("MgO"));
+    p.setPen(Qt::NoPen);
+    const QPointF left[3] = {{-3.3, 5}, {4, 5}, {4, 9.96}};
+    p.drawPolygon(left, 3);
+    p.end();
+    return device.Picture();
+  };
+  const MetafilePicture whole = draw(1), fine = draw(16);
+  EXPECT_EQ(whole.Subdivision, 1);
+  EXPECT_EQ(fine.Subdivision, 16);
+  ASSERT_EQ(whole.Records.size(), 4u);
+  ASSERT_EQ(fine.Records.size(), 4u);
+  struct Row {
+    const char* what;
+    QVector<QPoint> wholeGot, wholeWant, fineGot, fineWant;
+  };
+  const auto& w = whole.Records;
+  const auto& f = fine.Records;
+  const Row rows[] = {
+      {"line", w[0].Points, {{10, 20}, {30, 41}}, f[0].Points, {{160, 320}, {484, 651}}},
+      {"ellipse box",
+       {w[1].Box.topLeft(), w[1].Box.bottomRight()},
+       {{51, 10}, {71, 30}},
+       {f[1].Box.topLeft(), f[1].Box.bottomRight()},
+       {{808, 160}, {1128, 484}}},
+      {"text", w[2].Points, {{20, 90}}, f[2].Points, {{322, 1440}}},
+      {"polygon left of the page",
+       w[3].Points,
+       {{-3, 5}, {4, 5}, {4, 10}},
+       f[3].Points,
+       {{-53, 80}, {64, 80}, {64, 159}}},
+      {"pen and font",
+       {{w[0].Pen.Width, w[2].Font.PixelHeight}},
+       {{2, 20}},
+       {{f[0].Pen.Width, f[2].Font.PixelHeight}},
+       {{24, 320}}},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(r.wholeGot, r.wholeWant) << r.what;
+    EXPECT_EQ(r.fineGot, r.fineWant) << r.what;
+  }
+  // The text's advances are the same width, in finer steps.
+  ASSERT_EQ(f[2].Advances.size(), 3);
+  int wide = 0, fineWide = 0;
+  for (int a : w[2].Advances) wide += a;
+  for (int a : f[2].Advances) fineWide += a;
+  EXPECT_NEAR(fineWide, 16 * wide, 8);
+  // The bounds hold the pen beyond the ellipse's box, in pixels as well.
+  EXPECT_EQ(whole.PixelBounds(), whole.Bounds());
+  const QRect pixels = fine.PixelBounds();
+  EXPECT_LE(pixels.left(), -4);
+  EXPECT_GE(pixels.left(), -5);
+  EXPECT_GE(pixels.right(), 71);
+  EXPECT_LE(pixels.right(), 73);
+  EXPECT_EQ(pixels.left(), static_cast<int>(std::floor(fine.Bounds().left() / 16.0)));
+}
+
+// A page drawn in whole pixels, at sixteen units to the pixel: nothing is
+// lost, and every position is the pixel the whole-pixel picture names, to
+// within the half pixel that picture drops (a position between two pixels
+// names the one it lies in; the finer units keep where it is).
+TEST(MetafileDeviceTest, AWholePixelPageInSixteenthsOfAPixelStaysOnItsPixels) {
+  Rocks p;
+  p.engine.Settings.ViewLabels = true;
+  p.engine.Settings.GridStep = 20;
+  const QSize size = MetafilePageSize(Context());
+  const auto record = [&](int units) {
+    MetafileDevice device(size, 96, units);
+    QPainter painter(&device);
+    PaintOptions options;
+    options.FillBackground = false;
+    p.engine.Paint(painter, SetupPageMetrics(TargetKind::Metafile, size.width(), size.height(), 96, {}),
+                   options);
+    painter.end();
+    return device.Picture();
+  };
+  const auto onPixel = [](QPoint fine, QPoint whole) {
+    return std::abs(fine.x() - 16 * whole.x()) <= 8 && std::abs(fine.y() - 16 * whole.y()) <= 8;
+  };
+  const MetafilePicture one = record(1), sixteen = record(16);
+  ASSERT_EQ(one.Records.size(), sixteen.Records.size());
+  ASSERT_GT(one.Records.size(), 20u);
+  for (std::size_t i = 0; i < one.Records.size(); ++i) {
+    const MetafileRecord &a = one.Records[i], &b = sixteen.Records[i];
+    SCOPED_TRACE(i);
+    ASSERT_EQ(a.What, b.What);
+    ASSERT_EQ(a.Points.size(), b.Points.size());
+    for (qsizetype j = 0; j < a.Points.size(); ++j)
+      EXPECT_TRUE(onPixel(b.Points[j], a.Points[j])) << b.Points[j].x() << "," << b.Points[j].y();
+    if (a.What == MetafileRecord::Kind::Ellipse || a.What == MetafileRecord::Kind::Rectangle) {
+      EXPECT_TRUE(onPixel(b.Box.topLeft(), a.Box.topLeft()));
+      EXPECT_TRUE(onPixel(b.Box.bottomRight(), a.Box.bottomRight()));
+      EXPECT_EQ(b.Box.bottomRight() - b.Box.topLeft(), (a.Box.bottomRight() - a.Box.topLeft()) * 16);
+    }
+    EXPECT_EQ(b.Pen.Width, a.Pen.Width * 16);
+    EXPECT_EQ(b.Text, a.Text);
+    if (a.What == MetafileRecord::Kind::Text) {
+      EXPECT_EQ(b.Font.PixelHeight, a.Font.PixelHeight * 16);
+    }
+  }
+  // The bounds in pixels: the same but for the rounding of text widths.
+  const QRect fine = sixteen.PixelBounds(), whole = one.Bounds();
+  for (const auto& [got, want] : {std::pair{fine.left(), whole.left()},
+                                  {fine.top(), whole.top()},
+                                  {fine.right(), whole.right()},
+                                  {fine.bottom(), whole.bottom()}})
+    EXPECT_NEAR(got, want, 1);
+}
+
 TEST(EmfFileTest, HeaderRecordsObjectsAndEndAreConsistent) {
   Rocks p;
   const OutputContext c = Context();
@@ -220,29 +361,120 @@ TEST(EmfFileTest, HeaderRecordsObjectsAndEndAreConsistent) {
   EXPECT_TRUE(texts.contains(QStringLiteral("FeO")));
 }
 
+// The logical unit is a sixteenth of a pixel: the window is the page in
+// those units over the page in pixels, set before anything is drawn, and
+// the header still gives the page and what is drawn on it in pixels.
+TEST(EmfFileTest, SixteenthsOfAPixelMapOntoThePageAndTheHeaderDescribesIt) {
+  Rocks p;
+  p.engine.Settings.ViewLabels = true;
+  const OutputContext c = Context();
+  const QSize size = MetafilePageSize(c);
+  const MetafilePicture picture = GraphMetafile(p.engine, c, size, 96, MetafileKind::Enhanced);
+  ASSERT_EQ(picture.Subdivision, EmfSubdivision);
+  const QByteArray emf = EmfBytes(picture, GraphDescription(c));
+  const std::vector<Record> records = EmfRecords(emf);
+  std::map<std::uint32_t, QPoint> set;  // map mode, window and viewport extents
+  QRect drawn;                          // every point of the shapes, in units
+  for (const Record& r : records) {
+    if (r.Type == 17) set[17] = QPoint(I32(emf, r.At + 8), 0);
+    if (r.Type == 9 || r.Type == 11) set[r.Type] = QPoint(I32(emf, r.At + 8), I32(emf, r.At + 12));
+    if (r.Type == 3 || r.Type == 4 || r.Type == 42 || r.Type == 43 || r.Type == 84) {
+      EXPECT_EQ(set.size(), 3u) << "record " << r.Type << " drawn before the mapping is set";
+    }
+    if (r.Type == 3 || r.Type == 4)
+      for (std::uint32_t i = 0; i < U32(emf, r.At + 24); ++i)
+        drawn = drawn.united(QRect(I32(emf, r.At + 28 + 8 * i), I32(emf, r.At + 32 + 8 * i), 1, 1));
+  }
+  EXPECT_EQ(set[17].x(), 8);  // MM_ANISOTROPIC
+  EXPECT_EQ(set[9], QPoint(size.width() * 16, size.height() * 16));
+  EXPECT_EQ(set[11], QPoint(size.width(), size.height()));
+
+  // Bounds in pixels, inclusive: what the picture covers, on the page, and
+  // around every point drawn.
+  const QRect bounds(QPoint(I32(emf, 8), I32(emf, 12)), QPoint(I32(emf, 16), I32(emf, 20)));
+  EXPECT_EQ(bounds, picture.PixelBounds());
+  EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(bounds))
+      << bounds.left() << "," << bounds.top() << " " << bounds.right() << "," << bounds.bottom();
+  ASSERT_FALSE(drawn.isEmpty());
+  EXPECT_LE(bounds.left() * 16, drawn.left());
+  EXPECT_LE(bounds.top() * 16, drawn.top());
+  EXPECT_GE(bounds.right() * 16 + 15, drawn.right());
+  EXPECT_GE(bounds.bottom() * 16 + 15, drawn.bottom());
+  // Not much more: the pen, the labels beyond the corners.
+  EXPECT_LT(drawn.left() - bounds.left() * 16, 16 * 70);
+  // The frame is the page in 0.01 mm and the reference device the page in
+  // pixels and millimetres.
+  EXPECT_EQ(QRect(QPoint(I32(emf, 24), I32(emf, 28)), QPoint(I32(emf, 32), I32(emf, 36))),
+            QRect(QPoint(0, 0), QPoint(29713 - 1, 21008 - 1)));
+  EXPECT_EQ(QPoint(I32(emf, 72), I32(emf, 76)), QPoint(size.width(), size.height()));
+  EXPECT_EQ(QPoint(I32(emf, 80), I32(emf, 84)), QPoint(297, 210));
+}
+
+// The outline's corners, a symbol and the apex labels stand where the exact
+// page positions are, to a sixteenth of a pixel, not on whole pixels.
+TEST(EmfFileTest, ShapesKeepTheExactFractionsOfTheirPositions) {
+  PlotSheet p;
+  p.Connect({{"a", "b", "c", "Symbol#"}, {"1", "2", "4", "10"}});  // a diamond
+  p.engine.Settings.UseDefaultShape = false;
+  const OutputContext c = Context();
+  const QByteArray emf = ExportBytes(p.engine, c, ExportType::EnhancedMetafile);
+  const PageCorners k = Corners(c);
+  const QPointF a = ExactPlace(k, 1, 0), b = ExactPlace(k, 0.5L, Sin60), cc = ExactPlace(k, 0, 0);
+  Real x, y;
+  TriangleXY(1.0L / 7, 2.0L / 7, x, y);
+  const QPointF centre = ExactPlace(k, x, y);
+  // Were they whole pixels, the test could not tell.
+  for (const QPointF& q : {a, b, centre})
+    ASSERT_GT(std::fabs(q.x() - std::round(q.x())) + std::fabs(q.y() - std::round(q.y())), 0.1);
+  bool outline = false, diamond = false, fractional = false;
+  QPoint label;
+  for (const Record& r : EmfRecords(emf)) {
+    if (r.Type == 3 || r.Type == 4) {
+      QVector<QPoint> q;
+      for (std::uint32_t i = 0; i < U32(emf, r.At + 24); ++i)
+        q.push_back({I32(emf, r.At + 28 + 8 * i), I32(emf, r.At + 32 + 8 * i)});
+      for (const QPoint& u : q) fractional = fractional || u.x() % 16 != 0 || u.y() % 16 != 0;
+      if (q.size() == 3 && AtUnit(q[0], a) && AtUnit(q[1], b) && AtUnit(q[2], cc)) outline = true;
+      // Left, top, right and bottom corners around the case's place.
+      if (q.size() == 4 && AtUnit((QPointF(q[0]) + QPointF(q[2])) / 2, centre) &&
+          AtUnit((QPointF(q[1]) + QPointF(q[3])) / 2, centre))
+        diamond = true;
+    }
+    if (r.Type == 84 && EmfText(emf, r) == QStringLiteral("a"))
+      label = QPoint(I32(emf, r.At + 36), I32(emf, r.At + 40));
+  }
+  EXPECT_TRUE(fractional);
+  EXPECT_TRUE(outline) << a.x() << "," << a.y();
+  EXPECT_TRUE(diamond) << centre.x() << "," << centre.y();
+  // Apex A's label starts 6 pixels right of the exact corner.
+  EXPECT_NEAR(InPixels(label).x(), a.x() + 6, 0.5 / EmfSubdivision + 1e-9);
+}
+
 TEST(EmfFileTest, OutlineAndApexLabelsStandWhereThePageMetricsPutThem) {
   Rocks p;
   const OutputContext c = Context();
   const QByteArray emf = ExportBytes(p.engine, c, ExportType::EnhancedMetafile);
   const PageCorners k = Corners(c);
+  const QPointF a = ExactPlace(k, 1, 0), b = ExactPlace(k, 0.5L, Sin60), cc = ExactPlace(k, 0, 0);
   bool outline = false;
   QPoint sio2;
   for (const Record& r : EmfRecords(emf)) {
     if (r.Type == 3 && U32(emf, r.At + 24) == 3) {
-      const QVector<QPoint> got{{I32(emf, r.At + 28), I32(emf, r.At + 32)},
-                                {I32(emf, r.At + 36), I32(emf, r.At + 40)},
-                                {I32(emf, r.At + 44), I32(emf, r.At + 48)}};
-      outline = outline || got == QVector<QPoint>{k.a, k.b, k.c};
+      outline = outline || (AtUnit(QPoint(I32(emf, r.At + 28), I32(emf, r.At + 32)), a) &&
+                            AtUnit(QPoint(I32(emf, r.At + 36), I32(emf, r.At + 40)), b) &&
+                            AtUnit(QPoint(I32(emf, r.At + 44), I32(emf, r.At + 48)), cc));
     }
     if (r.Type == 84 && EmfText(emf, r) == QStringLiteral("SiO2"))
       sio2 = QPoint(I32(emf, r.At + 36), I32(emf, r.At + 40));
   }
-  EXPECT_TRUE(outline) << "no triangle through " << k.a.x() << "," << k.a.y() << " " << k.b.x() << ","
-                       << k.b.y() << " " << k.c.x() << "," << k.c.y();
+  EXPECT_TRUE(outline) << "no triangle through " << a.x() << "," << a.y() << " " << b.x() << "," << b.y()
+                       << " " << cc.x() << "," << cc.y();
   // Apex A's label starts the gap of 6 pixels right of corner A, its top level with it.
-  EXPECT_EQ(sio2.x(), k.a.x() + 6);
-  EXPECT_GT(sio2.y(), k.a.y());
-  EXPECT_LT(sio2.y(), k.a.y() + 30);
+  EXPECT_NEAR(InPixels(sio2).x(), a.x() + 6, 0.5 / EmfSubdivision + 1e-9);
+  EXPECT_GT(InPixels(sio2).y(), a.y());
+  EXPECT_LT(InPixels(sio2).y(), a.y() + 30);
+  // The corners the whole-pixel pages round to are within a pixel.
+  EXPECT_LE(std::fabs(a.x() - k.a.x()) + std::fabs(a.y() - k.a.y()), 1.0);
 }
 
 TEST(WmfFileTest, PlaceableHeaderChecksumSizesAndEnd) {
@@ -392,12 +624,13 @@ TEST(WmfFileTest, LargePagesAndHighResolutionsKeepTheirSizeAndMatchTheEnhancedMe
   Rocks p;
   p.engine.Settings.ViewLabels = true;
   for (const Case& k : cases) {
-    SCOPED_TRACE(QStringLiteral("%1 x %2 mm at %3 dpi").arg(k.mm.width()).arg(k.mm.height()).arg(k.dpi).toStdString());
+    SCOPED_TRACE(
+        QStringLiteral("%1 x %2 mm at %3 dpi").arg(k.mm.width()).arg(k.mm.height()).arg(k.dpi).toStdString());
     OutputContext c = Context();
     c.ScreenDpi = k.dpi;
     c.Printer = PageOfSize(k.mm);
     const QSize size = MetafilePageSize(c);
-    const MetafilePicture picture = GraphMetafile(p.engine, c, size, k.dpi);
+    const MetafilePicture picture = GraphMetafile(p.engine, c, size, k.dpi, MetafileKind::Enhanced);
     const QByteArray emf = EmfBytes(picture, GraphDescription(c));
     const QByteArray wmf = WmfBytes(picture, GraphDescription(c));
     const int units = static_cast<int>(U16(wmf, 14));
@@ -408,7 +641,8 @@ TEST(WmfFileTest, LargePagesAndHighResolutionsKeepTheirSizeAndMatchTheEnhancedMe
     EXPECT_GT(height, 0);
     EXPECT_LE(std::max(width, height), 32000);
     EXPECT_NEAR(static_cast<double>(width) / units, static_cast<double>(size.width()) / k.dpi, 0.51 / units);
-    EXPECT_NEAR(static_cast<double>(height) / units, static_cast<double>(size.height()) / k.dpi, 0.51 / units);
+    EXPECT_NEAR(static_cast<double>(height) / units, static_cast<double>(size.height()) / k.dpi,
+                0.51 / units);
     if (k.mm.width() >= 100) {
       EXPECT_NEAR(width * 25.4 / units, k.mm.width(), 0.5);
     }
@@ -418,9 +652,10 @@ TEST(WmfFileTest, LargePagesAndHighResolutionsKeepTheirSizeAndMatchTheEnhancedMe
         EXPECT_EQ(QPoint(I16(wmf, r.At + 8), I16(wmf, r.At + 6)), QPoint(width, height));
       }
     }
-    // Every shape and text where the enhanced metafile has it.
+    // Every shape and text where the enhanced metafile has it, in its
+    // sixteenths of a pixel.
     const Shapes e = EmfShapes(emf), w = WmfShapes(wmf);
-    const double scale = static_cast<double>(units) / k.dpi;
+    const double scale = static_cast<double>(units) / k.dpi / EmfSubdivision;
     ASSERT_EQ(e.Lines.size(), w.Lines.size());
     ASSERT_GE(e.Lines.size(), 1u);
     for (std::size_t i = 0; i < e.Lines.size(); ++i) {
@@ -436,11 +671,93 @@ TEST(WmfFileTest, LargePagesAndHighResolutionsKeepTheirSizeAndMatchTheEnhancedMe
       EXPECT_NEAR(w.Texts[i].x(), e.Texts[i].x() * scale, 0.51);
       EXPECT_NEAR(w.Texts[i].y(), e.Texts[i].y() * scale, 0.51);
     }
-    // At its own resolution the file is the one it always was.
+    // The placeable metafile as exported, drawn in whole pixels: at its own
+    // resolution its coordinates are the pixels recorded, and every shape
+    // lies within the rounding to whole pixels (half a pixel, and half a unit
+    // of the file) of the enhanced metafile's.
+    const MetafilePicture pixels = GraphMetafile(p.engine, c, size, k.dpi, MetafileKind::Placeable);
+    ASSERT_EQ(pixels.Subdivision, 1);
+    const Shapes placed = WmfShapes(GraphMetafileBytes(p.engine, c, size, k.dpi, MetafileKind::Placeable));
     if (units == k.dpi) {
-      EXPECT_EQ(w.Lines, e.Lines);
+      std::vector<QVector<QPoint>> recorded;
+      for (const MetafileRecord& r : pixels.Records)
+        if (r.What == MetafileRecord::Kind::Polyline || r.What == MetafileRecord::Kind::Polygon)
+          recorded.push_back(r.Points);
+      EXPECT_EQ(placed.Lines, recorded);
+    }
+    ASSERT_EQ(placed.Lines.size(), e.Lines.size());
+    ASSERT_EQ(placed.Texts.size(), e.Texts.size());
+    const double pixel = static_cast<double>(units) / k.dpi;
+    for (std::size_t i = 0; i < e.Lines.size(); ++i) {
+      ASSERT_EQ(e.Lines[i].size(), placed.Lines[i].size()) << "shape " << i;
+      for (qsizetype j = 0; j < e.Lines[i].size(); ++j) {
+        EXPECT_NEAR(placed.Lines[i][j].x(), e.Lines[i][j].x() * scale, 0.51 + 0.5 * pixel) << "shape " << i;
+        EXPECT_NEAR(placed.Lines[i][j].y(), e.Lines[i][j].y() * scale, 0.51 + 0.5 * pixel) << "shape " << i;
+      }
     }
   }
+}
+
+// emf2svg, a reader of enhanced metafiles of its own, turns the file into an
+// SVG with the outline and the apex labels where the page has them, to a
+// sixteenth of a pixel, and the fonts at their size: the mapping of the
+// units onto pixels is read as it is meant.
+TEST(MetafileRenderTest, Emf2svgPlacesTheOutlineAndLabelsToASixteenthOfAPixel) {
+  const QString converter = QStandardPaths::findExecutable(QStringLiteral("emf2svg-conv"));
+  if (converter.isEmpty())
+    GTEST_SKIP() << "emf2svg-conv (package emf2svg) is not installed, so the metafile cannot be read back";
+  Rocks p;
+  const OutputContext c = Context();
+  QTemporaryDir dir;
+  const QString emfPath = dir.filePath(QStringLiteral("g.emf")),
+                svgPath = dir.filePath(QStringLiteral("g.svg"));
+  const QByteArray emf = ExportBytes(p.engine, c, ExportType::EnhancedMetafile);
+  test::WriteFileOrFail(emfPath, emf);
+  QProcess run;
+  run.start(converter, {QStringLiteral("-i"), emfPath, QStringLiteral("-o"), svgPath});
+  ASSERT_TRUE(run.waitForFinished(60000));
+  ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+  const QString svg = QString::fromUtf8(test::ReadFile(svgPath));
+
+  // The picture is the header's bounds, moved to the corner.
+  const QRect bounds(QPoint(I32(emf, 8), I32(emf, 12)), QPoint(I32(emf, 16), I32(emf, 20)));
+  static const QRegularExpression shift(QStringLiteral("translate\\((-?[0-9.]+), *(-?[0-9.]+)\\)"));
+  const QRegularExpressionMatch moved = shift.match(svg);
+  ASSERT_TRUE(moved.hasMatch()) << svg.left(400).toStdString();
+  EXPECT_EQ(QPointF(moved.captured(1).toDouble(), moved.captured(2).toDouble()), -QPointF(bounds.topLeft()));
+
+  const PageCorners k = Corners(c);
+  const QPointF a = ExactPlace(k, 1, 0), b = ExactPlace(k, 0.5L, Sin60), cc = ExactPlace(k, 0, 0);
+  const auto near = [](QPointF u, QPointF v) {
+    return std::fabs(u.x() - v.x()) <= 0.5 / EmfSubdivision + 1e-4 &&
+           std::fabs(u.y() - v.y()) <= 0.5 / EmfSubdivision + 1e-4;
+  };
+  static const QRegularExpression path(QStringLiteral("<path d=\"M ([^\"]*)\""));
+  static const QRegularExpression point(QStringLiteral("(-?[0-9.]+),(-?[0-9.]+)"));
+  bool outline = false;
+  for (const auto& m : path.globalMatch(svg)) {
+    std::vector<QPointF> q;
+    for (const auto& n : point.globalMatch(m.captured(1)))
+      q.emplace_back(n.captured(1).toDouble(), n.captured(2).toDouble());
+    if (q.size() == 3 && near(q[0], a) && near(q[1], b) && near(q[2], cc)) outline = true;
+  }
+  EXPECT_TRUE(outline) << "no triangle through " << a.x() << "," << a.y() << " " << b.x() << "," << b.y()
+                       << " " << cc.x() << "," << cc.y();
+
+  // SiO2 starts 6 pixels right of corner A, at the apex font's height.
+  int height = 0;
+  for (const MetafileRecord& r :
+       GraphMetafile(p.engine, c, MetafilePageSize(c), 96, MetafileKind::Enhanced).Records)
+    if (r.Text == QStringLiteral("SiO2")) height = r.Font.PixelHeight;
+  ASSERT_GT(height, 0);
+  static const QRegularExpression label(
+      QStringLiteral("<text [^>]* x=\"([0-9.]+)\" y=\"([0-9.]+)\" font-size=\"([0-9.]+)\" *>"
+                     "<!\\[CDATA\\[SiO2\\]\\]>"));
+  const QRegularExpressionMatch sio2 = label.match(svg);
+  ASSERT_TRUE(sio2.hasMatch());
+  EXPECT_NEAR(sio2.captured(1).toDouble(), a.x() + 6, 0.5 / EmfSubdivision + 1e-4);
+  EXPECT_GT(sio2.captured(2).toDouble(), a.y());
+  EXPECT_NEAR(sio2.captured(3).toDouble(), static_cast<double>(height) / EmfSubdivision, 1e-4);
 }
 
 // Converts a metafile with LibreOffice and reads the picture back.
