@@ -10,7 +10,7 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation
   poppler-utils emf2svg clang-format parallel python3-numpy
   dpkg-dev desktop-file-utils shared-mime-info
-  liborcus-dev libxlsxwriter-dev libmuparser-dev libdeflate-dev
+  liborcus-dev libxlsxwriter-dev libmuparser-dev
   python3-pandas python3-openpyxl python3-matplotlib
 )
 

@@ -4,6 +4,7 @@
 #include <malloc.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,7 +21,6 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <libdeflate.h>
 #include <orcus/orcus_ods.hpp>
 #include <orcus/sax_parser.hpp>
 #include <orcus/orcus_xlsx.hpp>
@@ -28,6 +28,9 @@
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <zlib.h>
 
 #include "sheet/datafile.h"
 #include "sheet/tablebuilder.h"
@@ -44,6 +47,16 @@ constexpr ss::col_t MaxCols = 16384;
 // crafted workbook (a few bytes per cell in a well-compressed part) from
 // growing without end. Below 4 GB, so that texts are found by 32-bit offsets.
 std::size_t MaxStoredBytes() { return std::min<std::size_t>(MemoryWithinReach() / 4, std::size_t{2} << 30); }
+
+// Asks for the large pages of the memory management for a buffer about to
+// be filled: a sheet's cells and texts take tens of megabytes, which in
+// small pages cost thousands of page faults in a fresh process.
+void AdviseLargePages(const void* data, std::size_t bytes) {
+  constexpr std::uintptr_t Large = std::uintptr_t{2} << 20;
+  const auto begin = (reinterpret_cast<std::uintptr_t>(data) + Large - 1) & ~(Large - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(Large - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
 
 // A text in the store's one buffer.
 struct Text {
@@ -77,6 +90,16 @@ class CellStore {
     return Keep(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
   }
   Text KeepBool(bool v) { return Keep(v ? std::string_view("TRUE") : std::string_view("FALSE")); }
+
+  // Room for the cells and texts of a sheet part of this size, in large
+  // pages: growing them step by step would copy and fault them again.
+  void Expect(std::size_t partBytes) {
+    constexpr std::size_t Most = std::size_t{64} << 20;
+    cells.reserve(std::min(partBytes / 12, Most / sizeof(Cell)));
+    AdviseLargePages(cells.data(), cells.capacity() * sizeof(Cell));
+    text.reserve(text.size() + std::min(partBytes / 4, Most));
+    AdviseLargePages(text.data(), text.capacity());
+  }
 
   // A text kept in a list of its own (a shared string) costs its entry too.
   void ChargeEntry() { Charge(sizeof(Text)); }
@@ -448,8 +471,8 @@ bool OdsEncrypted(std::string_view bytes) {
 }
 
 // ---- Workbooks of the Office Open XML kind (.xlsx) ---------------------
-// Read here, with the library's XML parser (and libdeflate for the zip
-// package), rather than through its spreadsheet filter. The filter builds a model of the whole workbook
+// Read here, with the library's zip and XML parsers, rather than through its
+// spreadsheet filter. The filter builds a model of the whole workbook
 // (styles, themes, every sheet) and hands each cell over through virtual
 // calls, which made a sheet of analyses several times slower to read than
 // its values need; it also passes over text written in the cell itself
@@ -794,14 +817,17 @@ class SheetCells {
 
 // A part of the package, unpacked.
 struct Part {
-  std::unique_ptr<char[]> Bytes;
+  std::vector<unsigned char> Bytes;
   std::size_t Size = 0;
-  std::string_view View() const { return {Bytes.get(), Size}; }
+  std::string_view Name;  // in the package's table of contents
+  std::uint32_t Crc = 0;
+  bool Whole = false;
 };
 
 template <class Handler>
 void ParseXml(const Part& part, Handler& handler) {
-  orcus::sax_parser<Handler> parser(part.Bytes.get(), part.Size, false, handler);
+  orcus::sax_parser<Handler> parser(reinterpret_cast<const char*>(part.Bytes.data()), part.Size, false,
+                                    handler);
   parser.parse();
 }
 
@@ -833,13 +859,15 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The parts of the zip package, found through its central directory, and
-// unpacked with libdeflate: a part is unpacked whole into memory of the size
-// the directory gives (which the caller has checked), and libdeflate does
-// that in a third of zlib's time, the largest share of reading a sheet.
+// The parts of the zip package, unpacked by the library. Each part's
+// checksum, from the package's table of contents, is checked here: the
+// library unpacks a damaged part without a word, and its bytes (wrong
+// numbers among them) would pass for the sheet.
 class Package {
  public:
-  explicit Package(std::string_view bytes) : bytes_(bytes) {
+  explicit Package(std::string_view bytes)
+      : stream_(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), archive_(&stream_) {
+    archive_.load();
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     const std::size_t lowest = n > 22 + 65535 ? n - 22 - 65535 : 0;
@@ -849,68 +877,51 @@ class Package {
       std::size_t p = Le32(data + at + 16);
       for (std::size_t e = 0; e < count; ++e) {
         if (p + 46 > n || Le32(data + p) != 0x02014b50) throw std::runtime_error("its table of contents is damaged");
-        Entry entry;
-        entry.Method = Le16(data + p + 10);
-        entry.Crc = Le32(data + p + 16);
-        entry.Packed = Le32(data + p + 20);
-        entry.Size = Le32(data + p + 24);
         const std::size_t nameSize = Le16(data + p + 28);
-        const std::size_t local = Le32(data + p + 42);
-        if (p + 46 + nameSize > n || local + 30 > n || Le32(data + local) != 0x04034b50)
-          throw std::runtime_error("its table of contents is damaged");
-        entry.Name = bytes.substr(p + 46, nameSize);
-        entry.Data = local + 30 + Le16(data + local + 26) + Le16(data + local + 28);
-        if (entry.Data > n || entry.Packed > n - entry.Data) throw std::runtime_error("a part lies beyond its end");
-        entries_.push_back(entry);
+        if (p + 46 + nameSize > n) throw std::runtime_error("its table of contents is damaged");
+        entries_.push_back(Entry{bytes.substr(p + 46, nameSize), Le32(data + p + 16), Le32(data + p + 24)});
         p += 46 + nameSize + Le16(data + p + 30) + Le16(data + p + 32);
       }
       return;
     }
     throw std::runtime_error("its table of contents cannot be found");
   }
-  Package(const Package&) = delete;
-  Package& operator=(const Package&) = delete;
-  ~Package() {
-    if (inflater_) libdeflate_free_decompressor(inflater_);
-  }
 
   // A part by its name (part names ignore case); false if there is none.
-  bool Read(std::string_view name, Part& part) {
+  // Without check, the caller checks the part with Check (while it reads it).
+  bool Read(std::string_view name, Part& part, bool check = true) const {
     if (name.empty()) return false;
     const Entry* found = nullptr;
     for (std::size_t i = 0; i < entries_.size() && !found; ++i)
       if (entries_[i].Name == name) found = &entries_[i];
     for (std::size_t i = 0; i < entries_.size() && !found; ++i)
       if (SameIgnoringCase(entries_[i].Name, name)) found = &entries_[i];
-    if (!found) return false;
-    part.Bytes = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(found->Size, 1));
-    part.Size = found->Size;
-    const char* packed = bytes_.data() + found->Data;
-    if (found->Method == 0) {
-      if (found->Packed != found->Size) throw std::runtime_error("a stored part has two sizes");
-      std::memcpy(part.Bytes.get(), packed, found->Size);
-    } else if (found->Method == 8) {
-      if (!inflater_ && !(inflater_ = libdeflate_alloc_decompressor())) throw std::bad_alloc();
-      if (libdeflate_deflate_decompress(inflater_, packed, found->Packed, part.Bytes.get(), found->Size, nullptr) !=
-          LIBDEFLATE_SUCCESS)
-        throw std::runtime_error("the part " + std::string(found->Name) + " is damaged");
-    } else {
-      throw std::runtime_error("the part " + std::string(found->Name) + " is packed in a way Varnel cannot unpack");
-    }
-    if (libdeflate_crc32(0, part.Bytes.get(), part.Size) != found->Crc)
-      throw std::runtime_error("the part " + std::string(found->Name) + " is damaged (its checksum does not match)");
+    if (!found || !archive_.read_file_entry(found->Name, part.Bytes)) return false;
+    // The library ends a part with a zero byte, which is not part of it;
+    // it stays in the buffer, after the bytes the parser is given.
+    part.Size = std::min<std::size_t>(found->Size, part.Bytes.size());
+    part.Name = found->Name;
+    part.Crc = found->Crc;
+    part.Whole = part.Bytes.size() == found->Size ||
+                 (part.Bytes.size() == found->Size + std::size_t{1} && part.Bytes.back() == 0);
+    if (check) Check(part);
     return true;
+  }
+  static bool Intact(const Part& part) {
+    return part.Whole && crc32_z(0, part.Bytes.data(), part.Size) == part.Crc;
+  }
+  static void Check(const Part& part) {
+    if (!Intact(part)) throw std::runtime_error("the part " + std::string(part.Name) + " is damaged");
   }
 
  private:
   struct Entry {
     std::string_view Name;
-    std::uint32_t Method = 0, Crc = 0, Packed = 0, Size = 0;
-    std::size_t Data = 0;
+    std::uint32_t Crc = 0, Size = 0;
   };
-  std::string_view bytes_;
+  orcus::zip_archive_stream_blob stream_;
+  orcus::zip_archive archive_;
   std::vector<Entry> entries_;
-  libdeflate_decompressor* inflater_ = nullptr;
 };
 
 void ReadXlsx(std::string_view bytes, Factory& f) {
@@ -930,9 +941,26 @@ void ReadXlsx(std::string_view bytes, Factory& f) {
   const std::string sheet = PartPath(workbook, links.ById(sheets.ids[static_cast<std::size_t>(f.chosenIndex)]));
   SharedStringTable strings(f.store);
   if (package.Read(PartPath(workbook, links.ByType("/sharedStrings")), part)) ParseXml(part, strings);
-  if (!package.Read(sheet, part)) return;  // a sheet without cells
+  if (!package.Read(sheet, part, false)) return;  // a sheet without cells
+  f.store.Expect(part.Size);
   SheetCells cells(f.store, strings.strings);
-  ParseXml(part, cells);
+  // The sheet, the largest part, is checked on the other core while it is read.
+  bool intact = true;
+  std::thread check;
+  try {
+    check = std::thread([&part, &intact] { intact = Package::Intact(part); });
+  } catch (const std::system_error&) {
+    intact = Package::Intact(part);
+  }
+  try {
+    ParseXml(part, cells);
+  } catch (...) {
+    if (check.joinable()) check.join();
+    if (!intact) Package::Check(part);  // a damaged part, not what the damage made of it
+    throw;
+  }
+  if (check.joinable()) check.join();
+  if (!intact) Package::Check(part);
 }
 
 // ---- Reading in a child -----------------------------------------------------
@@ -1011,6 +1039,10 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// Closes a whole answer: with it, the parent need not wait for the child to
+// end (and to give its memory back) before it goes on.
+constexpr std::string_view AnswerEnd = "\nEND";
+
 // The child's answer: outcome, error, sheet names, chosen sheet, cells, texts.
 [[noreturn]] void AnswerFromChild(int fd, std::string_view bytes, const WantedSheet& wanted) {
   std::string head;
@@ -1031,7 +1063,8 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     const bool ok = WriteAll(fd, length.data(), length.size()) && WriteAll(fd, head.data(), head.size()) &&
                     WriteAll(fd, reinterpret_cast<const char*>(store.cells.data()),
                              store.cells.size() * sizeof(Cell)) &&
-                    WriteAll(fd, store.text.data(), store.text.size());
+                    WriteAll(fd, store.text.data(), store.text.size()) &&
+                    WriteAll(fd, AnswerEnd.data(), AnswerEnd.size());
     ::_exit(ok ? 0 : 3);
   } catch (const std::bad_alloc&) {
     head.clear();
@@ -1153,6 +1186,8 @@ WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, A
     AnswerFromChild(fds[1], bytes, wanted);
   }
   ::close(fds[1]);
+  // A larger pipe: the answer comes in fewer turns between the two.
+  ::fcntl(fds[0], F_SETPIPE_SZ, 1 << 20);
   const long long deadline = NowMs() + TimeoutMs(bytes);
   const std::size_t limit = MaxStoredBytes() + (std::size_t{64} << 20);
   bool tooBig = false, whole = false;
@@ -1169,19 +1204,45 @@ WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, A
         if (cells > limit / sizeof(Cell) || text > limit || cells * sizeof(Cell) + text > limit) {
           tooBig = true;
         } else {
+          answer.cells.reserve(cells);
+          AdviseLargePages(answer.cells.data(), cells * sizeof(Cell));
           answer.cells.resize(cells);
+          answer.ownText.reserve(text);
+          AdviseLargePages(answer.ownText.data(), text);
           answer.ownText.resize(text);
           read = ReadExactly(fds[0], reinterpret_cast<char*>(answer.cells.data()), cells * sizeof(Cell), deadline);
           if (read == PipeRead::Done) read = ReadExactly(fds[0], answer.ownText.data(), text, deadline);
-          // Nothing may follow.
-          char more = 0;
-          whole = read == PipeRead::Done && ReadExactly(fds[0], &more, 1, deadline) == PipeRead::Ended;
+          char end[AnswerEnd.size()] = {};
+          whole = read == PipeRead::Done && ReadExactly(fds[0], end, sizeof end, deadline) == PipeRead::Done &&
+                  std::string_view(end, sizeof end) == AnswerEnd;
         }
       }
     }
   }
   ::close(fds[0]);
   const bool timedOut = read == PipeRead::TimedOut;
+  if (whole && !timedOut && !tooBig) {
+    // The whole answer came: the child is left to end on its own and is
+    // reaped beside the work that follows.
+    WorkbookSeams().LastStatus = 0;
+    answer.text = answer.ownText;
+    if (!CellsWithinText(answer)) whole = false;
+    try {
+      if (whole) {
+        std::thread([pid] {
+          int status = 0;
+          while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+          }
+        }).detach();
+        return WorkbookReading::InChild;
+      }
+    } catch (const std::system_error&) {
+      int status = 0;
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      return WorkbookReading::InChild;
+    }
+  }
   if (timedOut || tooBig) ::kill(pid, SIGKILL);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {

@@ -2,7 +2,7 @@
 // suite: one sheet's cells as the workbook shows them (formulas by their
 // cached results, numbers in full, not rounded for display). An .ods goes
 // through the library's spreadsheet filter; of an .xlsx only the parts a
-// table needs are read, with the library's XML parser.
+// table needs are read, with the library's zip and XML parsers.
 //
 // The library is run in a child process: its Debian build keeps its
 // internal assertions, and a broken workbook can trip one, which would end

@@ -647,7 +647,7 @@ TEST_F(TableFiles, BrokenWorkbooksAreRefused) {
       {torn, tornBytes, QStringLiteral("\"%1\" is a broken workbook: its table of contents cannot be read.")},
       {Path(QStringLiteral("changed.xlsx")), changed,
        QStringLiteral("\"%1\" is a broken or encrypted workbook and cannot be read:\n\rthe part "
-                      "xl/tables/first.xml is damaged (its checksum does not match)")},
+                      "xl/tables/first.xml is damaged")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name.toStdString());
