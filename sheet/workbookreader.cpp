@@ -944,11 +944,12 @@ void ReadXlsx(std::string_view bytes, Factory& f) {
   if (!package.Read(sheet, part, false)) return;  // a sheet without cells
   f.store.Expect(part.Size);
   SheetCells cells(f.store, strings.strings);
-  // The sheet, the largest part, is checked on the other core while it is read.
+  // A large sheet is checked on the other core while it is read.
   bool intact = true;
   std::thread check;
   try {
-    check = std::thread([&part, &intact] { intact = Package::Intact(part); });
+    if (part.Size >= (std::size_t{4} << 20)) check = std::thread([&part, &intact] { intact = Package::Intact(part); });
+    else intact = Package::Intact(part);
   } catch (const std::system_error&) {
     intact = Package::Intact(part);
   }
@@ -1221,9 +1222,10 @@ WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, A
   }
   ::close(fds[0]);
   const bool timedOut = read == PipeRead::TimedOut;
-  if (whole && !timedOut && !tooBig) {
-    // The whole answer came: the child is left to end on its own and is
-    // reaped beside the work that follows.
+  // The whole answer of a large sheet came: the child is left to give back
+  // its memory on its own and is reaped beside the work that follows.
+  constexpr std::uint64_t LargeAnswer = std::uint64_t{4} << 20;
+  if (whole && !timedOut && !tooBig && cells * sizeof(Cell) + text >= LargeAnswer) {
     WorkbookSeams().LastStatus = 0;
     answer.text = answer.ownText;
     if (!CellsWithinText(answer)) whole = false;
