@@ -22,7 +22,9 @@ PictureMask Mask(const std::vector<std::string>& rows) {
   m.Width = rows.empty() ? 0 : static_cast<int>(rows.front().size());
   for (const std::string& row : rows) {
     std::uint64_t touched = 0, opaque = 0;
-    for (std::size_t x = 0; x < row.size(); ++x) {
+    // A row wider than a word keeps its width (which the map refuses) but
+    // only the bits a word has.
+    for (std::size_t x = 0; x < row.size() && x < 64; ++x) {
       if (row[x] != '.') touched |= std::uint64_t{1} << x;
       if (row[x] == '#') opaque |= std::uint64_t{1} << x;
     }
