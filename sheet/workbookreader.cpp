@@ -15,6 +15,7 @@
 #include <cmath>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <functional>
@@ -531,11 +532,15 @@ class WorkbookSheets {
   void start_declaration(std::string_view) {}
   void end_declaration(std::string_view) {}
   void attribute(std::string_view, std::string_view) {}
+  bool date1904 = false;  // days counted from 1904 rather than 1900
   void attribute(const orcus::sax::parser_attribute& attr) {
     if (attr.name == "id" && !attr.ns.empty()) id_ = attr.value;
     else if (attr.name == "name" && attr.ns.empty()) name_ = attr.value;
+    else if (attr.name == "date1904") date1904_ = attr.value == "1" || attr.value == "true";
   }
   void start_element(const orcus::sax::parser_element& elem) {
+    if (elem.name == "workbookPr") date1904 = date1904_;
+    date1904_ = false;
     if (elem.name == "sheet") {
       names.push_back(name_);
       ids.push_back(id_);
@@ -548,6 +553,86 @@ class WorkbookSheets {
 
  private:
   std::string id_, name_;
+  bool date1904_ = false;
+};
+
+// Whether a number format shows a date or a time of day: it has a day,
+// month-and-year or hour-and-second field outside quoted text, escaped
+// characters and brackets. A bracketed hour, minute or second ([h]:mm) is
+// a duration, shown as a number of hours, not a date.
+bool IsDateFormat(std::string_view code) {
+  bool date = false;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const char c = code[i];
+    if (c == '"') {
+      const std::size_t end = code.find('"', i + 1);
+      if (end == std::string_view::npos) return false;
+      i = end;
+    } else if (c == '\\' || c == '_' || c == '*') {
+      ++i;  // the next character is shown as it is (or fills)
+    } else if (c == '[') {
+      const std::size_t end = code.find(']', i + 1);
+      if (end == std::string_view::npos) return false;
+      const std::string_view inside = code.substr(i + 1, end - i - 1);
+      if (inside.find_first_not_of("hHmMsS") == std::string_view::npos && !inside.empty()) return false;
+      i = end;
+    } else if (c == ';') {
+      break;  // the first section decides
+    } else {
+      const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c | 0x20 : c);
+      if (lower == 'd' || lower == 'y' || lower == 'h' || lower == 's') date = true;
+    }
+  }
+  return date;
+}
+
+// The number formats of the styles part: which cell styles show dates.
+class CellStyles {
+ public:
+  std::vector<bool> dates;  // by style index
+
+  void doctype(const orcus::sax::doctype_declaration&) {}
+  void start_declaration(std::string_view) {}
+  void end_declaration(std::string_view) {}
+  void attribute(std::string_view, std::string_view) {}
+  void attribute(const orcus::sax::parser_attribute& attr) {
+    if (attr.name == "numFmtId") id_ = SmallNumberOf(attr.value);
+    else if (attr.name == "formatCode") code_ = attr.value;
+  }
+  void start_element(const orcus::sax::parser_element& elem) {
+    const std::string_view n = elem.name;
+    if (n == "numFmt" && id_ >= 0) {
+      if (IsDateFormat(code_)) customDates_.push_back(id_);
+    } else if (n == "cellXfs") {
+      inXfs_ = true;
+    } else if (n == "xf" && inXfs_) {
+      dates.push_back(IsDateId(id_));
+    }
+    id_ = -1;
+    code_.clear();
+  }
+  void end_element(const orcus::sax::parser_element& elem) {
+    if (elem.name == "cellXfs") inXfs_ = false;
+  }
+  void characters(std::string_view, bool) {}
+
+ private:
+  static long SmallNumberOf(std::string_view s) {
+    long v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    return r.ec == std::errc() && r.ptr == s.data() + s.size() ? v : -1;
+  }
+  // The built-in formats of dates and times (46 is a duration), those of
+  // East Asian dates, and the workbook's own that show dates.
+  bool IsDateId(long id) const {
+    if ((id >= 14 && id <= 22) || id == 45 || id == 47 || (id >= 27 && id <= 36) || (id >= 50 && id <= 58))
+      return true;
+    return std::find(customDates_.begin(), customDates_.end(), id) != customDates_.end();
+  }
+  std::vector<long> customDates_;
+  std::string code_;
+  long id_ = -1;
+  bool inXfs_ = false;
 };
 
 // "A1" -> row 0, column 0; false when it is no cell address.
@@ -680,13 +765,58 @@ std::string DateText(std::string_view iso) {
   return text;
 }
 
+// A date or time that a workbook keeps as a number of days, as text in the
+// form dates of the other workbook kind read as: "2020-05-17", with
+// " 13:45:30" when it has a time of day (whole seconds), or the time alone
+// for less than a day in the 1900 system (which has no day 0). That system
+// counts a 29 February 1900 that never was (day 60), as the spreadsheets
+// that made it do. False for a number no date can be made of.
+bool SerialDateText(double serial, bool date1904, std::string& text) {
+  if (!(serial >= 0) || serial >= 2958466) return false;  // up to 9999-12-31
+  long long day = static_cast<long long>(std::floor(serial));
+  long long seconds = std::llround((serial - static_cast<double>(day)) * 86400.0);
+  if (seconds >= 86400) {
+    ++day;
+    seconds -= 86400;
+  }
+  char buffer[96];  // room for any long long, though the fields are small
+  const auto clock = [&] {
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return std::string(buffer);
+  };
+  if (!date1904 && day == 0) {
+    text = clock();
+    return true;
+  }
+  long long y = 1900, m = 2, d = 29;
+  if (date1904 || day != 60) {
+    // Days from 1970-01-01, then the civil date (proleptic Gregorian).
+    long long z = date1904 ? day - 24107 : day - (day < 60 ? 25568 : 25569);
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+  }
+  if (y > 9999) return false;
+  std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lld", y, m, d);
+  text = buffer;
+  if (seconds != 0) text += " " + clock();
+  return true;
+}
+
 // The cells of a sheet part: <sheetData><row r="1"><c r="A1" t=".."><v>..</v>
 // or <is>..</is></c></row></sheetData>. Rows and cells without an address
 // follow the one before. Formulas count by the result saved with them (a
 // formula saved without one is an empty cell), an error value is empty.
 class SheetCells {
  public:
-  SheetCells(CellStore& store, const std::vector<Text>& strings) : store_(store), strings_(strings) {}
+  SheetCells(CellStore& store, const std::vector<Text>& strings, const std::vector<bool>& dateStyles, bool date1904)
+      : store_(store), strings_(strings), dateStyles_(dateStyles), date1904_(date1904) {}
 
   void doctype(const orcus::sax::doctype_declaration&) {}
   void start_declaration(std::string_view) {}
@@ -697,6 +827,7 @@ class SheetCells {
     if (!inData_ || attr.name.size() != 1 || !attr.ns.empty()) return;
     if (attr.name[0] == 'r') r_ = attr.value;
     else if (attr.name[0] == 't') t_ = attr.value;
+    else if (attr.name[0] == 's') style_ = SmallNumber(attr.value);
   }
   void start_element(const orcus::sax::parser_element& elem) {
     const std::string_view n = elem.name;
@@ -709,6 +840,8 @@ class SheetCells {
       col_ = col;
       cellRow_ = row;
       type_ = TypeOf(t_);
+      isDate_ = style_ >= 0 && static_cast<std::size_t>(style_) < dateStyles_.size() &&
+                dateStyles_[static_cast<std::size_t>(style_)];
       value_.clear();
       hasValue_ = false;
     } else if (Is(n, 'v')) {
@@ -726,6 +859,7 @@ class SheetCells {
     }
     r_.clear();
     t_.clear();
+    style_ = -1;
   }
   void end_element(const orcus::sax::parser_element& elem) {
     if (!inData_) return;
@@ -769,6 +903,15 @@ class SheetCells {
     switch (type_) {
       case Type::Number: {
         if (value_.empty()) return;
+        if (isDate_) {
+          double serial = 0;
+          const auto r = std::from_chars(value_.data(), value_.data() + value_.size(), serial);
+          if (r.ec == std::errc() && r.ptr == value_.data() + value_.size() &&
+              SerialDateText(serial, date1904_, dateText_)) {
+            store_.Set(cellRow_, col_, store_.Keep(dateText_));
+            return;
+          }
+        }
         if (IsShortestNumberText(value_)) {
           store_.Set(cellRow_, col_, store_.Keep(value_));
           return;
@@ -807,7 +950,11 @@ class SheetCells {
 
   CellStore& store_;
   const std::vector<Text>& strings_;
-  std::string r_, t_, value_;
+  const std::vector<bool>& dateStyles_;
+  bool date1904_;
+  long style_ = -1;
+  bool isDate_ = false;
+  std::string r_, t_, value_, dateText_;
   ss::row_t row_ = -1, cellRow_ = 0;
   ss::col_t col_ = -1;
   Type type_ = Type::Number;
@@ -941,9 +1088,12 @@ void ReadXlsx(std::string_view bytes, Factory& f) {
   const std::string sheet = PartPath(workbook, links.ById(sheets.ids[static_cast<std::size_t>(f.chosenIndex)]));
   SharedStringTable strings(f.store);
   if (package.Read(PartPath(workbook, links.ByType("/sharedStrings")), part)) ParseXml(part, strings);
+  // Numbers shown as dates come in as the dates they show.
+  CellStyles styles;
+  if (package.Read(PartPath(workbook, links.ByType("/styles")), part)) ParseXml(part, styles);
   if (!package.Read(sheet, part, false)) return;  // a sheet without cells
   f.store.Expect(part.Size);
-  SheetCells cells(f.store, strings.strings);
+  SheetCells cells(f.store, strings.strings, styles.dates, sheets.date1904);
   // A large sheet is checked on the other core while it is read.
   bool intact = true;
   std::thread check;

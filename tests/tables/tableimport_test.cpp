@@ -380,7 +380,8 @@ TEST_F(TableFiles, WorkbooksReadTheirCellsAsShown) {
 
 // An XLSX package assembled by hand around one sheet part, which is found
 // through the package's relationships as any reader must (not by its name).
-QByteArray HandMadeXlsx(const std::string& sheetData, const std::string& sharedStrings = {}) {
+QByteArray HandMadeXlsx(const std::string& sheetData, const std::string& sharedStrings = {},
+                        const std::string& styles = {}, bool date1904 = false) {
   const std::string ns = "http://schemas.openxmlformats.org/";
   std::vector<std::pair<std::string, std::string>> parts{
       {"[Content_Types].xml",
@@ -399,7 +400,7 @@ QByteArray HandMadeXlsx(const std::string& sheetData, const std::string& sharedS
        "Target=\"xl/workbook.xml\"/></Relationships>"},
       {"xl/workbook.xml",
        "<?xml version=\"1.0\"?><workbook xmlns=\"" + ns + "spreadsheetml/2006/main\" xmlns:rel=\"" + ns +
-           "officeDocument/2006/relationships\"><sheets>"
+           "officeDocument/2006/relationships\">" + (date1904 ? "<workbookPr date1904=\"1\"/>" : "") + "<sheets>"
            "<sheet name=\"First\" sheetId=\"1\" rel:id=\"rId7\"/>"
            "<sheet name=\"Data\" sheetId=\"2\" rel:id=\"rId3\"/></sheets></workbook>"},
       {"xl/_rels/workbook.xml.rels",
@@ -423,6 +424,14 @@ QByteArray HandMadeXlsx(const std::string& sheetData, const std::string& sharedS
     rels.insert(rels.rfind("</Relationships>"), "<Relationship Id=\"rId9\" Type=\"" + ns +
                                                     "officeDocument/2006/relationships/sharedStrings\" "
                                                     "Target=\"strings.xml\"/>");
+  }
+  if (!styles.empty()) {
+    parts.push_back({"xl/styles.xml", "<?xml version=\"1.0\"?><styleSheet xmlns=\"" + ns +
+                                          "spreadsheetml/2006/main\">" + styles + "</styleSheet>"});
+    std::string& rels = parts[3].second;
+    rels.insert(rels.rfind("</Relationships>"), "<Relationship Id=\"rId8\" Type=\"" + ns +
+                                                    "officeDocument/2006/relationships/styles\" "
+                                                    "Target=\"styles.xml\"/>");
   }
   return test::StoredZip(parts);
 }
@@ -522,6 +531,70 @@ TEST_F(TableFiles, WorkbookCellsOfEveryKindReadAsTheSpreadsheetShowsThem) {
   const Rows got = GridRows(table);
   ASSERT_EQ(got.size(), expected.size());
   for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], expected[i]) << "row " << i + 1;
+}
+
+// Numbers whose style shows a date come in as the date shown, as dates of
+// the other workbook kind do.
+TEST_F(TableFiles, NumbersShownAsDatesComeInAsDates) {
+  // Styles by index: 0 General, 1 a built-in date, 2 a built-in time,
+  // 3 a built-in duration, 4 percent, 5 a date of the workbook's own,
+  // 6 a number format with quoted letters, 7 an elapsed-hours format,
+  // 8 a date behind a locale tag.
+  const std::string styles =
+      "<numFmts count=\"4\"><numFmt numFmtId=\"164\" formatCode=\"yyyy\\-mm\\-dd\"/>"
+      "<numFmt numFmtId=\"165\" formatCode=\"0.00&quot; days&quot;\"/>"
+      "<numFmt numFmtId=\"166\" formatCode=\"[h]:mm\"/>"
+      "<numFmt numFmtId=\"167\" formatCode=\"[$-409]d mmmm yyyy;@\"/></numFmts>"
+      "<cellStyleXfs count=\"1\"><xf numFmtId=\"14\"/></cellStyleXfs>"
+      "<cellXfs count=\"9\"><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"21\"/><xf numFmtId=\"46\"/>"
+      "<xf numFmtId=\"10\"/><xf numFmtId=\"164\"/><xf numFmtId=\"165\"/><xf numFmtId=\"166\"/>"
+      "<xf numFmtId=\"167\"/></cellXfs>";
+  struct Case {
+    int style;
+    const char* value;
+    const char* shown;
+    const char* shown1904;
+  };
+  const Case cases[] = {
+      {1, "43968.57326388889", "2020-05-17 13:45:30", "2024-05-18 13:45:30"},
+      {5, "36525", "1999-12-31", "2004-01-01"},
+      {8, "1", "1900-01-01", "1904-01-02"},
+      {1, "59", "1900-02-28", "1904-02-29"},
+      {1, "60", "1900-02-29", "1904-03-01"},  // the day the 1900 system counts that never was
+      {1, "61", "1900-03-01", "1904-03-02"},
+      {1, "2958465.99998", "9999-12-31 23:59:58", "2958465.99998"},  // the last day there is
+      {1, "2958465.9999999", "2958465.9999999", "2958465.9999999"},   // its last second rounds past it
+      {2, "0.5", "12:00:00", "1904-01-01 12:00:00"},
+      {1, "2958466", "2958466", "2958466"},  // past the last day: the number
+      {1, "-1", "-1", "-1"},
+      {3, "1.5", "1.5", "1.5"},  // durations and other numbers stay numbers
+      {7, "1.5", "1.5", "1.5"},
+      {0, "36525", "36525", "36525"},
+      {4, "0.25", "0.25", "0.25"},
+      {6, "2.5", "2.5", "2.5"},
+      {9, "36525", "36525", "36525"},  // no such style
+  };
+  for (const bool date1904 : {false, true}) {
+    SCOPED_TRACE(date1904 ? "days from 1904" : "days from 1900");
+    std::string sheetData = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Value</t></is></c></row>";
+    Rows expected{{"Value"}};
+    int row = 2;
+    for (const Case& c : cases) {
+      sheetData += "<row r=\"" + std::to_string(row) + "\"><c r=\"A" + std::to_string(row) + "\" s=\"" +
+                   std::to_string(c.style) + "\"><v>" + c.value + "</v></c></row>";
+      expected.push_back({date1904 ? c.shown1904 : c.shown});
+      ++row;
+    }
+    const QString path = Write(QStringLiteral("dates.xlsx"), HandMadeXlsx(sheetData, {}, styles, date1904));
+    TableImportOptions options;
+    options.SheetName = QStringLiteral("Data");
+    ImportedTable table;
+    const ImportResult r = ImportTable(path, options, table);
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    const Rows got = GridRows(table);
+    ASSERT_EQ(got.size(), expected.size());
+    for (std::size_t i = 1; i < got.size(); ++i) EXPECT_EQ(got[i], expected[i]) << cases[i - 1].value;
+  }
 }
 
 // A number's text is kept as written only where reading it as a double and
