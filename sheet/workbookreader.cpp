@@ -8,12 +8,13 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,15 +24,14 @@
 #include <new>
 #include <optional>
 #include <orcus/orcus_ods.hpp>
-#include <orcus/sax_parser.hpp>
 #include <orcus/orcus_xlsx.hpp>
+#include <orcus/sax_parser.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
-#include <zlib.h>
 
 #include "sheet/datafile.h"
 #include "sheet/tablebuilder.h"
@@ -149,8 +149,11 @@ class CellStore {
 
   // Cells in row and column order; of two for the same place the later holds.
   void Sort() {
-    const auto before = [](const Cell& a, const Cell& b) { return a.Row != b.Row ? a.Row < b.Row : a.Col < b.Col; };
-    if (!std::is_sorted(cells.begin(), cells.end(), before)) std::stable_sort(cells.begin(), cells.end(), before);
+    const auto before = [](const Cell& a, const Cell& b) {
+      return a.Row != b.Row ? a.Row < b.Row : a.Col < b.Col;
+    };
+    if (!std::is_sorted(cells.begin(), cells.end(), before))
+      std::stable_sort(cells.begin(), cells.end(), before);
     std::size_t out = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (out > 0 && cells[out - 1].Row == cells[i].Row && cells[out - 1].Col == cells[i].Col)
@@ -495,9 +498,12 @@ class Relationships {
   void end_declaration(std::string_view) {}
   void attribute(std::string_view, std::string_view) {}
   void attribute(const orcus::sax::parser_attribute& attr) {
-    if (attr.name == "Id") link_.Id = attr.value;
-    else if (attr.name == "Type") link_.Type = attr.value;
-    else if (attr.name == "Target") link_.Target = attr.value;
+    if (attr.name == "Id")
+      link_.Id = attr.value;
+    else if (attr.name == "Type")
+      link_.Type = attr.value;
+    else if (attr.name == "Target")
+      link_.Target = attr.value;
   }
   void start_element(const orcus::sax::parser_element& elem) {
     if (elem.name == "Relationship") links.push_back(link_);
@@ -534,9 +540,12 @@ class WorkbookSheets {
   void attribute(std::string_view, std::string_view) {}
   bool date1904 = false;  // days counted from 1904 rather than 1900
   void attribute(const orcus::sax::parser_attribute& attr) {
-    if (attr.name == "id" && !attr.ns.empty()) id_ = attr.value;
-    else if (attr.name == "name" && attr.ns.empty()) name_ = attr.value;
-    else if (attr.name == "date1904") date1904_ = attr.value == "1" || attr.value == "true";
+    if (attr.name == "id" && !attr.ns.empty())
+      id_ = attr.value;
+    else if (attr.name == "name" && attr.ns.empty())
+      name_ = attr.value;
+    else if (attr.name == "date1904")
+      date1904_ = attr.value == "1" || attr.value == "true";
   }
   void start_element(const orcus::sax::parser_element& elem) {
     if (elem.name == "workbookPr") date1904 = date1904_;
@@ -596,8 +605,10 @@ class CellStyles {
   void end_declaration(std::string_view) {}
   void attribute(std::string_view, std::string_view) {}
   void attribute(const orcus::sax::parser_attribute& attr) {
-    if (attr.name == "numFmtId") id_ = SmallNumberOf(attr.value);
-    else if (attr.name == "formatCode") code_ = attr.value;
+    if (attr.name == "numFmtId")
+      id_ = SmallNumberOf(attr.value);
+    else if (attr.name == "formatCode")
+      code_ = attr.value;
   }
   void start_element(const orcus::sax::parser_element& elem) {
     const std::string_view n = elem.name;
@@ -781,7 +792,8 @@ bool SerialDateText(double serial, bool date1904, std::string& text) {
   }
   char buffer[96];  // room for any long long, though the fields are small
   const auto clock = [&] {
-    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
     return std::string(buffer);
   };
   if (!date1904 && day == 0) {
@@ -815,7 +827,8 @@ bool SerialDateText(double serial, bool date1904, std::string& text) {
 // formula saved without one is an empty cell), an error value is empty.
 class SheetCells {
  public:
-  SheetCells(CellStore& store, const std::vector<Text>& strings, const std::vector<bool>& dateStyles, bool date1904)
+  SheetCells(CellStore& store, const std::vector<Text>& strings, const std::vector<bool>& dateStyles,
+             bool date1904)
       : store_(store), strings_(strings), dateStyles_(dateStyles), date1904_(date1904) {}
 
   void doctype(const orcus::sax::doctype_declaration&) {}
@@ -825,9 +838,12 @@ class SheetCells {
   // Names are told apart by length and letters: this runs for every cell.
   void attribute(const orcus::sax::parser_attribute& attr) {
     if (!inData_ || attr.name.size() != 1 || !attr.ns.empty()) return;
-    if (attr.name[0] == 'r') r_ = attr.value;
-    else if (attr.name[0] == 't') t_ = attr.value;
-    else if (attr.name[0] == 's') style_ = SmallNumber(attr.value);
+    if (attr.name[0] == 'r')
+      r_ = attr.value;
+    else if (attr.name[0] == 't')
+      t_ = attr.value;
+    else if (attr.name[0] == 's')
+      style_ = SmallNumber(attr.value);
   }
   void start_element(const orcus::sax::parser_element& elem) {
     const std::string_view n = elem.name;
@@ -926,7 +942,8 @@ class SheetCells {
       }
       case Type::Shared: {
         const long i = SmallNumber(value_);
-        if (i >= 0 && static_cast<std::size_t>(i) < strings_.size() && strings_[static_cast<std::size_t>(i)].Size > 0)
+        if (i >= 0 && static_cast<std::size_t>(i) < strings_.size() &&
+            strings_[static_cast<std::size_t>(i)].Size > 0)
           store_.Set(cellRow_, col_, strings_[static_cast<std::size_t>(i)]);
         return;
       }
@@ -936,9 +953,12 @@ class SheetCells {
         if (!value_.empty()) store_.Set(cellRow_, col_, store_.Keep(value_));
         return;
       case Type::Boolean:
-        if (value_ == "1" || value_ == "true") store_.Set(cellRow_, col_, store_.KeepBool(true));
-        else if (value_ == "0" || value_ == "false") store_.Set(cellRow_, col_, store_.KeepBool(false));
-        else if (!value_.empty()) store_.Set(cellRow_, col_, store_.Keep(value_));
+        if (value_ == "1" || value_ == "true")
+          store_.Set(cellRow_, col_, store_.KeepBool(true));
+        else if (value_ == "0" || value_ == "false")
+          store_.Set(cellRow_, col_, store_.KeepBool(false));
+        else if (!value_.empty())
+          store_.Set(cellRow_, col_, store_.Keep(value_));
         return;
       case Type::Error:
         return;
@@ -993,7 +1013,8 @@ std::string PartPath(std::string_view base, std::string_view target) {
 
 std::string RelationshipsPart(std::string_view part) {
   const std::size_t slash = part.rfind('/');
-  const std::string_view folder = slash == std::string_view::npos ? std::string_view() : part.substr(0, slash + 1);
+  const std::string_view folder =
+      slash == std::string_view::npos ? std::string_view() : part.substr(0, slash + 1);
   const std::string_view file = slash == std::string_view::npos ? part : part.substr(slash + 1);
   return std::string(folder) + "_rels/" + std::string(file) + ".rels";
 }
@@ -1001,7 +1022,8 @@ std::string RelationshipsPart(std::string_view part) {
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if ((a[i] >= 'A' && a[i] <= 'Z' ? a[i] | 0x20 : a[i]) != (b[i] >= 'A' && b[i] <= 'Z' ? b[i] | 0x20 : b[i]))
+    if ((a[i] >= 'A' && a[i] <= 'Z' ? a[i] | 0x20 : a[i]) !=
+        (b[i] >= 'A' && b[i] <= 'Z' ? b[i] | 0x20 : b[i]))
       return false;
   return true;
 }
@@ -1023,7 +1045,8 @@ class Package {
       const std::size_t count = Le16(data + at + 10);
       std::size_t p = Le32(data + at + 16);
       for (std::size_t e = 0; e < count; ++e) {
-        if (p + 46 > n || Le32(data + p) != 0x02014b50) throw std::runtime_error("its table of contents is damaged");
+        if (p + 46 > n || Le32(data + p) != 0x02014b50)
+          throw std::runtime_error("its table of contents is damaged");
         const std::size_t nameSize = Le16(data + p + 28);
         if (p + 46 + nameSize > n) throw std::runtime_error("its table of contents is damaged");
         entries_.push_back(Entry{bytes.substr(p + 46, nameSize), Le32(data + p + 16), Le32(data + p + 24)});
@@ -1085,7 +1108,8 @@ void ReadXlsx(std::string_view bytes, Factory& f) {
   if (package.Read(RelationshipsPart(workbook), part)) ParseXml(part, links);
   for (const std::string& name : sheets.names) f.append_sheet(0, name);
   if (f.chosenIndex < 0) return;
-  const std::string sheet = PartPath(workbook, links.ById(sheets.ids[static_cast<std::size_t>(f.chosenIndex)]));
+  const std::string sheet =
+      PartPath(workbook, links.ById(sheets.ids[static_cast<std::size_t>(f.chosenIndex)]));
   SharedStringTable strings(f.store);
   if (package.Read(PartPath(workbook, links.ByType("/sharedStrings")), part)) ParseXml(part, strings);
   // Numbers shown as dates come in as the dates they show.
@@ -1098,8 +1122,10 @@ void ReadXlsx(std::string_view bytes, Factory& f) {
   bool intact = true;
   std::thread check;
   try {
-    if (part.Size >= (std::size_t{4} << 20)) check = std::thread([&part, &intact] { intact = Package::Intact(part); });
-    else intact = Package::Intact(part);
+    if (part.Size >= (std::size_t{4} << 20))
+      check = std::thread([&part, &intact] { intact = Package::Intact(part); });
+    else
+      intact = Package::Intact(part);
   } catch (const std::system_error&) {
     intact = Package::Intact(part);
   }
@@ -1211,11 +1237,11 @@ constexpr std::string_view AnswerEnd = "\nEND";
     PutU64(head, store.text.size());
     std::string length;
     PutU64(length, head.size());
-    const bool ok = WriteAll(fd, length.data(), length.size()) && WriteAll(fd, head.data(), head.size()) &&
-                    WriteAll(fd, reinterpret_cast<const char*>(store.cells.data()),
-                             store.cells.size() * sizeof(Cell)) &&
-                    WriteAll(fd, store.text.data(), store.text.size()) &&
-                    WriteAll(fd, AnswerEnd.data(), AnswerEnd.size());
+    const bool ok =
+        WriteAll(fd, length.data(), length.size()) && WriteAll(fd, head.data(), head.size()) &&
+        WriteAll(fd, reinterpret_cast<const char*>(store.cells.data()), store.cells.size() * sizeof(Cell)) &&
+        WriteAll(fd, store.text.data(), store.text.size()) &&
+        WriteAll(fd, AnswerEnd.data(), AnswerEnd.size());
     ::_exit(ok ? 0 : 3);
   } catch (const std::bad_alloc&) {
     head.clear();
@@ -1292,7 +1318,8 @@ int TimeoutMs(std::string_view bytes) {
 }
 
 long long NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
 
@@ -1329,7 +1356,7 @@ WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, A
   }
   if (pid == 0) {
     ::close(fds[0]);
-    const struct rlimit noCore {0, 0};
+    const struct rlimit noCore { 0, 0 };
     ::setrlimit(RLIMIT_CORE, &noCore);
     // Large blocks from fresh pages: the free memory of the parent's heap is
     // shared with the child until written, and reusing it copies each page.
@@ -1345,7 +1372,8 @@ WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, A
   PipeRead read = PipeRead::Done;
   std::uint64_t headSize = 0, cells = 0, text = 0;
   std::string head;
-  if ((read = ReadExactly(fds[0], reinterpret_cast<char*>(&headSize), sizeof headSize, deadline)) == PipeRead::Done) {
+  if ((read = ReadExactly(fds[0], reinterpret_cast<char*>(&headSize), sizeof headSize, deadline)) ==
+      PipeRead::Done) {
     if (headSize > (std::size_t{64} << 20)) {
       tooBig = true;
     } else {
@@ -1361,10 +1389,12 @@ WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, A
           answer.ownText.reserve(text);
           AdviseLargePages(answer.ownText.data(), text);
           answer.ownText.resize(text);
-          read = ReadExactly(fds[0], reinterpret_cast<char*>(answer.cells.data()), cells * sizeof(Cell), deadline);
+          read = ReadExactly(fds[0], reinterpret_cast<char*>(answer.cells.data()), cells * sizeof(Cell),
+                             deadline);
           if (read == PipeRead::Done) read = ReadExactly(fds[0], answer.ownText.data(), text, deadline);
           char end[AnswerEnd.size()] = {};
-          whole = read == PipeRead::Done && ReadExactly(fds[0], end, sizeof end, deadline) == PipeRead::Done &&
+          whole = read == PipeRead::Done &&
+                  ReadExactly(fds[0], end, sizeof end, deadline) == PipeRead::Done &&
                   std::string_view(end, sizeof end) == AnswerEnd;
         }
       }
@@ -1457,8 +1487,8 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
 
   Answer answer;
   std::optional<Parsed> here;
-  WorkbookReading reading = WorkbookSeams().InProcess ? WorkbookReading::InProcess
-                                                      : ReadInChild(bytes, wanted, answer);
+  WorkbookReading reading =
+      WorkbookSeams().InProcess ? WorkbookReading::InProcess : ReadInChild(bytes, wanted, answer);
   if (reading == WorkbookReading::InProcess) {
     answer = Answer{};
     here.emplace(wanted);
@@ -1476,8 +1506,9 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
                        ? QStringLiteral("%1 cannot be read: reading the workbook took longer than %2 s.")
                              .arg(name)
                              .arg((TimeoutMs(bytes) + 999) / 1000)
-                       : QStringLiteral("%1 is a broken workbook and cannot be read: the workbook "
-                                        "library stopped on it.")
+                       : QStringLiteral(
+                             "%1 is a broken workbook and cannot be read: the workbook "
+                             "library stopped on it.")
                              .arg(name);
     return result;
   }
@@ -1506,12 +1537,12 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
     }
   }
   QStringList names;
-  for (const std::string& n : answer.names) names << QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()));
+  for (const std::string& n : answer.names)
+    names << QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()));
   if (answer.chosen < 0 || answer.chosen >= names.size()) {
-    result.Error = names.isEmpty()
-                       ? QStringLiteral("%1 holds no sheet.").arg(name)
-                       : QStringLiteral("%1 has no sheet \"%2\". Its sheets: %3.")
-                             .arg(name, options.SheetName, names.join(QStringLiteral(", ")));
+    result.Error = names.isEmpty() ? QStringLiteral("%1 holds no sheet.").arg(name)
+                                   : QStringLiteral("%1 has no sheet \"%2\". Its sheets: %3.")
+                                         .arg(name, options.SheetName, names.join(QStringLiteral(", ")));
     return result;
   }
 
@@ -1564,7 +1595,8 @@ ImportResult ReadWorkbook(std::string_view bytes, const QString& name, const Tab
   }
   // The width of the table: the widest row from the names down.
   width = 0;
-  for (std::size_t r = static_cast<std::size_t>(used.Skip); r < rowCount; ++r) width = std::max(width, rowWidth(r));
+  for (std::size_t r = static_cast<std::size_t>(used.Skip); r < rowCount; ++r)
+    width = std::max(width, rowWidth(r));
   TableBuilder builder(used, rowCount, rowLimit, table, static_cast<int>(std::max<std::size_t>(width, 1)));
   std::vector<std::string_view> fields;
   for (std::size_t r = 0; r < rowCount; ++r) {
@@ -1617,11 +1649,11 @@ bool IsShortestNumberText(std::string_view s) {
   std::size_t digits = 0;
   for (std::size_t k = first; k < last; ++k) digits += s[k] != '.';
   if (digits > 15) return false;
-  const long exponent = s[intStart] != '0' ? static_cast<long>(intDigits) - 1
-                                           : -static_cast<long>(first - intStart - 1);
+  const long exponent =
+      s[intStart] != '0' ? static_cast<long>(intDigits) - 1 : -static_cast<long>(first - intStart - 1);
   const long magnitude = exponent < 0 ? -exponent : exponent;
-  const std::size_t exponentForm = (negative ? 1 : 0) + digits + (digits > 1 ? 1 : 0) + 2 +
-                                   (magnitude >= 100 ? 3 : 2);
+  const std::size_t exponentForm =
+      (negative ? 1 : 0) + digits + (digits > 1 ? 1 : 0) + 2 + (magnitude >= 100 ? 3 : 2);
   return s.size() < exponentForm;
 }
 

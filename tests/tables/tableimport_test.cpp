@@ -3,10 +3,9 @@
 #include "sheet/tableimport.h"
 
 #include <gtest/gtest.h>
-#include <xlsxwriter.h>
-
 #include <signal.h>
 #include <unistd.h>
+#include <xlsxwriter.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -247,11 +246,12 @@ TEST(TextTables, SummaryNamesWhatCameIn) {
     LimitReading reading;
     const char* note;
   };
-  for (const Note& n : {Note{"A;B\n1;<0,01\n", LimitReading::Half, "1 value below detection read as half the limit"},
-                        Note{"A;B\n<1;<0,01\n", LimitReading::Limit, "2 values below detection read as the limit"},
-                        Note{"A;B\n1;<0,01\n<2;3\n", LimitReading::Missing,
-                             "2 values below detection kept as written (missing)"},
-                        Note{"A;B\n1;2\n", LimitReading::Half, ""}}) {
+  for (const Note& n :
+       {Note{"A;B\n1;<0,01\n", LimitReading::Half, "1 value below detection read as half the limit"},
+        Note{"A;B\n<1;<0,01\n", LimitReading::Limit, "2 values below detection read as the limit"},
+        Note{"A;B\n1;<0,01\n<2;3\n", LimitReading::Missing,
+             "2 values below detection kept as written (missing)"},
+        Note{"A;B\n1;2\n", LimitReading::Half, ""}}) {
     TableImportOptions options;
     options.BelowLimit = n.reading;
     const Imported t = FromBytes(n.text, options);
@@ -385,41 +385,51 @@ QByteArray HandMadeXlsx(const std::string& sheetData, const std::string& sharedS
   const std::string ns = "http://schemas.openxmlformats.org/";
   std::vector<std::pair<std::string, std::string>> parts{
       {"[Content_Types].xml",
-       "<?xml version=\"1.0\"?><Types xmlns=\"" + ns + "package/2006/content-types\">"
-       "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-       "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
-       "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-       "<Override PartName=\"/xl/tables/first.xml\" ContentType=\"application/"
-       "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
-       "<Override PartName=\"/xl/tables/data.xml\" ContentType=\"application/"
-       "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>"},
-      {"_rels/.rels",
-       "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns + "package/2006/relationships\">"
-       "<Relationship Id=\"rId1\" Type=\"" + ns + "officeDocument/2006/relationships/officeDocument\" "
-       "Target=\"xl/workbook.xml\"/></Relationships>"},
+       "<?xml version=\"1.0\"?><Types xmlns=\"" + ns +
+           "package/2006/content-types\">"
+           "<Default Extension=\"rels\" "
+           "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+           "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+           "<Override PartName=\"/xl/workbook.xml\" ContentType=\"application/"
+           "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+           "<Override PartName=\"/xl/tables/first.xml\" ContentType=\"application/"
+           "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+           "<Override PartName=\"/xl/tables/data.xml\" ContentType=\"application/"
+           "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>"},
+      {"_rels/.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns +
+                          "package/2006/relationships\">"
+                          "<Relationship Id=\"rId1\" Type=\"" +
+                          ns +
+                          "officeDocument/2006/relationships/officeDocument\" "
+                          "Target=\"xl/workbook.xml\"/></Relationships>"},
       {"xl/workbook.xml",
        "<?xml version=\"1.0\"?><workbook xmlns=\"" + ns + "spreadsheetml/2006/main\" xmlns:rel=\"" + ns +
-           "officeDocument/2006/relationships\">" + (date1904 ? "<workbookPr date1904=\"1\"/>" : "") + "<sheets>"
+           "officeDocument/2006/relationships\">" + (date1904 ? "<workbookPr date1904=\"1\"/>" : "") +
+           "<sheets>"
            "<sheet name=\"First\" sheetId=\"1\" rel:id=\"rId7\"/>"
            "<sheet name=\"Data\" sheetId=\"2\" rel:id=\"rId3\"/></sheets></workbook>"},
-      {"xl/_rels/workbook.xml.rels",
-       "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns + "package/2006/relationships\">"
-       "<Relationship Id=\"rId3\" Type=\"" + ns + "officeDocument/2006/relationships/worksheet\" "
-       "Target=\"tables/data.xml\"/>"
-       "<Relationship Id=\"rId7\" Type=\"" + ns + "officeDocument/2006/relationships/worksheet\" "
-       "Target=\"/xl/tables/first.xml\"/></Relationships>"},
-      {"xl/tables/first.xml",
-       "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "spreadsheetml/2006/main\"><sheetData>"
-       "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>first</t></is></c></row></sheetData></worksheet>"},
-      {"xl/tables/data.xml",
-       "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "spreadsheetml/2006/main\"><sheetData>" +
-           sheetData + "</sheetData></worksheet>"},
+      {"xl/_rels/workbook.xml.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"" + ns +
+                                         "package/2006/relationships\">"
+                                         "<Relationship Id=\"rId3\" Type=\"" +
+                                         ns +
+                                         "officeDocument/2006/relationships/worksheet\" "
+                                         "Target=\"tables/data.xml\"/>"
+                                         "<Relationship Id=\"rId7\" Type=\"" +
+                                         ns +
+                                         "officeDocument/2006/relationships/worksheet\" "
+                                         "Target=\"/xl/tables/first.xml\"/></Relationships>"},
+      {"xl/tables/first.xml", "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns +
+                                  "spreadsheetml/2006/main\"><sheetData>"
+                                  "<row r=\"1\"><c r=\"A1\" "
+                                  "t=\"inlineStr\"><is><t>first</t></is></c></row></sheetData></worksheet>"},
+      {"xl/tables/data.xml", "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns +
+                                 "spreadsheetml/2006/main\"><sheetData>" + sheetData +
+                                 "</sheetData></worksheet>"},
   };
   if (!sharedStrings.empty()) {
     // Named in capitals here, in small letters by the relationship: part names ignore case.
-    parts.push_back({"xl/Strings.XML", "<?xml version=\"1.0\"?><sst xmlns=\"" + ns + "spreadsheetml/2006/main\">" +
-                                           sharedStrings + "</sst>"});
+    parts.push_back({"xl/Strings.XML", "<?xml version=\"1.0\"?><sst xmlns=\"" + ns +
+                                           "spreadsheetml/2006/main\">" + sharedStrings + "</sst>"});
     std::string& rels = parts[3].second;
     rels.insert(rels.rfind("</Relationships>"), "<Relationship Id=\"rId9\" Type=\"" + ns +
                                                     "officeDocument/2006/relationships/sharedStrings\" "
@@ -434,6 +444,16 @@ QByteArray HandMadeXlsx(const std::string& sheetData, const std::string& sharedS
                                                     "Target=\"styles.xml\"/>");
   }
   return test::StoredZip(parts);
+}
+
+// The rows of the "Data" sheet of a hand-made package; a failed read fails the test.
+Rows DataSheetRows(const QString& path) {
+  TableImportOptions options;
+  options.SheetName = QStringLiteral("Data");
+  ImportedTable table;
+  const ImportResult r = ImportTable(path, options, table);
+  EXPECT_TRUE(r.Ok) << r.Error.toStdString();
+  return r.Ok ? GridRows(table) : Rows{};
 }
 
 TEST_F(TableFiles, TextsWrittenIntoTheCellsThemselvesAreRead) {
@@ -457,19 +477,14 @@ TEST_F(TableFiles, TextsWrittenIntoTheCellsThemselvesAreRead) {
        {{"A", "B#"}, {"1", "x"}, {"", "y"}}},
       {"rich-text runs joined, phonetic runs left out",
        "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><r><t>Si</t></r><r><rPr><b/></rPr><t>O2</t></r>"
-       "<rPh sb=\"0\" eb=\"1\"><t>shi</t></rPh></is></c><c r=\"B1\" t=\"inlineStr\"><is><t>MgO</t></is></c></row>"
+       "<rPh sb=\"0\" eb=\"1\"><t>shi</t></rPh></is></c><c r=\"B1\" "
+       "t=\"inlineStr\"><is><t>MgO</t></is></c></row>"
        "<row r=\"2\"><c r=\"A2\"><v>40</v></c><c r=\"B2\"><v>50</v></c></row>",
        {{"SiO2", "MgO"}, {"40", "50"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const QString path = Write(QStringLiteral("inline.xlsx"), HandMadeXlsx(c.sheetData));
-    TableImportOptions options;
-    options.SheetName = QStringLiteral("Data");
-    ImportedTable table;
-    const ImportResult r = ImportTable(path, options, table);
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-    EXPECT_EQ(GridRows(table), c.expected);
+    EXPECT_EQ(DataSheetRows(Write(QStringLiteral("inline.xlsx"), HandMadeXlsx(c.sheetData))), c.expected);
   }
 }
 
@@ -479,9 +494,10 @@ TEST_F(TableFiles, WorkbookCellsOfEveryKindReadAsTheSpreadsheetShowsThem) {
       "<si><r><t>Fe</t></r><r><rPr><b/></rPr><t>O</t></r><rPh><t>fe</t></rPh></si>"
       "<si><t>tab_x0009_and_x005F_x0041_</t></si><si><t>25 _x00B0_C</t></si><si><t></t></si>";
   const auto cell = [](int row, const char* type, const std::string& inside) {
-    return "<row r=\"" + std::to_string(row) + "\"><c r=\"A" + std::to_string(row) + "\" t=\"inlineStr\"><is><t>" +
-           std::to_string(row) + "</t></is></c><c r=\"B" + std::to_string(row) + "\"" +
-           (*type ? std::string(" t=\"") + type + "\"" : std::string()) + ">" + inside + "</c></row>";
+    return "<row r=\"" + std::to_string(row) + "\"><c r=\"A" + std::to_string(row) +
+           "\" t=\"inlineStr\"><is><t>" + std::to_string(row) + "</t></is></c><c r=\"B" +
+           std::to_string(row) + "\"" + (*type ? std::string(" t=\"") + type + "\"" : std::string()) + ">" +
+           inside + "</c></row>";
   };
   struct Kind {
     const char* type;
@@ -489,29 +505,32 @@ TEST_F(TableFiles, WorkbookCellsOfEveryKindReadAsTheSpreadsheetShowsThem) {
     const char* shown;
   };
   const Kind kinds[] = {
-      {"s", "<v>2</v>", "FeO"},                 // rich runs joined, the reading left out
-      {"s", "<v>3</v>", "tab\tand_x0041_"},     // characters XML cannot hold, an escaped escape
-      {"s", "<v>4</v>", "25 \xC2\xB0" "C"},
-      {"s", "<v>5</v>", ""},                    // an empty text is an empty cell
-      {"s", "<v>99</v>", ""},                   // no such shared string
-      {"", "<v>12.340</v>", "12.34"},           // numbers as their double prints
+      {"s", "<v>2</v>", "FeO"},              // rich runs joined, the reading left out
+      {"s", "<v>3</v>", "tab\tand_x0041_"},  // characters XML cannot hold, an escaped escape
+      {"s", "<v>4</v>",
+       "25 \xC2\xB0"
+       "C"},
+      {"s", "<v>5</v>", ""},           // an empty text is an empty cell
+      {"s", "<v>99</v>", ""},          // no such shared string
+      {"", "<v>12.340</v>", "12.34"},  // numbers as their double prints
       {"n", "<v>1.0E-3</v>", "0.001"},
       {"", "<v>0.0001</v>", "1e-04"},
       {"", "<v>1E20</v>", "1e+20"},
       {"", "<v>-0</v>", "-0"},
       {"", "<v>45.123</v>", "45.123"},
-      {"", "<v>n.d.</v>", "n.d."},              // a text where a number belongs stays as written
+      {"", "<v>n.d.</v>", "n.d."},  // a text where a number belongs stays as written
       {"b", "<v>1</v>", "TRUE"},
       {"b", "<v>false</v>", "FALSE"},
-      {"e", "<v>#DIV/0!</v>", ""},              // an error is no value
-      {"", "<f>1/0</f><v></v>", ""},            // a formula saved without its result
-      {"", "<f>B1*2</f><v>24.68</v>", "24.68"}, // ... and with it
+      {"e", "<v>#DIV/0!</v>", ""},               // an error is no value
+      {"", "<f>1/0</f><v></v>", ""},             // a formula saved without its result
+      {"", "<f>B1*2</f><v>24.68</v>", "24.68"},  // ... and with it
       {"str", "<f>A1</f><v>spinel</v>", "spinel"},
       {"d", "<v>2020-05-17T13:45:30.25Z</v>", "2020-05-17 13:45:30"},
       {"d", "<v>1999-12-31T00:00:00</v>", "1999-12-31"},
       {"inlineStr", "<is><t>Cr_x002F_Al</t></is>", "Cr/Al"},
   };
-  std::string sheetData = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c></row>";
+  std::string sheetData =
+      "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c></row>";
   Rows expected{{"Kind", "Value"}};
   int row = 2;
   for (const Kind& k : kinds) {
@@ -522,13 +541,7 @@ TEST_F(TableFiles, WorkbookCellsOfEveryKindReadAsTheSpreadsheetShowsThem) {
   sheetData += "<x:row xmlns:x=\"urn:x\" r=\"" + std::to_string(row) + "\"><x:c r=\"A" + std::to_string(row) +
                "\"><x:v>7</x:v></x:c><x:c r=\"B" + std::to_string(row) + "\"><x:v>7.5</x:v></x:c></x:row>";
   expected.push_back({"7", "7.5"});
-  const QString path = Write(QStringLiteral("kinds.xlsx"), HandMadeXlsx(sheetData, strings));
-  TableImportOptions options;
-  options.SheetName = QStringLiteral("Data");
-  ImportedTable table;
-  const ImportResult r = ImportTable(path, options, table);
-  ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-  const Rows got = GridRows(table);
+  const Rows got = DataSheetRows(Write(QStringLiteral("kinds.xlsx"), HandMadeXlsx(sheetData, strings)));
   ASSERT_EQ(got.size(), expected.size());
   for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], expected[i]) << "row " << i + 1;
 }
@@ -546,7 +559,8 @@ TEST_F(TableFiles, NumbersShownAsDatesComeInAsDates) {
       "<numFmt numFmtId=\"166\" formatCode=\"[h]:mm\"/>"
       "<numFmt numFmtId=\"167\" formatCode=\"[$-409]d mmmm yyyy;@\"/></numFmts>"
       "<cellStyleXfs count=\"1\"><xf numFmtId=\"14\"/></cellStyleXfs>"
-      "<cellXfs count=\"9\"><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"21\"/><xf numFmtId=\"46\"/>"
+      "<cellXfs count=\"9\"><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"21\"/><xf "
+      "numFmtId=\"46\"/>"
       "<xf numFmtId=\"10\"/><xf numFmtId=\"164\"/><xf numFmtId=\"165\"/><xf numFmtId=\"166\"/>"
       "<xf numFmtId=\"167\"/></cellXfs>";
   struct Case {
@@ -563,7 +577,7 @@ TEST_F(TableFiles, NumbersShownAsDatesComeInAsDates) {
       {1, "60", "1900-02-29", "1904-03-01"},  // the day the 1900 system counts that never was
       {1, "61", "1900-03-01", "1904-03-02"},
       {1, "2958465.99998", "9999-12-31 23:59:58", "2958465.99998"},  // the last day there is
-      {1, "2958465.9999999", "2958465.9999999", "2958465.9999999"},   // its last second rounds past it
+      {1, "2958465.9999999", "2958465.9999999", "2958465.9999999"},  // its last second rounds past it
       {2, "0.5", "12:00:00", "1904-01-01 12:00:00"},
       {1, "2958466", "2958466", "2958466"},  // past the last day: the number
       {1, "-1", "-1", "-1"},
@@ -585,13 +599,8 @@ TEST_F(TableFiles, NumbersShownAsDatesComeInAsDates) {
       expected.push_back({date1904 ? c.shown1904 : c.shown});
       ++row;
     }
-    const QString path = Write(QStringLiteral("dates.xlsx"), HandMadeXlsx(sheetData, {}, styles, date1904));
-    TableImportOptions options;
-    options.SheetName = QStringLiteral("Data");
-    ImportedTable table;
-    const ImportResult r = ImportTable(path, options, table);
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-    const Rows got = GridRows(table);
+    const Rows got =
+        DataSheetRows(Write(QStringLiteral("dates.xlsx"), HandMadeXlsx(sheetData, {}, styles, date1904)));
     ASSERT_EQ(got.size(), expected.size());
     for (std::size_t i = 1; i < got.size(); ++i) EXPECT_EQ(got[i], expected[i]) << cases[i - 1].value;
   }
@@ -611,12 +620,27 @@ TEST(WorkbookNumbers, TextsKeptAsWrittenAreTheTextsTheirDoublesPrintAs) {
     const char* text;
     bool kept;
   } cases[] = {
-      {"45.123", true},  {"0", true},        {"-0", true},        {"1230000", true},
-      {"-12.5", true},   {"0.0012", true},   {"123456789012345", true},
-      {"0.0001", false}, {"1000000", false}, {"1.50", false},     {"00.5", false},
-      {".5", false},     {"1.", false},      {"+1", false},       {"1e5", false},
-      {"1234567890123456", false},           {"0.1234567890123456", false},
-      {"", false},       {"-", false},       {" 1", false},       {"1,5", false},
+      {"45.123", true},
+      {"0", true},
+      {"-0", true},
+      {"1230000", true},
+      {"-12.5", true},
+      {"0.0012", true},
+      {"123456789012345", true},
+      {"0.0001", false},
+      {"1000000", false},
+      {"1.50", false},
+      {"00.5", false},
+      {".5", false},
+      {"1.", false},
+      {"+1", false},
+      {"1e5", false},
+      {"1234567890123456", false},
+      {"0.1234567890123456", false},
+      {"", false},
+      {"-", false},
+      {" 1", false},
+      {"1,5", false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(IsShortestNumberText(c.text), c.kept) << c.text;
@@ -631,7 +655,8 @@ TEST(WorkbookNumbers, TextsKeptAsWrittenAreTheTextsTheirDoublesPrintAs) {
   for (int n = 0; n < 400000; ++n) {
     std::string s = random() % 4 == 0 ? "-" : "";
     const int whole = static_cast<int>(random() % 19), fraction = static_cast<int>(random() % 19);
-    for (int k = 0; k < whole; ++k) s += static_cast<char>('0' + (k == 0 && random() % 3 ? 1 + random() % 9 : random() % 10));
+    for (int k = 0; k < whole; ++k)
+      s += static_cast<char>('0' + (k == 0 && random() % 3 ? 1 + random() % 9 : random() % 10));
     if (fraction > 0 || random() % 8 == 0) s += '.';
     for (int k = 0; k < fraction; ++k) s += static_cast<char>('0' + (random() % 3 == 0 ? 0 : random() % 10));
     if (random() % 16 == 0) s += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
@@ -736,16 +761,17 @@ TEST_F(TableFiles, BrokenWorkbooksAreRefused) {
 // The import library's message may quote a byte it read beyond the end of
 // a part; the message shown holds printable text only.
 TEST_F(TableFiles, TheLibrarysMessageIsShownAsPrintableText) {
-  const QString copy = Write(QStringLiteral("stray.ods"),
-                             test::ReadFile(QStringLiteral(VARNEL_SOURCE_DIR
-                                                           "/fuzz/findings/workbook-stray-byte-in-message.ods")));
+  const QString copy = Write(
+      QStringLiteral("stray.ods"),
+      test::ReadFile(QStringLiteral(VARNEL_SOURCE_DIR "/fuzz/findings/workbook-stray-byte-in-message.ods")));
   for (int k = 0; k < 3; ++k) {
     ImportedTable table;
     const ImportResult r = ImportTable(copy, {}, table);
     ASSERT_FALSE(r.Ok);
-    EXPECT_TRUE(r.Error.startsWith(QStringLiteral("\"%1\" is a broken or encrypted workbook and cannot be read:\n\r"
-                                                  "malformed_xml_error: ")
-                                       .arg(copy)))
+    EXPECT_TRUE(
+        r.Error.startsWith(QStringLiteral("\"%1\" is a broken or encrypted workbook and cannot be read:\n\r"
+                                          "malformed_xml_error: ")
+                               .arg(copy)))
         << r.Error.toStdString();
     const QString why = r.Error.mid(r.Error.indexOf(QStringLiteral("\n\r")) + 2);
     for (const QChar ch : why) EXPECT_TRUE(ch.isPrint()) << static_cast<int>(ch.unicode());
