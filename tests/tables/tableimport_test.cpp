@@ -426,23 +426,22 @@ QByteArray HandMadeXlsx(const std::string& sheetData, const std::string& sharedS
                                  "spreadsheetml/2006/main\"><sheetData>" + sheetData +
                                  "</sheetData></worksheet>"},
   };
-  if (!sharedStrings.empty()) {
-    // Named in capitals here, in small letters by the relationship: part names ignore case.
-    parts.push_back({"xl/Strings.XML", "<?xml version=\"1.0\"?><sst xmlns=\"" + ns +
-                                           "spreadsheetml/2006/main\">" + sharedStrings + "</sst>"});
+  // A part of the workbook's, and the relationship that finds it.
+  const auto addPart = [&](const std::string& name, const std::string& target, const char* type,
+                           const std::string& xml) {
+    parts.push_back({name, "<?xml version=\"1.0\"?>" + xml});
     std::string& rels = parts[3].second;
-    rels.insert(rels.rfind("</Relationships>"), "<Relationship Id=\"rId9\" Type=\"" + ns +
-                                                    "officeDocument/2006/relationships/sharedStrings\" "
-                                                    "Target=\"strings.xml\"/>");
-  }
-  if (!styles.empty()) {
-    parts.push_back({"xl/styles.xml", "<?xml version=\"1.0\"?><styleSheet xmlns=\"" + ns +
-                                          "spreadsheetml/2006/main\">" + styles + "</styleSheet>"});
-    std::string& rels = parts[3].second;
-    rels.insert(rels.rfind("</Relationships>"), "<Relationship Id=\"rId8\" Type=\"" + ns +
-                                                    "officeDocument/2006/relationships/styles\" "
-                                                    "Target=\"styles.xml\"/>");
-  }
+    rels.insert(rels.rfind("</Relationships>"),
+                "<Relationship Id=\"rId" + std::to_string(100 + parts.size()) + "\" Type=\"" + ns +
+                    "officeDocument/2006/relationships/" + type + "\" Target=\"" + target + "\"/>");
+  };
+  // Named in capitals here, in small letters by the relationship: part names ignore case.
+  if (!sharedStrings.empty())
+    addPart("xl/Strings.XML", "strings.xml", "sharedStrings",
+            "<sst xmlns=\"" + ns + "spreadsheetml/2006/main\">" + sharedStrings + "</sst>");
+  if (!styles.empty())
+    addPart("xl/styles.xml", "styles.xml", "styles",
+            "<styleSheet xmlns=\"" + ns + "spreadsheetml/2006/main\">" + styles + "</styleSheet>");
   return test::StoredZip(parts);
 }
 
