@@ -424,40 +424,62 @@ std::uint32_t Le32(const unsigned char* p) {
 }
 std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
-// The sum of the sizes the archive's directory promises for its parts, or
-// SIZE_MAX when the directory cannot be read. The import library unpacks a
-// part whole into memory and offers no way to ask for its size first, so
-// the directory is looked at here, before anything is unpacked.
-std::size_t UnpackedSize(std::string_view bytes) {
+// A part as the package's table of contents lists it.
+struct ZipEntry {
+  std::string_view Name;
+  std::uint32_t Crc = 0, Size = 0;
+  std::uint32_t LocalSize = 0;  // the size the part's own header promises
+};
+
+// The table of contents of a zip package, or nothing when it cannot be
+// read: an entry that points outside the file, a header that is not where
+// the directory says, or a size too large for the plain zip format.
+std::optional<std::vector<ZipEntry>> ZipDirectory(std::string_view bytes) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  if (n < 22) return SIZE_MAX;
+  if (n < 22) return std::nullopt;
   // The end-of-directory record sits in the last 22 + 65535 bytes.
   const std::size_t lowest = n > 22 + 65535 ? n - 22 - 65535 : 0;
   for (std::size_t at = n - 22 + 1; at-- > lowest;) {
     if (Le32(data + at) != 0x06054b50) continue;
-    const std::size_t entries = Le16(data + at + 10);
+    const std::size_t count = Le16(data + at + 10);
     std::size_t p = Le32(data + at + 16);
-    std::size_t total = 0;
-    for (std::size_t e = 0; e < entries; ++e) {
-      if (p + 46 > n || Le32(data + p) != 0x02014b50) return SIZE_MAX;
-      const std::uint32_t size = Le32(data + p + 24);
-      if (size == 0xFFFFFFFFu) return SIZE_MAX;
-      // The unpacking trusts the part's own (local) header, which may
-      // promise another size than the directory: the larger one counts.
+    std::vector<ZipEntry> entries;
+    for (std::size_t e = 0; e < count; ++e) {
+      if (p + 46 > n || Le32(data + p) != 0x02014b50) return std::nullopt;
+      ZipEntry entry;
+      const std::size_t nameSize = Le16(data + p + 28);
+      if (p + 46 + nameSize > n) return std::nullopt;
+      entry.Name = bytes.substr(p + 46, nameSize);
+      entry.Crc = Le32(data + p + 16);
+      entry.Size = Le32(data + p + 24);
       const std::size_t local = Le32(data + p + 42);
-      if (local + 30 > n || Le32(data + local) != 0x04034b50) return SIZE_MAX;
-      const std::uint32_t localSize = Le32(data + local + 22);
-      if (localSize == 0xFFFFFFFFu) return SIZE_MAX;
+      if (local + 30 > n || Le32(data + local) != 0x04034b50) return std::nullopt;
+      entry.LocalSize = Le32(data + local + 22);
+      if (entry.Size == 0xFFFFFFFFu || entry.LocalSize == 0xFFFFFFFFu) return std::nullopt;
       // A part's packed bytes are read whole into memory: they must lie
       // within the file, whatever its headers claim.
-      if (Le32(data + p + 20) > n || Le32(data + local + 18) > n) return SIZE_MAX;
-      total += std::max(size, localSize);
-      p += 46 + std::size_t{Le16(data + p + 28)} + Le16(data + p + 30) + Le16(data + p + 32);
+      if (Le32(data + p + 20) > n || Le32(data + local + 18) > n) return std::nullopt;
+      entries.push_back(entry);
+      p += 46 + nameSize + Le16(data + p + 30) + Le16(data + p + 32);
     }
-    return total;
+    return entries;
   }
-  return SIZE_MAX;
+  return std::nullopt;
+}
+
+// The sum of the sizes the archive's directory promises for its parts, or
+// SIZE_MAX when the directory cannot be read. The import library unpacks a
+// part whole into memory and offers no way to ask for its size first, so
+// the directory is looked at here, before anything is unpacked. The
+// unpacking trusts the part's own (local) header, which may promise another
+// size than the directory: the larger one counts.
+std::size_t UnpackedSize(std::string_view bytes) {
+  const std::optional<std::vector<ZipEntry>> entries = ZipDirectory(bytes);
+  if (!entries) return SIZE_MAX;
+  std::size_t total = 0;
+  for (const ZipEntry& e : *entries) total += std::max(e.Size, e.LocalSize);
+  return total;
 }
 
 bool OdsEncrypted(std::string_view bytes) {
@@ -485,18 +507,32 @@ bool OdsEncrypted(std::string_view bytes) {
 // sheet's values: the workbook part for the sheets' names, the package
 // relationships to find parts, the shared strings and the one sheet part.
 
+// A whole number, or -1 when the text is none.
+long SmallNumber(std::string_view s) {
+  long v = 0;
+  const auto result = std::from_chars(s.data(), s.data() + s.size(), v);
+  return result.ec == std::errc() && result.ptr == s.data() + s.size() ? v : -1;
+}
+
+// What the parts read here leave alone: declarations, a document type and
+// (for most) text. Each handler takes the rest.
+struct XmlHandler {
+  void doctype(const orcus::sax::doctype_declaration&) {}
+  void start_declaration(std::string_view) {}
+  void end_declaration(std::string_view) {}
+  void attribute(std::string_view, std::string_view) {}
+  void characters(std::string_view, bool) {}
+};
+
 // The relationships of a package part: Id, type and target of each.
-class Relationships {
+class Relationships : public XmlHandler {
  public:
   struct Link {
     std::string Id, Type, Target;
   };
   std::vector<Link> links;
 
-  void doctype(const orcus::sax::doctype_declaration&) {}
-  void start_declaration(std::string_view) {}
-  void end_declaration(std::string_view) {}
-  void attribute(std::string_view, std::string_view) {}
+  using XmlHandler::attribute;
   void attribute(const orcus::sax::parser_attribute& attr) {
     if (attr.name == "Id")
       link_.Id = attr.value;
@@ -510,7 +546,6 @@ class Relationships {
     link_ = Link{};
   }
   void end_element(const orcus::sax::parser_element&) {}
-  void characters(std::string_view, bool) {}
 
   // The target of the link with this id, or of the first whose type ends with typeSuffix.
   std::string ById(std::string_view id) const {
@@ -531,13 +566,10 @@ class Relationships {
 };
 
 // The sheets of the workbook part, in order: name and relationship id.
-class WorkbookSheets {
+class WorkbookSheets : public XmlHandler {
  public:
   std::vector<std::string> names, ids;
-  void doctype(const orcus::sax::doctype_declaration&) {}
-  void start_declaration(std::string_view) {}
-  void end_declaration(std::string_view) {}
-  void attribute(std::string_view, std::string_view) {}
+  using XmlHandler::attribute;
   bool date1904 = false;  // days counted from 1904 rather than 1900
   void attribute(const orcus::sax::parser_attribute& attr) {
     if (attr.name == "id" && !attr.ns.empty())
@@ -558,7 +590,6 @@ class WorkbookSheets {
     name_.clear();
   }
   void end_element(const orcus::sax::parser_element&) {}
-  void characters(std::string_view, bool) {}
 
  private:
   std::string id_, name_;
@@ -596,17 +627,14 @@ bool IsDateFormat(std::string_view code) {
 }
 
 // The number formats of the styles part: which cell styles show dates.
-class CellStyles {
+class CellStyles : public XmlHandler {
  public:
   std::vector<bool> dates;  // by style index
 
-  void doctype(const orcus::sax::doctype_declaration&) {}
-  void start_declaration(std::string_view) {}
-  void end_declaration(std::string_view) {}
-  void attribute(std::string_view, std::string_view) {}
+  using XmlHandler::attribute;
   void attribute(const orcus::sax::parser_attribute& attr) {
     if (attr.name == "numFmtId")
-      id_ = SmallNumberOf(attr.value);
+      id_ = SmallNumber(attr.value);
     else if (attr.name == "formatCode")
       code_ = attr.value;
   }
@@ -625,14 +653,8 @@ class CellStyles {
   void end_element(const orcus::sax::parser_element& elem) {
     if (elem.name == "cellXfs") inXfs_ = false;
   }
-  void characters(std::string_view, bool) {}
 
  private:
-  static long SmallNumberOf(std::string_view s) {
-    long v = 0;
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size() ? v : -1;
-  }
   // The built-in formats of dates and times (46 is a duration), those of
   // East Asian dates, and the workbook's own that show dates.
   bool IsDateId(long id) const {
@@ -664,12 +686,6 @@ bool CellAddress(std::string_view a, ss::row_t& row, ss::col_t& col) {
   row = static_cast<ss::row_t>(r - 1);
   col = static_cast<ss::col_t>(c - 1);
   return true;
-}
-
-long SmallNumber(std::string_view s) {
-  long v = 0;
-  const auto result = std::from_chars(s.data(), s.data() + s.size(), v);
-  return result.ec == std::errc() && result.ptr == s.data() + s.size() ? v : -1;
 }
 
 int HexDigit(char ch) {
@@ -719,15 +735,12 @@ void DecodeEscapes(std::string& s) {
 
 // The shared strings: <si> holds one text, in a <t> or in rich-text runs
 // <r><t>..</t></r>; phonetic runs (<rPh>) are readings, not the text.
-class SharedStringTable {
+class SharedStringTable : public XmlHandler {
  public:
   explicit SharedStringTable(CellStore& store) : store_(store) {}
   std::vector<Text> strings;
 
-  void doctype(const orcus::sax::doctype_declaration&) {}
-  void start_declaration(std::string_view) {}
-  void end_declaration(std::string_view) {}
-  void attribute(std::string_view, std::string_view) {}
+  using XmlHandler::attribute;
   void attribute(const orcus::sax::parser_attribute&) {}
   void start_element(const orcus::sax::parser_element& elem) {
     const std::string_view n = elem.name;
@@ -825,16 +838,13 @@ bool SerialDateText(double serial, bool date1904, std::string& text) {
 // or <is>..</is></c></row></sheetData>. Rows and cells without an address
 // follow the one before. Formulas count by the result saved with them (a
 // formula saved without one is an empty cell), an error value is empty.
-class SheetCells {
+class SheetCells : public XmlHandler {
  public:
   SheetCells(CellStore& store, const std::vector<Text>& strings, const std::vector<bool>& dateStyles,
              bool date1904)
       : store_(store), strings_(strings), dateStyles_(dateStyles), date1904_(date1904) {}
 
-  void doctype(const orcus::sax::doctype_declaration&) {}
-  void start_declaration(std::string_view) {}
-  void end_declaration(std::string_view) {}
-  void attribute(std::string_view, std::string_view) {}
+  using XmlHandler::attribute;
   // Names are told apart by length and letters: this runs for every cell.
   void attribute(const orcus::sax::parser_attribute& attr) {
     if (!inData_ || attr.name.size() != 1 || !attr.ns.empty()) return;
@@ -1037,31 +1047,16 @@ class Package {
   explicit Package(std::string_view bytes)
       : stream_(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), archive_(&stream_) {
     archive_.load();
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    const std::size_t lowest = n > 22 + 65535 ? n - 22 - 65535 : 0;
-    for (std::size_t at = n >= 22 ? n - 22 + 1 : 0; at-- > lowest;) {
-      if (Le32(data + at) != 0x06054b50) continue;
-      const std::size_t count = Le16(data + at + 10);
-      std::size_t p = Le32(data + at + 16);
-      for (std::size_t e = 0; e < count; ++e) {
-        if (p + 46 > n || Le32(data + p) != 0x02014b50)
-          throw std::runtime_error("its table of contents is damaged");
-        const std::size_t nameSize = Le16(data + p + 28);
-        if (p + 46 + nameSize > n) throw std::runtime_error("its table of contents is damaged");
-        entries_.push_back(Entry{bytes.substr(p + 46, nameSize), Le32(data + p + 16), Le32(data + p + 24)});
-        p += 46 + nameSize + Le16(data + p + 30) + Le16(data + p + 32);
-      }
-      return;
-    }
-    throw std::runtime_error("its table of contents cannot be found");
+    std::optional<std::vector<ZipEntry>> entries = ZipDirectory(bytes);
+    if (!entries) throw std::runtime_error("its table of contents cannot be read");
+    entries_ = std::move(*entries);
   }
 
   // A part by its name (part names ignore case); false if there is none.
   // Without check, the caller checks the part with Check (while it reads it).
   bool Read(std::string_view name, Part& part, bool check = true) const {
     if (name.empty()) return false;
-    const Entry* found = nullptr;
+    const ZipEntry* found = nullptr;
     for (std::size_t i = 0; i < entries_.size() && !found; ++i)
       if (entries_[i].Name == name) found = &entries_[i];
     for (std::size_t i = 0; i < entries_.size() && !found; ++i)
@@ -1085,13 +1080,9 @@ class Package {
   }
 
  private:
-  struct Entry {
-    std::string_view Name;
-    std::uint32_t Crc = 0, Size = 0;
-  };
   orcus::zip_archive_stream_blob stream_;
   orcus::zip_archive archive_;
-  std::vector<Entry> entries_;
+  std::vector<ZipEntry> entries_;
 };
 
 void ReadXlsx(std::string_view bytes, Factory& f) {
@@ -1279,7 +1270,6 @@ class WireReader {
     return true;
   }
   std::string_view Rest() const { return wire_.substr(at_); }
-  void Skip(std::size_t n) { at_ += n; }
 
  private:
   std::string_view wire_;
@@ -1321,6 +1311,14 @@ long long NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+// The wait status of a child that has ended, waiting for its end.
+int WaitFor(pid_t pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
 }
 
 // Reads exactly size bytes from a child's pipe by the deadline.
@@ -1401,43 +1399,33 @@ WorkbookReading ReadInChild(std::string_view bytes, const WantedSheet& wanted, A
     }
   }
   ::close(fds[0]);
-  const bool timedOut = read == PipeRead::TimedOut;
-  // The whole answer of a large sheet came: the child is left to give back
-  // its memory on its own and is reaped beside the work that follows.
-  constexpr std::uint64_t LargeAnswer = std::uint64_t{4} << 20;
-  if (whole && !timedOut && !tooBig && cells * sizeof(Cell) + text >= LargeAnswer) {
-    WorkbookSeams().LastStatus = 0;
+  if (whole) {
     answer.text = answer.ownText;
-    if (!CellsWithinText(answer)) whole = false;
+    whole = CellsWithinText(answer);
+  }
+  // A whole answer of a large sheet: the child is left to give back its
+  // memory on its own and is reaped beside the work that follows.
+  constexpr std::uint64_t LargeAnswer = std::uint64_t{4} << 20;
+  if (whole && cells * sizeof(Cell) + text >= LargeAnswer) {
     try {
-      if (whole) {
-        std::thread([pid] {
-          int status = 0;
-          while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-          }
-        }).detach();
-        return WorkbookReading::InChild;
-      }
-    } catch (const std::system_error&) {
-      int status = 0;
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
+      std::thread([pid] { WaitFor(pid); }).detach();
+      WorkbookSeams().LastStatus = 0;
       return WorkbookReading::InChild;
+    } catch (const std::system_error&) {
+      // No thread to spare: wait here, as for any other answer.
     }
   }
+  const bool timedOut = read == PipeRead::TimedOut;
   if (timedOut || tooBig) ::kill(pid, SIGKILL);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  const int status = WaitFor(pid);
   WorkbookSeams().LastStatus = status;
   if (tooBig) {
     answer = Answer{};
     throw std::bad_alloc();
   }
   if (timedOut) return WorkbookReading::TimedOut;
-  if (!whole || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return WorkbookReading::ChildFailed;
-  answer.text = answer.ownText;
-  return CellsWithinText(answer) ? WorkbookReading::InChild : WorkbookReading::ChildFailed;
+  return whole && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? WorkbookReading::InChild
+                                                                : WorkbookReading::ChildFailed;
 }
 
 }  // namespace
